@@ -1,0 +1,31 @@
+# The two set-up commands of the README: `make run` and `make test`.
+BUILD ?= build
+BUILD_TYPE ?= RelWithDebInfo
+CMAKE_FLAGS ?=
+
+.PHONY: setup configure build run test bench clean
+
+setup:
+	bash scripts/setup.sh
+
+configure: setup
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD)
+
+# The program keeps its memo file and side files in data/ (its working folder).
+run: build
+	mkdir -p data
+	cd data && ../$(BUILD)/jotanor
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+bench: setup
+	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DJOTANOR_BENCH=ON
+	cmake --build $(BUILD)-bench --target jotanor_bench
+	$(BUILD)-bench/bench/jotanor_bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD)-bench

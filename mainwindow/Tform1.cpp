@@ -1,0 +1,318 @@
+// The main window's start, activation, resizing, keys, full screen, close,
+// and the switch to another memo file.
+#include "mainwindow/Tform1.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "store/Errors.h"
+
+namespace jotanor {
+namespace {
+
+const QString kTitlePrefix = QStringLiteral("Jotanor versie 2.0 ***  ");
+
+QFont pixelFont(const QString& family, int pixels, bool bold = false) {
+    QFont f(family);
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+}  // namespace
+
+Tform1::Tform1(Platform& platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform), memoFile_(*platform.fileSystem, {}) {
+    setObjectName("form1");
+    setWindowTitle("Jotanor");
+    setFont(pixelFont(font().family(), 13, true));
+    buildComponents();
+    buildMenu();
+    resize(635, 734);
+}
+
+Tform1::~Tform1() = default;
+
+QString Tform1::titleFor(const QString& memoPath) { return kTitlePrefix + memoPath; }
+
+void Tform1::buildComponents() {
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    setCentralWidget(client);
+    client->installEventFilter(this);
+
+    Label1 = new QLabel("Label1", client);
+    Label1->setObjectName("Label1");
+    Label1->setFont(pixelFont("Arial", 15));
+    Label1->setStyleSheet("color: rgb(255, 0, 0);");
+    Label1->move(13, 1);
+
+    Label2 = new QLabel("Label2", client);
+    Label2->setObjectName("Label2");
+    Label2->setFont(pixelFont("Arial", 16));
+    Label2->setStyleSheet("color: rgb(0, 0, 0);");
+    Label2->move(127, 20);
+
+    Label3 = new QLabel("week 18", client);
+    Label3->setObjectName("Label3");
+    Label3->setFont(pixelFont("Arial", 16, true));
+    Label3->setAutoFillBackground(true);
+    Label3->setStyleSheet("color: rgb(128, 128, 128); background-color: rgb(192, 192, 192);");
+    Label3->move(11, 19);
+
+    Panel1 = new QFrame(client);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(3);
+    Panel1->setGeometry(8, 45, 516, 413);
+    auto* layout = new QVBoxLayout(Panel1);
+    layout->setContentsMargins(3, 3, 3, 3);
+
+    ListBox1 = new QListView(Panel1);
+    ListBox1->setObjectName("ListBox1");
+    ListBox1->setFont(pixelFont("Arial", 12));
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1->installEventFilter(this);
+    layout->addWidget(ListBox1);
+
+    for (QLabel* l : {Label1, Label2, Label3}) l->adjustSize();
+    installEventFilter(this);
+}
+
+void Tform1::buildMenu() {
+    auto add = [this](QMenu* menu, const char* name, const QString& caption, void (Tform1::*command)()) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, [this, command] { guarded([this, command] { (this->*command)(); }); });
+        return a;
+    };
+    auto addTop = [this](const char* name, const QString& caption, void (Tform1::*command)()) {
+        QAction* a = menuBar()->addAction(caption);
+        a->setObjectName(name);
+        connect(a, &QAction::triggered, this, [this, command] { guarded([this, command] { (this->*command)(); }); });
+        return a;
+    };
+
+    File1 = menuBar()->addMenu("&Bestand");
+    File1->setObjectName("File1");
+    Afdrukvaneenreeksmemos1 = add(File1, "Afdrukvaneenreeksmemos1", "Afdruk van een geselecteerde reeks memo's",
+                                  &Tform1::Afdrukvaneenreeksmemos1Click);
+    File1->addSeparator()->setObjectName("N1");
+    Mijnfile1 = add(File1, "Mijnfile1", "Open andere Mem-file", &Tform1::Mijnfile);
+    File1->addSeparator()->setObjectName("N2");
+    Memoaantal1 = add(File1, "Memoaantal1", "&Aantal der ogeslagen memo's", &Tform1::Memoaantal1Click);
+    Exit1 = add(File1, "Exit1", "&Eindigen", &Tform1::Exit1Click);
+
+    Beeld1 = menuBar()->addMenu("Beeld");
+    Beeld1->setObjectName("Beeld1");
+    Fullscreen1 = add(Beeld1, "Fullscreen1", "Full screen  [ F5 ]", &Tform1::Fullscreen1Click);
+    Fullscreen1->setCheckable(true);
+
+    Show1 = menuBar()->addMenu("Vertoon");
+    Show1->setObjectName("Show1");
+    Idemvanafxwekenterug1 =
+        add(Show1, "Idemvanafxwekenterug1", "Vanaf &x weken terug", &Tform1::Idemvanafxwekenterug1Click);
+    Vanafeendatum1 = add(Show1, "Vanafeendatum1", "Vanaf een datum", &Tform1::Vanafdatum1Click);
+    Alles1 = add(Show1, "Alles1", "Alle memo's van een jaar", &Tform1::Alles1Click);
+    Helebestand = add(Show1, "Helebestand", "Het hele bestand", &Tform1::HelebestandClick);
+
+    Zoeken1 = addTop("Zoeken1", "Zoek  [F3]", &Tform1::Zoeken1Click);
+    Invoer1 = addTop("Invoer1", "Invoer  [I]", &Tform1::Invoer1Click);
+    Wijzigen1 = addTop("Wijzigen1", "Wijzig  [F2]", &Tform1::Wijzigen1Click);
+    CopieF41 = addTop("CopieF41", "Copie  [F4]", &Tform1::CopieF41Click);
+    Wissen1 = addTop("Wissen1", "Verwijder  [ Del ]", &Tform1::Wissen1Click);
+    Options1 = addTop("Options1", "Options ", &Tform1::Options1Click);
+
+    Help = menuBar()->addMenu("Help");
+    Help->setObjectName("Help");
+    help1 = add(Help, "help1", "Toelichting  [F1]", &Tform1::Help1Click);
+    AboutVUK1 = add(Help, "AboutVUK1", "About VUK", &Tform1::AboutVUK1Click);
+    Aboutauteur1 = add(Help, "Aboutauteur1", "About auteur", &Tform1::Aboutauteur1Click);
+}
+
+bool Tform1::guarded(const std::function<void()>& command) {
+    try {
+        command();
+        return true;
+    } catch (const std::exception& e) {
+        showError(e);
+        return false;
+    }
+}
+
+void Tform1::showError(const std::exception& error) {
+    platform_.boxes->show(MsgKind::Error, QString::fromStdString(error.what()), MsgButtons::Ok);
+}
+
+bool Tform1::FormCreate() {
+    state_.settings.leftPercent = 90;
+    state_.settings.bottomPercent = 90;
+    move(0, 0);
+    resize(635, 400);
+    state_.settings.backupPlace.clear();
+    state_.closing = false;
+    state_.settings.weekParity = 1;
+
+    // The start-up check of the memo file.
+    memoFile_.setPath(std::filesystem::absolute("jotanor1.mem"));
+    const QString name = fromPath(memoFile_.path());
+    if (!memoFile_.canOpen()) {
+        if (platform_.boxes->show(MsgKind::Confirmation, name + " niet gevonden. Nieuwe file aanmaken ?",
+                                  MsgButtons::YesNo) != MsgResult::Yes)
+            return false;
+        // A file that cannot be created leaves the plain title; every later
+        // command that opens it reports the error again.
+        if (!guarded([this] { memoFile_.create(); })) {
+            state_.entryRequest = state_.fromDateRequest = false;
+            return true;
+        }
+    }
+    setWindowTitle(titleFor(name));
+
+    guarded([this] { auto_update1(); });
+    state_.entryRequest = false;
+    state_.fromDateRequest = false;
+    return true;
+}
+
+bool Tform1::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && (!activatedOnce_ || returnFromModeless_)) {
+        activatedOnce_ = true;
+        returnFromModeless_ = false;
+        guarded([this] { FormActivate(); });
+    }
+    return QMainWindow::event(e);
+}
+
+void Tform1::FormActivate() {
+    activatedOnce_ = true;
+    maakfeestdagen();
+    state_.settings.backupPlace = kDefaultBackupPlace;
+    laadoptions();
+    placeFromSettings();
+    Panel1->resize(frameGeometry().width() - 10, Panel1->height());
+    state_.viewMode = "10weken";
+    showWeekLabel();
+    aantalwekenterug(0);
+}
+
+void Tform1::placeFromSettings() {
+    const QSize screen = platform_.screen->size();
+    const int left = scaledPercent(screen.width(), state_.settings.leftPercent);
+    const int height = scaledPercent(screen.height(), state_.settings.bottomPercent);
+    move(left, y());
+    resize(width(), std::max(height, 1));
+}
+
+void Tform1::showWeekLabel() {
+    const int week = weeknummer(today());
+    const bool green = week % 2 == state_.settings.weekParity;
+    Label3->setStyleSheet(QString("color: %1; background-color: rgb(192, 192, 192);")
+                              .arg(green ? "rgb(0, 128, 0)" : "rgb(128, 128, 128)"));
+    Label3->setText("Week " + QString::number(week));
+    Label3->adjustSize();
+}
+
+void Tform1::FormResize(int w, int h) {
+    Panel1->resize(w - 20, h - 50);
+    Panel1->move((w - Panel1->width()) / 2, h - Panel1->height() - 10);
+}
+
+bool Tform1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == centralWidget() && e->type() == QEvent::Resize) {
+        const QSize s = static_cast<QResizeEvent*>(e)->size();
+        FormResize(s.width(), s.height());
+    } else if (watched == ListBox1 && e->type() == QEvent::KeyRelease) {
+        keyPreviewed_ = false;
+    } else if ((watched == this || watched == ListBox1) && e->type() == QEvent::KeyPress) {
+        // A key the list box leaves alone travels on to the form; it was
+        // handled already when the list box had it.
+        const bool already = watched == this && keyPreviewed_;
+        keyPreviewed_ = watched == ListBox1;
+        if (!already) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            FormKeyDown(k->key(), k->modifiers());
+        }
+        // The key is not consumed: the list box still sees it.
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void Tform1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    const bool keypad = modifiers & Qt::KeypadModifier;
+    guarded([&] {
+        if (keypad && key >= Qt::Key_0 && key <= Qt::Key_9) {
+            aantalwekenterug(key - Qt::Key_0);
+            return;
+        }
+        switch (key) {
+        case Qt::Key_Delete: Wissen1Click(); break;
+        case Qt::Key_I: Invoer1Click(); break;
+        case Qt::Key_O: Options1Click(); break;
+        case Qt::Key_F1: Help1Click(); break;
+        case Qt::Key_F2: Wijzigen1Click(); break;
+        case Qt::Key_F3: Zoeken1Click(); break;
+        case Qt::Key_F4: Copieren1Click(); break;
+        case Qt::Key_F5: Fullscreen1Click(); break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: aantalwekenterug(0); break;
+        case Qt::Key_Escape: close(); break;
+        default: break;
+        }
+    });
+}
+
+void Tform1::Fullscreen1Click() {
+    state_.fullScreen = !state_.fullScreen;
+    Fullscreen1->setChecked(state_.fullScreen);
+    const QSize screen = platform_.screen->size();
+    if (state_.fullScreen) {
+        move(0, 0);
+        resize(screen.width(), screen.height());
+    } else {
+        const int left = scaledPercent(screen.width(), state_.settings.leftPercent);
+        const int height = scaledPercent(screen.height(), state_.settings.bottomPercent);
+        move(left, y());
+        resize(635, std::max(height, 1));
+    }
+}
+
+void Tform1::Exit1Click() { close(); }
+
+void Tform1::closeEvent(QCloseEvent* e) {
+    if (FormClose())
+        e->accept();
+    else
+        e->ignore();
+}
+
+bool Tform1::FormClose() {
+    state_.closing = true;
+    return guarded([this] {
+        saveoptions();
+        backupnaar_budir();
+    });
+}
+
+void Tform1::Mijnfile() {
+    if (auto chosen = platform_.fileDialogs->openFile("Openen van een andere .MEM-file", "mem", "jotanor1.mem",
+                                                      "*.mem"))
+        memoFile_.setPath(toPath(*chosen));
+    const QString name = fromPath(memoFile_.path());
+    if (!memoFile_.canOpen()) {
+        // The name stays the current one: later commands work on it.
+        platform_.boxes->show(MsgKind::Information, name + " niet gevonden", MsgButtons::Ok);
+        return;
+    }
+    setWindowTitle(titleFor(name));
+    aantalwekenterug(0);
+}
+
+}  // namespace jotanor

@@ -1,0 +1,137 @@
+// The main window: header labels, the memo list, the main menu and the key
+// table. Commands are its methods; each runs through guarded(), which shows
+// any file, conversion or date error in an "Error" box.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+
+#include "mainwindow/MainState.h"
+#include "platform/Platform.h"
+#include "store/MemoFile.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QListView;
+class QMenu;
+
+namespace jotanor {
+
+class Tform1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit Tform1(Platform& platform, QWidget* parent = nullptr);
+    ~Tform1() override;
+
+    // The creation step. False when the user declined to create the memo
+    // file: the program then ends without showing a window.
+    bool FormCreate();
+    // Creates the dialogs, hidden, once for the whole run.
+    void createDialogs();
+
+    void FormActivate();
+    void FormResize(int clientWidth, int clientHeight);
+    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    // The close handling; false when an error keeps the window open.
+    bool FormClose();
+    void Exit1Click();
+    void Fullscreen1Click();
+    void setsize();
+    void Mijnfile();
+
+    // Commands of the other subsystems.
+    void aantalwekenterug(int weeksBack);
+    void vanaf1();
+    void Vanafdatum1Click();
+    void Alles1Click();
+    void HelebestandClick();
+    void Idemvanafxwekenterug1Click();
+    void maakfeestdagen();
+    void auto_update1();
+    void laadoptions();
+    void saveoptions();
+    void backupnaar_budir();
+    void Zoeken1Click();
+    void Invoer1Click();
+    void Kalender1Click();
+    void Wijzigen1Click();
+    void CopieF41Click();
+    void Copieren1Click();
+    void Wissen1Click();
+    void Options1Click();
+    void Help1Click();
+    void AboutVUK1Click();
+    void Aboutauteur1Click();
+    void Afdrukvaneenreeksmemos1Click();
+    void Memoaantal1Click();
+
+    // Runs a command; an error ends it and is shown in an "Error" box.
+    // Returns false when the command ended with an error.
+    bool guarded(const std::function<void()>& command);
+    void showError(const std::exception& error);
+
+    // The About box calls this when it becomes active, so that returning to
+    // the main window runs the activation step again.
+    void modelessWindowActivated() { returnFromModeless_ = true; }
+
+    MainState& state() { return state_; }
+    MemoFile& memoFile() { return memoFile_; }
+    Platform& platform() { return platform_; }
+    Ymd today() const { return platform_.clock->today(); }
+
+    // The window title that names the memo file in use.
+    static QString titleFor(const QString& memoPath);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildComponents();
+    void buildMenu();
+    void placeFromSettings();
+    void showWeekLabel();
+
+    Platform& platform_;
+    MainState state_;
+    MemoFile memoFile_;
+    bool activatedOnce_ = false;
+    bool returnFromModeless_ = false;
+    bool keyPreviewed_ = false;
+
+public:
+    // Components, named as in the window layout.
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QFrame* Panel1 = nullptr;
+    QListView* ListBox1 = nullptr;
+
+    QMenu* File1 = nullptr;
+    QMenu* Beeld1 = nullptr;
+    QMenu* Show1 = nullptr;
+    QMenu* Help = nullptr;
+    QAction* Afdrukvaneenreeksmemos1 = nullptr;
+    QAction* Mijnfile1 = nullptr;
+    QAction* Memoaantal1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Fullscreen1 = nullptr;
+    QAction* Idemvanafxwekenterug1 = nullptr;
+    QAction* Vanafeendatum1 = nullptr;
+    QAction* Alles1 = nullptr;
+    QAction* Helebestand = nullptr;
+    QAction* Zoeken1 = nullptr;
+    QAction* Invoer1 = nullptr;
+    QAction* Wijzigen1 = nullptr;
+    QAction* CopieF41 = nullptr;
+    QAction* Wissen1 = nullptr;
+    QAction* Options1 = nullptr;
+    QAction* help1 = nullptr;
+    QAction* AboutVUK1 = nullptr;
+    QAction* Aboutauteur1 = nullptr;
+};
+
+}  // namespace jotanor

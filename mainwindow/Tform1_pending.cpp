@@ -1,0 +1,34 @@
+// Commands whose subsystems are not built yet: present, and doing nothing.
+// Each moves to its own file when its subsystem arrives.
+#include "mainwindow/Tform1.h"
+
+namespace jotanor {
+
+void Tform1::setsize() {}
+void Tform1::aantalwekenterug(int) {}
+void Tform1::vanaf1() {}
+void Tform1::Vanafdatum1Click() {}
+void Tform1::Alles1Click() {}
+void Tform1::HelebestandClick() {}
+void Tform1::Idemvanafxwekenterug1Click() {}
+void Tform1::maakfeestdagen() {}
+void Tform1::auto_update1() {}
+void Tform1::laadoptions() {}
+void Tform1::saveoptions() {}
+void Tform1::backupnaar_budir() {}
+void Tform1::Zoeken1Click() {}
+void Tform1::Invoer1Click() {}
+void Tform1::Kalender1Click() {}
+void Tform1::Wijzigen1Click() {}
+void Tform1::CopieF41Click() {}
+void Tform1::Copieren1Click() {}
+void Tform1::Wissen1Click() {}
+void Tform1::Options1Click() {}
+void Tform1::Help1Click() {}
+void Tform1::AboutVUK1Click() {}
+void Tform1::Aboutauteur1Click() {}
+void Tform1::Afdrukvaneenreeksmemos1Click() {}
+void Tform1::Memoaantal1Click() {}
+void Tform1::createDialogs() {}
+
+}  // namespace jotanor

@@ -1,0 +1,144 @@
+// The unbuffered native file layer for systems with POSIX files.
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "store/Errors.h"
+#include "store/FileIO.h"
+
+namespace jotanor {
+namespace {
+
+int codeForErrno(int e) {
+    switch (e) {
+    case ENOENT: return kFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR:
+    case ELOOP: return kInvalidFilename;
+    case EMFILE:
+    case ENFILE: return kTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return kAccessDenied;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT: return kDiskFull;
+    default: return e;
+    }
+}
+
+[[noreturn]] void fail(const std::filesystem::path& path, int e) {
+    throw IoError(codeForErrno(e), path.string());
+}
+
+class PosixFile final : public File {
+public:
+    PosixFile(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    std::uint64_t size() override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) fail(path_, errno);
+        return static_cast<std::uint64_t>(st.st_size);
+    }
+
+    void readAt(std::uint64_t offset, void* data, std::size_t n) override {
+        auto* p = static_cast<char*>(data);
+        while (n > 0) {
+            ssize_t got = ::pread(fd_, p, n, static_cast<off_t>(offset));
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                fail(path_, errno);
+            }
+            if (got == 0) throw IoError(kReadBeyondEnd, path_.string());
+            p += got;
+            n -= static_cast<std::size_t>(got);
+            offset += static_cast<std::uint64_t>(got);
+        }
+    }
+
+    void writeAt(std::uint64_t offset, const void* data, std::size_t n) override {
+        const auto* p = static_cast<const char*>(data);
+        while (n > 0) {
+            ssize_t put = ::pwrite(fd_, p, n, static_cast<off_t>(offset));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                fail(path_, errno);
+            }
+            if (put == 0) throw IoError(kDiskFull, path_.string());
+            p += put;
+            n -= static_cast<std::size_t>(put);
+            offset += static_cast<std::uint64_t>(put);
+        }
+    }
+
+    void truncate(std::uint64_t size) override {
+        while (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+            if (errno != EINTR) fail(path_, errno);
+        }
+    }
+
+    void sync() override {
+        if (::fsync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
+    }
+
+    void close() override {
+        if (fd_ < 0) return;
+        int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 && errno != EINTR) fail(path_, errno);
+    }
+
+private:
+    int fd_;
+    std::filesystem::path path_;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) override {
+        if (path.empty()) throw IoError(kFileNotFound, path.string());
+        int flags = O_CLOEXEC;
+        switch (mode) {
+        case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+        case OpenMode::ReadWrite: flags |= O_RDWR; break;
+        case OpenMode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        }
+        int fd;
+        do {
+            fd = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) fail(path, errno);
+        // A folder opens read-only on POSIX; treat it as the bad name it is.
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+            ::close(fd);
+            throw IoError(kAccessDenied, path.string());
+        }
+        return std::make_unique<PosixFile>(fd, path);
+    }
+
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0) fail(to, errno);
+    }
+
+    void remove(const std::filesystem::path& path) override {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(path, errno);
+    }
+};
+
+}  // namespace
+
+FileSystem& nativeFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+}  // namespace jotanor

@@ -1,0 +1,87 @@
+// What the program takes from its desktop platform, as small interfaces:
+// one Qt implementation (QtPlatform.cpp) and one scripted implementation
+// for the tests.
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <optional>
+
+#include "calendar/Dates.h"
+#include "store/FileIO.h"
+
+namespace jotanor {
+
+enum class MsgKind { Confirmation, Information, Warning, Error };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// The standard message box: captions "Confirm", "Information", "Warning"
+// and "Error"; buttons "&Yes", "&No", "OK", "Cancel"; OK, or else Yes, is
+// the default, and Escape gives Cancel, or else No.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MsgResult show(MsgKind kind, const QString& text, MsgButtons buttons) = 0;
+};
+
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // The chosen file's full path, or nothing when cancelled.
+    virtual std::optional<QString> openFile(const QString& title, const QString& defaultSuffix,
+                                            const QString& proposedName, const QString& filter) = 0;
+    virtual std::optional<QString> saveFile(const QString& proposedName) = 0;
+};
+
+class Screen {
+public:
+    virtual ~Screen() = default;
+    virtual QSize size() const = 0;
+};
+
+class Sound {
+public:
+    virtual ~Sound() = default;
+    // Starts a wave file and returns at once; false when it cannot be played.
+    virtual bool playWave(const QString& file) = 0;
+    virtual void beep() = 0;
+};
+
+class WaitCursor {
+public:
+    virtual ~WaitCursor() = default;
+    virtual void begin() = 0;
+    virtual void end() = 0;
+};
+
+class DateFormat {
+public:
+    virtual ~DateFormat() = default;
+    // The date in the user's short date format.
+    virtual QString shortDate(const Ymd& date) const = 0;
+};
+
+struct Platform {
+    Clock* clock;
+    MessageBoxes* boxes;
+    FileDialogs* fileDialogs;
+    Screen* screen;
+    Sound* sound;
+    WaitCursor* waitCursor;
+    DateFormat* dateFormat;
+    FileSystem* fileSystem;
+};
+
+// The real desktop.
+Platform& qtPlatform();
+
+// Path conversions that keep characters outside ASCII on every system.
+inline std::filesystem::path toPath(const QString& s) { return std::filesystem::path(s.toStdU16String()); }
+inline QString fromPath(const std::filesystem::path& p) { return QString::fromStdU16String(p.u16string()); }
+
+// Memo text (Windows-1252 bytes) to and from what the windows show.
+QString fromMemoText(const std::string& bytes);
+std::string toMemoText(const QString& text);
+
+}  // namespace jotanor

@@ -1,0 +1,151 @@
+// The Qt implementation of the platform interfaces.
+#include <QApplication>
+#include <QDate>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSoundEffect>
+#include <QUrl>
+#include <map>
+
+#include "platform/Platform.h"
+#include "store/Win1252.h"
+
+namespace jotanor {
+
+QString fromMemoText(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
+
+std::string toMemoText(const QString& text) { return utf8ToCp1252(text.toStdString()); }
+
+namespace {
+
+class QtClock final : public Clock {
+public:
+    Ymd today() const override {
+        QDate d = QDate::currentDate();
+        return Ymd{static_cast<std::uint16_t>(d.year()), static_cast<std::uint16_t>(d.month()),
+                   static_cast<std::uint16_t>(d.day())};
+    }
+};
+
+class QtMessageBoxes final : public MessageBoxes {
+public:
+    MsgResult show(MsgKind kind, const QString& text, MsgButtons buttons) override {
+        static const char* const kCaptions[] = {"Confirm", "Information", "Warning", "Error"};
+        static const QMessageBox::Icon kIcons[] = {QMessageBox::Question, QMessageBox::Information,
+                                                   QMessageBox::Warning, QMessageBox::Critical};
+        const int k = static_cast<int>(kind);
+        QMessageBox box(kIcons[k], kCaptions[k], text, QMessageBox::NoButton, QApplication::activeWindow());
+        QPushButton* first = nullptr;
+        QPushButton* second = nullptr;
+        switch (buttons) {
+        case MsgButtons::Ok: first = box.addButton("OK", QMessageBox::AcceptRole); break;
+        case MsgButtons::OkCancel:
+            first = box.addButton("OK", QMessageBox::AcceptRole);
+            second = box.addButton("Cancel", QMessageBox::RejectRole);
+            break;
+        case MsgButtons::YesNo:
+            first = box.addButton("&Yes", QMessageBox::YesRole);
+            second = box.addButton("&No", QMessageBox::NoRole);
+            break;
+        }
+        box.setDefaultButton(first);
+        box.setEscapeButton(second ? second : first);
+        box.exec();
+        const bool firstChosen = box.clickedButton() == first;
+        switch (buttons) {
+        case MsgButtons::Ok: return MsgResult::Ok;
+        case MsgButtons::OkCancel: return firstChosen ? MsgResult::Ok : MsgResult::Cancel;
+        case MsgButtons::YesNo: return firstChosen ? MsgResult::Yes : MsgResult::No;
+        }
+        return MsgResult::Cancel;
+    }
+};
+
+class QtFileDialogs final : public FileDialogs {
+public:
+    std::optional<QString> openFile(const QString& title, const QString& defaultSuffix,
+                                    const QString& proposedName, const QString& filter) override {
+        QFileDialog dialog(QApplication::activeWindow(), title);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(defaultSuffix);
+        dialog.setNameFilter(filter + " (" + filter + ")");
+        dialog.selectFile(proposedName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+    }
+
+    std::optional<QString> saveFile(const QString& proposedName) override {
+        QFileDialog dialog(QApplication::activeWindow());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.selectFile(proposedName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+    }
+};
+
+class QtScreen final : public Screen {
+public:
+    QSize size() const override {
+        QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->size() : QSize(1024, 768);
+    }
+};
+
+class QtSound final : public Sound {
+public:
+    bool playWave(const QString& file) override {
+        QFileInfo info(file);
+        if (!info.isFile() || !info.isReadable()) return false;
+        // One effect per file; playing it again restarts the sound.
+        // The effects belong to the application, so they end before it does.
+        QSoundEffect*& effect = effects_[info.absoluteFilePath()];
+        if (!effect) {
+            effect = new QSoundEffect(QCoreApplication::instance());
+            effect->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
+        }
+        if (effect->status() == QSoundEffect::Error) return false;
+        effect->stop();
+        effect->play();
+        return true;
+    }
+    void beep() override { QApplication::beep(); }
+
+private:
+    std::map<QString, QSoundEffect*> effects_;
+};
+
+class QtWaitCursor final : public WaitCursor {
+public:
+    void begin() override { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    void end() override { QApplication::restoreOverrideCursor(); }
+};
+
+class QtDateFormat final : public DateFormat {
+public:
+    QString shortDate(const Ymd& d) const override {
+        return QLocale::system().toString(QDate(d.year, d.month, d.day), QLocale::ShortFormat);
+    }
+};
+
+}  // namespace
+
+Platform& qtPlatform() {
+    static QtClock clock;
+    static QtMessageBoxes boxes;
+    static QtFileDialogs fileDialogs;
+    static QtScreen screen;
+    static QtSound sound;
+    static QtWaitCursor waitCursor;
+    static QtDateFormat dateFormat;
+    static Platform platform{&clock, &boxes, &fileDialogs, &screen, &sound, &waitCursor, &dateFormat,
+                             &nativeFileSystem()};
+    return platform;
+}
+
+}  // namespace jotanor

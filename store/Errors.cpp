@@ -1,0 +1,25 @@
+#include "store/Errors.h"
+
+namespace jotanor {
+
+IoError::IoError(int code, std::string path)
+    : std::runtime_error(standardText(code)), code_(code), path_(std::move(path)) {}
+
+std::string IoError::standardText(int code) {
+    switch (code) {
+    case kFileNotFound: return "File not found";
+    case kInvalidFilename: return "Invalid filename";
+    case kTooManyOpenFiles: return "Too many open files";
+    case kAccessDenied: return "File access denied";
+    case kReadBeyondEnd: return "Read beyond end of file";
+    case kDiskFull: return "Disk full";
+    default: return "I/O error " + std::to_string(code);
+    }
+}
+
+ConvertError::ConvertError(const std::string& text)
+    : std::runtime_error("'" + text + "' is not a valid integer value") {}
+
+DateError::DateError() : std::runtime_error("Invalid argument to date encode") {}
+
+}  // namespace jotanor

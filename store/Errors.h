@@ -1,0 +1,51 @@
+// The three kinds of error that a command can raise and the top-level
+// handler shows in an "Error" box: file errors, conversion errors and the
+// date error. Each carries the standard text the user sees.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace jotanor {
+
+// Codes of the file errors, numbered like the platform's classic run-time
+// errors so that "I/O error %d" reads familiar to the program's users.
+enum IoCode : int {
+    kFileNotFound = 2,
+    kInvalidFilename = 3,
+    kTooManyOpenFiles = 4,
+    kAccessDenied = 5,
+    kReadBeyondEnd = 100,
+    kDiskFull = 101,
+};
+
+class IoError : public std::runtime_error {
+public:
+    // `code` is one of IoCode or, for anything else, the system's own code.
+    IoError(int code, std::string path);
+
+    int code() const { return code_; }
+    const std::string& path() const { return path_; }
+
+    // "File not found", "Disk full", ..., or "I/O error %d".
+    static std::string standardText(int code);
+
+private:
+    int code_;
+    std::string path_;
+};
+
+// "'%s' is not a valid integer value".
+class ConvertError : public std::runtime_error {
+public:
+    explicit ConvertError(const std::string& text);
+};
+
+// "Invalid argument to date encode": a date that does not exist was built,
+// or a stored date could not be split into year, month and day.
+class DateError : public std::runtime_error {
+public:
+    DateError();
+};
+
+}  // namespace jotanor

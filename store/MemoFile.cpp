@@ -1,0 +1,179 @@
+#include "store/MemoFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "store/Errors.h"
+#include "store/SafeWrite.h"
+
+namespace jotanor {
+namespace {
+
+constexpr std::size_t kRec = MemoRecord::kSize;
+// Sequential reads go in blocks of this many records (about 1 MiB).
+constexpr std::size_t kBlockRecords = 4946;
+
+}  // namespace
+
+MemoImage::MemoImage(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {
+    bytes_.resize(count() * kRec);
+}
+
+DaySerial MemoImage::date(std::size_t position) const {
+    std::uint64_t bits = 0;
+    const unsigned char* p = bytes_.data() + position * kRec;
+    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+MemoRecord MemoImage::record(std::size_t position) const {
+    return decodeRecord(bytes_.data() + position * kRec);
+}
+
+std::size_t MemoImage::storePosition(DaySerial key) const {
+    const std::size_t n = count();
+    std::size_t j = 0;
+    while (j < n && !(date(j) >= key)) ++j;
+    if (j < n && (j + 1 < n || date(j) > key)) return j;
+    return n;
+}
+
+void MemoImage::insertrecord1(std::size_t position, const MemoRecord& record) {
+    position = std::min(position, count());
+    RecordBytes rec = encodeRecord(record);
+    bytes_.insert(bytes_.begin() + static_cast<std::ptrdiff_t>(position * kRec), rec.begin(), rec.end());
+}
+
+bool MemoImage::remove(std::size_t position) {
+    if (position >= count()) return false;
+    auto at = bytes_.begin() + static_cast<std::ptrdiff_t>(position * kRec);
+    bytes_.erase(at, at + static_cast<std::ptrdiff_t>(kRec));
+    return true;
+}
+
+MemoFile::MemoFile(FileSystem& fs, std::filesystem::path path) : fs_(fs), path_(std::move(path)) {}
+
+bool MemoFile::canOpen() {
+    try {
+        fs_.open(path_, OpenMode::ReadWrite)->close();
+        return true;
+    } catch (const IoError&) {
+        return false;
+    }
+}
+
+void MemoFile::create() {
+    auto file = fs_.open(path_, OpenMode::CreateTruncate);
+    file->close();
+    recordCount_ = 0;
+}
+
+std::size_t MemoFile::count() {
+    auto file = fs_.open(path_, OpenMode::ReadOnly);
+    recordCount_ = static_cast<std::size_t>(file->size() / kRec);
+    file->close();
+    return recordCount_;
+}
+
+void MemoFile::scan(const std::function<bool(const MemoRecord&, std::size_t)>& visit) {
+    auto file = fs_.open(path_, OpenMode::ReadOnly);
+    const std::size_t n = static_cast<std::size_t>(file->size() / kRec);
+    recordCount_ = n;
+    std::vector<unsigned char> block;
+    for (std::size_t first = 0; first < n; first += kBlockRecords) {
+        const std::size_t k = std::min(kBlockRecords, n - first);
+        block.resize(k * kRec);
+        file->readAt(static_cast<std::uint64_t>(first) * kRec, block.data(), block.size());
+        for (std::size_t i = 0; i < k; ++i) {
+            if (!visit(decodeRecord(block.data() + i * kRec), first + i)) {
+                file->close();
+                return;
+            }
+        }
+    }
+    file->close();
+}
+
+std::vector<MemoRecord> MemoFile::readAll() {
+    std::vector<MemoRecord> all;
+    scan([&all](const MemoRecord& r, std::size_t) {
+        all.push_back(r);
+        return true;
+    });
+    return all;
+}
+
+std::optional<MemoRecord> MemoFile::readAt(std::size_t position) {
+    auto file = fs_.open(path_, OpenMode::ReadOnly);
+    recordCount_ = static_cast<std::size_t>(file->size() / kRec);
+    MemoRecord record;
+    bool found = readrecord1(*file, position, record);
+    file->close();
+    if (!found) return std::nullopt;
+    return record;
+}
+
+bool MemoFile::readrecord1(File& file, std::uint64_t position, MemoRecord& record) {
+    if (position >= file.size() / kRec) return false;
+    RecordBytes bytes;
+    file.readAt(position * kRec, bytes.data(), kRec);
+    record = decodeRecord(bytes.data());
+    return true;
+}
+
+void MemoFile::writerecord1(File& file, std::uint64_t position, const MemoRecord& record) {
+    RecordBytes bytes = encodeRecord(record);
+    file.writeAt(position * kRec, bytes.data(), kRec);
+}
+
+MemoImage MemoFile::load(File& file) {
+    const std::uint64_t size = file.size();
+    const std::size_t n = static_cast<std::size_t>(size / kRec);
+    recordCount_ = n;
+    std::vector<unsigned char> bytes(n * kRec);
+    if (!bytes.empty()) file.readAt(0, bytes.data(), bytes.size());
+    return MemoImage(std::move(bytes));
+}
+
+void MemoFile::commit(File& opened, const MemoImage& image) {
+    opened.close();
+    replaceFile(fs_, path_, image.bytes().data(), image.bytes().size());
+}
+
+std::size_t MemoFile::mydata1_opbergen(const MemoRecord& record) {
+    // Opening for writing first reports a write-protected file as such.
+    auto file = fs_.open(path_, OpenMode::ReadWrite);
+    MemoImage image = load(*file);
+    const std::size_t position = image.storePosition(record.date);
+    image.insertrecord1(position, record);
+    commit(*file, image);
+    return position;
+}
+
+bool MemoFile::wisrecord1(std::size_t index) {
+    auto file = fs_.open(path_, OpenMode::ReadWrite);
+    MemoImage image = load(*file);
+    if (!image.remove(index)) {
+        file->close();
+        return false;
+    }
+    commit(*file, image);
+    return true;
+}
+
+std::optional<std::size_t> MemoFile::change(std::size_t index, const MemoRecord& record) {
+    auto file = fs_.open(path_, OpenMode::ReadWrite);
+    MemoImage image = load(*file);
+    if (!image.remove(index)) {
+        file->close();
+        return std::nullopt;
+    }
+    const std::size_t position = image.storePosition(record.date);
+    image.insertrecord1(position, record);
+    commit(*file, image);
+    return position;
+}
+
+}  // namespace jotanor

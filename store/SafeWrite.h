@@ -1,0 +1,20 @@
+// Writing a whole file so that a failure, or a process killed half way,
+// leaves either the old file or the new one, never a mixture.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+
+#include "store/FileIO.h"
+
+namespace jotanor {
+
+// The file beside `target` that holds the new contents until they are whole.
+std::filesystem::path pendingPath(const std::filesystem::path& target);
+
+// Writes `data` to the pending file, syncs it and puts it in place of
+// `target`. On failure the pending file is removed, `target` is untouched
+// and the IoError is rethrown.
+void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n);
+
+}  // namespace jotanor

@@ -1,0 +1,25 @@
+// The four settings that outlive the program, as the main window holds them.
+#pragma once
+
+#include <cmath>
+#include <string>
+
+namespace jotanor {
+
+struct Settings {
+    std::string backupPlace;  // full path of the backup copy; empty: no backup
+    int leftPercent = 90;     // main window's left edge, % of the screen width
+    int bottomPercent = 90;   // main window's height (its top is 0), % of the screen height
+    int fontSize = 0;         // list font size in points; 0 leaves the default
+    int weekParity = 1;       // 1: odd week numbers green, 0: even
+};
+
+// The default backup place, the same text on every system.
+inline const char* const kDefaultBackupPlace = "C:\\jotanor1.mem";
+
+// total × percent × 0.01 rounded to the nearest integer, halves to even.
+inline int scaledPercent(int total, int percent) {
+    return static_cast<int>(std::nearbyint(static_cast<double>(total) * percent * 0.01));
+}
+
+}  // namespace jotanor

@@ -1,0 +1,225 @@
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include "mainwindow/Tform1.h"
+#include "store/Errors.h"
+#include "support/UiFixture.h"
+
+namespace jotanor {
+namespace {
+
+class Tform1Test : public test::UiFixture {
+protected:
+    QString memoName() const { return fromPath(std::filesystem::absolute(memoPath())); }
+};
+
+TEST_F(Tform1Test, NoAtTheStartQuestionEndsWithoutAFile) {
+    Tform1 form(scripted.platform());
+    scripted.answers = {MsgResult::No};
+    EXPECT_FALSE(form.FormCreate());
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Confirmation);
+    EXPECT_EQ(scripted.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(scripted.shown[0].text, memoName() + " niet gevonden. Nieuwe file aanmaken ?");
+    EXPECT_FALSE(std::filesystem::exists(memoPath()));
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(Tform1Test, YesCreatesAnEmptyMemoFileAndNamesItInTheTitle) {
+    Tform1 form(scripted.platform());
+    scripted.answers = {MsgResult::Yes};
+    EXPECT_TRUE(form.FormCreate());
+    EXPECT_TRUE(std::filesystem::exists(memoPath()));
+    EXPECT_EQ(std::filesystem::file_size(memoPath()), 0u);
+    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
+}
+
+TEST_F(Tform1Test, AnExistingMemoFileIsOpenedWithoutAQuestion) {
+    test::writeBytes(memoPath(), {});
+    Tform1 form(scripted.platform());
+    EXPECT_TRUE(form.FormCreate());
+    EXPECT_TRUE(scripted.shown.empty());
+    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
+}
+
+TEST_F(Tform1Test, AFileThatCannotBeCreatedLeavesThePlainTitle) {
+    std::filesystem::create_directory(memoPath());  // a folder in its place
+    Tform1 form(scripted.platform());
+    scripted.answers = {MsgResult::Yes};
+    EXPECT_TRUE(form.FormCreate());
+    ASSERT_EQ(scripted.shown.size(), 2u);
+    EXPECT_EQ(scripted.shown[1].kind, MsgKind::Error);
+    EXPECT_EQ(form.windowTitle(), "Jotanor");
+}
+
+class Tform1Open : public Tform1Test {
+protected:
+    void SetUp() override {
+        test::writeBytes(memoPath(), {});
+        ASSERT_TRUE(form.FormCreate());
+    }
+    Tform1 form{scripted.platform()};
+};
+
+TEST_F(Tform1Open, MijnfileSwitchesToTheChosenFile) {
+    auto other = dir.file("ander.mem");
+    test::writeBytes(other, {});
+    scripted.openAnswers = {fromPath(other)};
+    form.Mijnfile();
+    ASSERT_EQ(scripted.openProposals.size(), 1u);
+    EXPECT_EQ(scripted.openProposals[0], "Openen van een andere .MEM-file|jotanor1.mem");
+    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + fromPath(other));
+    EXPECT_EQ(form.memoFile().path(), other);
+    EXPECT_TRUE(scripted.shown.empty());
+}
+
+TEST_F(Tform1Open, CancelInMijnfileKeepsTheCurrentFile) {
+    scripted.openAnswers = {std::nullopt};
+    form.Mijnfile();
+    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
+    EXPECT_TRUE(scripted.shown.empty());
+}
+
+TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundButStaysCurrent) {
+    const QString missing = fromPath(dir.file("weg.mem"));
+    scripted.openAnswers = {missing};
+    form.Mijnfile();
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
+    EXPECT_EQ(scripted.shown[0].text, missing + " niet gevonden");
+    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
+    EXPECT_EQ(form.memoFile().path(), dir.file("weg.mem"));
+}
+
+TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
+    auto caption = [&](const char* name) {
+        auto* a = form.findChild<QAction*>(name);
+        return a ? a->text() : QString("<missing %1>").arg(name);
+    };
+    EXPECT_EQ(form.File1->title(), "&Bestand");
+    EXPECT_EQ(caption("Afdrukvaneenreeksmemos1"), "Afdruk van een geselecteerde reeks memo's");
+    EXPECT_EQ(caption("Mijnfile1"), "Open andere Mem-file");
+    EXPECT_EQ(caption("Memoaantal1"), "&Aantal der ogeslagen memo's");
+    EXPECT_EQ(caption("Exit1"), "&Eindigen");
+    EXPECT_EQ(form.Beeld1->title(), "Beeld");
+    EXPECT_EQ(caption("Fullscreen1"), "Full screen  [ F5 ]");
+    EXPECT_EQ(form.Show1->title(), "Vertoon");
+    EXPECT_EQ(caption("Idemvanafxwekenterug1"), "Vanaf &x weken terug");
+    EXPECT_EQ(caption("Vanafeendatum1"), "Vanaf een datum");
+    EXPECT_EQ(caption("Alles1"), "Alle memo's van een jaar");
+    EXPECT_EQ(caption("Helebestand"), "Het hele bestand");
+    EXPECT_EQ(caption("Zoeken1"), "Zoek  [F3]");
+    EXPECT_EQ(caption("Invoer1"), "Invoer  [I]");
+    EXPECT_EQ(caption("Wijzigen1"), "Wijzig  [F2]");
+    EXPECT_EQ(caption("CopieF41"), "Copie  [F4]");
+    EXPECT_EQ(caption("Wissen1"), "Verwijder  [ Del ]");
+    EXPECT_EQ(caption("Options1"), "Options ");
+    EXPECT_EQ(form.Help->title(), "Help");
+    EXPECT_EQ(caption("help1"), "Toelichting  [F1]");
+    EXPECT_EQ(caption("AboutVUK1"), "About VUK");
+    EXPECT_EQ(caption("Aboutauteur1"), "About auteur");
+    // Two dividing lines in "&Bestand".
+    int separators = 0;
+    for (QAction* a : form.File1->actions()) separators += a->isSeparator();
+    EXPECT_EQ(separators, 2);
+}
+
+TEST_F(Tform1Open, ActivationPlacesTheWindowAndColoursTheWeek) {
+    form.FormActivate();
+    EXPECT_EQ(form.x(), 900);    // 90 % of 1000
+    EXPECT_EQ(form.height(), 720);  // 90 % of 800
+    // 6 December 2026 is in week 50; parity 1 colours odd weeks green.
+    EXPECT_EQ(form.Label3->text(), "Week 50");
+    EXPECT_TRUE(form.Label3->styleSheet().startsWith("color: rgb(128, 128, 128)"));
+    EXPECT_EQ(form.state().viewMode, "10weken");
+    EXPECT_EQ(form.state().settings.backupPlace, "C:\\jotanor1.mem");
+}
+
+TEST_F(Tform1Open, TheWeekIsGreenOnlyWhenItsParityMatches) {
+    struct Case {
+        int parity;
+        Ymd today;
+        bool green;
+    };
+    for (Case c : {Case{0, {2026, 12, 6}, true}, Case{1, {2026, 12, 13}, true}, Case{1, {2026, 12, 6}, false},
+                   Case{2, {2026, 12, 6}, false}, Case{2, {2026, 12, 13}, false}}) {
+        scripted.todayDate = c.today;
+        form.state().settings.weekParity = c.parity;
+        form.FormActivate();
+        EXPECT_EQ(form.Label3->styleSheet().startsWith("color: rgb(0, 128, 0)"), c.green)
+            << c.parity << " " << c.today.day;
+    }
+}
+
+TEST_F(Tform1Open, ThePlacementRoundsHalvesToEven) {
+    scripted.screenSize = QSize(1025, 1010);
+    form.state().settings.leftPercent = 50;  // 512.5 → 512
+    form.state().settings.bottomPercent = 50;  // 505
+    form.FormActivate();
+    EXPECT_EQ(form.x(), 512);
+    EXPECT_EQ(form.height(), 505);
+}
+
+TEST_F(Tform1Open, ResizingKeepsTenPixelMarginsAndFortyAbove) {
+    form.show();
+    for (QSize size : {QSize(700, 600), QSize(900, 500)}) {
+        form.resize(size);
+        QWidget* client = form.centralWidget();
+        QTest::qWaitFor([&] { return form.Panel1->width() == client->width() - 20; }, 2000);
+        EXPECT_EQ(form.Panel1->geometry(), QRect(10, 40, client->width() - 20, client->height() - 50));
+    }
+}
+
+TEST_F(Tform1Open, F5TwiceReturnsToTheConfiguredPlaceAndWidth) {
+    form.show();
+    form.FormActivate();
+    form.resize(800, form.height());
+    QTest::keyClick(form.ListBox1, Qt::Key_F5);
+    EXPECT_TRUE(form.state().fullScreen);
+    EXPECT_TRUE(form.Fullscreen1->isChecked());
+    EXPECT_EQ(form.pos(), QPoint(0, 0));
+    EXPECT_EQ(form.size(), QSize(1000, 800));
+    QTest::keyClick(form.ListBox1, Qt::Key_F5, Qt::ShiftModifier);  // modifiers do not matter
+    EXPECT_FALSE(form.state().fullScreen);
+    EXPECT_FALSE(form.Fullscreen1->isChecked());
+    EXPECT_EQ(form.x(), 900);
+    EXPECT_EQ(form.width(), 635);
+    EXPECT_EQ(form.height(), 720);
+    // A key that reaches the form itself works the same, once.
+    QTest::keyClick(&form, Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(form.state().fullScreen);
+}
+
+TEST_F(Tform1Open, EscapeClosesTheWindow) {
+    form.show();
+    QTest::keyClick(form.ListBox1, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.state().closing);
+}
+
+TEST_F(Tform1Open, EindigenClosesTheWindow) {
+    form.show();
+    form.Exit1->trigger();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(Tform1Open, ErrorsOfACommandAreShownWithTheirStandardText) {
+    EXPECT_FALSE(form.guarded([] { throw IoError(kDiskFull, "x"); }));
+    EXPECT_FALSE(form.guarded([] { throw ConvertError("4,5"); }));
+    EXPECT_FALSE(form.guarded([] { throw DateError(); }));
+    EXPECT_FALSE(form.guarded([] { throw IoError(1117, "x"); }));
+    ASSERT_EQ(scripted.shown.size(), 4u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+    EXPECT_EQ(scripted.shown[0].text, "Disk full");
+    EXPECT_EQ(scripted.shown[1].text, "'4,5' is not a valid integer value");
+    EXPECT_EQ(scripted.shown[2].text, "Invalid argument to date encode");
+    EXPECT_EQ(scripted.shown[3].text, "I/O error 1117");
+}
+
+}  // namespace
+}  // namespace jotanor

@@ -1,0 +1,285 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "store/Errors.h"
+#include "store/MemoFile.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TempDir.h"
+
+namespace jotanor {
+namespace {
+
+using test::TempDir;
+
+MemoRecord memo(double date, std::string line1, std::string line2 = "") {
+    return MemoRecord{date, std::move(line1), std::move(line2)};
+}
+
+// A memo file written record by record with hand-built bytes.
+void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos) {
+    std::vector<unsigned char> bytes;
+    for (const auto& m : memos) {
+        auto r = encodeRecord(m);
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    test::writeBytes(path, bytes);
+}
+
+std::vector<std::string> firstLines(MemoFile& file) {
+    std::vector<std::string> out;
+    for (const auto& r : file.readAll()) out.push_back(r.line1);
+    return out;
+}
+
+class MemoFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::filesystem::path path = dir.file("jotanor1.mem");
+    MemoFile file{nativeFileSystem(), path};
+};
+
+struct StoreCase {
+    std::vector<double> stored;
+    double key;
+    std::size_t expected;
+};
+
+class StorePosition : public MemoFileTest, public ::testing::WithParamInterface<StoreCase> {};
+
+TEST_P(StorePosition, FollowsTheDateOrderAndItsTieBreak) {
+    const auto& c = GetParam();
+    std::vector<MemoRecord> memos;
+    for (double d : c.stored) memos.push_back(memo(d, "old"));
+    writeMemos(path, memos);
+
+    EXPECT_EQ(file.mydata1_opbergen(memo(c.key, "new")), c.expected);
+    EXPECT_EQ(file.recordCount(), c.stored.size());  // counted before the change
+
+    auto all = file.readAll();
+    ASSERT_EQ(all.size(), c.stored.size() + 1);
+    EXPECT_EQ(all[c.expected].line1, "new");
+    for (std::size_t i = 1; i < all.size(); ++i) EXPECT_LE(all[i - 1].date, all[i].date);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, StorePosition,
+                         ::testing::Values(StoreCase{{}, 5, 0},                 // empty file
+                                           StoreCase{{1, 5, 9}, 10, 3},         // after all: append
+                                           StoreCase{{1, 5, 9}, 0, 0},          // before all
+                                           StoreCase{{1, 5, 5, 9}, 5, 1},       // before both 5s
+                                           StoreCase{{1, 5}, 5, 2},             // the only 5 is last
+                                           StoreCase{{1, 5, 5}, 5, 1},          // first 5 not last
+                                           StoreCase{{5}, 5, 1},                // single equal record
+                                           StoreCase{{1, 3, 9}, 4, 2}));        // between
+
+TEST_F(MemoFileTest, DeletesAtFrontMiddleEndAndTheOnlyRecord) {
+    writeMemos(path, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d")});
+    EXPECT_TRUE(file.wisrecord1(0));
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "c", "d"}));
+    EXPECT_TRUE(file.wisrecord1(1));
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "d"}));
+    EXPECT_TRUE(file.wisrecord1(1));
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b"}));
+    EXPECT_EQ(std::filesystem::file_size(path), 212u);
+    EXPECT_TRUE(file.wisrecord1(0));
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+}
+
+TEST_F(MemoFileTest, DeletingOutsideTheFileChangesNothing) {
+    writeMemos(path, {memo(1, "a"), memo(2, "b")});
+    auto before = test::readBytes(path);
+    EXPECT_FALSE(file.wisrecord1(2));
+    EXPECT_FALSE(file.wisrecord1(static_cast<std::size_t>(-1)));
+    EXPECT_EQ(test::readBytes(path), before);
+}
+
+TEST_F(MemoFileTest, ATrailingPieceIsNoRecordAndTheNextStoreReplacesIt) {
+    writeMemos(path, {memo(1, "a"), memo(3, "c")});
+    auto bytes = test::readBytes(path);
+    bytes.insert(bytes.end(), 100, 0x55);
+    test::writeBytes(path, bytes);
+
+    EXPECT_EQ(file.count(), 2u);
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"a", "c"}));
+    file.mydata1_opbergen(memo(9, "z"));
+    EXPECT_EQ(std::filesystem::file_size(path), 3u * 212u);
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"a", "c", "z"}));
+}
+
+TEST_F(MemoFileTest, ReadsByPositionAndNothingPastTheEnd) {
+    writeMemos(path, {memo(1, "a"), memo(2, "b")});
+    EXPECT_EQ(file.readAt(1)->line1, "b");
+    EXPECT_FALSE(file.readAt(2).has_value());
+}
+
+TEST_F(MemoFileTest, ChangeMovesTheMemoToItsNewDate) {
+    writeMemos(path, {memo(1, "a"), memo(5, "b"), memo(9, "c")});
+    EXPECT_EQ(file.change(0, memo(7, "a2")), 1u);
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "a2", "c"}));
+    EXPECT_FALSE(file.change(3, memo(7, "x")).has_value());
+    EXPECT_EQ(file.count(), 3u);
+}
+
+TEST_F(MemoFileTest, CreatesAnEmptyFileOnlyItsOwnerMayRead) {
+    EXPECT_FALSE(file.canOpen());
+    file.create();
+    EXPECT_TRUE(file.canOpen());
+    EXPECT_EQ(file.count(), 0u);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    file.mydata1_opbergen(memo(1, "a"));
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(MemoFileTest, AMissingFileIsReportedAsNotFound) {
+    try {
+        file.mydata1_opbergen(memo(1, "a"));
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.code(), kFileNotFound);
+        EXPECT_STREQ(e.what(), "File not found");
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(MemoFileTest, AFolderInPlaceOfTheFileIsRefused) {
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(file.canOpen());
+    EXPECT_THROW(file.mydata1_opbergen(memo(1, "a")), IoError);
+    EXPECT_THROW(file.count(), IoError);
+}
+
+TEST_F(MemoFileTest, ScanStopsWhenAskedAndReadsLargeFilesWhole) {
+    std::vector<MemoRecord> memos;
+    for (int i = 0; i < 12000; ++i) memos.push_back(memo(i, std::to_string(i)));
+    writeMemos(path, memos);
+    std::size_t seen = 0;
+    file.scan([&](const MemoRecord& r, std::size_t pos) {
+        EXPECT_EQ(r.line1, std::to_string(pos));
+        return ++seen < 7000;
+    });
+    EXPECT_EQ(seen, 7000u);
+    EXPECT_EQ(file.readAll().size(), 12000u);
+    EXPECT_EQ(file.recordCount(), 12000u);
+}
+
+// Every call of a change made to fail in turn, once and from then on, with
+// each kind of fault: the change is either reported and wholly applied, or
+// reported as failed with the file byte for byte as before.
+enum class Op { StoreFront, StoreMiddle, StoreEnd, DeleteFront, DeleteMiddle, DeleteEnd, Change };
+
+class FaultInjection : public ::testing::TestWithParam<std::tuple<int, Op>> {};
+
+MemoRecord opRecord(Op op, int size) {
+    switch (op) {
+    case Op::StoreFront: return memo(1, "new");
+    case Op::StoreMiddle: return memo(10.0 * size / 2 + 5, "new");
+    case Op::Change: return memo(1e6, "changed");
+    default: return memo(1e6, "new");
+    }
+}
+
+std::size_t opIndex(Op op, int size) {
+    switch (op) {
+    case Op::DeleteFront: return 0;
+    case Op::DeleteEnd: return static_cast<std::size_t>(size - 1);
+    default: return static_cast<std::size_t>(size / 2);
+    }
+}
+
+// The file as the operation must leave it when it succeeds.
+std::vector<unsigned char> applied(Op op, int size, std::vector<unsigned char> before) {
+    MemoImage image(std::move(before));
+    if (op == Op::StoreFront || op == Op::StoreMiddle || op == Op::StoreEnd) {
+        auto r = opRecord(op, size);
+        image.insertrecord1(image.storePosition(r.date), r);
+    } else {
+        image.remove(opIndex(op, size));
+        if (op == Op::Change) {
+            auto r = opRecord(op, size);
+            image.insertrecord1(image.storePosition(r.date), r);
+        }
+    }
+    return image.bytes();
+}
+
+TEST_P(FaultInjection, NeverLosesOrDoublesAMemo) {
+    auto [size, op] = GetParam();
+    TempDir dir;
+    auto path = dir.file("jotanor1.mem");
+    std::vector<MemoRecord> memos;
+    for (int i = 0; i < size; ++i) memos.push_back(memo(10.0 * (i + 1), "memo " + std::to_string(i)));
+
+    for (test::Fault fault : {test::Fault::DiskFull, test::Fault::AccessDenied, test::Fault::IoFailure,
+                              test::Fault::TornWrite}) {
+        for (bool sticky : {false, true}) {
+            for (int k = 1;; ++k) {
+                writeMemos(path, memos);
+                const auto before = test::readBytes(path);
+                test::FaultyFileSystem fs;
+                fs.failAt(k, fault, sticky);
+                MemoFile file(fs, path);
+                bool failed = false;
+                try {
+                    switch (op) {
+                    case Op::StoreFront:
+                    case Op::StoreMiddle:
+                    case Op::StoreEnd: file.mydata1_opbergen(opRecord(op, size)); break;
+                    case Op::DeleteFront:
+                    case Op::DeleteMiddle:
+                    case Op::DeleteEnd: file.wisrecord1(opIndex(op, size)); break;
+                    case Op::Change: file.change(opIndex(op, size), opRecord(op, size)); break;
+                    }
+                } catch (const IoError& e) {
+                    failed = true;
+                    EXPECT_FALSE(std::string(e.what()).empty());
+                }
+                if (fs.failures() == 0) {
+                    EXPECT_FALSE(failed);
+                    break;  // k lies beyond the operation's last call
+                }
+                if (failed) {
+                    EXPECT_EQ(test::readBytes(path), before) << "k=" << k << " sticky=" << sticky;
+                } else {
+                    EXPECT_EQ(test::readBytes(path), applied(op, size, before)) << "k=" << k;
+                }
+                // A pending copy is removed, unless the removal fails as well.
+                if (!sticky) {
+                    EXPECT_FALSE(std::filesystem::exists(dir.file("jotanor1.mem.new"))) << "k=" << k;
+                }
+                std::filesystem::remove(dir.file("jotanor1.mem.new"));
+                ASSERT_LT(k, 100);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, FaultInjection,
+                         ::testing::Combine(::testing::Values(1, 2, 50),
+                                            ::testing::Values(Op::StoreFront, Op::StoreMiddle, Op::StoreEnd,
+                                                              Op::DeleteFront, Op::DeleteMiddle,
+                                                              Op::DeleteEnd, Op::Change)));
+
+TEST(FaultInjectionEmpty, StoringIntoAnEmptyFileFailsCleanly) {
+    TempDir dir;
+    auto path = dir.file("jotanor1.mem");
+    for (int k = 1; k < 10; ++k) {
+        test::writeBytes(path, {});
+        test::FaultyFileSystem fs;
+        fs.failAt(k, test::Fault::DiskFull, true);
+        MemoFile file(fs, path);
+        try {
+            file.mydata1_opbergen(memo(1, "new"));
+        } catch (const IoError& e) {
+            EXPECT_STREQ(e.what(), "Disk full");
+            EXPECT_EQ(std::filesystem::file_size(path), 0u);
+            continue;
+        }
+        EXPECT_EQ(std::filesystem::file_size(path), 212u);
+        break;
+    }
+}
+
+}  // namespace
+}  // namespace jotanor

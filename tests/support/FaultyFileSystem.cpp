@@ -1,0 +1,93 @@
+#include "support/FaultyFileSystem.h"
+
+#include "store/Errors.h"
+
+namespace jotanor::test {
+namespace {
+
+class FaultyFile final : public File {
+public:
+    FaultyFile(FaultyFileSystem& fs, std::unique_ptr<File> inner, std::string path)
+        : fs_(fs), inner_(std::move(inner)), path_(std::move(path)) {}
+
+    std::uint64_t size() override {
+        check();
+        return inner_->size();
+    }
+    void readAt(std::uint64_t offset, void* data, std::size_t n) override {
+        check();
+        inner_->readAt(offset, data, n);
+    }
+    void writeAt(std::uint64_t offset, const void* data, std::size_t n) override {
+        bool torn = false;
+        if (fs_.shouldFail(torn)) {
+            if (torn && n > 1) inner_->writeAt(offset, data, n / 2);
+            fs_.raise(path_);
+        }
+        inner_->writeAt(offset, data, n);
+    }
+    void truncate(std::uint64_t size) override {
+        check();
+        inner_->truncate(size);
+    }
+    void sync() override {
+        check();
+        inner_->sync();
+    }
+    void close() override {
+        bool torn = false;
+        bool fail = fs_.shouldFail(torn);
+        inner_->close();
+        if (fail) fs_.raise(path_);
+    }
+
+private:
+    void check() {
+        bool torn = false;
+        if (fs_.shouldFail(torn)) fs_.raise(path_);
+    }
+
+    FaultyFileSystem& fs_;
+    std::unique_ptr<File> inner_;
+    std::string path_;
+};
+
+}  // namespace
+
+bool FaultyFileSystem::shouldFail(bool& torn) {
+    ++calls_;
+    bool fail = failAt_ > 0 && (calls_ == failAt_ || (sticky_ && calls_ > failAt_));
+    if (fail) ++failures_;
+    torn = fail && fault_ == Fault::TornWrite;
+    return fail;
+}
+
+void FaultyFileSystem::raise(const std::string& path) const {
+    switch (fault_) {
+    case Fault::DiskFull:
+    case Fault::TornWrite: throw IoError(kDiskFull, path);
+    case Fault::AccessDenied: throw IoError(kAccessDenied, path);
+    case Fault::IoFailure: throw IoError(1117, path);  // a code without a text of its own
+    }
+    throw IoError(kDiskFull, path);
+}
+
+std::unique_ptr<File> FaultyFileSystem::open(const std::filesystem::path& path, OpenMode mode) {
+    bool torn = false;
+    if (shouldFail(torn)) raise(path.string());
+    return std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
+}
+
+void FaultyFileSystem::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+    bool torn = false;
+    if (shouldFail(torn)) raise(to.string());
+    nativeFileSystem().rename(from, to);
+}
+
+void FaultyFileSystem::remove(const std::filesystem::path& path) {
+    bool torn = false;
+    if (shouldFail(torn)) raise(path.string());
+    nativeFileSystem().remove(path);
+}
+
+}  // namespace jotanor::test

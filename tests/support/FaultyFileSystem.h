@@ -1,0 +1,46 @@
+// A file system that passes every call to the native one, counts the calls,
+// and makes a chosen call fail: once, or from that call on.
+#pragma once
+
+#include <string>
+
+#include "store/FileIO.h"
+
+namespace jotanor::test {
+
+enum class Fault { DiskFull, AccessDenied, IoFailure, TornWrite };
+
+class FaultyFileSystem : public FileSystem {
+public:
+    // Fail call number `k` (1-based); `sticky` makes every later call fail too.
+    void failAt(int k, Fault fault, bool sticky = false) {
+        failAt_ = k;
+        fault_ = fault;
+        sticky_ = sticky;
+    }
+    void reset() {
+        calls_ = 0;
+        failAt_ = 0;
+        failures_ = 0;
+    }
+    int calls() const { return calls_; }
+    int failures() const { return failures_; }
+
+    std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) override;
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
+    void remove(const std::filesystem::path& path) override;
+
+    // Called by the files it hands out, before each call. Returns true when
+    // this call must fail; `torn` tells a write to write half and then fail.
+    bool shouldFail(bool& torn);
+    [[noreturn]] void raise(const std::string& path) const;
+
+private:
+    int calls_ = 0;
+    int failAt_ = 0;
+    int failures_ = 0;
+    bool sticky_ = false;
+    Fault fault_ = Fault::IoFailure;
+};
+
+}  // namespace jotanor::test

@@ -1,0 +1,67 @@
+// A platform for widget tests: a fixed clock and screen, message boxes and
+// file dialogs that answer from a script and never block, sounds counted.
+#pragma once
+
+#include <deque>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace jotanor::test {
+
+struct ShownBox {
+    MsgKind kind;
+    QString text;
+    MsgButtons buttons;
+};
+
+class ScriptedPlatform : private Clock,
+                         private MessageBoxes,
+                         private FileDialogs,
+                         private Screen,
+                         private Sound,
+                         private WaitCursor,
+                         private DateFormat {
+public:
+    ScriptedPlatform();
+    Platform& platform() { return platform_; }
+
+    Ymd todayDate{2026, 12, 6};
+    QSize screenSize{1000, 800};
+
+    // Answers for the next message boxes; with none left, the default
+    // button is taken (OK, or else Yes).
+    std::deque<MsgResult> answers;
+    std::vector<ShownBox> shown;
+
+    // Answers for the next file dialogs; nothing means Cancel.
+    std::deque<std::optional<QString>> openAnswers;
+    std::deque<std::optional<QString>> saveAnswers;
+    std::vector<QString> openProposals;
+
+    std::vector<QString> played;
+    int beeps = 0;
+    int waitDepth = 0;
+    int waitCursors = 0;
+    bool soundWorks = true;
+
+private:
+    Ymd today() const override { return todayDate; }
+    MsgResult show(MsgKind kind, const QString& text, MsgButtons buttons) override;
+    std::optional<QString> openFile(const QString& title, const QString& defaultSuffix,
+                                    const QString& proposedName, const QString& filter) override;
+    std::optional<QString> saveFile(const QString& proposedName) override;
+    QSize size() const override { return screenSize; }
+    bool playWave(const QString& file) override;
+    void beep() override { ++beeps; }
+    void begin() override {
+        ++waitDepth;
+        ++waitCursors;
+    }
+    void end() override { --waitDepth; }
+    QString shortDate(const Ymd& d) const override;
+
+    Platform platform_;
+};
+
+}  // namespace jotanor::test

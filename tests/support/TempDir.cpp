@@ -1,0 +1,33 @@
+#include "support/TempDir.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace jotanor::test {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() /
+            ("jotanor-test-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<unsigned char> readBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace jotanor::test

@@ -1,0 +1,27 @@
+// A fresh folder for one test, removed afterwards.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace jotanor::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path file(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<unsigned char> readBytes(const std::filesystem::path& path);
+void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+
+}  // namespace jotanor::test
