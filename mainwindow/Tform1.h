@@ -18,6 +18,20 @@ class QMenu;
 
 namespace jotanor {
 
+class Tvanafdlg;
+class Tzoekdlg;
+class Tinvoerdlg;
+class Tconfirmdlg;
+class Twijzigdlg;
+class TAboutBox;
+class Tkalenderdlg;
+class Theeljaardlg;
+class Tauteurdlg;
+class Trtf_dlg;
+class TOptionsdlg;
+class Tprintdlg;
+class Txwekendlg;
+
 class Tform1 : public QMainWindow {
     Q_OBJECT
 
@@ -132,6 +146,21 @@ public:
     QAction* help1 = nullptr;
     QAction* AboutVUK1 = nullptr;
     QAction* Aboutauteur1 = nullptr;
+
+    // The dialogs, created once by createDialogs() and owned by the window.
+    Tvanafdlg* vanafdlg = nullptr;
+    Tzoekdlg* zoekdlg = nullptr;
+    Tinvoerdlg* invoerdlg = nullptr;
+    Tconfirmdlg* confirmdlg = nullptr;
+    Twijzigdlg* wijzigdlg = nullptr;
+    TAboutBox* AboutBox = nullptr;
+    Tkalenderdlg* kalenderdlg = nullptr;
+    Theeljaardlg* heeljaardlg = nullptr;
+    Tauteurdlg* auteurdlg = nullptr;
+    Trtf_dlg* rtf_dlg = nullptr;
+    TOptionsdlg* Optionsdlg = nullptr;
+    Tprintdlg* printdlg = nullptr;
+    Txwekendlg* xwekendlg = nullptr;
 };
 
 }  // namespace jotanor

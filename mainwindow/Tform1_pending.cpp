@@ -29,6 +29,5 @@ void Tform1::AboutVUK1Click() {}
 void Tform1::Aboutauteur1Click() {}
 void Tform1::Afdrukvaneenreeksmemos1Click() {}
 void Tform1::Memoaantal1Click() {}
-void Tform1::createDialogs() {}
 
 }  // namespace jotanor

@@ -170,7 +170,7 @@ TEST_F(Tform1Open, ResizingKeepsTenPixelMarginsAndFortyAbove) {
     for (QSize size : {QSize(700, 600), QSize(900, 500)}) {
         form.resize(size);
         QWidget* client = form.centralWidget();
-        QTest::qWaitFor([&] { return form.Panel1->width() == client->width() - 20; }, 2000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.Panel1->width() == client->width() - 20; }, 2000));
         EXPECT_EQ(form.Panel1->geometry(), QRect(10, 40, client->width() - 20, client->height() - 50));
     }
 }
