@@ -15,30 +15,35 @@ constexpr std::size_t kBlockRecords = 4946;
 
 }  // namespace
 
-MemoImage::MemoImage(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {
-    bytes_.resize(count() * kRec);
-}
-
-DaySerial MemoImage::date(std::size_t position) const {
+DaySerial recordDate(const unsigned char* p) {
     std::uint64_t bits = 0;
-    const unsigned char* p = bytes_.data() + position * kRec;
     for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(p[i]) << (8 * i);
     double d;
     std::memcpy(&d, &bits, sizeof d);
     return d;
 }
 
-MemoRecord MemoImage::record(std::size_t position) const {
-    return decodeRecord(bytes_.data() + position * kRec);
-}
-
-std::size_t MemoImage::storePosition(DaySerial key) const {
-    const std::size_t n = count();
+std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip) {
+    const std::size_t all = records.size() / kRec;
+    const std::size_t n = skip < all ? all - 1 : all;
+    auto date = [&](std::size_t j) { return recordDate(records.data() + (j < skip ? j : j + 1) * kRec); };
     std::size_t j = 0;
     while (j < n && !(date(j) >= key)) ++j;
     if (j < n && (j + 1 < n || date(j) > key)) return j;
     return n;
 }
+
+MemoImage::MemoImage(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {
+    bytes_.resize(count() * kRec);
+}
+
+DaySerial MemoImage::date(std::size_t position) const { return recordDate(bytes_.data() + position * kRec); }
+
+MemoRecord MemoImage::record(std::size_t position) const {
+    return decodeRecord(bytes_.data() + position * kRec);
+}
+
+std::size_t MemoImage::storePosition(DaySerial key) const { return jotanor::storePosition(bytes_, key); }
 
 void MemoImage::insertrecord1(std::size_t position, const MemoRecord& record) {
     position = std::min(position, count());
@@ -128,51 +133,49 @@ void MemoFile::writerecord1(File& file, std::uint64_t position, const MemoRecord
     file.writeAt(position * kRec, bytes.data(), kRec);
 }
 
-MemoImage MemoFile::load(File& file) {
-    const std::uint64_t size = file.size();
-    const std::size_t n = static_cast<std::size_t>(size / kRec);
-    recordCount_ = n;
-    std::vector<unsigned char> bytes(n * kRec);
-    if (!bytes.empty()) file.readAt(0, bytes.data(), bytes.size());
-    return MemoImage(std::move(bytes));
-}
-
-void MemoFile::commit(File& opened, const MemoImage& image) {
-    opened.close();
-    replaceFile(fs_, path_, image.bytes().data(), image.bytes().size());
+MemoFile::Loaded MemoFile::load() {
+    auto file = fs_.open(path_, OpenMode::ReadWrite);
+    Loaded loaded;
+    loaded.count = static_cast<std::size_t>(file->size() / kRec);
+    recordCount_ = loaded.count;
+    // Left uninitialised: every byte is read over.
+    loaded.bytes.reset(new unsigned char[std::max<std::size_t>(loaded.count * kRec, 1)]);
+    if (loaded.count > 0) file->readAt(0, loaded.bytes.get(), loaded.count * kRec);
+    file->close();
+    return loaded;
 }
 
 std::size_t MemoFile::mydata1_opbergen(const MemoRecord& record) {
-    // Opening for writing first reports a write-protected file as such.
-    auto file = fs_.open(path_, OpenMode::ReadWrite);
-    MemoImage image = load(*file);
-    const std::size_t position = image.storePosition(record.date);
-    image.insertrecord1(position, record);
-    commit(*file, image);
+    const Loaded file = load();
+    const std::size_t n = file.count;
+    const std::size_t position = storePosition(file.records(0, n), record.date);
+    const RecordBytes rec = encodeRecord(record);
+    replaceFile(fs_, path_, {file.records(0, position), rec, file.records(position, n)});
     return position;
 }
 
 bool MemoFile::wisrecord1(std::size_t index) {
-    auto file = fs_.open(path_, OpenMode::ReadWrite);
-    MemoImage image = load(*file);
-    if (!image.remove(index)) {
-        file->close();
-        return false;
-    }
-    commit(*file, image);
+    const Loaded file = load();
+    const std::size_t n = file.count;
+    if (index >= n) return false;
+    replaceFile(fs_, path_, {file.records(0, index), file.records(index + 1, n)});
     return true;
 }
 
 std::optional<std::size_t> MemoFile::change(std::size_t index, const MemoRecord& record) {
-    auto file = fs_.open(path_, OpenMode::ReadWrite);
-    MemoImage image = load(*file);
-    if (!image.remove(index)) {
-        file->close();
-        return std::nullopt;
-    }
-    const std::size_t position = image.storePosition(record.date);
-    image.insertrecord1(position, record);
-    commit(*file, image);
+    const Loaded file = load();
+    const std::size_t n = file.count;
+    if (index >= n) return std::nullopt;
+    const std::size_t position = storePosition(file.records(0, n), record.date, index);
+    // The place among the old records before which the new one goes.
+    const std::size_t before = position < index ? position : position + 1;
+    const RecordBytes rec = encodeRecord(record);
+    if (before <= index)
+        replaceFile(fs_, path_,
+                    {file.records(0, before), rec, file.records(before, index), file.records(index + 1, n)});
+    else
+        replaceFile(fs_, path_,
+                    {file.records(0, index), file.records(index + 1, before), rec, file.records(before, n)});
     return position;
 }
 

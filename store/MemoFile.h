@@ -8,13 +8,22 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "store/FileIO.h"
 #include "store/MemoRecord.h"
 
 namespace jotanor {
+
+// Date-order position for a new record dated `key` among whole records:
+// before all records of the same date, unless the only such record is the
+// last of the file. The record at `skip`, if any, counts as deleted; the
+// position is then one among the remaining records.
+constexpr std::size_t kNoSkip = static_cast<std::size_t>(-1);
+std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip = kNoSkip);
 
 // The whole records of a memo file, held in memory.
 class MemoImage {
@@ -80,8 +89,16 @@ public:
     static void writerecord1(File& file, std::uint64_t position, const MemoRecord& record);
 
 private:
-    MemoImage load(File& file);
-    void commit(File& opened, const MemoImage& image);
+    struct Loaded {
+        std::unique_ptr<unsigned char[]> bytes;
+        std::size_t count = 0;
+        std::span<const unsigned char> records(std::size_t from, std::size_t to) const {
+            return {bytes.get() + from * MemoRecord::kSize, (to - from) * MemoRecord::kSize};
+        }
+    };
+    // Opens the file for writing (so a write-protected file is reported as
+    // such) and reads its whole records.
+    Loaded load();
 
     FileSystem& fs_;
     std::filesystem::path path_;

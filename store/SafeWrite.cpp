@@ -11,10 +11,20 @@ std::filesystem::path pendingPath(const std::filesystem::path& target) {
 }
 
 void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n) {
+    replaceFile(fs, target, {std::span<const unsigned char>(static_cast<const unsigned char*>(data), n)});
+}
+
+void replaceFile(FileSystem& fs, const std::filesystem::path& target,
+                 const std::vector<std::span<const unsigned char>>& pieces) {
     const auto pending = pendingPath(target);
     try {
         auto file = fs.open(pending, OpenMode::CreateTruncate);
-        if (n > 0) file->writeAt(0, data, n);
+        std::uint64_t at = 0;
+        for (auto piece : pieces) {
+            if (piece.empty()) continue;
+            file->writeAt(at, piece.data(), piece.size());
+            at += piece.size();
+        }
         file->sync();
         file->close();
         fs.rename(pending, target);

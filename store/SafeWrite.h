@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
+#include <vector>
 
 #include "store/FileIO.h"
 
@@ -16,5 +18,8 @@ std::filesystem::path pendingPath(const std::filesystem::path& target);
 // `target`. On failure the pending file is removed, `target` is untouched
 // and the IoError is rethrown.
 void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n);
+// The same for contents given as pieces, written one after another.
+void replaceFile(FileSystem& fs, const std::filesystem::path& target,
+                 const std::vector<std::span<const unsigned char>>& pieces);
 
 }  // namespace jotanor

@@ -1,0 +1,52 @@
+// Storing and deleting memos, next to the cost of reading and writing the
+// same file once.
+#include <benchmark/benchmark.h>
+
+#include "BenchFiles.h"
+#include "calendar/Dates.h"
+#include "store/MemoFile.h"
+
+namespace jotanor::bench {
+namespace {
+
+void BM_ReadWriteBaseline(benchmark::State& state) {
+    auto path = memoFileOf(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) readAndWriteOnce(path);
+}
+BENCHMARK(BM_ReadWriteBaseline)->Arg(1000)->Arg(65536)->Unit(benchmark::kMillisecond);
+
+// Where a new memo lands: 0 front, 1 middle, 2 end.
+void BM_Store(benchmark::State& state) {
+    auto path = memoFileOf(static_cast<std::size_t>(state.range(0)));
+    MemoFile file(nativeFileSystem(), path);
+    const double dates[] = {encodeDate(1900, 1, 1), encodeDate(2020, 6, 15), encodeDate(2200, 1, 1)};
+    const MemoRecord memo{dates[state.range(1)], "Nieuwe memo", "tweede regel"};
+    for (auto _ : state) {
+        std::size_t at = file.mydata1_opbergen(memo);
+        state.PauseTiming();
+        file.wisrecord1(at);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Store)
+    ->ArgsProduct({{1000, 65536}, {0, 1, 2}})
+    ->ArgNames({"memos", "place"})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_DeleteFront(benchmark::State& state) {
+    auto path = memoFileOf(static_cast<std::size_t>(state.range(0)));
+    MemoFile file(nativeFileSystem(), path);
+    for (auto _ : state) {
+        state.PauseTiming();
+        MemoRecord first = *file.readAt(0);
+        state.ResumeTiming();
+        file.wisrecord1(0);
+        state.PauseTiming();
+        file.mydata1_opbergen(first);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeleteFront)->Arg(1000)->Arg(65536)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace jotanor::bench
