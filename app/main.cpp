@@ -31,5 +31,7 @@ int main(int argc, char* argv[]) {
     if (!form1.FormCreate()) return 0;
     form1.createDialogs();
     form1.show();
+    // Without a window manager nobody else gives the window the focus.
+    form1.activateWindow();
     return app.exec();
 }

@@ -100,6 +100,12 @@ void Tform1::buildMenu() {
         return a;
     };
 
+    // The menu takes a plain font rather than the window's bold one, so that
+    // it fits the window's width.
+    QFont menuFont("Arial");
+    menuFont.setPointSize(9);
+    menuFont.setBold(false);
+    menuBar()->setFont(menuFont);
     File1 = menuBar()->addMenu("&Bestand");
     File1->setObjectName("File1");
     Afdrukvaneenreeksmemos1 = add(File1, "Afdrukvaneenreeksmemos1", "Afdruk van een geselecteerde reeks memo's",
