@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test bench clean
+.PHONY: setup configure build run test bench clean test-windows
 
 setup:
 	bash scripts/setup.sh
@@ -29,3 +29,11 @@ bench: setup
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench
+
+# The core and its tests cross-built for Windows and run under Wine.
+test-windows:
+	bash scripts/setup-windows.sh
+	cmake -S . -B $(BUILD)-windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DJOTANOR_CORE_ONLY=ON \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
+	WINEPREFIX=$(abspath $(BUILD)-windows)/wine WINEDEBUG=-all cmake --build $(BUILD)-windows
+	cd $(BUILD)-windows && WINEPREFIX=$(abspath $(BUILD)-windows)/wine WINEDEBUG=-all ctest --output-on-failure -j2

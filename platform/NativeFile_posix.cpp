@@ -33,7 +33,7 @@ int codeForErrno(int e) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, int e) {
-    throw IoError(codeForErrno(e), path.string());
+    throw IoError(codeForErrno(e), path);
 }
 
 class PosixFile final : public File {
@@ -57,7 +57,7 @@ public:
                 if (errno == EINTR) continue;
                 fail(path_, errno);
             }
-            if (got == 0) throw IoError(kReadBeyondEnd, path_.string());
+            if (got == 0) throw IoError(kReadBeyondEnd, path_);
             p += got;
             n -= static_cast<std::size_t>(got);
             offset += static_cast<std::uint64_t>(got);
@@ -72,7 +72,7 @@ public:
                 if (errno == EINTR) continue;
                 fail(path_, errno);
             }
-            if (put == 0) throw IoError(kDiskFull, path_.string());
+            if (put == 0) throw IoError(kDiskFull, path_);
             p += put;
             n -= static_cast<std::size_t>(put);
             offset += static_cast<std::uint64_t>(put);
@@ -104,7 +104,7 @@ private:
 class PosixFileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) override {
-        if (path.empty()) throw IoError(kFileNotFound, path.string());
+        if (path.empty()) throw IoError(kFileNotFound, path);
         int flags = O_CLOEXEC;
         switch (mode) {
         case OpenMode::ReadOnly: flags |= O_RDONLY; break;
@@ -120,7 +120,7 @@ public:
         struct stat st {};
         if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
             ::close(fd);
-            throw IoError(kAccessDenied, path.string());
+            throw IoError(kAccessDenied, path);
         }
         return std::make_unique<PosixFile>(fd, path);
     }

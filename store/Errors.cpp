@@ -2,8 +2,11 @@
 
 namespace jotanor {
 
-IoError::IoError(int code, std::string path)
-    : std::runtime_error(standardText(code)), code_(code), path_(std::move(path)) {}
+IoError::IoError(int code, const std::filesystem::path& path)
+    : std::runtime_error(standardText(code)), code_(code) {
+    const std::u8string text = path.u8string();
+    path_.assign(text.begin(), text.end());
+}
 
 std::string IoError::standardText(int code) {
     switch (code) {

@@ -3,6 +3,7 @@
 // date error. Each carries the standard text the user sees.
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -22,9 +23,10 @@ enum IoCode : int {
 class IoError : public std::runtime_error {
 public:
     // `code` is one of IoCode or, for anything else, the system's own code.
-    IoError(int code, std::string path);
+    IoError(int code, const std::filesystem::path& path);
 
     int code() const { return code_; }
+    // The file's path in UTF-8.
     const std::string& path() const { return path_; }
 
     // "File not found", "Disk full", ..., or "I/O error %d".

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Windows cross-compiler, Wine and GoogleTest's sources.
+# Idempotent: apt-get runs only when a package is missing.
+set -euo pipefail
+bash "$(dirname "$0")/setup.sh"
+packages=(g++-mingw-w64-x86-64 wine64 googletest)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
