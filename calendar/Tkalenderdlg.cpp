@@ -110,7 +110,12 @@ void MonthGridWidget::mousePressEvent(QMouseEvent* event) {
     if (auto cell = cellAt(at.x() - kBorder, at.y() - kBorder)) emit pressed(cell->row, cell->column);
 }
 
-void MonthGridWidget::mouseDoubleClickEvent(QMouseEvent*) { emit doubleClicked(); }
+// The double click chooses the day under it too, whether or not a press
+// came before it.
+void MonthGridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+    emit doubleClicked();
+}
 
 // -------------------------------------------------------------- the dialog
 
