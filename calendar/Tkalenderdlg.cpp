@@ -29,12 +29,6 @@ QFont arialPixels(int pixels) {
     return f;
 }
 
-QFont arialPoints(int points) {
-    QFont f("Arial");
-    f.setPointSize(points);
-    return f;
-}
-
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
@@ -73,7 +67,7 @@ QColor MonthGridWidget::colourOf(CellColour colour) {
 
 MonthGridWidget::MonthGridWidget(const MainState& state, const Ymd& todayMark, QWidget* parent)
     : QWidget(parent), state_(state), todayMark_(todayMark) {
-    setFont(arialPoints(8));
+    setFont(arialPixels(11));  // Arial 8 points on the screen it was laid out for
 }
 
 void MonthGridWidget::setGrid(const MonthGrid& grid) {
@@ -250,7 +244,7 @@ void Tkalenderdlg::showEvent(QShowEvent* event) {
 }
 
 void Tkalenderdlg::FormActivate() {
-    StringGrid[0]->setFont(arialPoints(8));
+    StringGrid[0]->setFont(arialPixels(11));
     shownYear_ = openingDate_.year;
     shownMonth_ = openingDate_.month;
     todayMark_ = openingDate_;

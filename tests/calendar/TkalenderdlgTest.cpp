@@ -89,6 +89,9 @@ TEST_F(KalenderTest, OpeningOnTheStartDayShowsItsFourMonthsAndMemos) {
     EXPECT_FALSE(dlg->panelLabel[8]->isHidden());
     EXPECT_EQ(dlg->SpinEdit1->value(), 20);
     EXPECT_EQ(dlg->Edit1->text(), "26");
+    EXPECT_EQ(dlg->StringGrid[3]->toolTip(), "Klik = De datum wordt geselecteerd.\nDubbelklik = Invoer voor deze datum.");
+    EXPECT_EQ(dlg->vanafbtn->toolTip(), "Toon 4 weken vanaf \nde geselecteerde datum. ");
+    EXPECT_EQ(dlg->invoerbtn->toolTip(), "Terug om een memo in te voeren \nvoor de geselecteerde datum");
 
     // Week numbers of December and of January 2027, which starts in week 0.
     const MonthGrid& december = dlg->StringGrid[1]->grid();
