@@ -70,6 +70,7 @@ public:
     void Zoeken1Click();
     void Invoer1Click();
     void Kalender1Click();
+    void invoeren();
     void Wijzigen1Click();
     void CopieF41Click();
     void Copieren1Click();

@@ -1,6 +1,8 @@
 // Creates the dialogs, hidden, once for the whole run, in their fixed order.
 #include "mainwindow/Tform1.h"
 
+#include "calendar/Tkalenderdlg.h"
+
 namespace jotanor {
 
 void Tform1::createDialogs() {
@@ -16,7 +18,7 @@ void Tform1::createDialogs() {
 
     // AboutBox = new TAboutBox(*this);
 
-    // kalenderdlg = new Tkalenderdlg(*this);
+    kalenderdlg = new Tkalenderdlg(*this);
 
     // heeljaardlg = new Theeljaardlg(*this);
 

@@ -17,8 +17,7 @@ void Tform1::laadoptions() {}
 void Tform1::saveoptions() {}
 void Tform1::backupnaar_budir() {}
 void Tform1::Zoeken1Click() {}
-void Tform1::Invoer1Click() {}
-void Tform1::Kalender1Click() {}
+void Tform1::invoeren() { state().entryRequest = false; }
 void Tform1::Wijzigen1Click() {}
 void Tform1::CopieF41Click() {}
 void Tform1::Copieren1Click() {}
