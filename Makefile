@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test bench clean test-windows
+.PHONY: setup configure build run test bench clean test-windows crash
 
 setup:
 	bash scripts/setup.sh
@@ -37,3 +37,7 @@ test-windows:
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	WINEPREFIX=$(abspath $(BUILD)-windows)/wine WINEDEBUG=-all cmake --build $(BUILD)-windows
 	cd $(BUILD)-windows && WINEPREFIX=$(abspath $(BUILD)-windows)/wine WINEDEBUG=-all ctest --output-on-failure -j2
+
+# The long crash run: 1,000 kills of a process that changes the memo file.
+crash: build
+	JOTANOR_CRASH_KILLS=1000 $(BUILD)/tests/crash_tests
