@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test bench clean test-windows crash
+.PHONY: setup configure build run test bench clean test-windows crash fuzz
 
 setup:
 	bash scripts/setup.sh
@@ -41,3 +41,14 @@ test-windows:
 # The long crash run: 1,000 kills of a process that changes the memo file.
 crash: build
 	JOTANOR_CRASH_KILLS=1000 $(BUILD)/tests/crash_tests
+
+# Fuzz targets under ASan and UBSan, each run FUZZ_SECONDS from its seed corpus.
+FUZZ_SECONDS ?= 60
+fuzz: setup
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DJOTANOR_FUZZ=ON -DJOTANOR_CORE_ONLY=ON -DJOTANOR_TESTS=OFF
+	cmake --build $(BUILD)-fuzz
+	for t in $(BUILD)-fuzz/fuzz/fuzz_*; do \
+	  name=$$(basename $$t); mkdir -p $(BUILD)-fuzz/corpus/$$name; \
+	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(BUILD)-fuzz/corpus/$$name fuzz/corpus/$${name#fuzz_} || exit 1; \
+	done
