@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test bench clean test-windows crash fuzz
+.PHONY: setup configure build run test bench clean test-windows crash fuzz test-sanitize
 
 setup:
 	bash scripts/setup.sh
@@ -52,3 +52,10 @@ fuzz: setup
 	  name=$$(basename $$t); mkdir -p $(BUILD)-fuzz/corpus/$$name; \
 	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(BUILD)-fuzz/corpus/$$name fuzz/corpus/$${name#fuzz_} || exit 1; \
 	done
+
+# The whole test suite built with AddressSanitizer and UBSan.
+test-sanitize: setup
+	cmake -S . -B $(BUILD)-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DJOTANOR_SANITIZE=ON
+	cmake --build $(BUILD)-asan
+	cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure -j2
