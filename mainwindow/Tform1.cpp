@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "mainwindow/MemoListModel.h"
 #include "store/Errors.h"
 
 namespace jotanor {
@@ -77,6 +78,8 @@ void Tform1::buildComponents() {
     ListBox1->setObjectName("ListBox1");
     ListBox1->setFont(pixelFont("Arial", 12));
     ListBox1->setUniformItemSizes(true);
+    listModel = new MemoListModel(ListBox1);
+    ListBox1->setModel(listModel);
     ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->installEventFilter(this);
@@ -199,7 +202,8 @@ bool Tform1::event(QEvent* e) {
 
 void Tform1::FormActivate() {
     activatedOnce_ = true;
-    maakfeestdagen();
+    // A file error here is shown and the activation goes on.
+    guarded([this] { maakfeestdagen(); });
     state_.settings.backupPlace = kDefaultBackupPlace;
     laadoptions();
     placeFromSettings();

@@ -5,6 +5,8 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "mainwindow/MainState.h"
 #include "platform/Platform.h"
@@ -31,6 +33,8 @@ class Trtf_dlg;
 class TOptionsdlg;
 class Tprintdlg;
 class Txwekendlg;
+class MemoListModel;
+struct ViewWindow;
 
 class Tform1 : public QMainWindow {
     Q_OBJECT
@@ -63,6 +67,8 @@ public:
     void HelebestandClick();
     void Idemvanafxwekenterug1Click();
     void maakfeestdagen();
+    void feestdagen(int year);
+    bool mydata_exists();
     void auto_update1();
     void laadoptions();
     void saveoptions();
@@ -109,6 +115,12 @@ private:
     void buildMenu();
     void placeFromSettings();
     void showWeekLabel();
+    // List views: the header labels, the fill of ListBox1, the chime.
+    void setTitles(const std::string& title);
+    std::size_t fillList(const ViewWindow& window);
+    void chime();
+    // Stores those of the memos that the memo file does not hold yet.
+    void storeMissing(const std::vector<MemoRecord>& memos);
 
     Platform& platform_;
     MainState state_;
@@ -124,6 +136,7 @@ public:
     QLabel* Label3 = nullptr;
     QFrame* Panel1 = nullptr;
     QListView* ListBox1 = nullptr;
+    MemoListModel* listModel = nullptr;  // the rows of ListBox1
 
     QMenu* File1 = nullptr;
     QMenu* Beeld1 = nullptr;

@@ -1,12 +1,15 @@
 // Creates the dialogs, hidden, once for the whole run, in their fixed order.
 #include "mainwindow/Tform1.h"
+#include "mainwindow/Theeljaardlg.h"
+#include "mainwindow/Tvanafdlg.h"
+#include "mainwindow/Txwekendlg.h"
 
 #include "calendar/Tkalenderdlg.h"
 
 namespace jotanor {
 
 void Tform1::createDialogs() {
-    // vanafdlg = new Tvanafdlg(*this);
+    vanafdlg = new Tvanafdlg(*this);
 
     // zoekdlg = new Tzoekdlg(*this);
 
@@ -20,7 +23,7 @@ void Tform1::createDialogs() {
 
     kalenderdlg = new Tkalenderdlg(*this);
 
-    // heeljaardlg = new Theeljaardlg(*this);
+    heeljaardlg = new Theeljaardlg(*this);
 
     // auteurdlg = new Tauteurdlg(*this);
 
@@ -30,7 +33,7 @@ void Tform1::createDialogs() {
 
     // printdlg = new Tprintdlg(*this);
 
-    // xwekendlg = new Txwekendlg(*this);
+    xwekendlg = new Txwekendlg(*this);
 }
 
 }  // namespace jotanor

@@ -4,14 +4,6 @@
 
 namespace jotanor {
 
-void Tform1::setsize() {}
-void Tform1::aantalwekenterug(int) {}
-void Tform1::vanaf1() {}
-void Tform1::Vanafdatum1Click() {}
-void Tform1::Alles1Click() {}
-void Tform1::HelebestandClick() {}
-void Tform1::Idemvanafxwekenterug1Click() {}
-void Tform1::maakfeestdagen() {}
 void Tform1::auto_update1() {}
 void Tform1::laadoptions() {}
 void Tform1::saveoptions() {}

@@ -15,14 +15,6 @@ constexpr std::size_t kBlockRecords = 4946;
 
 }  // namespace
 
-DaySerial recordDate(const unsigned char* p) {
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(p[i]) << (8 * i);
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
 std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip) {
     const std::size_t all = records.size() / kRec;
     const std::size_t n = skip < all ? all - 1 : all;
@@ -83,6 +75,12 @@ std::size_t MemoFile::count() {
 }
 
 void MemoFile::scan(const std::function<bool(const MemoRecord&, std::size_t)>& visit) {
+    scanBytes([&visit](const unsigned char* bytes, std::size_t position) {
+        return visit(decodeRecord(bytes), position);
+    });
+}
+
+void MemoFile::scanBytes(const std::function<bool(const unsigned char*, std::size_t)>& visit) {
     auto file = fs_.open(path_, OpenMode::ReadOnly);
     const std::size_t n = static_cast<std::size_t>(file->size() / kRec);
     recordCount_ = n;
@@ -92,7 +90,7 @@ void MemoFile::scan(const std::function<bool(const MemoRecord&, std::size_t)>& v
         block.resize(k * kRec);
         file->readAt(static_cast<std::uint64_t>(first) * kRec, block.data(), block.size());
         for (std::size_t i = 0; i < k; ++i) {
-            if (!visit(decodeRecord(block.data() + i * kRec), first + i)) {
+            if (!visit(block.data() + i * kRec, first + i)) {
                 file->close();
                 return;
             }

@@ -69,6 +69,9 @@ public:
     // Reads the records in file order, calling visit(record, position) until
     // it returns false or the file ends.
     void scan(const std::function<bool(const MemoRecord&, std::size_t)>& visit);
+    // The same with each record's 212 raw bytes, for scans that look at a
+    // few fields of every record and decode only the ones they keep.
+    void scanBytes(const std::function<bool(const unsigned char*, std::size_t)>& visit);
     std::vector<MemoRecord> readAll();
     // The record at a position; nothing past the last record.
     std::optional<MemoRecord> readAt(std::size_t position);
