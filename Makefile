@@ -17,6 +17,7 @@ build: configure
 # The program keeps its memo file and side files in data/ (its working folder).
 run: build
 	mkdir -p data
+	for f in assets/*; do if [ -e "$$f" ] && [ ! -e "data/$${f##*/}" ]; then cp -r "$$f" data/; fi; done
 	cd data && ../$(BUILD)/jotanor
 
 test: build
