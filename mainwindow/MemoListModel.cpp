@@ -7,9 +7,12 @@ namespace jotanor {
 MemoListModel::MemoListModel(QObject* parent)
     : QAbstractListModel(parent), divider_(QString::fromStdString(divider())) {}
 
-int MemoListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(blocks_.size() * kBlockLines);
+QModelIndex MemoListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || row >= rows_ || column != 0 || parent.isValid()) return {};
+    return createIndex(row, 0);
 }
+
+int MemoListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
 QVariant MemoListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
@@ -17,11 +20,11 @@ QVariant MemoListModel::data(const QModelIndex& index, int role) const {
 }
 
 QString MemoListModel::line(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= blocks_.size() * kBlockLines) return {};
+    if (row < 0 || row >= rows_) return {};
     const int part = row % kBlockLines;
     if (part == kBlockLines - 1) return divider_;
     try {
-        return fromMemoText(blockLine(blocks_[static_cast<std::size_t>(row / kBlockLines)], part));
+        return fromMemoText(blocks_.line(static_cast<std::size_t>(row / kBlockLines), part));
     } catch (const std::exception&) {
         // A listed date always has a text; nothing may escape into the view.
         return {};
@@ -29,14 +32,14 @@ QString MemoListModel::line(int row) const {
 }
 
 long MemoListModel::recordPosition(int row) const {
-    if (row < 0 || static_cast<std::size_t>(row) >= blocks_.size() * kBlockLines) return -1;
-    return static_cast<long>(blocks_[static_cast<std::size_t>(row / kBlockLines)].position);
+    if (row < 0 || row >= rows_) return -1;
+    return static_cast<long>(blocks_.position(static_cast<std::size_t>(row / kBlockLines)));
 }
 
-void MemoListModel::setBlocks(std::vector<MemoBlock> blocks) {
+void MemoListModel::setBlocks(MemoBlocks blocks) {
     beginResetModel();
     blocks_ = std::move(blocks);
-    blocks_.shrink_to_fit();
+    rows_ = static_cast<int>(blocks_.size() * kBlockLines);
     endResetModel();
 }
 

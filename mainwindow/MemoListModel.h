@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <vector>
 
 #include "mainwindow/MemoViews.h"
 
@@ -15,22 +14,26 @@ class MemoListModel : public QAbstractListModel {
 public:
     explicit MemoListModel(QObject* parent = nullptr);
 
+    // index() is asked for every row when the list lays itself out, so it
+    // answers without the base class's round of virtual calls.
+    QModelIndex index(int row, int column = 0, const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     // Replaces the whole list.
-    void setBlocks(std::vector<MemoBlock> blocks);
+    void setBlocks(MemoBlocks blocks);
     void clear() { setBlocks({}); }
 
     std::size_t blockCount() const { return blocks_.size(); }
-    const MemoBlock& block(std::size_t b) const { return blocks_[b]; }
+    const MemoBlocks& blocks() const { return blocks_; }
     // The line shown at a row, as the window shows it.
     QString line(int row) const;
     // Position in the memo file of the record shown at a row; -1 outside the list.
     long recordPosition(int row) const;
 
 private:
-    std::vector<MemoBlock> blocks_;
+    MemoBlocks blocks_;
+    int rows_ = 0;
     QString divider_;
 };
 

@@ -29,24 +29,60 @@ const std::string& divider() {
     return kDivider;
 }
 
-std::string blockLine(const MemoBlock& block, int line) {
-    switch (line) {
-    case 0: return block.today ? ">> " + datumtekst(block.record.date) : datumtekst(block.record.date);
-    case 1: return block.record.line1;
-    case 2: return block.record.line2;
+void MemoBlocks::append(DaySerial date, std::string_view line1, std::string_view line2, std::uint32_t position,
+                        bool today) {
+    line1 = line1.substr(0, MemoRecord::kMaxLine);
+    line2 = line2.substr(0, MemoRecord::kMaxLine);
+    entries_.push_back({date, position, static_cast<std::uint32_t>(text_.size()),
+                        static_cast<std::uint8_t>(line1.size()), static_cast<std::uint8_t>(line2.size()), today});
+    text_.append(line1);
+    text_.append(line2);
+}
+
+void MemoBlocks::append(const unsigned char* record, std::uint32_t position, bool today) {
+    append(recordDate(record), recordLine1(record), recordLine2(record), position, today);
+}
+
+void MemoBlocks::append(const MemoRecord& record, std::uint32_t position, bool today) {
+    append(record.date, record.line1, record.line2, position, today);
+}
+
+void MemoBlocks::clear() {
+    entries_.clear();
+    text_.clear();
+}
+
+std::string_view MemoBlocks::line1(std::size_t b) const {
+    const Entry& e = entries_[b];
+    return std::string_view(text_).substr(e.text, e.length1);
+}
+
+std::string_view MemoBlocks::line2(std::size_t b) const {
+    const Entry& e = entries_[b];
+    return std::string_view(text_).substr(e.text + e.length1, e.length2);
+}
+
+MemoRecord MemoBlocks::record(std::size_t b) const {
+    return MemoRecord{date(b), std::string(line1(b)), std::string(line2(b))};
+}
+
+std::string MemoBlocks::line(std::size_t b, int part) const {
+    switch (part) {
+    case 0: return today(b) ? ">> " + datumtekst(date(b)) : datumtekst(date(b));
+    case 1: return std::string(line1(b));
+    case 2: return std::string(line2(b));
     default: return divider();
     }
 }
 
-std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, std::vector<MemoBlock>& blocks,
+std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, MemoBlocks& blocks,
                        const std::function<void()>& chime) {
     const std::size_t before = blocks.size();
     file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
         const DaySerial d = recordDate(bytes);
         if (!window.contains(d)) return true;
-        MemoBlock block{static_cast<std::uint32_t>(position), d == today, decodeRecord(bytes)};
-        blocks.push_back(std::move(block));
-        if (blocks.back().today && window.chime && chime) chime();
+        blocks.append(bytes, static_cast<std::uint32_t>(position), d == today);
+        if (d == today && window.chime && chime) chime();
         return true;
     });
     return blocks.size() - before;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/MemoFile.h"
@@ -36,27 +37,55 @@ ViewWindow yearWindow(int year);
 // 1 January 1940 to 31 December 2100.
 ViewWindow wholeFileWindow();
 
-// One memo as the list shows it, with the position of the record it came
-// from in the memo file.
-struct MemoBlock {
-    std::uint32_t position = 0;
-    bool today = false;
-    MemoRecord record;
-};
-
 inline constexpr int kBlockLines = 4;
 inline constexpr std::size_t kDividerLength = 222;
 
-// Line 0 to 3 of a block: the date line (">> " in front for today), line1,
-// line2 and the divider; Windows-1252 bytes like the memo.
-std::string blockLine(const MemoBlock& block, int line);
+// The memos a view lists, each shown as a block of four lines, with the
+// position of the record it came from in the memo file. Held compactly: a
+// small entry per memo and the text of all lines in one buffer.
+class MemoBlocks {
+public:
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+
+    // Appends the memo in a record's 212 bytes.
+    void append(const unsigned char* record, std::uint32_t position, bool today);
+    void append(const MemoRecord& record, std::uint32_t position, bool today);
+    void clear();
+
+    std::uint32_t position(std::size_t b) const { return entries_[b].position; }
+    bool today(std::size_t b) const { return entries_[b].today; }
+    DaySerial date(std::size_t b) const { return entries_[b].date; }
+    std::string_view line1(std::size_t b) const;
+    std::string_view line2(std::size_t b) const;
+    MemoRecord record(std::size_t b) const;
+
+    // Line 0 to 3 of a block: the date line (">> " in front for today),
+    // line1, line2 and the divider; Windows-1252 bytes like the memo.
+    std::string line(std::size_t b, int line) const;
+
+private:
+    struct Entry {
+        DaySerial date;
+        std::uint32_t position;
+        std::uint32_t text;  // where line1 starts in text_; line2 follows it
+        std::uint8_t length1;
+        std::uint8_t length2;
+        bool today;
+    };
+    void append(DaySerial date, std::string_view line1, std::string_view line2, std::uint32_t position, bool today);
+
+    std::vector<Entry> entries_;
+    std::string text_;
+};
+
 const std::string& divider();
 
 // Reads the memo file in record order and appends a block for every memo in
 // the window to `blocks`; `chime` runs once for every listed memo of today
 // (not for the whole-file view). Returns the number of blocks appended. On
 // a failure `blocks` keeps what was appended before it.
-std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, std::vector<MemoBlock>& blocks,
+std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, MemoBlocks& blocks,
                        const std::function<void()>& chime = {});
 
 // Titles of the views.

@@ -64,6 +64,8 @@ public:
     void vanaf1();
     void Vanafdatum1Click();
     void Alles1Click();
+    // The year view of chosenYear, without asking.
+    void toonjaar();
     void HelebestandClick();
     void Idemvanafxwekenterug1Click();
     void maakfeestdagen();

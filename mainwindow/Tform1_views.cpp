@@ -31,7 +31,7 @@ void Tform1::chime() {
 
 std::size_t Tform1::fillList(const ViewWindow& window) {
     listModel->clear();
-    std::vector<MemoBlock> blocks;
+    MemoBlocks blocks;
     std::size_t n = 0;
     try {
         n = fillBlocks(memoFile_, window, encodeDate(today()), blocks, [this] { chime(); });
@@ -78,6 +78,10 @@ void Tform1::Vanafdatum1Click() {
 
 void Tform1::Alles1Click() {
     if (heeljaardlg->exec() != QDialog::Accepted) return;
+    toonjaar();
+}
+
+void Tform1::toonjaar() {
     memoFile_.count();
     const std::size_t n = fillList(yearWindow(state_.chosenYear));
     setTitles(yearTitle(n, state_.chosenYear));

@@ -53,6 +53,11 @@ std::string_view recordLine1(const unsigned char* in) {
     return std::string_view(reinterpret_cast<const char*>(in + kLine1 + 1), n);
 }
 
+std::string_view recordLine2(const unsigned char* in) {
+    std::size_t n = std::min<std::size_t>(in[kLine2], MemoRecord::kMaxLine);
+    return std::string_view(reinterpret_cast<const char*>(in + kLine2 + 1), n);
+}
+
 MemoRecord decodeRecord(const unsigned char* in) {
     MemoRecord r;
     r.date = recordDate(in);

@@ -37,9 +37,10 @@ RecordBytes encodeRecord(const MemoRecord& record);
 // calendar date is where a bad date is reported.
 MemoRecord decodeRecord(const unsigned char* in);
 
-// The date and line1 of a record's 212 bytes, read without decoding the rest.
+// The fields of a record's 212 bytes, read in place.
 DaySerial recordDate(const unsigned char* in);
 std::string_view recordLine1(const unsigned char* in);
+std::string_view recordLine2(const unsigned char* in);
 
 // Cuts a text to the 100 bytes a line holds.
 std::string cutLine(std::string_view text);

@@ -25,10 +25,10 @@ protected:
         std::vector<MemoRecord> memos;
         for (int o : offsets) memos.push_back({base + o, std::to_string(o), ""});
         writeMemos(path, memos);
-        std::vector<MemoBlock> blocks;
+        MemoBlocks blocks;
         fillBlocks(file, window, today, blocks);
         std::vector<std::string> out;
-        for (const auto& b : blocks) out.push_back(b.record.line1);
+        for (std::size_t b = 0; b < blocks.size(); ++b) out.emplace_back(blocks.line1(b));
         return out;
     }
 
@@ -64,14 +64,14 @@ TEST_F(MemoViewsTest, TheWholeFileRunsFrom1940To2100) {
     const DaySerial last = encodeDate(2100, 12, 31);
     writeMemos(path, {{first - 1, "voor", ""}, {first, "eerste", ""}, {today, "vandaag", ""}, {last, "laatste", ""},
                       {last + 1, "na", ""}});
-    std::vector<MemoBlock> blocks;
+    MemoBlocks blocks;
     int chimes = 0;
     EXPECT_EQ(fillBlocks(file, wholeFileWindow(), today, blocks, [&] { ++chimes; }), 3u);
     ASSERT_EQ(blocks.size(), 3u);
-    EXPECT_EQ(blocks[0].record.line1, "eerste");
-    EXPECT_EQ(blocks[2].record.line1, "laatste");
+    EXPECT_EQ(blocks.line1(0), "eerste");
+    EXPECT_EQ(blocks.line1(2), "laatste");
     // Marked, but silent.
-    EXPECT_TRUE(blocks[1].today);
+    EXPECT_TRUE(blocks.today(1));
     EXPECT_EQ(chimes, 0);
 }
 
@@ -80,39 +80,39 @@ TEST_F(MemoViewsTest, BlocksHoldTheirLinesAndTheRecordTheyCameFrom) {
                       {today, "*verjaardag", ""},
                       {today + 0.0, "tweede", "regel twee"},
                       {today + 85, "1-3-2027", "x"}});
-    std::vector<MemoBlock> blocks;
+    MemoBlocks blocks;
     int chimes = 0;
     fillBlocks(file, tenWeekWindow(today, 0), today, blocks, [&] { ++chimes; });
     ASSERT_EQ(blocks.size(), 2u);
-    EXPECT_EQ(blocks[0].position, 1u);
-    EXPECT_EQ(blocks[1].position, 2u);
-    EXPECT_EQ(blockLine(blocks[0], 0), ">> zondag,  6-12-2026");
-    EXPECT_EQ(blockLine(blocks[0], 1), "*verjaardag");
-    EXPECT_EQ(blockLine(blocks[0], 2), "");
-    EXPECT_EQ(blockLine(blocks[1], 2), "regel twee");
-    EXPECT_EQ(blockLine(blocks[1], 3), std::string(222, '-'));
+    EXPECT_EQ(blocks.position(0), 1u);
+    EXPECT_EQ(blocks.position(1), 2u);
+    EXPECT_EQ(blocks.line(0, 0), ">> zondag,  6-12-2026");
+    EXPECT_EQ(blocks.line(0, 1), "*verjaardag");
+    EXPECT_EQ(blocks.line(0, 2), "");
+    EXPECT_EQ(blocks.line(1, 2), "regel twee");
+    EXPECT_EQ(blocks.line(1, 3), std::string(222, '-'));
     EXPECT_EQ(chimes, 2);  // once for every memo of today
 
     blocks.clear();
     fillBlocks(file, fromDateWindow(today + 84), today, blocks);
     ASSERT_EQ(blocks.size(), 1u);
-    EXPECT_EQ(blockLine(blocks[0], 0), "maandag,  1-3-2027");
-    EXPECT_EQ(blocks[0].position, 3u);
+    EXPECT_EQ(blocks.line(0, 0), "maandag,  1-3-2027");
+    EXPECT_EQ(blocks.position(0), 3u);
 }
 
 TEST_F(MemoViewsTest, AFractionOfADayIsNotToday) {
     writeMemos(path, {{today + 0.5, "middag", ""}});
-    std::vector<MemoBlock> blocks;
+    MemoBlocks blocks;
     int chimes = 0;
     fillBlocks(file, tenWeekWindow(today, 0), today, blocks, [&] { ++chimes; });
     ASSERT_EQ(blocks.size(), 1u);
-    EXPECT_EQ(blockLine(blocks[0], 0), "zondag,  6-12-2026");
+    EXPECT_EQ(blocks.line(0, 0), "zondag,  6-12-2026");
     EXPECT_EQ(chimes, 0);
 }
 
 TEST_F(MemoViewsTest, YearZeroFailsAtTheFirstRecordButNotOnAnEmptyFile) {
     writeMemos(path, {});
-    std::vector<MemoBlock> blocks;
+    MemoBlocks blocks;
     EXPECT_EQ(fillBlocks(file, yearWindow(0), today, blocks), 0u);
 
     writeMemos(path, {{today, "a", ""}});
@@ -132,7 +132,7 @@ TEST_F(MemoViewsTest, AFailedReadKeepsTheBlocksReadBeforeIt) {
     test::FaultyFileSystem faulty;
     MemoFile viaFaulty(faulty, path);
     faulty.failAt(4, test::Fault::IoFailure);  // open, size, first read, second read
-    std::vector<MemoBlock> blocks;
+    MemoBlocks blocks;
     EXPECT_THROW(fillBlocks(viaFaulty, wholeFileWindow(), today, blocks), IoError);
     EXPECT_GT(blocks.size(), 0u);
     EXPECT_LT(blocks.size(), 6000u);

@@ -1,0 +1,209 @@
+// The memo list views and the holiday check on a memo file of 65,536 memos
+// spread over 1940 to 2100, next to a baseline that reads the file once.
+#include <QApplication>
+#include <QListView>
+#include <benchmark/benchmark.h>
+#include <filesystem>
+#include <random>
+#include <unistd.h>
+#include <algorithm>
+#include <cmath>
+
+#include "bench/HeapCounter.h"
+#include "calendar/Dates.h"
+#include "mainwindow/MemoListModel.h"
+#include "mainwindow/Tform1.h"
+
+namespace jotanor {
+namespace {
+
+constexpr std::size_t kMemos = 65536;
+
+class BenchPlatform : Clock, MessageBoxes, FileDialogs, Screen, Sound, WaitCursor, DateFormat {
+public:
+    Platform platform{this, this, this, this, this, this, this, &nativeFileSystem()};
+    int errors = 0;
+
+private:
+    Ymd today() const override { return {2026, 12, 6}; }
+    MsgResult show(MsgKind kind, const QString&, MsgButtons) override {
+        errors += kind == MsgKind::Error;
+        return MsgResult::Ok;
+    }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    std::optional<QString> saveFile(const QString&) override { return std::nullopt; }
+    QSize size() const override { return {1280, 1024}; }
+    bool playWave(const QString&) override { return true; }
+    void beep() override {}
+    void begin() override {}
+    void end() override {}
+    QString shortDate(const Ymd& d) const override { return QString("%1-%2-%3").arg(d.day).arg(d.month).arg(d.year); }
+};
+
+// The program's world for the benchmarks: an offscreen application, a
+// working folder with the big memo file, and a main window on it.
+struct World {
+    World() {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = new QApplication(argc, argv);
+        dir = std::filesystem::temp_directory_path() / ("jotanor_bench_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+        writeMemoFile();
+        form = new Tform1(bench.platform);
+        form->FormCreate();
+        form->maakfeestdagen();  // the twelve holiday memos now exist
+        form->resize(635, 900);
+        form->show();
+        QApplication::processEvents();
+        fileSize = std::filesystem::file_size(dir / "jotanor1.mem");
+    }
+    ~World() {
+        delete form;
+        std::filesystem::current_path(std::filesystem::temp_directory_path());
+        std::filesystem::remove_all(dir);
+    }
+
+    // 65,524 memos plus the 12 holiday memos added afterwards.
+    void writeMemoFile() {
+        std::mt19937 random(1940);
+        const double first = encodeDate(1940, 1, 1);
+        const double last = encodeDate(2100, 12, 31);
+        std::uniform_real_distribution<double> day(first, last + 1);
+        std::uniform_int_distribution<int> length(5, 100);
+        std::vector<double> dates(kMemos - 12);
+        for (double& d : dates) d = std::floor(day(random));
+        std::sort(dates.begin(), dates.end());
+        std::vector<unsigned char> bytes;
+        bytes.reserve(kMemos * MemoRecord::kSize);
+        for (double d : dates) {
+            MemoRecord r{d, std::string(static_cast<std::size_t>(length(random)), 'a'),
+                         std::string(static_cast<std::size_t>(length(random)) / 2, 'b')};
+            const RecordBytes rec = encodeRecord(r);
+            bytes.insert(bytes.end(), rec.begin(), rec.end());
+        }
+        auto file = nativeFileSystem().open(dir / "jotanor1.mem", OpenMode::CreateTruncate);
+        file->writeAt(0, bytes.data(), bytes.size());
+        file->close();
+    }
+
+    int argc = 1;
+    char arg0[16] = "jotanor_bench";
+    char* argv[2] = {arg0, nullptr};
+    QApplication* app = nullptr;
+    BenchPlatform bench;
+    std::filesystem::path dir;
+    Tform1* form = nullptr;
+    std::uintmax_t fileSize = 0;
+};
+
+World& world() {
+    static World w;
+    return w;
+}
+
+// Lays the list's rows out now, which Qt would otherwise do when control
+// returns to the event loop.
+void layOut(Tform1& form) { form.ListBox1->doItemsLayout(); }
+
+void BM_Baseline_ReadFileOnce(benchmark::State& state) {
+    World& w = world();
+    std::vector<unsigned char> bytes;
+    for (auto _ : state) {
+        auto file = nativeFileSystem().open(w.dir / "jotanor1.mem", OpenMode::ReadOnly);
+        bytes.resize(static_cast<std::size_t>(file->size()));
+        file->readAt(0, bytes.data(), bytes.size());
+        file->close();
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.counters["records"] = static_cast<double>(bytes.size() / MemoRecord::kSize);
+}
+BENCHMARK(BM_Baseline_ReadFileOnce)->Unit(benchmark::kMillisecond);
+
+// The memo file read once the program's own way: every record into a memo.
+void BM_Baseline_ReadRecordsOnce(benchmark::State& state) {
+    World& w = world();
+    for (auto _ : state) {
+        std::vector<MemoRecord> all = w.form->memoFile().readAll();
+        benchmark::DoNotOptimize(all.data());
+    }
+}
+BENCHMARK(BM_Baseline_ReadRecordsOnce)->Unit(benchmark::kMillisecond);
+
+void BM_TenWeekView(benchmark::State& state) {
+    Tform1& form = *world().form;
+    for (auto _ : state) {
+        form.aantalwekenterug(0);
+        layOut(form);
+    }
+    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+}
+BENCHMARK(BM_TenWeekView)->Unit(benchmark::kMillisecond);
+
+void BM_FromDateView(benchmark::State& state) {
+    Tform1& form = *world().form;
+    form.state().fromDate = encodeDate(2000, 1, 1);
+    for (auto _ : state) {
+        form.vanaf1();
+        layOut(form);
+    }
+    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+}
+BENCHMARK(BM_FromDateView)->Unit(benchmark::kMillisecond);
+
+void BM_YearView(benchmark::State& state) {
+    Tform1& form = *world().form;
+    form.state().chosenYear = 2026;
+    for (auto _ : state) {
+        form.toonjaar();
+        layOut(form);
+    }
+    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+}
+BENCHMARK(BM_YearView)->Unit(benchmark::kMillisecond);
+
+void BM_WholeFileView(benchmark::State& state) {
+    World& w = world();
+    Tform1& form = *w.form;
+    long long worst = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.listModel->clear();
+        layOut(form);
+        bench::resetHeapPeak();
+        const long long empty = bench::heapInUse();
+        state.ResumeTiming();
+
+        form.HelebestandClick();
+        layOut(form);
+
+        state.PauseTiming();
+        worst = std::max(worst, bench::heapPeak() - empty);
+        state.ResumeTiming();
+    }
+    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+    state.counters["peak_MB"] = static_cast<double>(worst) / 1e6;
+    state.counters["peak_per_file"] = static_cast<double>(worst) / static_cast<double>(w.fileSize);
+}
+BENCHMARK(BM_WholeFileView)->Unit(benchmark::kMillisecond);
+
+// Painting one screen of the list: the same for every view and every file.
+void BM_PaintOneScreen(benchmark::State& state) {
+    Tform1& form = *world().form;
+    form.aantalwekenterug(0);
+    layOut(form);
+    for (auto _ : state) form.ListBox1->viewport()->repaint();
+}
+BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMillisecond);
+
+void BM_HolidayCheck_AllPresent(benchmark::State& state) {
+    World& w = world();
+    for (auto _ : state) w.form->maakfeestdagen();
+    state.counters["file_records"] = static_cast<double>(w.fileSize / MemoRecord::kSize);
+}
+BENCHMARK(BM_HolidayCheck_AllPresent)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace jotanor
