@@ -12,6 +12,7 @@
 #include "bench/HeapCounter.h"
 #include "calendar/Dates.h"
 #include "mainwindow/MemoListModel.h"
+#include "mainwindow/MemoViews.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {
@@ -188,6 +189,19 @@ void BM_WholeFileView(benchmark::State& state) {
     state.counters["peak_per_file"] = static_cast<double>(worst) / static_cast<double>(w.fileSize);
 }
 BENCHMARK(BM_WholeFileView)->Unit(benchmark::kMillisecond);
+
+// The part of the whole-file view that is ours: reading the file and
+// building the blocks, without the list widget.
+void BM_WholeFileBlocksOnly(benchmark::State& state) {
+    World& w = world();
+    const DaySerial today = encodeDate(2026, 12, 6);
+    for (auto _ : state) {
+        MemoBlocks blocks;
+        fillBlocks(w.form->memoFile(), wholeFileWindow(), today, blocks);
+        benchmark::DoNotOptimize(blocks.size());
+    }
+}
+BENCHMARK(BM_WholeFileBlocksOnly)->Unit(benchmark::kMillisecond);
 
 // Painting one screen of the list: the same for every view and every file.
 void BM_PaintOneScreen(benchmark::State& state) {
