@@ -1,5 +1,6 @@
 // Counts the bytes the process holds on the heap, for benchmarks that report
 // peak memory. Every allocation of the process (Qt's included) is counted.
+// It takes the place of the C library's malloc, so it builds with glibc only.
 #pragma once
 
 #include <cstddef>

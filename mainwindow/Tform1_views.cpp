@@ -48,17 +48,23 @@ std::size_t Tform1::fillList(const ViewWindow& window) {
 void Tform1::aantalwekenterug(int weeksBack) {
     showWeekLabel();
     setTitles(tenWeekTitle(weeksBack));
-    // Hidden while it fills, the list is drawn once.
+    // Hidden while it fills, the list is drawn once. Hiding takes the focus
+    // away, so it gets it back.
+    const bool focused = ListBox1->hasFocus();
+    auto showList = [this, focused] {
+        ListBox1->show();
+        if (focused) ListBox1->setFocus();
+    };
     ListBox1->hide();
     try {
         memoFile_.count();
         setsize();
         fillList(tenWeekWindow(encodeDate(today()), weeksBack));
     } catch (...) {
-        ListBox1->show();
+        showList();
         throw;
     }
-    ListBox1->show();
+    showList();
     state_.viewMode = "10weken";
 }
 
