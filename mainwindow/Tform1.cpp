@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
@@ -74,14 +73,11 @@ void Tform1::buildComponents() {
     auto* layout = new QVBoxLayout(Panel1);
     layout->setContentsMargins(3, 3, 3, 3);
 
-    ListBox1 = new QListView(Panel1);
+    ListBox1 = new MemoListBox(Panel1);
     ListBox1->setObjectName("ListBox1");
     ListBox1->setFont(pixelFont("Arial", 12));
-    ListBox1->setUniformItemSizes(true);
     listModel = new MemoListModel(ListBox1);
     ListBox1->setModel(listModel);
-    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListBox1->installEventFilter(this);
     layout->addWidget(ListBox1);
 

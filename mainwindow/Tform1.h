@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "mainwindow/MainState.h"
+#include "mainwindow/MemoListBox.h"
 #include "platform/Platform.h"
 #include "store/MemoFile.h"
 
 class QAction;
 class QFrame;
 class QLabel;
-class QListView;
 class QMenu;
 
 namespace jotanor {
@@ -137,7 +137,7 @@ public:
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
     QFrame* Panel1 = nullptr;
-    QListView* ListBox1 = nullptr;
+    MemoListBox* ListBox1 = nullptr;
     MemoListModel* listModel = nullptr;  // the rows of ListBox1
 
     QMenu* File1 = nullptr;
