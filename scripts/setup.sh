@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   xvfb xauth imagemagick
+  xdotool faketime strace libcap2-bin e2fsprogs
 )
 
 missing=()
