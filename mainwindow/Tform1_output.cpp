@@ -1,0 +1,47 @@
+// The main window's commands for the backup at close, the memo count, and
+// the help, About and author windows.
+#include <QDialog>
+
+#include "mainwindow/Tform1.h"
+#include "output/Backup.h"
+#include "output/TAboutBox.h"
+#include "output/Tauteurdlg.h"
+#include "output/Trtf_dlg.h"
+
+namespace jotanor {
+
+void Tform1::backupnaar_budir() {
+    if (state_.settings.backupPlace.empty()) return;
+    const auto place = toPath(QString::fromStdString(state_.settings.backupPlace));
+    platform_.waitCursor->begin();
+    try {
+        backupCopy(*platform_.fileSystem, memoFile_.path(), place);
+    } catch (...) {
+        platform_.waitCursor->end();
+        throw;
+    }
+    platform_.waitCursor->end();
+    setWorkingFolder(workingFolderOf(memoFile_.path()));
+}
+
+void Tform1::Memoaantal1Click() {
+    const std::size_t n = memoFile_.count();
+    platform_.boxes->show(MsgKind::Information, QString::fromStdString(memoCountText(n)), MsgButtons::Ok);
+}
+
+void Tform1::Help1Click() {
+    if (rtf_dlg) rtf_dlg->exec();
+}
+
+void Tform1::AboutVUK1Click() {
+    if (!AboutBox) return;
+    AboutBox->show();
+    AboutBox->raise();
+    AboutBox->activateWindow();
+}
+
+void Tform1::Aboutauteur1Click() {
+    if (auteurdlg) auteurdlg->exec();
+}
+
+}  // namespace jotanor
