@@ -93,6 +93,8 @@ private:
                 --overflow_;
             } else if (!stack_.empty()) {
                 if (stack_.back().dest == Dest::FontTable) commitFontName();
+                // The last paragraph takes the alignment in force at the end.
+                if (stack_.size() == 1 && !paragraph_.runs.empty()) endParagraph();
                 stack_.pop_back();
                 if (stack_.empty()) done_ = true;  // the document's own group has closed
             }
