@@ -124,6 +124,7 @@ private:
     }
 
     void text(State& s, std::string_view bytes) {
+        std::string shown;  // the visible text of this piece, emitted at once
         for (char c : bytes) {
             if (c == '\r' || c == '\n') continue;
             if (skip_ > 0) {
@@ -131,7 +132,12 @@ private:
                 continue;
             }
             switch (s.dest) {
-            case Dest::Normal: emitByte(s, static_cast<std::uint8_t>(c)); break;
+            case Dest::Normal: {
+                const auto b = static_cast<std::uint8_t>(c);
+                if (b >= 0x80) shown += byteText(b);
+                else if (b >= 0x20 || b == '\t') shown += c;
+                break;
+            }
             case Dest::FontTable:
                 if (c == ';') commitFontName();
                 else if (fontName_.size() < 256) fontName_ += c;
@@ -142,6 +148,7 @@ private:
             case Dest::Skip: break;
             }
         }
+        if (!shown.empty()) emit(s, shown);
     }
 
     void symbol(State& s, char c) {
