@@ -39,6 +39,7 @@ void fillDocument(QTextDocument& document, const RtfDocument& rtf) {
     for (const RtfParagraph& p : rtf.paragraphs) {
         QTextBlockFormat block;
         block.setAlignment(alignmentOf(p.align));
+        block.setLeftMargin(p.leftIndent / 15.0);  // twips to pixels at 96 dpi
         if (first) {
             cursor.setBlockFormat(block);
             first = false;

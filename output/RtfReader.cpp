@@ -60,6 +60,7 @@ struct State {
     int font = -1;  // -1: the document's default font
     int color = 0;  // index in the colour table; 0 is the default colour
     RtfAlign align = RtfAlign::Left;
+    int leftIndent = 0;
     int uc = 1;     // characters to skip after \uN
     Dest dest = Dest::Normal;
 };
@@ -224,7 +225,10 @@ private:
             s.halfPoints = 0;
             s.font = -1;
             s.color = 0;
-        } else if (w == "pard") s.align = RtfAlign::Left;
+        } else if (w == "pard") {
+            s.align = RtfAlign::Left;
+            s.leftIndent = 0;
+        } else if (w == "li") s.leftIndent = std::clamp(p, 0, 14400);
         else if (w == "ql") s.align = RtfAlign::Left;
         else if (w == "qc") s.align = RtfAlign::Center;
         else if (w == "qr") s.align = RtfAlign::Right;
@@ -310,6 +314,7 @@ private:
     void endParagraph() {
         flushSurrogate();
         paragraph_.align = stack_.empty() ? RtfAlign::Left : stack_.back().align;
+        paragraph_.leftIndent = stack_.empty() ? 0 : stack_.back().leftIndent;
         doc_.paragraphs.push_back(std::move(paragraph_));
         paragraph_ = RtfParagraph{};
     }

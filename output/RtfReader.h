@@ -35,6 +35,7 @@ enum class RtfAlign { Left, Center, Right, Justify };
 
 struct RtfParagraph {
     RtfAlign align = RtfAlign::Left;
+    int leftIndent = 0;  // twips (1/1440 inch)
     std::vector<RtfRun> runs;
     std::string text() const;
 };

@@ -61,13 +61,15 @@ TEST(RtfReader, ReadsCharacterAndParagraphFormatting) {
         R"({\colortbl;\red255\green0\blue0;\red0\green0\blue255;})"
         "\n\\pard\\qc\\b Kop\\b0\\par\n"
         R"(\pard Gewoon {\i schuin} en \ul onder\ulnone  en \cf1 rood\cf0 .\par)"
-        R"(\qr\fs36\f1 Groot\par\pard\qj\plain klein})");
+        R"(\qr\li720\fs36\f1 Groot\par\pard\qj\plain klein})");
     EXPECT_EQ(paragraphs(d), (V{"Kop", "Gewoon schuin en onder en rood.", "Groot", "klein"}));
     ASSERT_EQ(d.paragraphs.size(), 4u);
     EXPECT_EQ(d.paragraphs[0].align, RtfAlign::Center);
     EXPECT_EQ(d.paragraphs[1].align, RtfAlign::Left);
     EXPECT_EQ(d.paragraphs[2].align, RtfAlign::Right);
     EXPECT_EQ(d.paragraphs[3].align, RtfAlign::Justify);
+    EXPECT_EQ(d.paragraphs[2].leftIndent, 720);
+    EXPECT_EQ(d.paragraphs[3].leftIndent, 0);
 
     EXPECT_TRUE(runWith(d, "Kop").format.bold);
     EXPECT_EQ(runWith(d, "Kop").format.font, "Arial");  // the default font
