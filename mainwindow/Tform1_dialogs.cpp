@@ -5,6 +5,7 @@
 #include "mainwindow/Txwekendlg.h"
 #include "output/TAboutBox.h"
 #include "output/Tauteurdlg.h"
+#include "output/Tprintdlg.h"
 #include "output/Trtf_dlg.h"
 
 #include "calendar/Tkalenderdlg.h"
@@ -34,7 +35,7 @@ void Tform1::createDialogs() {
 
     // Optionsdlg = new TOptionsdlg(*this);
 
-    // printdlg = new Tprintdlg(*this);
+    printdlg = new Tprintdlg(*this);
 
     xwekendlg = new Txwekendlg(*this);
 }

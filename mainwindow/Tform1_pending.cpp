@@ -14,6 +14,5 @@ void Tform1::CopieF41Click() {}
 void Tform1::Copieren1Click() {}
 void Tform1::Wissen1Click() {}
 void Tform1::Options1Click() {}
-void Tform1::Afdrukvaneenreeksmemos1Click() {}
 
 }  // namespace jotanor

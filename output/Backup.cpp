@@ -58,7 +58,7 @@ std::filesystem::path workingFolderOf(const std::filesystem::path& memoFile) {
 void setWorkingFolder(const std::filesystem::path& folder) {
     std::error_code ec;
     std::filesystem::current_path(folder, ec);
-    if (ec) throw IoError(codeFor(ec), folder.string());
+    if (ec) throw IoError(codeFor(ec), folder);
 }
 
 std::string memoCountText(std::size_t count) {
