@@ -108,6 +108,11 @@ TEST_F(BackupTest, ABackupPlaceThatIsTheMemoFileLeavesItAlone) {
 TEST(WorkingFolder, IsTheMemoFilesFolder) {
     EXPECT_EQ(workingFolderOf("/home/an/memos/jotanor1.mem"), std::filesystem::path("/home/an/memos"));
     EXPECT_EQ(workingFolderOf("/jotanor1.mem"), std::filesystem::path("/"));
+#ifdef _WIN32
+    // In the root of a drive only the drive remains, which keeps its own current folder.
+    EXPECT_EQ(workingFolderOf("C:\\jotanor1.mem"), std::filesystem::path("C:"));
+    EXPECT_EQ(workingFolderOf("D:\\memos\\jotanor1.mem"), std::filesystem::path("D:\\memos"));
+#endif
 }
 
 TEST(WorkingFolder, AFolderThatIsGoneRaisesFileNotFound) {
