@@ -51,7 +51,8 @@ fuzz: setup
 	cmake --build $(BUILD)-fuzz
 	for t in $(BUILD)-fuzz/fuzz/fuzz_*; do \
 	  name=$$(basename $$t); mkdir -p $(BUILD)-fuzz/corpus/$$name; \
-	  $$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(BUILD)-fuzz/corpus/$$name fuzz/corpus/$${name#fuzz_} || exit 1; \
+	  dict=fuzz/$${name#fuzz_}.dict; [ -e $$dict ] && dict=-dict=$$dict || dict=; \
+	  $$t $$dict -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(BUILD)-fuzz/corpus/$$name fuzz/corpus/$${name#fuzz_} || exit 1; \
 	done
 
 # The whole test suite built with AddressSanitizer and UBSan.

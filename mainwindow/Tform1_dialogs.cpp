@@ -3,6 +3,10 @@
 #include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tvanafdlg.h"
 #include "mainwindow/Txwekendlg.h"
+#include "output/TAboutBox.h"
+#include "output/Tauteurdlg.h"
+#include "output/Tprintdlg.h"
+#include "output/Trtf_dlg.h"
 
 #include "calendar/Tkalenderdlg.h"
 
@@ -19,19 +23,19 @@ void Tform1::createDialogs() {
 
     // wijzigdlg = new Twijzigdlg(*this);
 
-    // AboutBox = new TAboutBox(*this);
+    AboutBox = new TAboutBox(*this);
 
     kalenderdlg = new Tkalenderdlg(*this);
 
     heeljaardlg = new Theeljaardlg(*this);
 
-    // auteurdlg = new Tauteurdlg(*this);
+    auteurdlg = new Tauteurdlg(*this);
 
-    // rtf_dlg = new Trtf_dlg(*this);
+    rtf_dlg = new Trtf_dlg(*this);
 
     // Optionsdlg = new TOptionsdlg(*this);
 
-    // printdlg = new Tprintdlg(*this);
+    printdlg = new Tprintdlg(*this);
 
     xwekendlg = new Txwekendlg(*this);
 }

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 #include <optional>
+#include <stdexcept>
 
 #include "calendar/Dates.h"
 #include "store/FileIO.h"
@@ -62,6 +63,29 @@ public:
     virtual QString shortDate(const Ymd& date) const = 0;
 };
 
+// A printer that cannot print: there is none, or it refused the document.
+class PrinterError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One printed document: begin, fonts and texts at points, end. Coordinates
+// are printer pixels from the top-left corner of the printable area.
+class Printer {
+public:
+    virtual ~Printer() = default;
+    // Starts a document on the default printer; PrinterError when there is none.
+    virtual void beginDocument() = 0;
+    virtual void setFont(const QString& family, int points, bool bold, bool underline) = 0;
+    // Height of the current font's characters in printer pixels.
+    virtual int fontHeight() = 0;
+    // Draws `text` with its top-left corner at (x, y).
+    virtual void drawText(int x, int y, const QString& text) = 0;
+    virtual void endDocument() = 0;
+    // Drops a document that was begun and is not to be finished.
+    virtual void abortDocument() = 0;
+};
+
 struct Platform {
     Clock* clock;
     MessageBoxes* boxes;
@@ -71,6 +95,7 @@ struct Platform {
     WaitCursor* waitCursor;
     DateFormat* dateFormat;
     FileSystem* fileSystem;
+    Printer* printer;
 };
 
 // The real desktop.

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <map>
 
+#include "platform/PainterPrinter.h"
 #include "platform/Platform.h"
 #include "store/Win1252.h"
 
@@ -143,8 +144,9 @@ Platform& qtPlatform() {
     static QtSound sound;
     static QtWaitCursor waitCursor;
     static QtDateFormat dateFormat;
+    static PainterPrinter printer;
     static Platform platform{&clock, &boxes, &fileDialogs, &screen, &sound, &waitCursor, &dateFormat,
-                             &nativeFileSystem()};
+                             &nativeFileSystem(), &printer};
     return platform;
 }
 

@@ -10,6 +10,7 @@ packages=(
   fonts-liberation2
   xvfb xauth imagemagick
   xdotool faketime strace libcap2-bin e2fsprogs
+  poppler-utils
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "support/ScriptedPlatform.h"
 
+#include "platform/PainterPrinter.h"
+
 namespace jotanor::test {
 
 namespace {
@@ -17,7 +19,7 @@ std::optional<QString> next(std::deque<std::optional<QString>>& answers) {
 }  // namespace
 
 ScriptedPlatform::ScriptedPlatform()
-    : platform_{this, this, this, this, this, this, this, &nativeFileSystem()} {}
+    : platform_{this, this, this, this, this, this, this, &nativeFileSystem(), this} {}
 
 MsgResult ScriptedPlatform::show(MsgKind kind, const QString& text, MsgButtons buttons) {
     shown.push_back({kind, text, buttons});
@@ -47,6 +49,43 @@ bool ScriptedPlatform::playWave(const QString& file) {
 
 QString ScriptedPlatform::shortDate(const Ymd& d) const {
     return QString("%1-%2-%3").arg(d.day).arg(d.month).arg(d.year);
+}
+
+void ScriptedPlatform::beginDocument() {
+    if (!hasPrinter) throw PrinterError("No default printer is available");
+    ++documentsBegun;
+    if (!pdfFile.isEmpty()) {
+        pdf_ = std::make_unique<PainterPrinter>(pdfFile);
+        pdf_->beginDocument();
+    }
+}
+
+void ScriptedPlatform::setFont(const QString& family, int points, bool bold, bool underline) {
+    if (pdf_) pdf_->setFont(family, points, bold, underline);
+    points_ = points;
+    font_ = family + " " + QString::number(points) + (bold ? " bold" : "") + (underline ? " underline" : "");
+}
+
+int ScriptedPlatform::fontHeight() {
+    if (pdf_) return pdf_->fontHeight();
+    return (points_ * printerDpi + 36) / 72;
+}
+
+void ScriptedPlatform::drawText(int x, int y, const QString& text) {
+    if (pdf_) pdf_->drawText(x, y, text);
+    printed.push_back({x, y, text, font_});
+}
+
+void ScriptedPlatform::endDocument() {
+    if (pdf_) pdf_->endDocument();
+    pdf_.reset();
+    ++documentsEnded;
+}
+
+void ScriptedPlatform::abortDocument() {
+    if (pdf_) pdf_->abortDocument();
+    pdf_.reset();
+    ++documentsAborted;
 }
 
 }  // namespace jotanor::test

@@ -3,11 +3,19 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "platform/Platform.h"
 
 namespace jotanor::test {
+
+struct PrintedText {
+    int x;
+    int y;
+    QString text;
+    QString font;  // "family points [bold] [underline]"
+};
 
 struct ShownBox {
     MsgKind kind;
@@ -21,7 +29,8 @@ class ScriptedPlatform : private Clock,
                          private Screen,
                          private Sound,
                          private WaitCursor,
-                         private DateFormat {
+                         private DateFormat,
+                         private Printer {
 public:
     ScriptedPlatform();
     Platform& platform() { return platform_; }
@@ -45,6 +54,16 @@ public:
     int waitCursors = 0;
     bool soundWorks = true;
 
+    // The printer: a recorded page at `printerDpi`, or none at all, or,
+    // with `pdfFile` set, the real painter writing that PDF file.
+    bool hasPrinter = true;
+    int printerDpi = 300;
+    QString pdfFile;
+    std::vector<PrintedText> printed;
+    int documentsBegun = 0;
+    int documentsEnded = 0;
+    int documentsAborted = 0;
+
 private:
     Ymd today() const override { return todayDate; }
     MsgResult show(MsgKind kind, const QString& text, MsgButtons buttons) override;
@@ -61,7 +80,17 @@ private:
     void end() override { --waitDepth; }
     QString shortDate(const Ymd& d) const override;
 
+    void beginDocument() override;
+    void setFont(const QString& family, int points, bool bold, bool underline) override;
+    int fontHeight() override;
+    void drawText(int x, int y, const QString& text) override;
+    void endDocument() override;
+    void abortDocument() override;
+
     Platform platform_;
+    std::unique_ptr<Printer> pdf_;
+    QString font_;
+    int points_ = 0;
 };
 
 }  // namespace jotanor::test

@@ -1,0 +1,68 @@
+#include "output/Backup.h"
+
+#include <system_error>
+#include <vector>
+
+#include "store/Errors.h"
+#include "store/MemoRecord.h"
+#include "store/SafeWrite.h"
+
+namespace jotanor {
+namespace {
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec)) return true;
+    // A file that does not exist yet can still be named twice.
+    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return false;
+    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+
+int codeFor(const std::error_code& ec) {
+    if (ec == std::errc::no_such_file_or_directory) return kFileNotFound;
+    if (ec == std::errc::not_a_directory || ec == std::errc::filename_too_long ||
+        ec == std::errc::invalid_argument)
+        return kInvalidFilename;
+    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) return kAccessDenied;
+    return ec.value();
+}
+
+}  // namespace
+
+BackupResult backupCopy(FileSystem& fs, const std::filesystem::path& memoFile,
+                        const std::filesystem::path& backupPlace) {
+    if (sameFile(memoFile, backupPlace)) return BackupResult::SameFile;
+
+    std::vector<unsigned char> records;
+    {
+        auto source = fs.open(memoFile, OpenMode::ReadOnly);
+        const std::uint64_t whole = source->size() / MemoRecord::kSize * MemoRecord::kSize;
+        records.resize(static_cast<std::size_t>(whole));
+        if (!records.empty()) source->readAt(0, records.data(), records.size());
+        source->close();
+    }
+    replaceFile(fs, backupPlace, records.data(), records.size());
+    return BackupResult::Copied;
+}
+
+std::filesystem::path workingFolderOf(const std::filesystem::path& memoFile) {
+    std::filesystem::path folder = memoFile.parent_path();
+    // "C:\" would be the drive's root; "C:" keeps the drive's own current folder.
+    if (folder.has_root_name() && folder == folder.root_path()) return folder.root_name();
+    if (folder.empty()) return std::filesystem::current_path();
+    return folder;
+}
+
+void setWorkingFolder(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::filesystem::current_path(folder, ec);
+    if (ec) throw IoError(codeFor(ec), folder);
+}
+
+std::string memoCountText(std::size_t count) {
+    return "Het bestand bevat " + std::to_string(count) + " memo\"s";
+}
+
+}  // namespace jotanor

@@ -1,0 +1,42 @@
+// The printed overview of a range of memos, laid out as texts at positions
+// in printer pixels, and the memo lines of one day for the print dialog.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "store/MemoFile.h"
+
+namespace jotanor {
+
+enum class PrintStyle {
+    Header,  // 11 points, bold and underlined
+    Body,    // 9 points, regular
+};
+
+struct PrintText {
+    int x = 0;
+    int y = 0;  // top of the text
+    PrintStyle style = PrintStyle::Body;
+    std::string text;  // Windows-1252, as the memo file holds it
+    bool operator==(const PrintText&) const = default;
+};
+
+inline constexpr const char* kPrintFont = "courier new";
+inline constexpr int kPrintBodyPoints = 9;
+inline constexpr int kPrintHeaderPoints = 11;
+inline constexpr int kPrintMargin = 50;
+inline constexpr int kPrintIndent = 100;
+inline const std::string kPrintDivider(18, '-');
+
+// The page for the memos dated from `first` to `last`, both included, in
+// file order. `charHeight` is the height of the 9-point font in printer
+// pixels; a line is 5 pixels more. Raises IoError when the file cannot be read.
+std::vector<PrintText> printLayout(MemoFile& file, DaySerial first, DaySerial last, int charHeight);
+
+// What the print dialog shows for one day: its date text above the first
+// memo, then per memo its first line, its second line when not empty, and
+// the divider. Nothing for a day without memos.
+std::vector<std::string> dayMemoLines(MemoFile& file, DaySerial day);
+
+}  // namespace jotanor

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include "output/Backup.h"
+#include "store/Errors.h"
+#include "store/MemoRecord.h"
+#include "store/SafeWrite.h"
+#include "support/FaultyFileSystem.h"
+#include "support/TempDir.h"
+
+namespace jotanor {
+namespace {
+
+std::vector<unsigned char> memoBytes(int count, const std::string& text) {
+    std::vector<unsigned char> bytes;
+    for (int i = 0; i < count; ++i) {
+        auto r = encodeRecord(MemoRecord{46000.0 + i, text + std::to_string(i), "tweede regel"});
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    return bytes;
+}
+
+using test::Fault;
+
+class BackupTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    std::filesystem::path memo = dir.file("jotanor1.mem");
+    std::filesystem::path backup = dir.file("backup.mem");
+};
+
+TEST_F(BackupTest, TheBackupIsTheMemoFileByteForByte) {
+    test::writeBytes(memo, memoBytes(5, "memo "));
+    EXPECT_EQ(backupCopy(nativeFileSystem(), memo, backup), BackupResult::Copied);
+    EXPECT_EQ(test::readBytes(backup), test::readBytes(memo));
+    EXPECT_FALSE(std::filesystem::exists(pendingPath(backup)));
+}
+
+TEST_F(BackupTest, AnOlderLargerBackupShrinksToTheMemoFile) {
+    test::writeBytes(backup, memoBytes(9, "oud "));
+    test::writeBytes(memo, memoBytes(2, "nieuw "));
+    backupCopy(nativeFileSystem(), memo, backup);
+    EXPECT_EQ(test::readBytes(backup), memoBytes(2, "nieuw "));
+}
+
+TEST_F(BackupTest, AnEmptyMemoFileGivesAnEmptyBackup) {
+    test::writeBytes(backup, memoBytes(3, "oud "));
+    test::writeBytes(memo, {});
+    backupCopy(nativeFileSystem(), memo, backup);
+    ASSERT_TRUE(std::filesystem::exists(backup));
+    EXPECT_EQ(std::filesystem::file_size(backup), 0u);
+}
+
+TEST_F(BackupTest, OnlyWholeRecordsAreCopied) {
+    auto bytes = memoBytes(2, "memo ");
+    auto torn = bytes;
+    torn.insert(torn.end(), 100, 0x41);
+    test::writeBytes(memo, torn);
+    backupCopy(nativeFileSystem(), memo, backup);
+    EXPECT_EQ(test::readBytes(backup), bytes);
+}
+
+TEST_F(BackupTest, AFailureAtAnyStepLeavesThePreviousBackupWhole) {
+    const auto old = memoBytes(4, "oud ");
+    test::writeBytes(memo, memoBytes(6, "nieuw "));
+    test::FaultyFileSystem faulty;
+    for (Fault fault : {Fault::DiskFull, Fault::TornWrite, Fault::AccessDenied}) {
+        for (int k = 1;; ++k) {
+            test::writeBytes(backup, old);
+            faulty.reset();
+            faulty.failAt(k, fault);
+            try {
+                backupCopy(faulty, memo, backup);
+            } catch (const IoError&) {
+                EXPECT_EQ(test::readBytes(backup), old) << "failing call " << k;
+                EXPECT_FALSE(std::filesystem::exists(pendingPath(backup))) << "failing call " << k;
+                continue;
+            }
+            // The failing call lies past the last one: the copy went through.
+            EXPECT_EQ(faulty.failures(), 0);
+            EXPECT_EQ(test::readBytes(backup), test::readBytes(memo));
+            EXPECT_GT(k, 3);
+            break;
+        }
+    }
+}
+
+TEST_F(BackupTest, AMissingMemoFileRaisesAndKeepsTheBackup) {
+    test::writeBytes(backup, memoBytes(1, "oud "));
+    try {
+        backupCopy(nativeFileSystem(), memo, backup);
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.code(), kFileNotFound);
+    }
+    EXPECT_EQ(test::readBytes(backup), memoBytes(1, "oud "));
+}
+
+TEST_F(BackupTest, ABackupPlaceThatIsTheMemoFileLeavesItAlone) {
+    const auto bytes = memoBytes(3, "memo ");
+    test::writeBytes(memo, bytes);
+    std::filesystem::create_directory(dir.file("sub"));
+    for (const auto& same : {memo, dir.path() / "sub" / ".." / "jotanor1.mem", dir.path() / "." / "jotanor1.mem"}) {
+        EXPECT_EQ(backupCopy(nativeFileSystem(), memo, same), BackupResult::SameFile) << same;
+        EXPECT_EQ(test::readBytes(memo), bytes);
+    }
+}
+
+TEST(WorkingFolder, IsTheMemoFilesFolder) {
+    EXPECT_EQ(workingFolderOf("/home/an/memos/jotanor1.mem"), std::filesystem::path("/home/an/memos"));
+    EXPECT_EQ(workingFolderOf("/jotanor1.mem"), std::filesystem::path("/"));
+#ifdef _WIN32
+    // In the root of a drive only the drive remains, which keeps its own current folder.
+    EXPECT_EQ(workingFolderOf("C:\\jotanor1.mem"), std::filesystem::path("C:"));
+    EXPECT_EQ(workingFolderOf("D:\\memos\\jotanor1.mem"), std::filesystem::path("D:\\memos"));
+#endif
+}
+
+TEST(WorkingFolder, AFolderThatIsGoneRaisesFileNotFound) {
+    const auto before = std::filesystem::current_path();
+    try {
+        setWorkingFolder("/nonexistent-folder-of-jotanor/x");
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.code(), kFileNotFound);
+    }
+    EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+TEST(MemoCount, TextEndsInADoubleQuoteAndS) {
+    EXPECT_EQ(memoCountText(0), "Het bestand bevat 0 memo\"s");
+    EXPECT_EQ(memoCountText(65536), "Het bestand bevat 65536 memo\"s");
+}
+
+}  // namespace
+}  // namespace jotanor

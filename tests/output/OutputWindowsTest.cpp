@@ -1,0 +1,257 @@
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <functional>
+
+#include "mainwindow/Tform1.h"
+#include "output/TAboutBox.h"
+#include "output/Tauteurdlg.h"
+#include "output/Trtf_dlg.h"
+#include "store/Errors.h"
+#include "store/MemoRecord.h"
+#include "support/UiFixture.h"
+
+namespace jotanor {
+namespace {
+
+std::vector<unsigned char> memoBytes(int count) {
+    std::vector<unsigned char> bytes;
+    for (int i = 0; i < count; ++i) {
+        auto r = encodeRecord(MemoRecord{46000.0 + i, "memo " + std::to_string(i), ""});
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    return bytes;
+}
+
+// Runs `step` on the modal window as soon as it is up.
+void whenModal(std::function<void(QWidget*)> step) {
+    QTimer::singleShot(0, [step] {
+        if (QWidget* w = QApplication::activeModalWidget()) step(w);
+        else whenModal(step);
+    });
+}
+
+class OutputTest : public test::UiFixture {
+protected:
+    void SetUp() override {
+        test::writeBytes(memoPath(), memoBytes(3));
+        ASSERT_TRUE(form.FormCreate());
+        form.createDialogs();
+    }
+    Tform1 form{scripted.platform()};
+};
+
+TEST_F(OutputTest, TheCountCountsEveryRecord) {
+    form.Memoaantal1->trigger();
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
+    EXPECT_EQ(scripted.shown[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(scripted.shown[0].text, "Het bestand bevat 3 memo\"s");
+}
+
+TEST_F(OutputTest, ACountThatCannotReadTheFileShowsOnlyTheError) {
+    std::filesystem::remove(memoPath());
+    form.Memoaantal1->trigger();
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+    EXPECT_EQ(scripted.shown[0].text, "File not found");
+}
+
+TEST_F(OutputTest, ClosingCopiesTheMemoFileAndReturnsToItsFolder) {
+    const auto folder = dir.file("memos");
+    std::filesystem::create_directory(folder);
+    test::writeBytes(folder / "eigen.mem", memoBytes(5));
+    form.memoFile().setPath(folder / "eigen.mem");
+    test::writeBytes(dir.file("backup.mem"), memoBytes(9));
+    form.state().settings.backupPlace = fromPath(dir.file("backup.mem")).toStdString();
+
+    EXPECT_TRUE(form.FormClose());
+    EXPECT_EQ(test::readBytes(dir.file("backup.mem")), memoBytes(5));
+    EXPECT_EQ(std::filesystem::current_path(), folder);
+    EXPECT_EQ(scripted.waitCursors, 1);
+    EXPECT_EQ(scripted.waitDepth, 0);
+    EXPECT_TRUE(scripted.shown.empty());
+}
+
+TEST_F(OutputTest, TheDefaultPlaceIsAPlainFileNameWithoutDriveLetters) {
+    form.state().settings.backupPlace = kDefaultBackupPlace;
+    EXPECT_TRUE(form.FormClose());
+    EXPECT_EQ(test::readBytes(dir.file(kDefaultBackupPlace)), memoBytes(3));
+}
+
+TEST_F(OutputTest, AnEmptyBackupPlaceMakesNoBackup) {
+    form.state().settings.backupPlace.clear();
+    const auto before = std::filesystem::current_path();
+    std::filesystem::create_directory(dir.file("elders"));
+    std::filesystem::current_path(dir.file("elders"));
+    EXPECT_TRUE(form.FormClose());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("elders")));
+    EXPECT_EQ(std::filesystem::current_path(), dir.file("elders"));
+    EXPECT_EQ(scripted.waitCursors, 0);
+    std::filesystem::current_path(before);
+}
+
+TEST_F(OutputTest, AFailedBackupKeepsTheWindowOpen) {
+    form.state().settings.backupPlace = fromPath(dir.file("weg") / "backup.mem").toStdString();
+    std::filesystem::create_directory(dir.file("elders"));
+    std::filesystem::current_path(dir.file("elders"));
+    form.show();
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+    EXPECT_EQ(scripted.shown[0].text, "File not found");
+    EXPECT_EQ(std::filesystem::current_path(), dir.file("elders"));
+    EXPECT_EQ(scripted.waitDepth, 0);
+
+    // With a usable place the next close goes through.
+    form.state().settings.backupPlace = fromPath(dir.file("backup.mem")).toStdString();
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(test::readBytes(dir.file("backup.mem")), memoBytes(3));
+}
+
+TEST_F(OutputTest, ABackupPlaceThatIsTheMemoFileKeepsItsRecords) {
+    form.state().settings.backupPlace = fromPath(memoPath()).toStdString();
+    EXPECT_TRUE(form.FormClose());
+    EXPECT_EQ(test::readBytes(memoPath()), memoBytes(3));
+}
+
+class HelpTest : public OutputTest {
+protected:
+    // Opens the help window, reads what it shows and closes it with `key`.
+    QString openHelp() {
+        QString shown;
+        whenModal([&shown](QWidget* w) {
+            auto* help = qobject_cast<Trtf_dlg*>(w);
+            ASSERT_NE(help, nullptr);
+            shown = help->RichEdit1->toPlainText();
+            QTest::keyClick(help->RichEdit1, Qt::Key_Escape);
+        });
+        form.help1->trigger();
+        return shown;
+    }
+    void writeHelp(const std::string& rtf) {
+        test::writeBytes(dir.file("memohelp.rtf"), std::vector<unsigned char>(rtf.begin(), rtf.end()));
+    }
+};
+
+TEST_F(HelpTest, ShowsTheFileOnceHoweverOftenItOpens) {
+    writeHelp(R"({\rtf1 Eerste regel\par\b Vet\b0  en caf\'e9\par})");
+    EXPECT_EQ(openHelp(), "Eerste regel\nVet en café");
+    EXPECT_EQ(openHelp(), "Eerste regel\nVet en café");
+    EXPECT_FALSE(form.rtf_dlg->isVisible());
+
+    QTextBlock second = form.rtf_dlg->RichEdit1->document()->findBlockByNumber(1);
+    EXPECT_EQ(second.begin().fragment().text(), "Vet");
+    EXPECT_EQ(second.begin().fragment().charFormat().fontWeight(), QFont::Bold);
+}
+
+TEST_F(HelpTest, IsReadAgainAtEachOpeningAndKeptWhenTheFileIsGone) {
+    writeHelp(R"({\rtf1 oud})");
+    EXPECT_EQ(openHelp(), "oud");
+    writeHelp(R"({\rtf1 nieuw})");
+    EXPECT_EQ(openHelp(), "nieuw");
+    std::filesystem::remove(dir.file("memohelp.rtf"));
+    EXPECT_EQ(openHelp(), "nieuw");
+    EXPECT_TRUE(scripted.shown.empty());
+}
+
+TEST_F(HelpTest, TheWindowAndItsAfsluitenMenu) {
+    writeHelp(R"({\rtf1 tekst})");
+    bool checked = false;
+    whenModal([&checked](QWidget* w) {
+        auto* help = qobject_cast<Trtf_dlg*>(w);
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(help->windowTitle(), "Toelichting");
+        EXPECT_EQ(help->Afsluiten1->text(), "Afsluiten");
+        EXPECT_EQ(help->RichEdit1->document()->defaultFont().family(), "Courier New");
+        EXPECT_EQ(help->RichEdit1->document()->defaultFont().pointSize(), 9);
+        help->Afsluiten1->trigger();
+        checked = true;
+    });
+    form.FormKeyDown(Qt::Key_F1, Qt::NoModifier);
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(form.rtf_dlg->isVisible());
+}
+
+TEST_F(OutputTest, TheAboutBoxIsNotModalAndItsMascotSpeaks) {
+    form.AboutVUK1->trigger();
+    TAboutBox* about = form.AboutBox;
+    ASSERT_TRUE(about->isVisible());
+    EXPECT_FALSE(about->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(about->windowTitle(), "About");
+    EXPECT_EQ(about->ProgramIcon->toolTip(), "Ik ben het VUK-mannetje\n           Klik mij...");
+    EXPECT_FALSE(about->ProgramIcon->pixmap().isNull());
+    EXPECT_EQ(about->Label2->text(), "V . U . K. ");
+    EXPECT_EQ(about->Version->text(), "Versie 2.0");
+
+    QTest::mouseClick(about->ProgramIcon, Qt::LeftButton);
+    scripted.soundWorks = false;
+    QTest::mouseClick(about->ProgramIcon, Qt::LeftButton);
+    EXPECT_EQ(scripted.played, (std::vector<QString>{"vukman.wav", "vukman.wav"}));
+    EXPECT_TRUE(scripted.shown.empty());
+    EXPECT_TRUE(about->isVisible());
+
+    // Clicks on the labels do nothing; one on the panel closes the box.
+    QTest::mouseClick(about->Label6, Qt::LeftButton);
+    QTest::mouseClick(about->M, Qt::LeftButton);
+    EXPECT_TRUE(about->isVisible());
+    QTest::mouseClick(about->Panel1, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_FALSE(about->isVisible());
+
+    form.AboutVUK1->trigger();
+    form.AboutVUK1->trigger();  // already open: it only comes to the front
+    EXPECT_TRUE(about->isVisible());
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_FALSE(about->isVisible());
+}
+
+TEST_F(OutputTest, ReturningFromTheAboutBoxRunsTheActivationStepAgain) {
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&form, &activate);  // the first activation
+    form.Label3->setText("x");
+    QApplication::sendEvent(&form, &activate);  // back from a modal dialog: nothing
+    EXPECT_EQ(form.Label3->text(), "x");
+
+    form.AboutVUK1->trigger();
+    QApplication::sendEvent(form.AboutBox, &activate);
+    QApplication::sendEvent(&form, &activate);
+    EXPECT_EQ(form.Label3->text(), "Week " + QString::number(weeknummer(form.today())));
+}
+
+TEST_F(OutputTest, TheAuthorWindowClosesOnAClickOnItselfOnly) {
+    bool checked = false;
+    whenModal([&checked](QWidget* w) {
+        auto* author = qobject_cast<Tauteurdlg*>(w);
+        ASSERT_NE(author, nullptr);
+        EXPECT_EQ(author->windowTitle(), "Auteur");
+        EXPECT_EQ(author->size(), QSize(138, 220));
+        EXPECT_EQ(author->palette().color(QPalette::Window), QColor(0, 128, 0));
+        EXPECT_EQ(author->Label1->text(), "V.U.K. is er voor plezier");
+        EXPECT_EQ(author->Label2->text(), "met Uw computer.");
+        EXPECT_EQ(author->Image1->pixmap().size(), QSize(119, 144));
+        QTest::mouseClick(author->Image1, Qt::LeftButton);
+        QTest::mouseClick(author->Label1, Qt::LeftButton);
+        EXPECT_TRUE(author->isVisible());
+        QTest::mouseClick(author, Qt::LeftButton, {}, QPoint(2, 215));
+        checked = true;
+    });
+    form.Aboutauteur1->trigger();
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(form.auteurdlg->isVisible());
+
+    whenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    form.Aboutauteur1->trigger();
+    EXPECT_FALSE(form.auteurdlg->isVisible());
+}
+
+}  // namespace
+}  // namespace jotanor

@@ -1,0 +1,216 @@
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "calendar/Tkalenderdlg.h"
+#include "mainwindow/Tform1.h"
+#include "output/Tprintdlg.h"
+#include "store/MemoRecord.h"
+#include "support/UiFixture.h"
+
+namespace jotanor {
+namespace {
+
+// Runs `step` on the modal window of type T as soon as it is up.
+template <class T>
+void whenModal(std::function<void(T*)> step) {
+    QTimer::singleShot(0, [step] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) step(w);
+        else whenModal<T>(step);
+    });
+}
+
+const Ymd kFirst{2026, 12, 1};
+const Ymd kLast{2026, 12, 2};
+
+class PrintTest : public test::UiFixture {
+protected:
+    void SetUp() override {
+        std::vector<unsigned char> bytes;
+        for (const MemoRecord& m : std::vector<MemoRecord>{{encodeDate(kFirst), "tandarts", "om 9 uur"},
+                                                           {encodeDate(kFirst), "boodschappen", ""},
+                                                           {encodeDate(kLast), "verjaardag", ""}}) {
+            auto r = encodeRecord(m);
+            bytes.insert(bytes.end(), r.begin(), r.end());
+        }
+        test::writeBytes(memoPath(), bytes);
+        ASSERT_TRUE(form.FormCreate());
+        form.createDialogs();
+    }
+
+    // In the calendar that the print dialog opened: choose `day`, close with `key`.
+    void chooseInCalendar(const Ymd& day, std::function<void(Tkalenderdlg*)> check = {}) {
+        whenModal<Tkalenderdlg>([this, day, check](Tkalenderdlg* calendar) {
+            if (check) check(calendar);
+            form.state().chosenDay = day;
+            QTest::mouseClick(calendar->invoerbtn, Qt::LeftButton);
+        });
+    }
+
+    // Opens the print dialog, picks both dates and ends with `finish`.
+    void printRange(const Ymd& first, const Ymd& last, std::function<void(Tprintdlg*)> finish) {
+        whenModal<Tprintdlg>([=, this](Tprintdlg* dialog) {
+            chooseInCalendar(first);
+            QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+            chooseInCalendar(last);
+            QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+            finish(dialog);
+        });
+        form.Afdrukvaneenreeksmemos1->trigger();
+    }
+
+    Tform1 form{scripted.platform()};
+};
+
+TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
+    whenModal<Tprintdlg>([this](Tprintdlg* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Printen van een opeenvolgende reeks memo's ");
+        EXPECT_EQ(dialog->Button1->text(), "Kies de eerste datum van de reeks");
+        EXPECT_FALSE(dialog->GroupBox1->isVisible());
+        EXPECT_FALSE(dialog->GroupBox2->isVisible());
+        EXPECT_FALSE(dialog->okbtn->isEnabled());
+
+        chooseInCalendar(kFirst, [](Tkalenderdlg* calendar) {
+            EXPECT_EQ(calendar->windowTitle(), "Kies de begindatum voor de te printen serie");
+            EXPECT_EQ(calendar->invoerbtn->text(), "Begindatum OK");
+            EXPECT_FALSE(calendar->vanafbtn->isEnabled());
+        });
+        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        EXPECT_TRUE(dialog->GroupBox1->isVisible());
+        EXPECT_EQ(dialog->Memo1->toPlainText(),
+                  "dinsdag,  1-12-2026\ntandarts\nom 9 uur\n------------------\nboodschappen\n------------------");
+        EXPECT_EQ(dialog->Button1->text(), "Kies de laatste datum van de reeks");
+        EXPECT_FALSE(dialog->okbtn->isEnabled());
+
+        chooseInCalendar(kLast, [](Tkalenderdlg* calendar) {
+            EXPECT_EQ(calendar->windowTitle(), "Kies de einddatum voor de te printen serie");
+            EXPECT_EQ(calendar->invoerbtn->text(), "Einddatum OK");
+        });
+        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        EXPECT_TRUE(dialog->GroupBox2->isVisible());
+        EXPECT_EQ(dialog->Memo2->toPlainText(), "woensdag,  2-12-2026\nverjaardag\n------------------");
+        EXPECT_FALSE(dialog->Button1->isEnabled());
+        EXPECT_TRUE(dialog->okbtn->isEnabled());
+
+        QTest::keyClick(dialog, Qt::Key_Escape);  // no key of its own
+        EXPECT_TRUE(dialog->isVisible());
+        QTest::mouseClick(dialog->okbtn, Qt::LeftButton);
+    });
+    form.Afdrukvaneenreeksmemos1->trigger();
+
+    EXPECT_EQ(scripted.documentsBegun, 1);
+    EXPECT_EQ(scripted.documentsEnded, 1);
+    // 300 dpi: a 9-point character is 38 pixels, a line 43.
+    ASSERT_EQ(scripted.printed.size(), 11u);
+    EXPECT_EQ(scripted.printed[0].text, "Memo-overzicht van dinsdag,  1-12-2026 t/m woensdag,  2-12-2026");
+    EXPECT_EQ(scripted.printed[0].font, "courier new 11 bold underline");
+    EXPECT_EQ(QPoint(scripted.printed[0].x, scripted.printed[0].y), QPoint(50, 129));
+    EXPECT_EQ(scripted.printed[1].font, "courier new 9");
+    EXPECT_EQ(QPoint(scripted.printed[2].x, scripted.printed[2].y), QPoint(100, 301));
+    EXPECT_EQ(scripted.printed[10].text, "------------------");
+    EXPECT_EQ(scripted.printed[10].y, 43 * 15);
+}
+
+TEST_F(PrintTest, CancelPrintsNothingAndTheNextOpeningStartsAgain) {
+    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->Button3, Qt::LeftButton); });
+    EXPECT_EQ(scripted.documentsBegun, 0);
+
+    bool checked = false;
+    whenModal<Tprintdlg>([&checked](Tprintdlg* dialog) {
+        EXPECT_EQ(dialog->Button1->text(), "Kies de eerste datum van de reeks");
+        EXPECT_TRUE(dialog->Button1->isEnabled());
+        EXPECT_FALSE(dialog->GroupBox1->isVisible());
+        EXPECT_FALSE(dialog->GroupBox2->isVisible());
+        EXPECT_FALSE(dialog->okbtn->isEnabled());
+        dialog->reject();
+        checked = true;
+    });
+    form.Afdrukvaneenreeksmemos1->trigger();
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(PrintTest, WithoutAPrinterAnErrorAndNothingPrinted) {
+    scripted.hasPrinter = false;
+    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->okbtn, Qt::LeftButton); });
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+    EXPECT_EQ(scripted.shown[0].text, "No default printer is available");
+    EXPECT_TRUE(scripted.printed.empty());
+}
+
+TEST_F(PrintTest, AMemoFileThatCannotBeReadDropsTheDocument) {
+    printRange(kFirst, kLast, [this](Tprintdlg* dialog) {
+        std::filesystem::remove(memoPath());
+        QTest::mouseClick(dialog->okbtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(scripted.documentsBegun, 1);
+    EXPECT_EQ(scripted.documentsAborted, 1);
+    EXPECT_EQ(scripted.documentsEnded, 0);
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, "File not found");
+}
+
+// One word of `pdftotext -bbox` output.
+struct PdfWord {
+    QString text;
+    double x;
+    double y;
+};
+
+std::vector<PdfWord> pdfWords(const QString& pdf) {
+    QProcess p;
+    p.start("pdftotext", {"-bbox", pdf, "-"});
+    p.waitForFinished(30000);
+    std::vector<PdfWord> words;
+    const QRegularExpression word(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re");
+    auto it = word.globalMatch(QString::fromUtf8(p.readAllStandardOutput()));
+    while (it.hasNext()) {
+        auto m = it.next();
+        words.push_back({m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    // Reading order: line by line, left to right.
+    std::sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) {
+        return std::abs(a.y - b.y) > 0.5 ? a.y < b.y : a.x < b.x;
+    });
+    return words;
+}
+
+TEST_F(PrintTest, ARangePrintedIntoAPdfReadsBackAsLaidOut) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
+    scripted.pdfFile = fromPath(dir.file("afdruk.pdf"));
+    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->okbtn, Qt::LeftButton); });
+    ASSERT_TRUE(scripted.shown.empty());
+
+    const auto words = pdfWords(scripted.pdfFile);
+    QStringList texts;
+    for (const auto& w : words) texts << w.text;
+    EXPECT_EQ(texts.join(' '),
+              "Memo-overzicht van dinsdag, 1-12-2026 t/m woensdag, 2-12-2026 "
+              "dinsdag, 1-12-2026 tandarts om 9 uur ------------------ "
+              "dinsdag, 1-12-2026 boodschappen ------------------ "
+              "woensdag, 2-12-2026 verjaardag ------------------");
+    ASSERT_GE(words.size(), 12u);
+    // In points (1/72 inch) at the PDF printer's 1200 dpi: the memo text
+    // stands 50 pixels right of the date, and lines are 5 + 150 pixels apart.
+    const PdfWord& date = words[7];
+    const PdfWord& line1 = words[9];
+    const PdfWord& line2 = words[10];
+    EXPECT_EQ(date.text, "dinsdag,");
+    EXPECT_EQ(line1.text, "tandarts");
+    EXPECT_NEAR(line1.x - date.x, 50 * 72.0 / 1200, 0.3);
+    EXPECT_NEAR(line2.y - line1.y, 155 * 72.0 / 1200, 0.3);
+    EXPECT_NEAR(date.y - words[0].y, 155 * 3 * 72.0 / 1200, 1.5);
+}
+
+}  // namespace
+}  // namespace jotanor
