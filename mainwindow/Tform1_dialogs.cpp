@@ -3,6 +3,7 @@
 #include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tvanafdlg.h"
 #include "mainwindow/Txwekendlg.h"
+#include "output/TOptionsdlg.h"
 
 #include "calendar/Tkalenderdlg.h"
 
@@ -29,7 +30,7 @@ void Tform1::createDialogs() {
 
     // rtf_dlg = new Trtf_dlg(*this);
 
-    // Optionsdlg = new TOptionsdlg(*this);
+    Optionsdlg = new TOptionsdlg(*this);
 
     // printdlg = new Tprintdlg(*this);
 

@@ -4,9 +4,6 @@
 
 namespace jotanor {
 
-void Tform1::auto_update1() {}
-void Tform1::laadoptions() {}
-void Tform1::saveoptions() {}
 void Tform1::backupnaar_budir() {}
 void Tform1::Zoeken1Click() {}
 void Tform1::invoeren() { state().entryRequest = false; }
@@ -14,7 +11,6 @@ void Tform1::Wijzigen1Click() {}
 void Tform1::CopieF41Click() {}
 void Tform1::Copieren1Click() {}
 void Tform1::Wissen1Click() {}
-void Tform1::Options1Click() {}
 void Tform1::Help1Click() {}
 void Tform1::AboutVUK1Click() {}
 void Tform1::Aboutauteur1Click() {}
