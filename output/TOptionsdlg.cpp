@@ -1,5 +1,6 @@
 #include "output/TOptionsdlg.h"
 
+#include <QButtonGroup>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,7 +9,7 @@
 #include <QShowEvent>
 
 #include "mainwindow/Tform1.h"
-#include "output/SpinEdit.h"
+#include "output/ClampingSpinEdit.h"
 
 namespace jotanor {
 namespace {
@@ -57,11 +58,11 @@ TOptionsdlg::TOptionsdlg(Tform1& form) : QDialog(&form), form_(form) {
                          "RadioButton2", QRect(10, 22, 418, 22));
     Panel2 = panel("Panel2", g, QRect(24, 46, 400, 32));
     label("Postie van linkerbovenhoek op", Panel2, 8, 8);
-    SpinEdit2 = named(new SpinEdit(0, 95, Panel2), "SpinEdit2", QRect(212, 4, 56, 24));
+    SpinEdit2 = named(new ClampingSpinEdit(0, 95, Panel2), "SpinEdit2", QRect(212, 4, 56, 24));
     label("% van de schermbreedte", Panel2, 274, 8);
     Panel4 = panel("Panel4", g, QRect(24, 80, 400, 32));
     label("Positie van linkeronderhoek op", Panel4, 8, 8);
-    SpinEdit3 = named(new SpinEdit(0, 100, Panel4), "SpinEdit3", QRect(212, 4, 56, 24));
+    SpinEdit3 = named(new ClampingSpinEdit(0, 100, Panel4), "SpinEdit3", QRect(212, 4, 56, 24));
     label("% van de schermhoogte", Panel4, 274, 8);
 
     RadioButton1 = named(new QRadioButton("Kies een plaats voor een backup van uw memo's", g), "RadioButton1",
@@ -75,7 +76,7 @@ TOptionsdlg::TOptionsdlg(Tform1& form) : QDialog(&form), form_(form) {
     RadioButton3 = named(new QRadioButton("Grootte van de lettrs in een memo ", g), "RadioButton3",
                          QRect(10, 214, 418, 22));
     Panel3 = panel("Panel3", g, QRect(24, 238, 400, 40));
-    SpinEdit1 = named(new SpinEdit(8, 12, Panel3), "SpinEdit1", QRect(8, 8, 56, 24));
+    SpinEdit1 = named(new ClampingSpinEdit(8, 12, Panel3), "SpinEdit1", QRect(8, 8, 56, 24));
     Label3 = named(new QLabel("Voorbeeldtekst", Panel3), "Label3", QRect(80, 4, 312, 32));
     Label3->setFont(QFont("Arial"));
 
@@ -87,6 +88,13 @@ TOptionsdlg::TOptionsdlg(Tform1& form) : QDialog(&form), form_(form) {
 
     Button1 = button("Button1", "Voer de gewenste optie in", g, QRect(10, 362, 200, 26));
     cancelbtn = button("cancelbtn", "Cancel", this, QRect(175, 412, 100, 28));
+
+    // Two radio groups of their own: the options, and the week colours
+    // (whose panel lies inside the options' group box).
+    options_ = new QButtonGroup(this);
+    for (QRadioButton* b : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) options_->addButton(b);
+    weekColours_ = new QButtonGroup(this);
+    for (QRadioButton* b : {RadioButton5, RadioButton6}) weekColours_->addButton(b);
 
     RadioButton2->setChecked(true);
     for (QRadioButton* option : {RadioButton2, RadioButton3, RadioButton4})
@@ -109,10 +117,10 @@ void TOptionsdlg::showEvent(QShowEvent* event) {
 void TOptionsdlg::FormActivate() {
     const Settings& s = form_.state().settings;
     // Neither button is selected for a parity other than 0 or 1.
-    for (QRadioButton* b : {RadioButton5, RadioButton6}) b->setAutoExclusive(false);
+    weekColours_->setExclusive(false);
     RadioButton5->setChecked(s.weekParity == 0);
     RadioButton6->setChecked(s.weekParity == 1);
-    for (QRadioButton* b : {RadioButton5, RadioButton6}) b->setAutoExclusive(true);
+    weekColours_->setExclusive(true);
 
     SpinEdit2->setValue(s.leftPercent);
     SpinEdit3->setValue(s.bottomPercent);

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QButtonGroup;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -13,7 +14,7 @@ class QRadioButton;
 
 namespace jotanor {
 
-class SpinEdit;
+class ClampingSpinEdit;
 class Tform1;
 
 class TOptionsdlg : public QDialog {
@@ -48,9 +49,9 @@ public:
     QFrame* Panel5 = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label3 = nullptr;
-    SpinEdit* SpinEdit1 = nullptr;
-    SpinEdit* SpinEdit2 = nullptr;
-    SpinEdit* SpinEdit3 = nullptr;
+    ClampingSpinEdit* SpinEdit1 = nullptr;
+    ClampingSpinEdit* SpinEdit2 = nullptr;
+    ClampingSpinEdit* SpinEdit3 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     QPushButton* Button3 = nullptr;
@@ -64,6 +65,8 @@ private:
 
     Tform1& form_;
     QString pending_;
+    QButtonGroup* options_ = nullptr;
+    QButtonGroup* weekColours_ = nullptr;
 };
 
 }  // namespace jotanor

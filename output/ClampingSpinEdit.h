@@ -7,11 +7,11 @@
 
 namespace jotanor {
 
-class SpinEdit : public QSpinBox {
+class ClampingSpinEdit : public QSpinBox {
     Q_OBJECT
 
 public:
-    SpinEdit(int minimum, int maximum, QWidget* parent = nullptr);
+    ClampingSpinEdit(int minimum, int maximum, QWidget* parent = nullptr);
 
 protected:
     QValidator::State validate(QString& input, int& pos) const override;

@@ -1,4 +1,4 @@
-#include "output/SpinEdit.h"
+#include "output/ClampingSpinEdit.h"
 
 #include <algorithm>
 
@@ -6,21 +6,21 @@
 
 namespace jotanor {
 
-SpinEdit::SpinEdit(int minimum, int maximum, QWidget* parent) : QSpinBox(parent) {
+ClampingSpinEdit::ClampingSpinEdit(int minimum, int maximum, QWidget* parent) : QSpinBox(parent) {
     setRange(minimum, maximum);
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
 }
 
-QValidator::State SpinEdit::validate(QString& input, int&) const {
+QValidator::State ClampingSpinEdit::validate(QString& input, int&) const {
     const auto value = parseInteger(input.toStdString());
     return value && *value >= minimum() && *value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
 }
 
-int SpinEdit::valueFromText(const QString& text) const {
+int ClampingSpinEdit::valueFromText(const QString& text) const {
     const auto value = parseInteger(text.toStdString());
     return value ? std::clamp(*value, minimum(), maximum()) : minimum();
 }
 
-void SpinEdit::fixup(QString& input) const { input = QString::number(valueFromText(input)); }
+void ClampingSpinEdit::fixup(QString& input) const { input = QString::number(valueFromText(input)); }
 
 }  // namespace jotanor
