@@ -50,6 +50,9 @@ TOptionsdlg::TOptionsdlg(Tform1& form) : QDialog(&form), form_(form) {
     setWindowTitle("Options");
     setModal(true);
     setFixedSize(450, 452);
+    QFont small("Arial");
+    small.setPixelSize(11);
+    setFont(small);
 
     GroupBox1 = named(new QGroupBox("Kies een te wijzigen optie", this), "GroupBox1", QRect(8, 4, 434, 396));
     QWidget* g = GroupBox1;
