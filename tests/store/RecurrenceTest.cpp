@@ -3,6 +3,7 @@
 #include <cmath>
 #include <deque>
 #include <limits>
+#include <set>
 
 #include "store/Errors.h"
 #include "store/Recurrence.h"
