@@ -1,5 +1,4 @@
 #include <QLabel>
-#include <QListView>
 #include <QTest>
 
 #include "mainwindow/Tform1.h"
