@@ -7,6 +7,7 @@
 #include "output/Tauteurdlg.h"
 #include "output/Tprintdlg.h"
 #include "output/Trtf_dlg.h"
+#include "output/TOptionsdlg.h"
 
 #include "calendar/Tkalenderdlg.h"
 
@@ -33,7 +34,7 @@ void Tform1::createDialogs() {
 
     rtf_dlg = new Trtf_dlg(*this);
 
-    // Optionsdlg = new TOptionsdlg(*this);
+    Optionsdlg = new TOptionsdlg(*this);
 
     printdlg = new Tprintdlg(*this);
 

@@ -4,15 +4,11 @@
 
 namespace jotanor {
 
-void Tform1::auto_update1() {}
-void Tform1::laadoptions() {}
-void Tform1::saveoptions() {}
 void Tform1::Zoeken1Click() {}
 void Tform1::invoeren() { state().entryRequest = false; }
 void Tform1::Wijzigen1Click() {}
 void Tform1::CopieF41Click() {}
 void Tform1::Copieren1Click() {}
 void Tform1::Wissen1Click() {}
-void Tform1::Options1Click() {}
 
 }  // namespace jotanor

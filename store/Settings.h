@@ -7,7 +7,7 @@
 namespace jotanor {
 
 struct Settings {
-    std::string backupPlace;  // full path of the backup copy; empty: no backup
+    std::string backupPlace;  // full path of the backup copy, UTF-8; empty: no backup
     int leftPercent = 90;     // main window's left edge, % of the screen width
     int bottomPercent = 90;   // main window's height (its top is 0), % of the screen height
     int fontSize = 0;         // list font size in points; 0 leaves the default

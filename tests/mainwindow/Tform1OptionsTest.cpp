@@ -1,0 +1,142 @@
+#include <QLabel>
+#include <QTest>
+
+#include "mainwindow/Tform1.h"
+#include "store/Errors.h"
+#include "support/FaultyFileSystem.h"
+#include "support/UiFixture.h"
+
+namespace jotanor {
+namespace {
+
+std::string fileText(const std::filesystem::path& p) {
+    auto b = test::readBytes(p);
+    return {b.begin(), b.end()};
+}
+void writeText(const std::filesystem::path& p, std::string_view text) {
+    test::writeBytes(p, {text.begin(), text.end()});
+}
+
+class Tform1Options : public test::UiFixture {
+protected:
+    void SetUp() override {
+        test::writeBytes(memoPath(), {});
+        ASSERT_TRUE(form.FormCreate());
+    }
+    std::filesystem::path cfg() const { return dir.file("jotnor.cfg"); }
+    bool weekIsGreen() const { return form.Label3->styleSheet().startsWith("color: rgb(0, 128, 0)"); }
+
+    Tform1 form{scripted.platform()};
+};
+
+TEST_F(Tform1Options, TheFirstCloseWritesTheDefaults) {
+    form.FormActivate();
+    ASSERT_TRUE(form.FormClose());
+    EXPECT_EQ(fileText(cfg()), "C:\\jotanor1.mem\r\n90\r\n90\r\n0\r\n1\r\n");
+}
+
+TEST_F(Tform1Options, TheFileSettingsPlaceTheWindowAndColourTheWeek) {
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
+    form.FormActivate();
+    EXPECT_EQ(form.x(), 450);  // 45 % of 1000
+    EXPECT_EQ(form.height(), 400);
+    EXPECT_EQ(form.state().settings.backupPlace, "D:\\b.mem");
+    EXPECT_EQ(form.state().settings.fontSize, 10);
+    EXPECT_EQ(form.ListBox1->font().pointSize(), 10);
+    // Week 50: even weeks are green with parity 0, odd ones with 1, none with 2.
+    EXPECT_TRUE(weekIsGreen());
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n1\r\n");
+    form.FormActivate();
+    EXPECT_FALSE(weekIsGreen());
+    scripted.todayDate = {2026, 12, 13};  // week 51
+    form.FormActivate();
+    EXPECT_TRUE(weekIsGreen());
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n2\r\n");
+    form.FormActivate();
+    EXPECT_FALSE(weekIsGreen());
+}
+
+TEST_F(Tform1Options, ABadNumberStopsTheActivationWithTheConversionError) {
+    writeText(cfg(), "D:\\b.mem\r\n4,5\r\n50\r\n10\r\n0\r\n");
+    const QPoint place = form.pos();
+    EXPECT_FALSE(form.guarded([&] { form.FormActivate(); }));
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+    EXPECT_EQ(scripted.shown[0].text, "'4,5' is not a valid integer value");
+    EXPECT_EQ(form.pos(), place);
+    EXPECT_EQ(form.height(), 400);
+    EXPECT_EQ(form.Label3->text(), "week 18");
+    EXPECT_EQ(form.state().settings.backupPlace, "D:\\b.mem");
+    // The next close writes the file again, complete.
+    ASSERT_TRUE(form.FormClose());
+    EXPECT_EQ(fileText(cfg()), "D:\\b.mem\r\n90\r\n90\r\n0\r\n1\r\n");
+}
+
+TEST_F(Tform1Options, ActivationReloadsTheFileOverUnsavedChanges) {
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
+    form.FormActivate();
+    form.state().settings.fontSize = 12;
+    form.state().settings.backupPlace = "";
+    form.FormActivate();
+    EXPECT_EQ(form.state().settings.fontSize, 10);
+    EXPECT_EQ(form.state().settings.backupPlace, "D:\\b.mem");
+    // Without a file, the backup place is reset and the rest is kept.
+    std::filesystem::remove(cfg());
+    form.state().settings.fontSize = 12;
+    form.FormActivate();
+    EXPECT_EQ(form.state().settings.backupPlace, "C:\\jotanor1.mem");
+    EXPECT_EQ(form.state().settings.fontSize, 12);
+}
+
+TEST_F(Tform1Options, AWriteErrorAtCloseKeepsTheWindowOpenAndTheOldFile) {
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
+    test::FaultyFileSystem faulty;
+    scripted.platform().fileSystem = &faulty;
+    faulty.failAt(4, test::Fault::DiskFull);  // the write into the new file
+    form.show();
+    form.state().settings.leftPercent = 20;
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, "Disk full");
+    EXPECT_EQ(fileText(cfg()), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
+    form.close();  // the user closes again
+    EXPECT_FALSE(form.isVisible());
+    // No activation ran: the backup place is still the empty one of the start.
+    EXPECT_EQ(fileText(cfg()), "\r\n20\r\n90\r\n0\r\n1\r\n");
+}
+
+class Tform1Recurrence : public test::UiFixture {
+protected:
+    void writeMemos(const std::vector<MemoRecord>& memos) {
+        std::vector<unsigned char> bytes;
+        for (const auto& m : memos) {
+            auto r = encodeRecord(m);
+            bytes.insert(bytes.end(), r.begin(), r.end());
+        }
+        test::writeBytes(memoPath(), bytes);
+    }
+};
+
+TEST_F(Tform1Recurrence, TheStartAsksAboutDueStarredMemos) {
+    writeMemos({{encodeDate(2025, 11, 25), "*Jan jarig", "caf\xe9"}, {encodeDate(2025, 11, 26), "*Piet", ""}});
+    scripted.answers = {MsgResult::Yes, MsgResult::No, MsgResult::Ok};
+    Tform1 form(scripted.platform());
+    ASSERT_TRUE(form.FormCreate());
+    ASSERT_EQ(scripted.shown.size(), 3u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Confirmation);
+    EXPECT_EQ(scripted.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(scripted.shown[0].text,
+              "\n\ndd. 25-11-2025\n*Jan jarig\ncafé\nBovenstaand record is volgend jaar ook nog geldig.\n"
+              "Nu dus maar verplaatsen naar 1 jaar later?");
+    EXPECT_EQ(scripted.shown[2].kind, MsgKind::Confirmation);
+    EXPECT_EQ(scripted.shown[2].buttons, MsgButtons::OkCancel);
+    EXPECT_EQ(scripted.shown[2].text, "\n\ndd. 26-11-2025\n*Piet\n\nzal ik laten staan, maar het sterretje verwijderen.");
+    auto all = form.memoFile().readAll();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0], (MemoRecord{encodeDate(2025, 11, 26), "Piet", ""}));
+    EXPECT_EQ(all[1], (MemoRecord{encodeDate(2026, 11, 25), "*Jan jarig", "caf\xe9"}));
+}
+
+}  // namespace
+}  // namespace jotanor
