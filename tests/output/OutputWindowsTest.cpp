@@ -1,5 +1,3 @@
-#include <string>
-#include <vector>
 #include <QAction>
 #include <QApplication>
 #include <QFrame>
@@ -10,6 +8,8 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "mainwindow/Tform1.h"
 #include "output/TAboutBox.h"
