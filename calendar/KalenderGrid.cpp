@@ -102,7 +102,11 @@ int jaarGetal(std::string_view text) {
     return static_cast<int>(n);
 }
 
-std::string tweeCijfers(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+std::string tweeCijfers(int n) {
+    std::string text = std::to_string(n);
+    if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
+    return text;
+}
 
 std::optional<YearStep> spinOmhoog(int century, int number) {
     const int n = number + 1;

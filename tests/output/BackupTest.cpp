@@ -4,6 +4,7 @@
 #include "store/Errors.h"
 #include "store/MemoRecord.h"
 #include "store/SafeWrite.h"
+#include "store/Settings.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
 
@@ -129,6 +130,46 @@ TEST(WorkingFolder, AFolderThatIsGoneRaisesFileNotFound) {
 TEST(MemoCount, TextEndsInADoubleQuoteAndS) {
     EXPECT_EQ(memoCountText(0), "Het bestand bevat 0 memo\"s");
     EXPECT_EQ(memoCountText(65536), "Het bestand bevat 65536 memo\"s");
+}
+
+}  // namespace
+}  // namespace jotanor
+
+namespace jotanor {
+namespace {
+
+// On Windows the default backup place is a real place: the root of drive C.
+TEST(DefaultBackupPlace, LandsInTheRootOfDriveC) {
+#ifndef _WIN32
+    GTEST_SKIP() << "drive letters exist on Windows only; elsewhere the name is a plain file name";
+#else
+    test::TempDir dir;
+    const auto memo = dir.file("jotanor1.mem");
+    test::writeBytes(memo, memoBytes(3, "memo "));
+    const std::filesystem::path place = kDefaultBackupPlace;
+    ASSERT_EQ(place.root_name(), std::filesystem::path("C:"));
+    ASSERT_EQ(place.parent_path(), std::filesystem::path("C:\\"));
+    const bool existed = std::filesystem::exists(place);
+    const auto previous = existed ? test::readBytes(place) : std::vector<unsigned char>{};
+
+    EXPECT_EQ(backupCopy(nativeFileSystem(), memo, place), BackupResult::Copied);
+    EXPECT_EQ(test::readBytes("C:\\jotanor1.mem"), test::readBytes(memo));
+
+    // Afterwards the working folder is the memo file's folder.
+    const auto before = std::filesystem::current_path();
+    setWorkingFolder(workingFolderOf(memo));
+    EXPECT_TRUE(std::filesystem::equivalent(std::filesystem::current_path(), dir.path()));
+    // A memo file in the root of the drive leaves only the drive.
+    EXPECT_EQ(workingFolderOf(place), std::filesystem::path("C:"));
+    setWorkingFolder("C:");
+    EXPECT_EQ(std::filesystem::current_path().root_name(), std::filesystem::path("C:"));
+    std::filesystem::current_path(before);
+
+    if (existed)
+        test::writeBytes(place, previous);
+    else
+        std::filesystem::remove(place);
+#endif
 }
 
 }  // namespace
