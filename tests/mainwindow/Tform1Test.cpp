@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
@@ -193,6 +194,40 @@ TEST_F(Tform1Open, F5TwiceReturnsToTheConfiguredPlaceAndWidth) {
     // A key that reaches the form itself works the same, once.
     QTest::keyClick(&form, Qt::Key_F5, Qt::ControlModifier);
     EXPECT_TRUE(form.state().fullScreen);
+}
+
+// Each key of the key table opens its window whatever modifier is held;
+// the digits of the main keyboard open nothing.
+TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
+    form.createDialogs();
+    form.show();
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* window;  // class of the modal window that opens, or nothing
+    };
+    const Case cases[] = {
+        {Qt::Key_I, Qt::NoModifier, "jotanor::Tkalenderdlg"},
+        {Qt::Key_I, Qt::ShiftModifier, "jotanor::Tkalenderdlg"},
+        {Qt::Key_I, Qt::ControlModifier, "jotanor::Tkalenderdlg"},
+        {Qt::Key_O, Qt::AltModifier, "jotanor::TOptionsdlg"},
+        {Qt::Key_F1, Qt::NoModifier, "jotanor::Trtf_dlg"},
+        {Qt::Key_3, Qt::NoModifier, nullptr},
+        {Qt::Key_7, Qt::ShiftModifier, nullptr},
+    };
+    for (const Case& c : cases) {
+        QString opened;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened = modal->metaObject()->className();
+                QTest::keyClick(modal, Qt::Key_Escape);
+            }
+        });
+        QTest::keyClick(form.ListBox1, c.key, c.modifiers);
+        QApplication::processEvents();
+        EXPECT_EQ(opened, QString(c.window ? c.window : "")) << c.key << " " << c.modifiers;
+    }
+    EXPECT_TRUE(form.isVisible());
 }
 
 TEST_F(Tform1Open, EscapeClosesTheWindow) {
