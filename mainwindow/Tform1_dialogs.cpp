@@ -10,19 +10,23 @@
 #include "output/TOptionsdlg.h"
 
 #include "calendar/Tkalenderdlg.h"
+#include "mainwindow/Tconfirmdlg.h"
+#include "mainwindow/Tinvoerdlg.h"
+#include "mainwindow/Twijzigdlg.h"
+#include "mainwindow/Tzoekdlg.h"
 
 namespace jotanor {
 
 void Tform1::createDialogs() {
     vanafdlg = new Tvanafdlg(*this);
 
-    // zoekdlg = new Tzoekdlg(*this);
+    zoekdlg = new Tzoekdlg(*this);
 
-    // invoerdlg = new Tinvoerdlg(*this);
+    invoerdlg = new Tinvoerdlg(*this);
 
-    // confirmdlg = new Tconfirmdlg(*this);
+    confirmdlg = new Tconfirmdlg(*this);
 
-    // wijzigdlg = new Twijzigdlg(*this);
+    wijzigdlg = new Twijzigdlg(*this);
 
     AboutBox = new TAboutBox(*this);
 

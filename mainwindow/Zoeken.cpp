@@ -1,0 +1,74 @@
+#include "mainwindow/Zoeken.h"
+
+#include <algorithm>
+#include <array>
+
+namespace jotanor {
+namespace {
+
+char klein(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A line folded into a buffer of its own; lines hold at most 100 bytes.
+class GevouwenRegel {
+public:
+    explicit GevouwenRegel(std::string_view line) : size_(std::min(line.size(), buffer_.size())) {
+        std::transform(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(size_), buffer_.begin(), klein);
+    }
+    std::string_view view() const { return {buffer_.data(), size_}; }
+
+private:
+    std::array<char, MemoRecord::kMaxLine> buffer_;
+    std::size_t size_;
+};
+
+}  // namespace
+
+void naarKleineLetters(std::string& text) { std::transform(text.begin(), text.end(), text.begin(), klein); }
+
+Zoekwoorden zoekwoorden(std::string_view searchText, bool hoofdlettergevoelig) {
+    std::string s(searchText);
+    if (!hoofdlettergevoelig) naarKleineLetters(s);
+    std::erase(s, ' ');
+    const auto comma = s.find(',');
+    if (comma == std::string::npos) return {s, std::nullopt};
+    return {s.substr(0, comma), s.substr(comma + 1)};
+}
+
+std::string zoektitel(const Zoekwoorden& woorden) {
+    if (!woorden.woord2) return "Zoekwoord : " + woorden.woord1;
+    return "Zoekwoorden : " + woorden.woord1 + "  ,  " + *woorden.woord2;
+}
+
+Zoekfilter::Zoekfilter(Zoekwoorden woorden, bool hoofdlettergevoelig)
+    : woorden_(std::move(woorden)), hoofdlettergevoelig_(hoofdlettergevoelig) {}
+
+bool Zoekfilter::staatIn(const std::string& woord, std::string_view l1, std::string_view l2) const {
+    if (woord.empty()) return false;
+    return l1.find(woord) != std::string_view::npos || l2.find(woord) != std::string_view::npos;
+}
+
+bool Zoekfilter::past(std::string_view line1, std::string_view line2) const {
+    if (woorden_.woord1.empty() || (woorden_.woord2 && woorden_.woord2->empty())) return false;
+    if (hoofdlettergevoelig_) {
+        return staatIn(woorden_.woord1, line1, line2) &&
+               (!woorden_.woord2 || staatIn(*woorden_.woord2, line1, line2));
+    }
+    const GevouwenRegel l1(line1), l2(line2);
+    return staatIn(woorden_.woord1, l1.view(), l2.view()) &&
+           (!woorden_.woord2 || staatIn(*woorden_.woord2, l1.view(), l2.view()));
+}
+
+std::size_t zoekMemos(MemoFile& file, const Zoekfilter& filter,
+                      const std::function<void(const MemoRecord&, std::size_t)>& found) {
+    std::size_t n = 0;
+    file.scan([&](const MemoRecord& record, std::size_t position) {
+        if (filter.past(record.line1, record.line2)) {
+            found(record, position);
+            ++n;
+        }
+        return true;
+    });
+    return n;
+}
+
+}  // namespace jotanor
