@@ -10,6 +10,7 @@
 
 #include "mainwindow/MainState.h"
 #include "mainwindow/MemoListBox.h"
+#include "mainwindow/Selectie.h"
 #include "platform/Platform.h"
 #include "store/MemoFile.h"
 
@@ -83,6 +84,10 @@ public:
     void CopieF41Click();
     void Copieren1Click();
     void Wissen1Click();
+    // Sets selectedIndex from the selected list line; -1 when none.
+    void selectrecord1();
+    // Lists the memos that hold the words of searchText.
+    void opgezocht1();
     void Options1Click();
     void Help1Click();
     void AboutVUK1Click();
@@ -177,6 +182,15 @@ public:
     TOptionsdlg* Optionsdlg = nullptr;
     Tprintdlg* printdlg = nullptr;
     Txwekendlg* xwekendlg = nullptr;
+
+private:
+    // Record commands: the memo shown at the selected list line, the change
+    // and copy command, and the re-show of the view named by viewMode.
+    std::optional<GetoondeMemo> gekozenMemo() const;
+    void wijzigOfCopieer(const char* mode);
+    void toonOpnieuw();
+
+    MemoRecord geselecteerd_;  // the memo selectrecord1 found
 };
 
 }  // namespace jotanor

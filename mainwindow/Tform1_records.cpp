@@ -1,0 +1,71 @@
+// The record commands of the main window: enter, change, copy and delete a
+// memo, each followed by the re-show of the view on show.
+#include <QDialog>
+
+#include "mainwindow/Tconfirmdlg.h"
+#include "mainwindow/Tform1.h"
+#include "mainwindow/Tinvoerdlg.h"
+#include "mainwindow/Twijzigdlg.h"
+
+namespace jotanor {
+
+void Tform1::selectrecord1() {
+    const Keuze keuze = selecteer(memoFile_, gekozenMemo());
+    state_.selectedIndex = keuze.index;
+    geselecteerd_ = keuze.record;
+    if (keuze.uitkomst == Selectie::GeenRegel)
+        platform_.boxes->show(MsgKind::Information, "Selecteer een memo! ", MsgButtons::Ok);
+    else if (keuze.uitkomst == Selectie::GeenDatum)
+        platform_.boxes->show(MsgKind::Information, "Selecteer de eerste 2 regels van de memo", MsgButtons::Ok);
+    // A memo that is no longer where the list found it: the command ends
+    // without a word.
+}
+
+void Tform1::invoeren() {
+    // The calendar's request is answered, whatever happens next.
+    struct Beantwoord {
+        bool& request;
+        ~Beantwoord() { request = false; }
+    } answered{state_.entryRequest};
+    if (invoerdlg->exec() != QDialog::Accepted) return;
+    state_.currentRecord = invoerdlg->memo();
+    memoFile_.mydata1_opbergen(state_.currentRecord);
+    toonOpnieuw();
+}
+
+void Tform1::wijzigOfCopieer(const char* mode) {
+    selectrecord1();
+    if (state_.selectedIndex < 0) return;
+    state_.dialogMode = mode;
+    wijzigdlg->setRecord(geselecteerd_);
+    if (wijzigdlg->exec() != QDialog::Accepted) return;
+    if (state_.dialogMode == "wijzigen")
+        // Deletes and stores in one step: a failed store keeps the old memo.
+        memoFile_.change(static_cast<std::size_t>(state_.selectedIndex), state_.currentRecord);
+    else
+        memoFile_.mydata1_opbergen(state_.currentRecord);
+    toonOpnieuw();
+}
+
+void Tform1::Wijzigen1Click() { wijzigOfCopieer("wijzigen"); }
+void Tform1::CopieF41Click() { wijzigOfCopieer("copieren"); }
+void Tform1::Copieren1Click() { wijzigOfCopieer("copieren"); }
+
+void Tform1::Wissen1Click() {
+    selectrecord1();
+    if (state_.selectedIndex < 0) return;
+    confirmdlg->setRecord(geselecteerd_);
+    if (confirmdlg->exec() == QDialog::Accepted) memoFile_.wisrecord1(static_cast<std::size_t>(state_.selectedIndex));
+    toonOpnieuw();
+}
+
+void Tform1::toonOpnieuw() {
+    if (state_.viewMode == "10weken")
+        aantalwekenterug(0);
+    else if (state_.viewMode == "vanaf")
+        vanaf1();
+    else if (state_.viewMode == "heeljaar")
+        Alles1Click();
+}
+
+}  // namespace jotanor

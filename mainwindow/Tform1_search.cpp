@@ -1,0 +1,31 @@
+// The search command: the search dialog, then the list of the memos that
+// hold the search words.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "mainwindow/Tform1.h"
+#include "mainwindow/Tzoekdlg.h"
+#include "mainwindow/Zoeken.h"
+
+namespace jotanor {
+
+void Tform1::Zoeken1Click() {
+    if (zoekdlg->exec() == QDialog::Accepted) state_.searchText = toMemoText(zoekdlg->Edit1->text());
+    // Cancel repeats the previous search, if there was one.
+    if (!state_.searchText.empty()) opgezocht1();
+}
+
+void Tform1::opgezocht1() {
+    const bool caseCounts = zoekdlg->CheckBox1->isChecked();
+    const Zoekfilter filter(zoekwoorden(state_.searchText, caseCounts), caseCounts);
+    Label2->setText(fromMemoText(zoektitel(filter.woorden())));
+    Label2->adjustSize();
+    Label1->setText(QString::fromStdString(vandaagtekst(today())));
+    Label1->adjustSize();
+    // TODO fill ListBox1 once the list model is there.
+}
+
+std::optional<GetoondeMemo> Tform1::gekozenMemo() const { return std::nullopt; }
+
+}  // namespace jotanor
