@@ -144,6 +144,41 @@ TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
     EXPECT_EQ(after, "6/12/2026 zondag");
 }
 
+TEST_F(RecordsTest, TheChangeDialogTakesNoTypingAndWarnsOfAnImpossibleDate) {
+    Twijzigdlg& dlg = *form.wijzigdlg;
+    EXPECT_EQ(dlg.SpinEdit3->maximum(), 3000);
+    EXPECT_EQ(form.invoerdlg->SpinEdit3->maximum(), 2200);
+    dlg.setRecord({encodeDate(2027, 4, 30), "Tandarts", "bellen"});
+    QString caption, shown, after;
+    bool typing = true;
+    for (const char* mode : {"wijzigen", "copieren"}) {
+        state().dialogMode = mode;
+        withDialogs({[&](QDialog& d) {
+                        caption = d.windowTitle();
+                        d.reject();
+                    }},
+                    [&] { dlg.exec(); });
+        EXPECT_EQ(caption, mode == std::string("wijzigen") ? "Wijzigen van dit record"
+                                                           : "Maak een copie voor een andere datum");
+    }
+    withDialogs({[&](QDialog&) {
+                    shown = spins(dlg);
+                    typing = dlg.SpinEdit1->typen();
+                    dlg.SpinEdit1->selectAll();
+                    QTest::keyClicks(dlg.SpinEdit1, "5");
+                    QTest::keyClick(dlg.SpinEdit1, Qt::Key_Up);
+                    after = spins(dlg);
+                    QTest::keyClick(dlg.Edit1, Qt::Key_Return);
+                }},
+                [&] { EXPECT_EQ(dlg.exec(), QDialog::Accepted); });
+    EXPECT_EQ(shown, "30/4/2027 vrijdag");
+    EXPECT_FALSE(typing);
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, "datum 31/4/2027 bestaat niet...");
+    EXPECT_EQ(after, "6/12/2026 zondag");
+    EXPECT_EQ(state().currentRecord, (MemoRecord{k6Dec, "Tandarts", "bellen"}));
+}
+
 TEST_F(RecordsTest, WithoutASelectedLineTheCommandsAskForOne) {
     form.Wijzigen1Click();
     form.CopieF41Click();

@@ -1,0 +1,93 @@
+// The search, and entering, changing and deleting a memo near the front of
+// the file, next to the cost of reading the same file once.
+#include <benchmark/benchmark.h>
+
+#include "BenchFiles.h"
+#include "calendar/Dates.h"
+#include "mainwindow/Selectie.h"
+#include "mainwindow/Zoeken.h"
+#include "store/MemoFile.h"
+
+namespace jotanor::bench {
+namespace {
+
+constexpr std::size_t kMemos = 65536;
+
+void BM_Records_ReadOnceBaseline(benchmark::State& state) {
+    const auto path = memoFileOf(kMemos);
+    for (auto _ : state) readOnce(path);
+}
+BENCHMARK(BM_Records_ReadOnceBaseline)->Unit(benchmark::kMillisecond);
+
+struct SearchCase {
+    const char* text;
+    bool caseCounts;
+};
+// Every memo of the file holds "tandarts"; two in three hold "kaart".
+constexpr SearchCase kSearches[] = {
+    {"tandarts", true},          // one word, case counts
+    {"TANDARTS", false},         // one word, folded
+    {"tandarts,kaart", true},    // two words, case counts
+    {"Tandarts , KAART", false}, // two words, folded
+    {"nummer 4711 ", true},      // one word, a single memo
+};
+
+void BM_Search(benchmark::State& state) {
+    MemoFile file(nativeFileSystem(), memoFileOf(kMemos));
+    const SearchCase& c = kSearches[state.range(0)];
+    std::size_t found = 0;
+    for (auto _ : state) {
+        const Zoekfilter filter(zoekwoorden(c.text, c.caseCounts), c.caseCounts);
+        std::vector<MemoRecord> list;
+        found = zoekMemos(file, filter, [&](const MemoRecord& r, std::size_t) { list.push_back(r); });
+        benchmark::DoNotOptimize(list.data());
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+BENCHMARK(BM_Search)->DenseRange(0, 4)->ArgName("case")->Unit(benchmark::kMillisecond);
+
+// A memo dated early in 1940 lands near the front of the file.
+const MemoRecord kFrontMemo{encodeDate(1940, 3, 1), "Nieuwe memo", "tweede regel"};
+
+void BM_EnterNearFront(benchmark::State& state) {
+    MemoFile file(nativeFileSystem(), memoFileOf(kMemos));
+    for (auto _ : state) {
+        const std::size_t at = file.mydata1_opbergen(kFrontMemo);
+        state.PauseTiming();
+        file.wisrecord1(at);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_EnterNearFront)->Unit(benchmark::kMillisecond);
+
+void BM_ChangeNearFront(benchmark::State& state) {
+    MemoFile file(nativeFileSystem(), memoFileOf(kMemos));
+    std::size_t position = 5;
+    const MemoRecord original = *file.readAt(position);
+    for (auto _ : state) {
+        // Selecting the memo checks it against the file first.
+        const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
+        const auto at = file.change(static_cast<std::size_t>(k.index), kFrontMemo);
+        state.PauseTiming();
+        position = *file.change(*at, original);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ChangeNearFront)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteNearFront(benchmark::State& state) {
+    MemoFile file(nativeFileSystem(), memoFileOf(kMemos));
+    std::size_t position = 5;
+    const MemoRecord original = *file.readAt(position);
+    for (auto _ : state) {
+        const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
+        file.wisrecord1(static_cast<std::size_t>(k.index));
+        state.PauseTiming();
+        position = file.mydata1_opbergen(original);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DeleteNearFront)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace jotanor::bench
