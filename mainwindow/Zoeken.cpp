@@ -6,7 +6,11 @@
 namespace jotanor {
 namespace {
 
-char klein(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// Branch-free, so that folding a line compiles to vector code.
+char klein(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return static_cast<char>(u + (static_cast<unsigned char>(u - 'A') < 26 ? 32 : 0));
+}
 
 // A line folded into a buffer of its own; lines hold at most 100 bytes.
 class GevouwenRegel {
@@ -43,7 +47,6 @@ Zoekfilter::Zoekfilter(Zoekwoorden woorden, bool hoofdlettergevoelig)
     : woorden_(std::move(woorden)), hoofdlettergevoelig_(hoofdlettergevoelig) {}
 
 bool Zoekfilter::staatIn(const std::string& woord, std::string_view l1, std::string_view l2) const {
-    if (woord.empty()) return false;
     return l1.find(woord) != std::string_view::npos || l2.find(woord) != std::string_view::npos;
 }
 
