@@ -4,6 +4,7 @@
 
 #include "BenchFiles.h"
 #include "calendar/Dates.h"
+#include "mainwindow/MemoViews.h"
 #include "mainwindow/Selectie.h"
 #include "mainwindow/Zoeken.h"
 #include "store/MemoFile.h"
@@ -12,6 +13,7 @@ namespace jotanor::bench {
 namespace {
 
 constexpr std::size_t kMemos = 65536;
+const DaySerial kToday = encodeDate(2026, 12, 6);
 
 void BM_Records_ReadOnceBaseline(benchmark::State& state) {
     const auto path = memoFileOf(kMemos);
@@ -38,21 +40,29 @@ void BM_Search(benchmark::State& state) {
     std::size_t found = 0;
     for (auto _ : state) {
         const Zoekfilter filter(zoekwoorden(c.text, c.caseCounts), c.caseCounts);
-        std::vector<MemoRecord> list;
-        found = zoekMemos(file, filter, [&](const MemoRecord& r, std::size_t) { list.push_back(r); });
-        benchmark::DoNotOptimize(list.data());
+        MemoBlocks blocks;
+        found = zoekBlocks(file, filter, kToday, blocks);
+        benchmark::DoNotOptimize(blocks.size());
     }
     state.counters["found"] = static_cast<double>(found);
 }
 BENCHMARK(BM_Search)->DenseRange(0, 4)->ArgName("case")->Unit(benchmark::kMillisecond);
 
 // A memo dated early in 1940 lands near the front of the file.
+// What a record command ends with: the ten-week view read anew.
+void reshow(MemoFile& file) {
+    MemoBlocks blocks;
+    fillBlocks(file, tenWeekWindow(kToday, 0), kToday, blocks);
+    benchmark::DoNotOptimize(blocks.size());
+}
+
 const MemoRecord kFrontMemo{encodeDate(1940, 3, 1), "Nieuwe memo", "tweede regel"};
 
 void BM_EnterNearFront(benchmark::State& state) {
     MemoFile file(nativeFileSystem(), memoFileOf(kMemos));
     for (auto _ : state) {
         const std::size_t at = file.mydata1_opbergen(kFrontMemo);
+        reshow(file);
         state.PauseTiming();
         file.wisrecord1(at);
         state.ResumeTiming();
@@ -68,6 +78,7 @@ void BM_ChangeNearFront(benchmark::State& state) {
         // Selecting the memo checks it against the file first.
         const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
         const auto at = file.change(static_cast<std::size_t>(k.index), kFrontMemo);
+        reshow(file);
         state.PauseTiming();
         position = *file.change(*at, original);
         state.ResumeTiming();
@@ -82,6 +93,7 @@ void BM_DeleteNearFront(benchmark::State& state) {
     for (auto _ : state) {
         const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
         file.wisrecord1(static_cast<std::size_t>(k.index));
+        reshow(file);
         state.PauseTiming();
         position = file.mydata1_opbergen(original);
         state.ResumeTiming();

@@ -26,6 +26,7 @@ Datumdlg::Datumdlg(Tform1& form, const QString& caption, int maxYear) : QDialog(
     auto addSpin = [&](int column, const char* name, const char* caption, int lo, int hi) {
         auto* spin = new DatumSpin(lo, hi, this);
         spin->setObjectName(name);
+        spin->setFixedWidth(70);
         grid->addWidget(new QLabel(caption, this), 0, column);
         grid->addWidget(spin, 1, column);
         return spin;

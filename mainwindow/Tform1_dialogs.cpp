@@ -1,19 +1,19 @@
 // Creates the dialogs, hidden, once for the whole run, in their fixed order.
 #include "mainwindow/Tform1.h"
-#include "mainwindow/Theeljaardlg.h"
-#include "mainwindow/Tvanafdlg.h"
-#include "mainwindow/Txwekendlg.h"
-#include "output/TAboutBox.h"
-#include "output/Tauteurdlg.h"
-#include "output/Tprintdlg.h"
-#include "output/Trtf_dlg.h"
-#include "output/TOptionsdlg.h"
 
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/Tconfirmdlg.h"
+#include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tinvoerdlg.h"
+#include "mainwindow/Tvanafdlg.h"
 #include "mainwindow/Twijzigdlg.h"
+#include "mainwindow/Txwekendlg.h"
 #include "mainwindow/Tzoekdlg.h"
+#include "output/TAboutBox.h"
+#include "output/TOptionsdlg.h"
+#include "output/Tauteurdlg.h"
+#include "output/Tprintdlg.h"
+#include "output/Trtf_dlg.h"
 
 namespace jotanor {
 

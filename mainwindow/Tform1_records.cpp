@@ -1,13 +1,31 @@
 // The record commands of the main window: enter, change, copy and delete a
 // memo, each followed by the re-show of the view on show.
 #include <QDialog>
+#include <QItemSelectionModel>
+#include <QListView>
 
+#include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tconfirmdlg.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tinvoerdlg.h"
 #include "mainwindow/Twijzigdlg.h"
 
 namespace jotanor {
+
+std::optional<GetoondeMemo> Tform1::gekozenMemo() const {
+    const QModelIndexList selected = ListBox1->selectionModel()->selectedIndexes();
+    if (selected.isEmpty()) return std::nullopt;
+    const MemoBlocks& blocks = listModel->blocks();
+    const auto b = static_cast<std::size_t>(blokVanRegel(selected.first().row()));
+    if (b >= blocks.size()) return std::nullopt;
+    GetoondeMemo shown{{}, blocks.record(b), blocks.position(b)};
+    try {
+        shown.datumregel = blocks.line(b, 0);
+    } catch (const std::exception&) {
+        // A date that has no text: the date line stays empty.
+    }
+    return shown;
+}
 
 void Tform1::selectrecord1() {
     const Keuze keuze = selecteer(memoFile_, gekozenMemo());

@@ -3,7 +3,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 
+#include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tzoekdlg.h"
 #include "mainwindow/Zoeken.h"
@@ -19,13 +21,23 @@ void Tform1::Zoeken1Click() {
 void Tform1::opgezocht1() {
     const bool caseCounts = zoekdlg->CheckBox1->isChecked();
     const Zoekfilter filter(zoekwoorden(state_.searchText, caseCounts), caseCounts);
+    // The words are memo text, shown as such.
     Label2->setText(fromMemoText(zoektitel(filter.woorden())));
     Label2->adjustSize();
     Label1->setText(QString::fromStdString(vandaagtekst(today())));
     Label1->adjustSize();
-    // TODO fill ListBox1 once the list model is there.
-}
 
-std::optional<GetoondeMemo> Tform1::gekozenMemo() const { return std::nullopt; }
+    listModel->clear();
+    MemoBlocks blocks;
+    try {
+        zoekBlocks(memoFile_, filter, encodeDate(today()), blocks, [this] { chime(); });
+    } catch (...) {
+        // The list keeps the memos found before the failure.
+        listModel->setBlocks(std::move(blocks));
+        throw;
+    }
+    listModel->setBlocks(std::move(blocks));
+    ListBox1->scrollToTop();
+}
 
 }  // namespace jotanor

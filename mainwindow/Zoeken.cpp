@@ -61,17 +61,17 @@ bool Zoekfilter::past(std::string_view line1, std::string_view line2) const {
            (!woorden_.woord2 || staatIn(*woorden_.woord2, l1.view(), l2.view()));
 }
 
-std::size_t zoekMemos(MemoFile& file, const Zoekfilter& filter,
-                      const std::function<void(const MemoRecord&, std::size_t)>& found) {
-    std::size_t n = 0;
-    file.scan([&](const MemoRecord& record, std::size_t position) {
-        if (filter.past(record.line1, record.line2)) {
-            found(record, position);
-            ++n;
-        }
+std::size_t zoekBlocks(MemoFile& file, const Zoekfilter& filter, DaySerial today, MemoBlocks& blocks,
+                       const std::function<void()>& chime) {
+    const std::size_t before = blocks.size();
+    file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
+        if (!filter.past(recordLine1(bytes), recordLine2(bytes))) return true;
+        const bool isToday = recordDate(bytes) == today;
+        blocks.append(bytes, static_cast<std::uint32_t>(position), isToday);
+        if (isToday && chime) chime();
         return true;
     });
-    return n;
+    return blocks.size() - before;
 }
 
 }  // namespace jotanor

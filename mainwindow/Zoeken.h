@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "mainwindow/MemoViews.h"
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 
@@ -46,9 +47,11 @@ private:
     bool hoofdlettergevoelig_;
 };
 
-// Reads the memo file in record order and calls `found` for every memo the
-// filter accepts, with its position. Returns the number found.
-std::size_t zoekMemos(MemoFile& file, const Zoekfilter& filter,
-                      const std::function<void(const MemoRecord&, std::size_t)>& found);
+// Reads the memo file in record order and appends a memo block for every
+// memo the filter accepts; `chime` runs once for every one dated today.
+// Returns the number of blocks appended. On a failure `blocks` keeps what
+// was appended before it.
+std::size_t zoekBlocks(MemoFile& file, const Zoekfilter& filter, DaySerial today, MemoBlocks& blocks,
+                       const std::function<void()>& chime = {});
 
 }  // namespace jotanor

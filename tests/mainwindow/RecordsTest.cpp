@@ -1,6 +1,8 @@
 // The record commands and the search, driven through the main window and
 // its real dialogs.
 #include <QCheckBox>
+#include <QItemSelectionModel>
+#include <limits>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -8,11 +10,14 @@
 #include <QTest>
 
 #include "calendar/Tkalenderdlg.h"
+#include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tconfirmdlg.h"
 #include "mainwindow/Tform1.h"
+#include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tinvoerdlg.h"
 #include "mainwindow/Twijzigdlg.h"
 #include "mainwindow/Tzoekdlg.h"
+#include "support/FaultyFileSystem.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
@@ -230,6 +235,250 @@ TEST_F(RecordsTest, TheSearchDialogKeepsItsTextAndTickAndCancelRepeatsTheLastSea
                 [&] { form.Zoeken1Click(); });
     EXPECT_EQ(kept, "Tand Arts");
     EXPECT_EQ(form.Label2->text(), "Zoekwoord : TandArts");
+}
+
+// ------------------------------------------------- commands on the listed memos
+
+class ListedRecordsTest : public RecordsTest {
+protected:
+    void SetUp() override {
+        // Three memos of today: one with an empty first line, one whose
+        // first line contains the whole first line of the next.
+        writeMemos({{k6Dec - 1, "gisteren", ""},
+                    {k6Dec, "", "zonder eerste regel"},
+                    {k6Dec, "Tandarts 10 uur", ""},
+                    {k6Dec, "Tandarts", "bellen"},
+                    {k6Dec + 3, "Kapper", ""},
+                    {k6Dec + 200, "zomer", ""}});
+        ASSERT_TRUE(form.FormCreate());
+        form.createDialogs();
+        form.aantalwekenterug(0);
+        scripted.played.clear();
+    }
+    QStringList rows() const {
+        QStringList out;
+        for (int r = 0; r < form.listModel->rowCount(); ++r) out << form.listModel->line(r);
+        return out;
+    }
+    QStringList firstLines() const {
+        QStringList out;
+        const QStringList all = rows();
+        for (int r = 1; r < all.size(); r += 4) out << all[r];
+        return out;
+    }
+    void selectRow(int row) {
+        form.ListBox1->selectionModel()->select(form.listModel->index(row), QItemSelectionModel::ClearAndSelect);
+    }
+    std::vector<std::string> storedFirstLines() {
+        std::vector<std::string> out;
+        for (const auto& m : stored()) out.push_back(m.line1);
+        return out;
+    }
+};
+
+TEST_F(ListedRecordsTest, EveryLineOfABlockSelectsThatVeryMemo) {
+    ASSERT_EQ(firstLines(), (QStringList{"gisteren", "", "Tandarts 10 uur", "Tandarts", "Kapper"}));
+    for (int line = 0; line < 4; ++line) {
+        selectRow(3 * 4 + line);  // the block of "Tandarts"
+        QString shown;
+        withDialogs({[&](QDialog& d) {
+                        auto& c = static_cast<Tconfirmdlg&>(d);
+                        shown = c.Label1->text() + "|" + c.Label2->text() + "|" + c.Label3->text();
+                        c.Button1->click();
+                    }},
+                    [&] { form.Wissen1Click(); });
+        EXPECT_EQ(shown, "6/12/2026|Tandarts|bellen") << line;
+        EXPECT_EQ(state().selectedIndex, 3);
+    }
+    // Neither "Tandarts 10 uur" nor the memo without a first line was taken
+    // for it; the memo without a first line is itself selectable.
+    selectRow(4 + 2);
+    QString shown;
+    withDialogs({[&](QDialog& d) {
+                    shown = static_cast<Twijzigdlg&>(d).Edit2->text();
+                    d.reject();
+                }},
+                [&] { form.Wijzigen1Click(); });
+    EXPECT_EQ(shown, "zonder eerste regel");
+    EXPECT_EQ(state().selectedIndex, 1);
+}
+
+TEST_F(ListedRecordsTest, DeleteAsksAndTheListIsShownAgainWhateverTheAnswer) {
+    struct Answer {
+        const char* name;
+        test::DialogStep step;
+        std::size_t left;
+    };
+    const std::vector<Answer> answers = {
+        {"Nee", [](QDialog& d) { QTest::keyClick(static_cast<Tconfirmdlg&>(d).Button1, Qt::Key_Space); }, 6},
+        {"close box", [](QDialog& d) { d.close(); }, 6},
+        {"Ja", [](QDialog& d) { static_cast<Tconfirmdlg&>(d).Button2->click(); }, 5},
+    };
+    for (const Answer& a : answers) {
+        form.HelebestandClick();
+        selectRow(4 * 4 + 1);  // "Kapper"
+        bool focusOnNee = false;
+        QString caption;
+        withDialogs({[&](QDialog& d) {
+                        auto& c = static_cast<Tconfirmdlg&>(d);
+                        caption = c.windowTitle();
+                        focusOnNee = c.focusWidget() == c.Button1 && c.Button1->text() == "&Nee" &&
+                                     c.Button2->text() == "&Ja" && c.Button1->x() < c.Button2->x();
+                        a.step(d);
+                    }},
+                    [&] { QTest::keyClick(form.ListBox1, Qt::Key_Delete); });
+        EXPECT_EQ(caption, "Dit record verwijderen ?");
+        EXPECT_TRUE(focusOnNee) << a.name;
+        EXPECT_EQ(stored().size(), a.left) << a.name;
+        // The ten-week view again, not the whole file, and nothing selected.
+        EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug") << a.name;
+        EXPECT_FALSE(form.ListBox1->selectionModel()->hasSelection());
+    }
+    EXPECT_FALSE(firstLines().contains("Kapper"));
+}
+
+TEST_F(ListedRecordsTest, AMemoChangedToADateOutsideTheViewLeavesIt) {
+    selectRow(4 * 4);  // "Kapper", 9 December
+    withDialogs({[](QDialog& d) {
+                    auto& w = static_cast<Twijzigdlg&>(d);
+                    EXPECT_EQ(w.windowTitle(), "Wijzigen van dit record");
+                    QTest::keyClick(w.SpinEdit2, Qt::Key_Down);  // 9 November
+                    w.Edit2->setText("verzet");
+                    QTest::keyClick(w.Edit1, Qt::Key_Return);
+                }},
+                [&] { QTest::keyClick(form.ListBox1, Qt::Key_F2); });
+    EXPECT_EQ(storedFirstLines(),
+              (std::vector<std::string>{"Kapper", "gisteren", "", "Tandarts 10 uur", "Tandarts", "zomer"}));
+    EXPECT_EQ(stored()[0], (MemoRecord{encodeDate(2026, 11, 9), "Kapper", "verzet"}));
+    EXPECT_FALSE(firstLines().contains("Kapper"));
+}
+
+TEST_F(ListedRecordsTest, AnUnchangedCopyIsStoredByTheTieBreakRule) {
+    // Of several memos of a day, the copy goes before all of them.
+    selectRow(3 * 4);  // "Tandarts"
+    withDialogs({[](QDialog& d) {
+                    EXPECT_EQ(d.windowTitle(), "Maak een copie voor een andere datum");
+                    static_cast<Twijzigdlg&>(d).OKBtn->click();
+                }},
+                [&] { form.CopieF41Click(); });
+    EXPECT_EQ(storedFirstLines(), (std::vector<std::string>{"gisteren", "Tandarts", "", "Tandarts 10 uur",
+                                                             "Tandarts", "Kapper", "zomer"}));
+    // The only memo of a day that is the last record: the copy follows it.
+    form.HelebestandClick();
+    selectRow(6 * 4 + 2);  // "zomer"
+    withDialogs({[](QDialog& d) { QTest::keyClick(static_cast<Twijzigdlg&>(d).Edit1, Qt::Key_Return); }},
+                [&] { QTest::keyClick(form.ListBox1, Qt::Key_F4); });
+    const auto memos = stored();
+    ASSERT_EQ(memos.size(), 8u);
+    EXPECT_EQ(memos[6], memos[7]);
+    EXPECT_EQ(memos[7].line1, "zomer");
+}
+
+TEST_F(ListedRecordsTest, AFileChangedUnderTheListEndsTheCommandWithoutAWord) {
+    selectRow(3 * 4 + 1);  // "Tandarts"
+    form.memoFile().wisrecord1(0);
+    form.Wijzigen1Click();
+    form.Wissen1Click();
+    EXPECT_TRUE(scripted.shown.empty());
+    EXPECT_EQ(state().selectedIndex, -1);
+    EXPECT_EQ(stored().size(), 5u);
+
+    // A block whose date the list cannot show asks for the first two lines.
+    writeMemos({{std::numeric_limits<double>::quiet_NaN(), "kapot", ""}});
+    form.state().searchText = "kapot";
+    form.opgezocht1();
+    selectRow(1);
+    form.Wissen1Click();
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, "Selecteer de eerste 2 regels van de memo");
+    EXPECT_EQ(stored().size(), 1u);
+}
+
+TEST_F(ListedRecordsTest, AChangeThatCannotBeStoredKeepsTheMemo) {
+    test::FaultyFileSystem faulty;
+    scripted.platform().fileSystem = &faulty;
+    Tform1 window(scripted.platform());
+    ASSERT_TRUE(window.FormCreate());
+    window.createDialogs();
+    const auto before = stored();
+    // Every call of the change made to fail in turn: the file keeps the old
+    // memo and the error is shown, until the change goes through whole.
+    for (int k = 1;; ++k) {
+        ASSERT_LT(k, 50);
+        faulty.reset();
+        window.aantalwekenterug(0);
+        window.ListBox1->selectionModel()->select(window.listModel->index(4 * 4),
+                                                  QItemSelectionModel::ClearAndSelect);
+        scripted.shown.clear();
+        withDialogs({[&](QDialog& d) {
+                        faulty.reset();
+                        faulty.failAt(k, test::Fault::DiskFull);
+                        auto& w = static_cast<Twijzigdlg&>(d);
+                        w.Edit1->setText("Kapper verzet");
+                        w.OKBtn->click();
+                    }},
+                    [&] { QTest::keyClick(window.ListBox1, Qt::Key_F2); });
+        faulty.reset();
+        const auto after = stored();
+        if (after == before) {
+            ASSERT_EQ(scripted.shown.size(), 1u) << "call " << k;
+            EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+            continue;
+        }
+        ASSERT_EQ(after.size(), before.size());
+        EXPECT_EQ(after[4], (MemoRecord{k6Dec + 3, "Kapper verzet", ""}));
+        break;
+    }
+}
+
+TEST_F(ListedRecordsTest, TheYearViewAsksForTheYearAgain) {
+    withDialogs({[](QDialog& d) { static_cast<Theeljaardlg&>(d).OKBtn->click(); }}, [&] { form.Alles1Click(); });
+    ASSERT_EQ(state().viewMode, "heeljaar");
+    selectRow(4 * 4);  // "Kapper"
+    int asked = 0;
+    withDialogs({[](QDialog& d) { static_cast<Tconfirmdlg&>(d).Button2->click(); },
+                 [&](QDialog& d) {
+                     ++asked;
+                     static_cast<Theeljaardlg&>(d).OKBtn->click();
+                 }},
+                [&] { form.Wissen1Click(); });
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(form.Label2->text(), "Alle 4 memo's van het jaar 2026");
+    // Cancel in the year dialog leaves the list as it was.
+    selectRow(1);
+    withDialogs({[](QDialog& d) { static_cast<Tconfirmdlg&>(d).Button1->click(); },
+                 [](QDialog& d) { d.reject(); }},
+                [&] { form.Wissen1Click(); });
+    EXPECT_EQ(firstLines(), (QStringList{"gisteren", "", "Tandarts 10 uur", "Tandarts"}));
+}
+
+TEST_F(ListedRecordsTest, TheSearchListsTheMatchingMemosAndMarksToday) {
+    auto search = [&](const QString& text, bool caseCounts) {
+        withDialogs({[&](QDialog& d) {
+                        auto& z = static_cast<Tzoekdlg&>(d);
+                        z.Edit1->setText(text);
+                        z.CheckBox1->setChecked(caseCounts);
+                        z.OKBtn->click();
+                    }},
+                    [&] { QTest::keyClick(form.ListBox1, Qt::Key_F3); });
+    };
+    search("tandarts", false);
+    EXPECT_EQ(form.Label2->text(), "Zoekwoord : tandarts");
+    EXPECT_EQ(rows().mid(0, 4),
+              (QStringList{">> zondag,  6-12-2026", "Tandarts 10 uur", "", QString(222, '-')}));
+    EXPECT_EQ(firstLines(), (QStringList{"Tandarts 10 uur", "Tandarts"}));
+    EXPECT_EQ(scripted.played, (std::vector<QString>{"chimes.wav", "chimes.wav"}));
+    EXPECT_EQ(state().viewMode, "10weken");
+
+    search("tandarts, bellen", true);
+    EXPECT_EQ(form.Label2->text(), "Zoekwoorden : tandarts  ,  bellen");
+    EXPECT_TRUE(firstLines().isEmpty());
+
+    // A record command re-shows the view before the search.
+    search("zomer", true);
+    selectRow(0);
+    withDialogs({[](QDialog& d) { d.reject(); }}, [&] { form.Wissen1Click(); });
+    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
 }
 
 }  // namespace

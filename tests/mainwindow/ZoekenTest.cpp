@@ -72,22 +72,27 @@ TEST_F(SearchMatch, AnEmptyWordMatchesNothing) {
     EXPECT_FALSE(finds("", true, ""));
 }
 
-TEST(SearchFile, ListsTheMatchingMemosInFileOrderWithTheirPositions) {
+TEST(SearchFile, ListsTheMatchingMemosInFileOrderAndChimesForToday) {
     test::TempDir dir;
     MemoFile file(nativeFileSystem(), dir.file("m.mem"));
     file.create();
     const std::vector<MemoRecord> memos = {{100, "Tandarts", "10 uur"}, {101, "Kapper", ""},
-                                           {102, "bellen", "TANDARTS"}, {103, "tand", "arts"}};
+                                           {102, "bellen", "TANDARTS"}, {102, "tand", "arts"}};
     for (const auto& m : memos) file.mydata1_opbergen(m);
+    ASSERT_EQ(file.readAll(), memos);
 
-    std::vector<std::size_t> found;
-    const auto n = zoekMemos(file, Zoekfilter(zoekwoorden("Tandarts", false), false),
-                             [&](const MemoRecord& r, std::size_t at) {
-                                 EXPECT_EQ(r, memos[at]);
-                                 found.push_back(at);
-                             });
+    MemoBlocks blocks;
+    int chimes = 0;
+    const auto n = zoekBlocks(file, Zoekfilter(zoekwoorden("Tandarts", false), false), 102, blocks,
+                              [&] { ++chimes; });
     EXPECT_EQ(n, 2u);
-    EXPECT_EQ(found, (std::vector<std::size_t>{0, 2}));
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks.record(0), memos[0]);
+    EXPECT_EQ(blocks.position(1), 2u);
+    EXPECT_EQ(blocks.line(1, 2), "TANDARTS");  // shown in its own case
+    EXPECT_FALSE(blocks.today(0));
+    EXPECT_TRUE(blocks.today(1));
+    EXPECT_EQ(chimes, 1);
     EXPECT_EQ(file.recordCount(), 4u);
 }
 
