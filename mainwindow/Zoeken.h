@@ -31,8 +31,9 @@ Zoekwoorden zoekwoorden(std::string_view searchText, bool hoofdlettergevoelig);
 // "Zoekwoord : " + word 1, or "Zoekwoorden : " + word 1 + "  ,  " + word 2.
 std::string zoektitel(const Zoekwoorden& woorden);
 
-// Decides whether a memo's two lines hold the search words. A word occurs
-// in a line as a contiguous run of bytes; an empty word occurs nowhere.
+// Decides whether a memo's two lines hold the search words, as zoekwoorden
+// gives them. A word occurs in a line as a contiguous run of bytes; an empty
+// word occurs nowhere.
 class Zoekfilter {
 public:
     Zoekfilter(Zoekwoorden woorden, bool hoofdlettergevoelig);
@@ -41,10 +42,11 @@ public:
     const Zoekwoorden& woorden() const { return woorden_; }
 
 private:
-    bool staatIn(const std::string& woord, std::string_view l1, std::string_view l2) const;
+    bool staanIn(std::string_view line1, std::string_view line2) const;
 
     Zoekwoorden woorden_;
-    bool hoofdlettergevoelig_;
+    bool vouwen_;
+    bool leeg_;  // an empty word: nothing matches
 };
 
 // Reads the memo file in record order and appends a memo block for every

@@ -49,6 +49,16 @@ TEST_F(SearchMatch, CaseCountsOnlyWhenTicked) {
     EXPECT_TRUE(finds("\xC9lan", false, "\xC9LAN"));
 }
 
+TEST_F(SearchMatch, AWordIsFoundAnywhereInALineAndOnlyWhole) {
+    for (const char* line : {"aaab", "aab", "xaab", "x aab y", "abaab"}) EXPECT_TRUE(finds("aab", true, line)) << line;
+    for (const char* line : {"aa", "aba", "aa b", "baa", ""}) EXPECT_FALSE(finds("aab", true, line)) << line;
+    EXPECT_TRUE(finds("AaB", false, "xxAAb"));
+    EXPECT_TRUE(finds("t", false, "", "sT"));
+    const std::string full(100, 'z');
+    EXPECT_TRUE(finds(full.c_str(), true, full));
+    EXPECT_FALSE(finds((full + "z").c_str(), true, full));
+}
+
 TEST_F(SearchMatch, BlanksAreRemovedFromTheWordsButNotFromTheLines) {
     EXPECT_TRUE(finds("tand arts", true, "naar de tandarts"));
     EXPECT_FALSE(finds("tand arts", true, "naar de tand arts"));
