@@ -32,6 +32,7 @@ Tconfirmdlg::Tconfirmdlg(Tform1& form) : QDialog(&form), form_(form) {
     buttons->addStretch();
     buttons->addWidget(Button2);
     column->addLayout(buttons);
+    setMinimumWidth(320);
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
     vasteRand(*this);
