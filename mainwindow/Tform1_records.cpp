@@ -2,7 +2,6 @@
 // memo, each followed by the re-show of the view on show.
 #include <QDialog>
 #include <QItemSelectionModel>
-#include <QListView>
 
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tconfirmdlg.h"

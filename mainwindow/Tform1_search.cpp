@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"

@@ -5,7 +5,6 @@
 #include <limits>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
 #include <QTest>
 
