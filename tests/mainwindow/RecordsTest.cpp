@@ -148,6 +148,24 @@ TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
     EXPECT_EQ(after, "6/12/2026 zondag");
 }
 
+// Setting today's day first would make 31 February on the way and warn
+// about a date the user never gave.
+TEST_F(RecordsTest, TheResetToTodayWarnsOnlyAboutTheDateGiven) {
+    scripted.todayDate = {2027, 1, 31};
+    state().chosenDay = {2027, 2, 28};
+    state().dayChosen = true;
+    QString after;
+    withDialogs({[&](QDialog& dialog) {
+                    QTest::keyClick(static_cast<Datumdlg&>(dialog).SpinEdit1, Qt::Key_Up);
+                    after = spins(dialog);
+                    dialog.reject();
+                }},
+                [&] { form.invoeren(); });
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, "datum 29/2/2027 bestaat niet...");
+    EXPECT_EQ(after, "31/1/2027 zondag");
+}
+
 TEST_F(RecordsTest, TheChangeDialogTakesNoTypingAndWarnsOfAnImpossibleDate) {
     Twijzigdlg& dlg = *form.wijzigdlg;
     EXPECT_EQ(dlg.SpinEdit3->maximum(), 3000);
