@@ -212,6 +212,7 @@ TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
         {Qt::Key_I, Qt::ControlModifier, "jotanor::Tkalenderdlg"},
         {Qt::Key_O, Qt::AltModifier, "jotanor::TOptionsdlg"},
         {Qt::Key_F1, Qt::NoModifier, "jotanor::Trtf_dlg"},
+        {Qt::Key_F3, Qt::ShiftModifier, "jotanor::Tzoekdlg"},
         {Qt::Key_3, Qt::NoModifier, nullptr},
         {Qt::Key_7, Qt::ShiftModifier, nullptr},
     };
@@ -228,6 +229,15 @@ TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
         EXPECT_EQ(opened, QString(c.window ? c.window : "")) << c.key << " " << c.modifiers;
     }
     EXPECT_TRUE(form.isVisible());
+
+    // Change, copy and delete need a selected memo first.
+    for (Qt::Key key : {Qt::Key_F2, Qt::Key_F4, Qt::Key_Delete}) {
+        scripted.shown.clear();
+        QTest::keyClick(form.ListBox1, key);
+        ASSERT_EQ(scripted.shown.size(), 1u) << key;
+        EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
+        EXPECT_EQ(scripted.shown[0].text, "Selecteer een memo! ");
+    }
 }
 
 TEST_F(Tform1Open, EscapeClosesTheWindow) {
