@@ -1,5 +1,6 @@
 // The unbuffered native file layer for systems with POSIX files.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -86,7 +87,8 @@ public:
     }
 
     void sync() override {
-        if (::fsync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
+        // The data and the size; other metadata may follow later.
+        if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
     }
 
     void close() override {
@@ -127,6 +129,18 @@ public:
 
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (::rename(from.c_str(), to.c_str()) != 0) fail(to, errno);
+    }
+
+    bool exchange(const std::filesystem::path& a, const std::filesystem::path& b) override {
+#ifdef RENAME_EXCHANGE
+        if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) return true;
+        if (errno == ENOSYS || errno == EINVAL || errno == ENOTSUP) return false;
+        fail(b, errno);
+#else
+        (void)a;
+        (void)b;
+        return false;
+#endif
     }
 
     void remove(const std::filesystem::path& path) override {

@@ -138,6 +138,9 @@ public:
             fail(to, GetLastError());
     }
 
+    // Windows has no atomic swap of two names; the caller renames.
+    bool exchange(const std::filesystem::path&, const std::filesystem::path&) override { return false; }
+
     void remove(const std::filesystem::path& path) override {
         if (!DeleteFileW(path.c_str())) {
             DWORD e = GetLastError();

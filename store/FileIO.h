@@ -39,6 +39,9 @@ public:
     virtual std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) = 0;
     // Replaces `to` by `from` in one step (used to write a file safely).
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+    // Swaps the contents of two existing files in one step. False when the
+    // system cannot; the caller then renames instead.
+    virtual bool exchange(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
     virtual void remove(const std::filesystem::path& path) = 0;
 };
 

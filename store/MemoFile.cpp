@@ -148,7 +148,7 @@ std::size_t MemoFile::mydata1_opbergen(const MemoRecord& record) {
     const std::size_t n = file.count;
     const std::size_t position = storePosition(file.records(0, n), record.date);
     const RecordBytes rec = encodeRecord(record);
-    replaceFile(fs_, path_, {file.records(0, position), rec, file.records(position, n)});
+    replaceFileKeepingSpare(fs_, path_, {file.records(0, position), rec, file.records(position, n)});
     return position;
 }
 
@@ -156,7 +156,7 @@ bool MemoFile::wisrecord1(std::size_t index) {
     const Loaded file = load();
     const std::size_t n = file.count;
     if (index >= n) return false;
-    replaceFile(fs_, path_, {file.records(0, index), file.records(index + 1, n)});
+    replaceFileKeepingSpare(fs_, path_, {file.records(0, index), file.records(index + 1, n)});
     return true;
 }
 
@@ -169,10 +169,10 @@ std::optional<std::size_t> MemoFile::change(std::size_t index, const MemoRecord&
     const std::size_t before = position < index ? position : position + 1;
     const RecordBytes rec = encodeRecord(record);
     if (before <= index)
-        replaceFile(fs_, path_,
+        replaceFileKeepingSpare(fs_, path_,
                     {file.records(0, before), rec, file.records(before, index), file.records(index + 1, n)});
     else
-        replaceFile(fs_, path_,
+        replaceFileKeepingSpare(fs_, path_,
                     {file.records(0, index), file.records(index + 1, before), rec, file.records(before, n)});
     return position;
 }

@@ -1,5 +1,7 @@
 #include "store/SafeWrite.h"
 
+#include <memory>
+
 #include "store/Errors.h"
 
 namespace jotanor {
@@ -36,6 +38,36 @@ void replaceFile(FileSystem& fs, const std::filesystem::path& target,
         }
         throw;
     }
+}
+
+std::filesystem::path sparePath(const std::filesystem::path& target) {
+    std::filesystem::path name = ".";
+    name += target.filename();
+    name += ".spare";
+    return target.parent_path() / name;
+}
+
+void replaceFileKeepingSpare(FileSystem& fs, const std::filesystem::path& target,
+                             const std::vector<std::span<const unsigned char>>& pieces) {
+    const auto spare = sparePath(target);
+    std::unique_ptr<File> file;
+    try {
+        file = fs.open(spare, OpenMode::ReadWrite);
+    } catch (const IoError&) {
+        file = fs.open(spare, OpenMode::CreateTruncate);
+    }
+    std::uint64_t at = 0;
+    for (auto piece : pieces) {
+        if (piece.empty()) continue;
+        file->writeAt(at, piece.data(), piece.size());
+        at += piece.size();
+    }
+    file->truncate(at);
+    file->sync();
+    file->close();
+    // Until the swap the memo file is untouched; a failure leaves only the
+    // spare, which the next change writes over.
+    if (!fs.exchange(spare, target)) fs.rename(spare, target);
 }
 
 }  // namespace jotanor

@@ -22,4 +22,15 @@ void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void
 void replaceFile(FileSystem& fs, const std::filesystem::path& target,
                  const std::vector<std::span<const unsigned char>>& pieces);
 
+// The hidden file beside `target` that keeps its previous contents.
+std::filesystem::path sparePath(const std::filesystem::path& target);
+
+// Like replaceFile, for a file that is replaced often (the memo file): the
+// new contents are written over the spare file, which keeps the previous
+// contents, and the two swap names in one step. Writing over a file that
+// exists costs far less than filling a new one. Where the system cannot
+// swap names, the spare is renamed into place instead.
+void replaceFileKeepingSpare(FileSystem& fs, const std::filesystem::path& target,
+                             const std::vector<std::span<const unsigned char>>& pieces);
+
 }  // namespace jotanor

@@ -84,6 +84,12 @@ void FaultyFileSystem::rename(const std::filesystem::path& from, const std::file
     nativeFileSystem().rename(from, to);
 }
 
+bool FaultyFileSystem::exchange(const std::filesystem::path& a, const std::filesystem::path& b) {
+    bool torn = false;
+    if (shouldFail(torn)) raise(b.string());
+    return exchangeWorks && nativeFileSystem().exchange(a, b);
+}
+
 void FaultyFileSystem::remove(const std::filesystem::path& path) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
