@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "calendar/Dates.h"
-#include "mainwindow/Dialoogvorm.h"
+#include "mainwindow/DialogFrame.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {
@@ -51,27 +51,17 @@ Datumdlg::Datumdlg(Tform1& form, const QString& caption, int maxYear) : QDialog(
     Edit1 = addEdit(2, "Edit1");
     Edit2 = addEdit(3, "Edit2");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    grid->addLayout(buttons, 4, 0, 1, 4);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    grid->addLayout(okCancelRow(*this, OKBtn, CancelBtn), 4, 0, 1, 4);
 
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { form_.guarded([this] { SpinEdit1Change(); }); });
     connect(SpinEdit2, &QSpinBox::valueChanged, this, [this] { form_.guarded([this] { SpinEdit2Change(); }); });
     connect(SpinEdit3, &QSpinBox::valueChanged, this, [this] { form_.guarded([this] { SpinEdit3Change(); }); });
-    vasteRand(*this);
+    fixDialogSize(*this);
 }
 
 void Datumdlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centreer(*this, form_.platform().screen->size());
+    centreOnScreen(*this, form_.platform().screen->size());
     form_.guarded([this] { FormActivate(); });
 }
 

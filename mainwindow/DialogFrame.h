@@ -1,10 +1,12 @@
-// Small helpers shared by the main window's dialogs.
+// Small helpers shared by the main window's dialogs: a fixed border, a
+// place in the middle of the screen, the OK and Cancel buttons.
 #pragma once
 
+#include <QBoxLayout>
 #include <QDialog>
-#include <QGuiApplication>
 #include <QLayout>
-#include <QScreen>
+#include <QPushButton>
+#include <QSize>
 
 namespace jotanor {
 
@@ -14,13 +16,26 @@ inline void fixDialogSize(QDialog& dialog) {
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-// Puts the dialog in the middle of the screen.
-inline void centreOnScreen(QDialog& dialog) {
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = dialog.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        dialog.move(frame.topLeft());
-    }
+// Puts the dialog in the middle of a screen of the given size.
+inline void centreOnScreen(QDialog& dialog, QSize screen) {
+    dialog.move((screen.width() - dialog.frameGeometry().width()) / 2,
+                (screen.height() - dialog.frameGeometry().height()) / 2);
+}
+
+// The row of "OK" (the default button) and "Cancel" at the foot of a
+// dialog; Cancel closes it with the Cancel result, OK is the caller's.
+inline QHBoxLayout* okCancelRow(QDialog& dialog, QPushButton*& ok, QPushButton*& cancel) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    ok = new QPushButton("OK", &dialog);
+    ok->setObjectName("OKBtn");
+    ok->setDefault(true);
+    cancel = new QPushButton("Cancel", &dialog);
+    cancel->setObjectName("CancelBtn");
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    return row;
 }
 
 }  // namespace jotanor

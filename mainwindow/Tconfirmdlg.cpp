@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "calendar/Dates.h"
-#include "mainwindow/Dialoogvorm.h"
+#include "mainwindow/DialogFrame.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {
@@ -35,7 +35,7 @@ Tconfirmdlg::Tconfirmdlg(Tform1& form) : QDialog(&form), form_(form) {
     setMinimumWidth(320);
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
-    vasteRand(*this);
+    fixDialogSize(*this);
 }
 
 void Tconfirmdlg::setRecord(const MemoRecord& record) {
@@ -46,7 +46,7 @@ void Tconfirmdlg::setRecord(const MemoRecord& record) {
 
 void Tconfirmdlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centreer(*this, form_.platform().screen->size());
+    centreOnScreen(*this, form_.platform().screen->size());
     FormActivate();
 }
 

@@ -22,25 +22,18 @@ Theeljaardlg::Theeljaardlg(Tform1& form) : QDialog(&form), form_(form) {
     SpinEdit1->setValue(form.today().year);
     grid->addWidget(SpinEdit1, 0, 1);
 
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    grid->addWidget(OKBtn, 1, 0);
-    grid->addWidget(CancelBtn, 1, 1);
+    grid->addLayout(okCancelRow(*this, OKBtn, CancelBtn), 1, 0, 1, 2);
 
     connect(OKBtn, &QPushButton::clicked, this, [this] {
         OKBtnClick();
         accept();
     });
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     fixDialogSize(*this);
 }
 
 void Theeljaardlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centreOnScreen(*this);
+    centreOnScreen(*this, form_.platform().screen->size());
     SpinEdit1->setFocus();
 }
 

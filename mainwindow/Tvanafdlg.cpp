@@ -27,27 +27,18 @@ Tvanafdlg::Tvanafdlg(Tform1& form) : QDialog(&form), form_(form) {
     addRow(1, "maand", SpinEdit2, "SpinEdit2", 1, 12);
     addRow(2, "dag", SpinEdit3, "SpinEdit3", 1, 31);
 
-    auto* buttons = new QHBoxLayout;
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    grid->addLayout(okCancelRow(*this, OKBtn, CancelBtn), 3, 0, 1, 2);
 
     connect(OKBtn, &QPushButton::clicked, this, [this] {
         form_.guarded([this] { OKBtnClick(); });
         accept();
     });
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     fixDialogSize(*this);
 }
 
 void Tvanafdlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centreOnScreen(*this);
+    centreOnScreen(*this, form_.platform().screen->size());
     FormActivate();
 }
 

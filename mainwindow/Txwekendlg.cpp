@@ -42,7 +42,7 @@ Txwekendlg::Txwekendlg(Tform1& form) : QDialog(&form), form_(form) {
 
 void Txwekendlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centreOnScreen(*this);
+    centreOnScreen(*this, form_.platform().screen->size());
     Edit1->setText("0");
     Edit1->selectAll();
     Edit1->setFocus();

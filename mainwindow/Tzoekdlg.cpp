@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "mainwindow/Dialoogvorm.h"
+#include "mainwindow/DialogFrame.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {
@@ -42,24 +42,14 @@ Tzoekdlg::Tzoekdlg(Tform1& form) : QDialog(&form), form_(form) {
                        static_cast<QWidget*>(Label3), static_cast<QWidget*>(Label4)})
         column->addWidget(w);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancel", this);
-    CancelBtn->setObjectName("CancelBtn");
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    column->addLayout(buttons);
+    column->addLayout(okCancelRow(*this, OKBtn, CancelBtn));
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    vasteRand(*this);
+    fixDialogSize(*this);
 }
 
 void Tzoekdlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centreer(*this, form_.platform().screen->size());
+    centreOnScreen(*this, form_.platform().screen->size());
     FormActivate();
 }
 

@@ -15,4 +15,7 @@ std::string utf8ToCp1252(std::string_view utf8);
 // that every byte survives a round trip.
 std::string cp1252ToUtf8(std::string_view bytes);
 
+// Appends one code point in UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 }  // namespace jotanor

@@ -7,14 +7,7 @@
 namespace jotanor {
 namespace {
 
-void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos) {
-    std::vector<unsigned char> bytes;
-    for (const auto& m : memos) {
-        auto r = encodeRecord(m);
-        bytes.insert(bytes.end(), r.begin(), r.end());
-    }
-    test::writeBytes(path, bytes);
-}
+using test::writeMemos;
 
 TEST(HolidayMemos, NameTheFourFeastDaysOnTheirDates) {
     const auto memos = holidayMemos(2026);

@@ -9,14 +9,7 @@
 namespace jotanor {
 namespace {
 
-void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos) {
-    std::vector<unsigned char> bytes;
-    for (const auto& m : memos) {
-        auto r = encodeRecord(m);
-        bytes.insert(bytes.end(), r.begin(), r.end());
-    }
-    test::writeBytes(path, bytes);
-}
+using test::writeMemos;
 
 class MemoViewsTest : public ::testing::Test {
 protected:

@@ -36,12 +36,7 @@ protected:
     }
 
     void writeMemos(const std::vector<MemoRecord>& memos) {
-        std::vector<unsigned char> bytes;
-        for (const MemoRecord& m : memos) {
-            const auto r = encodeRecord(m);
-            bytes.insert(bytes.end(), r.begin(), r.end());
-        }
-        test::writeBytes(memoPath(), bytes);
+        test::writeMemos(memoPath(), memos);
     }
     std::vector<MemoRecord> stored() { return form.memoFile().readAll(); }
     MainState& state() { return form.state(); }

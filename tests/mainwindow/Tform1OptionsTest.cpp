@@ -109,12 +109,7 @@ TEST_F(Tform1Options, AWriteErrorAtCloseKeepsTheWindowOpenAndTheOldFile) {
 class Tform1Recurrence : public test::UiFixture {
 protected:
     void writeMemos(const std::vector<MemoRecord>& memos) {
-        std::vector<unsigned char> bytes;
-        for (const auto& m : memos) {
-            auto r = encodeRecord(m);
-            bytes.insert(bytes.end(), r.begin(), r.end());
-        }
-        test::writeBytes(memoPath(), bytes);
+        test::writeMemos(memoPath(), memos);
     }
 };
 

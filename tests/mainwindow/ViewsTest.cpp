@@ -35,12 +35,7 @@ protected:
         writeMemos(memos);
     }
     void writeMemos(const std::vector<MemoRecord>& memos) {
-        std::vector<unsigned char> bytes;
-        for (const auto& m : memos) {
-            auto r = encodeRecord(m);
-            bytes.insert(bytes.end(), r.begin(), r.end());
-        }
-        test::writeBytes(memoPath(), bytes);
+        test::writeMemos(memoPath(), memos);
     }
 
     QStringList rows() const {

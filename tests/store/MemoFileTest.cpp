@@ -16,14 +16,7 @@ MemoRecord memo(double date, std::string line1, std::string line2 = "") {
 }
 
 // A memo file written record by record with hand-built bytes.
-void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos) {
-    std::vector<unsigned char> bytes;
-    for (const auto& m : memos) {
-        auto r = encodeRecord(m);
-        bytes.insert(bytes.end(), r.begin(), r.end());
-    }
-    test::writeBytes(path, bytes);
-}
+using test::writeMemos;
 
 std::vector<std::string> firstLines(MemoFile& file) {
     std::vector<std::string> out;

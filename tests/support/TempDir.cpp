@@ -30,4 +30,13 @@ void writeBytes(const std::filesystem::path& path, const std::vector<unsigned ch
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos) {
+    std::vector<unsigned char> bytes;
+    for (const auto& m : memos) {
+        const auto r = encodeRecord(m);
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    writeBytes(path, bytes);
+}
+
 }  // namespace jotanor::test

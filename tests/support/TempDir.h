@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "store/MemoRecord.h"
+
 namespace jotanor::test {
 
 class TempDir {
@@ -23,5 +25,7 @@ private:
 
 std::vector<unsigned char> readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
+// A memo file of these memos, written record by record.
+void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos);
 
 }  // namespace jotanor::test
