@@ -22,7 +22,7 @@ constexpr std::size_t kMemos = 65536;
 
 class BenchPlatform : Clock, MessageBoxes, FileDialogs, Screen, Sound, WaitCursor, DateFormat {
 public:
-    Platform platform{this, this, this, this, this, this, this, &nativeFileSystem()};
+    Platform platform{this, this, this, this, this, this, this, &nativeFileSystem(), nullptr};
     int errors = 0;
 
 private:
@@ -218,6 +218,38 @@ void BM_HolidayCheck_AllPresent(benchmark::State& state) {
     state.counters["file_records"] = static_cast<double>(w.fileSize / MemoRecord::kSize);
 }
 BENCHMARK(BM_HolidayCheck_AllPresent)->Unit(benchmark::kMillisecond);
+
+// From the start of the program to its first painted list: the main
+// window's creation step, its dialogs, and showing the window, which runs
+// the activation step (holiday check, settings, the ten-week view) and
+// paints it once. Argument 0: a memo file that
+// holds only the twelve holiday memos; 1: the file of 65,536 memos.
+void BM_StartUpToFirstPaint(benchmark::State& state) {
+    World& w = world();
+    const auto folder = w.dir / (state.range(0) ? "full" : "empty");
+    std::filesystem::create_directories(folder);
+    if (state.range(0)) {
+        std::filesystem::copy_file(w.dir / "jotanor1.mem", folder / "jotanor1.mem",
+                                   std::filesystem::copy_options::overwrite_existing);
+    } else {
+        MemoFile holidaysOnly(nativeFileSystem(), folder / "jotanor1.mem");
+        holidaysOnly.create();
+        w.form->memoFile().setPath(folder / "jotanor1.mem");
+        w.form->maakfeestdagen();
+    }
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    for (auto _ : state) {
+        Tform1 form(w.bench.platform);
+        form.FormCreate();
+        form.createDialogs();
+        form.show();
+        QApplication::processEvents();
+    }
+    std::filesystem::current_path(before);
+    w.form->memoFile().setPath(w.dir / "jotanor1.mem");
+}
+BENCHMARK(BM_StartUpToFirstPaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace jotanor

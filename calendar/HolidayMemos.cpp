@@ -1,5 +1,7 @@
 #include "calendar/HolidayMemos.h"
 
+#include <algorithm>
+
 #include "calendar/Dates.h"
 #include "calendar/Easter.h"
 
@@ -29,8 +31,17 @@ std::vector<bool> memosPresent(MemoFile& file, const std::vector<MemoRecord>& ca
     std::vector<bool> present(candidates.size(), false);
     std::size_t missing = candidates.size();
     if (missing == 0) return present;
+    // The candidates lie within three years: most records are passed over
+    // on their date alone.
+    DaySerial first = candidates[0].date;
+    DaySerial last = candidates[0].date;
+    for (const auto& c : candidates) {
+        first = std::min(first, c.date);
+        last = std::max(last, c.date);
+    }
     file.scanBytes([&](const unsigned char* bytes, std::size_t) {
         const DaySerial d = recordDate(bytes);
+        if (!(d >= first && d <= last)) return true;
         for (std::size_t i = 0; i < candidates.size(); ++i) {
             if (present[i] || candidates[i].date != d) continue;
             if (recordLine1(bytes) == candidates[i].line1) {

@@ -6,9 +6,27 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 namespace jotanor {
+
+// Draws each line as one run of plain text: the lines never wrap or elide,
+// so the general item painter's text layout is work for nothing.
+class MemoLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected) painter->fillRect(option.rect, option.palette.highlight());
+        painter->setPen(selected ? option.palette.highlightedText().color() : option.palette.text().color());
+        painter->setFont(option.font);
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+    }
+};
 
 class MemoListBox : public QTableView {
 public:
@@ -25,6 +43,7 @@ public:
         setEditTriggers(QAbstractItemView::NoEditTriggers);
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setTabKeyNavigation(false);
+        setItemDelegate(new MemoLineDelegate(this));
         fitRowsToFont();
     }
 

@@ -26,7 +26,11 @@ bool isDue(const MemoRecord& record, DaySerial today) {
 
 std::optional<StarredMemo> findstarred1(MemoFile& file, DaySerial today) {
     std::optional<StarredMemo> found;
-    file.scan([&](const MemoRecord& r, std::size_t position) {
+    file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
+        // Most memos carry no star: look at the first character before decoding.
+        const std::string_view line1 = recordLine1(bytes);
+        if (line1.empty() || line1[0] != '*') return true;
+        const MemoRecord r = decodeRecord(bytes);
         if (!isDue(r, today)) return true;
         found = StarredMemo{r, position + 1};
         return false;
