@@ -102,7 +102,7 @@ void Tform1::buildMenu() {
     // The menu takes a plain font rather than the window's bold one, so that
     // it fits the window's width.
     QFont menuFont("Arial");
-    menuFont.setPointSize(9);
+    menuFont.setPointSize(8);
     menuFont.setBold(false);
     menuBar()->setFont(menuFont);
     File1 = menuBar()->addMenu("&Bestand");
