@@ -12,8 +12,14 @@
 namespace jotanor {
 namespace {
 
-int codeForErrno(int e) {
+// Codes of the home platform for a device that fails to write or to read.
+// The system's own EIO (5) would read as "File access denied".
+constexpr int kWriteFault = 29;
+constexpr int kReadFault = 30;
+
+int codeForErrno(int e, bool reading = false) {
     switch (e) {
+    case EIO: return reading ? kReadFault : kWriteFault;
     case ENOENT: return kFileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
@@ -29,12 +35,21 @@ int codeForErrno(int e) {
     case ENOSPC:
     case EFBIG:
     case EDQUOT: return kDiskFull;
-    default: return e;
+    default:
+        // Any other code that means something else in the program's numbering.
+        switch (e) {
+        case kInvalidFilename:
+        case kTooManyOpenFiles:
+        case kAccessDenied:
+        case kReadBeyondEnd:
+        case kDiskFull: return kWriteFault;
+        default: return e;
+        }
     }
 }
 
-[[noreturn]] void fail(const std::filesystem::path& path, int e) {
-    throw IoError(codeForErrno(e), path);
+[[noreturn]] void fail(const std::filesystem::path& path, int e, bool reading = false) {
+    throw IoError(codeForErrno(e, reading), path);
 }
 
 class PosixFile final : public File {
@@ -56,7 +71,7 @@ public:
             ssize_t got = ::pread(fd_, p, n, static_cast<off_t>(offset));
             if (got < 0) {
                 if (errno == EINTR) continue;
-                fail(path_, errno);
+                fail(path_, errno, true);
             }
             if (got == 0) throw IoError(kReadBeyondEnd, path_);
             p += got;

@@ -1,9 +1,11 @@
 // The Qt implementation of the platform interfaces.
 #include <QApplication>
+#include <QClipboard>
 #include <QDate>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -33,6 +35,26 @@ public:
     }
 };
 
+// Ctrl+C copies the box's caption, text and buttons, as the standard message
+// box of the program's home platform does; Qt does that only on Windows.
+class CopyableMessageBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!e->matches(QKeySequence::Copy)) {
+            QMessageBox::keyPressEvent(e);
+            return;
+        }
+        const QString rule = QStringLiteral("---------------------------\n");
+        QStringList captions;
+        for (QAbstractButton* b : buttons()) captions << b->text().remove('&');
+        QApplication::clipboard()->setText(rule + windowTitle() + '\n' + rule + text() + '\n' + rule +
+                                           captions.join("   ") + '\n' + rule);
+    }
+};
+
 class QtMessageBoxes final : public MessageBoxes {
 public:
     MsgResult show(MsgKind kind, const QString& text, MsgButtons buttons) override {
@@ -40,7 +62,7 @@ public:
         static const QMessageBox::Icon kIcons[] = {QMessageBox::Question, QMessageBox::Information,
                                                    QMessageBox::Warning, QMessageBox::Critical};
         const int k = static_cast<int>(kind);
-        QMessageBox box(kIcons[k], kCaptions[k], text, QMessageBox::NoButton, QApplication::activeWindow());
+        CopyableMessageBox box(kIcons[k], kCaptions[k], text, QMessageBox::NoButton, QApplication::activeWindow());
         QPushButton* first = nullptr;
         QPushButton* second = nullptr;
         switch (buttons) {

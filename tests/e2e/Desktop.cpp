@@ -1,0 +1,312 @@
+#include "e2e/Desktop.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#ifndef JOTANOR_EXE
+#error "JOTANOR_EXE names the program under test"
+#endif
+#ifndef E2E_CLIPBOARD
+#error "E2E_CLIPBOARD names the clipboard reader"
+#endif
+
+namespace jotanor::e2e {
+namespace {
+
+std::vector<char*> cStrings(std::vector<std::string>& strings) {
+    std::vector<char*> out;
+    for (auto& s : strings) out.push_back(s.data());
+    out.push_back(nullptr);
+    return out;
+}
+
+void putEnv(const std::vector<std::string>& env) {
+    for (const auto& e : env) {
+        const auto eq = e.find('=');
+        if (eq == std::string::npos)
+            ::unsetenv(e.c_str());
+        else
+            ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+    }
+}
+
+// Ends a process group started by the harness, and reaps its leader.
+void endGroup(pid_t pid, std::chrono::milliseconds grace) {
+    if (pid <= 0) return;
+    ::kill(-pid, SIGTERM);
+    const auto deadline = Clock::now() + grace;
+    int status = 0;
+    while (Clock::now() < deadline) {
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            ::kill(-pid, SIGKILL);  // whatever the leader left behind
+            return;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    ::kill(-pid, SIGKILL);
+    ::waitpid(pid, &status, 0);
+}
+
+std::string faketimeLibrary() {
+    for (const char* dir : {"/usr/lib/x86_64-linux-gnu/faketime", "/usr/lib/aarch64-linux-gnu/faketime",
+                            "/usr/lib/faketime", "/usr/local/lib/faketime"}) {
+        // The multi-threaded variant: Qt reads the clock from more than one thread.
+        for (const char* lib : {"libfaketimeMT.so.1", "libfaketime.so.1"}) {
+            std::filesystem::path p = std::filesystem::path(dir) / lib;
+            if (std::filesystem::exists(p)) return p.string();
+        }
+    }
+    return {};
+}
+
+bool onPath(const std::string& tool) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':'))
+        if (!dir.empty() && ::access((std::filesystem::path(dir) / tool).c_str(), X_OK) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+Run run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
+        const std::vector<std::string>& env) {
+    Run result;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return result;
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return result;
+    }
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        ::dup2(fds[1], 1);
+        ::dup2(fds[1], 2);
+        putEnv(env);
+        std::vector<std::string> args = argv;
+        auto cargs = cStrings(args);
+        ::execvp(cargs[0], cargs.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    const auto deadline = Clock::now() + timeout;
+    char buffer[4096];
+    bool timedOut = false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left <= 0ms) {
+            timedOut = true;
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) continue;
+        const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
+        if (got <= 0) break;
+        result.out.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fds[0]);
+    if (timedOut) {
+        endGroup(pid, 0ms);
+        return result;
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    for (;;) {
+        if (ready()) return true;
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(25ms);
+    }
+}
+
+std::string missingTools() {
+    std::string missing;
+    for (const char* tool : {"Xvfb", "xdotool"})
+        if (!onPath(tool)) missing += std::string(tool) + " ";
+    if (faketimeLibrary().empty()) missing += "libfaketime ";
+    return missing;
+}
+
+Display::Display(int width, int height) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return;
+    const pid_t pid = ::fork();
+    if (pid < 0) return;
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        // Xvfb tells the display it chose on descriptor 3.
+        ::dup2(fds[1], 3);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+                 "-noreset", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    server_ = pid;
+    ::close(fds[1]);
+    std::string text;
+    const auto deadline = Clock::now() + kPatience;
+    while (text.find('\n') == std::string::npos && Clock::now() < deadline) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        char c[16];
+        const ssize_t got = ::read(fds[0], c, sizeof c);
+        if (got <= 0) break;
+        text.append(c, static_cast<std::size_t>(got));
+    }
+    ::close(fds[0]);
+    if (text.find('\n') != std::string::npos) number_ = std::atoi(text.c_str());
+}
+
+Display::~Display() { endGroup(server_, 5s); }
+
+Run Display::xdotool(const std::vector<std::string>& args) const {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return run(argv, 20s, {"DISPLAY=" + name()});
+}
+
+std::vector<std::string> Display::windows(const std::string& titleRegex) const {
+    std::vector<std::string> ids;
+    std::stringstream out(xdotool({"search", "--onlyvisible", "--name", titleRegex}).out);
+    std::string line;
+    while (std::getline(out, line))
+        if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0]))) ids.push_back(line);
+    return ids;
+}
+
+std::optional<std::string> Display::waitForWindow(const std::string& titleRegex,
+                                                  std::chrono::milliseconds timeout) const {
+    std::vector<std::string> found;
+    if (!waitUntil([&] { return !(found = windows(titleRegex)).empty(); }, timeout)) return std::nullopt;
+    focus(found.back());
+    return found.back();
+}
+
+bool Display::waitUntilGone(const std::string& titleRegex, std::chrono::milliseconds timeout) const {
+    return waitUntil([&] { return windows(titleRegex).empty(); }, timeout);
+}
+
+void Display::focus(const std::string& window) const {
+    // No window manager runs: the harness hands the focus over, as a click
+    // into the window would.
+    xdotool({"windowfocus", "--sync", window});
+}
+
+std::string Display::title(const std::string& window) const {
+    std::string t = xdotool({"getwindowname", window}).out;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
+    return t;
+}
+
+void Display::key(const std::vector<std::string>& keys) const {
+    std::vector<std::string> args{"key", "--delay", "40"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    xdotool(args);
+}
+
+void Display::type(const std::string& text) const { xdotool({"type", "--delay", "30", text}); }
+
+std::optional<Display::Geometry> Display::geometry(const std::string& window) const {
+    const Run r = xdotool({"getwindowgeometry", "--shell", window});
+    if (r.status != 0) return std::nullopt;
+    Geometry g{};
+    int seen = 0;
+    std::stringstream out(r.out);
+    std::string line;
+    while (std::getline(out, line)) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string k = line.substr(0, eq);
+        const int v = std::atoi(line.c_str() + eq + 1);
+        if (k == "X") g.x = v, ++seen;
+        if (k == "Y") g.y = v, ++seen;
+        if (k == "WIDTH") g.width = v, ++seen;
+        if (k == "HEIGHT") g.height = v, ++seen;
+    }
+    if (seen != 4) return std::nullopt;
+    return g;
+}
+
+std::string Display::messageText(const std::string& box) const {
+    std::string text;
+    waitUntil(
+        [&] {
+            focus(box);
+            key({"ctrl+c"});
+            text = run({E2E_CLIPBOARD}, 15s, {"DISPLAY=" + name(), "QT_QPA_PLATFORM=xcb"}).out;
+            return text.find("---") != std::string::npos;
+        },
+        20s);
+    return text;
+}
+
+Program::Program(const Display& display, const std::filesystem::path& folder, Options options) {
+    log_ = folder.parent_path() / (folder.filename().string() + ".log");
+    std::vector<std::string> argv = options.wrapper;
+    argv.push_back(JOTANOR_EXE);
+    const std::string preload = faketimeLibrary();
+    const pid_t pid = ::fork();
+    if (pid < 0) return;
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        if (::chdir(folder.c_str()) != 0) ::_exit(126);
+        const int out = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        putEnv({"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", "LD_PRELOAD=" + preload,
+                // "@": the clock starts at that moment and runs on; timers keep the real monotonic clock.
+                "FAKETIME=@" + options.today, "FAKETIME_DONT_FAKE_MONOTONIC=1", "XAUTHORITY"});
+        auto cargs = cStrings(argv);
+        ::execvp(cargs[0], cargs.data());
+        ::_exit(127);
+    }
+    pid_ = pid;
+}
+
+Program::~Program() {
+    if (!exit_) endGroup(pid_, 3s);
+}
+
+std::optional<int> Program::waitForExit(std::chrono::milliseconds timeout) {
+    waitUntil([this] { return !running(); }, timeout);
+    return exit_;
+}
+
+bool Program::running() {
+    if (exit_ || pid_ <= 0) return false;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) != pid_) return true;
+    exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return false;
+}
+
+std::string Program::log() const {
+    std::ifstream in(log_);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace jotanor::e2e

@@ -1,0 +1,158 @@
+// Faults from outside the program: a write failing inside the system call,
+// a full disk and a file the user may not write. The program must report the
+// standard error, leave the memo file whole and keep running.
+#include <cstring>
+#include <sys/mount.h>
+
+#include "e2e/Fixture.h"
+
+namespace jotanor::e2e {
+namespace {
+
+const std::string kNoBackup = "\r\n90\r\n90\r\n0\r\n1\r\n";
+
+// Three memos of the user; the first activation adds the twelve holiday memos one by one.
+std::vector<Memo> usersMemos() {
+    return {{2025, 1, 2, "Nieuwjaarsbezoek", "tante Jo"}, {2026, 7, 1, "Vakantie", ""},
+            {2027, 9, 9, "Keuring", "auto"}};
+}
+
+// The memo file after the first i holiday memos have been stored.
+std::vector<unsigned char> afterHolidays(std::size_t i) {
+    auto memos = usersMemos();
+    const auto holidays = holidays2025to2027();
+    // The generation order: year by year, each year's days in date order.
+    memos.insert(memos.end(), holidays.begin(), holidays.begin() + static_cast<std::ptrdiff_t>(i));
+    return memoBytes(sorted(memos));
+}
+
+std::optional<std::size_t> holidaysStored(const std::vector<unsigned char>& bytes) {
+    for (std::size_t i = 0; i <= 12; ++i)
+        if (bytes == afterHolidays(i)) return i;
+    return std::nullopt;
+}
+
+struct Injection {
+    const char* call;
+    const char* error;
+    int when;
+    const char* text;  // the standard text the user sees
+};
+
+class InjectedFault : public EndToEnd, public ::testing::WithParamInterface<Injection> {};
+
+// strace makes the k-th write (or sync) of the memo file's new image fail:
+// the memo file is then either as before the failing store or fully
+// changed by it, and the user is told. A failing device (EIO) reads as the
+// home platform's write fault, not as the access error that shares its number.
+TEST_P(InjectedFault, LeavesTheMemoFileWholeAndIsReported) {
+    if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+    const Injection& fault = GetParam();
+    putFile(memoPath, afterHolidays(0));
+    putText(work / "jotnor.cfg", kNoBackup);
+    const std::string pending = memoPath.string() + ".new";
+    Program::Options options;
+    options.wrapper = {"strace", "-f", "-qq", "-o", "/dev/null", "-P", pending, "-e",
+                       std::string("inject=") + fault.call + ":error=" + fault.error +
+                           ":when=" + std::to_string(fault.when)};
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program, options);
+
+    std::vector<std::string> errors;
+    ASSERT_TRUE(waitUntil([&] {
+        return fileBytes(memoPath) == afterHolidays(12) || !(errors = display->windows("^Error$")).empty();
+    })) << describe(fileBytes(memoPath));
+    if (!errors.empty()) {
+        const std::string text = display->messageText(errors.back());
+        EXPECT_NE(text.find("\n" + std::string(fault.text) + "\n"), std::string::npos) << text;
+        display->key({"Return"});
+    }
+    const auto stored = holidaysStored(fileBytes(memoPath));
+    ASSERT_TRUE(stored) << "a store half done:\n" << describe(fileBytes(memoPath));
+    EXPECT_EQ(*stored < 12, !errors.empty()) << *stored << " holiday memos stored";
+    if (fault.when == 1) {
+        EXPECT_EQ(*stored, 0u);
+    }
+    EXPECT_FALSE(std::filesystem::exists(pending));
+
+    closeWithEscape(*program, window);
+    EXPECT_EQ(holidaysStored(fileBytes(memoPath)), stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(Strace, InjectedFault,
+                         ::testing::Values(Injection{"pwrite64", "ENOSPC", 1, "Disk full"},
+                                           Injection{"pwrite64", "ENOSPC", 2, "Disk full"},
+                                           Injection{"pwrite64", "ENOSPC", 3, "Disk full"},
+                                           Injection{"pwrite64", "ENOSPC", 5, "Disk full"},
+                                           Injection{"pwrite64", "ENOSPC", 14, "Disk full"},
+                                           Injection{"pwrite64", "ENOSPC", 200, "Disk full"},
+                                           Injection{"pwrite64", "EIO", 4, "I/O error 29"},
+                                           Injection{"fsync", "EIO", 3, "I/O error 29"}),
+                         [](const auto& info) {
+                             return std::string(info.param.call) + "_" + info.param.error + "_" +
+                                    std::to_string(info.param.when);
+                         });
+
+// A memo folder on a 64 KiB file system that has room for the memo file but
+// not for a second copy of it.
+TEST_F(EndToEnd, AFullDiskIsReportedAndTheMemoFileStaysAsItWas) {
+    if (::mount("tmpfs", work.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+    struct Unmount {
+        std::filesystem::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{work};
+    std::vector<Memo> memos;
+    for (int i = 0; i < 190; ++i) memos.push_back({2020, 1 + i % 12, 1 + i / 12, "memo " + std::to_string(i), ""});
+    const auto before = memoBytes(sorted(memos));
+    putFile(memoPath, before);
+    putText(work / "jotnor.cfg", kNoBackup);
+    ASSERT_EQ(fileBytes(memoPath), before);
+
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+    const auto error = display->waitForWindow("^Error$");
+    ASSERT_TRUE(error) << program->log();
+    const std::string text = display->messageText(*error);
+    EXPECT_NE(text.find("\nDisk full\n"), std::string::npos) << text;
+    display->key({"Return"});
+    EXPECT_EQ(fileBytes(memoPath), before);
+    EXPECT_FALSE(std::filesystem::exists(memoPath.string() + ".new"));
+    closeWithEscape(*program, window);
+    EXPECT_EQ(fileBytes(memoPath), before);
+}
+
+// Without the permission override a read-only memo file cannot be written:
+// the start offers a new file, whose creation fails without harm.
+TEST_F(EndToEnd, AMemoFileTheUserMayNotWriteIsReportedAndKept) {
+    if (std::system("capsh --drop=cap_dac_override -- -c true >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "capsh cannot drop the permission override here";
+    const auto before = afterHolidays(0);
+    putFile(memoPath, before);
+    std::filesystem::permissions(memoPath, std::filesystem::perms::owner_read);
+    putText(work / "jotnor.cfg", kNoBackup);
+    Program::Options options;
+    options.wrapper = {"capsh", "--drop=cap_dac_override", "--", "-c", "exec \"$0\""};
+    std::optional<Program> program;
+    program.emplace(*display, work, options);
+
+    ASSERT_TRUE(display->waitForWindow("^Confirm$")) << program->log();
+    display->key({"Return"});
+    auto error = display->waitForWindow("^Error$");
+    ASSERT_TRUE(error) << program->log();
+    EXPECT_NE(display->messageText(*error).find("\nFile access denied\n"), std::string::npos);
+    display->key({"Return"});
+    // The plain title; the holiday memos of the activation fail the same way.
+    const auto window = display->waitForWindow("^Jotanor$");
+    ASSERT_TRUE(window) << program->log();
+    error = display->waitForWindow("^Error$");
+    ASSERT_TRUE(error);
+    EXPECT_NE(display->messageText(*error).find("\nFile access denied\n"), std::string::npos);
+    display->key({"Return"});
+    EXPECT_TRUE(program->running());
+    closeWithEscape(*program, *window);
+    EXPECT_EQ(fileBytes(memoPath), before);
+}
+
+}  // namespace
+}  // namespace jotanor::e2e

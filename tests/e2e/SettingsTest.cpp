@@ -1,0 +1,152 @@
+// The configuration file, the backup at close and the yearly move of starred memos.
+#include "e2e/Fixture.h"
+
+namespace jotanor::e2e {
+namespace {
+
+#if E2E_HAS_CONFIG
+constexpr bool kConfig = true;
+#else
+constexpr bool kConfig = false;
+#endif
+#if E2E_HAS_BACKUP
+constexpr bool kBackup = true;
+#else
+constexpr bool kBackup = false;
+#endif
+#if E2E_HAS_RECURRENCE
+constexpr bool kRecurrence = true;
+#else
+constexpr bool kRecurrence = false;
+#endif
+
+const std::string kDefaults = "C:\\jotanor1.mem\r\n90\r\n90\r\n0\r\n1\r\n";
+
+TEST_F(EndToEnd, EscapeSavesTheDefaultSettingsAndBacksUpTheMemoFile) {
+    if (!kConfig || !kBackup) GTEST_SKIP() << "the configuration file or the backup is not built yet";
+    auto memos = holidays2025to2027();
+    memos.push_back({2026, 12, 6, "Vandaag", "tweede regel"});
+    const auto bytes = memoBytes(sorted(memos));
+    putFile(memoPath, bytes);
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+    closeWithEscape(*program, window);
+
+    EXPECT_EQ(fileText(work / "jotnor.cfg"), kDefaults);
+    // The default backup place is a Windows path: here a file of that name in the folder.
+    const auto backup = work / "C:\\jotanor1.mem";
+    EXPECT_EQ(fileBytes(backup), bytes);
+    EXPECT_EQ(fileBytes(memoPath), bytes);
+    EXPECT_EQ(permissions(work / "jotnor.cfg"), 0600u);
+    EXPECT_EQ(permissions(backup), 0600u);
+}
+
+TEST_F(EndToEnd, TheConfiguredStartPositionPlacesTheWindow) {
+    if (!kConfig) GTEST_SKIP() << "the configuration file is not built yet";
+    putFile(memoPath, memoBytes(holidays2025to2027()));
+    putText(work / "jotnor.cfg", "\r\n 45\r\n50\r\n0\r\n1\r\n");  // no backup
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+
+    // 45 % of 1280 and 50 % of 1024; the top stays 0.
+    std::optional<Display::Geometry> g;
+    EXPECT_TRUE(waitUntil([&] { return (g = display->geometry(window)) && g->x == 576 && g->height == 512; }))
+        << "window at " << (g ? g->x : -1) << "," << (g ? g->y : -1) << " height " << (g ? g->height : -1);
+    if (g) {
+        EXPECT_EQ(g->y, 0);
+    }
+    closeWithEscape(*program, window);
+    EXPECT_EQ(fileText(work / "jotnor.cfg"), "\r\n45\r\n50\r\n0\r\n1\r\n");
+    EXPECT_FALSE(std::filesystem::exists(work / "C:\\jotanor1.mem"));
+}
+
+TEST_F(EndToEnd, ANumberThatIsNoIntegerShowsTheErrorAndKeepsTheRest) {
+    if (!kConfig) GTEST_SKIP() << "the configuration file is not built yet";
+    putFile(memoPath, memoBytes(holidays2025to2027()));
+    putText(work / "jotnor.cfg", "\r\n4,5\r\n50\r\n0\r\n1\r\n");
+    std::optional<Program> program;
+    program.emplace(*display, work);
+    const auto error = display->waitForWindow("^Error$");
+    ASSERT_TRUE(error) << program->log();
+    EXPECT_NE(display->messageText(*error).find("'4,5' is not a valid integer value"), std::string::npos);
+    display->key({"Return"});
+    ASSERT_TRUE(display->waitUntilGone("^Error$"));
+
+    // The window keeps its place from before the activation: left edge 0.
+    const auto window = display->waitForWindow(kMainTitle);
+    ASSERT_TRUE(window);
+    const auto g = display->geometry(*window);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->x, 0);
+    // The close writes the settings in force: line 1 from the file, the rest as they were.
+    closeWithEscape(*program, *window);
+    EXPECT_EQ(fileText(work / "jotnor.cfg"), "\r\n90\r\n90\r\n0\r\n1\r\n");
+}
+
+class Recurrence : public EndToEnd {
+protected:
+    void SetUp() override {
+        if (!kRecurrence) GTEST_SKIP() << "the yearly recurrence is not built yet";
+        EndToEnd::SetUp();
+        memos = holidays2025to2027();
+        memos.push_back({2026, 11, 16, "*Verjaardag Piet", "taart"});  // 20 days back
+        memos.push_back({2026, 11, 22, "*Trouwdag", ""});              // 14 days back: not yet due
+        putFile(memoPath, memoBytes(sorted(memos)));
+        putText(work / "jotnor.cfg", "\r\n90\r\n90\r\n0\r\n1\r\n");
+    }
+
+    // The first question, about the memo of 16 November 2026.
+    std::string firstQuestion() {
+        const auto box = display->waitForWindow("^Confirm$");
+        EXPECT_TRUE(box) << program->log();
+        if (!box) return "";
+        const std::string text = display->messageText(*box);
+        EXPECT_NE(text.find("\n\ndd. 16-11-2026\n*Verjaardag Piet\ntaart\nBovenstaand record is volgend jaar "
+                            "ook nog geldig.\nNu dus maar verplaatsen naar 1 jaar later?"),
+                  std::string::npos)
+            << text;
+        EXPECT_TRUE(display->windows(kMainTitle).empty()) << "the question comes before the main window";
+        return *box;
+    }
+
+    std::vector<Memo> memos;
+    std::optional<Program> program;
+};
+
+TEST_F(Recurrence, YesMovesAStarredMemoOneYearOn) {
+    program.emplace(*display, work);
+    firstQuestion();
+    display->key({"Return"});
+    const auto window = display->waitForWindow(kMainTitle);
+    ASSERT_TRUE(window) << program->log();
+    memos[12] = {2027, 11, 16, "*Verjaardag Piet", "taart"};
+    expectFile(memoPath, memoBytes(sorted(memos)));
+    closeWithEscape(*program, *window);
+}
+
+TEST_F(Recurrence, NoThenOkKeepsTheDateAndDropsTheStar) {
+    program.emplace(*display, work);
+    const auto first = firstQuestion();
+    display->key({"Escape"});  // No
+    // The second question replaces the first under the same caption.
+    std::string text;
+    EXPECT_TRUE(waitUntil([&] {
+        const auto boxes = display->windows("^Confirm$");
+        if (boxes.empty() || boxes.back() == first) return false;
+        text = display->messageText(boxes.back());
+        return text.find("zal ik laten staan") != std::string::npos;
+    }));
+    EXPECT_NE(text.find("\n\ndd. 16-11-2026\n*Verjaardag Piet\ntaart\nzal ik laten staan, maar het sterretje "
+                        "verwijderen."),
+              std::string::npos)
+        << text;
+    display->key({"Return"});  // OK
+    const auto window = display->waitForWindow(kMainTitle);
+    ASSERT_TRUE(window) << program->log();
+    memos[12].line1 = "Verjaardag Piet";
+    expectFile(memoPath, memoBytes(sorted(memos)));
+    closeWithEscape(*program, *window);
+}
+
+}  // namespace
+}  // namespace jotanor::e2e

@@ -1,0 +1,60 @@
+// First start, the holiday memos, and closing with Escape.
+#include "e2e/Fixture.h"
+
+namespace jotanor::e2e {
+namespace {
+
+TEST_F(EndToEnd, FirstStartAnsweredNoCreatesNothingAndEnds) {
+    Program program(*display, work);
+    auto question = display->waitForWindow("^Confirm$");
+    ASSERT_TRUE(question) << program.log();
+    EXPECT_NE(display->messageText(*question).find(memoPath.string() + " niet gevonden. Nieuwe file aanmaken ?"),
+              std::string::npos);
+    EXPECT_TRUE(display->windows(kMainTitle).empty());
+
+    display->key({"Escape"});  // Escape gives No
+    const auto code = program.waitForExit();
+    ASSERT_TRUE(code) << "still running after No";
+    EXPECT_EQ(*code, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(work)) << "No must leave the folder as it was";
+}
+
+TEST_F(EndToEnd, FirstStartAnsweredYesGivesTheHolidayMemosOnce) {
+    std::optional<Program> program;
+    program.emplace(*display, work);
+    ASSERT_TRUE(display->waitForWindow("^Confirm$")) << program->log();
+    display->key({"Return"});  // Yes is the default
+
+    auto window = display->waitForWindow(kMainTitle);
+    ASSERT_TRUE(window) << program->log();
+    EXPECT_EQ(display->title(*window), "Jotanor versie 2.0 ***  " + memoPath.string());
+    const auto holidays = memoBytes(holidays2025to2027());
+    expectFile(memoPath, holidays);
+    EXPECT_EQ(permissions(memoPath), 0600u) << "a diary is private";
+    closeWithEscape(*program, *window);
+
+    // A second start finds them all and adds none.
+    const auto second = startToMainWindow(program);
+    closeWithEscape(*program, second);
+    EXPECT_EQ(fileBytes(memoPath), holidays);
+}
+
+TEST_F(EndToEnd, HolidayMemosJoinTheUsersMemosInDateOrder) {
+    // Two of the twelve already there, one with another second line: it counts.
+    const std::vector<Memo> mine{{2026, 4, 5, "1e Paasdag", "bij oma"},
+                                 {2026, 4, 5, "Verjaardag", ""},
+                                 {2026, 12, 24, "Kerstinkopen", "lijst"},
+                                 {2027, 2, 10, "Aswoensdag", ""}};
+    putFile(memoPath, memoBytes(mine));
+    std::vector<Memo> expected = mine;
+    for (const auto& h : holidays2025to2027())
+        if (!(h.year == 2026 && h.month == 4) && !(h.year == 2027 && h.month == 2)) expected.push_back(h);
+
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+    expectFile(memoPath, memoBytes(sorted(expected)));
+    closeWithEscape(*program, window);
+}
+
+}  // namespace
+}  // namespace jotanor::e2e
