@@ -24,11 +24,11 @@ int codeForErrno(int e, bool reading = false) {
     case ENOTDIR:
     case ENAMETOOLONG:
     case EINVAL:
-    case EISDIR:
     case ELOOP: return kInvalidFilename;
     case EMFILE:
     case ENFILE: return kTooManyOpenFiles;
     case EACCES:
+    case EISDIR:  // a folder where a file should be, refused as the home platform does
     case EPERM:
     case EROFS:
     case ETXTBSY: return kAccessDenied;

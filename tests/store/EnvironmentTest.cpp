@@ -1,0 +1,297 @@
+// The memo file on the system's own file layer in hostile places: a full
+// disk, a read-only mount, an immutable file, a file or folder the user may
+// not write, a folder where the file should be, a folder that is gone.
+// Every change reports its standard text and leaves the file as it was.
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include "store/Errors.h"
+#include "store/MemoFile.h"
+#include "support/TempDir.h"
+
+namespace jotanor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+std::vector<MemoRecord> memos(int n) {
+    std::vector<MemoRecord> out;
+    for (int i = 0; i < n; ++i) out.push_back({46000.0 + 2 * i, "memo " + std::to_string(i), "tekst"});
+    return out;
+}
+
+std::vector<unsigned char> bytesOf(const std::vector<MemoRecord>& records) {
+    std::vector<unsigned char> out;
+    for (const auto& r : records) {
+        auto b = encodeRecord(r);
+        out.insert(out.end(), b.begin(), b.end());
+    }
+    return out;
+}
+
+// Every operation that changes the memo file, front, middle and end.
+struct Change {
+    const char* name;
+    std::function<void(MemoFile&)> run;
+};
+
+std::vector<Change> changes() {
+    return {
+        {"store at the front", [](MemoFile& f) { f.mydata1_opbergen({1.0, "nieuw", ""}); }},
+        {"store in the middle", [](MemoFile& f) { f.mydata1_opbergen({46011.0, "nieuw", ""}); }},
+        {"store at the end", [](MemoFile& f) { f.mydata1_opbergen({99999.0, "nieuw", ""}); }},
+        {"delete the first", [](MemoFile& f) { f.wisrecord1(0); }},
+        {"delete the last", [](MemoFile& f) { f.wisrecord1(f.count() - 1); }},
+        {"change", [](MemoFile& f) { f.change(3, {99999.0, "gewijzigd", ""}); }},
+    };
+}
+
+// Runs every change on the file and expects each to fail with `text`,
+// leaving the folder exactly as it was.
+void expectEveryChangeRefused(const fs::path& path, const std::string& text) {
+    const auto before = test::readBytes(path);
+    const auto entries = [&] {
+        std::vector<fs::path> names;
+        for (const auto& e : fs::directory_iterator(path.parent_path())) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto folder = entries();
+    MemoFile file(nativeFileSystem(), path);
+    for (const auto& c : changes()) {
+        SCOPED_TRACE(c.name);
+        try {
+            c.run(file);
+            ADD_FAILURE() << "the change was made";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.what(), text);
+        }
+        EXPECT_EQ(test::readBytes(path), before);
+        EXPECT_EQ(entries(), folder) << "a file was left behind";
+    }
+    // Reading still works.
+    EXPECT_EQ(file.readAll().size(), before.size() / MemoRecord::kSize);
+}
+
+// A file system mounted for one test, taken away afterwards.
+class Mount {
+public:
+    Mount(const fs::path& at, const char* source, const char* type, unsigned long flags, const char* options)
+        : at_(at) {
+        fs::create_directories(at);
+        ok_ = ::mount(source, at.c_str(), type, flags, options) == 0;
+        error_ = ok_ ? "" : std::strerror(errno);
+    }
+    ~Mount() {
+        if (ok_) ::umount2(at_.c_str(), MNT_DETACH);
+    }
+    bool ok() const { return ok_; }
+    const std::string& error() const { return error_; }
+    bool remount(unsigned long flags) {
+        return ::mount(nullptr, at_.c_str(), nullptr, MS_REMOUNT | flags, nullptr) == 0;
+    }
+
+private:
+    fs::path at_;
+    bool ok_ = false;
+    std::string error_;
+};
+
+// Drops the permission override from this thread's effective capabilities,
+// as a user without it would run; gives it back afterwards.
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride() {
+        if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+        __user_cap_data_struct reduced[2];
+        std::memcpy(reduced, saved_, sizeof reduced);
+        reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        dropped_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+    }
+    ~WithoutPermissionOverride() {
+        if (dropped_) ::syscall(SYS_capset, &header_, saved_);
+    }
+    bool ok() const { return dropped_; }
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool dropped_ = false;
+};
+
+bool setImmutable(const fs::path& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
+}
+
+TEST(Environment, AFullDiskRefusesEveryChangeAndKeepsTheFile) {
+    TempDir dir;
+    // Room for the memo file of 36 KiB, not for a second copy of it.
+    Mount small(dir.file("klein"), "tmpfs", "tmpfs", 0, "size=64k");
+    if (!small.ok()) GTEST_SKIP() << "cannot mount a file system here: " << small.error();
+    const auto path = dir.file("klein") / "jotanor1.mem";
+    test::writeBytes(path, bytesOf(memos(170)));
+    expectEveryChangeRefused(path, "Disk full");
+
+    // Once there is room again the same change goes through.
+    test::writeBytes(path, bytesOf(memos(20)));
+    MemoFile file(nativeFileSystem(), path);
+    EXPECT_EQ(file.mydata1_opbergen({1.0, "nieuw", ""}), 0u);
+    EXPECT_EQ(file.count(), 21u);
+}
+
+TEST(Environment, ADiskFullToTheLastByteStillCreatesAnEmptyFile) {
+    TempDir dir;
+    Mount small(dir.file("klein"), "tmpfs", "tmpfs", 0, "size=64k");
+    if (!small.ok()) GTEST_SKIP() << "cannot mount a file system here: " << small.error();
+    test::writeBytes(dir.file("klein") / "vol", std::vector<unsigned char>(64 * 1024, 'x'));
+    const auto path = dir.file("klein") / "jotanor1.mem";
+    MemoFile file(nativeFileSystem(), path);
+    file.create();
+    EXPECT_EQ(file.count(), 0u);
+    try {
+        file.mydata1_opbergen({1.0, "nieuw", ""});
+        ADD_FAILURE() << "stored on a full disk";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "Disk full");
+    }
+    EXPECT_EQ(fs::file_size(path), 0u);
+    EXPECT_FALSE(fs::exists(path.string() + ".new"));
+}
+
+TEST(Environment, AReadOnlyMountRefusesEveryChange) {
+    TempDir dir;
+    test::writeBytes(dir.file("jotanor1.mem"), bytesOf(memos(10)));
+    Mount view(dir.file("ro"), dir.path().c_str(), nullptr, MS_BIND, nullptr);
+    if (!view.ok()) GTEST_SKIP() << "cannot bind-mount here: " << view.error();
+    ASSERT_TRUE(view.remount(MS_BIND | MS_RDONLY));
+    const auto path = dir.file("ro") / "jotanor1.mem";
+    expectEveryChangeRefused(path, "File access denied");
+
+    MemoFile file(nativeFileSystem(), path);
+    EXPECT_FALSE(file.canOpen());
+    EXPECT_THROW(file.create(), IoError);
+    EXPECT_EQ(file.count(), 10u);
+}
+
+TEST(Environment, AReadOnlyFileSystemCannotTakeANewMemoFile) {
+    TempDir dir;
+    Mount empty(dir.file("ro"), "tmpfs", "tmpfs", MS_RDONLY, "size=64k");
+    if (!empty.ok()) GTEST_SKIP() << "cannot mount a file system here: " << empty.error();
+    MemoFile file(nativeFileSystem(), dir.file("ro") / "jotanor1.mem");
+    EXPECT_FALSE(file.canOpen());
+    try {
+        file.create();
+        ADD_FAILURE() << "created on a read-only file system";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "File access denied");
+    }
+    EXPECT_TRUE(fs::is_empty(dir.file("ro")));
+}
+
+TEST(Environment, AnImmutableFileRefusesEveryChange) {
+    TempDir dir;
+    const auto path = dir.file("jotanor1.mem");
+    test::writeBytes(path, bytesOf(memos(10)));
+    if (!setImmutable(path, true)) GTEST_SKIP() << "cannot make a file immutable here";
+    struct Undo {
+        fs::path p;
+        ~Undo() { setImmutable(p, false); }
+    } undo{path};
+    expectEveryChangeRefused(path, "File access denied");
+}
+
+TEST(Environment, AFileTheUserMayNotWriteRefusesEveryChange) {
+    TempDir dir;
+    const auto path = dir.file("jotanor1.mem");
+    test::writeBytes(path, bytesOf(memos(10)));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    WithoutPermissionOverride user;
+    if (!user.ok() && ::geteuid() == 0) GTEST_SKIP() << "cannot drop the permission override";
+    expectEveryChangeRefused(path, "File access denied");
+    EXPECT_FALSE(MemoFile(nativeFileSystem(), path).canOpen());
+}
+
+TEST(Environment, AFolderTheUserMayNotWriteRefusesEveryChange) {
+    // The file itself is writable: the new image beside it is what fails.
+    TempDir dir;
+    fs::create_directory(dir.file("map"));
+    const auto path = dir.file("map") / "jotanor1.mem";
+    test::writeBytes(path, bytesOf(memos(10)));
+    fs::permissions(dir.file("map"), fs::perms::owner_read | fs::perms::owner_exec);
+    struct Undo {
+        fs::path p;
+        ~Undo() { fs::permissions(p, fs::perms::owner_all); }
+    } undo{dir.file("map")};
+    WithoutPermissionOverride user;
+    if (!user.ok() && ::geteuid() == 0) GTEST_SKIP() << "cannot drop the permission override";
+    expectEveryChangeRefused(path, "File access denied");
+}
+
+TEST(Environment, AFolderInPlaceOfTheMemoFileIsRefusedAndKept) {
+    TempDir dir;
+    const auto path = dir.file("jotanor1.mem");
+    fs::create_directory(path);
+    test::writeBytes(path / "binnen", {1, 2, 3});
+    MemoFile file(nativeFileSystem(), path);
+    EXPECT_FALSE(file.canOpen());
+    // A folder opened as a file is refused as the home platform does it.
+    const std::vector<std::pair<const char*, std::function<void()>>> attempts = [&] {
+        std::vector<std::pair<const char*, std::function<void()>>> all;
+        for (const auto& c : changes()) all.emplace_back(c.name, [&file, run = c.run] { run(file); });
+        all.emplace_back("create", [&] { file.create(); });
+        all.emplace_back("read", [&] { file.readAll(); });
+        return all;
+    }();
+    for (const auto& [name, attempt] : attempts) {
+        SCOPED_TRACE(name);
+        try {
+            attempt();
+            ADD_FAILURE() << "it went through";
+        } catch (const IoError& e) {
+            EXPECT_STREQ(e.what(), "File access denied");
+        }
+    }
+    ASSERT_TRUE(fs::is_directory(path));
+    EXPECT_EQ(test::readBytes(path / "binnen"), (std::vector<unsigned char>{1, 2, 3}));
+    EXPECT_FALSE(fs::exists(path.string() + ".new"));
+}
+
+TEST(Environment, AFolderThatIsGoneIsReportedAsNotFound) {
+    TempDir dir;
+    const auto path = dir.file("weg") / "jotanor1.mem";
+    MemoFile file(nativeFileSystem(), path);
+    EXPECT_FALSE(file.canOpen());
+    for (const auto& c : changes()) {
+        SCOPED_TRACE(c.name);
+        try {
+            c.run(file);
+            ADD_FAILURE() << "the change was made";
+        } catch (const IoError& e) {
+            EXPECT_STREQ(e.what(), "File not found");
+        }
+    }
+    EXPECT_THROW(file.create(), IoError);
+    EXPECT_FALSE(fs::exists(dir.file("weg")));
+}
+
+}  // namespace
+}  // namespace jotanor
