@@ -29,10 +29,12 @@ protected:
         ASSERT_TRUE(display->waitUntilGone("^" + title + "$")) << "\"" << title << "\" stayed open";
     }
 
-    // The first line of the list selected, then a command key.
+    // A click on the first memo block of the list, then a command key.
     void onFirstMemo(const std::string& window, const std::string& commandKey) {
         display->focus(window);
-        display->key({"Home", commandKey});
+        // Below the header labels: the block's second line, whatever the menu's height.
+        display->xdotool({"mousemove", "--window", window, "100", "90", "click", "1"});
+        display->key({commandKey});
     }
 };
 

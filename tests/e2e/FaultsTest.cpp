@@ -39,6 +39,8 @@ struct Injection {
     const char* text;  // the standard text the user sees
 };
 
+void PrintTo(const Injection& i, std::ostream* os) { *os << i.call << " " << i.error << " at call " << i.when; }
+
 class InjectedFault : public EndToEnd, public ::testing::WithParamInterface<Injection> {};
 
 // strace makes the k-th write (or sync) of the memo file's new image fail:
