@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test bench clean test-windows crash fuzz test-sanitize
+.PHONY: setup configure build run test test-e2e bench clean test-windows crash fuzz test-sanitize
 
 setup:
 	bash scripts/setup.sh
@@ -22,6 +22,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+
+# The real program driven on Xvfb, and the memo file in hostile file systems.
+test-e2e: build
+	cd $(BUILD) && ctest --output-on-failure -j2 -L 'e2e|environment'
 
 bench: setup
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DJOTANOR_BENCH=ON

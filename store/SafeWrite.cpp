@@ -56,15 +56,26 @@ void replaceFileKeepingSpare(FileSystem& fs, const std::filesystem::path& target
     } catch (const IoError&) {
         file = fs.open(spare, OpenMode::CreateTruncate);
     }
-    std::uint64_t at = 0;
-    for (auto piece : pieces) {
-        if (piece.empty()) continue;
-        file->writeAt(at, piece.data(), piece.size());
-        at += piece.size();
+    try {
+        std::uint64_t at = 0;
+        for (auto piece : pieces) {
+            if (piece.empty()) continue;
+            file->writeAt(at, piece.data(), piece.size());
+            at += piece.size();
+        }
+        file->truncate(at);
+        file->sync();
+        file->close();
+    } catch (const IoError&) {
+        // A spare written half way is worth nothing; on a full disk it would
+        // keep the room that the settings need at close.
+        try {
+            file->truncate(0);
+        } catch (const IoError&) {
+            // The error that counts is the first.
+        }
+        throw;
     }
-    file->truncate(at);
-    file->sync();
-    file->close();
     // Until the swap the memo file is untouched; a failure leaves only the
     // spare, which the next change writes over.
     if (!fs.exchange(spare, target)) fs.rename(spare, target);

@@ -4,24 +4,8 @@
 namespace jotanor::e2e {
 namespace {
 
-#if E2E_HAS_RECORDS
-constexpr bool kRecords = true;
-#else
-constexpr bool kRecords = false;
-#endif
-#if E2E_HAS_SEARCH
-constexpr bool kSearch = true;
-#else
-constexpr bool kSearch = false;
-#endif
-
 class Commands : public EndToEnd {
 protected:
-    void SetUp() override {
-        if (!kRecords) GTEST_SKIP() << "the record commands are not built yet";
-        EndToEnd::SetUp();
-    }
-
     // A dialog opened from the main window, answered with keys, then gone.
     void inDialog(const std::string& title, const std::function<void()>& keys) {
         ASSERT_TRUE(display->waitForWindow("^" + title + "$")) << "no window \"" << title << "\"";
@@ -90,7 +74,6 @@ TEST_F(Commands, EnterChangeCopyAndDeleteAMemo) {
 }
 
 TEST_F(Commands, ASearchListsTheMemosThatHoldTheWord) {
-    if (!kSearch) GTEST_SKIP() << "the search is not built yet";
     auto memos = holidays2025to2027();
     memos.push_back({2026, 12, 10, "Kapper", "knippen"});
     memos.push_back({2026, 12, 20, "Garage", "banden wisselen bij de Tandarts"});

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <optional>
 #include <sys/stat.h>
 
@@ -43,6 +44,15 @@ protected:
         const auto code = program.waitForExit();
         ASSERT_TRUE(code) << "the program did not end on Escape";
         EXPECT_EQ(*code, 0) << program.log();
+    }
+
+    // The names in the program's folder, hidden files left out.
+    std::vector<std::string> visibleFiles() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(work))
+            if (e.path().filename().string()[0] != '.') names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     static unsigned permissions(const std::filesystem::path& path) {
