@@ -267,6 +267,10 @@ Program::Program(const Display& display, const std::filesystem::path& folder, Op
     std::vector<std::string> argv = options.wrapper;
     argv.push_back(JOTANOR_EXE);
     const std::string preload = faketimeLibrary();
+    // A sanitizer build wants its runtime first; the clock library comes before it.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string(asan ? asan : "") + (asan && *asan ? ":" : "") +
+                                    "verify_asan_link_order=0";
     const pid_t pid = ::fork();
     if (pid < 0) return;
     if (pid == 0) {
@@ -277,7 +281,7 @@ Program::Program(const Display& display, const std::filesystem::path& folder, Op
         ::dup2(out, 2);
         putEnv({"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", "LD_PRELOAD=" + preload,
                 // "@": the clock starts at that moment and runs on; timers keep the real monotonic clock.
-                "FAKETIME=@" + options.today, "FAKETIME_DONT_FAKE_MONOTONIC=1", "XAUTHORITY"});
+                "FAKETIME=@" + options.today, "FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=" + asanOptions, "XAUTHORITY"});
         auto cargs = cStrings(argv);
         ::execvp(cargs[0], cargs.data());
         ::_exit(127);

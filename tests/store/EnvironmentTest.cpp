@@ -14,6 +14,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include "output/Backup.h"
+#include "store/ConfigFile.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 #include "store/SafeWrite.h"
@@ -185,6 +187,64 @@ TEST(Environment, ADiskFullToTheLastByteStillCreatesAnEmptyFile) {
         EXPECT_STREQ(e.what(), "Disk full");
     }
     EXPECT_EQ(fs::file_size(path), 0u);
+}
+
+// The two files written at close: an old backup and old settings survive a
+// new one that does not fit.
+TEST(Environment, AFullDiskKeepsTheOldBackupAndSettings) {
+    TempDir dir;
+    Mount small(dir.file("klein"), "tmpfs", "tmpfs", 0, "size=64k");
+    if (!small.ok()) GTEST_SKIP() << "cannot mount a file system here: " << small.error();
+    const auto folder = dir.file("klein");
+    test::writeBytes(folder / "jotanor1.mem", bytesOf(memos(170)));
+    const auto oldBackup = bytesOf(memos(3));
+    test::writeBytes(folder / "C:\\jotanor1.mem", oldBackup);
+    try {
+        backupCopy(nativeFileSystem(), folder / "jotanor1.mem", folder / "C:\\jotanor1.mem");
+        ADD_FAILURE() << "a second copy fitted";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "Disk full");
+    }
+    EXPECT_EQ(test::readBytes(folder / "C:\\jotanor1.mem"), oldBackup);
+
+    const std::string oldSettings = "C:\\oud.mem\r\n10\r\n20\r\n9\r\n0\r\n";
+    test::writeBytes(folder / kConfigFileName, {oldSettings.begin(), oldSettings.end()});
+    // Fill what is left to the last byte.
+    test::writeBytes(folder / "vol", std::vector<unsigned char>(64 * 1024, 'x'));
+    Settings settings;
+    settings.backupPlace = std::string(200, 'b');
+    try {
+        saveConfig(nativeFileSystem(), folder / kConfigFileName, settings);
+        ADD_FAILURE() << "saved on a full disk";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "Disk full");
+    }
+    const auto kept = test::readBytes(folder / kConfigFileName);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), oldSettings);
+    EXPECT_EQ(test::readBytes(folder / "jotanor1.mem"), bytesOf(memos(170)));
+}
+
+TEST(Environment, AReadOnlyMountKeepsTheBackupAndSettings) {
+    TempDir dir;
+    test::writeBytes(dir.file("jotanor1.mem"), bytesOf(memos(10)));
+    const std::string oldSettings = "\r\n10\r\n20\r\n9\r\n0\r\n";
+    test::writeBytes(dir.file(kConfigFileName), {oldSettings.begin(), oldSettings.end()});
+    Mount view(dir.file("ro"), dir.path().c_str(), nullptr, MS_BIND, nullptr);
+    if (!view.ok()) GTEST_SKIP() << "cannot bind-mount here: " << view.error();
+    ASSERT_TRUE(view.remount(MS_BIND | MS_RDONLY));
+    const auto folder = dir.file("ro");
+
+    try {
+        backupCopy(nativeFileSystem(), folder / "jotanor1.mem", folder / "C:\\jotanor1.mem");
+        ADD_FAILURE() << "backed up on a read-only mount";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "File access denied");
+    }
+    // Settings that cannot be written are dropped without a word.
+    EXPECT_FALSE(saveConfig(nativeFileSystem(), folder / kConfigFileName, Settings{}));
+    const auto kept = test::readBytes(dir.file(kConfigFileName));
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), oldSettings);
+    EXPECT_FALSE(fs::exists(dir.file("C:\\jotanor1.mem")));
 }
 
 TEST(Environment, AReadOnlyMountRefusesEveryChange) {
