@@ -73,6 +73,7 @@ TEST_P(InjectedFault, LeavesTheMemoFileWholeAndIsReported) {
     const auto stored = holidaysStored(fileBytes(memoPath));
     ASSERT_TRUE(stored) << "a store half done:\n" << describe(fileBytes(memoPath));
     EXPECT_EQ(*stored < 12, !errors.empty()) << *stored << " holiday memos stored";
+    RecordProperty("holiday_memos_stored", static_cast<int>(*stored));
     if (fault.when == 1) {
         EXPECT_EQ(*stored, 0u);
     }
