@@ -153,7 +153,7 @@ TEST(Environment, AFullDiskRefusesEveryChangeAndKeepsTheFile) {
     Mount small(dir.file("klein"), "tmpfs", "tmpfs", 0, "size=64k");
     if (!small.ok()) GTEST_SKIP() << "cannot mount a file system here: " << small.error();
     const auto path = dir.file("klein") / "jotanor1.mem";
-    test::writeBytes(path, bytesOf(memos(170)));
+    test::writeMemos(path, memos(170));
     expectEveryChangeRefused(path, "Disk full");
 
     // A refused change gives back the room it took: a small file still fits.
@@ -165,7 +165,7 @@ TEST(Environment, AFullDiskRefusesEveryChangeAndKeepsTheFile) {
     fs::remove(dir.file("klein") / "jotnor.cfg");
 
     // Once there is room again the same change goes through.
-    test::writeBytes(path, bytesOf(memos(20)));
+    test::writeMemos(path, memos(20));
     MemoFile file(nativeFileSystem(), path);
     EXPECT_EQ(file.mydata1_opbergen({1.0, "nieuw", ""}), 0u);
     EXPECT_EQ(file.count(), 21u);
@@ -196,7 +196,7 @@ TEST(Environment, AFullDiskKeepsTheOldBackupAndSettings) {
     Mount small(dir.file("klein"), "tmpfs", "tmpfs", 0, "size=64k");
     if (!small.ok()) GTEST_SKIP() << "cannot mount a file system here: " << small.error();
     const auto folder = dir.file("klein");
-    test::writeBytes(folder / "jotanor1.mem", bytesOf(memos(170)));
+    test::writeMemos(folder / "jotanor1.mem", memos(170));
     const auto oldBackup = bytesOf(memos(3));
     test::writeBytes(folder / "C:\\jotanor1.mem", oldBackup);
     try {
@@ -226,7 +226,7 @@ TEST(Environment, AFullDiskKeepsTheOldBackupAndSettings) {
 
 TEST(Environment, AReadOnlyMountKeepsTheBackupAndSettings) {
     TempDir dir;
-    test::writeBytes(dir.file("jotanor1.mem"), bytesOf(memos(10)));
+    test::writeMemos(dir.file("jotanor1.mem"), memos(10));
     const std::string oldSettings = "\r\n10\r\n20\r\n9\r\n0\r\n";
     test::writeBytes(dir.file(kConfigFileName), {oldSettings.begin(), oldSettings.end()});
     Mount view(dir.file("ro"), dir.path().c_str(), nullptr, MS_BIND, nullptr);
@@ -249,7 +249,7 @@ TEST(Environment, AReadOnlyMountKeepsTheBackupAndSettings) {
 
 TEST(Environment, AReadOnlyMountRefusesEveryChange) {
     TempDir dir;
-    test::writeBytes(dir.file("jotanor1.mem"), bytesOf(memos(10)));
+    test::writeMemos(dir.file("jotanor1.mem"), memos(10));
     Mount view(dir.file("ro"), dir.path().c_str(), nullptr, MS_BIND, nullptr);
     if (!view.ok()) GTEST_SKIP() << "cannot bind-mount here: " << view.error();
     ASSERT_TRUE(view.remount(MS_BIND | MS_RDONLY));
@@ -280,7 +280,7 @@ TEST(Environment, AReadOnlyFileSystemCannotTakeANewMemoFile) {
 TEST(Environment, AnImmutableFileRefusesEveryChange) {
     TempDir dir;
     const auto path = dir.file("jotanor1.mem");
-    test::writeBytes(path, bytesOf(memos(10)));
+    test::writeMemos(path, memos(10));
     if (!setImmutable(path, true)) GTEST_SKIP() << "cannot make a file immutable here";
     struct Undo {
         fs::path p;
@@ -292,7 +292,7 @@ TEST(Environment, AnImmutableFileRefusesEveryChange) {
 TEST(Environment, AFileTheUserMayNotWriteRefusesEveryChange) {
     TempDir dir;
     const auto path = dir.file("jotanor1.mem");
-    test::writeBytes(path, bytesOf(memos(10)));
+    test::writeMemos(path, memos(10));
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
     WithoutPermissionOverride user;
     if (!user.ok() && ::geteuid() == 0) GTEST_SKIP() << "cannot drop the permission override";
@@ -305,7 +305,7 @@ TEST(Environment, AFolderTheUserMayNotWriteRefusesEveryChange) {
     TempDir dir;
     fs::create_directory(dir.file("map"));
     const auto path = dir.file("map") / "jotanor1.mem";
-    test::writeBytes(path, bytesOf(memos(10)));
+    test::writeMemos(path, memos(10));
     fs::permissions(dir.file("map"), fs::perms::owner_read | fs::perms::owner_exec);
     struct Undo {
         fs::path p;
