@@ -126,6 +126,40 @@ TEST_F(EndToEnd, AFullDiskIsReportedAndTheMemoFileStaysAsItWas) {
     EXPECT_EQ(fileBytes(memoPath), before);
 }
 
+// A change on a full disk: the memo keeps its old text, and once the error
+// has been shown the program closes as usual.
+TEST_F(EndToEnd, AChangeThatDoesNotFitKeepsTheMemo) {
+    if (::mount("tmpfs", work.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+    struct Unmount {
+        std::filesystem::path at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{work};
+    auto memos = holidays2025to2027();
+    for (int i = 0; i < 190; ++i) memos.push_back({2020, 1 + i % 12, 1 + i / 12, "memo " + std::to_string(i), ""});
+    memos.push_back({2026, 12, 6, "Tandarts 10 uur", "Bellen"});
+    const auto before = memoBytes(sorted(memos));
+    putFile(memoPath, before);
+    putText(work / "jotnor.cfg", kNoBackup);
+
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+    display->xdotool({"mousemove", "--window", window, "100", "90", "click", "1"});
+    display->key({"F2"});
+    ASSERT_TRUE(display->waitForWindow("^Wijzigen van dit record$")) << program->log();
+    display->key({"ctrl+a"});
+    display->type("Tandarts 11 uur");
+    display->key({"Return"});
+    const auto error = display->waitForWindow("^Error$");
+    ASSERT_TRUE(error) << program->log();
+    EXPECT_NE(display->messageText(*error).find("\nDisk full\n"), std::string::npos);
+    display->key({"Return"});
+    EXPECT_EQ(fileBytes(memoPath), before);
+    closeWithEscape(*program, window);
+    EXPECT_EQ(fileBytes(memoPath), before);
+    EXPECT_EQ(fileText(work / "jotnor.cfg"), kNoBackup);
+}
+
 // Without the permission override a read-only memo file cannot be written:
 // the start offers a new file, whose creation fails without harm.
 TEST_F(EndToEnd, AMemoFileTheUserMayNotWriteIsReportedAndKept) {
