@@ -127,6 +127,7 @@ public:
         case OpenMode::ReadOnly: flags |= O_RDONLY; break;
         case OpenMode::ReadWrite: flags |= O_RDWR; break;
         case OpenMode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case OpenMode::OpenOrCreate: flags |= O_RDWR | O_CREAT; break;
         }
         int fd;
         do {

@@ -126,6 +126,10 @@ public:
             access |= GENERIC_WRITE;
             disposition = CREATE_ALWAYS;
             break;
+        case OpenMode::OpenOrCreate:
+            access |= GENERIC_WRITE;
+            disposition = OPEN_ALWAYS;
+            break;
         }
         HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
                                FILE_ATTRIBUTE_NORMAL, nullptr);

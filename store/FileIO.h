@@ -15,6 +15,7 @@ enum class OpenMode {
     ReadOnly,        // existing file, read only
     ReadWrite,       // existing file, read and write
     CreateTruncate,  // create, or empty an existing file; read and write
+    OpenOrCreate,    // create when missing, keep an existing file as it is; read and write
 };
 
 // All failures throw IoError with the standard code of the failure.

@@ -62,9 +62,11 @@ bool MemoFile::canOpen() {
 }
 
 void MemoFile::create() {
-    auto file = fs_.open(path_, OpenMode::CreateTruncate);
+    // Never empties a file that is there: the question before creating
+    // follows any failure to open, also one that passes.
+    auto file = fs_.open(path_, OpenMode::OpenOrCreate);
+    recordCount_ = static_cast<std::size_t>(file->size() / kRec);
     file->close();
-    recordCount_ = 0;
 }
 
 std::size_t MemoFile::count() {

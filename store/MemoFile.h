@@ -61,7 +61,7 @@ public:
 
     // Whether the file opens for reading and writing; reports nothing.
     bool canOpen();
-    // Creates the file empty (an existing file is emptied).
+    // Creates the file empty; a file that exists keeps its records.
     void create();
 
     // Number of records (file size div 212).

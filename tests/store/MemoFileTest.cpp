@@ -134,6 +134,15 @@ TEST_F(MemoFileTest, ASpareFileThatIsDamagedOrMissingIsWrittenAnew) {
     EXPECT_EQ(std::filesystem::file_size(path), 3u * 212u);
 }
 
+TEST_F(MemoFileTest, CreatingNeverEmptiesAFileThatIsThere) {
+    // The question to create follows any failed open, also one that passes.
+    writeMemos(path, {memo(1, "a"), memo(2, "b")});
+    const auto before = test::readBytes(path);
+    file.create();
+    EXPECT_EQ(test::readBytes(path), before);
+    EXPECT_EQ(file.recordCount(), 2u);
+}
+
 TEST_F(MemoFileTest, FilesItWritesAreForTheirOwnerOnly) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows files carry no permission bits; the folder's access list applies";
