@@ -29,42 +29,27 @@ const std::string& divider() {
     return kDivider;
 }
 
-void MemoBlocks::append(DaySerial date, std::string_view line1, std::string_view line2, std::uint32_t position,
-                        bool today) {
-    line1 = line1.substr(0, MemoRecord::kMaxLine);
-    line2 = line2.substr(0, MemoRecord::kMaxLine);
-    entries_.push_back({date, position, static_cast<std::uint32_t>(text_.size()),
-                        static_cast<std::uint8_t>(line1.size()), static_cast<std::uint8_t>(line2.size()), today});
-    text_.append(line1);
-    text_.append(line2);
-}
-
 void MemoBlocks::append(const unsigned char* record, std::uint32_t position, bool today) {
-    append(recordDate(record), recordLine1(record), recordLine2(record), position, today);
+    entries_.push_back({position, today});
+    records_.insert(records_.end(), record, record + MemoRecord::kSize);
 }
 
 void MemoBlocks::append(const MemoRecord& record, std::uint32_t position, bool today) {
-    append(record.date, record.line1, record.line2, position, today);
+    const RecordBytes bytes = encodeRecord(record);
+    append(bytes.data(), position, today);
 }
 
 void MemoBlocks::clear() {
     entries_.clear();
-    text_.clear();
+    records_.clear();
 }
 
-std::string_view MemoBlocks::line1(std::size_t b) const {
-    const Entry& e = entries_[b];
-    return std::string_view(text_).substr(e.text, e.length1);
+void MemoBlocks::reserve(std::size_t more) {
+    entries_.reserve(entries_.size() + more);
+    records_.reserve(records_.size() + more * MemoRecord::kSize);
 }
 
-std::string_view MemoBlocks::line2(std::size_t b) const {
-    const Entry& e = entries_[b];
-    return std::string_view(text_).substr(e.text + e.length1, e.length2);
-}
-
-MemoRecord MemoBlocks::record(std::size_t b) const {
-    return MemoRecord{date(b), std::string(line1(b)), std::string(line2(b))};
-}
+MemoRecord MemoBlocks::record(std::size_t b) const { return decodeRecord(bytes(b)); }
 
 std::string MemoBlocks::line(std::size_t b, int part) const {
     switch (part) {
@@ -78,6 +63,9 @@ std::string MemoBlocks::line(std::size_t b, int part) const {
 std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, MemoBlocks& blocks,
                        const std::function<void()>& chime) {
     const std::size_t before = blocks.size();
+    // Room for every record at once: a view of the whole file then fills
+    // without moving what it has read.
+    blocks.reserve(file.count());
     file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
         const DaySerial d = recordDate(bytes);
         if (!window.contains(d)) return true;

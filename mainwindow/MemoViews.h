@@ -42,41 +42,38 @@ inline constexpr std::size_t kDividerLength = 222;
 
 // The memos a view lists, each shown as a block of four lines, with the
 // position of the record it came from in the memo file. Held compactly: a
-// small entry per memo and the text of all lines in one buffer.
+// small entry per memo and the records' own 212 bytes, one after another,
+// from which the lines are read when they are shown.
 class MemoBlocks {
 public:
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
 
-    // Appends the memo in a record's 212 bytes.
+    // A record as stored: 212 bytes.
     void append(const unsigned char* record, std::uint32_t position, bool today);
     void append(const MemoRecord& record, std::uint32_t position, bool today);
     void clear();
+    // Room for this many more blocks, claimed but not yet touched.
+    void reserve(std::size_t more);
 
     std::uint32_t position(std::size_t b) const { return entries_[b].position; }
     bool today(std::size_t b) const { return entries_[b].today; }
-    DaySerial date(std::size_t b) const { return entries_[b].date; }
-    std::string_view line1(std::size_t b) const;
-    std::string_view line2(std::size_t b) const;
+    DaySerial date(std::size_t b) const { return recordDate(bytes(b)); }
+    std::string_view line1(std::size_t b) const { return recordLine1(bytes(b)); }
+    std::string_view line2(std::size_t b) const { return recordLine2(bytes(b)); }
     MemoRecord record(std::size_t b) const;
-
-    // Line 0 to 3 of a block: the date line (">> " in front for today),
-    // line1, line2 and the divider; Windows-1252 bytes like the memo.
+    // Line 0 to 3 of block b: date line (">> " for today), line1, line2, divider.
     std::string line(std::size_t b, int line) const;
 
 private:
     struct Entry {
-        DaySerial date;
         std::uint32_t position;
-        std::uint32_t text;  // where line1 starts in text_; line2 follows it
-        std::uint8_t length1;
-        std::uint8_t length2;
         bool today;
     };
-    void append(DaySerial date, std::string_view line1, std::string_view line2, std::uint32_t position, bool today);
+    const unsigned char* bytes(std::size_t b) const { return records_.data() + b * MemoRecord::kSize; }
 
     std::vector<Entry> entries_;
-    std::string text_;
+    std::vector<unsigned char> records_;
 };
 
 const std::string& divider();

@@ -124,7 +124,8 @@ TEST_F(MemoViewsTest, AFailedReadKeepsTheBlocksReadBeforeIt) {
     writeMemos(path, memos);
     test::FaultyFileSystem faulty;
     MemoFile viaFaulty(faulty, path);
-    faulty.failAt(4, test::Fault::IoFailure);  // open, size, first read, second read
+    // count: open, size, close; then the scan: open, size, first read, second read
+    faulty.failAt(7, test::Fault::IoFailure);
     MemoBlocks blocks;
     EXPECT_THROW(fillBlocks(viaFaulty, wholeFileWindow(), today, blocks), IoError);
     EXPECT_GT(blocks.size(), 0u);
