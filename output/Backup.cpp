@@ -34,6 +34,13 @@ int codeFor(const std::error_code& ec) {
 BackupResult backupCopy(FileSystem& fs, const std::filesystem::path& memoFile,
                         const std::filesystem::path& backupPlace) {
     if (sameFile(memoFile, backupPlace)) return BackupResult::SameFile;
+    // A backup file that is there but may not be written is refused, not
+    // replaced behind the user's back.
+    try {
+        fs.open(backupPlace, OpenMode::ReadWrite)->close();
+    } catch (const IoError& e) {
+        if (e.code() != kFileNotFound) throw;
+    }
 
     std::vector<unsigned char> records;
     {

@@ -289,6 +289,27 @@ TEST(Environment, AnImmutableFileRefusesEveryChange) {
     expectEveryChangeRefused(path, "File access denied");
 }
 
+TEST(Environment, AWriteProtectedBackupIsRefusedNotReplaced) {
+    // The folder may be written, so only the file's own protection stands
+    // between the new copy and the old one.
+    TempDir dir;
+    const auto memo = dir.file("jotanor1.mem");
+    const auto backup = dir.file("backup.mem");
+    test::writeMemos(memo, memos(10));
+    test::writeMemos(backup, memos(3));
+    const auto before = test::readBytes(backup);
+    fs::permissions(backup, fs::perms::owner_read | fs::perms::group_read);
+    WithoutPermissionOverride user;
+    if (!user.ok() && ::geteuid() == 0) GTEST_SKIP() << "cannot drop the permission override";
+    try {
+        backupCopy(nativeFileSystem(), memo, backup);
+        ADD_FAILURE() << "an immutable backup was replaced";
+    } catch (const IoError& e) {
+        EXPECT_STREQ(e.what(), "File access denied");
+    }
+    EXPECT_EQ(test::readBytes(backup), before);
+}
+
 TEST(Environment, AFileTheUserMayNotWriteRefusesEveryChange) {
     TempDir dir;
     const auto path = dir.file("jotanor1.mem");
