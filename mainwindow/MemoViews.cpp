@@ -63,10 +63,10 @@ std::string MemoBlocks::line(std::size_t b, int part) const {
 std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, MemoBlocks& blocks,
                        const std::function<void()>& chime) {
     const std::size_t before = blocks.size();
-    // Room for every record at once: a view of the whole file then fills
-    // without moving what it has read.
-    blocks.reserve(file.count());
     file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
+        // Room for every record at once (the scan has counted them): a view
+        // of the whole file then fills without moving what it has read.
+        if (position == 0) blocks.reserve(file.recordCount());
         const DaySerial d = recordDate(bytes);
         if (!window.contains(d)) return true;
         blocks.append(bytes, static_cast<std::uint32_t>(position), d == today);

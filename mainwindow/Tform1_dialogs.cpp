@@ -19,29 +19,17 @@ namespace jotanor {
 
 void Tform1::createDialogs() {
     vanafdlg = new Tvanafdlg(*this);
-
     zoekdlg = new Tzoekdlg(*this);
-
     invoerdlg = new Tinvoerdlg(*this);
-
     confirmdlg = new Tconfirmdlg(*this);
-
     wijzigdlg = new Twijzigdlg(*this);
-
     AboutBox = new TAboutBox(*this);
-
     kalenderdlg = new Tkalenderdlg(*this);
-
     heeljaardlg = new Theeljaardlg(*this);
-
     auteurdlg = new Tauteurdlg(*this);
-
     rtf_dlg = new Trtf_dlg(*this);
-
     Optionsdlg = new TOptionsdlg(*this);
-
     printdlg = new Tprintdlg(*this);
-
     xwekendlg = new Txwekendlg(*this);
 }
 

@@ -58,8 +58,9 @@ bool Zoekfilter::past(std::string_view line1, std::string_view line2) const {
 std::size_t zoekBlocks(MemoFile& file, const Zoekfilter& filter, DaySerial today, MemoBlocks& blocks,
                        const std::function<void()>& chime) {
     const std::size_t before = blocks.size();
-    blocks.reserve(file.count());  // a word found in every memo lists the whole file
     file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
+        // A word found in every memo lists the whole file.
+        if (position == 0) blocks.reserve(file.recordCount());
         if (!filter.past(recordLine1(bytes), recordLine2(bytes))) return true;
         const bool isToday = recordDate(bytes) == today;
         blocks.append(bytes, static_cast<std::uint32_t>(position), isToday);
