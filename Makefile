@@ -20,6 +20,8 @@ run: build
 	for f in assets/*; do if [ -e "$$f" ] && [ ! -e "data/$${f##*/}" ]; then cp -r "$$f" data/; fi; done
 	cd data && ../$(BUILD)/jotanor
 
+# The tests build with warnings as errors, so the code stays free of them.
+test test-e2e: CMAKE_FLAGS += -DJOTANOR_WERROR=ON
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
 

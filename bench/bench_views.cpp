@@ -4,6 +4,7 @@
 #include <QListView>
 #include <benchmark/benchmark.h>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <unistd.h>
 #include <algorithm>
@@ -47,8 +48,6 @@ private:
 // working folder with the big memo file, and a main window on it.
 struct World {
     World() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        app = new QApplication(argc, argv);
         dir = std::filesystem::temp_directory_path() / ("jotanor_bench_" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
         std::filesystem::current_path(dir);
@@ -90,19 +89,19 @@ struct World {
         file->close();
     }
 
-    int argc = 1;
-    char arg0[16] = "jotanor_bench";
-    char* argv[2] = {arg0, nullptr};
-    QApplication* app = nullptr;
     BenchPlatform bench;
     std::filesystem::path dir;
     Tform1* form = nullptr;
     std::uintmax_t fileSize = 0;
 };
 
+// Made on first use and ended by main() while the application still runs:
+// a window must not outlive the QApplication it was made in.
+std::unique_ptr<World> theWorld;
+
 World& world() {
-    static World w;
-    return w;
+    if (!theWorld) theWorld = std::make_unique<World>();
+    return *theWorld;
 }
 
 // Lays the list's rows out now, which Qt would otherwise do when control
@@ -252,4 +251,7 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
 BENCHMARK(BM_StartUpToFirstPaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+void endBenchWorld() { theWorld.reset(); }
+
 }  // namespace jotanor

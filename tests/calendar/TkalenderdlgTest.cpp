@@ -6,11 +6,11 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/Tform1.h"
+#include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
@@ -56,14 +56,12 @@ protected:
     }
     // Opens the calendar modally and runs `inside` while it shows.
     void whileShown(const std::function<void()>& inside, const std::function<void()>& open) {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            ran = QApplication::activeModalWidget() == dlg;
-            if (ran) inside();
-            dlg->hide();  // a no-op when `inside` closed it
-        });
-        open();
-        EXPECT_TRUE(ran);
+        test::withDialog<Tkalenderdlg>(
+            [&](Tkalenderdlg& shown) {
+                EXPECT_EQ(&shown, dlg);
+                inside();
+            },
+            open);
         EXPECT_FALSE(dlg->isVisible());
     }
 

@@ -77,6 +77,45 @@ bool onPath(const std::string& tool) {
     return false;
 }
 
+// Starts `argv` in a process group of its own, with standard output and
+// error to /dev/null; it writes one line to descriptor 3, which is returned.
+pid_t startReporting(std::vector<std::string> argv, std::string& line) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return -1;
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return -1;
+    }
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        ::dup2(fds[1], 3);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        auto cargs = cStrings(argv);
+        ::execvp(cargs[0], cargs.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string text;
+    const auto deadline = Clock::now() + kPatience;
+    while (text.find('\n') == std::string::npos && Clock::now() < deadline) {
+        pollfd p{fds[0], POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        char c[256];
+        const ssize_t got = ::read(fds[0], c, sizeof c);
+        if (got <= 0) break;
+        text.append(c, static_cast<std::size_t>(got));
+    }
+    ::close(fds[0]);
+    const auto end = text.find('\n');
+    line = end == std::string::npos ? std::string() : text.substr(0, end);
+    return pid;
+}
+
 }  // namespace
 
 Run run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout,
@@ -147,39 +186,27 @@ std::string missingTools() {
 }
 
 Display::Display(int width, int height) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) return;
-    const pid_t pid = ::fork();
-    if (pid < 0) return;
-    if (pid == 0) {
-        ::setpgid(0, 0);
-        // Xvfb tells the display it chose on descriptor 3.
-        ::dup2(fds[1], 3);
-        const int null = ::open("/dev/null", O_RDWR);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-                 "-noreset", static_cast<char*>(nullptr));
-        ::_exit(127);
+    const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    std::string line;
+    server_ = startReporting({"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+                             line);
+    if (server_ < 0 || line.empty()) return;
+    number_ = std::atoi(line.c_str());
+    if (onPath("dbus-daemon")) {
+        bus_ = startReporting({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=3"}, line);
+        if (bus_ > 0 && !line.empty()) busAddress_ = line;
     }
-    server_ = pid;
-    ::close(fds[1]);
-    std::string text;
-    const auto deadline = Clock::now() + kPatience;
-    while (text.find('\n') == std::string::npos && Clock::now() < deadline) {
-        pollfd p{fds[0], POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0) continue;
-        char c[16];
-        const ssize_t got = ::read(fds[0], c, sizeof c);
-        if (got <= 0) break;
-        text.append(c, static_cast<std::size_t>(got));
-    }
-    ::close(fds[0]);
-    if (text.find('\n') != std::string::npos) number_ = std::atoi(text.c_str());
 }
 
-Display::~Display() { endGroup(server_, 5s); }
+Display::~Display() {
+    endGroup(bus_, 5s);
+    endGroup(server_, 5s);
+}
+
+std::vector<std::string> Display::environment() const {
+    return {"DISPLAY=" + name(), "QT_QPA_PLATFORM=xcb", "DBUS_SESSION_BUS_ADDRESS=" + busAddress_,
+            "XAUTHORITY"};
+}
 
 Run Display::xdotool(const std::vector<std::string>& args) const {
     std::vector<std::string> argv{"xdotool"};
@@ -255,7 +282,7 @@ std::string Display::messageText(const std::string& box) const {
         [&] {
             focus(box);
             key({"ctrl+c"});
-            text = run({E2E_CLIPBOARD}, 15s, {"DISPLAY=" + name(), "QT_QPA_PLATFORM=xcb"}).out;
+            text = run({E2E_CLIPBOARD}, 15s, environment()).out;
             return text.find("---") != std::string::npos;
         },
         20s);
@@ -279,9 +306,10 @@ Program::Program(const Display& display, const std::filesystem::path& folder, Op
         const int out = ::open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(out, 1);
         ::dup2(out, 2);
-        putEnv({"DISPLAY=" + display.name(), "QT_QPA_PLATFORM=xcb", "LD_PRELOAD=" + preload,
+        putEnv(display.environment());
+        putEnv({"LD_PRELOAD=" + preload,
                 // "@": the clock starts at that moment and runs on; timers keep the real monotonic clock.
-                "FAKETIME=@" + options.today, "FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=" + asanOptions, "XAUTHORITY"});
+                "FAKETIME=@" + options.today, "FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=" + asanOptions});
         auto cargs = cStrings(argv);
         ::execvp(cargs[0], cargs.data());
         ::_exit(127);

@@ -34,7 +34,10 @@ bool waitUntil(const std::function<bool()>& ready, std::chrono::milliseconds tim
 // What the harness needs from the machine; empty when all is there.
 std::string missingTools();
 
-// An Xvfb server of its own on a free display.
+// A desktop of its own: an Xvfb server on a free display and a session bus
+// (or, where no bus daemon is installed, none at all), both ended with it.
+// Programs started on it see only these, never the caller's session, so no
+// bus is launched behind the test's back and nothing outlives the test.
 class Display {
 public:
     explicit Display(int width = 1280, int height = 1024);
@@ -44,6 +47,8 @@ public:
 
     bool ok() const { return number_ >= 0; }
     std::string name() const { return ":" + std::to_string(number_); }
+    // The environment a program on this desktop gets.
+    std::vector<std::string> environment() const;
 
     // xdotool on this display.
     Run xdotool(const std::vector<std::string>& args) const;
@@ -73,6 +78,8 @@ public:
 private:
     pid_t server_ = -1;
     int number_ = -1;
+    pid_t bus_ = -1;
+    std::string busAddress_ = "disabled:";
 };
 
 // The program, started in a folder of its own with "today" fixed.

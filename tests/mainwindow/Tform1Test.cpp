@@ -5,10 +5,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
-#include <QTimer>
 
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
+#include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
@@ -218,13 +218,14 @@ TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
     };
     for (const Case& c : cases) {
         QString opened;
-        QTimer::singleShot(0, [&] {
-            if (QWidget* modal = QApplication::activeModalWidget()) {
-                opened = modal->metaObject()->className();
-                QTest::keyClick(modal, Qt::Key_Escape);
-            }
-        });
-        QTest::keyClick(form.ListBox1, c.key, c.modifiers);
+        std::vector<test::DialogStep> answers;
+        if (c.window) {
+            answers.push_back([&](QDialog& modal) {
+                opened = modal.metaObject()->className();
+                QTest::keyClick(&modal, Qt::Key_Escape);
+            });
+        }
+        test::withDialogs(answers, [&] { QTest::keyClick(form.ListBox1, c.key, c.modifiers); });
         QApplication::processEvents();
         EXPECT_EQ(opened, QString(c.window ? c.window : "")) << c.key << " " << c.modifiers;
     }

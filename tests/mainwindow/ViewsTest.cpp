@@ -4,7 +4,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/SpinEdit.h"
@@ -12,6 +11,7 @@
 #include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tvanafdlg.h"
 #include "mainwindow/Txwekendlg.h"
+#include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
@@ -50,21 +50,6 @@ protected:
         const QStringList all = rows();
         for (int r = 1; r < all.size(); r += 4) out << all[r];
         return out;
-    }
-
-    // Runs `answer` on the modal dialog that `command` opens.
-    template <class Dialog>
-    void withDialog(const std::function<void(Dialog&)>& answer, const std::function<void()>& command) {
-        bool answered = false;
-        QTimer::singleShot(0, [&] {
-            auto* dlg = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dlg, nullptr);
-            answered = true;
-            answer(*dlg);
-            if (dlg->isVisible()) dlg->reject();
-        });
-        command();
-        EXPECT_TRUE(answered);
     }
 
     Tform1 form{scripted.platform()};
@@ -174,7 +159,7 @@ TEST_F(ViewsTest, TheListFontSizeAppliesExceptInTheYearView) {
     EXPECT_EQ(form.ListBox1->font().pointSize(), 14);
 
     form.state().settings.fontSize = 20;
-    withDialog<Theeljaardlg>([](Theeljaardlg& d) { d.OKBtn->click(); }, [&] { form.Alles1Click(); });
+    test::withDialog<Theeljaardlg>([](Theeljaardlg& d) { d.OKBtn->click(); }, [&] { form.Alles1Click(); });
     EXPECT_EQ(form.ListBox1->font().pointSize(), 14);
     form.HelebestandClick();
     EXPECT_EQ(form.ListBox1->font().pointSize(), 20);
@@ -182,7 +167,7 @@ TEST_F(ViewsTest, TheListFontSizeAppliesExceptInTheYearView) {
 
 TEST_F(ViewsTest, TheFromDateDialogTakesArrowsButNoTypingAndOkShowsNineWeeks) {
     memosAt({0, 1, 63, 64});
-    withDialog<Tvanafdlg>(
+    test::withDialog<Tvanafdlg>(
         [&](Tvanafdlg& d) {
             EXPECT_EQ(d.windowTitle(), "Records vanaf een datum");
             EXPECT_EQ(d.SpinEdit1->value(), 2026);
@@ -205,7 +190,7 @@ TEST_F(ViewsTest, TheFromDateDialogTakesArrowsButNoTypingAndOkShowsNineWeeks) {
 
 TEST_F(ViewsTest, AnImpossibleDateWarnsAndStartsToday) {
     memosAt({-1, 0});
-    withDialog<Tvanafdlg>(
+    test::withDialog<Tvanafdlg>(
         [&](Tvanafdlg& d) {
             d.SpinEdit1->setValue(2027);
             d.SpinEdit2->setValue(2);
@@ -228,7 +213,7 @@ TEST_F(ViewsTest, CancelInTheFromDateDialogStartsTodayAndTheCalendarDayIsUsedOnc
     form.state().chosenDay = {2027, 3, 15};
     form.state().dayChosen = true;
     form.state().fromDateRequest = true;
-    withDialog<Tvanafdlg>(
+    test::withDialog<Tvanafdlg>(
         [&](Tvanafdlg& d) {
             EXPECT_EQ(d.SpinEdit1->value(), 2027);
             EXPECT_EQ(d.SpinEdit2->value(), 3);
@@ -241,7 +226,7 @@ TEST_F(ViewsTest, CancelInTheFromDateDialogStartsTodayAndTheCalendarDayIsUsedOnc
     EXPECT_FALSE(form.state().dayChosen);
     EXPECT_FALSE(form.state().fromDateRequest);
 
-    withDialog<Tvanafdlg>([&](Tvanafdlg& d) { EXPECT_EQ(d.SpinEdit2->value(), 12); }, [&] { form.Vanafdatum1Click(); });
+    test::withDialog<Tvanafdlg>([&](Tvanafdlg& d) { EXPECT_EQ(d.SpinEdit2->value(), 12); }, [&] { form.Vanafdatum1Click(); });
 }
 
 TEST_F(ViewsTest, TheYearDialogKeepsTheLastYearAndCancelChangesNothing) {
@@ -250,7 +235,7 @@ TEST_F(ViewsTest, TheYearDialogKeepsTheLastYearAndCancelChangesNothing) {
     form.aantalwekenterug(0);
     const QStringList tenWeeks = rows();
 
-    withDialog<Theeljaardlg>(
+    test::withDialog<Theeljaardlg>(
         [&](Theeljaardlg& d) {
             EXPECT_EQ(d.windowTitle(), "Alle memo's van een jaar");
             EXPECT_EQ(d.SpinEdit1->value(), 2026);
@@ -265,7 +250,7 @@ TEST_F(ViewsTest, TheYearDialogKeepsTheLastYearAndCancelChangesNothing) {
     EXPECT_EQ(form.state().viewMode, "heeljaar");
 
     form.aantalwekenterug(0);
-    withDialog<Theeljaardlg>(
+    test::withDialog<Theeljaardlg>(
         [&](Theeljaardlg& d) {
             EXPECT_EQ(d.SpinEdit1->value(), 2027);
             d.SpinEdit1->setValue(2030);
@@ -282,7 +267,7 @@ TEST_F(ViewsTest, YearZeroFailsOnAFileWithMemosAndIsEmptyOtherwise) {
     memosAt({0});
     form.aantalwekenterug(0);
     auto yearZero = [&] {
-        withDialog<Theeljaardlg>(
+        test::withDialog<Theeljaardlg>(
             [&](Theeljaardlg& d) {
                 d.SpinEdit1->setValue(0);
                 d.OKBtn->click();
@@ -321,7 +306,7 @@ TEST_F(ViewsTest, TheWholeFileIsSilentAndLeavesTheViewMode) {
 
 TEST_F(ViewsTest, TheWeeksBackDialogShowsTheViewForANumberFromZeroToNine) {
     memosAt({-30, 0});
-    withDialog<Txwekendlg>(
+    test::withDialog<Txwekendlg>(
         [&](Txwekendlg& d) {
             EXPECT_EQ(d.windowTitle(), "De memo-reeks begint een aantal weken geleden");
             EXPECT_EQ(d.Edit1->text(), "0");
@@ -338,7 +323,7 @@ TEST_F(ViewsTest, TheWeeksBackDialogShowsTheViewForANumberFromZeroToNine) {
     EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 5 weken terug");
     EXPECT_EQ(firstLines(), (QStringList{"-30", "0"}));
 
-    withDialog<Txwekendlg>(
+    test::withDialog<Txwekendlg>(
         [&](Txwekendlg& d) {
             EXPECT_EQ(d.Edit1->text(), "0");  // filled anew
             d.Edit1->setText("2");

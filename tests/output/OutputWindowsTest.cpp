@@ -6,7 +6,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
-#include <QTimer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +16,7 @@
 #include "output/Trtf_dlg.h"
 #include "store/Errors.h"
 #include "store/MemoRecord.h"
+#include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
@@ -29,14 +29,6 @@ std::vector<unsigned char> memoBytes(int count) {
         bytes.insert(bytes.end(), r.begin(), r.end());
     }
     return bytes;
-}
-
-// Runs `step` on the modal window as soon as it is up.
-void whenModal(std::function<void(QWidget*)> step) {
-    QTimer::singleShot(0, [step] {
-        if (QWidget* w = QApplication::activeModalWidget()) step(w);
-        else whenModal(step);
-    });
 }
 
 class OutputTest : public test::UiFixture {
@@ -134,13 +126,13 @@ protected:
     // Opens the help window, reads what it shows and closes it with `key`.
     QString openHelp() {
         QString shown;
-        whenModal([&shown](QWidget* w) {
-            auto* help = qobject_cast<Trtf_dlg*>(w);
-            ASSERT_NE(help, nullptr);
-            shown = help->RichEdit1->toPlainText();
-            QTest::keyClick(help->RichEdit1, Qt::Key_Escape);
-        });
-        form.help1->trigger();
+        test::withDialog<Trtf_dlg>(
+            [&shown](Trtf_dlg& help) {
+                shown = help.RichEdit1->toPlainText();
+                QTest::keyClick(help.RichEdit1, Qt::Key_Escape);
+                EXPECT_FALSE(help.isVisible());
+            },
+            [this] { form.help1->trigger(); });
         return shown;
     }
     void writeHelp(const std::string& rtf) {
@@ -171,19 +163,15 @@ TEST_F(HelpTest, IsReadAgainAtEachOpeningAndKeptWhenTheFileIsGone) {
 
 TEST_F(HelpTest, TheWindowAndItsAfsluitenMenu) {
     writeHelp(R"({\rtf1 tekst})");
-    bool checked = false;
-    whenModal([&checked](QWidget* w) {
-        auto* help = qobject_cast<Trtf_dlg*>(w);
-        ASSERT_NE(help, nullptr);
+    test::withDialog<Trtf_dlg>([](Trtf_dlg& dialog) {
+        Trtf_dlg* help = &dialog;
         EXPECT_EQ(help->windowTitle(), "Toelichting");
         EXPECT_EQ(help->Afsluiten1->text(), "Afsluiten");
         EXPECT_EQ(help->RichEdit1->document()->defaultFont().family(), "Courier New");
         EXPECT_EQ(help->RichEdit1->document()->defaultFont().pointSize(), 9);
         help->Afsluiten1->trigger();
-        checked = true;
-    });
-    form.FormKeyDown(Qt::Key_F1, Qt::NoModifier);
-    EXPECT_TRUE(checked);
+        EXPECT_FALSE(help->isVisible());
+    }, [this] { form.FormKeyDown(Qt::Key_F1, Qt::NoModifier); });
     EXPECT_FALSE(form.rtf_dlg->isVisible());
 }
 
@@ -234,10 +222,8 @@ TEST_F(OutputTest, ReturningFromTheAboutBoxRunsTheActivationStepAgain) {
 }
 
 TEST_F(OutputTest, TheAuthorWindowClosesOnAClickOnItselfOnly) {
-    bool checked = false;
-    whenModal([&checked](QWidget* w) {
-        auto* author = qobject_cast<Tauteurdlg*>(w);
-        ASSERT_NE(author, nullptr);
+    test::withDialog<Tauteurdlg>([](Tauteurdlg& dialog) {
+        Tauteurdlg* author = &dialog;
         EXPECT_EQ(author->windowTitle(), "Auteur");
         EXPECT_EQ(author->size(), QSize(138, 220));
         EXPECT_EQ(author->palette().color(QPalette::Window), QColor(0, 128, 0));
@@ -248,15 +234,13 @@ TEST_F(OutputTest, TheAuthorWindowClosesOnAClickOnItselfOnly) {
         QTest::mouseClick(author->Label1, Qt::LeftButton);
         EXPECT_TRUE(author->isVisible());
         QTest::mouseClick(author, Qt::LeftButton, {}, QPoint(2, 215));
-        checked = true;
-    });
-    form.Aboutauteur1->trigger();
-    EXPECT_TRUE(checked);
-    EXPECT_FALSE(form.auteurdlg->isVisible());
+        EXPECT_FALSE(author->isVisible());
+    }, [this] { form.Aboutauteur1->trigger(); });
 
-    whenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
-    form.Aboutauteur1->trigger();
-    EXPECT_FALSE(form.auteurdlg->isVisible());
+    test::withDialog<Tauteurdlg>([](Tauteurdlg& author) {
+        QTest::keyClick(&author, Qt::Key_Escape);
+        EXPECT_FALSE(author.isVisible());
+    }, [this] { form.Aboutauteur1->trigger(); });
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -16,19 +15,11 @@
 #include "mainwindow/Tform1.h"
 #include "output/Tprintdlg.h"
 #include "store/MemoRecord.h"
+#include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
-
-// Runs `step` on the modal window of type T as soon as it is up.
-template <class T>
-void whenModal(std::function<void(T*)> step) {
-    QTimer::singleShot(0, [step] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) step(w);
-        else whenModal<T>(step);
-    });
-}
 
 const Ymd kFirst{2026, 12, 1};
 const Ymd kLast{2026, 12, 2};
@@ -48,55 +39,59 @@ protected:
         form.createDialogs();
     }
 
-    // In the calendar that the print dialog opened: choose `day`, close with `key`.
-    void chooseInCalendar(const Ymd& day, std::function<void(Tkalenderdlg*)> check = {}) {
-        whenModal<Tkalenderdlg>([this, day, check](Tkalenderdlg* calendar) {
-            if (check) check(calendar);
-            form.state().chosenDay = day;
-            QTest::mouseClick(calendar->invoerbtn, Qt::LeftButton);
-        });
+    // Clicks the print dialog's date button and, in the calendar it opens,
+    // chooses `day` and confirms it.
+    void chooseInCalendar(Tprintdlg& dialog, const Ymd& day, std::function<void(Tkalenderdlg*)> check = {}) {
+        test::withDialog<Tkalenderdlg>(
+            [&](Tkalenderdlg& calendar) {
+                if (check) check(&calendar);
+                form.state().chosenDay = day;
+                QTest::mouseClick(calendar.invoerbtn, Qt::LeftButton);
+            },
+            [&] { QTest::mouseClick(dialog.Button1, Qt::LeftButton); });
+    }
+
+    // Opens the print dialog with the menu and runs `step` in it.
+    void inPrintDialog(const std::function<void(Tprintdlg*)>& step) {
+        test::withDialog<Tprintdlg>([&](Tprintdlg& dialog) { step(&dialog); },
+                                    [this] { form.Afdrukvaneenreeksmemos1->trigger(); });
     }
 
     // Opens the print dialog, picks both dates and ends with `finish`.
     void printRange(const Ymd& first, const Ymd& last, std::function<void(Tprintdlg*)> finish) {
-        whenModal<Tprintdlg>([=, this](Tprintdlg* dialog) {
-            chooseInCalendar(first);
-            QTest::mouseClick(dialog->Button1, Qt::LeftButton);
-            chooseInCalendar(last);
-            QTest::mouseClick(dialog->Button1, Qt::LeftButton);
+        inPrintDialog([&](Tprintdlg* dialog) {
+            chooseInCalendar(*dialog, first);
+            chooseInCalendar(*dialog, last);
             finish(dialog);
         });
-        form.Afdrukvaneenreeksmemos1->trigger();
     }
 
     Tform1 form{scripted.platform()};
 };
 
 TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
-    whenModal<Tprintdlg>([this](Tprintdlg* dialog) {
+    inPrintDialog([this](Tprintdlg* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Printen van een opeenvolgende reeks memo's ");
         EXPECT_EQ(dialog->Button1->text(), "Kies de eerste datum van de reeks");
         EXPECT_FALSE(dialog->GroupBox1->isVisible());
         EXPECT_FALSE(dialog->GroupBox2->isVisible());
         EXPECT_FALSE(dialog->okbtn->isEnabled());
 
-        chooseInCalendar(kFirst, [](Tkalenderdlg* calendar) {
+        chooseInCalendar(*dialog, kFirst, [](Tkalenderdlg* calendar) {
             EXPECT_EQ(calendar->windowTitle(), "Kies de begindatum voor de te printen serie");
             EXPECT_EQ(calendar->invoerbtn->text(), "Begindatum OK");
             EXPECT_FALSE(calendar->vanafbtn->isEnabled());
         });
-        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
         EXPECT_TRUE(dialog->GroupBox1->isVisible());
         EXPECT_EQ(dialog->Memo1->toPlainText(),
                   "dinsdag,  1-12-2026\ntandarts\nom 9 uur\n------------------\nboodschappen\n------------------");
         EXPECT_EQ(dialog->Button1->text(), "Kies de laatste datum van de reeks");
         EXPECT_FALSE(dialog->okbtn->isEnabled());
 
-        chooseInCalendar(kLast, [](Tkalenderdlg* calendar) {
+        chooseInCalendar(*dialog, kLast, [](Tkalenderdlg* calendar) {
             EXPECT_EQ(calendar->windowTitle(), "Kies de einddatum voor de te printen serie");
             EXPECT_EQ(calendar->invoerbtn->text(), "Einddatum OK");
         });
-        QTest::mouseClick(dialog->Button1, Qt::LeftButton);
         EXPECT_TRUE(dialog->GroupBox2->isVisible());
         EXPECT_EQ(dialog->Memo2->toPlainText(), "woensdag,  2-12-2026\nverjaardag\n------------------");
         EXPECT_FALSE(dialog->Button1->isEnabled());
@@ -106,7 +101,6 @@ TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
         EXPECT_TRUE(dialog->isVisible());
         QTest::mouseClick(dialog->okbtn, Qt::LeftButton);
     });
-    form.Afdrukvaneenreeksmemos1->trigger();
 
     EXPECT_EQ(scripted.documentsBegun, 1);
     EXPECT_EQ(scripted.documentsEnded, 1);
@@ -125,18 +119,14 @@ TEST_F(PrintTest, CancelPrintsNothingAndTheNextOpeningStartsAgain) {
     printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->Button3, Qt::LeftButton); });
     EXPECT_EQ(scripted.documentsBegun, 0);
 
-    bool checked = false;
-    whenModal<Tprintdlg>([&checked](Tprintdlg* dialog) {
+    inPrintDialog([](Tprintdlg* dialog) {
         EXPECT_EQ(dialog->Button1->text(), "Kies de eerste datum van de reeks");
         EXPECT_TRUE(dialog->Button1->isEnabled());
         EXPECT_FALSE(dialog->GroupBox1->isVisible());
         EXPECT_FALSE(dialog->GroupBox2->isVisible());
         EXPECT_FALSE(dialog->okbtn->isEnabled());
         dialog->reject();
-        checked = true;
     });
-    form.Afdrukvaneenreeksmemos1->trigger();
-    EXPECT_TRUE(checked);
 }
 
 TEST_F(PrintTest, WithoutAPrinterAnErrorAndNothingPrinted) {

@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 #include "mainwindow/Tform1.h"
 #include "output/ClampingSpinEdit.h"
 #include "output/TOptionsdlg.h"
+#include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
@@ -33,17 +33,7 @@ protected:
     // Opens the dialog with the key O, as the user does, and runs `act`
     // while it is up; a dialog that `act` leaves open is cancelled.
     void open(const std::function<void(TOptionsdlg&)>& act) {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            auto* d = qobject_cast<TOptionsdlg*>(QApplication::activeModalWidget());
-            if (d) {
-                act(*d);
-                ran = true;
-                if (d->isVisible()) d->reject();
-            }
-        });
-        QTest::keyClick(form.ListBox1, Qt::Key_O);
-        EXPECT_TRUE(ran) << "the options dialog did not open";
+        test::withDialog<TOptionsdlg>(act, [this] { QTest::keyClick(form.ListBox1, Qt::Key_O); });
         EXPECT_FALSE(dlg->isVisible());
     }
 

@@ -51,13 +51,21 @@ TEST(MemoRecord, RoundTripsEveryField) {
 }
 
 TEST(MemoRecord, CutsLongLinesToTheirFirstHundredBytes) {
-    std::string text(150, 'a');
-    text[99] = 'Z';
-    MemoRecord r{1.0, text, text};
-    MemoRecord back = decodeRecord(encodeRecord(r).data());
-    EXPECT_EQ(back.line1.size(), 100u);
-    EXPECT_EQ(back.line1.back(), 'Z');
-    EXPECT_EQ(cutLine(text), back.line1);
+    // 150 bytes, and 300, whose length would not even fit the length byte.
+    for (std::size_t length : {150u, 300u}) {
+        std::string text(length, 'a');
+        text[99] = 'Z';
+        const RecordBytes out = encodeRecord(MemoRecord{1.0, text, text});
+        EXPECT_EQ(out[8], 100) << length;
+        EXPECT_EQ(out[109], 100) << length;
+        EXPECT_EQ(out[108], 'Z') << length;
+        EXPECT_EQ(out[110], 'a') << length;  // the second line starts where it must
+        EXPECT_EQ(out[209], 'Z') << length;
+        for (std::size_t i = 210; i < 212; ++i) EXPECT_EQ(out[i], 0) << length;
+        const MemoRecord back = decodeRecord(out.data());
+        EXPECT_EQ(back.line1, cutLine(text));
+        EXPECT_EQ(back.line1.size(), 100u);
+    }
 }
 
 TEST(MemoRecord, UntrustedBytesDecodeToDefinedValues) {
