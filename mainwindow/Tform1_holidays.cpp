@@ -15,15 +15,14 @@ void Tform1::feestdagen(int year) {
 bool Tform1::mydata_exists() { return memosPresent(memoFile_, {state_.currentRecord})[0]; }
 
 void Tform1::storeMissing(const std::vector<MemoRecord>& memos) {
-    // One read of the file answers for all of them; they lie on different
-    // days, so storing one cannot change the answer for another.
-    const std::vector<bool> present = memosPresent(memoFile_, memos);
-    for (std::size_t i = 0; i < memos.size(); ++i) {
-        state_.currentRecord.date = memos[i].date;
-        state_.currentRecord.line1 = memos[i].line1;
-        state_.currentRecord.line2 = memos[i].line2;
-        if (!present[i]) memoFile_.mydata1_opbergen(state_.currentRecord);
+    // Each candidate passes through the current-record buffer, as when they
+    // were stored one by one; the buffer ends with the last.
+    for (const MemoRecord& m : memos) {
+        state_.currentRecord.date = m.date;
+        state_.currentRecord.line1 = m.line1;
+        state_.currentRecord.line2 = m.line2;
     }
+    jotanor::storeMissing(memoFile_, memos);
 }
 
 }  // namespace jotanor

@@ -58,7 +58,9 @@ void Tform1::wijzigOfCopieer(const char* mode) {
     if (wijzigdlg->exec() != QDialog::Accepted) return;
     if (state_.dialogMode == "wijzigen")
         // Deletes and stores in one step: a failed store keeps the old memo.
-        memoFile_.change(static_cast<std::size_t>(state_.selectedIndex), state_.currentRecord);
+        // The memo is found again by its contents: another copy of the
+        // program may have changed the file while the dialog was open.
+        memoFile_.change(geselecteerd_, static_cast<std::size_t>(state_.selectedIndex), state_.currentRecord);
     else
         memoFile_.mydata1_opbergen(state_.currentRecord);
     toonOpnieuw();
@@ -72,7 +74,8 @@ void Tform1::Wissen1Click() {
     selectrecord1();
     if (state_.selectedIndex < 0) return;
     confirmdlg->setRecord(geselecteerd_);
-    if (confirmdlg->exec() == QDialog::Accepted) memoFile_.wisrecord1(static_cast<std::size_t>(state_.selectedIndex));
+    if (confirmdlg->exec() == QDialog::Accepted)
+        memoFile_.wisrecord1(geselecteerd_, static_cast<std::size_t>(state_.selectedIndex));
     toonOpnieuw();
 }
 

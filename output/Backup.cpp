@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "store/Errors.h"
+#include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 #include "store/SafeWrite.h"
 
@@ -42,14 +43,14 @@ BackupResult backupCopy(FileSystem& fs, const std::filesystem::path& memoFile,
         if (e.code() != kFileNotFound) throw;
     }
 
+    // Read under the memo file's shared lock: never a change half done.
     std::vector<unsigned char> records;
-    {
-        auto source = fs.open(memoFile, OpenMode::ReadOnly);
-        const std::uint64_t whole = source->size() / MemoRecord::kSize * MemoRecord::kSize;
-        records.resize(static_cast<std::size_t>(whole));
-        if (!records.empty()) source->readAt(0, records.data(), records.size());
-        source->close();
-    }
+    MemoFile source(fs, memoFile);
+    source.scanBytes([&](const unsigned char* bytes, std::size_t position) {
+        if (position == 0) records.reserve(MemoRecord::kSize * source.recordCount());
+        records.insert(records.end(), bytes, bytes + MemoRecord::kSize);
+        return true;
+    });
     replaceFile(fs, backupPlace, records.data(), records.size());
     return BackupResult::Copied;
 }

@@ -1,9 +1,12 @@
 // The unbuffered native file layer for systems with POSIX files.
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "store/Errors.h"
@@ -16,6 +19,8 @@ namespace {
 // The system's own EIO (5) would read as "File access denied".
 constexpr int kWriteFault = 29;
 constexpr int kReadFault = 30;
+
+constexpr auto kLockPatience = std::chrono::seconds(10);
 
 int codeForErrno(int e, bool reading = false) {
     switch (e) {
@@ -106,6 +111,29 @@ public:
         if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
     }
 
+    void lock(LockKind kind) override {
+        // Another copy holds its lock only while it changes or reads the
+        // file; one that keeps it far longer is stuck, and waiting for it
+        // would hang this program too.
+        const int operation = (kind == LockKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+        const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+        while (::flock(fd_, operation) != 0) {
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) fail(path_, errno);
+            if (std::chrono::steady_clock::now() >= deadline) throw IoError(kAccessDenied, path_);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+    void adoptAccessOf(const std::filesystem::path& like) override {
+        struct stat st {};
+        if (::stat(like.c_str(), &st) != 0) return;
+        // The owner can only be given by a privileged process; a plain user
+        // keeps the file's group where the system refuses it.
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+        if (::fchmod(fd_, st.st_mode & 07777) != 0) fail(path_, errno);
+    }
+
     void close() override {
         if (fd_ < 0) return;
         int fd = fd_;
@@ -122,24 +150,29 @@ class PosixFileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) override {
         if (path.empty()) throw IoError(kFileNotFound, path);
-        int flags = O_CLOEXEC;
+        // Without waiting: a FIFO would block the open until a writer came.
+        int flags = O_CLOEXEC | O_NONBLOCK;
         switch (mode) {
         case OpenMode::ReadOnly: flags |= O_RDONLY; break;
         case OpenMode::ReadWrite: flags |= O_RDWR; break;
         case OpenMode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
         case OpenMode::OpenOrCreate: flags |= O_RDWR | O_CREAT; break;
+        case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
+        case OpenMode::OwnReadWrite: flags |= O_RDWR | O_NOFOLLOW; break;
         }
         int fd;
         do {
             fd = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
         } while (fd < 0 && errno == EINTR);
         if (fd < 0) fail(path, errno);
-        // A folder opens read-only on POSIX; treat it as the bad name it is.
+        // Only a regular file holds records; a folder, FIFO or device where
+        // the file should be is refused as the home platform does.
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             ::close(fd);
             throw IoError(kAccessDenied, path);
         }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
         return std::make_unique<PosixFile>(fd, path);
     }
 
@@ -147,20 +180,33 @@ public:
         if (::rename(from.c_str(), to.c_str()) != 0) fail(to, errno);
     }
 
-    bool exchange(const std::filesystem::path& a, const std::filesystem::path& b) override {
-#ifdef RENAME_EXCHANGE
-        if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) return true;
-        if (errno == ENOSYS || errno == EINVAL || errno == ENOTSUP) return false;
-        fail(b, errno);
-#else
-        (void)a;
-        (void)b;
-        return false;
-#endif
-    }
-
     void remove(const std::filesystem::path& path) override {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(path, errno);
+    }
+
+    bool exists(const std::filesystem::path& path) override {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0;
+    }
+
+    std::filesystem::path resolve(const std::filesystem::path& path) override {
+        std::error_code ec;
+        auto full = std::filesystem::canonical(path, ec);
+        if (!ec) return full;
+        // A name that does not exist (yet), or a link that points nowhere.
+        auto folder = std::filesystem::canonical(std::filesystem::absolute(path, ec).parent_path(), ec);
+        if (ec) return std::filesystem::absolute(path, ec);
+        return folder / path.filename();
+    }
+
+    void syncFolder(const std::filesystem::path& folder) override {
+        const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) fail(folder, errno);
+        const int rc = ::fsync(fd);
+        const int e = errno;
+        ::close(fd);
+        // Some file systems cannot sync a folder; their names are as safe as they get.
+        if (rc != 0 && e != EINVAL && e != EROFS) fail(folder, e);
     }
 };
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "store/Errors.h"
 #include "store/FileIO.h"
@@ -101,6 +103,31 @@ public:
         if (!FlushFileBuffers(h_)) fail(path_, GetLastError());
     }
 
+    void lock(LockKind kind) override {
+        // Windows locks are mandatory: the lock covers one byte far beyond
+        // any record, so that it only keeps other copies of the program out.
+        // A lock of the other kind is let go first, as flock would convert it.
+        if (locked_) {
+            OVERLAPPED ov = at(kLockByte);
+            UnlockFileEx(h_, 0, 1, 0, &ov);
+            locked_ = false;
+        }
+        const DWORD flags = (kind == LockKind::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            OVERLAPPED ov = at(kLockByte);
+            if (LockFileEx(h_, flags, 0, 1, 0, &ov)) break;
+            const DWORD e = GetLastError();
+            if (e != ERROR_LOCK_VIOLATION && e != ERROR_IO_PENDING) fail(path_, e);
+            if (std::chrono::steady_clock::now() >= deadline) throw IoError(kAccessDenied, path_);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        locked_ = true;
+    }
+
+    // Permissions follow the folder's inheritance on Windows.
+    void adoptAccessOf(const std::filesystem::path&) override {}
+
     void close() override {
         if (h_ == INVALID_HANDLE_VALUE) return;
         HANDLE h = h_;
@@ -109,8 +136,10 @@ public:
     }
 
 private:
+    static constexpr std::uint64_t kLockByte = 0x7FFFFFFF00000000ull;
     HANDLE h_;
     std::filesystem::path path_;
+    bool locked_ = false;
 };
 
 class WinFileSystem final : public FileSystem {
@@ -130,10 +159,26 @@ public:
             access |= GENERIC_WRITE;
             disposition = OPEN_ALWAYS;
             break;
+        case OpenMode::CreateNew:
+            access |= GENERIC_WRITE;
+            disposition = CREATE_NEW;
+            break;
+        case OpenMode::OwnReadWrite: access |= GENERIC_WRITE; break;
         }
-        HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        // A link under the name of a file of the program's own is opened
+        // as the link itself, and then refused below.
+        const bool own = mode == OpenMode::CreateNew || mode == OpenMode::OwnReadWrite;
+        HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               disposition, FILE_ATTRIBUTE_NORMAL | (own ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
         if (h == INVALID_HANDLE_VALUE) fail(path, GetLastError());
+        // Only a plain disk file holds records: no device, pipe or link.
+        FILE_ATTRIBUTE_TAG_INFO tag{};
+        const bool link = GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+                          (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (GetFileType(h) != FILE_TYPE_DISK || link) {
+            CloseHandle(h);
+            throw IoError(kAccessDenied, path);
+        }
         return std::make_unique<WinFile>(h, path);
     }
 
@@ -142,8 +187,6 @@ public:
             fail(to, GetLastError());
     }
 
-    // Windows has no atomic swap of two names; the caller renames.
-    bool exchange(const std::filesystem::path&, const std::filesystem::path&) override { return false; }
 
     void remove(const std::filesystem::path& path) override {
         if (!DeleteFileW(path.c_str())) {
@@ -151,6 +194,19 @@ public:
             if (e != ERROR_FILE_NOT_FOUND) fail(path, e);
         }
     }
+
+    bool exists(const std::filesystem::path& path) override {
+        return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::filesystem::path resolve(const std::filesystem::path& path) override {
+        std::error_code ec;
+        auto full = std::filesystem::weakly_canonical(path, ec);
+        return ec ? std::filesystem::absolute(path, ec) : full;
+    }
+
+    // Renames with MOVEFILE_WRITE_THROUGH are durable; a folder has no sync of its own.
+    void syncFolder(const std::filesystem::path&) override {}
 };
 
 }  // namespace

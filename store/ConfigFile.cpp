@@ -1,5 +1,7 @@
 #include "store/ConfigFile.h"
 
+#include <optional>
+
 #include "store/Errors.h"
 #include "store/IntegerText.h"
 #include "store/SafeWrite.h"
@@ -91,28 +93,14 @@ bool saveConfig(FileSystem& fs, const std::filesystem::path& path, const Setting
     } catch (const IoError& e) {
         if (e.code() != kFileNotFound) return false;
     }
-    const auto pending = pendingPath(path);
-    std::unique_ptr<File> file;
+    std::optional<PendingFile> pending;
     try {
-        file = fs.open(pending, OpenMode::CreateTruncate);
+        pending.emplace(fs, path);
     } catch (const IoError&) {
         return false;
     }
     const std::string text = configText(settings);
-    try {
-        file->writeAt(0, text.data(), text.size());
-        file->sync();
-        file->close();
-        fs.rename(pending, path);
-    } catch (const IoError&) {
-        file.reset();
-        try {
-            fs.remove(pending);
-        } catch (const IoError&) {
-            // Only litter; the first error is the one to report.
-        }
-        throw;
-    }
+    pending->commit(text.data(), text.size());
     return true;
 }
 

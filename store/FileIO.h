@@ -1,13 +1,15 @@
-// The small file interface through which the memo file, the backup and the
-// configuration file are read and written. The native implementation is
-// unbuffered (every call reaches the system and its result is checked); a
-// test implementation can make any call fail.
+// The small file interface through which the memo file, its journal, the
+// backup and the configuration file are read and written. The native
+// implementation is unbuffered (every call reaches the system and its result
+// is checked); test implementations can make any call fail, or record the
+// calls to replay them as a disk would after a power cut.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace jotanor {
 
@@ -16,9 +18,20 @@ enum class OpenMode {
     ReadWrite,       // existing file, read and write
     CreateTruncate,  // create, or empty an existing file; read and write
     OpenOrCreate,    // create when missing, keep an existing file as it is; read and write
+    // A fresh file of the program's own: fails when anything, a link
+    // included, already has the name. Read and write.
+    CreateNew,
+    // An existing file of the program's own: a link under its name is
+    // refused, never followed. Read and write.
+    OwnReadWrite,
 };
 
-// All failures throw IoError with the standard code of the failure.
+// Shared: for reading; exclusive: for changing. Other processes honour it.
+enum class LockKind { Shared, Exclusive };
+
+// All failures throw IoError with the standard code of the failure. Only
+// regular files open: a FIFO, device or folder is refused as access denied
+// without waiting.
 class File {
 public:
     virtual ~File() = default;
@@ -29,6 +42,14 @@ public:
     virtual void writeAt(std::uint64_t offset, const void* data, std::size_t n) = 0;
     virtual void truncate(std::uint64_t size) = 0;
     virtual void sync() = 0;
+    // Waits until the lock is granted (a lock another process keeps too long
+    // is reported as access denied). A lock of the other kind held through
+    // this file is converted; closing the file releases it, as does the
+    // system when the process ends.
+    virtual void lock(LockKind kind) = 0;
+    // Gives this file the permission bits and owner of the file at `like`
+    // (links followed), as far as the system lets the process.
+    virtual void adoptAccessOf(const std::filesystem::path& like) = 0;
     // Closing twice is harmless; a destructor closes silently.
     virtual void close() = 0;
 };
@@ -40,10 +61,16 @@ public:
     virtual std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) = 0;
     // Replaces `to` by `from` in one step (used to write a file safely).
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
-    // Swaps the contents of two existing files in one step. False when the
-    // system cannot; the caller then renames instead.
-    virtual bool exchange(const std::filesystem::path& a, const std::filesystem::path& b) = 0;
+    // Removes the name; a link is removed, never what it points to.
     virtual void remove(const std::filesystem::path& path) = 0;
+    // Whether anything, a link included, has the name.
+    virtual bool exists(const std::filesystem::path& path) = 0;
+    // The path with every link resolved, made absolute; for a name that does
+    // not exist, its folder resolved and the name kept.
+    virtual std::filesystem::path resolve(const std::filesystem::path& path) = 0;
+    // Makes the names in `folder` (created, renamed, removed) survive a power
+    // cut. Systems without such a call do nothing.
+    virtual void syncFolder(const std::filesystem::path& folder) = 0;
 };
 
 // The system's own file system.

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "store/Errors.h"
-#include "store/SafeWrite.h"
+#include "store/Journal.h"
 
 namespace jotanor {
 namespace {
@@ -52,6 +52,23 @@ bool MemoImage::remove(std::size_t position) {
 
 MemoFile::MemoFile(FileSystem& fs, std::filesystem::path path) : fs_(fs), path_(std::move(path)) {}
 
+MemoFile::Opened MemoFile::open(LockKind kind) {
+    Opened opened{nullptr, fs_.resolve(path_)};
+    const auto journal = journalPath(opened.real);
+    if (kind == LockKind::Shared) {
+        opened.file = fs_.open(path_, OpenMode::ReadOnly);
+        opened.file->lock(LockKind::Shared);
+        if (!fs_.exists(journal)) return opened;
+        // A change was cut short: it is undone before anything is read,
+        // which takes the right to write.
+        opened.file.reset();
+    }
+    opened.file = fs_.open(path_, OpenMode::ReadWrite);
+    opened.file->lock(LockKind::Exclusive);
+    recoverJournal(fs_, *opened.file, opened.real);
+    return opened;
+}
+
 bool MemoFile::canOpen() {
     try {
         fs_.open(path_, OpenMode::ReadWrite)->close();
@@ -64,15 +81,14 @@ bool MemoFile::canOpen() {
 void MemoFile::create() {
     // Never empties a file that is there: the question before creating
     // follows any failure to open, also one that passes.
-    auto file = fs_.open(path_, OpenMode::OpenOrCreate);
-    recordCount_ = static_cast<std::size_t>(file->size() / kRec);
-    file->close();
+    fs_.open(path_, OpenMode::OpenOrCreate)->close();
+    count();
 }
 
 std::size_t MemoFile::count() {
-    auto file = fs_.open(path_, OpenMode::ReadOnly);
-    recordCount_ = static_cast<std::size_t>(file->size() / kRec);
-    file->close();
+    auto opened = open(LockKind::Shared);
+    recordCount_ = static_cast<std::size_t>(opened.file->size() / kRec);
+    opened.file->close();
     return recordCount_;
 }
 
@@ -83,22 +99,23 @@ void MemoFile::scan(const std::function<bool(const MemoRecord&, std::size_t)>& v
 }
 
 void MemoFile::scanBytes(const std::function<bool(const unsigned char*, std::size_t)>& visit) {
-    auto file = fs_.open(path_, OpenMode::ReadOnly);
-    const std::size_t n = static_cast<std::size_t>(file->size() / kRec);
+    auto opened = open(LockKind::Shared);
+    File& file = *opened.file;
+    const std::size_t n = static_cast<std::size_t>(file.size() / kRec);
     recordCount_ = n;
     std::vector<unsigned char> block;
     for (std::size_t first = 0; first < n; first += kBlockRecords) {
         const std::size_t k = std::min(kBlockRecords, n - first);
         block.resize(k * kRec);
-        file->readAt(static_cast<std::uint64_t>(first) * kRec, block.data(), block.size());
+        file.readAt(static_cast<std::uint64_t>(first) * kRec, block.data(), block.size());
         for (std::size_t i = 0; i < k; ++i) {
             if (!visit(block.data() + i * kRec, first + i)) {
-                file->close();
+                file.close();
                 return;
             }
         }
     }
-    file->close();
+    file.close();
 }
 
 std::vector<MemoRecord> MemoFile::readAll() {
@@ -111,71 +128,110 @@ std::vector<MemoRecord> MemoFile::readAll() {
 }
 
 std::optional<MemoRecord> MemoFile::readAt(std::size_t position) {
-    auto file = fs_.open(path_, OpenMode::ReadOnly);
-    recordCount_ = static_cast<std::size_t>(file->size() / kRec);
-    MemoRecord record;
-    bool found = readrecord1(*file, position, record);
-    file->close();
-    if (!found) return std::nullopt;
-    return record;
+    auto opened = open(LockKind::Shared);
+    File& file = *opened.file;
+    recordCount_ = static_cast<std::size_t>(file.size() / kRec);
+    std::optional<MemoRecord> found;
+    if (position < recordCount_) {
+        RecordBytes bytes;
+        file.readAt(static_cast<std::uint64_t>(position) * kRec, bytes.data(), kRec);
+        found = decodeRecord(bytes.data());
+    }
+    file.close();
+    return found;
 }
 
-bool MemoFile::readrecord1(File& file, std::uint64_t position, MemoRecord& record) {
-    if (position >= file.size() / kRec) return false;
-    RecordBytes bytes;
-    file.readAt(position * kRec, bytes.data(), kRec);
-    record = decodeRecord(bytes.data());
-    return true;
-}
-
-void MemoFile::writerecord1(File& file, std::uint64_t position, const MemoRecord& record) {
-    RecordBytes bytes = encodeRecord(record);
-    file.writeAt(position * kRec, bytes.data(), kRec);
-}
-
-MemoFile::Loaded MemoFile::load() {
-    auto file = fs_.open(path_, OpenMode::ReadWrite);
-    Loaded loaded;
-    loaded.count = static_cast<std::size_t>(file->size() / kRec);
-    recordCount_ = loaded.count;
+void MemoFile::modify(const Plan& plan) {
+    auto opened = open(LockKind::Exclusive);
+    File& file = *opened.file;
+    const std::size_t n = static_cast<std::size_t>(file.size() / kRec);
+    recordCount_ = n;
     // Left uninitialised: every byte is read over.
-    loaded.bytes.reset(new unsigned char[std::max<std::size_t>(loaded.count * kRec, 1)]);
-    if (loaded.count > 0) file->readAt(0, loaded.bytes.get(), loaded.count * kRec);
-    file->close();
-    return loaded;
+    std::unique_ptr<unsigned char[]> records(new unsigned char[std::max<std::size_t>(n * kRec, 1)]);
+    if (n > 0) file.readAt(0, records.get(), n * kRec);
+    const auto change = plan({records.get(), n * kRec});
+    if (!change) {
+        file.close();
+        return;
+    }
+    rewriteTail(fs_, file, opened.real, static_cast<std::uint64_t>(change->from) * kRec, change->tail);
+    try {
+        file.close();
+    } catch (const IoError&) {
+        // The change is in the file and synced; the lock goes with the handle.
+    }
 }
+
+std::optional<std::size_t> findMemo(std::span<const unsigned char> records, const MemoRecord& memo,
+                                    std::size_t near) {
+    const std::size_t n = records.size() / kRec;
+    const RecordBytes wanted = encodeRecord(memo);
+    const std::string_view line1(reinterpret_cast<const char*>(&wanted[9]), wanted[8]);
+    const std::string_view line2(reinterpret_cast<const char*>(&wanted[110]), wanted[109]);
+    auto holds = [&](std::size_t j) {
+        const unsigned char* r = records.data() + j * kRec;
+        return recordDate(r) == memo.date && recordLine1(r) == line1 && recordLine2(r) == line2;
+    };
+    if (near < n && holds(near)) return near;
+    for (std::size_t j = 0; j < n; ++j)
+        if (holds(j)) return j;
+    return std::nullopt;
+}
+
+namespace {
+
+std::vector<unsigned char> joined(std::initializer_list<std::span<const unsigned char>> pieces) {
+    std::size_t size = 0;
+    for (auto piece : pieces) size += piece.size();
+    std::vector<unsigned char> out;
+    out.reserve(size);
+    for (auto piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
+    return out;
+}
+
+std::span<const unsigned char> recordsOf(std::span<const unsigned char> records, std::size_t from, std::size_t to) {
+    return records.subspan(from * kRec, (to - from) * kRec);
+}
+
+}  // namespace
 
 std::size_t MemoFile::mydata1_opbergen(const MemoRecord& record) {
-    const Loaded file = load();
-    const std::size_t n = file.count;
-    const std::size_t position = storePosition(file.records(0, n), record.date);
     const RecordBytes rec = encodeRecord(record);
-    replaceFileKeepingSpare(fs_, path_, {file.records(0, position), rec, file.records(position, n)});
+    std::size_t position = 0;
+    modify([&](std::span<const unsigned char> records) {
+        const std::size_t n = records.size() / kRec;
+        position = storePosition(records, record.date);
+        return TailChange{position, joined({rec, recordsOf(records, position, n)})};
+    });
     return position;
 }
 
-bool MemoFile::wisrecord1(std::size_t index) {
-    const Loaded file = load();
-    const std::size_t n = file.count;
-    if (index >= n) return false;
-    replaceFileKeepingSpare(fs_, path_, {file.records(0, index), file.records(index + 1, n)});
-    return true;
+bool MemoFile::wisrecord1(const MemoRecord& memo, std::size_t near) {
+    bool found = false;
+    modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
+        const auto index = findMemo(records, memo, near);
+        if (!index) return std::nullopt;
+        found = true;
+        return TailChange{*index, joined({recordsOf(records, *index + 1, records.size() / kRec)})};
+    });
+    return found;
 }
 
-std::optional<std::size_t> MemoFile::change(std::size_t index, const MemoRecord& record) {
-    const Loaded file = load();
-    const std::size_t n = file.count;
-    if (index >= n) return std::nullopt;
-    const std::size_t position = storePosition(file.records(0, n), record.date, index);
-    // The place among the old records before which the new one goes.
-    const std::size_t before = position < index ? position : position + 1;
+std::optional<std::size_t> MemoFile::change(const MemoRecord& memo, std::size_t near, const MemoRecord& record) {
     const RecordBytes rec = encodeRecord(record);
-    if (before <= index)
-        replaceFileKeepingSpare(fs_, path_,
-                    {file.records(0, before), rec, file.records(before, index), file.records(index + 1, n)});
-    else
-        replaceFileKeepingSpare(fs_, path_,
-                    {file.records(0, index), file.records(index + 1, before), rec, file.records(before, n)});
+    std::optional<std::size_t> position;
+    modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
+        const std::size_t n = records.size() / kRec;
+        const auto index = findMemo(records, memo, near);
+        if (!index) return std::nullopt;
+        position = storePosition(records, record.date, *index);
+        // The place among the old records before which the new one goes.
+        const std::size_t before = *position < *index ? *position : *position + 1;
+        if (before <= *index)
+            return TailChange{before, joined({rec, recordsOf(records, before, *index),
+                                              recordsOf(records, *index + 1, n)})};
+        return TailChange{*index, joined({recordsOf(records, *index + 1, before), rec, recordsOf(records, before, n)})};
+    });
     return position;
 }
 

@@ -1,8 +1,11 @@
 // The memo file: MemoRecord entries of 212 bytes in ascending date order,
 // no header. Every operation opens the file, does its work and closes it.
-// Changes are made on an image of the whole file and put in place in one
-// step (see SafeWrite.h), so a failed or interrupted change never loses or
-// doubles a memo.
+// Reads hold a shared lock, changes an exclusive one for their whole
+// read-modify-write, so a second copy of the program never sees a change
+// half done or works from positions that are out of date. Changes are made
+// in place behind a rollback journal (see Journal.h): the file keeps its
+// identity (links, owner, mode), and a failed or interrupted change never
+// loses or doubles a memo.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +51,13 @@ private:
     std::vector<unsigned char> bytes_;
 };
 
+// A change decided on the records as they are under the lock: the new
+// records from record `from` to the end.
+struct TailChange {
+    std::size_t from = 0;
+    std::vector<unsigned char> tail;
+};
+
 class MemoFile {
 public:
     MemoFile(FileSystem& fs, std::filesystem::path path);
@@ -78,34 +88,36 @@ public:
 
     // Stores a record at its place in date order; returns its position.
     std::size_t mydata1_opbergen(const MemoRecord& record);
-    // Deletes the record at `index`; an index outside the file changes
-    // nothing and gives false.
-    bool wisrecord1(std::size_t index);
-    // Deletes the record at `index` and stores `record` in date order, in
-    // one step: on failure the file keeps the old memo. Returns the new
-    // position, or nothing when `index` lies outside the file.
-    std::optional<std::size_t> change(std::size_t index, const MemoRecord& record);
+    // Deletes the memo `memo` (date and both lines), looked for at `near`
+    // first and else anywhere in the file. False, and nothing changed, when
+    // the file no longer holds it.
+    bool wisrecord1(const MemoRecord& memo, std::size_t near);
+    // Replaces the memo `memo` (found as wisrecord1 finds it) by `record` at
+    // its place in date order, in one step: on failure the file keeps the old
+    // memo. Returns the new position, or nothing when the memo is gone.
+    std::optional<std::size_t> change(const MemoRecord& memo, std::size_t near, const MemoRecord& record);
 
-    // Primitive positioned access on an open file. A position past the last
-    // record reads nothing and leaves `record` as it was.
-    static bool readrecord1(File& file, std::uint64_t position, MemoRecord& record);
-    static void writerecord1(File& file, std::uint64_t position, const MemoRecord& record);
+    // The general change: under the exclusive lock, `plan` looks at the
+    // whole records as they are now and says what to write, or nothing.
+    using Plan = std::function<std::optional<TailChange>(std::span<const unsigned char> records)>;
+    void modify(const Plan& plan);
 
 private:
-    struct Loaded {
-        std::unique_ptr<unsigned char[]> bytes;
-        std::size_t count = 0;
-        std::span<const unsigned char> records(std::size_t from, std::size_t to) const {
-            return {bytes.get() + from * MemoRecord::kSize, (to - from) * MemoRecord::kSize};
-        }
+    struct Opened {
+        std::unique_ptr<File> file;
+        std::filesystem::path real;  // links resolved
     };
-    // Opens the file for writing (so a write-protected file is reported as
-    // such) and reads its whole records.
-    Loaded load();
+    // Opens and locks the file; a change cut short is rolled back first.
+    Opened open(LockKind kind);
 
     FileSystem& fs_;
     std::filesystem::path path_;
     std::size_t recordCount_ = 0;
 };
+
+// Where `memo` (date and both lines) is among `records`: at `near` when it
+// is there, else its first place; nothing when no record holds it.
+std::optional<std::size_t> findMemo(std::span<const unsigned char> records, const MemoRecord& memo,
+                                    std::size_t near);
 
 }  // namespace jotanor

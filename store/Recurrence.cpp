@@ -67,9 +67,10 @@ void runRecurrence(MemoFile& file, DaySerial today, RecurrenceQuestions& questio
             continue;  // left as it is, and asked about again
         }
         buffer = r;
-        // The memo was found at this place a moment ago; if the file changed
-        // under the pass, stop rather than ask about a memo that is gone.
-        if (!file.change(index, r)) return;
+        // Another copy of the program may have moved the memo while the
+        // question was open; then there is nothing left to do for it, and
+        // the pass stops rather than ask about a memo that is gone.
+        if (!file.change(found->record, index, r)) return;
     }
 }
 

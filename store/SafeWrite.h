@@ -1,36 +1,45 @@
-// Writing a whole file so that a failure, or a process killed half way,
-// leaves either the old file or the new one, never a mixture.
+// Writing a whole file (the backup, the settings) so that a failure, a
+// process killed half way or a power cut leaves either the old file or the
+// new one, never a mixture.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
-#include <span>
-#include <vector>
+#include <memory>
 
 #include "store/FileIO.h"
 
 namespace jotanor {
 
-// The file beside `target` that holds the new contents until they are whole.
-std::filesystem::path pendingPath(const std::filesystem::path& target);
+// The file beside `target` (links resolved) that holds the new contents
+// until they are whole.
+std::filesystem::path pendingPath(FileSystem& fs, const std::filesystem::path& target);
 
-// Writes `data` to the pending file, syncs it and puts it in place of
-// `target`. On failure the pending file is removed, `target` is untouched
+// A fresh pending file in the real target's folder: a link at the target is
+// followed, one under the pending name never is. Until it is committed the
+// target is untouched; one that is not committed is removed.
+class PendingFile {
+public:
+    // Creates the pending file; throws IoError when it cannot.
+    PendingFile(FileSystem& fs, const std::filesystem::path& target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // Writes `data`, gives the file the mode and owner of the file it
+    // replaces, syncs it, renames it into place and syncs the folder.
+    void commit(const void* data, std::size_t n);
+
+private:
+    FileSystem& fs_;
+    std::filesystem::path real_;
+    std::filesystem::path pending_;
+    std::unique_ptr<File> file_;
+    bool committed_ = false;
+};
+
+// The whole replacement in one call; on failure the target is untouched
 // and the IoError is rethrown.
 void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n);
-// The same for contents given as pieces, written one after another.
-void replaceFile(FileSystem& fs, const std::filesystem::path& target,
-                 const std::vector<std::span<const unsigned char>>& pieces);
-
-// The hidden file beside `target` that keeps its previous contents.
-std::filesystem::path sparePath(const std::filesystem::path& target);
-
-// Like replaceFile, for a file that is replaced often (the memo file): the
-// new contents are written over the spare file, which keeps the previous
-// contents, and the two swap names in one step. Writing over a file that
-// exists costs far less than filling a new one. Where the system cannot
-// swap names, the spare is renamed into place instead.
-void replaceFileKeepingSpare(FileSystem& fs, const std::filesystem::path& target,
-                             const std::vector<std::span<const unsigned char>>& pieces);
 
 }  // namespace jotanor

@@ -124,7 +124,7 @@ TEST_F(MemoViewsTest, AFailedReadKeepsTheBlocksReadBeforeIt) {
     writeMemos(path, memos);
     test::FaultyFileSystem faulty;
     MemoFile viaFaulty(faulty, path);
-    faulty.failAt(4, test::Fault::IoFailure);  // open, size, first read, second read
+    faulty.failAt(5, test::Fault::IoFailure);  // open, lock, size, first read, second read
     MemoBlocks blocks;
     EXPECT_THROW(fillBlocks(viaFaulty, wholeFileWindow(), today, blocks), IoError);
     EXPECT_GT(blocks.size(), 0u);

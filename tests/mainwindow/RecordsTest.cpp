@@ -388,7 +388,7 @@ TEST_F(ListedRecordsTest, AnUnchangedCopyIsStoredByTheTieBreakRule) {
 
 TEST_F(ListedRecordsTest, AFileChangedUnderTheListEndsTheCommandWithoutAWord) {
     selectRow(3 * 4 + 1);  // "Tandarts"
-    form.memoFile().wisrecord1(0);
+    form.memoFile().wisrecord1(*form.memoFile().readAt(0), 0);
     form.Wijzigen1Click();
     form.Wissen1Click();
     EXPECT_TRUE(scripted.shown.empty());

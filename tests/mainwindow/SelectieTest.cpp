@@ -63,10 +63,10 @@ TEST_F(SelectTest, NoLineOrNoDateSelectsNothing) {
 
 TEST_F(SelectTest, AFileChangedUnderTheListSelectsNothing) {
     GetoondeMemo before = shown(2);
-    file.wisrecord1(0);  // everything moves down one place
+    file.wisrecord1(*file.readAt(0), 0);  // everything moves down one place
     EXPECT_EQ(selecteer(file, before).uitkomst, Selectie::Verdwenen);
-    file.wisrecord1(0);
-    file.wisrecord1(0);
+    file.wisrecord1(*file.readAt(0), 0);
+    file.wisrecord1(*file.readAt(0), 0);
     EXPECT_EQ(selecteer(file, shown(3)).uitkomst, Selectie::Verdwenen);  // past the end
 
     // Same place and date, but another second line.

@@ -33,7 +33,7 @@ TEST_F(BackupTest, TheBackupIsTheMemoFileByteForByte) {
     test::writeBytes(memo, memoBytes(5, "memo "));
     EXPECT_EQ(backupCopy(nativeFileSystem(), memo, backup), BackupResult::Copied);
     EXPECT_EQ(test::readBytes(backup), test::readBytes(memo));
-    EXPECT_FALSE(std::filesystem::exists(pendingPath(backup)));
+    EXPECT_FALSE(std::filesystem::exists(pendingPath(nativeFileSystem(), backup)));
 }
 
 TEST_F(BackupTest, AnOlderLargerBackupShrinksToTheMemoFile) {
@@ -73,14 +73,14 @@ TEST_F(BackupTest, AFailureAtAnyStepLeavesThePreviousBackupWhole) {
                 backupCopy(faulty, memo, backup);
             } catch (const IoError&) {
                 EXPECT_EQ(test::readBytes(backup), old) << "failing call " << k;
-                EXPECT_FALSE(std::filesystem::exists(pendingPath(backup))) << "failing call " << k;
+                EXPECT_FALSE(std::filesystem::exists(pendingPath(nativeFileSystem(), backup))) << "failing call " << k;
                 continue;
             }
-            // The failing call lies past the last one: the copy went through.
-            EXPECT_EQ(faulty.failures(), 0);
-            EXPECT_EQ(test::readBytes(backup), test::readBytes(memo));
+            // The copy went through: the failing call lies past the last
+            // one, or is the folder's sync after the new backup was in place.
+            EXPECT_EQ(test::readBytes(backup), test::readBytes(memo)) << "failing call " << k;
             EXPECT_GT(k, 3);
-            break;
+            if (faulty.failures() == 0) break;
         }
     }
 }

@@ -77,8 +77,9 @@ TEST(Crash, AKilledChangeLosesNoMemo) {
         // The next run starts from the file as the kill left it, minus any
         // memo of the loop itself, so each run tests the same 1,000 memos.
         for (std::size_t pos = 0; pos < file.count();) {
-            if (file.readAt(pos)->line1.rfind("crash ", 0) == 0)
-                file.wisrecord1(pos);
+            const auto memo = file.readAt(pos);
+            if (memo->line1.rfind("crash ", 0) == 0)
+                file.wisrecord1(*memo, pos);
             else
                 ++pos;
         }

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <linux/capability.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -17,6 +18,7 @@
 #include "output/Backup.h"
 #include "store/ConfigFile.h"
 #include "store/Errors.h"
+#include "store/Journal.h"
 #include "store/MemoFile.h"
 #include "store/SafeWrite.h"
 #include "support/TempDir.h"
@@ -53,9 +55,9 @@ std::vector<Change> changes() {
         {"store at the front", [](MemoFile& f) { f.mydata1_opbergen({1.0, "nieuw", ""}); }},
         {"store in the middle", [](MemoFile& f) { f.mydata1_opbergen({46011.0, "nieuw", ""}); }},
         {"store at the end", [](MemoFile& f) { f.mydata1_opbergen({99999.0, "nieuw", ""}); }},
-        {"delete the first", [](MemoFile& f) { f.wisrecord1(0); }},
-        {"delete the last", [](MemoFile& f) { f.wisrecord1(f.count() - 1); }},
-        {"change", [](MemoFile& f) { f.change(3, {99999.0, "gewijzigd", ""}); }},
+        {"delete the first", [](MemoFile& f) { f.wisrecord1(memos(1)[0], 0); }},
+        {"delete the last", [](MemoFile& f) { f.wisrecord1(*f.readAt(f.count() - 1), f.count() - 1); }},
+        {"change", [](MemoFile& f) { f.change(memos(4)[3], 3, {99999.0, "gewijzigd", ""}); }},
     };
 }
 
@@ -65,9 +67,7 @@ void expectEveryChangeRefused(const fs::path& path, const std::string& text) {
     const auto before = test::readBytes(path);
     const auto entries = [&] {
         std::vector<fs::path> names;
-        // The hidden spare that the store writes over may stay; it is the store's own.
-        for (const auto& e : fs::directory_iterator(path.parent_path()))
-            if (e.path() != sparePath(path)) names.push_back(e.path().filename());
+        for (const auto& e : fs::directory_iterator(path.parent_path())) names.push_back(e.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     };
@@ -154,9 +154,27 @@ TEST(Environment, AFullDiskRefusesEveryChangeAndKeepsTheFile) {
     if (!small.ok()) GTEST_SKIP() << "cannot mount a file system here: " << small.error();
     const auto path = dir.file("klein") / "jotanor1.mem";
     test::writeMemos(path, memos(170));
+    {
+        // The rest of the disk filled to the last byte.
+        const auto filler = nativeFileSystem().open(dir.file("klein") / "vol", OpenMode::CreateTruncate);
+        const std::vector<unsigned char> page(4096, 'x');
+        try {
+            for (std::uint64_t at = 0;; at += page.size()) filler->writeAt(at, page.data(), page.size());
+        } catch (const IoError&) {
+        }
+    }
     expectEveryChangeRefused(path, "Disk full");
+    fs::remove(dir.file("klein") / "vol");
 
-    // A refused change gives back the room it took: a small file still fits.
+    // Room for a few records but not for a copy of the file: a change at the
+    // end needs only the records it writes; one at the front is refused and
+    // gives back the room it took, so a small file still fits.
+    MemoFile file(nativeFileSystem(), path);
+    EXPECT_EQ(file.mydata1_opbergen({99999.0, "nieuw", ""}), 170u);
+    const auto before = test::readBytes(path);
+    EXPECT_THROW(file.mydata1_opbergen({1.0, "nieuw", ""}), IoError);
+    EXPECT_EQ(test::readBytes(path), before);
+    EXPECT_FALSE(fs::exists(journalPath(path)));
     {
         auto other = nativeFileSystem().open(dir.file("klein") / "jotnor.cfg", OpenMode::CreateTruncate);
         const std::vector<unsigned char> line(4096, 'x');
@@ -164,9 +182,8 @@ TEST(Environment, AFullDiskRefusesEveryChangeAndKeepsTheFile) {
     }
     fs::remove(dir.file("klein") / "jotnor.cfg");
 
-    // Once there is room again the same change goes through.
+    // With room again the same change goes through.
     test::writeMemos(path, memos(20));
-    MemoFile file(nativeFileSystem(), path);
     EXPECT_EQ(file.mydata1_opbergen({1.0, "nieuw", ""}), 0u);
     EXPECT_EQ(file.count(), 21u);
 }
@@ -363,7 +380,30 @@ TEST(Environment, AFolderInPlaceOfTheMemoFileIsRefusedAndKept) {
     }
     ASSERT_TRUE(fs::is_directory(path));
     EXPECT_EQ(test::readBytes(path / "binnen"), (std::vector<unsigned char>{1, 2, 3}));
-    EXPECT_FALSE(fs::exists(sparePath(path)));
+}
+
+// A FIFO or a device where the memo file belongs is refused at once: no
+// open waits for a writer, and nothing is written into a device.
+TEST(Environment, SpecialFilesInPlaceOfTheMemoFileAreRefusedAtOnce) {
+    TempDir dir;
+    const auto fifo = dir.file("jotanor1.mem");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& path : {fifo, fs::path("/dev/null")}) {
+        SCOPED_TRACE(path);
+        MemoFile file(nativeFileSystem(), path);
+        EXPECT_FALSE(file.canOpen());
+        for (const auto& attempt : std::vector<std::function<void()>>{
+                 [&] { file.count(); }, [&] { file.readAll(); }, [&] { file.create(); },
+                 [&] { file.mydata1_opbergen({1.0, "nieuw", ""}); }}) {
+            try {
+                attempt();
+                ADD_FAILURE() << "it went through";
+            } catch (const IoError& e) {
+                EXPECT_STREQ(e.what(), "File access denied");
+            }
+        }
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
 TEST(Environment, AFolderThatIsGoneIsReportedAsNotFound) {

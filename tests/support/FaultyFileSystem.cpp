@@ -34,6 +34,14 @@ public:
         check();
         inner_->sync();
     }
+    void lock(LockKind kind) override {
+        check();
+        inner_->lock(kind);
+    }
+    void adoptAccessOf(const std::filesystem::path& like) override {
+        check();
+        inner_->adoptAccessOf(like);
+    }
     void close() override {
         bool torn = false;
         bool fail = fs_.shouldFail(torn);
@@ -84,10 +92,10 @@ void FaultyFileSystem::rename(const std::filesystem::path& from, const std::file
     nativeFileSystem().rename(from, to);
 }
 
-bool FaultyFileSystem::exchange(const std::filesystem::path& a, const std::filesystem::path& b) {
+void FaultyFileSystem::syncFolder(const std::filesystem::path& folder) {
     bool torn = false;
-    if (shouldFail(torn)) raise(b.string());
-    return exchangeWorks && nativeFileSystem().exchange(a, b);
+    if (shouldFail(torn)) raise(folder.string());
+    nativeFileSystem().syncFolder(folder);
 }
 
 void FaultyFileSystem::remove(const std::filesystem::path& path) {

@@ -24,14 +24,16 @@ public:
         failures_ = 0;
     }
     int calls() const { return calls_; }
-    // Whether the system swaps two names in one step (Windows cannot).
-    bool exchangeWorks = true;
     int failures() const { return failures_; }
 
     std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) override;
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    bool exchange(const std::filesystem::path& a, const std::filesystem::path& b) override;
     void remove(const std::filesystem::path& path) override;
+    bool exists(const std::filesystem::path& path) override { return nativeFileSystem().exists(path); }
+    std::filesystem::path resolve(const std::filesystem::path& path) override {
+        return nativeFileSystem().resolve(path);
+    }
+    void syncFolder(const std::filesystem::path& folder) override;
 
     // Called by the files it hands out, before each call. Returns true when
     // this call must fail; `torn` tells a write to write half and then fail.

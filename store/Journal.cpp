@@ -1,0 +1,174 @@
+#include "store/Journal.h"
+
+#include <array>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "store/Errors.h"
+
+namespace jotanor {
+namespace {
+
+// Header: magic, the file's length before the change, where the saved bytes
+// go back, how many there are, and a checksum over the rest of the header
+// and the saved bytes. All numbers little-endian.
+constexpr std::array<unsigned char, 8> kMagic = {'J', 'o', 't', 'J', 'r', 'n', 'l', 1};
+constexpr std::size_t kHeader = 40;
+
+struct Header {
+    std::uint64_t length = 0;
+    std::uint64_t offset = 0;
+    std::uint64_t count = 0;
+};
+
+void putU64(unsigned char* at, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+std::uint64_t getU64(const unsigned char* at) {
+    std::uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = (v << 8) | at[i];
+    return v;
+}
+
+// 64-bit FNV-1a: enough to tell a whole journal from a torn one.
+std::uint64_t checksum(std::span<const unsigned char> header, std::span<const unsigned char> data) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (auto piece : {header, data})
+        for (unsigned char c : piece) h = (h ^ c) * 0x100000001b3ull;
+    return h;
+}
+
+void removeQuietly(FileSystem& fs, const std::filesystem::path& path) {
+    try {
+        fs.remove(path);
+    } catch (const IoError&) {
+        // Left for the next change to remove; the error that counts came first.
+    }
+}
+
+// The header and saved bytes of a whole journal; nothing for a torn one.
+std::optional<std::pair<Header, std::vector<unsigned char>>> readJournal(File& journal) {
+    const std::uint64_t size = journal.size();
+    if (size < kHeader) return std::nullopt;
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    journal.readAt(0, bytes.data(), bytes.size());
+    if (!std::equal(kMagic.begin(), kMagic.end(), bytes.begin())) return std::nullopt;
+    Header h{getU64(&bytes[8]), getU64(&bytes[16]), getU64(&bytes[24])};
+    if (h.count != size - kHeader || h.offset > h.length || h.length - h.offset != h.count) return std::nullopt;
+    const std::span<const unsigned char> all(bytes);
+    if (checksum(all.subspan(8, 24), all.subspan(kHeader)) != getU64(&bytes[32])) return std::nullopt;
+    return std::make_pair(h, std::vector<unsigned char>(bytes.begin() + kHeader, bytes.end()));
+}
+
+void putBack(File& file, const Header& h, std::span<const unsigned char> saved) {
+    if (!saved.empty()) file.writeAt(h.offset, saved.data(), saved.size());
+    file.truncate(h.length);
+    file.sync();
+}
+
+}  // namespace
+
+std::filesystem::path journalPath(const std::filesystem::path& realFile) {
+    std::filesystem::path name = ".";
+    name += realFile.filename();
+    name += ".journal";
+    return realFile.parent_path() / name;
+}
+
+bool recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& realFile) {
+    const auto path = journalPath(realFile);
+    if (!fs.exists(path)) return false;
+    std::optional<std::pair<Header, std::vector<unsigned char>>> whole;
+    try {
+        auto journal = fs.open(path, OpenMode::OwnReadWrite);
+        whole = readJournal(*journal);
+        journal->close();
+    } catch (const IoError& e) {
+        // A link or a folder under the journal's name is not a journal.
+        if (e.code() != kInvalidFilename && e.code() != kAccessDenied) throw;
+    }
+    if (whole) putBack(file, whole->first, whole->second);
+    fs.remove(path);
+    fs.syncFolder(path.parent_path());
+    return true;
+}
+
+void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFile, std::uint64_t from,
+                 std::span<const unsigned char> tail) {
+    const auto path = journalPath(realFile);
+    const auto folder = path.parent_path();
+    Header h;
+    h.length = file.size();
+    h.offset = std::min(from, h.length);
+    h.count = h.length - h.offset;
+    std::vector<unsigned char> journal(kHeader + static_cast<std::size_t>(h.count));
+    std::copy(kMagic.begin(), kMagic.end(), journal.begin());
+    putU64(&journal[8], h.length);
+    putU64(&journal[16], h.offset);
+    putU64(&journal[24], h.count);
+    if (h.count > 0) file.readAt(h.offset, journal.data() + kHeader, static_cast<std::size_t>(h.count));
+    const std::span<const unsigned char> all(journal);
+    putU64(&journal[32], checksum(all.subspan(8, 24), all.subspan(kHeader)));
+
+    // 1. The journal, durable with its name, before the file is touched.
+    {
+        std::unique_ptr<File> out = fs.open(path, OpenMode::CreateNew);
+        try {
+            out->writeAt(0, journal.data(), journal.size());
+            out->sync();
+            out->close();
+            fs.syncFolder(folder);
+        } catch (const IoError&) {
+            out.reset();
+            removeQuietly(fs, path);
+            throw;
+        }
+    }
+    // 2. The change in place.
+    try {
+        if (!tail.empty()) file.writeAt(from, tail.data(), tail.size());
+        file.truncate(from + tail.size());
+        file.sync();
+    } catch (const IoError&) {
+        try {
+            putBack(file, h, all.subspan(kHeader));
+            fs.remove(path);
+            fs.syncFolder(folder);
+        } catch (const IoError&) {
+            // The journal stays; the next open of the file plays it back.
+        }
+        throw;
+    }
+    // 3. Done: without its journal the change can no longer be rolled back.
+    try {
+        fs.remove(path);
+    } catch (const IoError&) {
+        // A journal that cannot be removed is made torn instead, which the
+        // next open removes unused; failing that, the change is undone here
+        // and by the journal, and reported.
+        try {
+            auto out = fs.open(path, OpenMode::OwnReadWrite);
+            out->truncate(0);
+            out->sync();
+            out->close();
+        } catch (const IoError&) {
+            try {
+                putBack(file, h, all.subspan(kHeader));
+            } catch (const IoError&) {
+                // The journal undoes it at the next open.
+            }
+            throw;
+        }
+    }
+    // The file holds the change and is synced; should the folder not sync,
+    // the name of the journal can at worst come back after a power cut,
+    // which is no worse than the power cut coming a moment earlier.
+    try {
+        fs.syncFolder(folder);
+    } catch (const IoError&) {
+    }
+}
+
+}  // namespace jotanor
