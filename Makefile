@@ -45,9 +45,10 @@ test-windows:
 	WINEPREFIX=$(abspath $(BUILD)-windows)/wine WINEDEBUG=-all cmake --build $(BUILD)-windows
 	cd $(BUILD)-windows && WINEPREFIX=$(abspath $(BUILD)-windows)/wine WINEDEBUG=-all ctest --output-on-failure -j2
 
-# The long crash run: 1,000 kills of a process that changes the memo file.
+# The long crash run: 1,000 kills of a process that changes the memo file, and
+# four copies changing one file at once for 2,000 rounds each.
 crash: build
-	JOTANOR_CRASH_KILLS=1000 $(BUILD)/tests/crash_tests
+	JOTANOR_CRASH_KILLS=1000 JOTANOR_COPIES_ROUNDS=2000 $(BUILD)/tests/crash_tests
 
 # Fuzz targets under ASan and UBSan, each run FUZZ_SECONDS from its seed corpus.
 FUZZ_SECONDS ?= 60

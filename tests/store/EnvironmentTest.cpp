@@ -1,7 +1,10 @@
 // The memo file on the system's own file layer in hostile places: a full
 // disk, a read-only mount, an immutable file, a file or folder the user may
-// not write, a folder where the file should be, a folder that is gone.
-// Every change reports its standard text and leaves the file as it was.
+// not write, a folder, FIFO or device where the file should be, a folder
+// that is gone. Every change reports its standard text and leaves the file
+// as it was. And in friendly but unusual ones: linked files, shared modes
+// and owners, which every change keeps, and links planted under the names
+// of the program's helper files, which are never written through.
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -422,6 +425,128 @@ TEST(Environment, AFolderThatIsGoneIsReportedAsNotFound) {
     }
     EXPECT_THROW(file.create(), IoError);
     EXPECT_FALSE(fs::exists(dir.file("weg")));
+}
+
+struct Identity {
+    ino_t inode;
+    mode_t mode;
+    uid_t owner;
+    gid_t group;
+    bool operator==(const Identity&) const = default;
+};
+
+Identity identityOf(const fs::path& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return {st.st_ino, st.st_mode, st.st_uid, st.st_gid};
+}
+
+// A diary kept elsewhere and linked, with a hard link beside it, shared with
+// a group and (when the test may) owned by another user: every change goes
+// into the real file, which keeps its inode, mode, owner and group.
+TEST(Environment, EveryChangeKeepsTheMemoFilesIdentityAndLinks) {
+    TempDir dir;
+    const auto real = dir.file("gedeeld") / "dagboek.mem";
+    fs::create_directory(dir.file("gedeeld"));
+    test::writeMemos(real, memos(10));
+    ASSERT_EQ(::chmod(real.c_str(), 0664), 0);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(real.c_str(), 4321, 4321), 0);
+    }
+    const auto link = dir.file("jotanor1.mem");
+    fs::create_symlink(real, link);
+    fs::create_hard_link(real, dir.file("gedeeld") / "ook.mem");
+    const Identity before = identityOf(real);
+
+    MemoFile file(nativeFileSystem(), link);
+    for (const auto& c : changes()) {
+        SCOPED_TRACE(c.name);
+        const auto old = test::readBytes(real);
+        c.run(file);
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_NE(test::readBytes(real), old);
+        EXPECT_EQ(test::readBytes(dir.file("gedeeld") / "ook.mem"), test::readBytes(real));
+        EXPECT_EQ(identityOf(real), before);
+        EXPECT_FALSE(fs::exists(journalPath(real)));
+        EXPECT_FALSE(fs::exists(journalPath(link)));
+    }
+}
+
+// The backup place and the settings are files that are replaced whole: the
+// new file takes the mode and owner of the one it replaces, and a backup
+// place that is a link (to a stick, say) stays a link whose target gets
+// the copy.
+TEST(Environment, BackupAndSettingsKeepTheirModeOwnerAndLinks) {
+    TempDir dir;
+    const auto memo = dir.file("jotanor1.mem");
+    test::writeMemos(memo, memos(3));
+    fs::create_directory(dir.file("stick"));
+    const auto target = dir.file("stick") / "reserve.mem";
+    test::writeMemos(target, memos(1));
+    const auto config = dir.file(kConfigFileName);
+    test::writeBytes(config, {'x'});
+    for (const auto& p : {target, config}) {
+        ASSERT_EQ(::chmod(p.c_str(), 0640), 0);
+        if (::geteuid() == 0) {
+            ASSERT_EQ(::chown(p.c_str(), 4321, 4321), 0);
+        }
+    }
+    const Identity targetBefore = identityOf(target);
+    const Identity configBefore = identityOf(config);
+    const auto place = dir.file("C:\\jotanor1.mem");
+    fs::create_symlink(target, place);
+
+    EXPECT_EQ(backupCopy(nativeFileSystem(), memo, place), BackupResult::Copied);
+    EXPECT_TRUE(fs::is_symlink(place));
+    EXPECT_EQ(test::readBytes(target), test::readBytes(memo));
+    EXPECT_TRUE(saveConfig(nativeFileSystem(), config, Settings{}));
+    for (const auto& [p, was] : {std::pair{target, targetBefore}, std::pair{config, configBefore}}) {
+        const Identity now = identityOf(p);
+        EXPECT_EQ(now.mode, was.mode) << p;
+        EXPECT_EQ(now.owner, was.owner) << p;
+        EXPECT_EQ(now.group, was.group) << p;
+    }
+    // A file the program makes is its owner's alone.
+    fs::remove(config);
+    EXPECT_TRUE(saveConfig(nativeFileSystem(), config, Settings{}));
+    EXPECT_EQ(identityOf(config).mode & 0777, 0600u);
+}
+
+// Links planted under the names of the journal and of the pending backup
+// and settings files, pointing at a file outside: that file stays as it is,
+// and each write goes where it belongs.
+TEST(Environment, NothingIsWrittenThroughAPlantedLink) {
+    TempDir dir;
+    const auto outside = dir.file("buiten");
+    const std::vector<unsigned char> untouched(500, 'b');
+    test::writeBytes(outside, untouched);
+    const auto memo = dir.file("jotanor1.mem");
+    test::writeMemos(memo, memos(4));
+    const auto place = dir.file("C:\\jotanor1.mem");
+    const auto config = dir.file(kConfigFileName);
+    const auto plant = [&] {
+        for (const auto& name : {journalPath(memo), pendingPath(nativeFileSystem(), place),
+                                 pendingPath(nativeFileSystem(), config)}) {
+            fs::remove(name);
+            fs::create_symlink(outside, name);
+        }
+    };
+
+    MemoFile file(nativeFileSystem(), memo);
+    plant();
+    EXPECT_EQ(file.count(), 4u);  // a read removes the link in the journal's place
+    for (const auto& c : changes()) {
+        SCOPED_TRACE(c.name);
+        plant();
+        EXPECT_NO_THROW(c.run(file));
+        EXPECT_EQ(test::readBytes(outside), untouched);
+    }
+    plant();
+    EXPECT_EQ(backupCopy(nativeFileSystem(), memo, place), BackupResult::Copied);
+    EXPECT_TRUE(saveConfig(nativeFileSystem(), config, Settings{}));
+    EXPECT_EQ(test::readBytes(outside), untouched);
+    EXPECT_EQ(test::readBytes(place), test::readBytes(memo));
+    EXPECT_FALSE(fs::is_symlink(place));
 }
 
 }  // namespace
