@@ -64,7 +64,7 @@ void BM_EnterNearFront(benchmark::State& state) {
         const std::size_t at = file.mydata1_opbergen(kFrontMemo);
         reshow(file);
         state.PauseTiming();
-        file.wisrecord1(at);
+        file.wisrecord1(kFrontMemo, at);
         state.ResumeTiming();
     }
 }
@@ -77,10 +77,10 @@ void BM_ChangeNearFront(benchmark::State& state) {
     for (auto _ : state) {
         // Selecting the memo checks it against the file first.
         const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
-        const auto at = file.change(static_cast<std::size_t>(k.index), kFrontMemo);
+        const auto at = file.change(k.record, static_cast<std::size_t>(k.index), kFrontMemo);
         reshow(file);
         state.PauseTiming();
-        position = *file.change(*at, original);
+        position = *file.change(kFrontMemo, *at, original);
         state.ResumeTiming();
     }
 }
@@ -92,7 +92,7 @@ void BM_DeleteNearFront(benchmark::State& state) {
     const MemoRecord original = *file.readAt(position);
     for (auto _ : state) {
         const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
-        file.wisrecord1(static_cast<std::size_t>(k.index));
+        file.wisrecord1(k.record, static_cast<std::size_t>(k.index));
         reshow(file);
         state.PauseTiming();
         position = file.mydata1_opbergen(original);

@@ -24,7 +24,7 @@ void BM_Store(benchmark::State& state) {
     for (auto _ : state) {
         std::size_t at = file.mydata1_opbergen(memo);
         state.PauseTiming();
-        file.wisrecord1(at);
+        file.wisrecord1(memo, at);
         state.ResumeTiming();
     }
 }
@@ -40,7 +40,7 @@ void BM_DeleteFront(benchmark::State& state) {
         state.PauseTiming();
         MemoRecord first = *file.readAt(0);
         state.ResumeTiming();
-        file.wisrecord1(0);
+        file.wisrecord1(first, 0);
         state.PauseTiming();
         file.mydata1_opbergen(first);
         state.ResumeTiming();

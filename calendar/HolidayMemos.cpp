@@ -96,8 +96,8 @@ std::size_t storeMissing(MemoFile& file, const std::vector<MemoRecord>& candidat
             from = std::min(from, at);
             ++stored;
         }
-        return TailChange{from, std::vector<unsigned char>(
-                                    image.begin() + static_cast<std::ptrdiff_t>(from * MemoRecord::kSize), image.end())};
+        TailChange change{from, {}};
+        return change.add(std::span(image).subspan(from * MemoRecord::kSize));
     });
     return stored;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -132,6 +133,14 @@ public:
         // keeps the file's group where the system refuses it.
         if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
         if (::fchmod(fd_, st.st_mode & 07777) != 0) fail(path_, errno);
+    }
+
+    FileBytes map(std::size_t n) override {
+        void* p = n > 0 ? ::mmap(nullptr, n, PROT_READ, MAP_SHARED, fd_, 0) : MAP_FAILED;
+        if (p == MAP_FAILED) return File::map(n);
+        return {static_cast<const unsigned char*>(p), n, std::shared_ptr<const void>(p, [n](const void* q) {
+                    ::munmap(const_cast<void*>(q), n);
+                })};
     }
 
     void close() override {

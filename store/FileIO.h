@@ -29,6 +29,13 @@ enum class OpenMode {
 // Shared: for reading; exclusive: for changing. Other processes honour it.
 enum class LockKind { Shared, Exclusive };
 
+// Bytes of a file held in memory for reading; `keep` holds them.
+struct FileBytes {
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    std::shared_ptr<const void> keep;
+};
+
 // All failures throw IoError with the standard code of the failure. Only
 // regular files open: a FIFO, device or folder is refused as access denied
 // without waiting.
@@ -52,6 +59,14 @@ public:
     virtual void adoptAccessOf(const std::filesystem::path& like) = 0;
     // Closing twice is harmless; a destructor closes silently.
     virtual void close() = 0;
+
+    // The first n bytes, to read while the file stays locked and unchanged:
+    // mapped into memory where the system can, which spares copying them.
+    virtual FileBytes map(std::size_t n) {
+        std::shared_ptr<unsigned char[]> buffer(new unsigned char[n > 0 ? n : 1]);
+        if (n > 0) readAt(0, buffer.get(), n);
+        return {buffer.get(), n, buffer};
+    }
 };
 
 class FileSystem {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <vector>
 
 #include "store/FileIO.h"
 
@@ -23,11 +24,20 @@ std::filesystem::path journalPath(const std::filesystem::path& realFile);
 // True when there was something to remove.
 bool recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& realFile);
 
+// A piece of the new contents: bytes of its own, or (when it has none) the
+// bytes [oldBegin, oldEnd) of the file as it was before the change.
+struct TailPiece {
+    std::uint64_t oldBegin = 0;
+    std::uint64_t oldEnd = 0;
+    std::vector<unsigned char> bytes;
+};
+
 // Under the exclusive lock on `file`, with no journal present: replaces the
-// bytes from `from` to the end by `tail`. On failure the file is rolled back
-// as far as the system lets it, and what could not be undone is left to the
-// journal; the IoError is rethrown.
+// bytes from `from` to the end by the pieces, one after another. `old` holds
+// the whole file as it is. On failure the file is rolled back as far as the
+// system lets it, and what could not be undone is left to the journal; the
+// IoError is rethrown.
 void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFile, std::uint64_t from,
-                 std::span<const unsigned char> tail);
+                 const std::vector<TailPiece>& tail, std::span<const unsigned char> old);
 
 }  // namespace jotanor

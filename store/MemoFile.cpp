@@ -141,20 +141,29 @@ std::optional<MemoRecord> MemoFile::readAt(std::size_t position) {
     return found;
 }
 
+TailChange& TailChange::old(std::size_t first, std::size_t end) {
+    if (end > first) pieces.push_back({first * kRec, end * kRec, {}});
+    return *this;
+}
+
+TailChange& TailChange::add(std::span<const unsigned char> bytes) {
+    pieces.push_back({0, 0, {bytes.begin(), bytes.end()}});
+    return *this;
+}
+
 void MemoFile::modify(const Plan& plan) {
     auto opened = open(LockKind::Exclusive);
     File& file = *opened.file;
-    const std::size_t n = static_cast<std::size_t>(file.size() / kRec);
+    const FileBytes now = file.map(static_cast<std::size_t>(file.size()));
+    const std::size_t n = now.size / kRec;
     recordCount_ = n;
-    // Left uninitialised: every byte is read over.
-    std::unique_ptr<unsigned char[]> records(new unsigned char[std::max<std::size_t>(n * kRec, 1)]);
-    if (n > 0) file.readAt(0, records.get(), n * kRec);
-    const auto change = plan({records.get(), n * kRec});
+    const auto change = plan({now.data, n * kRec});
     if (!change) {
         file.close();
         return;
     }
-    rewriteTail(fs_, file, opened.real, static_cast<std::uint64_t>(change->from) * kRec, change->tail);
+    rewriteTail(fs_, file, opened.real, static_cast<std::uint64_t>(change->from) * kRec, change->pieces,
+                {now.data, now.size});
     try {
         file.close();
     } catch (const IoError&) {
@@ -178,30 +187,13 @@ std::optional<std::size_t> findMemo(std::span<const unsigned char> records, cons
     return std::nullopt;
 }
 
-namespace {
-
-std::vector<unsigned char> joined(std::initializer_list<std::span<const unsigned char>> pieces) {
-    std::size_t size = 0;
-    for (auto piece : pieces) size += piece.size();
-    std::vector<unsigned char> out;
-    out.reserve(size);
-    for (auto piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
-    return out;
-}
-
-std::span<const unsigned char> recordsOf(std::span<const unsigned char> records, std::size_t from, std::size_t to) {
-    return records.subspan(from * kRec, (to - from) * kRec);
-}
-
-}  // namespace
-
 std::size_t MemoFile::mydata1_opbergen(const MemoRecord& record) {
     const RecordBytes rec = encodeRecord(record);
     std::size_t position = 0;
     modify([&](std::span<const unsigned char> records) {
-        const std::size_t n = records.size() / kRec;
         position = storePosition(records, record.date);
-        return TailChange{position, joined({rec, recordsOf(records, position, n)})};
+        TailChange change{position, {}};
+        return change.add(rec).old(position, records.size() / kRec);
     });
     return position;
 }
@@ -212,7 +204,8 @@ bool MemoFile::wisrecord1(const MemoRecord& memo, std::size_t near) {
         const auto index = findMemo(records, memo, near);
         if (!index) return std::nullopt;
         found = true;
-        return TailChange{*index, joined({recordsOf(records, *index + 1, records.size() / kRec)})};
+        TailChange change{*index, {}};
+        return change.old(*index + 1, records.size() / kRec);
     });
     return found;
 }
@@ -227,10 +220,12 @@ std::optional<std::size_t> MemoFile::change(const MemoRecord& memo, std::size_t 
         position = storePosition(records, record.date, *index);
         // The place among the old records before which the new one goes.
         const std::size_t before = *position < *index ? *position : *position + 1;
-        if (before <= *index)
-            return TailChange{before, joined({rec, recordsOf(records, before, *index),
-                                              recordsOf(records, *index + 1, n)})};
-        return TailChange{*index, joined({recordsOf(records, *index + 1, before), rec, recordsOf(records, before, n)})};
+        if (before <= *index) {
+            TailChange change{before, {}};
+            return change.add(rec).old(before, *index).old(*index + 1, n);
+        }
+        TailChange change{*index, {}};
+        return change.old(*index + 1, before).add(rec).old(before, n);
     });
     return position;
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "store/FileIO.h"
+#include "store/Journal.h"
 #include "store/MemoRecord.h"
 
 namespace jotanor {
@@ -52,10 +53,15 @@ private:
 };
 
 // A change decided on the records as they are under the lock: the new
-// records from record `from` to the end.
+// records from record `from` to the end, as pieces that are either records
+// of the file as it is or new bytes.
 struct TailChange {
     std::size_t from = 0;
-    std::vector<unsigned char> tail;
+    std::vector<TailPiece> pieces;
+
+    // The records [first, end) of the file as it is.
+    TailChange& old(std::size_t first, std::size_t end);
+    TailChange& add(std::span<const unsigned char> bytes);
 };
 
 class MemoFile {
