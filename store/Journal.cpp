@@ -113,6 +113,78 @@ bool recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& rea
     return true;
 }
 
+namespace {
+
+// Writes the pieces in place from `from` on and returns where they end.
+// Old bytes are read from `old`, which may be a mapping of the file itself
+// and then changes as the file is written: the pieces go in the direction
+// that never writes over bytes still to be read (back to front when records
+// move up, front to back when they move down), through a small buffer, and
+// a piece that stays where it was is not written at all. Should records move
+// both ways in one change, the old bytes are copied aside first.
+std::uint64_t writePieces(File& file, std::uint64_t from, const std::vector<TailPiece>& tail,
+                          std::span<const unsigned char> old) {
+    struct Move {
+        std::uint64_t to;
+        const unsigned char* data;  // own bytes, or nullptr for old ones
+        std::uint64_t source;
+        std::size_t n;
+    };
+    std::vector<Move> moves;
+    bool up = false;
+    bool down = false;
+    std::uint64_t at = from;
+    for (const TailPiece& piece : tail) {
+        if (!piece.bytes.empty()) {
+            moves.push_back({at, piece.bytes.data(), 0, piece.bytes.size()});
+            at += piece.bytes.size();
+            continue;
+        }
+        const auto n = static_cast<std::size_t>(piece.oldEnd - piece.oldBegin);
+        if (piece.oldBegin != at && n > 0) {
+            moves.push_back({at, nullptr, piece.oldBegin, n});
+            (piece.oldBegin < at ? up : down) = true;
+        }
+        at += n;
+    }
+    std::vector<unsigned char> aside;
+    if (up && down) {
+        aside.assign(old.begin() + static_cast<std::ptrdiff_t>(from), old.end());
+        old = std::span<const unsigned char>(aside).subspan(0);
+        for (Move& m : moves)
+            if (!m.data) m.source -= from;
+    }
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<unsigned char> buffer(std::min<std::uint64_t>(kChunk, at - from + 1));
+    const auto move = [&](const Move& m, std::size_t begin, std::size_t end) {
+        if (m.data) {
+            file.writeAt(m.to + begin, m.data + begin, end - begin);
+            return;
+        }
+        std::memcpy(buffer.data(), old.data() + m.source + begin, end - begin);
+        file.writeAt(m.to + begin, buffer.data(), end - begin);
+    };
+    if (up && !down) {
+        for (auto m = moves.rbegin(); m != moves.rend(); ++m)
+            for (std::size_t end = m->n; end > 0; end -= std::min(end, kChunk)) move(*m, end - std::min(end, kChunk), end);
+    } else {
+        for (const Move& m : moves)
+            for (std::size_t begin = 0; begin < m.n; begin += kChunk) move(m, begin, std::min(m.n, begin + kChunk));
+    }
+    return at;
+}
+
+// Plays the journal back and removes it after a failed change; what
+// cannot be done now is left to the next open.
+void undo(FileSystem& fs, File& file, const std::filesystem::path& realFile) {
+    try {
+        recoverJournal(fs, file, realFile);
+    } catch (const IoError&) {
+    }
+}
+
+}  // namespace
+
 void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFile, std::uint64_t from,
                  const std::vector<TailPiece>& tail, std::span<const unsigned char> old) {
     const auto path = journalPath(realFile);
@@ -121,23 +193,20 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
     h.length = old.size();
     h.offset = std::min<std::uint64_t>(from, h.length);
     h.count = h.length - h.offset;
-    // Left uninitialised: every byte is written over.
-    const std::size_t size = kHeader + static_cast<std::size_t>(h.count);
-    std::unique_ptr<unsigned char[]> journalBytes(new unsigned char[size]);
-    unsigned char* const journal = journalBytes.get();
-    std::copy(kMagic.begin(), kMagic.end(), journal);
-    putU64(journal + 8, h.length);
-    putU64(journal + 16, h.offset);
-    putU64(journal + 24, h.count);
-    std::memcpy(journal + kHeader, old.data() + h.offset, static_cast<std::size_t>(h.count));
-    const std::span<const unsigned char> all(journal, size);
-    putU64(journal + 32, checksum(all.subspan(8, 24), all.subspan(kHeader)));
+    const std::span<const unsigned char> saved = old.subspan(static_cast<std::size_t>(h.offset));
+    std::array<unsigned char, kHeader> header{};
+    std::copy(kMagic.begin(), kMagic.end(), header.begin());
+    putU64(&header[8], h.length);
+    putU64(&header[16], h.offset);
+    putU64(&header[24], h.count);
+    putU64(&header[32], checksum(std::span(header).subspan(8, 24), saved));
 
     // 1. The journal, durable with its name, before the file is touched.
     {
         std::unique_ptr<File> out = fs.open(path, OpenMode::CreateNew);
         try {
-            out->writeAt(0, journal, size);
+            out->writeAt(0, header.data(), header.size());
+            if (!saved.empty()) out->writeAt(kHeader, saved.data(), saved.size());
             out->sync();
             out->close();
             fs.syncFolder(folder);
@@ -147,30 +216,14 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
             throw;
         }
     }
-    // 2. The change in place. Old bytes come from the journal's copy: the
-    // file's own change as it is being written over.
+    // 2. The change in place.
     try {
-        std::uint64_t at = h.offset;
-        for (const TailPiece& piece : tail) {
-            const unsigned char* data = piece.bytes.data();
-            std::size_t n = piece.bytes.size();
-            if (n == 0) {
-                data = journal + kHeader + (piece.oldBegin - h.offset);
-                n = static_cast<std::size_t>(piece.oldEnd - piece.oldBegin);
-            }
-            if (n > 0) file.writeAt(at, data, n);
-            at += n;
-        }
-        file.truncate(at);
+        const std::uint64_t end = writePieces(file, from, tail, old);
+        // A file that grew (an added record) has its new length already.
+        if (end < h.length) file.truncate(end);
         file.sync();
     } catch (const IoError&) {
-        try {
-            putBack(file, h, all.subspan(kHeader));
-            fs.remove(path);
-            fs.syncFolder(folder);
-        } catch (const IoError&) {
-            // The journal stays; the next open of the file plays it back.
-        }
+        undo(fs, file, realFile);
         throw;
     }
     // 3. Done: without its journal the change can no longer be rolled back.
@@ -179,18 +232,14 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
     } catch (const IoError&) {
         // A journal that cannot be removed is made torn instead, which the
         // next open removes unused; failing that, the change is undone here
-        // and by the journal, and reported.
+        // or by the journal at the next open, and reported.
         try {
             auto out = fs.open(path, OpenMode::OwnReadWrite);
             out->truncate(0);
             out->sync();
             out->close();
         } catch (const IoError&) {
-            try {
-                putBack(file, h, all.subspan(kHeader));
-            } catch (const IoError&) {
-                // The journal undoes it at the next open.
-            }
+            undo(fs, file, realFile);
             throw;
         }
     }

@@ -17,6 +17,14 @@ constexpr std::size_t kBlockRecords = 4946;
 
 std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip) {
     const std::size_t all = records.size() / kRec;
+    if (skip >= all) {
+        // The common case, kept tight: it reads the date of every record.
+        const unsigned char* r = records.data();
+        std::size_t j = 0;
+        while (j < all && !(recordDate(r + j * kRec) >= key)) ++j;
+        if (j < all && (j + 1 < all || recordDate(r + j * kRec) > key)) return j;
+        return all;
+    }
     const std::size_t n = skip < all ? all - 1 : all;
     auto date = [&](std::size_t j) { return recordDate(records.data() + (j < skip ? j : j + 1) * kRec); };
     std::size_t j = 0;

@@ -42,12 +42,6 @@ RecordBytes encodeRecord(const MemoRecord& record) {
     return bytes;
 }
 
-DaySerial recordDate(const unsigned char* in) {
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(in[i]) << (8 * i);
-    return std::bit_cast<double>(bits);
-}
-
 std::string_view recordLine1(const unsigned char* in) {
     std::size_t n = std::min<std::size_t>(in[kLine1], MemoRecord::kMaxLine);
     return std::string_view(reinterpret_cast<const char*>(in + kLine1 + 1), n);

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -38,7 +41,17 @@ RecordBytes encodeRecord(const MemoRecord& record);
 MemoRecord decodeRecord(const unsigned char* in);
 
 // The fields of a record's 212 bytes, read in place.
-DaySerial recordDate(const unsigned char* in);
+// Inline: scans read it from every record of the file.
+inline DaySerial recordDate(const unsigned char* in) {
+    std::uint64_t bits;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&bits, in, 8);
+    } else {
+        bits = 0;
+        for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+    }
+    return std::bit_cast<DaySerial>(bits);
+}
 std::string_view recordLine1(const unsigned char* in);
 std::string_view recordLine2(const unsigned char* in);
 

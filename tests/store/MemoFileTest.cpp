@@ -121,6 +121,23 @@ TEST_F(MemoFileTest, ReadsByPositionAndNothingPastTheEnd) {
     EXPECT_FALSE(file.readAt(2).has_value());
 }
 
+// The general change, with records moving up and down at once, written
+// over the file they are read from.
+TEST_F(MemoFileTest, AChangeMayMoveRecordsBothWays) {
+    writeMemos(path, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d"), memo(5, "e")});
+    const RecordBytes x = encodeRecord(memo(9, "x"));
+    file.modify([&](std::span<const unsigned char>) {
+        TailChange change{0, {}};
+        return change.old(1, 2).old(0, 1).add(x).old(2, 5);
+    });
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "a", "x", "c", "d", "e"}));
+    file.modify([&](std::span<const unsigned char>) {
+        TailChange change{1, {}};
+        return change.old(3, 6).old(1, 2);
+    });
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "c", "d", "e", "a"}));
+}
+
 TEST_F(MemoFileTest, ChangeMovesTheMemoToItsNewDate) {
     writeMemos(path, {memo(1, "a"), memo(5, "b"), memo(9, "c")});
     EXPECT_EQ(file.change(memo(1, "a"), 0, memo(7, "a2")), 1u);

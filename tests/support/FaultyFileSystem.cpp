@@ -42,6 +42,12 @@ public:
         check();
         inner_->adoptAccessOf(like);
     }
+    // The system's own mapping, so that changes read their old bytes as
+    // the program does.
+    FileBytes map(std::size_t n) override {
+        check();
+        return inner_->map(n);
+    }
     void close() override {
         bool torn = false;
         bool fail = fs_.shouldFail(torn);
