@@ -12,9 +12,9 @@
 namespace jotanor {
 
 void Tform1::setsize() {
-    if (state_.settings.fontSize <= 0) return;
-    QFont f = ListBox1->font();
-    f.setPointSize(state_.settings.fontSize);
+    // No size (0) is the list's own default height, also after a size was set.
+    QFont f = designListFont_;
+    if (state_.settings.fontSize > 0) f.setPointSize(state_.settings.fontSize);
     ListBox1->setFont(f);
 }
 
