@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace jotanor {
@@ -23,6 +24,11 @@ int bounded(qint64 value, qint64 lowest = -QWIDGETSIZE_MAX) {
 WindowFrame::WindowFrame(QWidget& window) : QObject(&window), window_(window) {
     setObjectName("WindowFrame");
     window_.installEventFilter(this);
+    recheck_.setSingleShot(true);
+    connect(&recheck_, &QTimer::timeout, this, [this] {
+        if (margins() != applied_) apply();
+        if (--checksLeft_ > 0) recheck_.start(recheck_.interval() * 2);
+    });
 }
 
 WindowFrame& WindowFrame::of(QWidget& window) {
@@ -31,10 +37,10 @@ WindowFrame& WindowFrame::of(QWidget& window) {
 }
 
 QMargins WindowFrame::margins() const {
-    const QRect outer = window_.frameGeometry();
-    const QRect inner = window_.geometry();
-    const QMargins own(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                       outer.bottom() - inner.bottom());
+    // Asked of the platform each time: a window manager may change them
+    // after it has framed the window, without moving it.
+    const QWindow* handle = window_.windowHandle();
+    const QMargins own = handle ? handle->frameMargins() : QMargins();
     if (own.isNull()) return lastKnownMargins();
     lastKnownMargins() = own;
     return own;
@@ -49,18 +55,21 @@ void WindowFrame::place(const QRect& frame) {
     target_ = Target::Frame;
     frame_ = frame;
     apply();
-}
-
-void WindowFrame::moveTo(QPoint topLeft) {
-    target_ = Target::Corner;
-    frame_ = QRect(topLeft, QSize());
-    apply();
+    watch();
 }
 
 void WindowFrame::centre(QSize screen) {
     target_ = Target::Centre;
     screen_ = screen;
     apply();
+    watch();
+}
+
+void WindowFrame::watch() {
+    if (!window_.isVisible()) return;
+    // A few looks over the next seconds, ever further apart.
+    checksLeft_ = 8;
+    recheck_.start(25);
 }
 
 void WindowFrame::apply() {
@@ -81,12 +90,13 @@ void WindowFrame::apply() {
 }
 
 bool WindowFrame::eventFilter(QObject* watched, QEvent* event) {
-    // The window manager has framed the window (or framed it anew): the
-    // place is worked out again with the borders it gave.
-    const QEvent::Type type = event->type();
-    if (watched == &window_ && target_ != Target::None && window_.isVisible() &&
-        (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show) && margins() != applied_)
-        apply();
+    // Once shown, the window manager frames the window, and may tell the
+    // frame's borders a little later: the place is worked out again with
+    // the borders it gave.
+    if (watched == &window_ && target_ != Target::None && event->type() == QEvent::Show) {
+        if (margins() != applied_) apply();
+        watch();
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -9,6 +9,7 @@
 #include <QMargins>
 #include <QObject>
 #include <QRect>
+#include <QTimer>
 
 class QWidget;
 
@@ -23,8 +24,6 @@ public:
 
     // Puts the frame at `frame`; the inside gets what the frame leaves.
     void place(const QRect& frame);
-    // Puts the frame's top-left corner at `topLeft`; the inside keeps its size.
-    void moveTo(QPoint topLeft);
     // Puts the frame in the middle of a screen of the given size; the
     // inside keeps its size.
     void centre(QSize screen);
@@ -41,15 +40,20 @@ protected:
 private:
     explicit WindowFrame(QWidget& window);
     void apply();
+    // Looks again at the borders for a while, as the window manager may
+    // give them late.
+    void watch();
 
-    enum class Target { None, Frame, Corner, Centre };
+    enum class Target { None, Frame, Centre };
 
     QWidget& window_;
     Target target_ = Target::None;
-    QRect frame_;       // Frame: all of it; Corner: its top-left corner
+    QRect frame_;       // Frame: where the frame goes
     QSize screen_;      // Centre: the screen to centre on
     QMargins applied_;  // the borders the last placing reckoned with
     QRect inside_;      // where the last placing put the inside
+    QTimer recheck_;
+    int checksLeft_ = 0;
 };
 
 }  // namespace jotanor

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -75,6 +76,24 @@ bool onPath(const std::string& tool) {
     while (std::getline(dirs, dir, ':'))
         if (!dir.empty() && ::access((std::filesystem::path(dir) / tool).c_str(), X_OK) == 0) return true;
     return false;
+}
+
+// Starts `argv` in a process group of its own, with standard output and
+// error to /dev/null and `env` added to its environment.
+pid_t startQuiet(std::vector<std::string> argv, const std::vector<std::string>& env) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        putEnv(env);
+        auto cargs = cStrings(argv);
+        ::execvp(cargs[0], cargs.data());
+        ::_exit(127);
+    }
+    return pid;
 }
 
 // Starts `argv` in a process group of its own, with standard output and
@@ -199,8 +218,19 @@ Display::Display(int width, int height) {
 }
 
 Display::~Display() {
+    endGroup(windowManager_, 5s);
     endGroup(bus_, 5s);
     endGroup(server_, 5s);
+}
+
+bool Display::startWindowManager() {
+    if (!onPath("openbox") || !onPath("xprop") || !onPath("xwininfo") || windowManager_ > 0) return false;
+    windowManager_ = startQuiet({"openbox", "--sm-disable"}, environment());
+    // Ready once it announces itself on the root window.
+    return windowManager_ > 0 && waitUntil([&] {
+               return run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, 10s, environment()).out.find("window id") !=
+                      std::string::npos;
+           });
 }
 
 std::vector<std::string> Display::environment() const {
@@ -236,8 +266,8 @@ bool Display::waitUntilGone(const std::string& titleRegex, std::chrono::millisec
 }
 
 void Display::focus(const std::string& window) const {
-    // No window manager runs: the harness hands the focus over, as a click
-    // into the window would.
+    // The harness hands the focus over, as a click into the window would;
+    // without a window manager nobody else does.
     xdotool({"windowfocus", "--sync", window});
 }
 
@@ -274,6 +304,34 @@ std::optional<Display::Geometry> Display::geometry(const std::string& window) co
     }
     if (seen != 4) return std::nullopt;
     return g;
+}
+
+std::optional<Display::Geometry> Display::frame(const std::string& window) const {
+    // Without a window manager the frame is the window itself.
+    if (windowManager_ <= 0) return geometry(window);
+    // The inside on the screen; xdotool's own figures shift under a window manager.
+    const Run info = run({"xwininfo", "-id", window}, 10s, environment());
+    Geometry g{};
+    int seen = 0;
+    std::stringstream lines(info.out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const auto colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        const std::string k = line.substr(0, colon);
+        const int v = std::atoi(line.c_str() + colon + 1);
+        if (k == "  Absolute upper-left X") g.x = v, ++seen;
+        if (k == "  Absolute upper-left Y") g.y = v, ++seen;
+        if (k == "  Width") g.width = v, ++seen;
+        if (k == "  Height") g.height = v, ++seen;
+    }
+    if (info.status != 0 || seen != 4) return std::nullopt;
+    // The borders a window manager put around it: left, right, top, bottom.
+    const std::string out = run({"xprop", "-id", window, "_NET_FRAME_EXTENTS"}, 10s, environment()).out;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    const auto eq = out.find(" = ");
+    if (eq != std::string::npos) std::sscanf(out.c_str() + eq + 3, "%d, %d, %d, %d", &left, &right, &top, &bottom);
+    return Geometry{g.x - left, g.y - top, g.width + left + right, g.height + top + bottom};
 }
 
 std::string Display::messageText(const std::string& box) const {
