@@ -105,6 +105,36 @@ TEST_F(EndToEnd, ANumberThatIsNoIntegerShowsTheErrorAndTheWindowIsStillPlaced) {
     EXPECT_EQ(fileText(work / "jotnor.cfg"), "\r\n90\r\n90\r\n0\r\n1\r\n");
 }
 
+// A file chosen in "Open andere Mem-file" that is not there is reported, and
+// the program goes on with the file it had: Escape still ends it, with the
+// backup of that file.
+TEST_F(EndToEnd, AMissingFileChosenToOpenLeavesTheFileInUse) {
+    const auto bytes = memoBytes(holidays2025to2027());
+    putFile(memoPath, bytes);
+    putText(work / "jotnor.cfg", "kopie.mem\r\n90\r\n90\r\n0\r\n1\r\n");
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+
+    // "Open andere Mem-file": the second item of "&Bestand".
+    display->key({"alt+b", "Down", "Return"});
+    const auto dialog = display->waitForWindow("^Openen van een andere \\.MEM-file$");
+    ASSERT_TRUE(dialog) << program->log();
+    const std::string missing = (work / "weg.mem").string();
+    display->key({"ctrl+a"});
+    display->type(missing);
+    display->key({"Return"});
+    const auto box = display->waitForWindow("^Information$");
+    ASSERT_TRUE(box) << program->log();
+    EXPECT_NE(display->messageText(*box).find(missing + " niet gevonden"), std::string::npos);
+    display->key({"Return"});
+    ASSERT_TRUE(display->waitUntilGone("^Information$"));
+
+    EXPECT_EQ(display->title(window), "Jotanor versie 2.0 ***  " + memoPath.string());
+    closeWithEscape(*program, window);
+    EXPECT_EQ(fileBytes(work / "kopie.mem"), bytes);
+    EXPECT_FALSE(std::filesystem::exists(work / "weg.mem"));
+}
+
 class Recurrence : public EndToEnd {
 protected:
     void SetUp() override {

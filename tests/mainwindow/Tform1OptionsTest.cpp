@@ -1,3 +1,4 @@
+#include <QFontInfo>
 #include <QLabel>
 #include <QTest>
 
@@ -96,6 +97,11 @@ TEST_F(Tform1Options, ASizeOfNoneAtALaterActivationBringsBackTheListsOwnFont) {
     writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n0\r\n0\r\n");
     form.FormActivate();
     EXPECT_EQ(form.ListBox1->font(), own);
+    // The largest size the file can give is held at what a font can have.
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n2147483647\r\n0\r\n");
+    form.FormActivate();
+    EXPECT_EQ(form.ListBox1->font().pointSize(), 10000);
+    EXPECT_GT(QFontInfo(form.ListBox1->font()).pixelSize(), 0);
 }
 
 TEST_F(Tform1Options, ActivationReloadsTheFileOverUnsavedChanges) {
