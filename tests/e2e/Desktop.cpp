@@ -1,5 +1,6 @@
 #include "e2e/Desktop.h"
 
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -285,47 +286,41 @@ void Display::key(const std::vector<std::string>& keys) const {
 
 void Display::type(const std::string& text) const { xdotool({"type", "--delay", "30", text}); }
 
-std::optional<Display::Geometry> Display::geometry(const std::string& window) const {
-    const Run r = xdotool({"getwindowgeometry", "--shell", window});
+namespace {
+
+// A geometry from a tool's output of "key<separator>value" lines, the keys
+// naming the left edge, the top edge, the width and the height.
+std::optional<Display::Geometry> geometryFrom(const Run& r, char separator, const std::array<std::string, 4>& keys) {
     if (r.status != 0) return std::nullopt;
-    Geometry g{};
+    Display::Geometry g{};
+    int* const fields[] = {&g.x, &g.y, &g.width, &g.height};
     int seen = 0;
     std::stringstream out(r.out);
     std::string line;
     while (std::getline(out, line)) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string k = line.substr(0, eq);
-        const int v = std::atoi(line.c_str() + eq + 1);
-        if (k == "X") g.x = v, ++seen;
-        if (k == "Y") g.y = v, ++seen;
-        if (k == "WIDTH") g.width = v, ++seen;
-        if (k == "HEIGHT") g.height = v, ++seen;
+        const auto at = line.find(separator);
+        if (at == std::string::npos) continue;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (line.compare(0, at, keys[i]) == 0) *fields[i] = std::atoi(line.c_str() + at + 1), ++seen;
     }
     if (seen != 4) return std::nullopt;
     return g;
+}
+
+}  // namespace
+
+std::optional<Display::Geometry> Display::geometry(const std::string& window) const {
+    return geometryFrom(xdotool({"getwindowgeometry", "--shell", window}), '=', {"X", "Y", "WIDTH", "HEIGHT"});
 }
 
 std::optional<Display::Geometry> Display::frame(const std::string& window) const {
     // Without a window manager the frame is the window itself.
     if (windowManager_ <= 0) return geometry(window);
     // The inside on the screen; xdotool's own figures shift under a window manager.
-    const Run info = run({"xwininfo", "-id", window}, 10s, environment());
-    Geometry g{};
-    int seen = 0;
-    std::stringstream lines(info.out);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const auto colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        const std::string k = line.substr(0, colon);
-        const int v = std::atoi(line.c_str() + colon + 1);
-        if (k == "  Absolute upper-left X") g.x = v, ++seen;
-        if (k == "  Absolute upper-left Y") g.y = v, ++seen;
-        if (k == "  Width") g.width = v, ++seen;
-        if (k == "  Height") g.height = v, ++seen;
-    }
-    if (info.status != 0 || seen != 4) return std::nullopt;
+    const auto inside = geometryFrom(run({"xwininfo", "-id", window}, 10s, environment()), ':',
+                                     {"  Absolute upper-left X", "  Absolute upper-left Y", "  Width", "  Height"});
+    if (!inside) return std::nullopt;
+    const Geometry& g = *inside;
     // The borders a window manager put around it: left, right, top, bottom.
     const std::string out = run({"xprop", "-id", window, "_NET_FRAME_EXTENTS"}, 10s, environment()).out;
     int left = 0, right = 0, top = 0, bottom = 0;
