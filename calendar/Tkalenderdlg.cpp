@@ -14,6 +14,7 @@
 #include <qdrawutil.h>
 
 #include "mainwindow/Tform1.h"
+#include "mainwindow/WindowFrame.h"
 
 namespace jotanor {
 namespace {
@@ -237,8 +238,7 @@ void Tkalenderdlg::FormCreate() {
 void Tkalenderdlg::guarded(const std::function<void()>& handler) { form_.guarded(handler); }
 
 void Tkalenderdlg::showEvent(QShowEvent* event) {
-    const QSize screen = form_.platform().screen->size();
-    move((screen.width() - frameGeometry().width()) / 2, (screen.height() - frameGeometry().height()) / 2);
+    WindowFrame::of(*this).centre(form_.platform().screen->size());
     guarded([this] { FormActivate(); });
     QDialog::showEvent(event);
 }

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSize>
 
+#include "mainwindow/WindowFrame.h"
+
 namespace jotanor {
 
 // A fixed dialog border: the dialog keeps the size its layout gives it.
@@ -16,10 +18,11 @@ inline void fixDialogSize(QDialog& dialog) {
     dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
-// Puts the dialog in the middle of a screen of the given size.
+// Puts the dialog's frame in the middle of a screen of the given size, at
+// the size its contents give it now.
 inline void centreOnScreen(QDialog& dialog, QSize screen) {
-    dialog.move((screen.width() - dialog.frameGeometry().width()) / 2,
-                (screen.height() - dialog.frameGeometry().height()) / 2);
+    if (dialog.layout()) dialog.layout()->activate();
+    WindowFrame::of(dialog).centre(screen);
 }
 
 // The row of "OK" (the default button) and "Cancel" at the foot of a

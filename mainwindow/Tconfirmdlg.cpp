@@ -46,8 +46,9 @@ void Tconfirmdlg::setRecord(const MemoRecord& record) {
 
 void Tconfirmdlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    centreOnScreen(*this, form_.platform().screen->size());
+    // Filled first: a long line makes the dialog wider.
     FormActivate();
+    centreOnScreen(*this, form_.platform().screen->size());
 }
 
 void Tconfirmdlg::FormActivate() {

@@ -10,12 +10,16 @@
 #include <QVBoxLayout>
 
 #include "mainwindow/MemoListModel.h"
+#include "mainwindow/WindowFrame.h"
+#include "mainwindow/WindowPlace.h"
 #include "store/Errors.h"
 
 namespace jotanor {
 namespace {
 
 const QString kTitlePrefix = QStringLiteral("Jotanor versie 2.0 ***  ");
+// The window's width as designed, and again after full screen.
+constexpr int kDesignWidth = 635;
 
 QFont pixelFont(const QString& family, int pixels, bool bold = false) {
     QFont f(family);
@@ -33,7 +37,7 @@ Tform1::Tform1(Platform& platform, QWidget* parent)
     setFont(pixelFont(font().family(), 13, true));
     buildComponents();
     buildMenu();
-    resize(635, 734);
+    resize(kDesignWidth, 734);
 }
 
 Tform1::~Tform1() = default;
@@ -76,6 +80,7 @@ void Tform1::buildComponents() {
     ListBox1 = new MemoListBox(Panel1);
     ListBox1->setObjectName("ListBox1");
     ListBox1->setFont(pixelFont("Arial", 12));
+    designListFont_ = ListBox1->font();
     listModel = new MemoListModel(ListBox1);
     ListBox1->setModel(listModel);
     ListBox1->installEventFilter(this);
@@ -159,8 +164,7 @@ void Tform1::showError(const std::exception& error) {
 bool Tform1::FormCreate() {
     state_.settings.leftPercent = 90;
     state_.settings.bottomPercent = 90;
-    move(0, 0);
-    resize(635, 400);
+    WindowFrame::of(*this).place(QRect(0, 0, kDesignWidth, 400));
     state_.settings.backupPlace.clear();
     state_.closing = false;
     state_.settings.weekParity = 1;
@@ -201,20 +205,22 @@ void Tform1::FormActivate() {
     // A file error here is shown and the activation goes on.
     guarded([this] { maakfeestdagen(); });
     state_.settings.backupPlace = kDefaultBackupPlace;
-    laadoptions();
-    placeFromSettings();
-    Panel1->resize(frameGeometry().width() - 10, Panel1->height());
+    // A settings file that cannot be read whole is reported; the values read
+    // before the bad line are kept and the window is still placed and filled.
+    guarded([this] { laadoptions(); });
+    placeFromSettings(WindowFrame::of(*this).frame().width());
+    Panel1->resize(WindowFrame::of(*this).frame().width() - 10, Panel1->height());
     state_.viewMode = "10weken";
     showWeekLabel();
     aantalwekenterug(0);
 }
 
-void Tform1::placeFromSettings() {
+void Tform1::placeFromSettings(int width) {
+    // The frame's left edge and height; its top stays where it is.
     const QSize screen = platform_.screen->size();
-    const int left = scaledPercent(screen.width(), state_.settings.leftPercent);
-    const int height = scaledPercent(screen.height(), state_.settings.bottomPercent);
-    move(left, y());
-    resize(width(), std::max(height, 1));
+    WindowFrame& frame = WindowFrame::of(*this);
+    frame.place(QRect(percentOf(screen.width(), state_.settings.leftPercent), frame.frame().top(), width,
+                      percentOf(screen.height(), state_.settings.bottomPercent)));
 }
 
 void Tform1::showWeekLabel() {
@@ -278,16 +284,10 @@ void Tform1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 void Tform1::Fullscreen1Click() {
     state_.fullScreen = !state_.fullScreen;
     Fullscreen1->setChecked(state_.fullScreen);
-    const QSize screen = platform_.screen->size();
-    if (state_.fullScreen) {
-        move(0, 0);
-        resize(screen.width(), screen.height());
-    } else {
-        const int left = scaledPercent(screen.width(), state_.settings.leftPercent);
-        const int height = scaledPercent(screen.height(), state_.settings.bottomPercent);
-        move(left, y());
-        resize(635, std::max(height, 1));
-    }
+    if (state_.fullScreen)
+        WindowFrame::of(*this).place(QRect(QPoint(0, 0), platform_.screen->size()));
+    else
+        placeFromSettings(kDesignWidth);
 }
 
 void Tform1::Exit1Click() { close(); }
@@ -308,13 +308,16 @@ bool Tform1::FormClose() {
 }
 
 void Tform1::Mijnfile() {
+    const std::filesystem::path inUse = memoFile_.path();
     if (auto chosen = platform_.fileDialogs->openFile("Openen van een andere .MEM-file", "mem", "jotanor1.mem",
                                                       "*.mem"))
         memoFile_.setPath(toPath(*chosen));
     const QString name = fromPath(memoFile_.path());
     if (!memoFile_.canOpen()) {
-        // The name stays the current one: later commands work on it.
+        // The file in use stays the one the title names, so that every
+        // command, and the backup at close, still works on it.
         platform_.boxes->show(MsgKind::Information, name + " niet gevonden", MsgButtons::Ok);
+        memoFile_.setPath(inUse);
         return;
     }
     setWindowTitle(titleFor(name));

@@ -3,6 +3,7 @@
 // any file, conversion or date error in an "Error" box.
 #pragma once
 
+#include <QFont>
 #include <QMainWindow>
 #include <functional>
 #include <string>
@@ -120,7 +121,8 @@ protected:
 private:
     void buildComponents();
     void buildMenu();
-    void placeFromSettings();
+    // Places the frame from the start position, `width` wide.
+    void placeFromSettings(int width);
     void showWeekLabel();
     // List views: the header labels, the fill of ListBox1, the chime.
     void setTitles(const std::string& title);
@@ -191,6 +193,7 @@ private:
     void toonOpnieuw();
 
     MemoRecord geselecteerd_;  // the memo selectrecord1 found
+    QFont designListFont_;     // ListBox1's font when no size is set
 };
 
 }  // namespace jotanor

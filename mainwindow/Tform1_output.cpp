@@ -21,7 +21,10 @@ void Tform1::Afdrukvaneenreeksmemos1Click() {
         printer.setFont(kPrintFont, kPrintBodyPoints, false, false);
         const int charHeight = printer.fontHeight();
         std::optional<PrintStyle> style;
-        for (const PrintText& t : printLayout(memoFile_, state_.printFirst, state_.printLast, charHeight)) {
+        int page = 0;
+        for (const PrintText& t :
+             printLayout(memoFile_, state_.printFirst, state_.printLast, charHeight, printer.pageHeight())) {
+            for (; page < t.page; ++page) printer.newPage();
             if (t.style != style) {
                 style = t.style;
                 if (t.style == PrintStyle::Header) printer.setFont(kPrintFont, kPrintHeaderPoints, true, true);

@@ -26,6 +26,8 @@ void Tform1::opgezocht1() {
     Label1->setText(QString::fromStdString(vandaagtekst(today())));
     Label1->adjustSize();
 
+    // A memo file that cannot be opened leaves the list as it was.
+    memoFile_.count();
     listModel->clear();
     MemoBlocks blocks;
     try {

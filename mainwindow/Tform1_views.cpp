@@ -2,6 +2,7 @@
 // view, the year view and the whole file, with the list font and the chime.
 #include <QLabel>
 #include <QListView>
+#include <algorithm>
 
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
@@ -12,9 +13,12 @@
 namespace jotanor {
 
 void Tform1::setsize() {
-    if (state_.settings.fontSize <= 0) return;
-    QFont f = ListBox1->font();
-    f.setPointSize(state_.settings.fontSize);
+    // No size (0) is the list's own default height, also after a size was
+    // set. A size beyond any screen is held where the toolkit's own sums in
+    // pixels still fit an int.
+    constexpr int kLargestPoints = 10000;
+    QFont f = designListFont_;
+    if (state_.settings.fontSize > 0) f.setPointSize(std::min(state_.settings.fontSize, kLargestPoints));
     ListBox1->setFont(f);
 }
 

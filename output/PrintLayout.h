@@ -19,6 +19,7 @@ struct PrintText {
     int y = 0;  // top of the text
     PrintStyle style = PrintStyle::Body;
     std::string text;  // Windows-1252, as the memo file holds it
+    int page = 0;      // counted from 0
     bool operator==(const PrintText&) const = default;
 };
 
@@ -29,10 +30,14 @@ inline constexpr int kPrintMargin = 50;
 inline constexpr int kPrintIndent = 100;
 inline const std::string kPrintDivider(18, '-');
 
-// The page for the memos dated from `first` to `last`, both included, in
+// The pages for the memos dated from `first` to `last`, both included, in
 // file order. `charHeight` is the height of the 9-point font in printer
-// pixels; a line is 5 pixels more. Raises IoError when the file cannot be read.
-std::vector<PrintText> printLayout(MemoFile& file, DaySerial first, DaySerial last, int charHeight);
+// pixels; a line is 5 pixels more. A memo that does not fit on the page,
+// `pageHeight` pixels high, starts the next one, which is laid out as the
+// first: the header, then the memos from the sixth line. Raises IoError
+// when the file cannot be read.
+std::vector<PrintText> printLayout(MemoFile& file, DaySerial first, DaySerial last, int charHeight,
+                                   int pageHeight);
 
 // What the print dialog shows for one day: its date text above the first
 // memo, then per memo its first line, its second line when not empty, and

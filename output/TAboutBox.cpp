@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "mainwindow/Tform1.h"
+#include "mainwindow/WindowFrame.h"
 
 namespace jotanor {
 namespace {
@@ -90,8 +91,7 @@ TAboutBox::TAboutBox(Tform1& form) : QDialog(&form), form_(form) {
     Panel1->installEventFilter(this);
     Panel2->installEventFilter(this);
 
-    const QSize screen = form.platform().screen->size();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    WindowFrame::of(*this).centre(form.platform().screen->size());
 }
 
 void TAboutBox::vukman_praat() { form_.platform().sound->playWave("vukman.wav"); }

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 
 #include "mainwindow/Tform1.h"
+#include "mainwindow/WindowFrame.h"
 
 namespace jotanor {
 
@@ -40,8 +41,7 @@ Tauteurdlg::Tauteurdlg(Tform1& form) : QDialog(&form) {
     for (QWidget* w : {static_cast<QWidget*>(Image1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2)})
         w->installEventFilter(this);
 
-    const QSize screen = form.platform().screen->size();
-    move((screen.width() - width()) / 2, (screen.height() - height()) / 2);
+    WindowFrame::of(*this).centre(form.platform().screen->size());
 }
 
 void Tauteurdlg::mouseReleaseEvent(QMouseEvent* event) {

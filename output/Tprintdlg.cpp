@@ -25,6 +25,10 @@ QGroupBox* memoBox(const QString& caption, QPlainTextEdit*& memo, const char* bo
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     layout->addWidget(memo);
+    // Hidden, the box keeps its room, so the controls keep their places.
+    QSizePolicy policy = box->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    box->setSizePolicy(policy);
     return box;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "mainwindow/Tform1.h"
+#include "mainwindow/WindowFrame.h"
 #include "output/RichText.h"
 #include "output/RtfReader.h"
 #include "store/Errors.h"
@@ -44,8 +45,7 @@ Trtf_dlg::Trtf_dlg(Tform1& form) : QDialog(&form), form_(form) {
     RichEdit1->installEventFilter(this);
     layout->addWidget(RichEdit1);
 
-    move(200, 21);
-    resize(596, 878);
+    WindowFrame::of(*this).place(QRect(200, 21, 596, 878));
 }
 
 void Trtf_dlg::showEvent(QShowEvent* event) {

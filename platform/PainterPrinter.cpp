@@ -5,6 +5,13 @@
 #include <QPrinterInfo>
 
 namespace jotanor {
+namespace {
+
+// The layout's measures are printer pixels; at this resolution the margins
+// and the line spacing come out as designed, whatever the printer's own.
+constexpr int kDotsPerInch = 300;
+
+}  // namespace
 
 PainterPrinter::PainterPrinter(QString pdfFile) : pdfFile_(std::move(pdfFile)) {}
 
@@ -16,12 +23,13 @@ void PainterPrinter::beginDocument() {
     if (pdfFile_.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull()) throw PrinterError("No default printer is available");
-        printer_ = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        printer_ = std::make_unique<QPrinter>(info);
     } else {
-        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_ = std::make_unique<QPrinter>();
         printer_->setOutputFormat(QPrinter::PdfFormat);
         printer_->setOutputFileName(pdfFile_);
     }
+    printer_->setResolution(kDotsPerInch);
     printer_->setFullPage(false);
     printer_->setDocName("Jotanor");
     if (!painter_.begin(printer_.get())) {
@@ -48,6 +56,12 @@ int PainterPrinter::fontHeight() {
 void PainterPrinter::drawText(int x, int y, const QString& text) {
     if (!painter_.isActive()) return;
     painter_.drawText(QPoint(x, y + painter_.fontMetrics().ascent()), text);
+}
+
+int PainterPrinter::pageHeight() { return printer_ ? printer_->height() : 0; }
+
+void PainterPrinter::newPage() {
+    if (printer_ && !printer_->newPage()) throw PrinterError("The printer could not begin a new page");
 }
 
 void PainterPrinter::endDocument() {

@@ -22,6 +22,8 @@ public:
     void setFont(const QString& family, int points, bool bold, bool underline) override;
     int fontHeight() override;
     void drawText(int x, int y, const QString& text) override;
+    int pageHeight() override;
+    void newPage() override;
     void endDocument() override;
     void abortDocument() override;
 

@@ -81,6 +81,10 @@ public:
     virtual int fontHeight() = 0;
     // Draws `text` with its top-left corner at (x, y).
     virtual void drawText(int x, int y, const QString& text) = 0;
+    // Height of the printable area of a page in printer pixels.
+    virtual int pageHeight() = 0;
+    // Ends the page and goes on on a fresh one.
+    virtual void newPage() = 0;
     virtual void endDocument() = 0;
     // Drops a document that was begun and is not to be finished.
     virtual void abortDocument() = 0;

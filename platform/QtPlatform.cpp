@@ -97,7 +97,8 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(defaultSuffix);
-        dialog.setNameFilter(filter + " (" + filter + ")");
+        // A filter without a label in brackets reads as it is given.
+        dialog.setNameFilter(filter);
         dialog.selectFile(proposedName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
         return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();

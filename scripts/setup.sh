@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick openbox x11-utils
   xdotool faketime strace libcap2-bin e2fsprogs
   poppler-utils
 )

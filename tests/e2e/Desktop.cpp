@@ -1,7 +1,9 @@
 #include "e2e/Desktop.h"
 
+#include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -75,6 +77,24 @@ bool onPath(const std::string& tool) {
     while (std::getline(dirs, dir, ':'))
         if (!dir.empty() && ::access((std::filesystem::path(dir) / tool).c_str(), X_OK) == 0) return true;
     return false;
+}
+
+// Starts `argv` in a process group of its own, with standard output and
+// error to /dev/null and `env` added to its environment.
+pid_t startQuiet(std::vector<std::string> argv, const std::vector<std::string>& env) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        putEnv(env);
+        auto cargs = cStrings(argv);
+        ::execvp(cargs[0], cargs.data());
+        ::_exit(127);
+    }
+    return pid;
 }
 
 // Starts `argv` in a process group of its own, with standard output and
@@ -199,8 +219,19 @@ Display::Display(int width, int height) {
 }
 
 Display::~Display() {
+    endGroup(windowManager_, 5s);
     endGroup(bus_, 5s);
     endGroup(server_, 5s);
+}
+
+bool Display::startWindowManager() {
+    if (!onPath("openbox") || !onPath("xprop") || !onPath("xwininfo") || windowManager_ > 0) return false;
+    windowManager_ = startQuiet({"openbox", "--sm-disable"}, environment());
+    // Ready once it announces itself on the root window.
+    return windowManager_ > 0 && waitUntil([&] {
+               return run({"xprop", "-root", "_NET_SUPPORTING_WM_CHECK"}, 10s, environment()).out.find("window id") !=
+                      std::string::npos;
+           });
 }
 
 std::vector<std::string> Display::environment() const {
@@ -236,8 +267,8 @@ bool Display::waitUntilGone(const std::string& titleRegex, std::chrono::millisec
 }
 
 void Display::focus(const std::string& window) const {
-    // No window manager runs: the harness hands the focus over, as a click
-    // into the window would.
+    // The harness hands the focus over, as a click into the window would;
+    // without a window manager nobody else does.
     xdotool({"windowfocus", "--sync", window});
 }
 
@@ -255,25 +286,47 @@ void Display::key(const std::vector<std::string>& keys) const {
 
 void Display::type(const std::string& text) const { xdotool({"type", "--delay", "30", text}); }
 
-std::optional<Display::Geometry> Display::geometry(const std::string& window) const {
-    const Run r = xdotool({"getwindowgeometry", "--shell", window});
+namespace {
+
+// A geometry from a tool's output of "key<separator>value" lines, the keys
+// naming the left edge, the top edge, the width and the height.
+std::optional<Display::Geometry> geometryFrom(const Run& r, char separator, const std::array<std::string, 4>& keys) {
     if (r.status != 0) return std::nullopt;
-    Geometry g{};
+    Display::Geometry g{};
+    int* const fields[] = {&g.x, &g.y, &g.width, &g.height};
     int seen = 0;
     std::stringstream out(r.out);
     std::string line;
     while (std::getline(out, line)) {
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string k = line.substr(0, eq);
-        const int v = std::atoi(line.c_str() + eq + 1);
-        if (k == "X") g.x = v, ++seen;
-        if (k == "Y") g.y = v, ++seen;
-        if (k == "WIDTH") g.width = v, ++seen;
-        if (k == "HEIGHT") g.height = v, ++seen;
+        const auto at = line.find(separator);
+        if (at == std::string::npos) continue;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            if (line.compare(0, at, keys[i]) == 0) *fields[i] = std::atoi(line.c_str() + at + 1), ++seen;
     }
     if (seen != 4) return std::nullopt;
     return g;
+}
+
+}  // namespace
+
+std::optional<Display::Geometry> Display::geometry(const std::string& window) const {
+    return geometryFrom(xdotool({"getwindowgeometry", "--shell", window}), '=', {"X", "Y", "WIDTH", "HEIGHT"});
+}
+
+std::optional<Display::Geometry> Display::frame(const std::string& window) const {
+    // Without a window manager the frame is the window itself.
+    if (windowManager_ <= 0) return geometry(window);
+    // The inside on the screen; xdotool's own figures shift under a window manager.
+    const auto inside = geometryFrom(run({"xwininfo", "-id", window}, 10s, environment()), ':',
+                                     {"  Absolute upper-left X", "  Absolute upper-left Y", "  Width", "  Height"});
+    if (!inside) return std::nullopt;
+    const Geometry& g = *inside;
+    // The borders a window manager put around it: left, right, top, bottom.
+    const std::string out = run({"xprop", "-id", window, "_NET_FRAME_EXTENTS"}, 10s, environment()).out;
+    int left = 0, right = 0, top = 0, bottom = 0;
+    const auto eq = out.find(" = ");
+    if (eq != std::string::npos) std::sscanf(out.c_str() + eq + 3, "%d, %d, %d, %d", &left, &right, &top, &bottom);
+    return Geometry{g.x - left, g.y - top, g.width + left + right, g.height + top + bottom};
 }
 
 std::string Display::messageText(const std::string& box) const {

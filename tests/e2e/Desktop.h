@@ -46,6 +46,9 @@ public:
     Display& operator=(const Display&) = delete;
 
     bool ok() const { return number_ >= 0; }
+    // Starts openbox on this display, ended with it; false when openbox,
+    // xprop or xwininfo is not installed, or it did not come up.
+    bool startWindowManager();
     std::string name() const { return ":" + std::to_string(number_); }
     // The environment a program on this desktop gets.
     std::vector<std::string> environment() const;
@@ -71,6 +74,8 @@ public:
         int x, y, width, height;
     };
     std::optional<Geometry> geometry(const std::string& window) const;
+    // The same for the window's outer frame.
+    std::optional<Geometry> frame(const std::string& window) const;
 
     // The text of a message box, copied with Ctrl+C as a user can.
     std::string messageText(const std::string& box) const;
@@ -79,6 +84,7 @@ private:
     pid_t server_ = -1;
     int number_ = -1;
     pid_t bus_ = -1;
+    pid_t windowManager_ = -1;
     std::string busAddress_ = "disabled:";
 };
 

@@ -24,25 +24,66 @@ TEST_F(EndToEnd, EscapeSavesTheDefaultSettingsAndBacksUpTheMemoFile) {
     EXPECT_EQ(permissions(backup), 0600u);
 }
 
-TEST_F(EndToEnd, TheConfiguredStartPositionPlacesTheWindow) {
+// The place and size the settings and F5 give are the outer frame's, title
+// bar and borders included, with a window manager as without one; dialogs
+// are centred by their frames.
+class Frame : public EndToEnd, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        EndToEnd::SetUp();
+        if (IsSkipped() || !GetParam()) return;
+        if (!display->startWindowManager())
+            GTEST_SKIP() << "openbox, xprop or xwininfo is not installed, or openbox did not start";
+    }
+
+    // Waits until the window's frame is `expected`, then compares.
+    void expectFrame(const std::string& window, Display::Geometry expected) {
+        std::optional<Display::Geometry> g;
+        waitUntil([&] {
+            g = display->frame(window);
+            return g && g->x == expected.x && g->y == expected.y && g->width == expected.width &&
+                   g->height == expected.height;
+        });
+        ASSERT_TRUE(g);
+        EXPECT_EQ(std::vector<int>({g->x, g->y, g->width, g->height}),
+                  std::vector<int>({expected.x, expected.y, expected.width, expected.height}));
+    }
+};
+
+TEST_P(Frame, TheStartPositionAndFullScreenPlaceTheFrameAndDialogsAreCentredByIt) {
     putFile(memoPath, memoBytes(holidays2025to2027()));
     putText(work / "jotnor.cfg", "\r\n 45\r\n50\r\n0\r\n1\r\n");  // no backup
     std::optional<Program> program;
     const auto window = startToMainWindow(program);
 
     // 45 % of 1280 and 50 % of 1024; the top stays 0.
+    expectFrame(window, {576, 0, 635, 512});
+    display->key({"F5"});
+    expectFrame(window, {0, 0, 1280, 1024});
+    display->key({"F5"});
+    expectFrame(window, {576, 0, 635, 512});
+
+    display->key({"F3"});
+    const auto search = display->waitForWindow("^Zoeken in het bestand$");
+    ASSERT_TRUE(search);
     std::optional<Display::Geometry> g;
-    EXPECT_TRUE(waitUntil([&] { return (g = display->geometry(window)) && g->x == 576 && g->height == 512; }))
-        << "window at " << (g ? g->x : -1) << "," << (g ? g->y : -1) << " height " << (g ? g->height : -1);
-    if (g) {
-        EXPECT_EQ(g->y, 0);
-    }
+    EXPECT_TRUE(waitUntil([&] {
+        g = display->frame(*search);
+        return g && std::abs(2 * g->x + g->width - 1280) <= 1 && std::abs(2 * g->y + g->height - 1024) <= 1;
+    })) << "search dialog's frame at " << (g ? g->x : -1) << "," << (g ? g->y : -1) << " size "
+        << (g ? g->width : -1) << "x" << (g ? g->height : -1);
+    display->key({"Escape"});
+    ASSERT_TRUE(display->waitUntilGone("^Zoeken in het bestand$"));
+
     closeWithEscape(*program, window);
     EXPECT_EQ(fileText(work / "jotnor.cfg"), "\r\n45\r\n50\r\n0\r\n1\r\n");
     EXPECT_FALSE(std::filesystem::exists(work / "C:\\jotanor1.mem"));
 }
 
-TEST_F(EndToEnd, ANumberThatIsNoIntegerShowsTheErrorAndKeepsTheRest) {
+INSTANTIATE_TEST_SUITE_P(Desktop, Frame, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Openbox" : "NoWindowManager"; });
+
+TEST_F(EndToEnd, ANumberThatIsNoIntegerShowsTheErrorAndTheWindowIsStillPlaced) {
     putFile(memoPath, memoBytes(holidays2025to2027()));
     putText(work / "jotnor.cfg", "\r\n4,5\r\n50\r\n0\r\n1\r\n");
     std::optional<Program> program;
@@ -53,15 +94,45 @@ TEST_F(EndToEnd, ANumberThatIsNoIntegerShowsTheErrorAndKeepsTheRest) {
     display->key({"Return"});
     ASSERT_TRUE(display->waitUntilGone("^Error$"));
 
-    // The window keeps its place from before the activation: left edge 0.
+    // The start position keeps its values: 90 % of 1280 and of 1024.
     const auto window = display->waitForWindow(kMainTitle);
     ASSERT_TRUE(window);
-    const auto g = display->geometry(*window);
-    ASSERT_TRUE(g);
-    EXPECT_EQ(g->x, 0);
+    std::optional<Display::Geometry> g;
+    EXPECT_TRUE(waitUntil([&] { return (g = display->frame(*window)) && g->x == 1152 && g->height == 922; }))
+        << "window at " << (g ? g->x : -1) << " height " << (g ? g->height : -1);
     // The close writes the settings in force: line 1 from the file, the rest as they were.
     closeWithEscape(*program, *window);
     EXPECT_EQ(fileText(work / "jotnor.cfg"), "\r\n90\r\n90\r\n0\r\n1\r\n");
+}
+
+// A file chosen in "Open andere Mem-file" that is not there is reported, and
+// the program goes on with the file it had: Escape still ends it, with the
+// backup of that file.
+TEST_F(EndToEnd, AMissingFileChosenToOpenLeavesTheFileInUse) {
+    const auto bytes = memoBytes(holidays2025to2027());
+    putFile(memoPath, bytes);
+    putText(work / "jotnor.cfg", "kopie.mem\r\n90\r\n90\r\n0\r\n1\r\n");
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+
+    // "Open andere Mem-file": the second item of "&Bestand".
+    display->key({"alt+b", "Down", "Return"});
+    const auto dialog = display->waitForWindow("^Openen van een andere \\.MEM-file$");
+    ASSERT_TRUE(dialog) << program->log();
+    const std::string missing = (work / "weg.mem").string();
+    display->key({"ctrl+a"});
+    display->type(missing);
+    display->key({"Return"});
+    const auto box = display->waitForWindow("^Information$");
+    ASSERT_TRUE(box) << program->log();
+    EXPECT_NE(display->messageText(*box).find(missing + " niet gevonden"), std::string::npos);
+    display->key({"Return"});
+    ASSERT_TRUE(display->waitUntilGone("^Information$"));
+
+    EXPECT_EQ(display->title(window), "Jotanor versie 2.0 ***  " + memoPath.string());
+    closeWithEscape(*program, window);
+    EXPECT_EQ(fileBytes(work / "kopie.mem"), bytes);
+    EXPECT_FALSE(std::filesystem::exists(work / "weg.mem"));
 }
 
 class Recurrence : public EndToEnd {

@@ -349,6 +349,27 @@ TEST_F(ListedRecordsTest, DeleteAsksAndTheListIsShownAgainWhateverTheAnswer) {
     EXPECT_FALSE(firstLines().contains("Kapper"));
 }
 
+TEST_F(ListedRecordsTest, TheDeleteConfirmationIsCentredOnTheSizeItShows) {
+    writeMemos({{k6Dec, std::string(100, 'e'), std::string(100, 'o')}, {k6Dec + 1, "kort", ""}});
+    form.aantalwekenterug(0);
+    form.show();
+    int previousWidth = 0;
+    for (int row : {1, 5}) {
+        selectRow(row);
+        QRect frame;
+        withDialogs({[&](QDialog& d) {
+                        frame = d.frameGeometry();
+                        static_cast<Tconfirmdlg&>(d).Button1->click();
+                    }},
+                    [&] { form.Wissen1Click(); });
+        // The frame's middle is the screen's (1000 × 800), give or take a pixel.
+        EXPECT_NEAR(frame.left() + frame.width() / 2.0, 500, 1) << row;
+        EXPECT_NEAR(frame.top() + frame.height() / 2.0, 400, 1) << row;
+        EXPECT_NE(frame.width(), previousWidth) << "the long and the short memo give other widths";
+        previousWidth = frame.width();
+    }
+}
+
 TEST_F(ListedRecordsTest, AMemoChangedToADateOutsideTheViewLeavesIt) {
     selectRow(4 * 4);  // "Kapper", 9 December
     withDialogs({[](QDialog& d) {
@@ -491,6 +512,15 @@ TEST_F(ListedRecordsTest, TheSearchListsTheMatchingMemosAndMarksToday) {
     selectRow(0);
     withDialogs({[](QDialog& d) { d.reject(); }}, [&] { form.Wissen1Click(); });
     EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
+
+    // A memo file that cannot be opened leaves the list as it was.
+    const QStringList before = rows();
+    std::filesystem::remove(memoPath());
+    scripted.shown.clear();
+    search("tandarts", false);
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, "File not found");
+    EXPECT_EQ(rows(), before);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
+#include <QFontInfo>
 #include <QLabel>
 #include <QTest>
 
+#include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
 #include "support/FaultyFileSystem.h"
@@ -56,20 +58,50 @@ TEST_F(Tform1Options, TheFileSettingsPlaceTheWindowAndColourTheWeek) {
     EXPECT_FALSE(weekIsGreen());
 }
 
-TEST_F(Tform1Options, ABadNumberStopsTheActivationWithTheConversionError) {
-    writeText(cfg(), "D:\\b.mem\r\n4,5\r\n50\r\n10\r\n0\r\n");
-    const QPoint place = form.pos();
-    EXPECT_FALSE(form.guarded([&] { form.FormActivate(); }));
-    ASSERT_EQ(scripted.shown.size(), 1u);
-    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
-    EXPECT_EQ(scripted.shown[0].text, "'4,5' is not a valid integer value");
-    EXPECT_EQ(form.pos(), place);
-    EXPECT_EQ(form.height(), 400);
-    EXPECT_EQ(form.Label3->text(), "week 18");
-    EXPECT_EQ(form.state().settings.backupPlace, "D:\\b.mem");
-    // The next close writes the file again, complete.
-    ASSERT_TRUE(form.FormClose());
-    EXPECT_EQ(fileText(cfg()), "D:\\b.mem\r\n90\r\n90\r\n0\r\n1\r\n");
+// The values read before the bad line are taken, the rest keep theirs, and
+// the activation goes on: the window is placed and the list is shown.
+TEST_F(Tform1Options, AFileThatCannotBeReadWholeIsReportedAndTheActivationGoesOn) {
+    struct Case {
+        const char* file;
+        const char* error;
+        int x, height;  // of the frame on a 1000 × 800 screen
+        const char* written;
+    };
+    for (const Case& c : {Case{"D:\\b.mem\r\n45\r\n4,5\r\n10\r\n0\r\n", "'4,5' is not a valid integer value", 450,
+                               720, "D:\\b.mem\r\n45\r\n90\r\n0\r\n1\r\n"},
+                          Case{"\r\n45\r\n50\r\n", "'' is not a valid integer value", 450, 400,
+                               "\r\n45\r\n50\r\n0\r\n1\r\n"}}) {
+        Tform1 window(scripted.platform());
+        ASSERT_TRUE(window.FormCreate());
+        window.show();
+        writeText(cfg(), c.file);
+        scripted.shown.clear();
+        window.FormActivate();
+        ASSERT_EQ(scripted.shown.size(), 1u) << c.file;
+        EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+        EXPECT_EQ(scripted.shown[0].text, c.error);
+        EXPECT_EQ(window.frameGeometry(), QRect(c.x, 0, 635, c.height));
+        EXPECT_EQ(window.Label3->text(), "Week 50");
+        EXPECT_EQ(window.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
+        EXPECT_GT(window.listModel->rowCount(), 0) << "the holiday memos are listed";
+        ASSERT_TRUE(window.FormClose());
+        EXPECT_EQ(fileText(cfg()), c.written);
+    }
+}
+
+TEST_F(Tform1Options, ASizeOfNoneAtALaterActivationBringsBackTheListsOwnFont) {
+    const QFont own = form.ListBox1->font();
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
+    form.FormActivate();
+    EXPECT_EQ(form.ListBox1->font().pointSize(), 10);
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n0\r\n0\r\n");
+    form.FormActivate();
+    EXPECT_EQ(form.ListBox1->font(), own);
+    // The largest size the file can give is held at what a font can have.
+    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n2147483647\r\n0\r\n");
+    form.FormActivate();
+    EXPECT_EQ(form.ListBox1->font().pointSize(), 10000);
+    EXPECT_GT(QFontInfo(form.ListBox1->font()).pixelSize(), 0);
 }
 
 TEST_F(Tform1Options, ActivationReloadsTheFileOverUnsavedChanges) {

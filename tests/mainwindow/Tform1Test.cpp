@@ -1,10 +1,14 @@
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <climits>
 
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
@@ -86,7 +90,7 @@ TEST_F(Tform1Open, CancelInMijnfileKeepsTheCurrentFile) {
     EXPECT_TRUE(scripted.shown.empty());
 }
 
-TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundButStaysCurrent) {
+TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundAndTheFileInUseStays) {
     const QString missing = fromPath(dir.file("weg.mem"));
     scripted.openAnswers = {missing};
     form.Mijnfile();
@@ -94,7 +98,33 @@ TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundButStaysCurrent) {
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
     EXPECT_EQ(scripted.shown[0].text, missing + " niet gevonden");
     EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
-    EXPECT_EQ(form.memoFile().path(), dir.file("weg.mem"));
+    // Commands and the close go on with the file the title names.
+    form.show();
+    QApplication::processEvents();
+    QTest::keyClick(form.ListBox1, Qt::Key_Return);
+    form.Memoaantal1Click();
+    ASSERT_EQ(scripted.shown.size(), 2u);
+    EXPECT_EQ(scripted.shown[1].kind, MsgKind::Information);
+    form.state().settings.backupPlace = fromPath(dir.file("kopie.mem")).toStdString();
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(std::filesystem::exists(dir.file("kopie.mem")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("weg.mem")));
+}
+
+TEST_F(Tform1Open, TheOpenDialogsFilterReadsAsGiven) {
+    scripted.platform().fileDialogs = qtPlatform().fileDialogs;
+    QStringList filters;
+    QString shown;
+    test::withDialog<QFileDialog>(
+        [&](QFileDialog& d) {
+            filters = d.nameFilters();
+            if (auto* combo = d.findChild<QComboBox*>("fileTypeCombo")) shown = combo->currentText();
+            d.reject();
+        },
+        [&] { form.Mijnfile(); });
+    EXPECT_EQ(filters, QStringList{"*.mem"});
+    EXPECT_EQ(shown, "*.mem");
 }
 
 TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
@@ -130,10 +160,12 @@ TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
     EXPECT_EQ(separators, 2);
 }
 
-TEST_F(Tform1Open, ActivationPlacesTheWindowAndColoursTheWeek) {
+TEST_F(Tform1Open, ActivationPlacesTheFrameAndColoursTheWeek) {
+    form.show();
     form.FormActivate();
-    EXPECT_EQ(form.x(), 900);    // 90 % of 1000
-    EXPECT_EQ(form.height(), 720);  // 90 % of 800
+    // 90 % of 1000 and of 800, for the frame around the window.
+    EXPECT_EQ(form.frameGeometry(), QRect(900, 0, 635, 720));
+    EXPECT_LT(form.height(), 720) << "the frame has borders here";
     // 6 December 2026 is in week 50; parity 1 colours odd weeks green.
     EXPECT_EQ(form.Label3->text(), "Week 50");
     EXPECT_TRUE(form.Label3->styleSheet().startsWith("color: rgb(128, 128, 128)"));
@@ -157,13 +189,30 @@ TEST_F(Tform1Open, TheWeekIsGreenOnlyWhenItsParityMatches) {
     }
 }
 
-TEST_F(Tform1Open, ThePlacementRoundsHalvesToEven) {
-    scripted.screenSize = QSize(1025, 1010);
-    form.state().settings.leftPercent = 50;  // 512.5 → 512
-    form.state().settings.bottomPercent = 50;  // 505
-    form.FormActivate();
-    EXPECT_EQ(form.x(), 512);
-    EXPECT_EQ(form.height(), 505);
+TEST_F(Tform1Open, ThePlacementRoundsHalvesToEvenAndBoundsWhatNoScreenHolds) {
+    form.show();
+    struct Case {
+        QSize screen;
+        int left, bottom;  // percent
+        int x, height;     // of the frame
+    };
+    auto placeAt = [&](QSize screen, int left, int bottom) {
+        scripted.screenSize = screen;
+        form.state().settings.leftPercent = left;
+        form.state().settings.bottomPercent = bottom;
+        form.FormActivate();
+        return form.frameGeometry();
+    };
+    for (const Case& c : {Case{{1025, 1010}, 50, 50, 512, 505},  // 512.5 → 512
+                          Case{{1000, 800}, 200, 100, 2000, 800}, Case{{1000, 800}, -10, 90, -100, 720}}) {
+        const QRect frame = placeAt(c.screen, c.left, c.bottom);
+        EXPECT_EQ(frame.x(), c.x) << c.left;
+        EXPECT_EQ(frame.height(), c.height) << c.bottom;
+    }
+    // Products far beyond an int put the window off the screen, nothing worse.
+    EXPECT_GT(placeAt({1000, 800}, INT_MAX, INT_MAX).left(), 1000);
+    EXPECT_GE(form.frameGeometry().height(), 800);
+    EXPECT_LT(placeAt({1000, 800}, INT_MIN, 90).right(), 0);
 }
 
 TEST_F(Tform1Open, ResizingKeepsTenPixelMarginsAndFortyAbove) {
@@ -183,14 +232,12 @@ TEST_F(Tform1Open, F5TwiceReturnsToTheConfiguredPlaceAndWidth) {
     QTest::keyClick(form.ListBox1, Qt::Key_F5);
     EXPECT_TRUE(form.state().fullScreen);
     EXPECT_TRUE(form.Fullscreen1->isChecked());
-    EXPECT_EQ(form.pos(), QPoint(0, 0));
-    EXPECT_EQ(form.size(), QSize(1000, 800));
+    // The frame fills the screen, title bar and borders included.
+    EXPECT_EQ(form.frameGeometry(), QRect(0, 0, 1000, 800));
     QTest::keyClick(form.ListBox1, Qt::Key_F5, Qt::ShiftModifier);  // modifiers do not matter
     EXPECT_FALSE(form.state().fullScreen);
     EXPECT_FALSE(form.Fullscreen1->isChecked());
-    EXPECT_EQ(form.x(), 900);
-    EXPECT_EQ(form.width(), 635);
-    EXPECT_EQ(form.height(), 720);
+    EXPECT_EQ(form.frameGeometry(), QRect(900, 0, 635, 720));
     // A key that reaches the form itself works the same, once.
     QTest::keyClick(&form, Qt::Key_F5, Qt::ControlModifier);
     EXPECT_TRUE(form.state().fullScreen);

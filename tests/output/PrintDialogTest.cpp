@@ -72,6 +72,13 @@ protected:
 TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
     inPrintDialog([this](Tprintdlg* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Printen van een opeenvolgende reeks memo's ");
+        // The buttons stand at the foot, where they stay when the boxes appear.
+        EXPECT_EQ(dialog->size(), QSize(482, 346));
+        const QRect buttons = dialog->Button1->geometry().united(dialog->Button3->geometry());
+        EXPECT_GT(buttons.top(), 346 - 60);
+        auto buttonsStay = [&] {
+            EXPECT_EQ(dialog->Button1->geometry().united(dialog->Button3->geometry()), buttons);
+        };
         EXPECT_EQ(dialog->Button1->text(), "Kies de eerste datum van de reeks");
         EXPECT_FALSE(dialog->GroupBox1->isVisible());
         EXPECT_FALSE(dialog->GroupBox2->isVisible());
@@ -87,6 +94,7 @@ TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
                   "dinsdag,  1-12-2026\ntandarts\nom 9 uur\n------------------\nboodschappen\n------------------");
         EXPECT_EQ(dialog->Button1->text(), "Kies de laatste datum van de reeks");
         EXPECT_FALSE(dialog->okbtn->isEnabled());
+        buttonsStay();
 
         chooseInCalendar(*dialog, kLast, [](Tkalenderdlg* calendar) {
             EXPECT_EQ(calendar->windowTitle(), "Kies de einddatum voor de te printen serie");
@@ -96,6 +104,7 @@ TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
         EXPECT_EQ(dialog->Memo2->toPlainText(), "woensdag,  2-12-2026\nverjaardag\n------------------");
         EXPECT_FALSE(dialog->Button1->isEnabled());
         EXPECT_TRUE(dialog->okbtn->isEnabled());
+        buttonsStay();
 
         QTest::keyClick(dialog, Qt::Key_Escape);  // no key of its own
         EXPECT_TRUE(dialog->isVisible());
@@ -190,16 +199,42 @@ TEST_F(PrintTest, ARangePrintedIntoAPdfReadsBackAsLaidOut) {
               "dinsdag, 1-12-2026 boodschappen ------------------ "
               "woensdag, 2-12-2026 verjaardag ------------------");
     ASSERT_GE(words.size(), 12u);
-    // In points (1/72 inch) at the PDF printer's 1200 dpi: the memo text
-    // stands 50 pixels right of the date, and lines are 5 + 150 pixels apart.
+    // In points (1/72 inch) at 300 dpi: the memo text stands 50 pixels right
+    // of the date, and lines are 5 + 38 pixels apart (9 points is 37.5).
     const PdfWord& date = words[7];
     const PdfWord& line1 = words[9];
     const PdfWord& line2 = words[10];
     EXPECT_EQ(date.text, "dinsdag,");
     EXPECT_EQ(line1.text, "tandarts");
-    EXPECT_NEAR(line1.x - date.x, 50 * 72.0 / 1200, 0.3);
-    EXPECT_NEAR(line2.y - line1.y, 155 * 72.0 / 1200, 0.3);
-    EXPECT_NEAR(date.y - words[0].y, 155 * 3 * 72.0 / 1200, 1.5);
+    EXPECT_NEAR(line1.x - date.x, 50 * 72.0 / 300, 0.3);
+    EXPECT_NEAR(line2.y - line1.y, 43 * 72.0 / 300, 0.3);
+    EXPECT_NEAR(date.y - words[0].y, 43 * 3 * 72.0 / 300, 1.5);
+}
+
+TEST_F(PrintTest, MemosBeyondTheFirstPageArePrintedOnFurtherPages) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
+    std::vector<MemoRecord> memos;
+    for (int i = 1; i <= 150; ++i) memos.push_back({encodeDate(kFirst), "memo" + std::to_string(i), ""});
+    test::writeMemos(memoPath(), memos);
+    scripted.pdfFile = fromPath(dir.file("afdruk.pdf"));
+    printRange(kFirst, kFirst, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->okbtn, Qt::LeftButton); });
+    ASSERT_TRUE(scripted.shown.empty());
+
+    QProcess p;
+    p.start("pdftotext", {scripted.pdfFile, "-"});
+    p.waitForFinished(30000);
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split('\f', Qt::SkipEmptyParts);
+    pages.removeIf([](const QString& page) { return page.trimmed().isEmpty(); });
+    ASSERT_GT(pages.size(), 2);
+    // Every page under the header; every memo once, in order.
+    QStringList printed, expected;
+    for (const QString& page : pages) {
+        EXPECT_TRUE(page.startsWith("Memo-overzicht van ")) << page.toStdString();
+        auto it = QRegularExpression(R"(memo\d+)").globalMatch(page);
+        while (it.hasNext()) printed << it.next().captured();
+    }
+    for (const MemoRecord& m : memos) expected << QString::fromStdString(m.line1);
+    EXPECT_EQ(printed, expected);
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ QString ScriptedPlatform::shortDate(const Ymd& d) const {
 void ScriptedPlatform::beginDocument() {
     if (!hasPrinter) throw PrinterError("No default printer is available");
     ++documentsBegun;
+    page_ = 0;
     if (!pdfFile.isEmpty()) {
         pdf_ = std::make_unique<PainterPrinter>(pdfFile);
         pdf_->beginDocument();
@@ -73,7 +74,14 @@ int ScriptedPlatform::fontHeight() {
 
 void ScriptedPlatform::drawText(int x, int y, const QString& text) {
     if (pdf_) pdf_->drawText(x, y, text);
-    printed.push_back({x, y, text, font_});
+    printed.push_back({x, y, text, font_, page_});
+}
+
+int ScriptedPlatform::pageHeight() { return pdf_ ? pdf_->pageHeight() : printerPageHeight; }
+
+void ScriptedPlatform::newPage() {
+    if (pdf_) pdf_->newPage();
+    ++page_;
 }
 
 void ScriptedPlatform::endDocument() {

@@ -15,6 +15,7 @@ struct PrintedText {
     int y;
     QString text;
     QString font;  // "family points [bold] [underline]"
+    int page;      // counted from 0
 };
 
 struct ShownBox {
@@ -58,6 +59,7 @@ public:
     // with `pdfFile` set, the real painter writing that PDF file.
     bool hasPrinter = true;
     int printerDpi = 300;
+    int printerPageHeight = 3200;
     QString pdfFile;
     std::vector<PrintedText> printed;
     int documentsBegun = 0;
@@ -84,6 +86,8 @@ private:
     void setFont(const QString& family, int points, bool bold, bool underline) override;
     int fontHeight() override;
     void drawText(int x, int y, const QString& text) override;
+    int pageHeight() override;
+    void newPage() override;
     void endDocument() override;
     void abortDocument() override;
 
@@ -91,6 +95,7 @@ private:
     std::unique_ptr<Printer> pdf_;
     QString font_;
     int points_ = 0;
+    int page_ = 0;
 };
 
 }  // namespace jotanor::test
