@@ -74,6 +74,12 @@ MemoFile::Opened MemoFile::open(LockKind kind) {
     opened.file = fs_.open(path_, OpenMode::ReadWrite);
     opened.file->lock(LockKind::Exclusive);
     recoverJournal(fs_, *opened.file, opened.real);
+    // Earlier versions kept the previous contents in a hidden spare file,
+    // deleted memos included; a diary is private.
+    std::filesystem::path spare = ".";
+    spare += opened.real.filename();
+    spare += ".spare";
+    if (fs_.exists(opened.real.parent_path() / spare)) fs_.remove(opened.real.parent_path() / spare);
     return opened;
 }
 

@@ -154,6 +154,16 @@ TEST_F(MemoFileTest, CreatesAnEmptyFile) {
     EXPECT_EQ(file.count(), 0u);
 }
 
+TEST_F(MemoFileTest, TheSpareOfEarlierVersionsGoesAtTheFirstChange) {
+    writeMemos(path, {memo(1, "a")});
+    const auto spare = dir.file(".jotanor1.mem.spare");
+    writeMemos(spare, {memo(1, "a"), memo(2, "gewist")});
+    file.readAll();
+    EXPECT_TRUE(std::filesystem::exists(spare));
+    file.mydata1_opbergen(memo(3, "c"));
+    EXPECT_FALSE(std::filesystem::exists(spare));
+}
+
 TEST_F(MemoFileTest, CreatingNeverEmptiesAFileThatIsThere) {
     // The question to create follows any failed open, also one that passes.
     writeMemos(path, {memo(1, "a"), memo(2, "b")});
