@@ -116,13 +116,17 @@ public:
         // Another copy holds its lock only while it changes or reads the
         // file; one that keeps it far longer is stuck, and waiting for it
         // would hang this program too.
+        // The other copy's change takes milliseconds: look often at first,
+        // so that a free moment between its changes is not missed.
         const int operation = (kind == LockKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
         const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+        auto pause = std::chrono::microseconds(50);
         while (::flock(fd_, operation) != 0) {
             if (errno == EINTR) continue;
             if (errno != EWOULDBLOCK) fail(path_, errno);
             if (std::chrono::steady_clock::now() >= deadline) throw IoError(kAccessDenied, path_);
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            std::this_thread::sleep_for(pause);
+            pause = std::min(pause * 2, std::chrono::microseconds(1000));
         }
     }
 
