@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build run test test-e2e bench clean test-windows crash fuzz test-sanitize
+.PHONY: setup configure build run test test-e2e bench clean test-windows crash fuzz test-sanitize install package
 
 setup:
 	bash scripts/setup.sh
@@ -33,6 +33,15 @@ bench: setup
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DJOTANOR_BENCH=ON
 	cmake --build $(BUILD)-bench --target jotanor_bench
 	$(BUILD)-bench/bench/jotanor_bench
+
+# Installs the program, its side files, launcher, icon and description under PREFIX.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD)/, to install with `apt install ./build/jotanor_*.deb`.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-bench

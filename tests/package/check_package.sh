@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds the Debian package from the build folder and checks what it holds:
+# the program and its side files in their places, the launcher and the
+# description accepted by their validators, the Qt libraries among its
+# dependencies, and no errors from lintian.
+set -euo pipefail
+build="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+cd "$build"
+cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
+deb="$(ls "$work"/out/jotanor_*.deb)"
+echo "package: $(basename "$deb")"
+
+dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
+fail=0
+for f in /usr/bin/jotanor /usr/share/jotanor/memohelp.rtf /usr/share/jotanor/chimes.wav \
+         /usr/share/jotanor/vukman.wav /usr/share/applications/nl.jotanor.Jotanor.desktop \
+         /usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml \
+         /usr/share/icons/hicolor/scalable/apps/nl.jotanor.Jotanor.svg \
+         /usr/share/icons/hicolor/48x48/apps/nl.jotanor.Jotanor.png \
+         /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz; do
+  grep -qx "$f" "$work/files" || { echo "missing from the package: $f"; fail=1; }
+done
+
+depends="$(dpkg-deb -f "$deb" Depends)"
+for d in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins; do
+  [[ "$depends" == *"$d"* ]] || { echo "not among the dependencies: $d ($depends)"; fail=1; }
+done
+
+dpkg-deb -x "$deb" "$work/root"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$work/root/usr/share/applications/nl.jotanor.Jotanor.desktop" || fail=1
+else
+  echo "desktop-file-validate is not installed: launcher not validated"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$work/root/usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml" || fail=1
+else
+  echo "appstreamcli is not installed: description not validated"
+fi
+if command -v lintian >/dev/null; then
+  lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
+  cat "$work/lintian"
+  if grep -q '^E:' "$work/lintian"; then echo "lintian found errors"; fail=1; fi
+else
+  echo "lintian is not installed: package not checked by it"
+fi
+exit $fail
