@@ -346,6 +346,7 @@ Program::Program(const Display& display, const std::filesystem::path& folder, Op
     log_ = folder.parent_path() / (folder.filename().string() + ".log");
     std::vector<std::string> argv = options.wrapper;
     argv.push_back(JOTANOR_EXE);
+    argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
     const std::string preload = faketimeLibrary();
     // A sanitizer build wants its runtime first; the clock library comes before it.
     const char* asan = std::getenv("ASAN_OPTIONS");
@@ -363,6 +364,7 @@ Program::Program(const Display& display, const std::filesystem::path& folder, Op
         putEnv({"LD_PRELOAD=" + preload,
                 // "@": the clock starts at that moment and runs on; timers keep the real monotonic clock.
                 "FAKETIME=@" + options.today, "FAKETIME_DONT_FAKE_MONOTONIC=1", "ASAN_OPTIONS=" + asanOptions});
+        putEnv(options.environment);
         auto cargs = cStrings(argv);
         ::execvp(cargs[0], cargs.data());
         ::_exit(127);

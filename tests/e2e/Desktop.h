@@ -95,6 +95,10 @@ public:
         std::string today = "2026-12-06 10:00:00";
         // Put in front of the program, for instance strace or capsh.
         std::vector<std::string> wrapper;
+        // After the program's name, as a launcher passes them.
+        std::vector<std::string> arguments;
+        // Extra environment, "NAME=value".
+        std::vector<std::string> environment;
     };
 
     Program(const Display& display, const std::filesystem::path& folder, Options options);

@@ -57,5 +57,28 @@ TEST_F(EndToEnd, HolidayMemosJoinTheUsersMemosInDateOrder) {
     closeWithEscape(*program, window);
 }
 
+// Started from the desktop's menu, the diary lives in a folder of the
+// user's own, made private at the first start.
+TEST_F(EndToEnd, StartedFromTheMenuTheDiaryLivesInTheUsersOwnFolder) {
+    const auto home = dir.file("thuis");
+    std::filesystem::create_directory(home);
+    Program::Options options;
+    options.arguments = {"--user-folder"};
+    options.environment = {"HOME=" + home.string(), "XDG_CONFIG_HOME=" + (home / ".config").string()};
+    std::optional<Program> program;
+    program.emplace(*display, work, options);
+    ASSERT_TRUE(display->waitForWindow("^Confirm$")) << program->log();
+    display->key({"Return"});
+    const auto folder = home / "Documents" / "Jotanor";
+    auto window = display->waitForWindow(kMainTitle);
+    ASSERT_TRUE(window) << program->log();
+    EXPECT_EQ(display->title(*window), "Jotanor versie 2.0 ***  " + (folder / "jotanor1.mem").string());
+    EXPECT_EQ(permissions(folder), 0700u);
+    closeWithEscape(*program, *window);
+    EXPECT_TRUE(std::filesystem::exists(folder / "jotanor1.mem"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "jotnor.cfg"));
+    EXPECT_FALSE(std::filesystem::exists(work / "jotanor1.mem"));
+}
+
 }  // namespace
 }  // namespace jotanor::e2e
