@@ -1,7 +1,6 @@
 #include "cli/Ics.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <unordered_map>
 
 #include "calendar/Dates.h"
@@ -27,13 +26,18 @@ struct Hash {
     }
 };
 
-std::string digits(int value, int width) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*d", width, value);
-    return text;
+// `value` (0 or more) in `width` decimal digits.
+void appendDigits(std::string& out, unsigned value, int width) {
+    char text[8];
+    for (int i = width - 1; i >= 0; --i, value /= 10) text[i] = static_cast<char>('0' + value % 10);
+    out.append(text, static_cast<std::size_t>(width));
 }
 
-std::string dateValue(const Ymd& d) { return digits(d.year, 4) + digits(d.month, 2) + digits(d.day, 2); }
+void appendDate(std::string& out, const Ymd& d) {
+    appendDigits(out, d.year, 4);
+    appendDigits(out, d.month, 2);
+    appendDigits(out, d.day, 2);
+}
 
 // The first day on or after `from` on which a memo of `date` that recurs
 // every year falls; a 29 February falls in leap years only.
@@ -56,9 +60,7 @@ bool inRange(const Range& range, std::int64_t day, const Ymd& date, bool yearly)
 
 }  // namespace
 
-std::string escapeText(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size() + 8);
+void appendText(std::string& out, std::string_view utf8) {
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
         switch (c) {
@@ -74,7 +76,6 @@ std::string escapeText(std::string_view utf8) {
         default: out += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
         }
     }
-    return out;
 }
 
 void appendLine(std::string& out, std::string_view line) {
@@ -100,8 +101,12 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
            "CALSCALE:GREGORIAN\r\n";
     const std::string stamp = "DTSTAMP:" + std::string(dtstamp);
     std::unordered_map<std::uint64_t, int> uidsGiven;
+    std::string line;
     file.scanBytes([&](const unsigned char* record, std::size_t position) {
-        if (position == 0) out.reserve(out.size() + file.recordCount() * 230);
+        if (position == 0) {
+            out.reserve(out.size() + file.recordCount() * 230);
+            uidsGiven.reserve(file.recordCount());
+        }
         Ymd date;
         std::int64_t day;
         try {
@@ -116,24 +121,39 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
         const bool yearly = !line1.empty() && line1[0] == '*';
         if (!inRange(range, day, date, yearly)) return true;
 
-        const std::string when = yearly ? "yearly-" + digits(date.month, 2) + digits(date.day, 2) : dateValue(date);
+        // The UID: when the memo falls, and a hash of that and its lines.
+        line.assign("UID:");
+        if (yearly) {
+            line += "yearly-";
+            appendDigits(line, date.month, 2);
+            appendDigits(line, date.day, 2);
+        } else {
+            appendDate(line, date);
+        }
         Hash hash;
-        hash.add(when);
+        hash.add(std::string_view(line).substr(4));
         hash.addLine(line1);
         hash.addLine(line2);
-        char hex[17];
-        std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash.value));
-        std::string uid = when + "-" + hex;
-        const int seen = uidsGiven[hash.value]++;
-        if (seen > 0) uid += "-" + std::to_string(seen + 1);
+        line += '-';
+        for (int shift = 60; shift >= 0; shift -= 4) line += "0123456789abcdef"[(hash.value >> shift) & 0xF];
+        if (const int seen = uidsGiven[hash.value]++; seen > 0) line += "-" + std::to_string(seen + 1);
+        line += "@jotanor";
 
         out += "BEGIN:VEVENT\r\n";
-        appendLine(out, "UID:" + uid + "@jotanor");
+        appendLine(out, line);
         appendLine(out, stamp);
-        appendLine(out, "DTSTART;VALUE=DATE:" + dateValue(date));
+        line.assign("DTSTART;VALUE=DATE:");
+        appendDate(line, date);
+        appendLine(out, line);
         if (yearly) out += "RRULE:FREQ=YEARLY\r\n";
-        appendLine(out, "SUMMARY:" + escapeText(cp1252ToUtf8(yearly ? line1.substr(1) : line1)));
-        if (!line2.empty()) appendLine(out, "DESCRIPTION:" + escapeText(cp1252ToUtf8(line2)));
+        line.assign("SUMMARY:");
+        appendText(line, cp1252ToUtf8(yearly ? line1.substr(1) : line1));
+        appendLine(out, line);
+        if (!line2.empty()) {
+            line.assign("DESCRIPTION:");
+            appendText(line, cp1252ToUtf8(line2));
+            appendLine(out, line);
+        }
         out += "END:VEVENT\r\n";
         ++result.events;
         return true;

@@ -11,10 +11,10 @@
 
 namespace jotanor::ics {
 
-// A TEXT value: backslash, semicolon and comma escaped, a line break
-// written as "\n"; other control characters, which a calendar line may not
-// hold, become blanks. `utf8` is UTF-8 and stays so.
-std::string escapeText(std::string_view utf8);
+// Appends a TEXT value: backslash, semicolon and comma escaped, a line
+// break written as "\n"; other control characters, which a calendar line
+// may not hold, become blanks. `utf8` is UTF-8 and stays so.
+void appendText(std::string& out, std::string_view utf8);
 
 // Appends one content line and its CRLF, folded into lines of at most 75
 // octets, never inside a UTF-8 character.

@@ -20,7 +20,11 @@ TEST(IcsText, EscapesWhatTextValuesMayNotHold) {
         {std::string("\0\x01\x1F\x7F\tend", 8), "    \tend"},
         {"€ café", "€ café"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ics::escapeText(c.in), c.out) << c.in;
+    for (const auto& c : cases) {
+        std::string out = "DESCRIPTION:";
+        ics::appendText(out, c.in);
+        EXPECT_EQ(out, "DESCRIPTION:" + c.out) << c.in;
+    }
 }
 
 TEST(IcsText, FoldsAt75OctetsBetweenCharacters) {
