@@ -80,6 +80,12 @@ const std::vector<OptionSpec>& optionSpecs() {
     return specs;
 }
 
+const OptionSpec* findOption(std::string_view name) {
+    const auto& specs = optionSpecs();
+    const auto it = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.name == name; });
+    return it == specs.end() ? nullptr : &*it;
+}
+
 struct CommandLine {
     std::string command;
     std::vector<std::string> operands;
@@ -110,9 +116,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (arg == "-h") arg = "--help";
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const auto spec = std::find_if(optionSpecs().begin(), optionSpecs().end(),
-                                       [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == optionSpecs().end()) throw Misuse("onbekende optie: " + arg);
+        const OptionSpec* spec = findOption(name);
+        if (!spec) throw Misuse("onbekende optie: " + arg);
         std::string value;
         if (spec->takesValue && equals != std::string::npos) {
             value = arg.substr(equals + 1);
@@ -125,10 +130,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (!line.options.emplace(name, value).second) throw Misuse(name + " staat er twee keer");
     }
     for (const auto& [name, value] : line.options) {
-        const auto& spec = *std::find_if(optionSpecs().begin(), optionSpecs().end(),
-                                         [&](const OptionSpec& s) { return s.name == name; });
-        if (!line.command.empty() && !spec.commands.empty() &&
-            std::find(spec.commands.begin(), spec.commands.end(), line.command) == spec.commands.end())
+        const auto& allowed = findOption(name)->commands;
+        if (!line.command.empty() && !allowed.empty() &&
+            std::find(allowed.begin(), allowed.end(), line.command) == allowed.end())
             throw Misuse(name + " hoort niet bij " + line.command);
     }
     return line;

@@ -84,6 +84,7 @@ void appendLine(std::string& out, std::string_view line) {
         // Back to the first byte of the character that would be cut.
         std::size_t cut = room;
         while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        if (cut == 0) cut = room;  // not UTF-8: cut where the room ends
         out.append(line.substr(0, cut));
         out += "\r\n ";
         line.remove_prefix(cut);

@@ -54,6 +54,10 @@ struct SameAsWindow {
     std::function<void(MemoFile&, DaySerial, MemoBlocks&)> fill;
 };
 
+void PrintTo(const SameAsWindow& c, std::ostream* os) {
+    for (const auto& arg : c.args) *os << arg << ' ';
+}
+
 class CliListsAsWindow : public CliTest, public ::testing::WithParamInterface<SameAsWindow> {};
 
 TEST_P(CliListsAsWindow, LineForLine) {
