@@ -10,7 +10,7 @@ packages=(
   fonts-liberation2
   xvfb xauth imagemagick openbox x11-utils
   xdotool faketime strace libcap2-bin e2fsprogs
-  poppler-utils
+  poppler-utils python3-icalendar
   desktop-file-utils appstream lintian dpkg-dev
 )
 

@@ -21,38 +21,48 @@ char toByte(char32_t cp) {
     return '?';
 }
 
-}  // namespace
-
-std::string utf8ToCp1252(std::string_view in) {
-    std::string out;
+// Converts UTF-8 to Windows-1252, calling unheld(sequence) for every
+// character Windows-1252 cannot hold and every byte that is not UTF-8 (a
+// one-byte sequence); false from it stops the conversion.
+template <typename Unheld>
+bool convertUtf8(std::string_view in, std::string& out, Unheld unheld) {
     out.reserve(in.size());
     std::size_t i = 0;
     while (i < in.size()) {
         auto b = static_cast<std::uint8_t>(in[i]);
         int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= in.size()) {
-            out += '?';
-            ++i;
-            continue;
-        }
+        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < in.size();
         char32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            auto c = static_cast<std::uint8_t>(in[i + k]);
-            if ((c & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
+        for (int k = 1; ok && k <= extra; ++k) {
+            auto c = static_cast<std::uint8_t>(in[i + static_cast<std::size_t>(k)]);
+            ok = (c & 0xC0) == 0x80;
             cp = (cp << 6) | (c & 0x3F);
         }
-        if (!ok) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        out += toByte(cp);
-        i += static_cast<std::size_t>(extra) + 1;
+        const std::size_t length = ok ? static_cast<std::size_t>(extra) + 1 : 1;
+        const char byte = ok ? toByte(cp) : '?';
+        const bool held = ok && (byte != '?' || cp == '?');
+        if (!held && !unheld(in.substr(i, length))) return false;
+        out += byte;
+        i += length;
     }
+    return true;
+}
+
+}  // namespace
+
+std::string utf8ToCp1252(std::string_view in) {
+    std::string out;
+    convertUtf8(in, out, [](std::string_view) { return true; });
+    return out;
+}
+
+std::optional<std::string> utf8ToCp1252Exact(std::string_view in, std::string* unheld) {
+    std::string out;
+    const bool whole = convertUtf8(in, out, [&](std::string_view sequence) {
+        if (unheld) *unheld = sequence;
+        return false;
+    });
+    if (!whole) return std::nullopt;
     return out;
 }
 

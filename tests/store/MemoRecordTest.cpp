@@ -105,5 +105,17 @@ TEST(Win1252, CharactersItCannotHoldBecomeQuestionMarks) {
     EXPECT_EQ(utf8ToCp1252(std::string("\xFF\x41", 2)), "?A");  // not UTF-8
 }
 
+TEST(Win1252, TheExactFormRefusesWhatItCannotHoldAndSaysWhat) {
+    EXPECT_EQ(utf8ToCp1252Exact("€ café? ‘x’"), "\x80 caf\xE9? \x91x\x92");
+    const struct {
+        std::string in, unheld;
+    } refused[] = {{"a✓b", "✓"}, {"😀", "😀"}, {"x\xC3", "\xC3"}, {"\xC0?", "\xC0"}, {"\xED\xA0\x80", "\xED\xA0\x80"}};
+    for (const auto& r : refused) {
+        std::string unheld;
+        EXPECT_EQ(utf8ToCp1252Exact(r.in, &unheld), std::nullopt) << r.in;
+        EXPECT_EQ(unheld, r.unheld);
+    }
+}
+
 }  // namespace
 }  // namespace jotanor

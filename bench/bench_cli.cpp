@@ -1,0 +1,32 @@
+// The command-line program's work on a memo file of 65,536 memos, without
+// the start of its process: the ten-week list as `jotanor-cli list` prints
+// it, and the iCalendar export.
+#include <benchmark/benchmark.h>
+#include <sstream>
+
+#include "BenchFiles.h"
+#include "cli/Cli.h"
+
+namespace jotanor {
+namespace {
+
+void runCli(benchmark::State& state, const std::vector<std::string>& command) {
+    std::vector<std::string> args = {"--file", bench::memoFileOf(65536).string(), "--today", "2026-05-02"};
+    args.insert(args.end(), command.begin(), command.end());
+    std::size_t printed = 0;
+    for (auto _ : state) {
+        std::ostringstream out, err;
+        if (cli::run(args, out, err) != cli::kDone) state.SkipWithError(err.str().c_str());
+        printed = static_cast<std::size_t>(out.tellp());
+    }
+    state.counters["output_bytes"] = static_cast<double>(printed);
+}
+
+void BM_Cli_ListTenWeeks(benchmark::State& state) { runCli(state, {"list"}); }
+BENCHMARK(BM_Cli_ListTenWeeks)->Unit(benchmark::kMillisecond);
+
+void BM_Cli_ExportIcs(benchmark::State& state) { runCli(state, {"export-ics"}); }
+BENCHMARK(BM_Cli_ExportIcs)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace jotanor

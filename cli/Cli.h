@@ -1,0 +1,20 @@
+// The command-line program on the core: the list views, the search, adding
+// a memo, the count and the iCalendar export, on one memo file.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace jotanor::cli {
+
+// Exit statuses.
+inline constexpr int kDone = 0;
+inline constexpr int kFailed = 1;   // the work failed: a file error, a date that cannot be shown
+inline constexpr int kMisused = 2;  // the command line, or a value in it, cannot be used
+
+// Runs one command line (without the program's name). Output is UTF-8;
+// errors go to `err` as "jotanor-cli: " and the message.
+int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace jotanor::cli

@@ -1,0 +1,8 @@
+#include "platform/Console.h"
+
+namespace jotanor {
+
+// Output is written as bytes here already.
+void useRawStandardOutput() {}
+
+}  // namespace jotanor

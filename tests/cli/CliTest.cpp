@@ -1,0 +1,173 @@
+// The command-line program run in this process: its lists and search give
+// the window's lines, and what it refuses it refuses with a clear text.
+#include <gtest/gtest.h>
+#include <functional>
+#include <sstream>
+
+#include "calendar/Dates.h"
+#include "cli/Cli.h"
+#include "mainwindow/MemoViews.h"
+#include "mainwindow/Zoeken.h"
+#include "store/Win1252.h"
+#include "support/TempDir.h"
+
+namespace jotanor {
+namespace {
+
+struct Ran {
+    int status;
+    std::string out, err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    Ran run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--file", path.string(), "--today", "2026-05-02"});
+        std::ostringstream out, err;
+        const int status = cli::run(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    test::TempDir dir;
+    std::filesystem::path path = dir.file("dagboek.mem");
+    DaySerial today = encodeDate(2026, 5, 2);
+};
+
+TEST_F(CliTest, ListPrintsTheTenWeekBlocksAsTheWindowShowsThem) {
+    test::writeMemos(path, {{today - 2, "eergisteren", ""},
+                            {today - 1, "Tandarts 9:00", "Jan bellen"},
+                            {today, "*Verjaardag \xC9va", ""},
+                            {today + 69, "laatste dag", "\x80 5,- \x93ok\x94"},
+                            {today + 70, "te laat", ""}});
+    const std::string dashes(222, '-');
+    const Ran r = run({"list"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "vrijdag,  1-5-2026\nTandarts 9:00\nJan bellen\n" + dashes + "\n" +
+                         ">> zaterdag,  2-5-2026\n*Verjaardag Éva\n\n" + dashes + "\n" +
+                         "vrijdag,  10-7-2026\nlaatste dag\n€ 5,- “ok”\n" + dashes + "\n");
+}
+
+// Each command line beside the core call that fills the window's list.
+struct SameAsWindow {
+    std::vector<std::string> args;
+    std::function<void(MemoFile&, DaySerial, MemoBlocks&)> fill;
+};
+
+void PrintTo(const SameAsWindow& c, std::ostream* os) {
+    for (const auto& arg : c.args) *os << arg << ' ';
+}
+
+class CliListsAsWindow : public CliTest, public ::testing::WithParamInterface<SameAsWindow> {};
+
+TEST_P(CliListsAsWindow, LineForLine) {
+    // Memos every 5 days over four years, two on today, some with the search's words.
+    std::vector<MemoRecord> memos;
+    for (int d = -730; d < 730; d += 5) {
+        const std::string word = d % 3 == 0 ? "Tandarts" : d % 3 == 1 ? "tand, arts" : "a b,c caf\xE9";
+        memos.push_back({today + d, word + " " + std::to_string(d), d % 2 ? "Jan" : ""});
+        if (d == 0) memos.push_back({today, "*tweede", "TANDARTS"});
+    }
+    test::writeMemos(path, memos);
+    MemoFile file(nativeFileSystem(), path);
+    MemoBlocks blocks;
+    GetParam().fill(file, today, blocks);
+    ASSERT_FALSE(blocks.empty());
+    std::string expected;
+    for (std::size_t b = 0; b < blocks.size(); ++b)
+        for (int part = 0; part < kBlockLines; ++part) expected += cp1252ToUtf8(blocks.line(b, part)) + "\n";
+
+    const Ran r = run(GetParam().args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+}
+
+void search(MemoFile& f, DaySerial today, MemoBlocks& b, const char* text, bool caseCounts) {
+    zoekBlocks(f, Zoekfilter(zoekwoorden(text, caseCounts), caseCounts), today, b);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, CliListsAsWindow,
+    ::testing::Values(
+        SameAsWindow{{"list"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { fillBlocks(f, tenWeekWindow(t, 0), t, b); }},
+        SameAsWindow{{"list", "--weeks-back", "9"},
+                     [](MemoFile& f, DaySerial t, MemoBlocks& b) { fillBlocks(f, tenWeekWindow(t, 9), t, b); }},
+        SameAsWindow{{"list", "--from=2025-12-30"},
+                     [](MemoFile& f, DaySerial t, MemoBlocks& b) {
+                         fillBlocks(f, fromDateWindow(encodeDate(2025, 12, 30)), t, b);
+                     }},
+        SameAsWindow{{"list", "--year", "2027"},
+                     [](MemoFile& f, DaySerial t, MemoBlocks& b) { fillBlocks(f, yearWindow(2027), t, b); }},
+        SameAsWindow{{"list", "--all"},
+                     [](MemoFile& f, DaySerial t, MemoBlocks& b) { fillBlocks(f, wholeFileWindow(), t, b); }},
+        SameAsWindow{{"search", "tand arts"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "tandarts", false); }},
+        SameAsWindow{{"search", "--case", "Tand"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "Tand", true); }},
+        SameAsWindow{{"search", "tand,jan"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "tand,jan", false); }},
+        SameAsWindow{{"search", "Café,B"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "Caf\xE9,B", false); }}));
+
+TEST_F(CliTest, AddStoresTheMemoInDateOrderAsWindows1252) {
+    test::writeMemos(path, {{today - 1, "gisteren", ""}, {today + 1, "morgen", ""}});
+    EXPECT_EQ(run({"add", "2026-05-02", "Café € 5,-", "-5 graden"}).status, 0);
+    EXPECT_EQ(run({"add", "2026-05-03", "--", "--regel--"}).status, 0);
+    EXPECT_EQ(MemoFile(nativeFileSystem(), path).readAll(),
+              (std::vector<MemoRecord>{{today - 1, "gisteren", ""},
+                                       {today, "Caf\xE9 \x80 5,-", "-5 graden"},
+                                       {today + 1, "morgen", ""},
+                                       {today + 1, "--regel--", ""}}));
+    const Ran count = run({"count"});
+    EXPECT_EQ(count.out, "4\n");
+}
+
+TEST_F(CliTest, WhatCannotBeDoneIsRefusedWithItsReasonAndTheFileStaysAsItWas) {
+    test::writeMemos(path, {{today, "vandaag", ""}});
+    const auto before = test::readBytes(path);
+    const std::string long101(101, 'x');
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{"add", "2026-05-02", long101}, 2, "regel 1 heeft 101 tekens; een memoregel houdt er hoogstens 100"},
+        {{"add", "2026-05-02", "ok", "vinkje ✓"}, 2, "regel 2 bevat \"✓\", een teken dat een memo niet kan bewaren"},
+        {{"add", "2026-05-02", "a\tb"}, 2, "regel 1 bevat een stuurteken (zoals een tab of regeleinde)"},
+        {{"add", "2026-05-02", "\xFF"}, 2, "regel 1 is geen UTF-8-tekst"},
+        {{"add", "2026-02-30", "x"}, 2, "2026-02-30: Invalid argument to date encode"},
+        {{"add", "2-5-2026", "x"}, 2, "'2-5-2026' is geen datum in de vorm JJJJ-MM-DD"},
+        {{"add", "2026-05-02"}, 2, "gebruik: jotanor-cli add JJJJ-MM-DD \"REGEL 1\" [\"REGEL 2\"]"},
+        {{"list", "--weeks-back", "10"}, 2, "--weeks-back gaat van 0 tot 9"},
+        {{"list", "--weeks-back", "x"}, 2, "'x' is not a valid integer value"},
+        {{"list", "--all", "--year", "2026"}, 2, "list toont één lijst: kies --weeks-back, --from, --year of --all"},
+        {{"list", "--year", "0"}, 1, "Invalid argument to date encode"},
+        {{"search", "--to", "2026-01-01", "x"}, 2, "--to hoort niet bij search"},
+        {{"count", "--verbose"}, 2, "onbekende optie: --verbose"},
+        {{"wis"}, 2, "onbekend commando: wis; zie jotanor-cli --help"},
+        {{}, 2, "geen commando; zie jotanor-cli --help"},
+    };
+    for (const auto& c : cases) {
+        const Ran r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.err;
+        EXPECT_EQ(r.err, "jotanor-cli: " + c.err + "\n");
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_EQ(test::readBytes(path), before);
+}
+
+TEST_F(CliTest, AFileErrorNamesTheFileWithTheStandardText) {
+    for (const char* command : {"list", "count", "export-ics"}) {
+        const Ran r = run({command});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "jotanor-cli: " + path.string() + ": File not found\n");
+    }
+    // Adding creates no file: the window asks before it makes one.
+    EXPECT_EQ(run({"add", "2026-05-02", "x"}).status, 1);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(CliTest, ASearchWordNoMemoCanHoldFindsNothing) {
+    test::writeMemos(path, {{today, "? vraag", ""}});
+    EXPECT_EQ(run({"search", "✓"}).out, "");
+    EXPECT_NE(run({"search", "?"}).out, "");
+}
+
+}  // namespace
+}  // namespace jotanor
