@@ -15,7 +15,7 @@ echo "package: $(basename "$deb")"
 
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 fail=0
-for f in /usr/bin/jotanor /usr/share/jotanor/memohelp.rtf /usr/share/jotanor/chimes.wav \
+for f in /usr/bin/jotanor /usr/bin/jotanor-cli /usr/share/jotanor/memohelp.rtf /usr/share/jotanor/chimes.wav \
          /usr/share/jotanor/vukman.wav /usr/share/applications/nl.jotanor.Jotanor.desktop \
          /usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/nl.jotanor.Jotanor.svg \
