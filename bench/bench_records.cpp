@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchFiles.h"
-#include "calendar/Dates.h"
-#include "mainwindow/MemoViews.h"
-#include "mainwindow/Selectie.h"
-#include "mainwindow/Zoeken.h"
+#include "dates/Dates.h"
+#include "mainwindow/core/MemoViews.h"
+#include "mainwindow/core/Selection.h"
+#include "mainwindow/core/Search.h"
 #include "store/MemoFile.h"
 
 namespace jotanor::bench {

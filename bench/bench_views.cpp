@@ -11,9 +11,9 @@
 #include <cmath>
 
 #include "bench/HeapCounter.h"
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/MemoViews.h"
+#include "mainwindow/core/MemoViews.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {

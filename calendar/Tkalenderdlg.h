@@ -7,7 +7,7 @@
 #include <array>
 #include <functional>
 
-#include "calendar/KalenderGrid.h"
+#include "calendar/core/CalendarGrid.h"
 
 class QGroupBox;
 class QLabel;

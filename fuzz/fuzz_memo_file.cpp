@@ -6,7 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 

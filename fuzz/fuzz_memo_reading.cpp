@@ -8,10 +8,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "calendar/Dates.h"
-#include "mainwindow/MemoViews.h"
-#include "mainwindow/Selectie.h"
-#include "mainwindow/Zoeken.h"
+#include "dates/Dates.h"
+#include "mainwindow/core/MemoViews.h"
+#include "mainwindow/core/Selection.h"
+#include "mainwindow/core/Search.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 #include "store/Recurrence.h"

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "mainwindow/DialogFrame.h"
 #include "mainwindow/Tform1.h"
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "mainwindow/DialogFrame.h"
 #include "mainwindow/Tform1.h"
 

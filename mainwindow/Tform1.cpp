@@ -11,7 +11,7 @@
 
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/WindowFrame.h"
-#include "mainwindow/WindowPlace.h"
+#include "mainwindow/core/WindowPlace.h"
 #include "store/Errors.h"
 
 namespace jotanor {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/MainState.h"
+#include "mainwindow/core/MainState.h"
 #include "mainwindow/MemoListBox.h"
-#include "mainwindow/Selectie.h"
+#include "mainwindow/core/Selection.h"
 #include "platform/Platform.h"
 #include "store/MemoFile.h"
 

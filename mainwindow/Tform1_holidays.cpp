@@ -1,6 +1,6 @@
 // The holiday memos of last, this and next year, written at every
 // activation of the main window when the memo file misses them.
-#include "calendar/HolidayMemos.h"
+#include "calendar/core/HolidayMemos.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "mainwindow/Tform1.h"
-#include "output/Backup.h"
-#include "output/PrintLayout.h"
+#include "output/core/Backup.h"
+#include "output/core/PrintLayout.h"
 #include "output/Tprintdlg.h"
 #include "output/TAboutBox.h"
 #include "output/Tauteurdlg.h"

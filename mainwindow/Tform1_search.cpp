@@ -7,7 +7,7 @@
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tzoekdlg.h"
-#include "mainwindow/Zoeken.h"
+#include "mainwindow/core/Search.h"
 
 namespace jotanor {
 

@@ -2,7 +2,7 @@
 // copied to another date ("wijzigen" or "copieren" in dialogMode).
 #pragma once
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "mainwindow/Datumdlg.h"
 
 namespace jotanor {

@@ -9,7 +9,7 @@
 
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/Tform1.h"
-#include "output/PrintLayout.h"
+#include "output/core/PrintLayout.h"
 
 namespace jotanor {
 namespace {

@@ -9,7 +9,7 @@
 #include "mainwindow/Tform1.h"
 #include "mainwindow/WindowFrame.h"
 #include "output/RichText.h"
-#include "output/RtfReader.h"
+#include "output/core/RtfReader.h"
 #include "store/Errors.h"
 
 namespace jotanor {

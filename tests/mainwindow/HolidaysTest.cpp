@@ -1,7 +1,7 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "support/FaultyFileSystem.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "calendar/Dates.h"
-#include "output/PrintLayout.h"
+#include "dates/Dates.h"
+#include "output/core/PrintLayout.h"
 #include "store/Errors.h"
 #include "support/TempDir.h"
 

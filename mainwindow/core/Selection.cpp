@@ -1,4 +1,4 @@
-#include "mainwindow/Selectie.h"
+#include "mainwindow/core/Selection.h"
 
 #include <charconv>
 #include <limits>

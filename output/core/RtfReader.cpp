@@ -1,4 +1,4 @@
-#include "output/RtfReader.h"
+#include "output/core/RtfReader.h"
 
 #include <algorithm>
 #include <limits>

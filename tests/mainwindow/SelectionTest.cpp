@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/Selectie.h"
+#include "mainwindow/core/Selection.h"
 #include "support/TempDir.h"
 
 namespace jotanor {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "calendar/KalenderGrid.h"
+#include "calendar/core/CalendarGrid.h"
 
 namespace jotanor {
 namespace {

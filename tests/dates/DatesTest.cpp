@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/Errors.h"
 
 namespace jotanor {

@@ -1,4 +1,4 @@
-#include "mainwindow/WindowPlace.h"
+#include "mainwindow/core/WindowPlace.h"
 
 #include <climits>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "calendar/Easter.h"
+#include "calendar/core/Easter.h"
 
 namespace jotanor {
 namespace {

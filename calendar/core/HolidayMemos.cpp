@@ -1,10 +1,10 @@
-#include "calendar/HolidayMemos.h"
+#include "calendar/core/HolidayMemos.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "calendar/Dates.h"
-#include "calendar/Easter.h"
+#include "dates/Dates.h"
+#include "calendar/core/Easter.h"
 
 namespace jotanor {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/Zoeken.h"
+#include "mainwindow/core/Search.h"
 #include "support/TempDir.h"
 
 namespace jotanor {

@@ -1,6 +1,6 @@
-#include "mainwindow/MemoViews.h"
+#include "mainwindow/core/MemoViews.h"
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/Errors.h"
 
 namespace jotanor {

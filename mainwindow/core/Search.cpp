@@ -1,4 +1,4 @@
-#include "mainwindow/Zoeken.h"
+#include "mainwindow/core/Search.h"
 
 #include <algorithm>
 #include <array>

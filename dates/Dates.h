@@ -1,19 +1,29 @@
-// Calendar arithmetic shared by the whole program: day serials and calendar
-// dates, the Dutch day and month names, the date text and week numbers.
+// Calendar arithmetic beneath the whole program (it needs nothing else of
+// it): day serials and calendar dates, the date error, the Dutch day and
+// month names, the date text and week numbers.
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 
-#include "store/MemoRecord.h"
-
 namespace jotanor {
+
+// Days since 30 December 1899; memos carry whole days.
+using DaySerial = double;
 
 struct Ymd {
     std::uint16_t year = 0;
     std::uint16_t month = 0;
     std::uint16_t day = 0;
     bool operator==(const Ymd&) const = default;
+};
+
+// "Invalid argument to date encode": a date that does not exist was built,
+// or a stored date could not be split into year, month and day.
+class DateError : public std::runtime_error {
+public:
+    DateError();
 };
 
 // Days that a date can have: 1 January 1 to 31 December 9999.

@@ -1,10 +1,8 @@
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 
 #include <array>
 #include <chrono>
 #include <cmath>
-
-#include "store/Errors.h"
 
 namespace jotanor {
 namespace {
@@ -33,6 +31,8 @@ std::int64_t firstSunday(int y, int& jan1Weekday) {
 }
 
 }  // namespace
+
+DateError::DateError() : std::runtime_error("Invalid argument to date encode") {}
 
 bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 

@@ -1,8 +1,8 @@
-#include "calendar/KalenderGrid.h"
+#include "calendar/core/CalendarGrid.h"
 
 #include <charconv>
 
-#include "calendar/Easter.h"
+#include "calendar/core/Easter.h"
 
 namespace jotanor {
 namespace {

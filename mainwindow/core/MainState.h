@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/MemoRecord.h"
 #include "store/Settings.h"
 

@@ -1,4 +1,4 @@
-#include "output/Backup.h"
+#include "output/core/Backup.h"
 
 #include <system_error>
 #include <vector>

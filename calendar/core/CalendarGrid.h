@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/MemoFile.h"
 
 namespace jotanor {

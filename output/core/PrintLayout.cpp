@@ -1,6 +1,6 @@
-#include "output/PrintLayout.h"
+#include "output/core/PrintLayout.h"
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 
 namespace jotanor {
 

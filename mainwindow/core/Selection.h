@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 
