@@ -260,12 +260,12 @@ void Tkalenderdlg::setYearControls(int year) {
     const QSignalBlocker century(SpinEdit1);
     const QSignalBlocker digits(Edit1);
     SpinEdit1->setValue(year / 100);
-    Edit1->setText(qs(tweeCijfers(year % 100)));
+    Edit1->setText(qs(twoDigits(year % 100)));
 }
 
 void Tkalenderdlg::_4maanden(int year, int month) {
-    gridMonths_ = vierMaanden({static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month)});
-    for (int k = 0; k < 4; ++k) setLabel(monthLabel[k], qs(maandKop(gridMonths_[k])));
+    gridMonths_ = fourMonths({static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month)});
+    for (int k = 0; k < 4; ++k) setLabel(monthLabel[k], qs(monthHeading(gridMonths_[k])));
     for (int k = 0; k < 4; ++k) vulgrid(k, gridMonths_[k]);
     feestdagen(gridMonths_[3].year);
 }
@@ -282,7 +282,7 @@ void Tkalenderdlg::feestdagen(int year) {
     const std::array<std::array<int, 3>, 3> columns = {{{8, 9, 10}, {14, 15, 16}, {17, 18, 19}}};
     for (int i = 0; i < 3; ++i) {
         const int y = year - 1 + i;
-        const auto texts = feestKolom(std::max(y, 0));
+        const auto texts = feastColumn(std::max(y, 0));
         for (int j = 0; j < 3; ++j) setLabel(panelLabel[columns[i][j]], qs(texts[j]));
         setLabel(panelLabel[11 + i], y < 0 ? QString() : QString::number(y));
     }
@@ -293,7 +293,7 @@ void Tkalenderdlg::vandaagmemos() {
     Memo1->clear();
     std::vector<std::string> lines;
     const Ymd d = state_.chosenDay;
-    if (isValidDate(d.year, d.month, d.day)) dagMemoRegels(form_.memoFile(), encodeDate(d), lines);
+    if (isValidDate(d.year, d.month, d.day)) lines = dayMemoLines(form_.memoFile(), encodeDate(d));
     QStringList text;
     for (const std::string& line : lines) text << fromMemoText(line);
     if (!text.isEmpty()) Memo1->setPlainText(text.join('\n'));
@@ -301,7 +301,7 @@ void Tkalenderdlg::vandaagmemos() {
 }
 
 void Tkalenderdlg::incmaandbtnClick() {
-    if (auto next = volgendeMaand(shown())) {
+    if (auto next = nextMonth(shown())) {
         shownYear_ = next->year;
         shownMonth_ = next->month;
         redisplay();
@@ -309,7 +309,7 @@ void Tkalenderdlg::incmaandbtnClick() {
 }
 
 void Tkalenderdlg::decmaandbtnClick() {
-    if (auto previous = vorigeMaand(shown())) {
+    if (auto previous = previousMonth(shown())) {
         shownYear_ = previous->year;
         shownMonth_ = previous->month;
         redisplay();
@@ -317,8 +317,8 @@ void Tkalenderdlg::decmaandbtnClick() {
 }
 
 void Tkalenderdlg::Edit1Change() {
-    const int n = jaarGetal(Edit1->text().toStdString());
-    const QString digits = qs(tweeCijfers(n));
+    const int n = yearNumber(Edit1->text().toStdString());
+    const QString digits = qs(twoDigits(n));
     if (Edit1->text() != digits) {
         const QSignalBlocker quiet(Edit1);
         Edit1->setText(digits);
@@ -328,7 +328,7 @@ void Tkalenderdlg::Edit1Change() {
 }
 
 void Tkalenderdlg::SpinEdit1Change() {
-    const int n = jaarGetal(Edit1->text().toStdString());
+    const int n = yearNumber(Edit1->text().toStdString());
     if (n == 0 && SpinEdit1->value() == 0) {
         SpinEdit1->setValue(1);  // runs this handler again: the year 100
         return;
@@ -338,14 +338,14 @@ void Tkalenderdlg::SpinEdit1Change() {
 }
 
 void Tkalenderdlg::SpinButton1UpClick() {
-    if (auto step = spinOmhoog(SpinEdit1->value(), jaarGetal(Edit1->text().toStdString()))) {
+    if (auto step = spinUp(SpinEdit1->value(), yearNumber(Edit1->text().toStdString()))) {
         Edit1->setText(qs(step->edit));
         SpinEdit1->setValue(step->century);
     }
 }
 
 void Tkalenderdlg::SpinButton1DownClick() {
-    if (auto step = spinOmlaag(SpinEdit1->value(), jaarGetal(Edit1->text().toStdString()))) {
+    if (auto step = spinDown(SpinEdit1->value(), yearNumber(Edit1->text().toStdString()))) {
         Edit1->setText(qs(step->edit));
         SpinEdit1->setValue(step->century);
     }

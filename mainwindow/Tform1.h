@@ -188,7 +188,7 @@ public:
 private:
     // Record commands: the memo shown at the selected list line, the change
     // and copy command, and the re-show of the view named by viewMode.
-    std::optional<GetoondeMemo> gekozenMemo() const;
+    std::optional<ShownMemo> gekozenMemo() const;
     void wijzigOfCopieer(const char* mode);
     void toonOpnieuw();
 

@@ -11,15 +11,15 @@
 
 namespace jotanor {
 
-std::optional<GetoondeMemo> Tform1::gekozenMemo() const {
+std::optional<ShownMemo> Tform1::gekozenMemo() const {
     const QModelIndexList selected = ListBox1->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return std::nullopt;
     const MemoBlocks& blocks = listModel->blocks();
-    const auto b = static_cast<std::size_t>(blokVanRegel(selected.first().row()));
+    const auto b = static_cast<std::size_t>(blockOfRow(selected.first().row()));
     if (b >= blocks.size()) return std::nullopt;
-    GetoondeMemo shown{{}, blocks.record(b), blocks.position(b)};
+    ShownMemo shown{{}, blocks.record(b), blocks.position(b)};
     try {
-        shown.datumregel = blocks.line(b, 0);
+        shown.dateLine = blocks.line(b, 0);
     } catch (const std::exception&) {
         // A date that has no text: the date line stays empty.
     }
@@ -27,12 +27,12 @@ std::optional<GetoondeMemo> Tform1::gekozenMemo() const {
 }
 
 void Tform1::selectrecord1() {
-    const Keuze keuze = selecteer(memoFile_, gekozenMemo());
+    const Selection keuze = selectMemo(memoFile_, gekozenMemo());
     state_.selectedIndex = keuze.index;
     geselecteerd_ = keuze.record;
-    if (keuze.uitkomst == Selectie::GeenRegel)
+    if (keuze.outcome == SelectionOutcome::NoLine)
         platform_.boxes->show(MsgKind::Information, "Selecteer een memo! ", MsgButtons::Ok);
-    else if (keuze.uitkomst == Selectie::GeenDatum)
+    else if (keuze.outcome == SelectionOutcome::NoDateLine)
         platform_.boxes->show(MsgKind::Information, "Selecteer de eerste 2 regels van de memo", MsgButtons::Ok);
     // A memo that is no longer where the list found it: the command ends
     // without a word.

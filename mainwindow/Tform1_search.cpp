@@ -19,9 +19,9 @@ void Tform1::Zoeken1Click() {
 
 void Tform1::opgezocht1() {
     const bool caseCounts = zoekdlg->CheckBox1->isChecked();
-    const Zoekfilter filter(zoekwoorden(state_.searchText, caseCounts), caseCounts);
+    const SearchFilter filter(searchWords(state_.searchText, caseCounts), caseCounts);
     // The words are memo text, shown as such.
-    Label2->setText(fromMemoText(zoektitel(filter.woorden())));
+    Label2->setText(fromMemoText(searchTitle(filter.words())));
     Label2->adjustSize();
     Label1->setText(QString::fromStdString(vandaagtekst(today())));
     Label1->adjustSize();
@@ -31,7 +31,7 @@ void Tform1::opgezocht1() {
     listModel->clear();
     MemoBlocks blocks;
     try {
-        zoekBlocks(memoFile_, filter, encodeDate(today()), blocks, [this] { chime(); });
+        fillSearchBlocks(memoFile_, filter, encodeDate(today()), blocks, [this] { chime(); });
     } catch (...) {
         // The list keeps the memos found before the failure.
         listModel->setBlocks(std::move(blocks));

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "calendar/Tkalenderdlg.h"
+#include "calendar/core/CalendarGrid.h"
 #include "mainwindow/Tform1.h"
 #include "output/core/PrintLayout.h"
 

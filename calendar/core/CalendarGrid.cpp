@@ -22,7 +22,7 @@ bool inGrid(int row, int column) {
 
 }  // namespace
 
-std::array<MonthOfYear, 4> vierMaanden(MonthOfYear shown) {
+std::array<MonthOfYear, 4> fourMonths(MonthOfYear shown) {
     const int y = shown.year;
     const int m = shown.month;
     const MonthOfYear before = m == 1 ? at(y == 0 ? 0 : y - 1, 12) : at(y, m - 1);
@@ -31,17 +31,17 @@ std::array<MonthOfYear, 4> vierMaanden(MonthOfYear shown) {
     return {before, shown, after1, after2};
 }
 
-std::optional<MonthOfYear> volgendeMaand(MonthOfYear shown) {
+std::optional<MonthOfYear> nextMonth(MonthOfYear shown) {
     if (shown.year > kLastYear || (shown.year == kLastYear && shown.month >= 10)) return std::nullopt;
     return shown.month == 12 ? at(shown.year + 1, 1) : at(shown.year, shown.month + 1);
 }
 
-std::optional<MonthOfYear> vorigeMaand(MonthOfYear shown) {
+std::optional<MonthOfYear> previousMonth(MonthOfYear shown) {
     if (shown.month == 1 && shown.year <= 1) return std::nullopt;
     return shown.month == 1 ? at(shown.year - 1, 12) : at(shown.year, shown.month - 1);
 }
 
-std::string maandKop(MonthOfYear m) { return maandnamen(m.month) + " " + std::to_string(m.year); }
+std::string monthHeading(MonthOfYear m) { return maandnamen(m.month) + " " + std::to_string(m.year); }
 
 MonthGrid::MonthGrid(MonthOfYear month) : month_(month) {
     for (auto& row : texts_) row.fill(kBlank);
@@ -89,7 +89,7 @@ std::optional<CellPos> cellAt(int x, int y) {
     return pos;
 }
 
-int jaarGetal(std::string_view text) {
+int yearNumber(std::string_view text) {
     long long n = 0;
     const char* begin = text.data();
     const char* end = text.data() + text.size();
@@ -102,42 +102,42 @@ int jaarGetal(std::string_view text) {
     return static_cast<int>(n);
 }
 
-std::string tweeCijfers(int n) {
+std::string twoDigits(int n) {
     std::string text = std::to_string(n);
     if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
     return text;
 }
 
-std::optional<YearStep> spinOmhoog(int century, int number) {
+std::optional<YearStep> spinUp(int century, int number) {
     const int n = number + 1;
-    if (n <= 99) return YearStep{tweeCijfers(n), century};
+    if (n <= 99) return YearStep{twoDigits(n), century};
     return YearStep{"00", std::min(century + 1, kMaxCentury)};
 }
 
-std::optional<YearStep> spinOmlaag(int century, int number) {
+std::optional<YearStep> spinDown(int century, int number) {
     if (number == 0) return YearStep{"99", std::max(century - 1, 0)};
     if (century == 0 && number == 1) return std::nullopt;
-    return YearStep{tweeCijfers(number - 1), century};
+    return YearStep{twoDigits(number - 1), century};
 }
 
-std::array<std::string, 3> feestKolom(int year) {
+std::array<std::string, 3> feastColumn(int year) {
     if (year == 0) return {};
     const FeastDays days = paasdata(year);
     auto text = [](FeastDate d) { return std::to_string(d.day) + "  " + maandnamenPadded(d.month); };
     return {text(days[1]), text(days[2]), text(days[3])};
 }
 
-void dagMemoRegels(MemoFile& file, DaySerial day, std::vector<std::string>& lines) {
-    bool first = true;
-    file.scan([&](const MemoRecord& r, std::size_t) {
-        if (r.date != day) return true;
-        if (first) lines.push_back(datumtekst(day));
-        first = false;
-        lines.push_back(r.line1);
-        if (!r.line2.empty()) lines.push_back(r.line2);
+std::vector<std::string> dayMemoLines(MemoFile& file, DaySerial day) {
+    std::vector<std::string> lines;
+    file.scan([&](const MemoRecord& memo, std::size_t) {
+        if (memo.date != day) return true;
+        if (lines.empty()) lines.push_back(datumtekst(day));
+        lines.push_back(memo.line1);
+        if (!memo.line2.empty()) lines.push_back(memo.line2);
         lines.push_back(std::string(18, '-'));
         return true;
     });
+    return lines;
 }
 
 }  // namespace jotanor

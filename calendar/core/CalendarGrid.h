@@ -25,16 +25,16 @@ struct MonthOfYear {
 // The months of the four grids for the shown month: the month before it,
 // the month itself and the two after it. Year 0 has no year before it, so
 // its January is preceded by a December of year 0 as well.
-std::array<MonthOfYear, 4> vierMaanden(MonthOfYear shown);
+std::array<MonthOfYear, 4> fourMonths(MonthOfYear shown);
 
 // "+ maand": nothing once the fourth grid would leave the year 9999, the
 // last year a date can have.
-std::optional<MonthOfYear> volgendeMaand(MonthOfYear shown);
+std::optional<MonthOfYear> nextMonth(MonthOfYear shown);
 // "- maand": nothing in January of year 1, nor in January of year 0.
-std::optional<MonthOfYear> vorigeMaand(MonthOfYear shown);
+std::optional<MonthOfYear> previousMonth(MonthOfYear shown);
 
 // "november 2026".
-std::string maandKop(MonthOfYear m);
+std::string monthHeading(MonthOfYear m);
 
 enum class CellColour { Silver, Aqua, Yellow, Red, Grey };
 
@@ -85,9 +85,9 @@ constexpr int kMaxCentury = 40;
 
 // The number that the two-digit year edit holds: a text that is not a
 // whole number counts as 0, more than 99 is 99, less than 1 is 0.
-int jaarGetal(std::string_view text);
+int yearNumber(std::string_view text);
 // "07".
-std::string tweeCijfers(int n);
+std::string twoDigits(int n);
 
 struct YearStep {
     std::string edit;  // the new text of the two-digit edit
@@ -97,17 +97,17 @@ struct YearStep {
 // press changes nothing. Up from 99 gives 00 in the next century (at most
 // 40); down from 00 gives 99 in the century before (at least 0); down from
 // 01 in century 0 does nothing.
-std::optional<YearStep> spinOmhoog(int century, int number);
-std::optional<YearStep> spinOmlaag(int century, int number);
+std::optional<YearStep> spinUp(int century, int number);
+std::optional<YearStep> spinDown(int century, int number);
 
 // The holiday panel's dates of one year: Easter Sunday, Ascension Day and
 // Whit Sunday as "5  april    ". Year 0 has none: three empty texts.
-std::array<std::string, 3> feestKolom(int year);
+std::array<std::string, 3> feastColumn(int year);
 
-// The lines of the memo panel for a day: the date text before the first
-// memo of the day, then per memo its first line, its second line when it
-// is not empty, and 18 hyphens. Lines found before a read error stay in
-// `lines`.
-void dagMemoRegels(MemoFile& file, DaySerial day, std::vector<std::string>& lines);
+// The memos of one day as the calendar's memo panel and the print dialog
+// show them: the date text above the first memo, then per memo its first
+// line, its second line when it is not empty, and 18 hyphens. Nothing for
+// a day without memos.
+std::vector<std::string> dayMemoLines(MemoFile& file, DaySerial day);
 
 }  // namespace jotanor

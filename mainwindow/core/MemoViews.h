@@ -38,6 +38,8 @@ ViewWindow yearWindow(int year);
 ViewWindow wholeFileWindow();
 
 inline constexpr int kBlockLines = 4;
+// The block that holds a list row: any of its four lines selects it.
+constexpr int blockOfRow(int row) { return row / kBlockLines; }
 inline constexpr std::size_t kDividerLength = 222;
 
 // The memos a view lists, each shown as a block of four lines, with the

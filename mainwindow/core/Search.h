@@ -16,44 +16,44 @@ namespace jotanor {
 
 // Turns the capitals A to Z into small letters; no other byte changes, so
 // accented capitals stay as they are.
-void naarKleineLetters(std::string& text);
+void foldCapitals(std::string& text);
 
-struct Zoekwoorden {
-    std::string woord1;
-    std::optional<std::string> woord2;  // present when the text held a comma
+struct SearchWords {
+    std::string first;
+    std::optional<std::string> second;  // present when the text held a comma
 };
 
 // The words of a search text (Windows-1252 bytes): folded to small letters
 // unless case counts, every blank removed, split at the first comma. Later
 // commas belong to word 2.
-Zoekwoorden zoekwoorden(std::string_view searchText, bool hoofdlettergevoelig);
+SearchWords searchWords(std::string_view searchText, bool caseCounts);
 
 // "Zoekwoord : " + word 1, or "Zoekwoorden : " + word 1 + "  ,  " + word 2.
-std::string zoektitel(const Zoekwoorden& woorden);
+std::string searchTitle(const SearchWords& words);
 
-// Decides whether a memo's two lines hold the search words, as zoekwoorden
+// Decides whether a memo's two lines hold the search words, as searchWords
 // gives them. A word occurs in a line as a contiguous run of bytes; an empty
 // word occurs nowhere.
-class Zoekfilter {
+class SearchFilter {
 public:
-    Zoekfilter(Zoekwoorden woorden, bool hoofdlettergevoelig);
+    SearchFilter(SearchWords words, bool caseCounts);
 
-    bool past(std::string_view line1, std::string_view line2) const;
-    const Zoekwoorden& woorden() const { return woorden_; }
+    bool matches(std::string_view line1, std::string_view line2) const;
+    const SearchWords& words() const { return words_; }
 
 private:
-    bool staanIn(std::string_view line1, std::string_view line2) const;
+    bool holdWords(std::string_view line1, std::string_view line2) const;
 
-    Zoekwoorden woorden_;
-    bool vouwen_;
-    bool leeg_;  // an empty word: nothing matches
+    SearchWords words_;
+    bool fold_;
+    bool none_;  // an empty word: nothing matches
 };
 
 // Reads the memo file in record order and appends a memo block for every
 // memo the filter accepts; `chime` runs once for every one dated today.
 // Returns the number of blocks appended. On a failure `blocks` keeps what
 // was appended before it.
-std::size_t zoekBlocks(MemoFile& file, const Zoekfilter& filter, DaySerial today, MemoBlocks& blocks,
-                       const std::function<void()>& chime = {});
+std::size_t fillSearchBlocks(MemoFile& file, const SearchFilter& filter, DaySerial today, MemoBlocks& blocks,
+                             const std::function<void()>& chime = {});
 
 }  // namespace jotanor

@@ -10,45 +10,41 @@
 #include <string_view>
 
 #include "dates/Dates.h"
+#include "mainwindow/core/MemoViews.h"
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 
 namespace jotanor {
 
-inline constexpr int kRegelsPerMemo = 4;
-
-// The block that holds a list row: any of its four lines selects it.
-constexpr int blokVanRegel(int row) { return row / kRegelsPerMemo; }
-
 // Day, month and year of a block's date line ("zondag,  6-12-2026", also
 // with ">> " in front): the text after the first comma, split at "-", each
 // part a whole number with blanks allowed in front. Nothing when a part is
 // not a number or the date does not exist.
-std::optional<Ymd> leesDatumregel(std::string_view dateLine);
+std::optional<Ymd> readDateLine(std::string_view dateLine);
 
 // A memo as the list shows it: its date line, the record it was built from
 // and that record's position in the memo file.
-struct GetoondeMemo {
-    std::string datumregel;
+struct ShownMemo {
+    std::string dateLine;
     MemoRecord record;
-    std::size_t positie = 0;
+    std::size_t position = 0;
 };
 
-enum class Selectie {
-    GeenRegel,  // no list line selected
-    GeenDatum,  // the date line cannot be read
-    Verdwenen,  // the file no longer holds the memo at its place
-    Gevonden,
+enum class SelectionOutcome {
+    NoLine,  // no list line selected
+    NoDateLine,  // the date line cannot be read
+    Gone,  // the file no longer holds the memo at its place
+    Found,
 };
 
-struct Keuze {
-    Selectie uitkomst = Selectie::GeenRegel;
+struct Selection {
+    SelectionOutcome outcome = SelectionOutcome::NoLine;
     std::int32_t index = -1;  // position of the memo in the memo file
     MemoRecord record;        // the memo as the file holds it
 };
 
 // Checks the shown memo against the memo file: found only when the record
 // at its position still has its date and both its lines.
-Keuze selecteer(MemoFile& file, const std::optional<GetoondeMemo>& shown);
+Selection selectMemo(MemoFile& file, const std::optional<ShownMemo>& shown);
 
 }  // namespace jotanor

@@ -1,6 +1,5 @@
 #include "output/core/Backup.h"
 
-#include <system_error>
 #include <vector>
 
 #include "store/Errors.h"
@@ -19,15 +18,6 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     if (ec) return false;
     const auto cb = std::filesystem::weakly_canonical(b, ec);
     return !ec && ca == cb;
-}
-
-int codeFor(const std::error_code& ec) {
-    if (ec == std::errc::no_such_file_or_directory) return kFileNotFound;
-    if (ec == std::errc::not_a_directory || ec == std::errc::filename_too_long ||
-        ec == std::errc::invalid_argument)
-        return kInvalidFilename;
-    if (ec == std::errc::permission_denied || ec == std::errc::operation_not_permitted) return kAccessDenied;
-    return ec.value();
 }
 
 }  // namespace
@@ -61,12 +51,6 @@ std::filesystem::path workingFolderOf(const std::filesystem::path& memoFile) {
     if (folder.has_root_name() && folder == folder.root_path()) return folder.root_name();
     if (folder.empty()) return std::filesystem::current_path();
     return folder;
-}
-
-void setWorkingFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    std::filesystem::current_path(folder, ec);
-    if (ec) throw IoError(codeFor(ec), folder);
 }
 
 std::string memoCountText(std::size_t count) {

@@ -23,9 +23,6 @@ BackupResult backupCopy(FileSystem& fs, const std::filesystem::path& memoFile,
 // file's folder; in the root of a drive only the drive ("C:").
 std::filesystem::path workingFolderOf(const std::filesystem::path& memoFile);
 
-// Makes `folder` the working folder; raises IoError when it cannot.
-void setWorkingFolder(const std::filesystem::path& folder);
-
 // "Het bestand bevat N memo"s".
 std::string memoCountText(std::size_t count);
 

@@ -37,18 +37,4 @@ std::vector<PrintText> printLayout(MemoFile& file, DaySerial first, DaySerial la
     return pages;
 }
 
-std::vector<std::string> dayMemoLines(MemoFile& file, DaySerial day) {
-    std::vector<std::string> lines;
-    file.scan([&](const MemoRecord& memo, std::size_t) {
-        if (memo.date == day) {
-            if (lines.empty()) lines.push_back(datumtekst(day));
-            lines.push_back(memo.line1);
-            if (!memo.line2.empty()) lines.push_back(memo.line2);
-            lines.push_back(kPrintDivider);
-        }
-        return true;
-    });
-    return lines;
-}
-
 }  // namespace jotanor

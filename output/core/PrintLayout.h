@@ -1,5 +1,5 @@
 // The printed overview of a range of memos, laid out as texts at positions
-// in printer pixels, and the memo lines of one day for the print dialog.
+// in printer pixels.
 #pragma once
 
 #include <string>
@@ -38,10 +38,5 @@ inline const std::string kPrintDivider(18, '-');
 // when the file cannot be read.
 std::vector<PrintText> printLayout(MemoFile& file, DaySerial first, DaySerial last, int charHeight,
                                    int pageHeight);
-
-// What the print dialog shows for one day: its date text above the first
-// memo, then per memo its first line, its second line when not empty, and
-// the divider. Nothing for a day without memos.
-std::vector<std::string> dayMemoLines(MemoFile& file, DaySerial day);
 
 }  // namespace jotanor

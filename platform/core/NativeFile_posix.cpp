@@ -226,4 +226,8 @@ FileSystem& nativeFileSystem() {
     return fs;
 }
 
+void setWorkingFolder(const std::filesystem::path& folder) {
+    if (::chdir(folder.c_str()) != 0) fail(folder, errno);
+}
+
 }  // namespace jotanor

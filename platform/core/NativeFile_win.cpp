@@ -216,4 +216,8 @@ FileSystem& nativeFileSystem() {
     return fs;
 }
 
+void setWorkingFolder(const std::filesystem::path& folder) {
+    if (!SetCurrentDirectoryW(folder.c_str())) fail(folder, GetLastError());
+}
+
 }  // namespace jotanor

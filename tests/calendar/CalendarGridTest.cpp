@@ -54,23 +54,23 @@ TEST(MonthGrid, FebruaryFollowsTheGregorianLeapYears) {
 
 TEST(Kalender, TheFourGridsRunFromTheMonthBeforeTheShownOne) {
     using M = MonthOfYear;
-    EXPECT_EQ(vierMaanden({2026, 12}), (std::array<M, 4>{M{2026, 11}, M{2026, 12}, M{2027, 1}, M{2027, 2}}));
-    EXPECT_EQ(vierMaanden({2026, 11}), (std::array<M, 4>{M{2026, 10}, M{2026, 11}, M{2026, 12}, M{2027, 1}}));
-    EXPECT_EQ(vierMaanden({2027, 1}), (std::array<M, 4>{M{2026, 12}, M{2027, 1}, M{2027, 2}, M{2027, 3}}));
-    EXPECT_EQ(vierMaanden({0, 1})[0], (M{0, 12}));
-    EXPECT_EQ(maandKop({2026, 11}), "november 2026");
-    EXPECT_EQ(maandKop({2026, 10}), "october 2026");
+    EXPECT_EQ(fourMonths({2026, 12}), (std::array<M, 4>{M{2026, 11}, M{2026, 12}, M{2027, 1}, M{2027, 2}}));
+    EXPECT_EQ(fourMonths({2026, 11}), (std::array<M, 4>{M{2026, 10}, M{2026, 11}, M{2026, 12}, M{2027, 1}}));
+    EXPECT_EQ(fourMonths({2027, 1}), (std::array<M, 4>{M{2026, 12}, M{2027, 1}, M{2027, 2}, M{2027, 3}}));
+    EXPECT_EQ(fourMonths({0, 1})[0], (M{0, 12}));
+    EXPECT_EQ(monthHeading({2026, 11}), "november 2026");
+    EXPECT_EQ(monthHeading({2026, 10}), "october 2026");
 }
 
 TEST(Kalender, MonthButtonsStopAtTheEndsOfTheCalendar) {
-    EXPECT_EQ(volgendeMaand({2026, 12}), (MonthOfYear{2027, 1}));
-    EXPECT_EQ(vorigeMaand({2027, 1}), (MonthOfYear{2026, 12}));
-    EXPECT_EQ(vorigeMaand({1, 2}), (MonthOfYear{1, 1}));
-    EXPECT_EQ(vorigeMaand({1, 1}), std::nullopt);
+    EXPECT_EQ(nextMonth({2026, 12}), (MonthOfYear{2027, 1}));
+    EXPECT_EQ(previousMonth({2027, 1}), (MonthOfYear{2026, 12}));
+    EXPECT_EQ(previousMonth({1, 2}), (MonthOfYear{1, 1}));
+    EXPECT_EQ(previousMonth({1, 1}), std::nullopt);
     // Year 0 must not wrap round to the 16-bit year 65535.
-    EXPECT_EQ(vorigeMaand({0, 1}), std::nullopt);
-    EXPECT_EQ(volgendeMaand({9999, 9}), (MonthOfYear{9999, 10}));
-    EXPECT_EQ(volgendeMaand({9999, 10}), std::nullopt);
+    EXPECT_EQ(previousMonth({0, 1}), std::nullopt);
+    EXPECT_EQ(nextMonth({9999, 9}), (MonthOfYear{9999, 10}));
+    EXPECT_EQ(nextMonth({9999, 10}), std::nullopt);
 }
 
 TEST(Kalender, APressFindsTheCellDrawnUnderIt) {
@@ -91,20 +91,20 @@ TEST(Kalender, TheTwoDigitYearEditReadsClampedNumbers) {
     };
     for (Case c : {Case{"7", 7}, Case{"07", 7}, Case{"99", 99}, Case{"", 0}, Case{"ab", 0}, Case{"4x", 0},
                    Case{"123", 99}, Case{"-5", 0}, Case{"0", 0}, Case{"99999999999999999999", 99}}) {
-        EXPECT_EQ(jaarGetal(c.text), c.number) << c.text;
+        EXPECT_EQ(yearNumber(c.text), c.number) << c.text;
     }
 }
 
 TEST(Kalender, TheSpinButtonKeepsTheCenturyInItsRange) {
-    EXPECT_EQ(spinOmhoog(40, 99)->century, 40);
-    EXPECT_EQ(spinOmhoog(20, 6)->edit, "07");
-    EXPECT_EQ(spinOmlaag(0, 0)->edit, "99");
-    EXPECT_EQ(spinOmlaag(0, 0)->century, 0);
-    EXPECT_EQ(spinOmlaag(1, 1)->edit, "00");
+    EXPECT_EQ(spinUp(40, 99)->century, 40);
+    EXPECT_EQ(spinUp(20, 6)->edit, "07");
+    EXPECT_EQ(spinDown(0, 0)->edit, "99");
+    EXPECT_EQ(spinDown(0, 0)->century, 0);
+    EXPECT_EQ(spinDown(1, 1)->edit, "00");
 }
 
 TEST(Kalender, TheHolidayPanelHasDatesBeyondTheCenturyTable) {
-    EXPECT_EQ(feestKolom(2400), (std::array<std::string, 3>{"16  april    ", "25  mei      ", "4  juni     "}));
+    EXPECT_EQ(feastColumn(2400), (std::array<std::string, 3>{"16  april    ", "25  mei      ", "4  juni     "}));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class SearchWords : public ::testing::TestWithParam<WordsCase> {};
 
 TEST_P(SearchWords, AreFoldedStrippedOfBlanksAndSplitAtTheFirstComma) {
     const auto& c = GetParam();
-    EXPECT_EQ(zoektitel(zoekwoorden(c.text, c.caseCounts)), c.title);
+    EXPECT_EQ(searchTitle(searchWords(c.text, c.caseCounts)), c.title);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -35,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
 class SearchMatch : public ::testing::Test {
 protected:
     bool finds(const char* text, bool caseCounts, std::string_view l1, std::string_view l2 = "") {
-        return Zoekfilter(zoekwoorden(text, caseCounts), caseCounts).past(l1, l2);
+        return SearchFilter(searchWords(text, caseCounts), caseCounts).matches(l1, l2);
     }
 };
 
@@ -93,7 +93,7 @@ TEST(SearchFile, ListsTheMatchingMemosInFileOrderAndChimesForToday) {
 
     MemoBlocks blocks;
     int chimes = 0;
-    const auto n = zoekBlocks(file, Zoekfilter(zoekwoorden("Tandarts", false), false), 102, blocks,
+    const auto n = fillSearchBlocks(file, SearchFilter(searchWords("Tandarts", false), false), 102, blocks,
                               [&] { ++chimes; });
     EXPECT_EQ(n, 2u);
     ASSERT_EQ(blocks.size(), 2u);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dates/Dates.h"
+#include "calendar/core/CalendarGrid.h"
 #include "output/core/PrintLayout.h"
 #include "store/Errors.h"
 #include "support/TempDir.h"
