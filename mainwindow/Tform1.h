@@ -73,6 +73,10 @@ public:
 
     // ---- views
     void aantalwekenterug(int weeksBack);
+    // The from-date view of fromDate and the year view of chosenYear,
+    // without asking.
+    void vanaf1();
+    void showYear();
     void Vanafdatum1Click();
     void Alles1Click();
     void HelebestandClick();
@@ -115,9 +119,6 @@ private:
 
     // ---- views: the header labels, the fill of ListBox1, the chime
     void setsize();
-    void vanaf1();
-    // The year view of chosenYear, without asking.
-    void showYear();
     void setTitles(const QString& title);
     std::size_t fillList(const ViewWindow& window);
     // Fills ListBox1 with the blocks `fill` appends and gives their number;

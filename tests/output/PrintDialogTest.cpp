@@ -12,7 +12,9 @@
 #include <functional>
 
 #include "calendar/Tkalenderdlg.h"
+#include "mainwindow/SpinEdit.h"
 #include "mainwindow/Tform1.h"
+#include "mainwindow/Tvanafdlg.h"
 #include "output/Tprintdlg.h"
 #include "store/MemoRecord.h"
 #include "support/Child.h"
@@ -157,6 +159,16 @@ TEST_F(PrintTest, CancelPrintsNothingAndTheNextOpeningStartsAgain) {
         EXPECT_FALSE(child(dialog, "okbtn")->isEnabled());
         dialog->reject();
     });
+
+    // The days were chosen in the calendar: the from-date dialog starts from the last one.
+    QString start;
+    test::withDialog<Tvanafdlg>(
+        [&](Tvanafdlg& d) {
+            for (const char* spin : {"SpinEdit3", "SpinEdit2", "SpinEdit1"})
+                start += QString::number(child<SpinEdit>(d, spin)->value()) + " ";
+        },
+        [this] { form.Vanafdatum1Click(); });
+    EXPECT_EQ(start, "2 12 2026 ");
 }
 
 TEST_F(PrintTest, WithoutAPrinterAnErrorAndNothingPrinted) {
