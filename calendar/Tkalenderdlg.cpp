@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <qdrawutil.h>
 
+#include "calendar/DayMemoPanel.h"
 #include "store/MemoFile.h"
 
 namespace jotanor {
@@ -299,15 +300,13 @@ void Tkalenderdlg::feestdagen(int year) {
 }
 
 void Tkalenderdlg::vandaagmemos() {
-    dayMemos_->hide();
-    dayMemos_->clear();
-    std::vector<std::string> lines;
     const Ymd d = chosenDay_;
-    if (isValidDate(d.year, d.month, d.day)) lines = dayMemoLines(memos_, encodeDate(d));
-    QStringList text;
-    for (const std::string& line : lines) text << fromMemoText(line);
-    if (!text.isEmpty()) dayMemos_->setPlainText(text.join('\n'));
-    dayMemos_->show();
+    if (isValidDate(d.year, d.month, d.day)) {
+        showDayMemos(*dayMemos_, memos_, encodeDate(d));
+    } else {
+        dayMemos_->clear();
+        dayMemos_->show();
+    }
 }
 
 void Tkalenderdlg::incmaandbtnClick() {

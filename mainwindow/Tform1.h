@@ -67,6 +67,7 @@ public:
     bool guarded(const std::function<void()>& command) { return errors_.guarded(command); }
     void showError(const std::exception& error) { errors_.show(error); }
 
+    // The state, open to the tests that set it up and read it.
     MainState& state() { return state_; }
     MemoFile& memoFile() { return memoFile_; }
     Ymd today() const { return platform_.clock->today(); }

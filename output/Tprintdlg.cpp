@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "calendar/core/CalendarGrid.h"
+#include "calendar/DayMemoPanel.h"
 
 namespace jotanor {
 namespace {
@@ -82,12 +82,7 @@ void Tprintdlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void Tprintdlg::showDay(QGroupBox* box, QPlainTextEdit* memos, DaySerial day) {
-    memos->hide();
-    memos->clear();
-    QStringList lines;
-    for (const std::string& line : dayMemoLines(memos_, day)) lines << fromMemoText(line);
-    memos->setPlainText(lines.join('\n'));
-    memos->show();
+    showDayMemos(*memos, memos_, day);
     box->show();
 }
 
