@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/FileIO.h"
 #include "store/MemoRecord.h"
 

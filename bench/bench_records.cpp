@@ -3,10 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchFiles.h"
-#include "calendar/Dates.h"
-#include "mainwindow/MemoViews.h"
-#include "mainwindow/Selectie.h"
-#include "mainwindow/Zoeken.h"
+#include "dates/Dates.h"
+#include "mainwindow/core/MemoViews.h"
+#include "mainwindow/core/Selection.h"
+#include "mainwindow/core/Search.h"
 #include "store/MemoFile.h"
 
 namespace jotanor::bench {
@@ -39,9 +39,9 @@ void BM_Search(benchmark::State& state) {
     const SearchCase& c = kSearches[state.range(0)];
     std::size_t found = 0;
     for (auto _ : state) {
-        const Zoekfilter filter(zoekwoorden(c.text, c.caseCounts), c.caseCounts);
+        const SearchFilter filter(searchWords(c.text, c.caseCounts), c.caseCounts);
         MemoBlocks blocks;
-        found = zoekBlocks(file, filter, kToday, blocks);
+        found = fillSearchBlocks(file, filter, kToday, blocks);
         benchmark::DoNotOptimize(blocks.size());
     }
     state.counters["found"] = static_cast<double>(found);
@@ -76,7 +76,7 @@ void BM_ChangeNearFront(benchmark::State& state) {
     const MemoRecord original = *file.readAt(position);
     for (auto _ : state) {
         // Selecting the memo checks it against the file first.
-        const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
+        const Selection k = selectMemo(file, ShownMemo{datumtekst(original.date), original, position});
         const auto at = file.change(k.record, static_cast<std::size_t>(k.index), kFrontMemo);
         reshow(file);
         state.PauseTiming();
@@ -91,7 +91,7 @@ void BM_DeleteNearFront(benchmark::State& state) {
     std::size_t position = 5;
     const MemoRecord original = *file.readAt(position);
     for (auto _ : state) {
-        const Keuze k = selecteer(file, GetoondeMemo{datumtekst(original.date), original, position});
+        const Selection k = selectMemo(file, ShownMemo{datumtekst(original.date), original, position});
         file.wisrecord1(k.record, static_cast<std::size_t>(k.index));
         reshow(file);
         state.PauseTiming();

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchFiles.h"
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/MemoFile.h"
 
 namespace jotanor::bench {

@@ -1,7 +1,7 @@
 // The memo list views and the holiday check on a memo file of 65,536 memos
 // spread over 1940 to 2100, next to a baseline that reads the file once.
 #include <QApplication>
-#include <QListView>
+#include <QTableView>
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <memory>
@@ -11,9 +11,9 @@
 #include <cmath>
 
 #include "bench/HeapCounter.h"
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/MemoViews.h"
+#include "mainwindow/core/MemoViews.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {
@@ -104,9 +104,13 @@ World& world() {
     return *theWorld;
 }
 
+// The main window's list and its rows, found by their names.
+QTableView* list(Tform1& form) { return form.findChild<QTableView*>("ListBox1"); }
+MemoListModel* rows(Tform1& form) { return form.findChild<MemoListModel*>("listModel"); }
+
 // Lays the list's rows out now, which Qt would otherwise do when control
 // returns to the event loop.
-void layOut(Tform1& form) { form.ListBox1->doItemsLayout(); }
+void layOut(Tform1& form) { list(form)->doItemsLayout(); }
 
 void BM_Baseline_ReadFileOnce(benchmark::State& state) {
     World& w = world();
@@ -138,7 +142,7 @@ void BM_TenWeekView(benchmark::State& state) {
         form.aantalwekenterug(0);
         layOut(form);
     }
-    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+    state.counters["blocks"] = static_cast<double>(rows(form)->blockCount());
 }
 BENCHMARK(BM_TenWeekView)->Unit(benchmark::kMillisecond);
 
@@ -149,7 +153,7 @@ void BM_FromDateView(benchmark::State& state) {
         form.vanaf1();
         layOut(form);
     }
-    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+    state.counters["blocks"] = static_cast<double>(rows(form)->blockCount());
 }
 BENCHMARK(BM_FromDateView)->Unit(benchmark::kMillisecond);
 
@@ -157,10 +161,10 @@ void BM_YearView(benchmark::State& state) {
     Tform1& form = *world().form;
     form.state().chosenYear = 2026;
     for (auto _ : state) {
-        form.toonjaar();
+        form.showYear();
         layOut(form);
     }
-    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+    state.counters["blocks"] = static_cast<double>(rows(form)->blockCount());
 }
 BENCHMARK(BM_YearView)->Unit(benchmark::kMillisecond);
 
@@ -170,7 +174,7 @@ void BM_WholeFileView(benchmark::State& state) {
     long long worst = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        form.listModel->clear();
+        rows(form)->clear();
         layOut(form);
         bench::resetHeapPeak();
         const long long empty = bench::heapInUse();
@@ -183,7 +187,7 @@ void BM_WholeFileView(benchmark::State& state) {
         worst = std::max(worst, bench::heapPeak() - empty);
         state.ResumeTiming();
     }
-    state.counters["blocks"] = static_cast<double>(form.listModel->blockCount());
+    state.counters["blocks"] = static_cast<double>(rows(form)->blockCount());
     state.counters["peak_MB"] = static_cast<double>(worst) / 1e6;
     state.counters["peak_per_file"] = static_cast<double>(worst) / static_cast<double>(w.fileSize);
 }
@@ -207,7 +211,7 @@ void BM_PaintOneScreen(benchmark::State& state) {
     Tform1& form = *world().form;
     form.aantalwekenterug(0);
     layOut(form);
-    for (auto _ : state) form.ListBox1->viewport()->repaint();
+    for (auto _ : state) list(form)->viewport()->repaint();
 }
 BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMillisecond);
 

@@ -1,3 +1,5 @@
+// The calendar dialog's widgets; what they show is worked out in
+// calendar/core/CalendarGrid.
 #include "calendar/Tkalenderdlg.h"
 
 #include <QGroupBox>
@@ -13,8 +15,8 @@
 #include <QToolButton>
 #include <qdrawutil.h>
 
-#include "mainwindow/Tform1.h"
-#include "mainwindow/WindowFrame.h"
+#include "calendar/DayMemoPanel.h"
+#include "store/MemoFile.h"
 
 namespace jotanor {
 namespace {
@@ -66,8 +68,8 @@ QColor MonthGridWidget::colourOf(CellColour colour) {
     return kGrey;
 }
 
-MonthGridWidget::MonthGridWidget(const MainState& state, const Ymd& todayMark, QWidget* parent)
-    : QWidget(parent), state_(state), todayMark_(todayMark) {
+MonthGridWidget::MonthGridWidget(const Ymd& chosenDay, const Ymd& todayMark, QWidget* parent)
+    : QWidget(parent), chosenDay_(chosenDay), todayMark_(todayMark) {
     setFont(arialPixels(11));  // Arial 8 points on the screen it was laid out for
 }
 
@@ -81,7 +83,7 @@ QPoint MonthGridWidget::cellOrigin(int row, int column) const {
 }
 
 CellColour MonthGridWidget::cellColour(int row, int column) const {
-    return grid_.colour(row, column, todayMark_, state_.chosenDay);
+    return grid_.colour(row, column, todayMark_, chosenDay_);
 }
 
 void MonthGridWidget::paintEvent(QPaintEvent*) {
@@ -114,10 +116,9 @@ void MonthGridWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 // -------------------------------------------------------------- the dialog
 
-Tkalenderdlg::Tkalenderdlg(Tform1& form)
-    : QDialog(&form, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      form_(form),
-      state_(form.state()) {
+Tkalenderdlg::Tkalenderdlg(QWidget* parent, const DialogContext& context, MemoFile& memos)
+    : Dialog(parent, context), memos_(memos) {
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setObjectName("kalenderdlg");
     setWindowTitle("Kalender");
     setFixedSize(610, 569);
@@ -137,119 +138,129 @@ void Tkalenderdlg::buildComponents() {
     QPalette aqua = palette();
     aqua.setColor(QPalette::WindowText, kAqua);
     for (int k = 0; k < 4; ++k) {
-        auto* g = new MonthGridWidget(state_, todayMark_, this);
+        auto* g = new MonthGridWidget(chosenDay_, todayMark_, this);
         g->setObjectName(QString("StringGrid%1").arg(k + 1));
         g->setGeometry(gridPlaces[k]);
         connect(g, &MonthGridWidget::pressed, this,
                 [this, k](int row, int column) { guarded([&] { StringGridMouseDown(k, row, column); }); });
         connect(g, &MonthGridWidget::doubleClicked, this, [this] { StringGridDblClick(); });
-        StringGrid[k] = g;
+        grids_[k] = g;
 
         QLabel* l = label(this, QString("Label%1").arg(k + 1), labelPlaces[k]);
         l->setFont(arialPixels(13));
         l->setPalette(aqua);
-        monthLabel[k] = l;
+        monthHeadings_[k] = l;
     }
 
-    incmaandbtn = button(this, "incmaandbtn", "+ maand", QRect(7, 293, 50, 22));
-    decmaandbtn = button(this, "decmaandbtn", "- maand", QRect(62, 293, 50, 22));
-    connect(incmaandbtn, &QPushButton::clicked, this, [this] { guarded([this] { incmaandbtnClick(); }); });
-    connect(decmaandbtn, &QPushButton::clicked, this, [this] { guarded([this] { decmaandbtnClick(); }); });
+    auto* nextMonth = button(this, "incmaandbtn", "+ maand", QRect(7, 293, 50, 22));
+    auto* previousMonth = button(this, "decmaandbtn", "- maand", QRect(62, 293, 50, 22));
+    connect(nextMonth, &QPushButton::clicked, this, [this] { guarded([this] { incmaandbtnClick(); }); });
+    connect(previousMonth, &QPushButton::clicked, this, [this] { guarded([this] { decmaandbtnClick(); }); });
 
-    SpinEdit1 = new QSpinBox(this);
-    SpinEdit1->setObjectName("SpinEdit1");
-    SpinEdit1->setRange(0, kMaxCentury);
-    SpinEdit1->setGeometry(6, 317, 45, 22);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName("Edit1");
-    Edit1->setGeometry(55, 317, 24, 22);
-    SpinButton1 = new QWidget(this);
-    SpinButton1->setObjectName("SpinButton1");
-    SpinButton1->setGeometry(80, 318, 18, 22);
-    SpinButton1Up = new QToolButton(SpinButton1);
-    SpinButton1Up->setObjectName("SpinButton1Up");
-    SpinButton1Up->setArrowType(Qt::UpArrow);
-    SpinButton1Up->setGeometry(0, 0, 18, 11);
-    SpinButton1Down = new QToolButton(SpinButton1);
-    SpinButton1Down->setObjectName("SpinButton1Down");
-    SpinButton1Down->setArrowType(Qt::DownArrow);
-    SpinButton1Down->setGeometry(0, 11, 18, 11);
-    label20 = label(this, "label20", QPoint(106, 325));
-    setLabel(label20, "jaar");
-    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this] { guarded([this] { SpinEdit1Change(); }); });
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit1Change(); }); });
-    connect(SpinButton1Up, &QToolButton::clicked, this, [this] { guarded([this] { SpinButton1UpClick(); }); });
-    connect(SpinButton1Down, &QToolButton::clicked, this, [this] { guarded([this] { SpinButton1DownClick(); }); });
+    centurySpin_ = new QSpinBox(this);
+    centurySpin_->setObjectName("SpinEdit1");
+    centurySpin_->setRange(0, kMaxCentury);
+    centurySpin_->setGeometry(6, 317, 45, 22);
+    yearDigits_ = new QLineEdit(this);
+    yearDigits_->setObjectName("Edit1");
+    yearDigits_->setGeometry(55, 317, 24, 22);
+    auto* yearButtons = new QWidget(this);
+    yearButtons->setObjectName("SpinButton1");
+    yearButtons->setGeometry(80, 318, 18, 22);
+    yearUp_ = new QToolButton(yearButtons);
+    yearUp_->setObjectName("SpinButton1Up");
+    yearUp_->setArrowType(Qt::UpArrow);
+    yearUp_->setGeometry(0, 0, 18, 11);
+    yearDown_ = new QToolButton(yearButtons);
+    yearDown_->setObjectName("SpinButton1Down");
+    yearDown_->setArrowType(Qt::DownArrow);
+    yearDown_->setGeometry(0, 11, 18, 11);
+    setLabel(label(this, "label20", QPoint(106, 325)), "jaar");
+    connect(centurySpin_, &QSpinBox::valueChanged, this, [this] { guarded([this] { SpinEdit1Change(); }); });
+    connect(yearDigits_, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit1Change(); }); });
+    connect(yearUp_, &QToolButton::clicked, this, [this] { guarded([this] { SpinButton1UpClick(); }); });
+    connect(yearDown_, &QToolButton::clicked, this, [this] { guarded([this] { SpinButton1DownClick(); }); });
 
-    Nubtn = button(this, "Nubtn", "&Nu", QRect(6, 353, 75, 25));
-    connect(Nubtn, &QPushButton::clicked, this, [this] { guarded([this] { NubtnClick(); }); });
+    todayButton_ = button(this, "Nubtn", "&Nu", QRect(6, 353, 75, 25));
+    connect(todayButton_, &QPushButton::clicked, this, [this] { guarded([this] { NubtnClick(); }); });
 
     auto* panel = new QFrame(this);
     panel->setObjectName("feestpanel");
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setGeometry(128, 292, 361, 83);
-    feestpanel = panel;
     const std::array<int, 3> rowsY = {27, 42, 57};
     for (int i = 0; i < 3; ++i) {
-        panelLabel[5 + i] = label(panel, QString("Label%1").arg(5 + i), QPoint(16, rowsY[i]));
-        panelLabel[8 + i] = label(panel, QString("Label%1").arg(8 + i), QPoint(112, rowsY[i]));
-        panelLabel[14 + i] = label(panel, QString("Label%1").arg(14 + i), QPoint(192, rowsY[i]));
-        panelLabel[17 + i] = label(panel, QString("Label%1").arg(17 + i), QPoint(280, rowsY[i]));
+        feastLabels_[5 + i] = label(panel, QString("Label%1").arg(5 + i), QPoint(16, rowsY[i]));
+        feastLabels_[8 + i] = label(panel, QString("Label%1").arg(8 + i), QPoint(112, rowsY[i]));
+        feastLabels_[14 + i] = label(panel, QString("Label%1").arg(14 + i), QPoint(192, rowsY[i]));
+        feastLabels_[17 + i] = label(panel, QString("Label%1").arg(17 + i), QPoint(280, rowsY[i]));
     }
-    panelLabel[11] = label(panel, "Label11", QPoint(112, 11));
-    panelLabel[12] = label(panel, "Label12", QPoint(192, 11));
-    panelLabel[13] = label(panel, "Label13", QPoint(280, 11));
+    feastLabels_[11] = label(panel, "Label11", QPoint(112, 11));
+    feastLabels_[12] = label(panel, "Label12", QPoint(192, 11));
+    feastLabels_[13] = label(panel, "Label13", QPoint(280, 11));
 
-    invoerbtn = button(this, "invoerbtn", "Memo Invoer", QRect(496, 293, 108, 25));
-    vanafbtn = button(this, "vanafbtn", "Memo's vanaf datum", QRect(496, 323, 108, 25));
-    okbtn = button(this, "okbtn", "&Afsluiten", QRect(497, 353, 107, 25));
-    connect(invoerbtn, &QPushButton::clicked, this, [this] { invoerbtnClick(); });
-    connect(vanafbtn, &QPushButton::clicked, this, [this] { vanafbtnClick(); });
-    connect(okbtn, &QPushButton::clicked, this, [this] { okbtnClick(); });
+    entryButton_ = button(this, "invoerbtn", "Memo Invoer", QRect(496, 293, 108, 25));
+    fromDateButton_ = button(this, "vanafbtn", "Memo's vanaf datum", QRect(496, 323, 108, 25));
+    closeButton_ = button(this, "okbtn", "&Afsluiten", QRect(497, 353, 107, 25));
+    connect(entryButton_, &QPushButton::clicked, this, [this] { invoerbtnClick(); });
+    connect(fromDateButton_, &QPushButton::clicked, this, [this] { vanafbtnClick(); });
+    connect(closeButton_, &QPushButton::clicked, this, [this] { okbtnClick(); });
 
-    GroupBox1 = new QGroupBox("Memo's van de geselecteerde dag  ", this);
-    GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setGeometry(5, 382, 598, 184);
-    GroupBox1->setPalette(aqua);
-    Memo1 = new QPlainTextEdit(GroupBox1);
-    Memo1->setObjectName("Memo1");
-    Memo1->setGeometry(8, 18, 582, 158);
-    Memo1->setReadOnly(true);
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette memo = Memo1->palette();
+    auto* memoBox = new QGroupBox("Memo's van de geselecteerde dag  ", this);
+    memoBox->setObjectName("GroupBox1");
+    memoBox->setGeometry(5, 382, 598, 184);
+    memoBox->setPalette(aqua);
+    dayMemos_ = new QPlainTextEdit(memoBox);
+    dayMemos_->setObjectName("Memo1");
+    dayMemos_->setGeometry(8, 18, 582, 158);
+    dayMemos_->setReadOnly(true);
+    dayMemos_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette memo = dayMemos_->palette();
     memo.setColor(QPalette::Text, Qt::black);
     memo.setColor(QPalette::Base, Qt::white);
-    Memo1->setPalette(memo);
+    dayMemos_->setPalette(memo);
 
     // The dialog sees every key before its controls do.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 }
 
 void Tkalenderdlg::FormCreate() {
-    for (MonthGridWidget* g : StringGrid)
+    for (MonthGridWidget* g : grids_)
         g->setToolTip("Klik = De datum wordt geselecteerd.\nDubbelklik = Invoer voor deze datum.");
-    vanafbtn->setToolTip("Toon 4 weken vanaf \nde geselecteerde datum. ");
-    Nubtn->setToolTip("Reset naar de huidige datum");
-    invoerbtn->setToolTip("Terug om een memo in te voeren \nvoor de geselecteerde datum");
-    okbtn->setToolTip("Terug zonder wijzigingen");
-    openingDate_ = form_.today();
+    fromDateButton_->setToolTip("Toon 4 weken vanaf \nde geselecteerde datum. ");
+    todayButton_->setToolTip("Reset naar de huidige datum");
+    entryButton_->setToolTip("Terug om een memo in te voeren \nvoor de geselecteerde datum");
+    closeButton_->setToolTip("Terug zonder wijzigingen");
+    openingDate_ = context_.today();
 }
 
-void Tkalenderdlg::guarded(const std::function<void()>& handler) { form_.guarded(handler); }
+CalendarAnswer Tkalenderdlg::ask(bool dayChosen) { return run(dayChosen); }
 
-void Tkalenderdlg::showEvent(QShowEvent* event) {
-    WindowFrame::of(*this).centre(form_.platform().screen->size());
-    guarded([this] { FormActivate(); });
-    QDialog::showEvent(event);
+CalendarAnswer Tkalenderdlg::pickDay(const QString& caption, const QString& buttonCaption, bool dayChosen) {
+    setWindowTitle(caption);
+    entryButton_->setText(buttonCaption);
+    fromDateButton_->setEnabled(false);
+    const CalendarAnswer answer = run(dayChosen);
+    setWindowTitle("Kalender");
+    entryButton_->setText("Memo Invoer");
+    fromDateButton_->setEnabled(true);
+    return answer;
+}
+
+CalendarAnswer Tkalenderdlg::run(bool dayChosen) {
+    dayChosen_ = dayChosen;
+    request_ = CalendarRequest::Closed;
+    exec();
+    return {request_, chosenDay_, dayChosen_};
 }
 
 void Tkalenderdlg::FormActivate() {
-    StringGrid[0]->setFont(arialPixels(11));
+    grids_[0]->setFont(arialPixels(11));
     shownYear_ = openingDate_.year;
     shownMonth_ = openingDate_.month;
     todayMark_ = openingDate_;
     setYearControls(openingDate_.year);
-    state_.chosenDay = openingDate_;
+    chosenDay_ = openingDate_;
     redisplay();
     vandaagmemos();
 }
@@ -257,51 +268,49 @@ void Tkalenderdlg::FormActivate() {
 // Sets the century and the two digits without running their change
 // handlers; the caller displays the year itself.
 void Tkalenderdlg::setYearControls(int year) {
-    const QSignalBlocker century(SpinEdit1);
-    const QSignalBlocker digits(Edit1);
-    SpinEdit1->setValue(year / 100);
-    Edit1->setText(qs(tweeCijfers(year % 100)));
+    const QSignalBlocker century(centurySpin_);
+    const QSignalBlocker digits(yearDigits_);
+    centurySpin_->setValue(year / 100);
+    yearDigits_->setText(qs(twoDigits(year % 100)));
 }
 
 void Tkalenderdlg::_4maanden(int year, int month) {
-    gridMonths_ = vierMaanden({static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month)});
-    for (int k = 0; k < 4; ++k) setLabel(monthLabel[k], qs(maandKop(gridMonths_[k])));
+    gridMonths_ = fourMonths({static_cast<std::uint16_t>(year), static_cast<std::uint16_t>(month)});
+    for (int k = 0; k < 4; ++k) setLabel(monthHeadings_[k], qs(monthHeading(gridMonths_[k])));
     for (int k = 0; k < 4; ++k) vulgrid(k, gridMonths_[k]);
     feestdagen(gridMonths_[3].year);
 }
 
-void Tkalenderdlg::vulgrid(int index, MonthOfYear month) { StringGrid[index]->setGrid(MonthGrid(month)); }
+void Tkalenderdlg::vulgrid(int index, MonthOfYear month) { grids_[index]->setGrid(MonthGrid(month)); }
 
 void Tkalenderdlg::feestdagen(int year) {
     // There is no year before year 1; year 0 itself has no feast days.
     const bool before = year > 1;
-    for (int n : {8, 9, 10}) panelLabel[n]->setVisible(before);
-    setLabel(panelLabel[5], "Pasen       : ");
-    setLabel(panelLabel[6], "Hemelvaart  : ");
-    setLabel(panelLabel[7], "Pinksteren  : ");
+    for (int n : {8, 9, 10}) feastLabels_[n]->setVisible(before);
+    setLabel(feastLabels_[5], "Pasen       : ");
+    setLabel(feastLabels_[6], "Hemelvaart  : ");
+    setLabel(feastLabels_[7], "Pinksteren  : ");
     const std::array<std::array<int, 3>, 3> columns = {{{8, 9, 10}, {14, 15, 16}, {17, 18, 19}}};
     for (int i = 0; i < 3; ++i) {
         const int y = year - 1 + i;
-        const auto texts = feestKolom(std::max(y, 0));
-        for (int j = 0; j < 3; ++j) setLabel(panelLabel[columns[i][j]], qs(texts[j]));
-        setLabel(panelLabel[11 + i], y < 0 ? QString() : QString::number(y));
+        const auto texts = feastColumn(std::max(y, 0));
+        for (int j = 0; j < 3; ++j) setLabel(feastLabels_[columns[i][j]], qs(texts[j]));
+        setLabel(feastLabels_[11 + i], y < 0 ? QString() : QString::number(y));
     }
 }
 
 void Tkalenderdlg::vandaagmemos() {
-    Memo1->hide();
-    Memo1->clear();
-    std::vector<std::string> lines;
-    const Ymd d = state_.chosenDay;
-    if (isValidDate(d.year, d.month, d.day)) dagMemoRegels(form_.memoFile(), encodeDate(d), lines);
-    QStringList text;
-    for (const std::string& line : lines) text << fromMemoText(line);
-    if (!text.isEmpty()) Memo1->setPlainText(text.join('\n'));
-    Memo1->show();
+    const Ymd d = chosenDay_;
+    if (isValidDate(d.year, d.month, d.day)) {
+        showDayMemos(*dayMemos_, memos_, encodeDate(d));
+    } else {
+        dayMemos_->clear();
+        dayMemos_->show();
+    }
 }
 
 void Tkalenderdlg::incmaandbtnClick() {
-    if (auto next = volgendeMaand(shown())) {
+    if (auto next = nextMonth(shown())) {
         shownYear_ = next->year;
         shownMonth_ = next->month;
         redisplay();
@@ -309,7 +318,7 @@ void Tkalenderdlg::incmaandbtnClick() {
 }
 
 void Tkalenderdlg::decmaandbtnClick() {
-    if (auto previous = vorigeMaand(shown())) {
+    if (auto previous = previousMonth(shown())) {
         shownYear_ = previous->year;
         shownMonth_ = previous->month;
         redisplay();
@@ -317,46 +326,46 @@ void Tkalenderdlg::decmaandbtnClick() {
 }
 
 void Tkalenderdlg::Edit1Change() {
-    const int n = jaarGetal(Edit1->text().toStdString());
-    const QString digits = qs(tweeCijfers(n));
-    if (Edit1->text() != digits) {
-        const QSignalBlocker quiet(Edit1);
-        Edit1->setText(digits);
+    const int n = yearNumber(yearDigits_->text().toStdString());
+    const QString digits = qs(twoDigits(n));
+    if (yearDigits_->text() != digits) {
+        const QSignalBlocker quiet(yearDigits_);
+        yearDigits_->setText(digits);
     }
-    shownYear_ = static_cast<std::uint16_t>(SpinEdit1->value() * 100 + n);
+    shownYear_ = static_cast<std::uint16_t>(centurySpin_->value() * 100 + n);
     redisplay();
 }
 
 void Tkalenderdlg::SpinEdit1Change() {
-    const int n = jaarGetal(Edit1->text().toStdString());
-    if (n == 0 && SpinEdit1->value() == 0) {
-        SpinEdit1->setValue(1);  // runs this handler again: the year 100
+    const int n = yearNumber(yearDigits_->text().toStdString());
+    if (n == 0 && centurySpin_->value() == 0) {
+        centurySpin_->setValue(1);  // runs this handler again: the year 100
         return;
     }
-    shownYear_ = static_cast<std::uint16_t>(SpinEdit1->value() * 100 + n);
+    shownYear_ = static_cast<std::uint16_t>(centurySpin_->value() * 100 + n);
     redisplay();
 }
 
 void Tkalenderdlg::SpinButton1UpClick() {
-    if (auto step = spinOmhoog(SpinEdit1->value(), jaarGetal(Edit1->text().toStdString()))) {
-        Edit1->setText(qs(step->edit));
-        SpinEdit1->setValue(step->century);
+    if (auto step = spinUp(centurySpin_->value(), yearNumber(yearDigits_->text().toStdString()))) {
+        yearDigits_->setText(qs(step->edit));
+        centurySpin_->setValue(step->century);
     }
 }
 
 void Tkalenderdlg::SpinButton1DownClick() {
-    if (auto step = spinOmlaag(SpinEdit1->value(), jaarGetal(Edit1->text().toStdString()))) {
-        Edit1->setText(qs(step->edit));
-        SpinEdit1->setValue(step->century);
+    if (auto step = spinDown(centurySpin_->value(), yearNumber(yearDigits_->text().toStdString()))) {
+        yearDigits_->setText(qs(step->edit));
+        centurySpin_->setValue(step->century);
     }
 }
 
 void Tkalenderdlg::NubtnClick() {
-    const Ymd now = form_.today();
+    const Ymd now = context_.today();
     shownYear_ = now.year;
     shownMonth_ = now.month;
     todayMark_ = now;
-    state_.chosenDay = now;
+    chosenDay_ = now;
     setYearControls(now.year);
     redisplay();
     vandaagmemos();
@@ -365,36 +374,30 @@ void Tkalenderdlg::NubtnClick() {
 void Tkalenderdlg::StringGridMouseDown(int grid, int row, int column) {
     if (row == 0 || column == 0) return;
     redisplay();
-    if (const int n = StringGrid[grid]->grid().day(row, column)) {
+    if (const int n = grids_[grid]->grid().day(row, column)) {
         const MonthOfYear m = gridMonths_[grid];
-        state_.chosenDay = Ymd{m.year, m.month, static_cast<std::uint16_t>(n)};
-        state_.dayChosen = true;
+        chosenDay_ = Ymd{m.year, m.month, static_cast<std::uint16_t>(n)};
+        dayChosen_ = true;
     }
     vandaagmemos();
-    for (MonthGridWidget* g : StringGrid) g->update();
+    for (MonthGridWidget* g : grids_) g->update();
 }
 
 void Tkalenderdlg::StringGridDblClick() { invoerbtnClick(); }
 
 void Tkalenderdlg::invoerbtnClick() {
-    state_.entryRequest = true;
+    request_ = CalendarRequest::EnterMemo;
     accept();
 }
 
 void Tkalenderdlg::vanafbtnClick() {
-    state_.fromDateRequest = true;
+    request_ = CalendarRequest::ListFromDate;
     accept();
 }
 
 void Tkalenderdlg::okbtnClick() {
-    state_.dayChosen = false;
+    dayChosen_ = false;
     accept();
-}
-
-void Tkalenderdlg::herstelKnoppen() {
-    setWindowTitle("Kalender");
-    invoerbtn->setText("Memo Invoer");
-    vanafbtn->setEnabled(true);
 }
 
 bool Tkalenderdlg::FormKeyDown(int key) {

@@ -3,13 +3,11 @@
 // to list the memos from the chosen day on.
 #pragma once
 
-#include <QDialog>
 #include <array>
-#include <functional>
 
-#include "calendar/KalenderGrid.h"
+#include "calendar/core/CalendarGrid.h"
+#include "mainwindow/Dialog.h"
 
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -19,10 +17,10 @@ class QToolButton;
 
 namespace jotanor {
 
-class Tform1;
-struct MainState;
+class MemoFile;
 
-// One month grid, painted cell by cell from the month it is given.
+// One month grid, painted cell by cell from the month it is given, with
+// the marked day yellow and the chosen day red.
 class MonthGridWidget : public QWidget {
     Q_OBJECT
 
@@ -30,7 +28,7 @@ public:
     // Colours of the cells, as the dialog paints them.
     static QColor colourOf(CellColour colour);
 
-    MonthGridWidget(const MainState& state, const Ymd& todayMark, QWidget* parent);
+    MonthGridWidget(const Ymd& chosenDay, const Ymd& todayMark, QWidget* parent);
 
     void setGrid(const MonthGrid& grid);
     const MonthGrid& grid() const { return grid_; }
@@ -48,19 +46,50 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    const MainState& state_;
+    const Ymd& chosenDay_;
     const Ymd& todayMark_;
     MonthGrid grid_;
 };
 
-class Tkalenderdlg : public QDialog {
+// What the calendar was closed with.
+enum class CalendarRequest {
+    EnterMemo,     // "Memo Invoer", a double click on a day, or the key I
+    ListFromDate,  // "Memo's vanaf datum"
+    Closed,        // "&Afsluiten", Escape or the close box
+};
+
+struct CalendarAnswer {
+    CalendarRequest request = CalendarRequest::Closed;
+    Ymd day{};               // the chosen day as the dialog closed
+    bool dayChosen = false;  // whether the user chose that day, here or before
+};
+
+class Tkalenderdlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Tkalenderdlg(Tform1& form);
+    // `memos` is the memo file whose memos of the chosen day it lists.
+    Tkalenderdlg(QWidget* parent, const DialogContext& context, MemoFile& memos);
 
+    // Shows the calendar for the entry command. `dayChosen` tells whether
+    // a day was chosen in an earlier opening; "&Afsluiten" drops it.
+    CalendarAnswer ask(bool dayChosen);
+    // Shows the calendar to pick a day for another command, with its own
+    // caption and entry-button caption and without "Memo's vanaf datum";
+    // the calendar's own captions come back afterwards.
+    CalendarAnswer pickDay(const QString& caption, const QString& buttonCaption, bool dayChosen);
+
+    // The day chosen now (red in the grids), and whether the user chose it.
+    const Ymd& chosenDay() const { return chosenDay_; }
+    bool dayChosen() const { return dayChosen_; }
+    const Ymd& openingDate() const { return openingDate_; }
+    const Ymd& todayMark() const { return todayMark_; }
+    MonthOfYear shown() const { return {shownYear_, shownMonth_}; }
+    const std::array<MonthOfYear, 4>& gridMonths() const { return gridMonths_; }
+
+protected:
     void FormCreate();
-    void FormActivate();
+    void FormActivate() override;
     void _4maanden(int year, int month);
     void vulgrid(int index, MonthOfYear month);
     void feestdagen(int year);
@@ -79,55 +108,40 @@ public:
     void vanafbtnClick();
     void okbtnClick();
 
-    // Puts back what the print dialog changes: the caption, the entry
-    // button's caption and the from-date button.
-    void herstelKnoppen();
-
-    const Ymd& openingDate() const { return openingDate_; }
-    MonthOfYear shown() const { return {shownYear_, shownMonth_}; }
-    const Ymd& todayMark() const { return todayMark_; }
-    const std::array<MonthOfYear, 4>& gridMonths() const { return gridMonths_; }
-
-    // Components, named as in the window layout.
-    std::array<MonthGridWidget*, 4> StringGrid{};
-    std::array<QLabel*, 4> monthLabel{};  // Label1 to Label4
-    QPushButton* incmaandbtn = nullptr;
-    QPushButton* decmaandbtn = nullptr;
-    QSpinBox* SpinEdit1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QWidget* SpinButton1 = nullptr;
-    QToolButton* SpinButton1Up = nullptr;
-    QToolButton* SpinButton1Down = nullptr;
-    QLabel* label20 = nullptr;
-    QPushButton* Nubtn = nullptr;
-    QWidget* feestpanel = nullptr;
-    // Label5 to Label19 of the holiday panel, by number (index 0 to 4 unused).
-    std::array<QLabel*, 20> panelLabel{};
-    QPushButton* invoerbtn = nullptr;
-    QPushButton* vanafbtn = nullptr;
-    QPushButton* okbtn = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildComponents();
+    CalendarAnswer run(bool dayChosen);
     void setYearControls(int year);
     void redisplay() { _4maanden(shownYear_, shownMonth_); }
-    // Runs a handler of the dialog; an error is shown by the main window.
-    void guarded(const std::function<void()>& handler);
+    // Runs a handler; an error is shown and the dialog stays open.
+    void guarded(const std::function<void()>& handler) { context_.errors.guarded(handler); }
     bool FormKeyDown(int key);
 
-    Tform1& form_;
-    MainState& state_;
+    MemoFile& memos_;
+    std::array<MonthGridWidget*, 4> grids_{};     // StringGrid1 to StringGrid4
+    std::array<QLabel*, 4> monthHeadings_{};      // Label1 to Label4
+    QSpinBox* centurySpin_ = nullptr;             // SpinEdit1
+    QLineEdit* yearDigits_ = nullptr;             // Edit1
+    QToolButton* yearUp_ = nullptr;               // SpinButton1Up, in SpinButton1
+    QToolButton* yearDown_ = nullptr;             // SpinButton1Down
+    QPushButton* todayButton_ = nullptr;          // Nubtn
+    // The holiday panel's Label5 to Label19, by number (0 to 4 unused).
+    std::array<QLabel*, 20> feastLabels_{};
+    QPushButton* entryButton_ = nullptr;          // invoerbtn
+    QPushButton* fromDateButton_ = nullptr;       // vanafbtn
+    QPushButton* closeButton_ = nullptr;          // okbtn
+    QPlainTextEdit* dayMemos_ = nullptr;          // Memo1
+
     Ymd openingDate_{};
     std::uint16_t shownYear_ = 0;
     std::uint16_t shownMonth_ = 1;
     Ymd todayMark_{};
+    Ymd chosenDay_{};
+    bool dayChosen_ = false;
+    CalendarRequest request_ = CalendarRequest::Closed;
     std::array<MonthOfYear, 4> gridMonths_{};
 };
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "output/RtfReader.h"
+#include "output/core/RtfReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 
@@ -38,8 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto after = file.readAll();
     if (after.size() != records.size() + 1 || encodeRecord(after[at]) != encodeRecord(memo)) __builtin_trap();
     if (!records.empty()) {
-        file.change(records.size() / 2, memo);
-        file.wisrecord1(0);
+        const std::size_t middle = records.size() / 2;
+        file.change(records[middle], middle, memo);
+        file.wisrecord1(file.readAll().front(), 0);
     }
     return 0;
 }

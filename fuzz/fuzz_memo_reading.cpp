@@ -8,10 +8,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "calendar/Dates.h"
-#include "mainwindow/MemoViews.h"
-#include "mainwindow/Selectie.h"
-#include "mainwindow/Zoeken.h"
+#include "dates/Dates.h"
+#include "mainwindow/core/MemoViews.h"
+#include "mainwindow/core/Selection.h"
+#include "mainwindow/core/Search.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 #include "store/Recurrence.h"
@@ -69,23 +69,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (int line = 0; line < kBlockLines; ++line) {
                 dateErrorsAllowed([&] {
                     const std::string text = blocks.line(b, line);
-                    if (line == 0) (void)leesDatumregel(text);
+                    if (line == 0) (void)readDateLine(text);
                 });
             }
         }
         if (!blocks.empty()) {
             dateErrorsAllowed([&] {
-                GetoondeMemo shown{blocks.line(0, 0), blocks.record(0), blocks.position(0)};
-                Keuze k = selecteer(file, shown);
-                if (k.uitkomst == Selectie::Gevonden && !(k.index >= 0)) __builtin_trap();
+                ShownMemo shown{blocks.line(0, 0), blocks.record(0), blocks.position(0)};
+                Selection k = selectMemo(file, shown);
+                if (k.outcome == SelectionOutcome::Found && !(k.index >= 0)) __builtin_trap();
             });
         }
     }
-    (void)leesDatumregel(words);
+    (void)readDateLine(words);
 
     blocks.clear();
-    const Zoekfilter filter(zoekwoorden(words, caseCounts), caseCounts);
-    dateErrorsAllowed([&] { zoekBlocks(file, filter, today, blocks); });
+    const SearchFilter filter(searchWords(words, caseCounts), caseCounts);
+    dateErrorsAllowed([&] { fillSearchBlocks(file, filter, today, blocks); });
 
     Answers answers;
     MemoRecord buffer;

@@ -4,7 +4,7 @@
 
 #include <QAbstractListModel>
 
-#include "mainwindow/MemoViews.h"
+#include "mainwindow/core/MemoViews.h"
 
 namespace jotanor {
 

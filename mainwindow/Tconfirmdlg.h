@@ -1,9 +1,9 @@
 // The delete confirmation "Dit record verwijderen ?": the memo's date and
-// lines, "&Nee" at the left with the focus, "&Ja" at the right.
+// lines, "&Nee" at the left with the focus, "&Ja" at the right. Ja closes
+// it with the OK result.
 #pragma once
 
-#include <QDialog>
-
+#include "mainwindow/Dialog.h"
 #include "store/MemoRecord.h"
 
 class QLabel;
@@ -11,32 +11,25 @@ class QPushButton;
 
 namespace jotanor {
 
-class Tform1;
-
-class Tconfirmdlg : public QDialog {
+class Tconfirmdlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Tconfirmdlg(Tform1& form);
+    Tconfirmdlg(QWidget* parent, const DialogContext& context);
 
-    // The memo the next opening shows. Throws DateError for a date that
-    // cannot be split into day, month and year.
+    // Shows the memo; the dialog takes the size its lines need. Throws
+    // DateError for a date that cannot be split into day, month and year.
     void setRecord(const MemoRecord& record);
-    void FormActivate();
-
-    QLabel* Label1 = nullptr;  // day/month/year
-    QLabel* Label2 = nullptr;  // line1
-    QLabel* Label3 = nullptr;  // line2
-    QPushButton* Button1 = nullptr;  // "&Nee": No
-    QPushButton* Button2 = nullptr;  // "&Ja": Yes
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormActivate() override;
 
 private:
-    Tform1& form_;
-    QString datum_;
-    MemoRecord record_;
+    QLabel* date_ = nullptr;         // Label1: day/month/year
+    QLabel* line1_ = nullptr;        // Label2
+    QLabel* line2_ = nullptr;        // Label3
+    QPushButton* noButton_ = nullptr;   // Button1
+    QPushButton* yesButton_ = nullptr;  // Button2
 };
 
 }  // namespace jotanor

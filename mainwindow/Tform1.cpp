@@ -9,9 +9,10 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/WindowFrame.h"
-#include "mainwindow/WindowPlace.h"
+#include "mainwindow/core/WindowPlace.h"
 #include "store/Errors.h"
 
 namespace jotanor {
@@ -31,7 +32,7 @@ QFont pixelFont(const QString& family, int pixels, bool bold = false) {
 }  // namespace
 
 Tform1::Tform1(Platform& platform, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), memoFile_(*platform.fileSystem, {}) {
+    : QMainWindow(parent), platform_(platform), errors_(*platform.boxes), memoFile_(*platform.fileSystem, {}) {
     setObjectName("form1");
     setWindowTitle("Jotanor");
     setFont(pixelFont(font().family(), 13, true));
@@ -50,43 +51,44 @@ void Tform1::buildComponents() {
     setCentralWidget(client);
     client->installEventFilter(this);
 
-    Label1 = new QLabel("Label1", client);
-    Label1->setObjectName("Label1");
-    Label1->setFont(pixelFont("Arial", 15));
-    Label1->setStyleSheet("color: rgb(255, 0, 0);");
-    Label1->move(13, 1);
+    todayLabel_ = new QLabel("Label1", client);
+    todayLabel_->setObjectName("Label1");
+    todayLabel_->setFont(pixelFont("Arial", 15));
+    todayLabel_->setStyleSheet("color: rgb(255, 0, 0);");
+    todayLabel_->move(13, 1);
 
-    Label2 = new QLabel("Label2", client);
-    Label2->setObjectName("Label2");
-    Label2->setFont(pixelFont("Arial", 16));
-    Label2->setStyleSheet("color: rgb(0, 0, 0);");
-    Label2->move(127, 20);
+    titleLabel_ = new QLabel("Label2", client);
+    titleLabel_->setObjectName("Label2");
+    titleLabel_->setFont(pixelFont("Arial", 16));
+    titleLabel_->setStyleSheet("color: rgb(0, 0, 0);");
+    titleLabel_->move(127, 20);
 
-    Label3 = new QLabel("week 18", client);
-    Label3->setObjectName("Label3");
-    Label3->setFont(pixelFont("Arial", 16, true));
-    Label3->setAutoFillBackground(true);
-    Label3->setStyleSheet("color: rgb(128, 128, 128); background-color: rgb(192, 192, 192);");
-    Label3->move(11, 19);
+    weekLabel_ = new QLabel("week 18", client);
+    weekLabel_->setObjectName("Label3");
+    weekLabel_->setFont(pixelFont("Arial", 16, true));
+    weekLabel_->setAutoFillBackground(true);
+    weekLabel_->setStyleSheet("color: rgb(128, 128, 128); background-color: rgb(192, 192, 192);");
+    weekLabel_->move(11, 19);
 
-    Panel1 = new QFrame(client);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(3);
-    Panel1->setGeometry(8, 45, 516, 413);
-    auto* layout = new QVBoxLayout(Panel1);
+    listPanel_ = new QFrame(client);
+    listPanel_->setObjectName("Panel1");
+    listPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    listPanel_->setLineWidth(3);
+    listPanel_->setGeometry(8, 45, 516, 413);
+    auto* layout = new QVBoxLayout(listPanel_);
     layout->setContentsMargins(3, 3, 3, 3);
 
-    ListBox1 = new MemoListBox(Panel1);
-    ListBox1->setObjectName("ListBox1");
-    ListBox1->setFont(pixelFont("Arial", 12));
-    designListFont_ = ListBox1->font();
-    listModel = new MemoListModel(ListBox1);
-    ListBox1->setModel(listModel);
-    ListBox1->installEventFilter(this);
-    layout->addWidget(ListBox1);
+    list_ = new MemoListBox(listPanel_);
+    list_->setObjectName("ListBox1");
+    list_->setFont(pixelFont("Arial", 12));
+    designListFont_ = list_->font();
+    listModel_ = new MemoListModel(list_);
+    listModel_->setObjectName("listModel");
+    list_->setModel(listModel_);
+    list_->installEventFilter(this);
+    layout->addWidget(list_);
 
-    for (QLabel* l : {Label1, Label2, Label3}) l->adjustSize();
+    for (QLabel* l : {todayLabel_, titleLabel_, weekLabel_}) l->adjustSize();
     installEventFilter(this);
 }
 
@@ -110,55 +112,40 @@ void Tform1::buildMenu() {
     menuFont.setPointSize(8);
     menuFont.setBold(false);
     menuBar()->setFont(menuFont);
-    File1 = menuBar()->addMenu("&Bestand");
-    File1->setObjectName("File1");
-    Afdrukvaneenreeksmemos1 = add(File1, "Afdrukvaneenreeksmemos1", "Afdruk van een geselecteerde reeks memo's",
-                                  &Tform1::Afdrukvaneenreeksmemos1Click);
-    File1->addSeparator()->setObjectName("N1");
-    Mijnfile1 = add(File1, "Mijnfile1", "Open andere Mem-file", &Tform1::Mijnfile);
-    File1->addSeparator()->setObjectName("N2");
-    Memoaantal1 = add(File1, "Memoaantal1", "&Aantal der ogeslagen memo's", &Tform1::Memoaantal1Click);
-    Exit1 = add(File1, "Exit1", "&Eindigen", &Tform1::Exit1Click);
+    QMenu* file = menuBar()->addMenu("&Bestand");
+    file->setObjectName("File1");
+    add(file, "Afdrukvaneenreeksmemos1", "Afdruk van een geselecteerde reeks memo's",
+        &Tform1::Afdrukvaneenreeksmemos1Click);
+    file->addSeparator()->setObjectName("N1");
+    add(file, "Mijnfile1", "Open andere Mem-file", &Tform1::Mijnfile);
+    file->addSeparator()->setObjectName("N2");
+    add(file, "Memoaantal1", "&Aantal der ogeslagen memo's", &Tform1::Memoaantal1Click);
+    add(file, "Exit1", "&Eindigen", &Tform1::Exit1Click);
 
-    Beeld1 = menuBar()->addMenu("Beeld");
-    Beeld1->setObjectName("Beeld1");
-    Fullscreen1 = add(Beeld1, "Fullscreen1", "Full screen  [ F5 ]", &Tform1::Fullscreen1Click);
-    Fullscreen1->setCheckable(true);
+    QMenu* view = menuBar()->addMenu("Beeld");
+    view->setObjectName("Beeld1");
+    fullScreenItem_ = add(view, "Fullscreen1", "Full screen  [ F5 ]", &Tform1::Fullscreen1Click);
+    fullScreenItem_->setCheckable(true);
 
-    Show1 = menuBar()->addMenu("Vertoon");
-    Show1->setObjectName("Show1");
-    Idemvanafxwekenterug1 =
-        add(Show1, "Idemvanafxwekenterug1", "Vanaf &x weken terug", &Tform1::Idemvanafxwekenterug1Click);
-    Vanafeendatum1 = add(Show1, "Vanafeendatum1", "Vanaf een datum", &Tform1::Vanafdatum1Click);
-    Alles1 = add(Show1, "Alles1", "Alle memo's van een jaar", &Tform1::Alles1Click);
-    Helebestand = add(Show1, "Helebestand", "Het hele bestand", &Tform1::HelebestandClick);
+    QMenu* show = menuBar()->addMenu("Vertoon");
+    show->setObjectName("Show1");
+    add(show, "Idemvanafxwekenterug1", "Vanaf &x weken terug", &Tform1::Idemvanafxwekenterug1Click);
+    add(show, "Vanafeendatum1", "Vanaf een datum", &Tform1::Vanafdatum1Click);
+    add(show, "Alles1", "Alle memo's van een jaar", &Tform1::Alles1Click);
+    add(show, "Helebestand", "Het hele bestand", &Tform1::HelebestandClick);
 
-    Zoeken1 = addTop("Zoeken1", "Zoek  [F3]", &Tform1::Zoeken1Click);
-    Invoer1 = addTop("Invoer1", "Invoer  [I]", &Tform1::Invoer1Click);
-    Wijzigen1 = addTop("Wijzigen1", "Wijzig  [F2]", &Tform1::Wijzigen1Click);
-    CopieF41 = addTop("CopieF41", "Copie  [F4]", &Tform1::CopieF41Click);
-    Wissen1 = addTop("Wissen1", "Verwijder  [ Del ]", &Tform1::Wissen1Click);
-    Options1 = addTop("Options1", "Options ", &Tform1::Options1Click);
+    addTop("Zoeken1", "Zoek  [F3]", &Tform1::Zoeken1Click);
+    addTop("Invoer1", "Invoer  [I]", &Tform1::Invoer1Click);
+    addTop("Wijzigen1", "Wijzig  [F2]", &Tform1::Wijzigen1Click);
+    addTop("CopieF41", "Copie  [F4]", &Tform1::CopieF41Click);
+    addTop("Wissen1", "Verwijder  [ Del ]", &Tform1::Wissen1Click);
+    addTop("Options1", "Options ", &Tform1::Options1Click);
 
-    Help = menuBar()->addMenu("Help");
-    Help->setObjectName("Help");
-    help1 = add(Help, "help1", "Toelichting  [F1]", &Tform1::Help1Click);
-    AboutVUK1 = add(Help, "AboutVUK1", "About VUK", &Tform1::AboutVUK1Click);
-    Aboutauteur1 = add(Help, "Aboutauteur1", "About auteur", &Tform1::Aboutauteur1Click);
-}
-
-bool Tform1::guarded(const std::function<void()>& command) {
-    try {
-        command();
-        return true;
-    } catch (const std::exception& e) {
-        showError(e);
-        return false;
-    }
-}
-
-void Tform1::showError(const std::exception& error) {
-    platform_.boxes->show(MsgKind::Error, QString::fromStdString(error.what()), MsgButtons::Ok);
+    QMenu* help = menuBar()->addMenu("Help");
+    help->setObjectName("Help");
+    add(help, "help1", "Toelichting  [F1]", &Tform1::Help1Click);
+    add(help, "AboutVUK1", "About VUK", &Tform1::AboutVUK1Click);
+    add(help, "Aboutauteur1", "About auteur", &Tform1::Aboutauteur1Click);
 }
 
 bool Tform1::FormCreate() {
@@ -178,16 +165,11 @@ bool Tform1::FormCreate() {
             return false;
         // A file that cannot be created leaves the plain title; every later
         // command that opens it reports the error again.
-        if (!guarded([this] { memoFile_.create(); })) {
-            state_.entryRequest = state_.fromDateRequest = false;
-            return true;
-        }
+        if (!guarded([this] { memoFile_.create(); })) return true;
     }
     setWindowTitle(titleFor(name));
 
     guarded([this] { auto_update1(); });
-    state_.entryRequest = false;
-    state_.fromDateRequest = false;
     return true;
 }
 
@@ -209,8 +191,8 @@ void Tform1::FormActivate() {
     // before the bad line are kept and the window is still placed and filled.
     guarded([this] { laadoptions(); });
     placeFromSettings(WindowFrame::of(*this).frame().width());
-    Panel1->resize(WindowFrame::of(*this).frame().width() - 10, Panel1->height());
-    state_.viewMode = "10weken";
+    listPanel_->resize(WindowFrame::of(*this).frame().width() - 10, listPanel_->height());
+    state_.viewMode = ViewMode::TenWeeks;
     showWeekLabel();
     aantalwekenterug(0);
 }
@@ -226,28 +208,28 @@ void Tform1::placeFromSettings(int width) {
 void Tform1::showWeekLabel() {
     const int week = weeknummer(today());
     const bool green = week % 2 == state_.settings.weekParity;
-    Label3->setStyleSheet(QString("color: %1; background-color: rgb(192, 192, 192);")
-                              .arg(green ? "rgb(0, 128, 0)" : "rgb(128, 128, 128)"));
-    Label3->setText("Week " + QString::number(week));
-    Label3->adjustSize();
+    weekLabel_->setStyleSheet(QString("color: %1; background-color: rgb(192, 192, 192);")
+                                  .arg(green ? "rgb(0, 128, 0)" : "rgb(128, 128, 128)"));
+    weekLabel_->setText("Week " + QString::number(week));
+    weekLabel_->adjustSize();
 }
 
 void Tform1::FormResize(int w, int h) {
-    Panel1->resize(w - 20, h - 50);
-    Panel1->move((w - Panel1->width()) / 2, h - Panel1->height() - 10);
+    listPanel_->resize(w - 20, h - 50);
+    listPanel_->move((w - listPanel_->width()) / 2, h - listPanel_->height() - 10);
 }
 
 bool Tform1::eventFilter(QObject* watched, QEvent* e) {
     if (watched == centralWidget() && e->type() == QEvent::Resize) {
         const QSize s = static_cast<QResizeEvent*>(e)->size();
         FormResize(s.width(), s.height());
-    } else if (watched == ListBox1 && e->type() == QEvent::KeyRelease) {
+    } else if (watched == list_ && e->type() == QEvent::KeyRelease) {
         keyPreviewed_ = false;
-    } else if ((watched == this || watched == ListBox1) && e->type() == QEvent::KeyPress) {
+    } else if ((watched == this || watched == list_) && e->type() == QEvent::KeyPress) {
         // A key the list box leaves alone travels on to the form; it was
         // handled already when the list box had it.
         const bool already = watched == this && keyPreviewed_;
-        keyPreviewed_ = watched == ListBox1;
+        keyPreviewed_ = watched == list_;
         if (!already) {
             auto* k = static_cast<QKeyEvent*>(e);
             FormKeyDown(k->key(), k->modifiers());
@@ -271,7 +253,7 @@ void Tform1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         case Qt::Key_F1: Help1Click(); break;
         case Qt::Key_F2: Wijzigen1Click(); break;
         case Qt::Key_F3: Zoeken1Click(); break;
-        case Qt::Key_F4: Copieren1Click(); break;
+        case Qt::Key_F4: CopieF41Click(); break;
         case Qt::Key_F5: Fullscreen1Click(); break;
         case Qt::Key_Return:
         case Qt::Key_Enter: aantalwekenterug(0); break;
@@ -283,7 +265,7 @@ void Tform1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 
 void Tform1::Fullscreen1Click() {
     state_.fullScreen = !state_.fullScreen;
-    Fullscreen1->setChecked(state_.fullScreen);
+    fullScreenItem_->setChecked(state_.fullScreen);
     if (state_.fullScreen)
         WindowFrame::of(*this).place(QRect(QPoint(0, 0), platform_.screen->size()));
     else

@@ -1,4 +1,5 @@
-// The entry command: the calendar first, then what the user asked for in it.
+// The entry command: the calendar first, then what the user asked for in
+// it; and the days the print dialog picks in the calendar.
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/Tform1.h"
 
@@ -7,15 +8,25 @@ namespace jotanor {
 void Tform1::Invoer1Click() { Kalender1Click(); }
 
 void Tform1::Kalender1Click() {
-    if (!kalenderdlg) return;
-    // The print dialog borrows the calendar with captions of its own and may
-    // leave an entry request behind; none of that belongs to this opening.
-    state_.entryRequest = false;
-    state_.fromDateRequest = false;
-    kalenderdlg->herstelKnoppen();
-    kalenderdlg->exec();
-    if (state_.fromDateRequest) Vanafdatum1Click();
-    if (state_.entryRequest) invoeren();
+    if (!calendar_) return;
+    const CalendarAnswer answer = calendar_->ask(state_.dayChosen);
+    takeCalendarDay(answer);
+    switch (answer.request) {
+    case CalendarRequest::ListFromDate: Vanafdatum1Click(); break;
+    case CalendarRequest::EnterMemo: invoeren(); break;
+    case CalendarRequest::Closed: break;
+    }
+}
+
+void Tform1::takeCalendarDay(const CalendarAnswer& answer) {
+    state_.chosenDay = answer.day;
+    state_.dayChosen = answer.dayChosen;
+}
+
+DaySerial Tform1::pickPrintDay(const QString& caption, const QString& buttonCaption) {
+    const CalendarAnswer answer = calendar_->pickDay(caption, buttonCaption, state_.dayChosen);
+    takeCalendarDay(answer);
+    return encodeDate(answer.day);
 }
 
 }  // namespace jotanor

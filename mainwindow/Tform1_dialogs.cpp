@@ -1,8 +1,8 @@
 // Creates the dialogs, hidden, once for the whole run, in their fixed order.
-#include "mainwindow/Tform1.h"
-
+// Each gets the shared context and nothing of the window.
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/Tconfirmdlg.h"
+#include "mainwindow/Tform1.h"
 #include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tinvoerdlg.h"
 #include "mainwindow/Tvanafdlg.h"
@@ -18,19 +18,24 @@
 namespace jotanor {
 
 void Tform1::createDialogs() {
-    vanafdlg = new Tvanafdlg(*this);
-    zoekdlg = new Tzoekdlg(*this);
-    invoerdlg = new Tinvoerdlg(*this);
-    confirmdlg = new Tconfirmdlg(*this);
-    wijzigdlg = new Twijzigdlg(*this);
-    AboutBox = new TAboutBox(*this);
-    kalenderdlg = new Tkalenderdlg(*this);
-    heeljaardlg = new Theeljaardlg(*this);
-    auteurdlg = new Tauteurdlg(*this);
-    rtf_dlg = new Trtf_dlg(*this);
-    Optionsdlg = new TOptionsdlg(*this);
-    printdlg = new Tprintdlg(*this);
-    xwekendlg = new Txwekendlg(*this);
+    const DialogContext context{platform_, errors_};
+    fromDateDialog_ = new Tvanafdlg(this, context);
+    searchDialog_ = new Tzoekdlg(this, context);
+    entryDialog_ = new Tinvoerdlg(this, context);
+    deleteDialog_ = new Tconfirmdlg(this, context);
+    changeDialog_ = new Twijzigdlg(this, context);
+    aboutBox_ = new TAboutBox(this, context);
+    // Returning from the About box runs the activation step again.
+    connect(aboutBox_, &TAboutBox::activated, this, [this] { returnFromModeless_ = true; });
+    calendar_ = new Tkalenderdlg(this, context, memoFile_);
+    yearDialog_ = new Theeljaardlg(this, context);
+    authorWindow_ = new Tauteurdlg(this, context);
+    helpWindow_ = new Trtf_dlg(this, context);
+    optionsDialog_ = new TOptionsdlg(this, context);
+    printDialog_ = new Tprintdlg(this, context, memoFile_, [this](const QString& caption, const QString& button) {
+        return pickPrintDay(caption, button);
+    });
+    weeksBackDialog_ = new Txwekendlg(this, context);
 }
 
 }  // namespace jotanor

@@ -37,7 +37,12 @@ void Tform1::laadoptions() {
 void Tform1::saveoptions() { saveConfig(*platform_.fileSystem, kConfigFileName, state_.settings); }
 
 void Tform1::Options1Click() {
-    if (Optionsdlg) Optionsdlg->exec();
+    if (!optionsDialog_) return;
+    optionsDialog_->setSettings(state_.settings);
+    if (optionsDialog_->exec() != QDialog::Accepted) return;
+    state_.settings = optionsDialog_->settings();
+    // A new font size applies to the list at once.
+    if (optionsDialog_->confirmed() == TOptionsdlg::Option::FontSize) setsize();
 }
 
 }  // namespace jotanor

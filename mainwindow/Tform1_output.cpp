@@ -4,17 +4,19 @@
 #include <optional>
 
 #include "mainwindow/Tform1.h"
-#include "output/Backup.h"
-#include "output/PrintLayout.h"
-#include "output/Tprintdlg.h"
 #include "output/TAboutBox.h"
 #include "output/Tauteurdlg.h"
+#include "output/Tprintdlg.h"
 #include "output/Trtf_dlg.h"
+#include "output/core/Backup.h"
+#include "output/core/PrintLayout.h"
 
 namespace jotanor {
 
 void Tform1::Afdrukvaneenreeksmemos1Click() {
-    if (!printdlg || printdlg->exec() != QDialog::Accepted) return;
+    if (!printDialog_ || printDialog_->exec() != QDialog::Accepted) return;
+    state_.printFirst = printDialog_->first();
+    state_.printLast = printDialog_->last();
     Printer& printer = *platform_.printer;
     printer.beginDocument();
     try {
@@ -60,18 +62,18 @@ void Tform1::Memoaantal1Click() {
 }
 
 void Tform1::Help1Click() {
-    if (rtf_dlg) rtf_dlg->exec();
+    if (helpWindow_) helpWindow_->exec();
 }
 
 void Tform1::AboutVUK1Click() {
-    if (!AboutBox) return;
-    AboutBox->show();
-    AboutBox->raise();
-    AboutBox->activateWindow();
+    if (!aboutBox_) return;
+    aboutBox_->show();
+    aboutBox_->raise();
+    aboutBox_->activateWindow();
 }
 
 void Tform1::Aboutauteur1Click() {
-    if (auteurdlg) auteurdlg->exec();
+    if (authorWindow_) authorWindow_->exec();
 }
 
 }  // namespace jotanor

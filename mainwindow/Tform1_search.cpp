@@ -1,44 +1,28 @@
 // The search command: the search dialog, then the list of the memos that
 // hold the search words.
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-
-#include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tzoekdlg.h"
-#include "mainwindow/Zoeken.h"
+#include "mainwindow/core/Search.h"
 
 namespace jotanor {
 
 void Tform1::Zoeken1Click() {
-    if (zoekdlg->exec() == QDialog::Accepted) state_.searchText = toMemoText(zoekdlg->Edit1->text());
+    if (searchDialog_->exec() == QDialog::Accepted) state_.searchText = toMemoText(searchDialog_->text());
     // Cancel repeats the previous search, if there was one.
     if (!state_.searchText.empty()) opgezocht1();
 }
 
 void Tform1::opgezocht1() {
-    const bool caseCounts = zoekdlg->CheckBox1->isChecked();
-    const Zoekfilter filter(zoekwoorden(state_.searchText, caseCounts), caseCounts);
+    const bool caseCounts = searchDialog_->caseCounts();
+    const SearchFilter filter(searchWords(state_.searchText, caseCounts), caseCounts);
     // The words are memo text, shown as such.
-    Label2->setText(fromMemoText(zoektitel(filter.woorden())));
-    Label2->adjustSize();
-    Label1->setText(QString::fromStdString(vandaagtekst(today())));
-    Label1->adjustSize();
+    setTitles(fromMemoText(searchTitle(filter.words())));
 
     // A memo file that cannot be opened leaves the list as it was.
     memoFile_.count();
-    listModel->clear();
-    MemoBlocks blocks;
-    try {
-        zoekBlocks(memoFile_, filter, encodeDate(today()), blocks, [this] { chime(); });
-    } catch (...) {
-        // The list keeps the memos found before the failure.
-        listModel->setBlocks(std::move(blocks));
-        throw;
-    }
-    listModel->setBlocks(std::move(blocks));
-    ListBox1->scrollToTop();
+    fillList([&](MemoBlocks& blocks) {
+        return fillSearchBlocks(memoFile_, filter, encodeDate(today()), blocks, [this] { chime(); });
+    });
 }
 
 }  // namespace jotanor

@@ -4,6 +4,7 @@
 #include <QListView>
 #include <algorithm>
 
+#include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Theeljaardlg.h"
@@ -19,47 +20,53 @@ void Tform1::setsize() {
     constexpr int kLargestPoints = 10000;
     QFont f = designListFont_;
     if (state_.settings.fontSize > 0) f.setPointSize(std::min(state_.settings.fontSize, kLargestPoints));
-    ListBox1->setFont(f);
+    list_->setFont(f);
 }
 
-void Tform1::setTitles(const std::string& title) {
-    Label2->setText(QString::fromStdString(title));
-    Label2->adjustSize();
-    Label1->setText(QString::fromStdString(vandaagtekst(today())));
-    Label1->adjustSize();
+void Tform1::setTitles(const QString& title) {
+    titleLabel_->setText(title);
+    titleLabel_->adjustSize();
+    todayLabel_->setText(QString::fromStdString(vandaagtekst(today())));
+    todayLabel_->adjustSize();
 }
 
 void Tform1::chime() {
     if (!platform_.sound->playWave("chimes.wav")) platform_.sound->beep();
 }
 
-std::size_t Tform1::fillList(const ViewWindow& window) {
-    listModel->clear();
+std::size_t Tform1::fillList(const std::function<std::size_t(MemoBlocks&)>& fill) {
+    listModel_->clear();
     MemoBlocks blocks;
     std::size_t n = 0;
     try {
-        n = fillBlocks(memoFile_, window, encodeDate(today()), blocks, [this] { chime(); });
+        n = fill(blocks);
     } catch (...) {
         // The list keeps the memos read before the failure.
-        listModel->setBlocks(std::move(blocks));
+        listModel_->setBlocks(std::move(blocks));
         throw;
     }
-    listModel->setBlocks(std::move(blocks));
-    ListBox1->scrollToTop();
+    listModel_->setBlocks(std::move(blocks));
+    list_->scrollToTop();
     return n;
+}
+
+std::size_t Tform1::fillList(const ViewWindow& window) {
+    return fillList([&](MemoBlocks& blocks) {
+        return fillBlocks(memoFile_, window, encodeDate(today()), blocks, [this] { chime(); });
+    });
 }
 
 void Tform1::aantalwekenterug(int weeksBack) {
     showWeekLabel();
-    setTitles(tenWeekTitle(weeksBack));
+    setTitles(QString::fromStdString(tenWeekTitle(weeksBack)));
     // Hidden while it fills, the list is drawn once. Hiding takes the focus
     // away, so it gets it back.
-    const bool focused = ListBox1->hasFocus();
+    const bool focused = list_->hasFocus();
     auto showList = [this, focused] {
-        ListBox1->show();
-        if (focused) ListBox1->setFocus();
+        list_->show();
+        if (focused) list_->setFocus();
     };
-    ListBox1->hide();
+    list_->hide();
     try {
         memoFile_.count();
         setsize();
@@ -69,44 +76,49 @@ void Tform1::aantalwekenterug(int weeksBack) {
         throw;
     }
     showList();
-    state_.viewMode = "10weken";
+    state_.viewMode = ViewMode::TenWeeks;
 }
 
 void Tform1::vanaf1() {
     setsize();
-    setTitles(fromDateTitle(platform_.dateFormat->shortDate(decodeDate(state_.fromDate)).toStdString()));
+    const QString from = platform_.dateFormat->shortDate(decodeDate(state_.fromDate));
+    setTitles(QString::fromStdString(fromDateTitle(from.toStdString())));
     fillList(fromDateWindow(state_.fromDate));
-    state_.viewMode = "vanaf";
+    state_.viewMode = ViewMode::FromDate;
 }
 
 void Tform1::Vanafdatum1Click() {
-    vanafdlg->exec();
-    // The calendar's request is answered, also when the view fails.
-    state_.fromDateRequest = false;
+    // The day chosen in the calendar is used once; else today.
+    fromDateDialog_->setDate(state_.dayChosen ? state_.chosenDay : today());
+    state_.dayChosen = false;
+    // Cancel, too, gives a view: from today.
+    fromDateDialog_->exec();
+    state_.fromDate = fromDateDialog_->fromDate();
     vanaf1();
 }
 
 void Tform1::Alles1Click() {
-    if (heeljaardlg->exec() != QDialog::Accepted) return;
-    toonjaar();
+    if (yearDialog_->exec() != QDialog::Accepted) return;
+    state_.chosenYear = yearDialog_->year();
+    showYear();
 }
 
-void Tform1::toonjaar() {
+void Tform1::showYear() {
     memoFile_.count();
     const std::size_t n = fillList(yearWindow(state_.chosenYear));
-    setTitles(yearTitle(n, state_.chosenYear));
-    state_.viewMode = "heeljaar";
+    setTitles(QString::fromStdString(yearTitle(n, state_.chosenYear)));
+    state_.viewMode = ViewMode::Year;
 }
 
 void Tform1::HelebestandClick() {
     memoFile_.count();
     setsize();
     const std::size_t n = fillList(wholeFileWindow());
-    setTitles(wholeFileTitle(n));
+    setTitles(QString::fromStdString(wholeFileTitle(n)));
 }
 
 void Tform1::Idemvanafxwekenterug1Click() {
-    if (xwekendlg->exec() == QDialog::Accepted) aantalwekenterug(xwekendlg->weeks());
+    if (weeksBackDialog_->exec() == QDialog::Accepted) aantalwekenterug(weeksBackDialog_->weeks());
 }
 
 }  // namespace jotanor

@@ -4,39 +4,32 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "mainwindow/DialogFrame.h"
 #include "mainwindow/SpinEdit.h"
-#include "mainwindow/Tform1.h"
 
 namespace jotanor {
 
-Theeljaardlg::Theeljaardlg(Tform1& form) : QDialog(&form), form_(form) {
+Theeljaardlg::Theeljaardlg(QWidget* parent, const DialogContext& context) : Dialog(parent, context) {
     setObjectName("heeljaardlg");
     setWindowTitle("Alle memo's van een jaar");
     setModal(true);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel("geef het jaar ", this), 0, 0);
-    SpinEdit1 = new SpinEdit(0, 2200, this);
-    SpinEdit1->setObjectName("SpinEdit1");
-    SpinEdit1->setValue(form.today().year);
-    grid->addWidget(SpinEdit1, 0, 1);
+    yearSpin_ = new SpinEdit(0, 2200, this);
+    yearSpin_->setObjectName("SpinEdit1");
+    yearSpin_->setTyping(false);
+    yearSpin_->setValue(context.today().year);
+    grid->addWidget(yearSpin_, 0, 1);
 
-    grid->addLayout(okCancelRow(*this, OKBtn, CancelBtn), 1, 0, 1, 2);
-
-    connect(OKBtn, &QPushButton::clicked, this, [this] {
-        OKBtnClick();
-        accept();
-    });
-    fixDialogSize(*this);
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    grid->addLayout(okCancelRow(ok, cancel), 1, 0, 1, 2);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    fixSize();
 }
 
-void Theeljaardlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    centreOnScreen(*this, form_.platform().screen->size());
-    SpinEdit1->setFocus();
-}
+std::uint16_t Theeljaardlg::year() const { return static_cast<std::uint16_t>(yearSpin_->value()); }
 
-void Theeljaardlg::OKBtnClick() { form_.state().chosenYear = static_cast<std::uint16_t>(SpinEdit1->value()); }
+void Theeljaardlg::FormActivate() { yearSpin_->setFocus(); }
 
 }  // namespace jotanor

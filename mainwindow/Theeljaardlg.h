@@ -2,33 +2,26 @@
 // current year and keeps the year last chosen between uses.
 #pragma once
 
-#include <QDialog>
-
-class QPushButton;
+#include "mainwindow/Dialog.h"
 
 namespace jotanor {
 
 class SpinEdit;
-class Tform1;
 
-class Theeljaardlg : public QDialog {
+class Theeljaardlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Theeljaardlg(Tform1& form);
+    Theeljaardlg(QWidget* parent, const DialogContext& context);
 
-    // Copies the year into chosenYear.
-    void OKBtnClick();
-
-    SpinEdit* SpinEdit1 = nullptr;
-    QPushButton* OKBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
+    // The year chosen.
+    std::uint16_t year() const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormActivate() override;
 
 private:
-    Tform1& form_;
+    SpinEdit* yearSpin_ = nullptr;  // SpinEdit1
 };
 
 }  // namespace jotanor

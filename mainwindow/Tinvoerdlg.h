@@ -2,19 +2,25 @@
 // name and its two lines.
 #pragma once
 
-#include "mainwindow/Datumdlg.h"
+#include "mainwindow/DateMemoDialog.h"
 
 namespace jotanor {
 
-class Tinvoerdlg : public Datumdlg {
+class Tinvoerdlg : public DateMemoDialog {
     Q_OBJECT
 
 public:
-    explicit Tinvoerdlg(Tform1& form);
+    Tinvoerdlg(QWidget* parent, const DialogContext& context);
 
-    // The day chosen in the calendar (then no longer chosen) or today, and
-    // two empty lines.
+    // The day the next opening starts from.
+    void setDate(const Ymd& date) { date_ = date; }
+
+protected:
+    // The day given, its name, and two empty lines.
     void FormActivate() override;
+
+private:
+    Ymd date_{};
 };
 
 }  // namespace jotanor

@@ -2,39 +2,35 @@
 // from-date view, chosen with three spin edits.
 #pragma once
 
-#include <QDialog>
-
-class QPushButton;
+#include "mainwindow/Dialog.h"
 
 namespace jotanor {
 
 class SpinEdit;
-class Tform1;
 
-class Tvanafdlg : public QDialog {
+class Tvanafdlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Tvanafdlg(Tform1& form);
+    Tvanafdlg(QWidget* parent, const DialogContext& context);
 
-    // On each opening: fromDate becomes today; the spin edits show the day
-    // chosen in the calendar, or else today.
-    void FormActivate();
-    // fromDate from the spin edits; a day that does not exist is warned
+    // The day the spin edits show at the next opening.
+    void setDate(const Ymd& date) { date_ = date; }
+    // The first day of the view: the day OK took, or else today.
+    DaySerial fromDate() const { return fromDate_; }
+
+protected:
+    void FormActivate() override;
+    // Takes the day of the spin edits; a day that does not exist is warned
     // about and leaves today.
     void OKBtnClick();
 
-    SpinEdit* SpinEdit1 = nullptr;  // year
-    SpinEdit* SpinEdit2 = nullptr;  // month
-    SpinEdit* SpinEdit3 = nullptr;  // day
-    QPushButton* OKBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    Tform1& form_;
+    SpinEdit* yearSpin_ = nullptr;   // SpinEdit1
+    SpinEdit* monthSpin_ = nullptr;  // SpinEdit2
+    SpinEdit* daySpin_ = nullptr;    // SpinEdit3
+    Ymd date_{};
+    DaySerial fromDate_ = 0;
 };
 
 }  // namespace jotanor

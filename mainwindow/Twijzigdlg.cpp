@@ -3,37 +3,31 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "mainwindow/Tform1.h"
+#include "mainwindow/SpinEdit.h"
 
 namespace jotanor {
 
-Twijzigdlg::Twijzigdlg(Tform1& form) : Datumdlg(form, "Wijzigen van dit record", 3000) {
+Twijzigdlg::Twijzigdlg(QWidget* parent, const DialogContext& context)
+    : DateMemoDialog(parent, context, "Wijzigen van dit record", 3000) {
     setObjectName("wijzigdlg");
-    // A buffer that could not be filled must not be stored: the dialog then
-    // stays open.
-    connect(OKBtn, &QPushButton::clicked, this, [this] {
-        if (form_.guarded([this] { OKBtnClick(); })) accept();
-    });
+    connect(okButton_, &QPushButton::clicked, this, [this] { OKBtnClick(); });
 }
 
-void Twijzigdlg::setRecord(const MemoRecord& record) {
-    datum_ = decodeDate(record.date);
+void Twijzigdlg::setRecord(const MemoRecord& record, DialogMode mode) {
+    date_ = decodeDate(record.date);
     record_ = record;
+    mode_ = mode;
 }
 
 void Twijzigdlg::FormActivate() {
-    setWindowTitle(form_.state().dialogMode == "copieren" ? "Maak een copie voor een andere datum"
-                                                           : "Wijzigen van dit record");
-    vullen_ = true;
-    zetDatum(datum_.year, datum_.month, datum_.day);
-    Edit1->setText(fromMemoText(record_.line1));
-    Edit2->setText(fromMemoText(record_.line2));
-    vullen_ = false;
-    datumproc();
-    for (DatumSpin* spin : {SpinEdit1, SpinEdit2, SpinEdit3}) spin->setTypen(false);
-    Edit1->setFocus();
+    setWindowTitle(mode_ == DialogMode::Copy ? "Maak een copie voor een andere datum" : "Wijzigen van dit record");
+    showMemo(date_, fromMemoText(record_.line1), fromMemoText(record_.line2));
+    for (SpinEdit* spin : {daySpin_, monthSpin_, yearSpin_}) spin->setTyping(false);
+    line1Edit_->setFocus();
 }
 
-void Twijzigdlg::OKBtnClick() { form_.state().currentRecord = memo(); }
+void Twijzigdlg::OKBtnClick() {
+    if (context_.errors.guarded([this] { (void)memo(); })) accept();
+}
 
 }  // namespace jotanor

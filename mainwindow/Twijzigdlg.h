@@ -1,29 +1,33 @@
 // The change dialog: a selected memo's date and lines, to be changed, or
-// copied to another date ("wijzigen" or "copieren" in dialogMode).
+// copied to another date.
 #pragma once
 
-#include "calendar/Dates.h"
-#include "mainwindow/Datumdlg.h"
+#include "mainwindow/DateMemoDialog.h"
+#include "mainwindow/core/MainState.h"
 
 namespace jotanor {
 
-class Twijzigdlg : public Datumdlg {
+class Twijzigdlg : public DateMemoDialog {
     Q_OBJECT
 
 public:
-    explicit Twijzigdlg(Tform1& form);
+    Twijzigdlg(QWidget* parent, const DialogContext& context);
 
-    // The memo the next opening shows. Throws DateError for a date that
-    // cannot be split into day, month and year.
-    void setRecord(const MemoRecord& record);
+    // The memo the next opening shows, and whether it is to be changed or
+    // copied. Throws DateError for a date that cannot be split into day,
+    // month and year.
+    void setRecord(const MemoRecord& record, DialogMode mode);
 
+protected:
     void FormActivate() override;
-    // Puts the date and the two lines into the current-record buffer.
+    // Closes with OK once the controls give a memo; the dialog stays open
+    // when they cannot.
     void OKBtnClick();
 
 private:
-    Ymd datum_{};
+    Ymd date_{};
     MemoRecord record_;
+    DialogMode mode_ = DialogMode::Change;
 };
 
 }  // namespace jotanor

@@ -2,36 +2,29 @@
 // weeks back for the ten-week view, typed in.
 #pragma once
 
-#include <QDialog>
+#include "mainwindow/Dialog.h"
 
 class QLineEdit;
-class QPushButton;
 
 namespace jotanor {
 
-class Tform1;
-
-class Txwekendlg : public QDialog {
+class Txwekendlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Txwekendlg(Tform1& form);
+    Txwekendlg(QWidget* parent, const DialogContext& context);
 
     // The number entered, once "Ok" has accepted it: 0 to 9.
     int weeks() const { return weeks_; }
+
+protected:
+    void FormActivate() override;
     // Accepts a number from 0 to 9; anything else is warned about and keeps
     // the dialog open.
     void OkBtnClick();
 
-    QLineEdit* Edit1 = nullptr;
-    QPushButton* OkBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
-    Tform1& form_;
+    QLineEdit* weeksEdit_ = nullptr;  // Edit1
     int weeks_ = 0;
 };
 

@@ -7,12 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "mainwindow/DialogFrame.h"
-#include "mainwindow/Tform1.h"
-
 namespace jotanor {
 
-Tzoekdlg::Tzoekdlg(Tform1& form) : QDialog(&form), form_(form) {
+Tzoekdlg::Tzoekdlg(QWidget* parent, const DialogContext& context) : Dialog(parent, context) {
     setObjectName("zoekdlg");
     setWindowTitle("Zoeken in het bestand");
     setModal(true);
@@ -25,34 +22,32 @@ Tzoekdlg::Tzoekdlg(Tform1& form) : QDialog(&form), form_(form) {
         QFont f = l->font();
         f.setItalic(italic);
         l->setFont(f);
-        return l;
+        column->addWidget(l);
     };
-    Label1 = label("Label1", "Geef het zoekwoord of een gedeelte ervan", false);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName("Edit1");
-    Edit1->setMinimumWidth(300);
-    CheckBox1 = new QCheckBox("Hoofdlettergevoelig", this);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setChecked(true);
-    Label5 = label("Label5", "Voorbeelden:", true);
-    Label3 = label("Label3", "Marieke  : alle memo's waarin Marieke voorkomt", true);
-    Label4 = label("Label4", "Marieke,paard  : alle memo's waarin zowel Marieke als paard voorkomt", true);
-    for (QWidget* w : {static_cast<QWidget*>(Label1), static_cast<QWidget*>(Edit1),
-                       static_cast<QWidget*>(CheckBox1), static_cast<QWidget*>(Label5),
-                       static_cast<QWidget*>(Label3), static_cast<QWidget*>(Label4)})
-        column->addWidget(w);
+    label("Label1", "Geef het zoekwoord of een gedeelte ervan", false);
+    textEdit_ = new QLineEdit(this);
+    textEdit_->setObjectName("Edit1");
+    textEdit_->setMinimumWidth(300);
+    column->addWidget(textEdit_);
+    caseBox_ = new QCheckBox("Hoofdlettergevoelig", this);
+    caseBox_->setObjectName("CheckBox1");
+    caseBox_->setChecked(true);
+    column->addWidget(caseBox_);
+    label("Label5", "Voorbeelden:", true);
+    label("Label3", "Marieke  : alle memo's waarin Marieke voorkomt", true);
+    label("Label4", "Marieke,paard  : alle memo's waarin zowel Marieke als paard voorkomt", true);
 
-    column->addLayout(okCancelRow(*this, OKBtn, CancelBtn));
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    fixDialogSize(*this);
+    QPushButton* ok = nullptr;
+    QPushButton* cancel = nullptr;
+    column->addLayout(okCancelRow(ok, cancel));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    fixSize();
 }
 
-void Tzoekdlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    centreOnScreen(*this, form_.platform().screen->size());
-    FormActivate();
-}
+QString Tzoekdlg::text() const { return textEdit_->text(); }
 
-void Tzoekdlg::FormActivate() { Edit1->setFocus(); }
+bool Tzoekdlg::caseCounts() const { return caseBox_->isChecked(); }
+
+void Tzoekdlg::FormActivate() { textEdit_->setFocus(); }
 
 }  // namespace jotanor

@@ -2,39 +2,29 @@
 // counts, and two examples. Text and tick stay from one use to the next.
 #pragma once
 
-#include <QDialog>
+#include "mainwindow/Dialog.h"
 
 class QCheckBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace jotanor {
 
-class Tform1;
-
-class Tzoekdlg : public QDialog {
+class Tzoekdlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Tzoekdlg(Tform1& form);
+    Tzoekdlg(QWidget* parent, const DialogContext& context);
 
-    void FormActivate();
-
-    QLineEdit* Edit1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;  // "Hoofdlettergevoelig"
-    QLabel* Label5 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QPushButton* OKBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
+    QString text() const;
+    // Whether capitals count ("Hoofdlettergevoelig"), as the tick stands now.
+    bool caseCounts() const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormActivate() override;
 
 private:
-    Tform1& form_;
+    QLineEdit* textEdit_ = nullptr;  // Edit1
+    QCheckBox* caseBox_ = nullptr;   // CheckBox1
 };
 
 }  // namespace jotanor

@@ -1,7 +1,7 @@
 // Turns read rich text into a Qt text document.
 #pragma once
 
-#include "output/RtfReader.h"
+#include "output/core/RtfReader.h"
 
 class QTextDocument;
 

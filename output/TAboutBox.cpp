@@ -5,9 +5,6 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
-#include "mainwindow/Tform1.h"
-#include "mainwindow/WindowFrame.h"
-
 namespace jotanor {
 namespace {
 
@@ -22,7 +19,7 @@ const char* const kAqua = "background-color: rgb(0, 255, 255);";
 
 }  // namespace
 
-TAboutBox::TAboutBox(Tform1& form) : QDialog(&form), form_(form) {
+TAboutBox::TAboutBox(QWidget* parent, const DialogContext& context) : Dialog(parent, context) {
     setObjectName("AboutBox");
     setWindowTitle("About");
     setModal(false);
@@ -30,19 +27,19 @@ TAboutBox::TAboutBox(Tform1& form) : QDialog(&form), form_(form) {
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName("Panel1");
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1->setLineWidth(2);
-    Panel1->setAutoFillBackground(true);
-    Panel1->setStyleSheet(QString("QFrame#Panel1 { %1 }").arg(kAqua));
-    outer->addWidget(Panel1);
+    panel_ = new QFrame(this);
+    panel_->setObjectName("Panel1");
+    panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel_->setLineWidth(2);
+    panel_->setAutoFillBackground(true);
+    panel_->setStyleSheet(QString("QFrame#Panel1 { %1 }").arg(kAqua));
+    outer->addWidget(panel_);
 
-    auto* layout = new QVBoxLayout(Panel1);
+    auto* layout = new QVBoxLayout(panel_);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(2);
     auto label = [this, layout](const char* name, const QString& text, const QFont& font) {
-        auto* l = new QLabel(text, Panel1);
+        auto* l = new QLabel(text, panel_);
         l->setObjectName(name);
         l->setFont(font);
         l->setAlignment(Qt::AlignHCenter);
@@ -51,53 +48,50 @@ TAboutBox::TAboutBox(Tform1& form) : QDialog(&form), form_(form) {
         return l;
     };
 
-    M = label("M", "Uw memo-dagboek", arial(14, true));
-    Label3 = label("Label3", "Jotanor", arial(10));
-    Version = label("Version", "Versie 2.0", arial(8));
+    label("M", "Uw memo-dagboek", arial(14, true));
+    label("Label3", "Jotanor", arial(10));
+    label("Version", "Versie 2.0", arial(8));
 
-    ProgramIcon = new QLabel(Panel1);
-    ProgramIcon->setObjectName("ProgramIcon");
-    ProgramIcon->setFixedSize(113, 160);
-    ProgramIcon->setPixmap(QPixmap(":/output/vukman.bmp"));
-    ProgramIcon->setScaledContents(true);
-    ProgramIcon->setToolTip(QString("Ik ben het VUK-mannetje") + "\n" + "           Klik mij...");
-    ProgramIcon->setCursor(Qt::PointingHandCursor);
-    ProgramIcon->installEventFilter(this);
-    layout->addWidget(ProgramIcon, 0, Qt::AlignHCenter);
+    mascot_ = new QLabel(panel_);
+    mascot_->setObjectName("ProgramIcon");
+    mascot_->setFixedSize(113, 160);
+    mascot_->setPixmap(QPixmap(":/output/vukman.bmp"));
+    mascot_->setScaledContents(true);
+    mascot_->setToolTip(QString("Ik ben het VUK-mannetje") + "\n" + "           Klik mij...");
+    mascot_->setCursor(Qt::PointingHandCursor);
+    mascot_->installEventFilter(this);
+    layout->addWidget(mascot_, 0, Qt::AlignHCenter);
 
-    Label2 = label("Label2", "V . U . K. ", arial(18, true));
-    Label4 = label("Label4", "Vrije Uren Knutselwerk", arial(8));
-    Label4->setWordWrap(true);
-    Label5 = label("Label5", "Bedacht en gebouwd door", arial(9));
-    Label6 = label("Label6", "Kees Knutselaar, Vukkenburg 2026", arial(10));
-    Label7 = label("Label7", "kees@vukkenburg.example", arial(8));
+    label("Label2", "V . U . K. ", arial(18, true));
+    label("Label4", "Vrije Uren Knutselwerk", arial(8))->setWordWrap(true);  // the maker's brand spelled out
+    label("Label5", "Bedacht en gebouwd door", arial(9));
+    label("Label6", "Kees Knutselaar, Vukkenburg 2026", arial(10));
+    label("Label7", "kees@vukkenburg.example", arial(8));
 
-    Panel2 = new QFrame(Panel1);
-    Panel2->setObjectName("Panel2");
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel2->setLineWidth(1);
-    Panel2->setStyleSheet(QString("QFrame#Panel2 { %1 }").arg(kAqua));
-    auto* strip = new QVBoxLayout(Panel2);
-    strip->setContentsMargins(2, 2, 2, 2);
-    Label8 = new QLabel("www.vuk-knutselwerk.example", Panel2);
-    Label8->setObjectName("Label8");
-    Label8->setFont(arial(9));
-    Label8->setAlignment(Qt::AlignHCenter);
-    Label8->installEventFilter(this);
-    strip->addWidget(Label8);
+    auto* strip = new QFrame(panel_);
+    strip->setObjectName("Panel2");
+    strip->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    strip->setLineWidth(1);
+    strip->setStyleSheet(QString("QFrame#Panel2 { %1 }").arg(kAqua));
+    auto* stripLayout = new QVBoxLayout(strip);
+    stripLayout->setContentsMargins(2, 2, 2, 2);
+    auto* web = new QLabel("www.vuk-knutselwerk.example", strip);
+    web->setObjectName("Label8");
+    web->setFont(arial(9));
+    web->setAlignment(Qt::AlignHCenter);
+    web->installEventFilter(this);
+    stripLayout->addWidget(web);
     layout->addStretch(1);
-    layout->addWidget(Panel2);
+    layout->addWidget(strip);
 
-    Panel1->installEventFilter(this);
-    Panel2->installEventFilter(this);
-
-    WindowFrame::of(*this).centre(form.platform().screen->size());
+    panel_->installEventFilter(this);
+    strip->installEventFilter(this);
 }
 
-void TAboutBox::vukman_praat() { form_.platform().sound->playWave("vukman.wav"); }
+void TAboutBox::vukman_praat() { context_.platform.sound->playWave("vukman.wav"); }
 
 bool TAboutBox::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) form_.modelessWindowActivated();
+    if (event->type() == QEvent::WindowActivate) emit activated();
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         close();
         return true;
@@ -111,9 +105,9 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     const bool release = type == QEvent::MouseButtonRelease;
     if (!press && !release) return QDialog::eventFilter(watched, event);
     const bool left = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
-    if (watched == ProgramIcon) {
+    if (watched == mascot_) {
         if (release && left) vukman_praat();
-    } else if (watched == Panel1) {
+    } else if (watched == panel_) {
         if (release && left) close();
     }
     // Clicks on the labels do nothing, and none travels on to the panel.

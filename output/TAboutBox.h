@@ -1,43 +1,33 @@
 // The About box: shown without being modal; its mascot speaks when clicked.
 #pragma once
 
-#include <QDialog>
+#include "mainwindow/Dialog.h"
 
 class QFrame;
 class QLabel;
 
 namespace jotanor {
 
-class Tform1;
-
-class TAboutBox : public QDialog {
+class TAboutBox : public Dialog {
     Q_OBJECT
 
 public:
-    explicit TAboutBox(Tform1& form);
+    TAboutBox(QWidget* parent, const DialogContext& context);
 
     // Plays "vukman.wav" from the working folder; a failure stays silent.
     void vukman_praat();
 
-    QFrame* Panel1 = nullptr;
-    QLabel* M = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Version = nullptr;
-    QLabel* ProgramIcon = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label4 = nullptr;  // the maker's brand spelled out
-    QLabel* Label5 = nullptr;  // heading above the author line
-    QLabel* Label6 = nullptr;  // author, town and year
-    QLabel* Label7 = nullptr;  // e-mail address
-    QFrame* Panel2 = nullptr;
-    QLabel* Label8 = nullptr;  // web address
+signals:
+    // The box became the active window.
+    void activated();
 
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Tform1& form_;
+    QFrame* panel_ = nullptr;   // Panel1
+    QLabel* mascot_ = nullptr;  // ProgramIcon
 };
 
 }  // namespace jotanor

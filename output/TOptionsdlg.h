@@ -1,29 +1,39 @@
 // The options dialog: changes one of the main window's four settings at a
-// time. It fills itself from the settings each time it is shown and, on
-// "Voer de gewenste optie in", writes back the selected option only.
+// time. It fills itself from the settings it is given each time it is shown
+// and, on "Voer de gewenste optie in", changes the selected option only.
 #pragma once
 
-#include <QDialog>
+#include "mainwindow/Dialog.h"
+#include "store/Settings.h"
 
 class QButtonGroup;
 class QFrame;
-class QGroupBox;
 class QLabel;
-class QPushButton;
 class QRadioButton;
 
 namespace jotanor {
 
-class ClampingSpinEdit;
-class Tform1;
+class SpinEdit;
 
-class TOptionsdlg : public QDialog {
+class TOptionsdlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit TOptionsdlg(Tform1& form);
+    enum class Option { BackupPlace, StartPosition, FontSize, WeekColours };
 
-    void FormActivate();
+    TOptionsdlg(QWidget* parent, const DialogContext& context);
+
+    // The settings the next opening shows.
+    void setSettings(const Settings& settings) { settings_ = settings; }
+    // After OK: the settings with the confirmed option changed.
+    const Settings& settings() const { return settings_; }
+    // After OK: the option that was confirmed.
+    Option confirmed() const { return confirmed_; }
+    // The place that confirming the backup option would store.
+    const QString& pendingBackupPlace() const { return pending_; }
+
+protected:
+    void FormActivate() override;
     // Any of the four option buttons: shows the panels of the selected one.
     void RadioButtonClick();
     void RadioButton1Click();
@@ -32,41 +42,29 @@ public:
     void Button2Click();
     void Button3Click();
 
-    // The place that confirming the backup option would store.
-    const QString& pendingBackupPlace() const { return pending_; }
-
-    QGroupBox* GroupBox1 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QRadioButton* RadioButton3 = nullptr;
-    QRadioButton* RadioButton4 = nullptr;
-    QRadioButton* RadioButton5 = nullptr;
-    QRadioButton* RadioButton6 = nullptr;
-    QFrame* Panel1 = nullptr;
-    QFrame* Panel2 = nullptr;
-    QFrame* Panel3 = nullptr;
-    QFrame* Panel4 = nullptr;
-    QFrame* Panel5 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label3 = nullptr;
-    ClampingSpinEdit* SpinEdit1 = nullptr;
-    ClampingSpinEdit* SpinEdit2 = nullptr;
-    ClampingSpinEdit* SpinEdit3 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    QPushButton* cancelbtn = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void showPlace(const QString& place);
 
-    Tform1& form_;
+    Settings settings_;
+    Option confirmed_ = Option::StartPosition;
     QString pending_;
-    QButtonGroup* options_ = nullptr;
     QButtonGroup* weekColours_ = nullptr;
+    QRadioButton* backupOption_ = nullptr;    // RadioButton1
+    QRadioButton* positionOption_ = nullptr;  // RadioButton2
+    QRadioButton* fontOption_ = nullptr;      // RadioButton3
+    QRadioButton* colourOption_ = nullptr;    // RadioButton4
+    QRadioButton* evenGreen_ = nullptr;       // RadioButton5
+    QRadioButton* oddGreen_ = nullptr;        // RadioButton6
+    QFrame* backupPanel_ = nullptr;           // Panel1
+    QFrame* leftPanel_ = nullptr;             // Panel2
+    QFrame* fontPanel_ = nullptr;             // Panel3
+    QFrame* bottomPanel_ = nullptr;           // Panel4
+    QFrame* colourPanel_ = nullptr;           // Panel5
+    QLabel* place_ = nullptr;                 // Label1
+    QLabel* sample_ = nullptr;                // Label3, "Voorbeeldtekst"
+    SpinEdit* fontSpin_ = nullptr;            // SpinEdit1
+    SpinEdit* leftSpin_ = nullptr;            // SpinEdit2
+    SpinEdit* bottomSpin_ = nullptr;          // SpinEdit3
 };
 
 }  // namespace jotanor

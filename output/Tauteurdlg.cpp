@@ -3,12 +3,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "mainwindow/Tform1.h"
-#include "mainwindow/WindowFrame.h"
-
 namespace jotanor {
 
-Tauteurdlg::Tauteurdlg(Tform1& form) : QDialog(&form) {
+Tauteurdlg::Tauteurdlg(QWidget* parent, const DialogContext& context) : Dialog(parent, context) {
     setObjectName("auteurdlg");
     setWindowTitle("Auteur");
     setFixedSize(138, 220);
@@ -17,31 +14,28 @@ Tauteurdlg::Tauteurdlg(Tform1& form) : QDialog(&form) {
     green.setColor(QPalette::Window, QColor(0, 128, 0));
     setPalette(green);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setGeometry(6, 4, 125, 149);
-    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(QPixmap(":/output/auteur.bmp"));
+    auto* picture = new QLabel(this);
+    picture->setObjectName("Image1");
+    picture->setGeometry(6, 4, 125, 149);
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setPixmap(QPixmap(":/output/auteur.bmp"));
+    picture->installEventFilter(this);
 
     QFont arial("Arial");
     arial.setPointSize(8);
     QPalette black = palette();
     black.setColor(QPalette::WindowText, Qt::black);
-    Label1 = new QLabel("V.U.K. is er voor plezier", this);
-    Label2 = new QLabel("met Uw computer.", this);
     int top = 160;
-    for (QLabel* l : {Label1, Label2}) {
-        l->setObjectName(l == Label1 ? "Label1" : "Label2");
+    for (auto [name, text] : {std::pair{"Label1", "V.U.K. is er voor plezier"}, {"Label2", "met Uw computer."}}) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
         l->setFont(arial);
         l->setPalette(black);
         l->setAlignment(Qt::AlignHCenter);
         l->setGeometry(0, top, width(), 18);
+        l->installEventFilter(this);
         top += 18;
     }
-    for (QWidget* w : {static_cast<QWidget*>(Image1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2)})
-        w->installEventFilter(this);
-
-    WindowFrame::of(*this).centre(form.platform().screen->size());
 }
 
 void Tauteurdlg::mouseReleaseEvent(QMouseEvent* event) {

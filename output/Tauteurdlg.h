@@ -1,23 +1,15 @@
 // The author window: a picture and two lines on green; a click closes it.
 #pragma once
 
-#include <QDialog>
-
-class QLabel;
+#include "mainwindow/Dialog.h"
 
 namespace jotanor {
 
-class Tform1;
-
-class Tauteurdlg : public QDialog {
+class Tauteurdlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Tauteurdlg(Tform1& form);
-
-    QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
+    Tauteurdlg(QWidget* parent, const DialogContext& context);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -7,9 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "calendar/Tkalenderdlg.h"
-#include "mainwindow/Tform1.h"
-#include "output/PrintLayout.h"
+#include "calendar/DayMemoPanel.h"
 
 namespace jotanor {
 namespace {
@@ -34,48 +32,44 @@ QGroupBox* memoBox(const QString& caption, QPlainTextEdit*& memo, const char* bo
 
 }  // namespace
 
-Tprintdlg::Tprintdlg(Tform1& form) : QDialog(&form), form_(form) {
+Tprintdlg::Tprintdlg(QWidget* parent, const DialogContext& context, MemoFile& memos, DayPicker pickDay)
+    : Dialog(parent, context, Placement::OwnPlace), memos_(memos), pickDay_(std::move(pickDay)) {
     setObjectName("printdlg");
     setWindowTitle("Printen van een opeenvolgende reeks memo's ");
     setSizeGripEnabled(true);
     resize(482, 346);
 
     auto* layout = new QVBoxLayout(this);
-    GroupBox1 = memoBox("Eerste datum van de reeks ", Memo1, "GroupBox1", "Memo1", this);
-    GroupBox2 = memoBox("Laatste datum van de reeks ", Memo2, "GroupBox2", "Memo2", this);
-    layout->addWidget(GroupBox1, 1);
-    layout->addWidget(GroupBox2, 1);
+    firstBox_ = memoBox("Eerste datum van de reeks ", firstMemos_, "GroupBox1", "Memo1", this);
+    lastBox_ = memoBox("Laatste datum van de reeks ", lastMemos_, "GroupBox2", "Memo2", this);
+    layout->addWidget(firstBox_, 1);
+    layout->addWidget(lastBox_, 1);
 
     auto* buttons = new QHBoxLayout;
-    Button1 = new QPushButton(this);
-    Button1->setObjectName("Button1");
-    okbtn = new QPushButton("Ok", this);
-    okbtn->setObjectName("okbtn");
-    Button3 = new QPushButton("Cancel", this);
-    Button3->setObjectName("Button3");
-    for (QPushButton* b : {Button1, okbtn, Button3}) b->setAutoDefault(false);
-    buttons->addWidget(Button1, 1);
-    buttons->addWidget(okbtn);
-    buttons->addWidget(Button3);
+    pickButton_ = new QPushButton(this);
+    pickButton_->setObjectName("Button1");
+    okButton_ = new QPushButton("Ok", this);
+    okButton_->setObjectName("okbtn");
+    auto* cancel = new QPushButton("Cancel", this);
+    cancel->setObjectName("Button3");
+    for (QPushButton* b : {pickButton_, okButton_, cancel}) b->setAutoDefault(false);
+    buttons->addWidget(pickButton_, 1);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancel);
     layout->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, [this] { form_.guarded([this] { Button1Click(); }); });
-    connect(okbtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
-}
-
-void Tprintdlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    FormActivate();
+    connect(pickButton_, &QPushButton::clicked, this, [this] { context_.errors.guarded([this] { Button1Click(); }); });
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void Tprintdlg::FormActivate() {
     step_ = Step::First;
-    Button1->setEnabled(true);
-    Button1->setText("Kies de eerste datum van de reeks");
-    GroupBox1->hide();
-    GroupBox2->hide();
-    okbtn->setEnabled(false);
+    pickButton_->setEnabled(true);
+    pickButton_->setText("Kies de eerste datum van de reeks");
+    firstBox_->hide();
+    lastBox_->hide();
+    okButton_->setEnabled(false);
 }
 
 void Tprintdlg::keyPressEvent(QKeyEvent* event) {
@@ -87,41 +81,22 @@ void Tprintdlg::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-double Tprintdlg::pickDay(const QString& caption, const QString& buttonCaption) {
-    Tkalenderdlg* calendar = form_.kalenderdlg;
-    if (calendar) {
-        calendar->setWindowTitle(caption);
-        calendar->invoerbtn->setText(buttonCaption);
-        calendar->vanafbtn->setEnabled(false);
-        calendar->exec();
-    }
-    return encodeDate(form_.state().chosenDay);
-}
-
-void Tprintdlg::fill(QPlainTextEdit* memo, double day) {
-    memo->hide();
-    memo->clear();
-    QStringList lines;
-    for (const std::string& line : dayMemoLines(form_.memoFile(), day)) lines << fromMemoText(line);
-    memo->setPlainText(lines.join('\n'));
+void Tprintdlg::showDay(QGroupBox* box, QPlainTextEdit* memos, DaySerial day) {
+    showDayMemos(*memos, memos_, day);
+    box->show();
 }
 
 void Tprintdlg::Button1Click() {
-    MainState& state = form_.state();
     if (step_ == Step::First) {
-        state.printFirst = pickDay("Kies de begindatum voor de te printen serie", "Begindatum OK");
-        fill(Memo1, state.printFirst);
-        Memo1->show();
-        GroupBox1->show();
-        Button1->setText("Kies de laatste datum van de reeks");
+        first_ = pickDay_("Kies de begindatum voor de te printen serie", "Begindatum OK");
+        showDay(firstBox_, firstMemos_, first_);
+        pickButton_->setText("Kies de laatste datum van de reeks");
         step_ = Step::Last;
     } else {
-        state.printLast = pickDay("Kies de einddatum voor de te printen serie", "Einddatum OK");
-        fill(Memo2, state.printLast);
-        Memo2->show();
-        GroupBox2->show();
-        okbtn->setEnabled(true);
-        Button1->setEnabled(false);
+        last_ = pickDay_("Kies de einddatum voor de te printen serie", "Einddatum OK");
+        showDay(lastBox_, lastMemos_, last_);
+        okButton_->setEnabled(true);
+        pickButton_->setEnabled(false);
     }
 }
 

@@ -2,7 +2,9 @@
 // the calendar, one after the other; the memos of each are shown.
 #pragma once
 
-#include <QDialog>
+#include <functional>
+
+#include "mainwindow/Dialog.h"
 
 class QGroupBox;
 class QPlainTextEdit;
@@ -10,39 +12,44 @@ class QPushButton;
 
 namespace jotanor {
 
-class Tform1;
+class MemoFile;
 
-class Tprintdlg : public QDialog {
+class Tprintdlg : public Dialog {
     Q_OBJECT
 
 public:
     enum class Step { First, Last };
+    // Lets the user pick a day, in a window with the given caption whose
+    // confirming button reads `buttonCaption`; gives the day picked.
+    using DayPicker = std::function<DaySerial(const QString& caption, const QString& buttonCaption)>;
 
-    explicit Tprintdlg(Tform1& form);
+    // `memos` is the memo file whose memos of the picked days it shows.
+    Tprintdlg(QWidget* parent, const DialogContext& context, MemoFile& memos, DayPicker pickDay);
 
-    void FormActivate();
-    void Button1Click();
     Step step() const { return step_; }
-
-    QGroupBox* GroupBox1 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QPlainTextEdit* Memo2 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* okbtn = nullptr;
-    QPushButton* Button3 = nullptr;
+    // The range picked: the first and the last day.
+    DaySerial first() const { return first_; }
+    DaySerial last() const { return last_; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormActivate() override;
+    void Button1Click();
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    // Shows the calendar with the captions of this step; the day chosen in it.
-    double pickDay(const QString& caption, const QString& buttonCaption);
-    void fill(QPlainTextEdit* memo, double day);
+    void showDay(QGroupBox* box, QPlainTextEdit* memos, DaySerial day);
 
-    Tform1& form_;
+    MemoFile& memos_;
+    DayPicker pickDay_;
+    QGroupBox* firstBox_ = nullptr;         // GroupBox1
+    QPlainTextEdit* firstMemos_ = nullptr;  // Memo1
+    QGroupBox* lastBox_ = nullptr;          // GroupBox2
+    QPlainTextEdit* lastMemos_ = nullptr;   // Memo2
+    QPushButton* pickButton_ = nullptr;     // Button1
+    QPushButton* okButton_ = nullptr;       // okbtn
     Step step_ = Step::First;
+    DaySerial first_ = 0;
+    DaySerial last_ = 0;
 };
 
 }  // namespace jotanor

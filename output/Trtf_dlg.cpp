@@ -6,10 +6,9 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "mainwindow/Tform1.h"
 #include "mainwindow/WindowFrame.h"
 #include "output/RichText.h"
-#include "output/RtfReader.h"
+#include "output/core/RtfReader.h"
 #include "store/Errors.h"
 
 namespace jotanor {
@@ -20,57 +19,52 @@ constexpr std::uint64_t kMaxHelpBytes = 32u << 20;
 
 }  // namespace
 
-Trtf_dlg::Trtf_dlg(Tform1& form) : QDialog(&form), form_(form) {
+Trtf_dlg::Trtf_dlg(QWidget* parent, const DialogContext& context) : Dialog(parent, context, Placement::OwnPlace) {
     setObjectName("rtf_dlg");
     setWindowTitle("Toelichting");
     setSizeGripEnabled(true);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName("MainMenu1");
-    Afsluiten1 = MainMenu1->addAction("Afsluiten");
-    Afsluiten1->setObjectName("Afsluiten1");
-    connect(Afsluiten1, &QAction::triggered, this, &QDialog::reject);
-    layout->setMenuBar(MainMenu1);
+    auto* menu = new QMenuBar(this);
+    menu->setObjectName("MainMenu1");
+    QAction* close = menu->addAction("Afsluiten");
+    close->setObjectName("Afsluiten1");
+    connect(close, &QAction::triggered, this, &QDialog::reject);
+    layout->setMenuBar(menu);
 
-    RichEdit1 = new QTextEdit(this);
-    RichEdit1->setObjectName("RichEdit1");
-    RichEdit1->setAcceptRichText(true);
-    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_ = new QTextEdit(this);
+    text_->setObjectName("RichEdit1");
+    text_->setAcceptRichText(true);
+    text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font("Courier New");
     font.setPointSize(9);
-    RichEdit1->setFont(font);
-    RichEdit1->document()->setDefaultFont(font);
-    RichEdit1->installEventFilter(this);
-    layout->addWidget(RichEdit1);
+    text_->setFont(font);
+    text_->document()->setDefaultFont(font);
+    text_->installEventFilter(this);
+    layout->addWidget(text_);
 
     WindowFrame::of(*this).place(QRect(200, 21, 596, 878));
-}
-
-void Trtf_dlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    FormActivate();
 }
 
 void Trtf_dlg::FormActivate() {
     std::string bytes;
     try {
-        auto file = form_.platform().fileSystem->open("memohelp.rtf", OpenMode::ReadOnly);
+        auto file = context_.platform.fileSystem->open("memohelp.rtf", OpenMode::ReadOnly);
         bytes.resize(static_cast<std::size_t>(std::min(file->size(), kMaxHelpBytes)));
         if (!bytes.empty()) file->readAt(0, bytes.data(), bytes.size());
         file->close();
     } catch (const IoError& e) {
-        if (e.code() != kFileNotFound) form_.showError(e);
+        if (e.code() != kFileNotFound) context_.errors.show(e);
         return;
     }
-    fillDocument(*RichEdit1->document(), readRtf(bytes));
-    RichEdit1->moveCursor(QTextCursor::Start);
+    fillDocument(*text_->document(), readRtf(bytes));
+    text_->moveCursor(QTextCursor::Start);
 }
 
 bool Trtf_dlg::eventFilter(QObject* watched, QEvent* event) {
     // The window sees keys before its text: Escape closes it.
-    if (watched == RichEdit1 && event->type() == QEvent::KeyPress &&
+    if (watched == text_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         reject();
         return true;

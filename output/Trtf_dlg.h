@@ -2,35 +2,25 @@
 // read anew each time the window opens.
 #pragma once
 
-#include <QDialog>
+#include "mainwindow/Dialog.h"
 
-class QAction;
-class QMenuBar;
 class QTextEdit;
 
 namespace jotanor {
 
-class Tform1;
-
-class Trtf_dlg : public QDialog {
+class Trtf_dlg : public Dialog {
     Q_OBJECT
 
 public:
-    explicit Trtf_dlg(Tform1& form);
-
-    // Fills RichEdit1 from the help file; a missing file keeps what it shows.
-    void FormActivate();
-
-    QMenuBar* MainMenu1 = nullptr;
-    QAction* Afsluiten1 = nullptr;
-    QTextEdit* RichEdit1 = nullptr;
+    Trtf_dlg(QWidget* parent, const DialogContext& context);
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    // Fills RichEdit1 from the help file; a missing file keeps what it shows.
+    void FormActivate() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Tform1& form_;
+    QTextEdit* text_ = nullptr;  // RichEdit1
 };
 
 }  // namespace jotanor

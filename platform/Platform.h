@@ -8,7 +8,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/FileIO.h"
 
 namespace jotanor {

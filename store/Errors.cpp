@@ -23,6 +23,4 @@ std::string IoError::standardText(int code) {
 ConvertError::ConvertError(const std::string& text)
     : std::runtime_error("'" + text + "' is not a valid integer value") {}
 
-DateError::DateError() : std::runtime_error("Invalid argument to date encode") {}
-
 }  // namespace jotanor

@@ -1,6 +1,7 @@
-// The three kinds of error that a command can raise and the top-level
-// handler shows in an "Error" box: file errors, conversion errors and the
-// date error. Each carries the standard text the user sees.
+// File errors and conversion errors, two of the three kinds of error that a
+// command can raise and the top-level handler shows in an "Error" box (the
+// date error lives with the dates). Each carries the standard text the user
+// sees.
 #pragma once
 
 #include <filesystem>
@@ -41,13 +42,6 @@ private:
 class ConvertError : public std::runtime_error {
 public:
     explicit ConvertError(const std::string& text);
-};
-
-// "Invalid argument to date encode": a date that does not exist was built,
-// or a stored date could not be split into year, month and day.
-class DateError : public std::runtime_error {
-public:
-    DateError();
 };
 
 }  // namespace jotanor

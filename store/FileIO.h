@@ -91,4 +91,7 @@ public:
 // The system's own file system.
 FileSystem& nativeFileSystem();
 
+// Makes `folder` the working folder; raises IoError when it cannot.
+void setWorkingFolder(const std::filesystem::path& folder);
+
 }  // namespace jotanor

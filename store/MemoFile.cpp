@@ -33,31 +33,6 @@ std::size_t storePosition(std::span<const unsigned char> records, DaySerial key,
     return n;
 }
 
-MemoImage::MemoImage(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {
-    bytes_.resize(count() * kRec);
-}
-
-DaySerial MemoImage::date(std::size_t position) const { return recordDate(bytes_.data() + position * kRec); }
-
-MemoRecord MemoImage::record(std::size_t position) const {
-    return decodeRecord(bytes_.data() + position * kRec);
-}
-
-std::size_t MemoImage::storePosition(DaySerial key) const { return jotanor::storePosition(bytes_, key); }
-
-void MemoImage::insertrecord1(std::size_t position, const MemoRecord& record) {
-    position = std::min(position, count());
-    RecordBytes rec = encodeRecord(record);
-    bytes_.insert(bytes_.begin() + static_cast<std::ptrdiff_t>(position * kRec), rec.begin(), rec.end());
-}
-
-bool MemoImage::remove(std::size_t position) {
-    if (position >= count()) return false;
-    auto at = bytes_.begin() + static_cast<std::ptrdiff_t>(position * kRec);
-    bytes_.erase(at, at + static_cast<std::ptrdiff_t>(kRec));
-    return true;
-}
-
 MemoFile::MemoFile(FileSystem& fs, std::filesystem::path path) : fs_(fs), path_(std::move(path)) {}
 
 MemoFile::Opened MemoFile::open(LockKind kind) {

@@ -29,29 +29,6 @@ namespace jotanor {
 constexpr std::size_t kNoSkip = static_cast<std::size_t>(-1);
 std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip = kNoSkip);
 
-// The whole records of a memo file, held in memory.
-class MemoImage {
-public:
-    MemoImage() = default;
-    explicit MemoImage(std::vector<unsigned char> bytes);
-
-    std::size_t count() const { return bytes_.size() / MemoRecord::kSize; }
-    DaySerial date(std::size_t position) const;
-    MemoRecord record(std::size_t position) const;
-    const std::vector<unsigned char>& bytes() const { return bytes_; }
-
-    // Date-order position for a new record dated `key`: before all records
-    // of the same date, unless the only such record is the last of the file.
-    std::size_t storePosition(DaySerial key) const;
-    // Puts the record at `position` (at most count()), moving later ones up.
-    void insertrecord1(std::size_t position, const MemoRecord& record);
-    // Removes the record at `position`; false (and no change) outside the file.
-    bool remove(std::size_t position);
-
-private:
-    std::vector<unsigned char> bytes_;
-};
-
 // A change decided on the records as they are under the lock: the new
 // records from record `from` to the end, as pieces that are either records
 // of the file as it is or new bytes.

@@ -10,10 +10,9 @@
 #include <string>
 #include <string_view>
 
-namespace jotanor {
+#include "dates/Dates.h"
 
-// Days since 30 December 1899; memos carry whole days.
-using DaySerial = double;
+namespace jotanor {
 
 struct MemoRecord {
     static constexpr std::size_t kSize = 212;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/MemoFile.h"
 
 namespace jotanor {

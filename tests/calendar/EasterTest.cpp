@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "calendar/Dates.h"
-#include "calendar/Easter.h"
+#include "dates/Dates.h"
+#include "calendar/core/Easter.h"
 
 namespace jotanor {
 namespace {

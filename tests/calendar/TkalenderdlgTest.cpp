@@ -10,6 +10,7 @@
 
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/Tform1.h"
+#include "support/Child.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
@@ -31,28 +32,37 @@ protected:
         test::writeBytes(memoPath(), bytes);
         ASSERT_TRUE(form.FormCreate());
         form.createDialogs();
-        dlg = form.kalenderdlg;
-        ASSERT_NE(dlg, nullptr);
+        dlg = test::child<Tkalenderdlg>(form, "kalenderdlg");
     }
     void TearDown() override { dlg->hide(); }
 
-    MainState& state() { return form.state(); }
-    QString heading(int k) const { return dlg->monthLabel[k]->text(); }
-    QString panel(int n) const { return dlg->panelLabel[n]->text(); }
+    template <class T = QWidget>
+    T* widget(const QString& name) const {
+        return test::child<T>(dlg, name);
+    }
+    QLabel* label(int n) const { return widget<QLabel>(QString("Label%1").arg(n)); }
+    // Grids and their headings are counted from 0 here.
+    MonthGridWidget* grid(int k) const { return widget<MonthGridWidget>(QString("StringGrid%1").arg(k + 1)); }
+    QString heading(int k) const { return label(k + 1)->text(); }
+    QString panel(int n) const { return label(n)->text(); }
+    QSpinBox* century() const { return widget<QSpinBox>("SpinEdit1"); }
+    QLineEdit* yearEdit() const { return widget<QLineEdit>("Edit1"); }
+    QString memos() const { return widget<QPlainTextEdit>("Memo1")->toPlainText(); }
+    void click(const char* name) const { widget<QAbstractButton>(name)->click(); }
 
     // The painted colour of a cell, read from the right of the cell where no
     // text is drawn.
-    QColor pixel(int grid, int row, int column) const {
-        MonthGridWidget* g = dlg->StringGrid[grid];
+    QColor pixel(int k, int row, int column) const {
+        MonthGridWidget* g = grid(k);
         return g->grab().toImage().pixelColor(g->cellOrigin(row, column) + QPoint(30, 12));
     }
-    void press(int grid, int row, int column) {
-        MonthGridWidget* g = dlg->StringGrid[grid];
+    void press(int k, int row, int column) {
+        MonthGridWidget* g = grid(k);
         QTest::mouseClick(g, Qt::LeftButton, {}, g->cellOrigin(row, column) + QPoint(17, 8));
     }
     void typeYear(const QString& text) {
-        dlg->Edit1->selectAll();
-        QTest::keyClicks(dlg->Edit1, text);
+        yearEdit()->selectAll();
+        QTest::keyClicks(yearEdit(), text);
     }
     // Opens the calendar modally and runs `inside` while it shows.
     void whileShown(const std::function<void()>& inside, const std::function<void()>& open) {
@@ -84,28 +94,28 @@ TEST_F(KalenderTest, OpeningOnTheStartDayShowsItsFourMonthsAndMemos) {
     EXPECT_EQ(panel(8), "5  april    ");
     EXPECT_EQ(panel(15), "6  mei      ");
     EXPECT_EQ(panel(19), "4  juni     ");
-    EXPECT_FALSE(dlg->panelLabel[8]->isHidden());
-    EXPECT_EQ(dlg->SpinEdit1->value(), 20);
-    EXPECT_EQ(dlg->Edit1->text(), "26");
-    EXPECT_EQ(dlg->StringGrid[3]->toolTip(), "Klik = De datum wordt geselecteerd.\nDubbelklik = Invoer voor deze datum.");
-    EXPECT_EQ(dlg->vanafbtn->toolTip(), "Toon 4 weken vanaf \nde geselecteerde datum. ");
-    EXPECT_EQ(dlg->invoerbtn->toolTip(), "Terug om een memo in te voeren \nvoor de geselecteerde datum");
+    EXPECT_FALSE(label(8)->isHidden());
+    EXPECT_EQ(century()->value(), 20);
+    EXPECT_EQ(yearEdit()->text(), "26");
+    EXPECT_EQ(grid(3)->toolTip(), "Klik = De datum wordt geselecteerd.\nDubbelklik = Invoer voor deze datum.");
+    EXPECT_EQ(widget("vanafbtn")->toolTip(), "Toon 4 weken vanaf \nde geselecteerde datum. ");
+    EXPECT_EQ(widget("invoerbtn")->toolTip(), "Terug om een memo in te voeren \nvoor de geselecteerde datum");
 
     // Week numbers of December and of January 2027, which starts in week 0.
-    const MonthGrid& december = dlg->StringGrid[1]->grid();
+    const MonthGrid& december = grid(1)->grid();
     EXPECT_EQ(december.text(1, 0), "49");
     EXPECT_EQ(december.text(1, 3), "1");
     EXPECT_EQ(december.text(5, 0), "53");
-    EXPECT_EQ(dlg->StringGrid[2]->grid().text(1, 0), "0");
-    EXPECT_EQ(dlg->StringGrid[2]->grid().text(2, 0), "1");
+    EXPECT_EQ(grid(2)->grid().text(1, 0), "0");
+    EXPECT_EQ(grid(2)->grid().text(2, 0), "1");
 
     // 6 December is chosen and marked: red covers yellow.
     EXPECT_EQ(pixel(1, 2, 1), kRed);
-    EXPECT_EQ(state().chosenDay, (Ymd{2026, 12, 6}));
-    EXPECT_FALSE(state().dayChosen);
-    EXPECT_EQ(dlg->Memo1->toPlainText(),
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2026, 12, 6}));
+    EXPECT_FALSE(dlg->dayChosen());
+    EXPECT_EQ(memos(),
               "zondag,  6-12-2026\nVerjaardag\ntaart\n------------------\nTandarts\n------------------");
-    EXPECT_TRUE(dlg->Memo1->isVisible());
+    EXPECT_TRUE(widget("Memo1")->isVisible());
 }
 
 TEST_F(KalenderTest, APressChoosesADayInAnyGridWithoutMovingThem) {
@@ -113,98 +123,98 @@ TEST_F(KalenderTest, APressChoosesADayInAnyGridWithoutMovingThem) {
     // Headings and the week column choose nothing.
     press(1, 0, 3);
     press(1, 3, 0);
-    EXPECT_FALSE(state().dayChosen);
-    EXPECT_EQ(state().chosenDay, (Ymd{2026, 12, 6}));
+    EXPECT_FALSE(dlg->dayChosen());
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2026, 12, 6}));
 
     press(1, 2, 5);  // 10 December
-    EXPECT_TRUE(state().dayChosen);
-    EXPECT_EQ(state().chosenDay, (Ymd{2026, 12, 10}));
+    EXPECT_TRUE(dlg->dayChosen());
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2026, 12, 10}));
     EXPECT_EQ(pixel(1, 2, 5), kRed);
     EXPECT_EQ(pixel(1, 2, 1), kYellow);  // the start day keeps its mark
     EXPECT_EQ(pixel(1, 1, 1), kAqua);    // blank day cell
     EXPECT_EQ(pixel(1, 0, 1), kSilver);
     EXPECT_EQ(pixel(1, 2, 0), kSilver);
-    EXPECT_EQ(dlg->Memo1->toPlainText(), "");
+    EXPECT_EQ(memos(), "");
 
     press(3, 2, 4);  // 10 February 2027, in the fourth grid
-    EXPECT_EQ(state().chosenDay, (Ymd{2027, 2, 10}));
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2027, 2, 10}));
     EXPECT_EQ(pixel(3, 2, 4), kRed);
     EXPECT_EQ(pixel(1, 2, 5), kAqua);
     EXPECT_EQ(heading(1), "december 2026");
-    EXPECT_EQ(dlg->Memo1->toPlainText(), "woensdag,  10-2-2027\nfebruari\n------------------");
+    EXPECT_EQ(memos(), "woensdag,  10-2-2027\nfebruari\n------------------");
 
     // A blank cell leaves the choice and lists the same memos again.
     press(3, 1, 1);
-    EXPECT_EQ(state().chosenDay, (Ymd{2027, 2, 10}));
-    EXPECT_TRUE(state().dayChosen);
-    EXPECT_EQ(dlg->Memo1->toPlainText(), "woensdag,  10-2-2027\nfebruari\n------------------");
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2027, 2, 10}));
+    EXPECT_TRUE(dlg->dayChosen());
+    EXPECT_EQ(memos(), "woensdag,  10-2-2027\nfebruari\n------------------");
 }
 
 TEST_F(KalenderTest, TheYearEditRewritesItsTextAsTwoDigits) {
     dlg->show();
     typeYear("7");
-    EXPECT_EQ(dlg->Edit1->text(), "07");
+    EXPECT_EQ(yearEdit()->text(), "07");
     EXPECT_EQ(heading(1), "december 2007");
     typeYear("ab");
-    EXPECT_EQ(dlg->Edit1->text(), "00");
+    EXPECT_EQ(yearEdit()->text(), "00");
     EXPECT_EQ(heading(1), "december 2000");
     // The month buttons leave the year controls as they are.
-    dlg->incmaandbtn->click();
+    click("incmaandbtn");
     EXPECT_EQ(heading(1), "januari 2001");
-    EXPECT_EQ(dlg->Edit1->text(), "00");
+    EXPECT_EQ(yearEdit()->text(), "00");
     // Century 0 with "00" would be year 0: the century becomes 1.
-    dlg->SpinEdit1->setValue(0);
-    EXPECT_EQ(dlg->SpinEdit1->value(), 1);
+    century()->setValue(0);
+    EXPECT_EQ(century()->value(), 1);
     EXPECT_EQ(heading(1), "januari 100");
 }
 
 TEST_F(KalenderTest, TheSpinButtonWrapsWithTheCentury) {
     dlg->show();
-    dlg->SpinEdit1->setValue(19);
+    century()->setValue(19);
     typeYear("99");
     EXPECT_EQ(heading(1), "december 1999");
-    dlg->SpinButton1Up->click();
-    EXPECT_EQ(dlg->Edit1->text(), "00");
-    EXPECT_EQ(dlg->SpinEdit1->value(), 20);
+    click("SpinButton1Up");
+    EXPECT_EQ(yearEdit()->text(), "00");
+    EXPECT_EQ(century()->value(), 20);
     EXPECT_EQ(heading(1), "december 2000");
-    dlg->SpinButton1Down->click();
-    EXPECT_EQ(dlg->Edit1->text(), "99");
-    EXPECT_EQ(dlg->SpinEdit1->value(), 19);
+    click("SpinButton1Down");
+    EXPECT_EQ(yearEdit()->text(), "99");
+    EXPECT_EQ(century()->value(), 19);
     EXPECT_EQ(heading(1), "december 1999");
 
-    dlg->SpinEdit1->setValue(0);
+    century()->setValue(0);
     typeYear("1");
-    dlg->SpinButton1Down->click();  // not down to year 0
-    EXPECT_EQ(dlg->Edit1->text(), "01");
+    click("SpinButton1Down");  // not down to year 0
+    EXPECT_EQ(yearEdit()->text(), "01");
     EXPECT_EQ(heading(1), "december 1");
 }
 
 TEST_F(KalenderTest, Year0IsGreyAndTheMonthButtonStopsInJanuaryOfYear1) {
     dlg->show();
-    dlg->SpinEdit1->setValue(0);
+    century()->setValue(0);
     typeYear("1");
-    for (int i = 0; i < 11; ++i) dlg->decmaandbtn->click();
+    for (int i = 0; i < 11; ++i) click("decmaandbtn");
     EXPECT_EQ(heading(1), "januari 1");
     EXPECT_EQ(heading(0), "december 0");
-    dlg->decmaandbtn->click();
+    click("decmaandbtn");
     EXPECT_EQ(heading(1), "januari 1");
 
     // Grid 1 is year 0: grey, without numbers, and a press chooses nothing.
     EXPECT_EQ(pixel(0, 3, 3), kGrey);
     EXPECT_EQ(pixel(0, 0, 3), kSilver);
     press(0, 3, 3);
-    EXPECT_FALSE(state().dayChosen);
+    EXPECT_FALSE(dlg->dayChosen());
     EXPECT_EQ(pixel(1, 1, 2), kAqua);  // Monday 1 January 1
 
     // The panel for year 1 hides the column of year 0.
-    EXPECT_TRUE(dlg->panelLabel[8]->isHidden());
+    EXPECT_TRUE(label(8)->isHidden());
     EXPECT_EQ(panel(11), "0");
     EXPECT_EQ(panel(12), "1");
 
     // "00" in century 0 shows year 0 itself, with an empty column in the panel.
     typeYear("0");
     EXPECT_EQ(heading(1), "januari 0");
-    EXPECT_EQ(dlg->SpinEdit1->value(), 0);
+    EXPECT_EQ(century()->value(), 0);
     EXPECT_EQ(pixel(1, 3, 3), kGrey);
     EXPECT_EQ(panel(12), "0");
     EXPECT_EQ(panel(14), "");
@@ -215,18 +225,18 @@ TEST_F(KalenderTest, NuGoesToTheClockAndEveryOpeningToTheStartDay) {
     scripted.todayDate = {2027, 3, 15};
     dlg->show();
     EXPECT_EQ(heading(1), "december 2026");
-    dlg->incmaandbtn->click();
-    dlg->Nubtn->click();
+    click("incmaandbtn");
+    click("Nubtn");
     EXPECT_EQ(heading(1), "maart 2027");
-    EXPECT_EQ(dlg->Edit1->text(), "27");
-    EXPECT_EQ(state().chosenDay, (Ymd{2027, 3, 15}));
+    EXPECT_EQ(yearEdit()->text(), "27");
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2027, 3, 15}));
     EXPECT_EQ(dlg->todayMark(), (Ymd{2027, 3, 15}));
     EXPECT_EQ(dlg->openingDate(), (Ymd{2026, 12, 6}));
 
     dlg->hide();
     dlg->show();
     EXPECT_EQ(heading(1), "december 2026");
-    EXPECT_EQ(state().chosenDay, (Ymd{2026, 12, 6}));
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2026, 12, 6}));
     EXPECT_EQ(pixel(1, 2, 1), kRed);
 }
 
@@ -237,68 +247,77 @@ TEST_F(KalenderTest, EveryWayOfClosingLeavesItsFlags) {
         bool entry, fromDate, dayChosen;
     };
     const std::vector<Way> ways = {
-        {"Memo Invoer", [&] { dlg->invoerbtn->click(); }, true, false, true},
-        {"key I", [&] { QTest::keyClick(dlg->Edit1, Qt::Key_I, Qt::ControlModifier); }, true, false, true},
-        {"double click", [&] { QTest::mouseDClick(dlg->StringGrid[1], Qt::LeftButton, {},
-                                                  dlg->StringGrid[1]->cellOrigin(2, 5) + QPoint(17, 8)); },
+        {"Memo Invoer", [&] { click("invoerbtn"); }, true, false, true},
+        {"key I", [&] { QTest::keyClick(yearEdit(), Qt::Key_I, Qt::ControlModifier); }, true, false, true},
+        {"double click",
+         [&] { QTest::mouseDClick(grid(1), Qt::LeftButton, {}, grid(1)->cellOrigin(2, 5) + QPoint(17, 8)); },
          true, false, true},
-        {"Memo's vanaf datum", [&] { dlg->vanafbtn->click(); }, false, true, true},
-        {"Afsluiten", [&] { dlg->okbtn->click(); }, false, false, false},
-        {"Escape", [&] { QTest::keyClick(dlg->SpinEdit1, Qt::Key_Escape); }, false, false, true},
+        {"Memo's vanaf datum", [&] { click("vanafbtn"); }, false, true, true},
+        {"Afsluiten", [&] { click("okbtn"); }, false, false, false},
+        {"Escape", [&] { QTest::keyClick(century(), Qt::Key_Escape); }, false, false, true},
         {"close box", [&] { dlg->close(); }, false, false, true},
     };
     for (const Way& way : ways) {
-        state().entryRequest = state().fromDateRequest = false;
-        state().dayChosen = true;  // chosen in an earlier opening
-        whileShown(way.close, [&] { dlg->exec(); });
-        EXPECT_EQ(state().entryRequest, way.entry) << way.name;
-        EXPECT_EQ(state().fromDateRequest, way.fromDate) << way.name;
-        EXPECT_EQ(state().dayChosen, way.dayChosen) << way.name;
+        CalendarAnswer answer;
+        // A day was chosen in an earlier opening.
+        whileShown(way.close, [&] { answer = dlg->ask(true); });
+        EXPECT_EQ(answer.request == CalendarRequest::EnterMemo, way.entry) << way.name;
+        EXPECT_EQ(answer.request == CalendarRequest::ListFromDate, way.fromDate) << way.name;
+        EXPECT_EQ(answer.dayChosen, way.dayChosen) << way.name;
     }
-    EXPECT_EQ(state().chosenDay, (Ymd{2026, 12, 6}));
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2026, 12, 6}));
 }
 
 TEST_F(KalenderTest, ADoubleClickEntersAMemoForTheDayPressed) {
-    whileShown([&] { QTest::mouseDClick(dlg->StringGrid[3], Qt::LeftButton, {},
-                                        dlg->StringGrid[3]->cellOrigin(2, 4) + QPoint(17, 8)); },
-               [&] { dlg->exec(); });
-    EXPECT_EQ(state().chosenDay, (Ymd{2027, 2, 10}));
-    EXPECT_TRUE(state().dayChosen);
-    EXPECT_TRUE(state().entryRequest);
+    CalendarAnswer answer;
+    whileShown([&] { QTest::mouseDClick(grid(3), Qt::LeftButton, {}, grid(3)->cellOrigin(2, 4) + QPoint(17, 8)); },
+               [&] { answer = dlg->ask(false); });
+    EXPECT_EQ(answer.day, (Ymd{2027, 2, 10}));
+    EXPECT_TRUE(answer.dayChosen);
+    EXPECT_EQ(answer.request, CalendarRequest::EnterMemo);
 }
 
 TEST_F(KalenderTest, TheEntryCommandUndoesWhatThePrintDialogLeftBehind) {
-    dlg->setWindowTitle("Kies de begindatum voor de te printen serie");
-    dlg->invoerbtn->setText("Begindatum OK");
-    dlg->vanafbtn->setEnabled(false);
-    state().entryRequest = state().fromDateRequest = true;
+    // The print dialog's pick, confirmed with its own caption of the entry button.
+    QString pickTitle, pickCaption;
+    bool pickVanaf = true;
+    whileShown(
+        [&] {
+            pickTitle = dlg->windowTitle();
+            pickCaption = widget<QPushButton>("invoerbtn")->text();
+            pickVanaf = widget("vanafbtn")->isEnabled();
+            click("invoerbtn");
+        },
+        [&] { dlg->pickDay("Kies de begindatum voor de te printen serie", "Begindatum OK", false); });
+    EXPECT_EQ(pickTitle, "Kies de begindatum voor de te printen serie");
+    EXPECT_EQ(pickCaption, "Begindatum OK");
+    EXPECT_FALSE(pickVanaf);
+
+    // Afsluiten then enters no memo: no dialog follows the calendar.
     QString title, entryCaption;
-    bool vanafEnabled = false, requests = true;
+    bool vanafEnabled = false;
     whileShown(
         [&] {
             title = dlg->windowTitle();
-            entryCaption = dlg->invoerbtn->text();
-            vanafEnabled = dlg->vanafbtn->isEnabled();
-            requests = state().entryRequest || state().fromDateRequest;
-            dlg->okbtn->click();
+            entryCaption = widget<QPushButton>("invoerbtn")->text();
+            vanafEnabled = widget("vanafbtn")->isEnabled();
+            click("okbtn");
         },
-        [&] { QTest::keyClick(form.ListBox1, Qt::Key_I); });
+        [&] { QTest::keyClick(test::child(form, "ListBox1"), Qt::Key_I); });
     EXPECT_EQ(title, "Kalender");
     EXPECT_EQ(entryCaption, "Memo Invoer");
     EXPECT_TRUE(vanafEnabled);
-    EXPECT_FALSE(requests);
-    EXPECT_FALSE(state().entryRequest);
 }
 
 TEST_F(KalenderTest, AMemoFileThatCannotBeReadIsReportedAndTheMemoPanelHides) {
     dlg->show();
     std::filesystem::remove(memoPath());
     press(1, 2, 5);
-    EXPECT_EQ(state().chosenDay, (Ymd{2026, 12, 10}));
+    EXPECT_EQ(dlg->chosenDay(), (Ymd{2026, 12, 10}));
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
     EXPECT_EQ(scripted.shown[0].text, "File not found");
-    EXPECT_FALSE(dlg->Memo1->isVisible());
+    EXPECT_FALSE(widget("Memo1")->isVisible());
 }
 
 }  // namespace

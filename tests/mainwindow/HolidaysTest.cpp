@@ -1,14 +1,19 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "support/FaultyFileSystem.h"
+#include "support/Child.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
+
+using test::child;
+
+QString labelText(const QObject& window, const char* name) { return child<QLabel>(window, name)->text(); }
 
 class HolidaysTest : public test::UiFixture {
 protected:
@@ -34,8 +39,8 @@ TEST_F(HolidaysTest, AnEmptyFileGetsTheTwelveHolidayMemosInDateOrder) {
     EXPECT_EQ(memos(), expected);
     EXPECT_EQ(form.state().currentRecord, expected.back());
     // Ash Wednesday 2027 lies within the ten weeks shown afterwards.
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
-    EXPECT_EQ(form.listModel->blockCount(), 1u);
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
+    EXPECT_EQ(child<MemoListModel>(form, "listModel")->blockCount(), 1u);
 
     const auto before = test::readBytes(memoPath());
     form.FormActivate();
@@ -89,8 +94,8 @@ TEST(HolidaysFailing, AFileErrorIsShownAndTheActivationGoesOn) {
         EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
         EXPECT_EQ(scripted.shown[0].text, "File access denied");
         EXPECT_EQ(std::filesystem::file_size(dir.file("jotanor1.mem")), 0u);
-        EXPECT_EQ(form.Label3->text(), "Week 50");
-        EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
+        EXPECT_EQ(labelText(form, "Label3"), "Week 50");
+        EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
     }
     std::filesystem::current_path(previous);
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "calendar/Dates.h"
-#include "mainwindow/MemoViews.h"
+#include "dates/Dates.h"
+#include "mainwindow/core/MemoViews.h"
 #include "store/Errors.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"

@@ -9,13 +9,14 @@
 #include <QTest>
 
 #include "calendar/Tkalenderdlg.h"
+#include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/Tconfirmdlg.h"
+#include "mainwindow/SpinEdit.h"
 #include "mainwindow/Tform1.h"
-#include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tinvoerdlg.h"
 #include "mainwindow/Twijzigdlg.h"
 #include "mainwindow/Tzoekdlg.h"
+#include "support/Child.h"
 #include "support/FaultyFileSystem.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
@@ -23,7 +24,22 @@
 namespace jotanor {
 namespace {
 
+using test::child;
 using test::withDialogs;
+
+QLineEdit* edit(QDialog& d, const char* name) { return child<QLineEdit>(d, name); }
+SpinEdit* spin(QDialog& d, const char* name) { return child<SpinEdit>(d, name); }
+QPushButton* button(QDialog& d, const char* name) { return child<QPushButton>(d, name); }
+QString labelText(QDialog& d, const char* name) { return child<QLabel>(d, name)->text(); }
+// Clicks (or double-clicks) a day cell of the calendar's grid 1 to 4.
+void clickDay(QDialog& calendar, int k, int row, int column, bool twice = false) {
+    auto* g = child<MonthGridWidget>(calendar, QString("StringGrid%1").arg(k));
+    const QPoint at = g->cellOrigin(row, column) + QPoint(17, 8);
+    if (twice)
+        QTest::mouseDClick(g, Qt::LeftButton, {}, at);
+    else
+        QTest::mouseClick(g, Qt::LeftButton, {}, at);
+}
 
 const DaySerial k6Dec = 46362;  // Sunday 6 December 2026, the tests' today
 
@@ -40,23 +56,23 @@ protected:
     }
     std::vector<MemoRecord> stored() { return form.memoFile().readAll(); }
     MainState& state() { return form.state(); }
+    MemoListBox* list() { return child<MemoListBox>(form, "ListBox1"); }
+    QString title() { return child<QLabel>(form, "Label2")->text(); }
 
     // Fills the open entry or change dialog and presses Enter in its second line.
     static void typeLinesAndEnter(QDialog& dialog, const QString& line1, const QString& line2) {
-        auto& d = static_cast<Datumdlg&>(dialog);
-        d.Edit1->clear();
-        QTest::keyClicks(d.Edit1, line1);
-        d.Edit2->clear();
-        QTest::keyClicks(d.Edit2, line2);
-        QTest::keyClick(d.Edit2, Qt::Key_Return);
+        edit(dialog, "Edit1")->clear();
+        QTest::keyClicks(edit(dialog, "Edit1"), line1);
+        edit(dialog, "Edit2")->clear();
+        QTest::keyClicks(edit(dialog, "Edit2"), line2);
+        QTest::keyClick(edit(dialog, "Edit2"), Qt::Key_Return);
     }
     static QString spins(QDialog& dialog) {
-        auto& d = static_cast<Datumdlg&>(dialog);
         return QString("%1/%2/%3 %4")
-            .arg(d.SpinEdit1->value())
-            .arg(d.SpinEdit2->value())
-            .arg(d.SpinEdit3->value())
-            .arg(d.Label4->text());
+            .arg(spin(dialog, "SpinEdit1")->value())
+            .arg(spin(dialog, "SpinEdit2")->value())
+            .arg(spin(dialog, "SpinEdit3")->value())
+            .arg(labelText(dialog, "Label4"));
     }
 
     Tform1 form{scripted.platform()};
@@ -64,22 +80,17 @@ protected:
 
 TEST_F(RecordsTest, ADoubleClickInTheCalendarEntersAMemoForThatDay) {
     QString caption, shown, line1;
-    withDialogs({[&](QDialog& calendar) {
-                     auto& k = static_cast<Tkalenderdlg&>(calendar);
-                     QTest::mouseDClick(k.StringGrid[3], Qt::LeftButton, {},
-                                        k.StringGrid[3]->cellOrigin(2, 4) + QPoint(17, 8));  // 10 February 2027
-                 },
+    withDialogs({[&](QDialog& calendar) { clickDay(calendar, 4, 2, 4, true); },  // 10 February 2027
                  [&](QDialog& entry) {
                      caption = entry.windowTitle();
                      shown = spins(entry);
-                     line1 = static_cast<Datumdlg&>(entry).Edit1->text();
+                     line1 = edit(entry, "Edit1")->text();
                      typeLinesAndEnter(entry, "Tandarts", "om 10 uur");
                  }},
                 [&] { form.Invoer1Click(); });
     EXPECT_EQ(caption, "Invoer van een record");
     EXPECT_EQ(shown, "10/2/2027 woensdag");
     EXPECT_EQ(line1, "");
-    EXPECT_FALSE(state().entryRequest);
     EXPECT_FALSE(state().dayChosen);
     const auto memos = stored();
     ASSERT_EQ(memos.size(), 4u);
@@ -89,29 +100,27 @@ TEST_F(RecordsTest, ADoubleClickInTheCalendarEntersAMemoForThatDay) {
 
 TEST_F(RecordsTest, TheKeyIInTheCalendarEntersAMemoAndCancelStoresNothing) {
     auto chooseAndPressI = [](QDialog& calendar) {
-        auto& k = static_cast<Tkalenderdlg&>(calendar);
-        QTest::mouseClick(k.StringGrid[1], Qt::LeftButton, {}, k.StringGrid[1]->cellOrigin(2, 5) + QPoint(17, 8));
-        QTest::keyClick(k.okbtn, Qt::Key_I);  // 10 December
+        clickDay(calendar, 2, 2, 5);
+        QTest::keyClick(button(calendar, "okbtn"), Qt::Key_I);  // 10 December
     };
     QString shown;
     withDialogs({chooseAndPressI,
                  [&](QDialog& entry) {
                      shown = spins(entry);
-                     QTest::keyClick(static_cast<Datumdlg&>(entry).Edit1, Qt::Key_Escape);
+                     QTest::keyClick(edit(entry, "Edit1"), Qt::Key_Escape);
                  }},
-                [&] { QTest::keyClick(form.ListBox1, Qt::Key_I); });
+                [&] { QTest::keyClick(list(), Qt::Key_I); });
     EXPECT_EQ(shown, "10/12/2026 donderdag");
     EXPECT_EQ(stored().size(), 3u);
-    EXPECT_FALSE(state().entryRequest);
 
     withDialogs({chooseAndPressI, [&](QDialog& entry) { typeLinesAndEnter(entry, "Kapper", ""); }},
-                [&] { QTest::keyClick(form.ListBox1, Qt::Key_I, Qt::ShiftModifier); });
+                [&] { QTest::keyClick(list(), Qt::Key_I, Qt::ShiftModifier); });
     const auto memos = stored();
     ASSERT_EQ(memos.size(), 4u);
     EXPECT_EQ(memos[2], (MemoRecord{encodeDate(2026, 12, 10), "Kapper", ""}));
 
     // Without a day chosen in the calendar the entry starts from today.
-    withDialogs({[](QDialog& calendar) { static_cast<Tkalenderdlg&>(calendar).invoerbtn->click(); },
+    withDialogs({[](QDialog& calendar) { button(calendar, "invoerbtn")->click(); },
                  [&](QDialog& entry) {
                      shown = spins(entry);
                      entry.reject();
@@ -125,13 +134,12 @@ TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
     state().dayChosen = true;
     QString after;
     withDialogs({[&](QDialog& dialog) {
-                    auto& d = static_cast<Datumdlg&>(dialog);
                     EXPECT_EQ(spins(dialog), "30/4/2027 vrijdag");
                     // Typed digits count in this dialog.
-                    d.SpinEdit3->selectAll();
-                    QTest::keyClicks(d.SpinEdit3, "2028");
+                    spin(dialog, "SpinEdit3")->selectAll();
+                    QTest::keyClicks(spin(dialog, "SpinEdit3"), "2028");
                     EXPECT_EQ(spins(dialog), "30/4/2028 zondag");
-                    QTest::keyClick(d.SpinEdit1, Qt::Key_Up);
+                    QTest::keyClick(spin(dialog, "SpinEdit1"), Qt::Key_Up);
                     after = spins(dialog);
                     dialog.reject();
                 }},
@@ -151,7 +159,7 @@ TEST_F(RecordsTest, TheResetToTodayWarnsOnlyAboutTheDateGiven) {
     state().dayChosen = true;
     QString after;
     withDialogs({[&](QDialog& dialog) {
-                    QTest::keyClick(static_cast<Datumdlg&>(dialog).SpinEdit1, Qt::Key_Up);
+                    QTest::keyClick(spin(dialog, "SpinEdit1"), Qt::Key_Up);
                     after = spins(dialog);
                     dialog.reject();
                 }},
@@ -162,30 +170,30 @@ TEST_F(RecordsTest, TheResetToTodayWarnsOnlyAboutTheDateGiven) {
 }
 
 TEST_F(RecordsTest, TheChangeDialogTakesNoTypingAndWarnsOfAnImpossibleDate) {
-    Twijzigdlg& dlg = *form.wijzigdlg;
-    EXPECT_EQ(dlg.SpinEdit3->maximum(), 3000);
-    EXPECT_EQ(form.invoerdlg->SpinEdit3->maximum(), 2200);
-    dlg.setRecord({encodeDate(2027, 4, 30), "Tandarts", "bellen"});
+    Twijzigdlg& dlg = *child<Twijzigdlg>(form, "wijzigdlg");
+    EXPECT_EQ(spin(dlg, "SpinEdit3")->maximum(), 3000);
+    EXPECT_EQ(spin(*child<Tinvoerdlg>(form, "invoerdlg"), "SpinEdit3")->maximum(), 2200);
+    const MemoRecord memo{encodeDate(2027, 4, 30), "Tandarts", "bellen"};
     QString caption, shown, after;
     bool typing = true;
-    for (const char* mode : {"wijzigen", "copieren"}) {
-        state().dialogMode = mode;
+    for (DialogMode mode : {DialogMode::Change, DialogMode::Copy}) {
+        dlg.setRecord(memo, mode);
         withDialogs({[&](QDialog& d) {
                         caption = d.windowTitle();
                         d.reject();
                     }},
                     [&] { dlg.exec(); });
-        EXPECT_EQ(caption, mode == std::string("wijzigen") ? "Wijzigen van dit record"
-                                                           : "Maak een copie voor een andere datum");
+        EXPECT_EQ(caption, mode == DialogMode::Change ? "Wijzigen van dit record"
+                                                      : "Maak een copie voor een andere datum");
     }
     withDialogs({[&](QDialog&) {
                     shown = spins(dlg);
-                    typing = dlg.SpinEdit1->typen();
-                    dlg.SpinEdit1->selectAll();
-                    QTest::keyClicks(dlg.SpinEdit1, "5");
-                    QTest::keyClick(dlg.SpinEdit1, Qt::Key_Up);
+                    typing = spin(dlg, "SpinEdit1")->typing();
+                    spin(dlg, "SpinEdit1")->selectAll();
+                    QTest::keyClicks(spin(dlg, "SpinEdit1"), "5");
+                    QTest::keyClick(spin(dlg, "SpinEdit1"), Qt::Key_Up);
                     after = spins(dlg);
-                    QTest::keyClick(dlg.Edit1, Qt::Key_Return);
+                    QTest::keyClick(edit(dlg, "Edit1"), Qt::Key_Return);
                 }},
                 [&] { EXPECT_EQ(dlg.exec(), QDialog::Accepted); });
     EXPECT_EQ(shown, "30/4/2027 vrijdag");
@@ -193,14 +201,14 @@ TEST_F(RecordsTest, TheChangeDialogTakesNoTypingAndWarnsOfAnImpossibleDate) {
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].text, "datum 31/4/2027 bestaat niet...");
     EXPECT_EQ(after, "6/12/2026 zondag");
-    EXPECT_EQ(state().currentRecord, (MemoRecord{k6Dec, "Tandarts", "bellen"}));
+    EXPECT_EQ(dlg.memo(), (MemoRecord{k6Dec, "Tandarts", "bellen"}));
 }
 
 TEST_F(RecordsTest, WithoutASelectedLineTheCommandsAskForOne) {
     form.Wijzigen1Click();
     form.CopieF41Click();
-    QTest::keyClick(form.ListBox1, Qt::Key_F4);
-    QTest::keyClick(form.ListBox1, Qt::Key_Delete);
+    QTest::keyClick(list(), Qt::Key_F4);
+    QTest::keyClick(list(), Qt::Key_Delete);
     ASSERT_EQ(scripted.shown.size(), 4u);
     for (const auto& box : scripted.shown) {
         EXPECT_EQ(box.kind, MsgKind::Information);
@@ -211,42 +219,40 @@ TEST_F(RecordsTest, WithoutASelectedLineTheCommandsAskForOne) {
 }
 
 TEST_F(RecordsTest, TheSearchDialogKeepsItsTextAndTickAndCancelRepeatsTheLastSearch) {
-    Tzoekdlg& dlg = *form.zoekdlg;
+    Tzoekdlg& dlg = *child<Tzoekdlg>(form, "zoekdlg");
     EXPECT_EQ(dlg.windowTitle(), "Zoeken in het bestand");
-    EXPECT_TRUE(dlg.CheckBox1->isChecked());
-    const QString before = form.Label2->text();
+    EXPECT_TRUE(child<QCheckBox>(dlg, "CheckBox1")->isChecked());
+    const QString before = title();
 
     // Cancel before any search and OK with an empty field change nothing.
-    withDialogs({[](QDialog& d) { d.reject(); }}, [&] { QTest::keyClick(form.ListBox1, Qt::Key_F3); });
-    withDialogs({[](QDialog& d) { QTest::keyClick(static_cast<Tzoekdlg&>(d).Edit1, Qt::Key_Return); }},
+    withDialogs({[](QDialog& d) { d.reject(); }}, [&] { QTest::keyClick(list(), Qt::Key_F3); });
+    withDialogs({[](QDialog& d) { QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return); }},
                 [&] { form.Zoeken1Click(); });
-    EXPECT_EQ(form.Label2->text(), before);
+    EXPECT_EQ(title(), before);
     EXPECT_TRUE(state().searchText.empty());
 
     bool focused = false;
     withDialogs({[&](QDialog& d) {
-                    auto& z = static_cast<Tzoekdlg&>(d);
-                    focused = z.focusWidget() == z.Edit1;
-                    QTest::keyClicks(z.Edit1, "Tand Arts");
-                    z.CheckBox1->setChecked(false);
-                    z.OKBtn->click();
+                    focused = d.focusWidget() == edit(d, "Edit1");
+                    QTest::keyClicks(edit(d, "Edit1"), "Tand Arts");
+                    child<QCheckBox>(d, "CheckBox1")->setChecked(false);
+                    button(d, "OKBtn")->click();
                 }},
                 [&] { form.Zoeken1Click(); });
     EXPECT_TRUE(focused);
-    EXPECT_EQ(form.Label2->text(), "Zoekwoord : tandarts");
-    EXPECT_EQ(form.Label1->text(), "zondag,  6-12-2026");
+    EXPECT_EQ(title(), "Zoekwoord : tandarts");
+    EXPECT_EQ(child<QLabel>(form, "Label1")->text(), "zondag,  6-12-2026");
 
     // Cancel runs the previous search again, with the tick as it now stands.
     QString kept;
     withDialogs({[&](QDialog& d) {
-                    auto& z = static_cast<Tzoekdlg&>(d);
-                    kept = z.Edit1->text();
-                    z.CheckBox1->setChecked(true);
-                    z.CancelBtn->click();
+                    kept = edit(d, "Edit1")->text();
+                    child<QCheckBox>(d, "CheckBox1")->setChecked(true);
+                    button(d, "CancelBtn")->click();
                 }},
                 [&] { form.Zoeken1Click(); });
     EXPECT_EQ(kept, "Tand Arts");
-    EXPECT_EQ(form.Label2->text(), "Zoekwoord : TandArts");
+    EXPECT_EQ(title(), "Zoekwoord : TandArts");
 }
 
 // ------------------------------------------------- commands on the listed memos
@@ -269,7 +275,8 @@ protected:
     }
     QStringList rows() const {
         QStringList out;
-        for (int r = 0; r < form.listModel->rowCount(); ++r) out << form.listModel->line(r);
+        const MemoListModel* model = child<MemoListModel>(form, "listModel");
+        for (int r = 0; r < model->rowCount(); ++r) out << model->line(r);
         return out;
     }
     QStringList firstLines() const {
@@ -279,7 +286,7 @@ protected:
         return out;
     }
     void selectRow(int row) {
-        form.ListBox1->selectionModel()->select(form.listModel->index(row), QItemSelectionModel::ClearAndSelect);
+        list()->selectionModel()->select(list()->model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
     }
     std::vector<std::string> storedFirstLines() {
         std::vector<std::string> out;
@@ -294,9 +301,8 @@ TEST_F(ListedRecordsTest, EveryLineOfABlockSelectsThatVeryMemo) {
         selectRow(3 * 4 + line);  // the block of "Tandarts"
         QString shown;
         withDialogs({[&](QDialog& d) {
-                        auto& c = static_cast<Tconfirmdlg&>(d);
-                        shown = c.Label1->text() + "|" + c.Label2->text() + "|" + c.Label3->text();
-                        c.Button1->click();
+                        shown = labelText(d, "Label1") + "|" + labelText(d, "Label2") + "|" + labelText(d, "Label3");
+                        button(d, "Button1")->click();
                     }},
                     [&] { form.Wissen1Click(); });
         EXPECT_EQ(shown, "6/12/2026|Tandarts|bellen") << line;
@@ -307,7 +313,7 @@ TEST_F(ListedRecordsTest, EveryLineOfABlockSelectsThatVeryMemo) {
     selectRow(4 + 2);
     QString shown;
     withDialogs({[&](QDialog& d) {
-                    shown = static_cast<Twijzigdlg&>(d).Edit2->text();
+                    shown = edit(d, "Edit2")->text();
                     d.reject();
                 }},
                 [&] { form.Wijzigen1Click(); });
@@ -322,9 +328,9 @@ TEST_F(ListedRecordsTest, DeleteAsksAndTheListIsShownAgainWhateverTheAnswer) {
         std::size_t left;
     };
     const std::vector<Answer> answers = {
-        {"Nee", [](QDialog& d) { QTest::keyClick(static_cast<Tconfirmdlg&>(d).Button1, Qt::Key_Space); }, 6},
+        {"Nee", [](QDialog& d) { QTest::keyClick(button(d, "Button1"), Qt::Key_Space); }, 6},
         {"close box", [](QDialog& d) { d.close(); }, 6},
-        {"Ja", [](QDialog& d) { static_cast<Tconfirmdlg&>(d).Button2->click(); }, 5},
+        {"Ja", [](QDialog& d) { button(d, "Button2")->click(); }, 5},
     };
     for (const Answer& a : answers) {
         form.HelebestandClick();
@@ -332,19 +338,20 @@ TEST_F(ListedRecordsTest, DeleteAsksAndTheListIsShownAgainWhateverTheAnswer) {
         bool focusOnNee = false;
         QString caption;
         withDialogs({[&](QDialog& d) {
-                        auto& c = static_cast<Tconfirmdlg&>(d);
-                        caption = c.windowTitle();
-                        focusOnNee = c.focusWidget() == c.Button1 && c.Button1->text() == "&Nee" &&
-                                     c.Button2->text() == "&Ja" && c.Button1->x() < c.Button2->x();
+                        QPushButton* nee = button(d, "Button1");
+                        QPushButton* ja = button(d, "Button2");
+                        caption = d.windowTitle();
+                        focusOnNee = d.focusWidget() == nee && nee->text() == "&Nee" && ja->text() == "&Ja" &&
+                                     nee->x() < ja->x();
                         a.step(d);
                     }},
-                    [&] { QTest::keyClick(form.ListBox1, Qt::Key_Delete); });
+                    [&] { QTest::keyClick(list(), Qt::Key_Delete); });
         EXPECT_EQ(caption, "Dit record verwijderen ?");
         EXPECT_TRUE(focusOnNee) << a.name;
         EXPECT_EQ(stored().size(), a.left) << a.name;
         // The ten-week view again, not the whole file, and nothing selected.
-        EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug") << a.name;
-        EXPECT_FALSE(form.ListBox1->selectionModel()->hasSelection());
+        EXPECT_EQ(title(), "Memo's: 10 weken vanaf 0 weken terug") << a.name;
+        EXPECT_FALSE(list()->selectionModel()->hasSelection());
     }
     EXPECT_FALSE(firstLines().contains("Kapper"));
 }
@@ -359,7 +366,7 @@ TEST_F(ListedRecordsTest, TheDeleteConfirmationIsCentredOnTheSizeItShows) {
         QRect frame;
         withDialogs({[&](QDialog& d) {
                         frame = d.frameGeometry();
-                        static_cast<Tconfirmdlg&>(d).Button1->click();
+                        button(d, "Button1")->click();
                     }},
                     [&] { form.Wissen1Click(); });
         // The frame's middle is the screen's (1000 × 800), give or take a pixel.
@@ -373,13 +380,12 @@ TEST_F(ListedRecordsTest, TheDeleteConfirmationIsCentredOnTheSizeItShows) {
 TEST_F(ListedRecordsTest, AMemoChangedToADateOutsideTheViewLeavesIt) {
     selectRow(4 * 4);  // "Kapper", 9 December
     withDialogs({[](QDialog& d) {
-                    auto& w = static_cast<Twijzigdlg&>(d);
-                    EXPECT_EQ(w.windowTitle(), "Wijzigen van dit record");
-                    QTest::keyClick(w.SpinEdit2, Qt::Key_Down);  // 9 November
-                    w.Edit2->setText("verzet");
-                    QTest::keyClick(w.Edit1, Qt::Key_Return);
+                    EXPECT_EQ(d.windowTitle(), "Wijzigen van dit record");
+                    QTest::keyClick(spin(d, "SpinEdit2"), Qt::Key_Down);  // 9 November
+                    edit(d, "Edit2")->setText("verzet");
+                    QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return);
                 }},
-                [&] { QTest::keyClick(form.ListBox1, Qt::Key_F2); });
+                [&] { QTest::keyClick(list(), Qt::Key_F2); });
     EXPECT_EQ(storedFirstLines(),
               (std::vector<std::string>{"Kapper", "gisteren", "", "Tandarts 10 uur", "Tandarts", "zomer"}));
     EXPECT_EQ(stored()[0], (MemoRecord{encodeDate(2026, 11, 9), "Kapper", "verzet"}));
@@ -391,7 +397,7 @@ TEST_F(ListedRecordsTest, AnUnchangedCopyIsStoredByTheTieBreakRule) {
     selectRow(3 * 4);  // "Tandarts"
     withDialogs({[](QDialog& d) {
                     EXPECT_EQ(d.windowTitle(), "Maak een copie voor een andere datum");
-                    static_cast<Twijzigdlg&>(d).OKBtn->click();
+                    button(d, "OKBtn")->click();
                 }},
                 [&] { form.CopieF41Click(); });
     EXPECT_EQ(storedFirstLines(), (std::vector<std::string>{"gisteren", "Tandarts", "", "Tandarts 10 uur",
@@ -399,8 +405,8 @@ TEST_F(ListedRecordsTest, AnUnchangedCopyIsStoredByTheTieBreakRule) {
     // The only memo of a day that is the last record: the copy follows it.
     form.HelebestandClick();
     selectRow(6 * 4 + 2);  // "zomer"
-    withDialogs({[](QDialog& d) { QTest::keyClick(static_cast<Twijzigdlg&>(d).Edit1, Qt::Key_Return); }},
-                [&] { QTest::keyClick(form.ListBox1, Qt::Key_F4); });
+    withDialogs({[](QDialog& d) { QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return); }},
+                [&] { QTest::keyClick(list(), Qt::Key_F4); });
     const auto memos = stored();
     ASSERT_EQ(memos.size(), 8u);
     EXPECT_EQ(memos[6], memos[7]);
@@ -440,17 +446,16 @@ TEST_F(ListedRecordsTest, AChangeThatCannotBeStoredKeepsTheMemo) {
         ASSERT_LT(k, 50);
         faulty.reset();
         window.aantalwekenterug(0);
-        window.ListBox1->selectionModel()->select(window.listModel->index(4 * 4),
-                                                  QItemSelectionModel::ClearAndSelect);
+        QTableView* windowList = child<MemoListBox>(window, "ListBox1");
+        windowList->selectionModel()->select(windowList->model()->index(4 * 4, 0), QItemSelectionModel::ClearAndSelect);
         scripted.shown.clear();
         withDialogs({[&](QDialog& d) {
                         faulty.reset();
                         faulty.failAt(k, test::Fault::DiskFull);
-                        auto& w = static_cast<Twijzigdlg&>(d);
-                        w.Edit1->setText("Kapper verzet");
-                        w.OKBtn->click();
+                        edit(d, "Edit1")->setText("Kapper verzet");
+                        button(d, "OKBtn")->click();
                     }},
-                    [&] { QTest::keyClick(window.ListBox1, Qt::Key_F2); });
+                    [&] { QTest::keyClick(windowList, Qt::Key_F2); });
         faulty.reset();
         const auto after = stored();
         if (after == before) {
@@ -465,21 +470,21 @@ TEST_F(ListedRecordsTest, AChangeThatCannotBeStoredKeepsTheMemo) {
 }
 
 TEST_F(ListedRecordsTest, TheYearViewAsksForTheYearAgain) {
-    withDialogs({[](QDialog& d) { static_cast<Theeljaardlg&>(d).OKBtn->click(); }}, [&] { form.Alles1Click(); });
-    ASSERT_EQ(state().viewMode, "heeljaar");
+    withDialogs({[](QDialog& d) { button(d, "OKBtn")->click(); }}, [&] { form.Alles1Click(); });
+    ASSERT_EQ(state().viewMode, ViewMode::Year);
     selectRow(4 * 4);  // "Kapper"
     int asked = 0;
-    withDialogs({[](QDialog& d) { static_cast<Tconfirmdlg&>(d).Button2->click(); },
+    withDialogs({[](QDialog& d) { button(d, "Button2")->click(); },
                  [&](QDialog& d) {
                      ++asked;
-                     static_cast<Theeljaardlg&>(d).OKBtn->click();
+                     button(d, "OKBtn")->click();
                  }},
                 [&] { form.Wissen1Click(); });
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(form.Label2->text(), "Alle 4 memo's van het jaar 2026");
+    EXPECT_EQ(title(), "Alle 4 memo's van het jaar 2026");
     // Cancel in the year dialog leaves the list as it was.
     selectRow(1);
-    withDialogs({[](QDialog& d) { static_cast<Tconfirmdlg&>(d).Button1->click(); },
+    withDialogs({[](QDialog& d) { button(d, "Button1")->click(); },
                  [](QDialog& d) { d.reject(); }},
                 [&] { form.Wissen1Click(); });
     EXPECT_EQ(firstLines(), (QStringList{"gisteren", "", "Tandarts 10 uur", "Tandarts"}));
@@ -488,30 +493,29 @@ TEST_F(ListedRecordsTest, TheYearViewAsksForTheYearAgain) {
 TEST_F(ListedRecordsTest, TheSearchListsTheMatchingMemosAndMarksToday) {
     auto search = [&](const QString& text, bool caseCounts) {
         withDialogs({[&](QDialog& d) {
-                        auto& z = static_cast<Tzoekdlg&>(d);
-                        z.Edit1->setText(text);
-                        z.CheckBox1->setChecked(caseCounts);
-                        z.OKBtn->click();
+                        edit(d, "Edit1")->setText(text);
+                        child<QCheckBox>(d, "CheckBox1")->setChecked(caseCounts);
+                        button(d, "OKBtn")->click();
                     }},
-                    [&] { QTest::keyClick(form.ListBox1, Qt::Key_F3); });
+                    [&] { QTest::keyClick(list(), Qt::Key_F3); });
     };
     search("tandarts", false);
-    EXPECT_EQ(form.Label2->text(), "Zoekwoord : tandarts");
+    EXPECT_EQ(title(), "Zoekwoord : tandarts");
     EXPECT_EQ(rows().mid(0, 4),
               (QStringList{">> zondag,  6-12-2026", "Tandarts 10 uur", "", QString(222, '-')}));
     EXPECT_EQ(firstLines(), (QStringList{"Tandarts 10 uur", "Tandarts"}));
     EXPECT_EQ(scripted.played, (std::vector<QString>{"chimes.wav", "chimes.wav"}));
-    EXPECT_EQ(state().viewMode, "10weken");
+    EXPECT_EQ(state().viewMode, ViewMode::TenWeeks);
 
     search("tandarts, bellen", true);
-    EXPECT_EQ(form.Label2->text(), "Zoekwoorden : tandarts  ,  bellen");
+    EXPECT_EQ(title(), "Zoekwoorden : tandarts  ,  bellen");
     EXPECT_TRUE(firstLines().isEmpty());
 
     // A record command re-shows the view before the search.
     search("zomer", true);
     selectRow(0);
     withDialogs({[](QDialog& d) { d.reject(); }}, [&] { form.Wissen1Click(); });
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
+    EXPECT_EQ(title(), "Memo's: 10 weken vanaf 0 weken terug");
 
     // A memo file that cannot be opened leaves the list as it was.
     const QStringList before = rows();

@@ -6,10 +6,13 @@
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
 #include "support/FaultyFileSystem.h"
+#include "support/Child.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
+
+using test::child;
 
 std::string fileText(const std::filesystem::path& p) {
     auto b = test::readBytes(p);
@@ -26,7 +29,7 @@ protected:
         ASSERT_TRUE(form.FormCreate());
     }
     std::filesystem::path cfg() const { return dir.file("jotnor.cfg"); }
-    bool weekIsGreen() const { return form.Label3->styleSheet().startsWith("color: rgb(0, 128, 0)"); }
+    bool weekIsGreen() const { return child<QLabel>(form, "Label3")->styleSheet().startsWith("color: rgb(0, 128, 0)"); }
 
     Tform1 form{scripted.platform()};
 };
@@ -44,7 +47,7 @@ TEST_F(Tform1Options, TheFileSettingsPlaceTheWindowAndColourTheWeek) {
     EXPECT_EQ(form.height(), 400);
     EXPECT_EQ(form.state().settings.backupPlace, "D:\\b.mem");
     EXPECT_EQ(form.state().settings.fontSize, 10);
-    EXPECT_EQ(form.ListBox1->font().pointSize(), 10);
+    EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 10);
     // Week 50: even weeks are green with parity 0, odd ones with 1, none with 2.
     EXPECT_TRUE(weekIsGreen());
     writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n1\r\n");
@@ -81,27 +84,27 @@ TEST_F(Tform1Options, AFileThatCannotBeReadWholeIsReportedAndTheActivationGoesOn
         EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
         EXPECT_EQ(scripted.shown[0].text, c.error);
         EXPECT_EQ(window.frameGeometry(), QRect(c.x, 0, 635, c.height));
-        EXPECT_EQ(window.Label3->text(), "Week 50");
-        EXPECT_EQ(window.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
-        EXPECT_GT(window.listModel->rowCount(), 0) << "the holiday memos are listed";
+        EXPECT_EQ(child<QLabel>(window, "Label3")->text(), "Week 50");
+        EXPECT_EQ(child<QLabel>(window, "Label2")->text(), "Memo's: 10 weken vanaf 0 weken terug");
+        EXPECT_GT(child<MemoListModel>(window, "listModel")->rowCount(), 0) << "the holiday memos are listed";
         ASSERT_TRUE(window.FormClose());
         EXPECT_EQ(fileText(cfg()), c.written);
     }
 }
 
 TEST_F(Tform1Options, ASizeOfNoneAtALaterActivationBringsBackTheListsOwnFont) {
-    const QFont own = form.ListBox1->font();
+    const QFont own = child(form, "ListBox1")->font();
     writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
     form.FormActivate();
-    EXPECT_EQ(form.ListBox1->font().pointSize(), 10);
+    EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 10);
     writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n0\r\n0\r\n");
     form.FormActivate();
-    EXPECT_EQ(form.ListBox1->font(), own);
+    EXPECT_EQ(child(form, "ListBox1")->font(), own);
     // The largest size the file can give is held at what a font can have.
     writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n2147483647\r\n0\r\n");
     form.FormActivate();
-    EXPECT_EQ(form.ListBox1->font().pointSize(), 10000);
-    EXPECT_GT(QFontInfo(form.ListBox1->font()).pixelSize(), 0);
+    EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 10000);
+    EXPECT_GT(QFontInfo(child(form, "ListBox1")->font()).pixelSize(), 0);
 }
 
 TEST_F(Tform1Options, ActivationReloadsTheFileOverUnsavedChanges) {

@@ -12,11 +12,14 @@
 
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
+#include "support/Child.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
+
+using test::child;
 
 class Tform1Test : public test::UiFixture {
 protected:
@@ -101,7 +104,7 @@ TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundAndTheFileInUseStays) {
     // Commands and the close go on with the file the title names.
     form.show();
     QApplication::processEvents();
-    QTest::keyClick(form.ListBox1, Qt::Key_Return);
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_Return);
     form.Memoaantal1Click();
     ASSERT_EQ(scripted.shown.size(), 2u);
     EXPECT_EQ(scripted.shown[1].kind, MsgKind::Information);
@@ -128,18 +131,15 @@ TEST_F(Tform1Open, TheOpenDialogsFilterReadsAsGiven) {
 }
 
 TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
-    auto caption = [&](const char* name) {
-        auto* a = form.findChild<QAction*>(name);
-        return a ? a->text() : QString("<missing %1>").arg(name);
-    };
-    EXPECT_EQ(form.File1->title(), "&Bestand");
+    auto caption = [&](const char* name) { return child<QAction>(form, name)->text(); };
+    EXPECT_EQ(child<QMenu>(form, "File1")->title(), "&Bestand");
     EXPECT_EQ(caption("Afdrukvaneenreeksmemos1"), "Afdruk van een geselecteerde reeks memo's");
     EXPECT_EQ(caption("Mijnfile1"), "Open andere Mem-file");
     EXPECT_EQ(caption("Memoaantal1"), "&Aantal der ogeslagen memo's");
     EXPECT_EQ(caption("Exit1"), "&Eindigen");
-    EXPECT_EQ(form.Beeld1->title(), "Beeld");
+    EXPECT_EQ(child<QMenu>(form, "Beeld1")->title(), "Beeld");
     EXPECT_EQ(caption("Fullscreen1"), "Full screen  [ F5 ]");
-    EXPECT_EQ(form.Show1->title(), "Vertoon");
+    EXPECT_EQ(child<QMenu>(form, "Show1")->title(), "Vertoon");
     EXPECT_EQ(caption("Idemvanafxwekenterug1"), "Vanaf &x weken terug");
     EXPECT_EQ(caption("Vanafeendatum1"), "Vanaf een datum");
     EXPECT_EQ(caption("Alles1"), "Alle memo's van een jaar");
@@ -150,13 +150,13 @@ TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
     EXPECT_EQ(caption("CopieF41"), "Copie  [F4]");
     EXPECT_EQ(caption("Wissen1"), "Verwijder  [ Del ]");
     EXPECT_EQ(caption("Options1"), "Options ");
-    EXPECT_EQ(form.Help->title(), "Help");
+    EXPECT_EQ(child<QMenu>(form, "Help")->title(), "Help");
     EXPECT_EQ(caption("help1"), "Toelichting  [F1]");
     EXPECT_EQ(caption("AboutVUK1"), "About VUK");
     EXPECT_EQ(caption("Aboutauteur1"), "About auteur");
     // Two dividing lines in "&Bestand".
     int separators = 0;
-    for (QAction* a : form.File1->actions()) separators += a->isSeparator();
+    for (QAction* a : child<QMenu>(form, "File1")->actions()) separators += a->isSeparator();
     EXPECT_EQ(separators, 2);
 }
 
@@ -167,9 +167,9 @@ TEST_F(Tform1Open, ActivationPlacesTheFrameAndColoursTheWeek) {
     EXPECT_EQ(form.frameGeometry(), QRect(900, 0, 635, 720));
     EXPECT_LT(form.height(), 720) << "the frame has borders here";
     // 6 December 2026 is in week 50; parity 1 colours odd weeks green.
-    EXPECT_EQ(form.Label3->text(), "Week 50");
-    EXPECT_TRUE(form.Label3->styleSheet().startsWith("color: rgb(128, 128, 128)"));
-    EXPECT_EQ(form.state().viewMode, "10weken");
+    EXPECT_EQ(child<QLabel>(form, "Label3")->text(), "Week 50");
+    EXPECT_TRUE(child<QLabel>(form, "Label3")->styleSheet().startsWith("color: rgb(128, 128, 128)"));
+    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
     EXPECT_EQ(form.state().settings.backupPlace, "C:\\jotanor1.mem");
 }
 
@@ -184,7 +184,7 @@ TEST_F(Tform1Open, TheWeekIsGreenOnlyWhenItsParityMatches) {
         scripted.todayDate = c.today;
         form.state().settings.weekParity = c.parity;
         form.FormActivate();
-        EXPECT_EQ(form.Label3->styleSheet().startsWith("color: rgb(0, 128, 0)"), c.green)
+        EXPECT_EQ(child<QLabel>(form, "Label3")->styleSheet().startsWith("color: rgb(0, 128, 0)"), c.green)
             << c.parity << " " << c.today.day;
     }
 }
@@ -220,8 +220,8 @@ TEST_F(Tform1Open, ResizingKeepsTenPixelMarginsAndFortyAbove) {
     for (QSize size : {QSize(700, 600), QSize(900, 500)}) {
         form.resize(size);
         QWidget* client = form.centralWidget();
-        EXPECT_TRUE(QTest::qWaitFor([&] { return form.Panel1->width() == client->width() - 20; }, 2000));
-        EXPECT_EQ(form.Panel1->geometry(), QRect(10, 40, client->width() - 20, client->height() - 50));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return child(form, "Panel1")->width() == client->width() - 20; }, 2000));
+        EXPECT_EQ(child(form, "Panel1")->geometry(), QRect(10, 40, client->width() - 20, client->height() - 50));
     }
 }
 
@@ -229,14 +229,14 @@ TEST_F(Tform1Open, F5TwiceReturnsToTheConfiguredPlaceAndWidth) {
     form.show();
     form.FormActivate();
     form.resize(800, form.height());
-    QTest::keyClick(form.ListBox1, Qt::Key_F5);
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_F5);
     EXPECT_TRUE(form.state().fullScreen);
-    EXPECT_TRUE(form.Fullscreen1->isChecked());
+    EXPECT_TRUE(child<QAction>(form, "Fullscreen1")->isChecked());
     // The frame fills the screen, title bar and borders included.
     EXPECT_EQ(form.frameGeometry(), QRect(0, 0, 1000, 800));
-    QTest::keyClick(form.ListBox1, Qt::Key_F5, Qt::ShiftModifier);  // modifiers do not matter
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_F5, Qt::ShiftModifier);  // modifiers do not matter
     EXPECT_FALSE(form.state().fullScreen);
-    EXPECT_FALSE(form.Fullscreen1->isChecked());
+    EXPECT_FALSE(child<QAction>(form, "Fullscreen1")->isChecked());
     EXPECT_EQ(form.frameGeometry(), QRect(900, 0, 635, 720));
     // A key that reaches the form itself works the same, once.
     QTest::keyClick(&form, Qt::Key_F5, Qt::ControlModifier);
@@ -272,7 +272,7 @@ TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
                 QTest::keyClick(&modal, Qt::Key_Escape);
             });
         }
-        test::withDialogs(answers, [&] { QTest::keyClick(form.ListBox1, c.key, c.modifiers); });
+        test::withDialogs(answers, [&] { QTest::keyClick(child(form, "ListBox1"), c.key, c.modifiers); });
         QApplication::processEvents();
         EXPECT_EQ(opened, QString(c.window ? c.window : "")) << c.key << " " << c.modifiers;
     }
@@ -281,7 +281,7 @@ TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
     // Change, copy and delete need a selected memo first.
     for (Qt::Key key : {Qt::Key_F2, Qt::Key_F4, Qt::Key_Delete}) {
         scripted.shown.clear();
-        QTest::keyClick(form.ListBox1, key);
+        QTest::keyClick(child(form, "ListBox1"), key);
         ASSERT_EQ(scripted.shown.size(), 1u) << key;
         EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
         EXPECT_EQ(scripted.shown[0].text, "Selecteer een memo! ");
@@ -290,14 +290,14 @@ TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
 
 TEST_F(Tform1Open, EscapeClosesTheWindow) {
     form.show();
-    QTest::keyClick(form.ListBox1, Qt::Key_Escape);
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(form.state().closing);
 }
 
 TEST_F(Tform1Open, EindigenClosesTheWindow) {
     form.show();
-    form.Exit1->trigger();
+    child<QAction>(form, "Exit1")->trigger();
     EXPECT_FALSE(form.isVisible());
 }
 

@@ -7,15 +7,24 @@
 
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/SpinEdit.h"
+#include "mainwindow/MemoListBox.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tvanafdlg.h"
 #include "mainwindow/Txwekendlg.h"
+#include "support/Child.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
+
+using test::child;
+
+QString labelText(const QObject& window, const char* name) { return child<QLabel>(window, name)->text(); }
+SpinEdit* spin(const QObject& window, const char* name) { return child<SpinEdit>(window, name); }
+QPushButton* button(const QObject& window, const char* name) { return child<QPushButton>(window, name); }
+QLineEdit* edit(const QObject& window, const char* name) { return child<QLineEdit>(window, name); }
 
 const QString kDivider(222, '-');
 
@@ -40,7 +49,7 @@ protected:
 
     QStringList rows() const {
         QStringList out;
-        QAbstractItemModel* m = form.ListBox1->model();
+        QAbstractItemModel* m = child<MemoListBox>(form, "ListBox1")->model();
         for (int r = 0; r < m->rowCount(); ++r) out << m->data(m->index(r, 0)).toString();
         return out;
     }
@@ -69,16 +78,16 @@ TEST_F(ViewsTest, EveryMemoIsAFourLineBlockAndMemosOfTodayChime) {
     EXPECT_EQ(scripted.played, (std::vector<QString>{"chimes.wav", "chimes.wav"}));
     EXPECT_EQ(scripted.beeps, 0);
     // Every row knows the record its block came from.
-    EXPECT_EQ(form.listModel->recordPosition(0), 1);
-    EXPECT_EQ(form.listModel->recordPosition(7), 2);
-    EXPECT_EQ(form.listModel->recordPosition(9), 3);
-    EXPECT_EQ(form.listModel->recordPosition(12), -1);
-    EXPECT_TRUE(form.ListBox1->selectionModel()->selectedIndexes().isEmpty());
+    EXPECT_EQ(child<MemoListModel>(form, "listModel")->recordPosition(0), 1);
+    EXPECT_EQ(child<MemoListModel>(form, "listModel")->recordPosition(7), 2);
+    EXPECT_EQ(child<MemoListModel>(form, "listModel")->recordPosition(9), 3);
+    EXPECT_EQ(child<MemoListModel>(form, "listModel")->recordPosition(12), -1);
+    EXPECT_TRUE(child<MemoListBox>(form, "ListBox1")->selectionModel()->selectedIndexes().isEmpty());
 
-    EXPECT_EQ(form.Label1->text(), "zondag,  6-12-2026");
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
-    EXPECT_EQ(form.Label3->text(), "Week 50");
-    EXPECT_EQ(form.state().viewMode, "10weken");
+    EXPECT_EQ(labelText(form, "Label1"), "zondag,  6-12-2026");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
+    EXPECT_EQ(labelText(form, "Label3"), "Week 50");
+    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
 }
 
 TEST_F(ViewsTest, AChimeThatCannotPlayBeepsInstead) {
@@ -94,18 +103,18 @@ TEST_F(ViewsTest, KeypadDigitsGoWeeksBackAndMainKeyboardDigitsDoNothing) {
     form.show();
     QApplication::processEvents();  // the activation, if the platform gives one
     memosAt({-23, -22, 0, 48, 49});
-    QTest::keyClick(form.ListBox1, Qt::Key_3, Qt::KeypadModifier);
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 3 weken terug");
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_3, Qt::KeypadModifier);
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 3 weken terug");
     EXPECT_EQ(firstLines(), (QStringList{"-22", "0", "48"}));
 
-    QTest::keyClick(form.ListBox1, Qt::Key_1);
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 3 weken terug");
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_1);
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 3 weken terug");
 
-    QTest::keyClick(form.ListBox1, Qt::Key_1, Qt::KeypadModifier);
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 1 week terug");
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_1, Qt::KeypadModifier);
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 1 week terug");
 
-    QTest::keyClick(form.ListBox1, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
+    QTest::keyClick(child(form, "ListBox1"), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
     EXPECT_EQ(firstLines(), (QStringList{"0", "48", "49"}));
 }
 
@@ -135,34 +144,34 @@ TEST_F(ViewsWatched, TheTenWeekViewFillsAHiddenListAndShowsItAgainAlsoAfterAFail
     test::writeBytes(memoPath(), std::vector<unsigned char>(today.begin(), today.end()));
     Tform1 form(platform);
     ASSERT_TRUE(form.FormCreate());
-    list = form.ListBox1;
+    list = child<MemoListBox>(form, "ListBox1");
     form.show();
     QApplication::processEvents();  // the activation, if the platform gives one
     sound.visible.clear();
     form.aantalwekenterug(0);
     EXPECT_EQ(sound.visible, std::vector<bool>{false});
-    EXPECT_TRUE(form.ListBox1->isVisible());
+    EXPECT_TRUE(child(form, "ListBox1")->isVisible());
 
     std::filesystem::remove(memoPath());
     EXPECT_FALSE(form.guarded([&] { form.aantalwekenterug(2); }));
     ASSERT_FALSE(scripted.shown.empty());
     EXPECT_EQ(scripted.shown.back().text, "File not found");
-    EXPECT_TRUE(form.ListBox1->isVisible());
+    EXPECT_TRUE(child(form, "ListBox1")->isVisible());
     // The titles were written before the file was read.
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 2 weken terug");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 2 weken terug");
 }
 
 TEST_F(ViewsTest, TheListFontSizeAppliesExceptInTheYearView) {
     memosAt({0});
     form.state().settings.fontSize = 14;
     form.aantalwekenterug(0);
-    EXPECT_EQ(form.ListBox1->font().pointSize(), 14);
+    EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 14);
 
     form.state().settings.fontSize = 20;
-    test::withDialog<Theeljaardlg>([](Theeljaardlg& d) { d.OKBtn->click(); }, [&] { form.Alles1Click(); });
-    EXPECT_EQ(form.ListBox1->font().pointSize(), 14);
+    test::withDialog<Theeljaardlg>([](Theeljaardlg& d) { button(d, "OKBtn")->click(); }, [&] { form.Alles1Click(); });
+    EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 14);
     form.HelebestandClick();
-    EXPECT_EQ(form.ListBox1->font().pointSize(), 20);
+    EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 20);
 }
 
 TEST_F(ViewsTest, TheFromDateDialogTakesArrowsButNoTypingAndOkShowsNineWeeks) {
@@ -170,21 +179,21 @@ TEST_F(ViewsTest, TheFromDateDialogTakesArrowsButNoTypingAndOkShowsNineWeeks) {
     test::withDialog<Tvanafdlg>(
         [&](Tvanafdlg& d) {
             EXPECT_EQ(d.windowTitle(), "Records vanaf een datum");
-            EXPECT_EQ(d.SpinEdit1->value(), 2026);
-            EXPECT_EQ(d.SpinEdit2->value(), 12);
-            EXPECT_EQ(d.SpinEdit3->value(), 6);
-            QTest::keyClick(d.SpinEdit3, Qt::Key_Up);
-            QTest::keyClicks(d.SpinEdit3, "9");
-            QTest::keyClick(d.SpinEdit1, Qt::Key_Up);  // 2027 ...
-            QTest::keyClick(d.SpinEdit1, Qt::Key_Down);  // ... and back
-            EXPECT_EQ(d.SpinEdit3->value(), 7);
-            QTest::mouseClick(d.OKBtn, Qt::LeftButton);
+            EXPECT_EQ(spin(d, "SpinEdit1")->value(), 2026);
+            EXPECT_EQ(spin(d, "SpinEdit2")->value(), 12);
+            EXPECT_EQ(spin(d, "SpinEdit3")->value(), 6);
+            QTest::keyClick(spin(d, "SpinEdit3"), Qt::Key_Up);
+            QTest::keyClicks(spin(d, "SpinEdit3"), "9");
+            QTest::keyClick(spin(d, "SpinEdit1"), Qt::Key_Up);  // 2027 ...
+            QTest::keyClick(spin(d, "SpinEdit1"), Qt::Key_Down);  // ... and back
+            EXPECT_EQ(spin(d, "SpinEdit3")->value(), 7);
+            QTest::mouseClick(button(d, "OKBtn"), Qt::LeftButton);
         },
         [&] { form.Vanafdatum1Click(); });
     EXPECT_EQ(form.state().fromDate, today + 1);
-    EXPECT_EQ(form.Label2->text(), "Memo's van 10 weken vanaf 7-12-2026");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's van 10 weken vanaf 7-12-2026");
     EXPECT_EQ(firstLines(), (QStringList{"1", "63"}));
-    EXPECT_EQ(form.state().viewMode, "vanaf");
+    EXPECT_EQ(form.state().viewMode, ViewMode::FromDate);
     EXPECT_TRUE(scripted.played.empty());
 }
 
@@ -192,10 +201,10 @@ TEST_F(ViewsTest, AnImpossibleDateWarnsAndStartsToday) {
     memosAt({-1, 0});
     test::withDialog<Tvanafdlg>(
         [&](Tvanafdlg& d) {
-            d.SpinEdit1->setValue(2027);
-            d.SpinEdit2->setValue(2);
-            d.SpinEdit3->setValue(29);
-            d.OKBtn->click();
+            spin(d, "SpinEdit1")->setValue(2027);
+            spin(d, "SpinEdit2")->setValue(2);
+            spin(d, "SpinEdit3")->setValue(29);
+            button(d, "OKBtn")->click();
         },
         [&] { form.Vanafdatum1Click(); });
     ASSERT_EQ(scripted.shown.size(), 1u);
@@ -203,7 +212,7 @@ TEST_F(ViewsTest, AnImpossibleDateWarnsAndStartsToday) {
     EXPECT_EQ(scripted.shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(scripted.shown[0].text, "datum 29/2/2027 bestaat niet...");
     EXPECT_EQ(form.state().fromDate, today);
-    EXPECT_EQ(form.Label2->text(), "Memo's van 10 weken vanaf 6-12-2026");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's van 10 weken vanaf 6-12-2026");
     EXPECT_EQ(firstLines(), QStringList{"0"});
 }
 
@@ -212,21 +221,20 @@ TEST_F(ViewsTest, CancelInTheFromDateDialogStartsTodayAndTheCalendarDayIsUsedOnc
     form.state().fromDate = today + 100;
     form.state().chosenDay = {2027, 3, 15};
     form.state().dayChosen = true;
-    form.state().fromDateRequest = true;
     test::withDialog<Tvanafdlg>(
         [&](Tvanafdlg& d) {
-            EXPECT_EQ(d.SpinEdit1->value(), 2027);
-            EXPECT_EQ(d.SpinEdit2->value(), 3);
-            EXPECT_EQ(d.SpinEdit3->value(), 15);
-            QTest::mouseClick(d.CancelBtn, Qt::LeftButton);
+            EXPECT_EQ(spin(d, "SpinEdit1")->value(), 2027);
+            EXPECT_EQ(spin(d, "SpinEdit2")->value(), 3);
+            EXPECT_EQ(spin(d, "SpinEdit3")->value(), 15);
+            QTest::mouseClick(button(d, "CancelBtn"), Qt::LeftButton);
         },
         [&] { form.Vanafdatum1Click(); });
-    EXPECT_EQ(form.Label2->text(), "Memo's van 10 weken vanaf 6-12-2026");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's van 10 weken vanaf 6-12-2026");
     EXPECT_EQ(firstLines(), QStringList{"0"});
     EXPECT_FALSE(form.state().dayChosen);
-    EXPECT_FALSE(form.state().fromDateRequest);
 
-    test::withDialog<Tvanafdlg>([&](Tvanafdlg& d) { EXPECT_EQ(d.SpinEdit2->value(), 12); }, [&] { form.Vanafdatum1Click(); });
+    test::withDialog<Tvanafdlg>([&](Tvanafdlg& d) { EXPECT_EQ(spin(d, "SpinEdit2")->value(), 12); },
+                                [&] { form.Vanafdatum1Click(); });
 }
 
 TEST_F(ViewsTest, TheYearDialogKeepsTheLastYearAndCancelChangesNothing) {
@@ -238,29 +246,29 @@ TEST_F(ViewsTest, TheYearDialogKeepsTheLastYearAndCancelChangesNothing) {
     test::withDialog<Theeljaardlg>(
         [&](Theeljaardlg& d) {
             EXPECT_EQ(d.windowTitle(), "Alle memo's van een jaar");
-            EXPECT_EQ(d.SpinEdit1->value(), 2026);
-            QTest::keyClicks(d.SpinEdit1, "1999");  // no typing
-            QTest::keyClick(d.SpinEdit1, Qt::Key_Up);
-            d.OKBtn->click();
+            EXPECT_EQ(spin(d, "SpinEdit1")->value(), 2026);
+            QTest::keyClicks(spin(d, "SpinEdit1"), "1999");  // no typing
+            QTest::keyClick(spin(d, "SpinEdit1"), Qt::Key_Up);
+            button(d, "OKBtn")->click();
         },
         [&] { form.Alles1Click(); });
     EXPECT_EQ(form.state().chosenYear, 2027);
-    EXPECT_EQ(form.Label2->text(), "Alle 2 memo's van het jaar 2027");
+    EXPECT_EQ(labelText(form, "Label2"), "Alle 2 memo's van het jaar 2027");
     EXPECT_EQ(firstLines(), (QStringList{"nieuw", "oudjaar"}));
-    EXPECT_EQ(form.state().viewMode, "heeljaar");
+    EXPECT_EQ(form.state().viewMode, ViewMode::Year);
 
     form.aantalwekenterug(0);
     test::withDialog<Theeljaardlg>(
         [&](Theeljaardlg& d) {
-            EXPECT_EQ(d.SpinEdit1->value(), 2027);
-            d.SpinEdit1->setValue(2030);
+            EXPECT_EQ(spin(d, "SpinEdit1")->value(), 2027);
+            spin(d, "SpinEdit1")->setValue(2030);
             QTest::keyClick(&d, Qt::Key_Escape);
         },
         [&] { form.Alles1Click(); });
     EXPECT_EQ(form.state().chosenYear, 2027);
     EXPECT_EQ(rows(), tenWeeks);
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
-    EXPECT_EQ(form.state().viewMode, "10weken");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
+    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
 }
 
 TEST_F(ViewsTest, YearZeroFailsOnAFileWithMemosAndIsEmptyOtherwise) {
@@ -269,8 +277,8 @@ TEST_F(ViewsTest, YearZeroFailsOnAFileWithMemosAndIsEmptyOtherwise) {
     auto yearZero = [&] {
         test::withDialog<Theeljaardlg>(
             [&](Theeljaardlg& d) {
-                d.SpinEdit1->setValue(0);
-                d.OKBtn->click();
+                spin(d, "SpinEdit1")->setValue(0);
+                button(d, "OKBtn")->click();
             },
             [&] { form.guarded([&] { form.Alles1Click(); }); });
     };
@@ -279,14 +287,14 @@ TEST_F(ViewsTest, YearZeroFailsOnAFileWithMemosAndIsEmptyOtherwise) {
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
     EXPECT_EQ(scripted.shown[0].text, "Invalid argument to date encode");
     EXPECT_TRUE(rows().isEmpty());
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 0 weken terug");
-    EXPECT_EQ(form.state().viewMode, "10weken");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
+    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
 
     writeMemos({});
     yearZero();
     EXPECT_EQ(scripted.shown.size(), 1u);
-    EXPECT_EQ(form.Label2->text(), "Alle 0 memo's van het jaar 0");
-    EXPECT_EQ(form.state().viewMode, "heeljaar");
+    EXPECT_EQ(labelText(form, "Label2"), "Alle 0 memo's van het jaar 0");
+    EXPECT_EQ(form.state().viewMode, ViewMode::Year);
 }
 
 TEST_F(ViewsTest, TheWholeFileIsSilentAndLeavesTheViewMode) {
@@ -294,14 +302,14 @@ TEST_F(ViewsTest, TheWholeFileIsSilentAndLeavesTheViewMode) {
                 {encodeDate(1940, 1, 1), "eerste", ""},
                 {today, "vandaag", ""},
                 {encodeDate(2101, 1, 1), "te laat", ""}});
-    form.state().viewMode = "vanaf";
+    form.state().viewMode = ViewMode::FromDate;
     form.HelebestandClick();
-    EXPECT_EQ(form.Label2->text(), "Alle 2 memo\"s");
-    EXPECT_EQ(form.Label1->text(), "zondag,  6-12-2026");
+    EXPECT_EQ(labelText(form, "Label2"), "Alle 2 memo\"s");
+    EXPECT_EQ(labelText(form, "Label1"), "zondag,  6-12-2026");
     EXPECT_EQ(firstLines(), (QStringList{"eerste", "vandaag"}));
     EXPECT_EQ(rows()[4], ">> zondag,  6-12-2026");
     EXPECT_TRUE(scripted.played.empty());
-    EXPECT_EQ(form.state().viewMode, "vanaf");
+    EXPECT_EQ(form.state().viewMode, ViewMode::FromDate);
 }
 
 TEST_F(ViewsTest, TheWeeksBackDialogShowsTheViewForANumberFromZeroToNine) {
@@ -309,28 +317,28 @@ TEST_F(ViewsTest, TheWeeksBackDialogShowsTheViewForANumberFromZeroToNine) {
     test::withDialog<Txwekendlg>(
         [&](Txwekendlg& d) {
             EXPECT_EQ(d.windowTitle(), "De memo-reeks begint een aantal weken geleden");
-            EXPECT_EQ(d.Edit1->text(), "0");
-            d.Edit1->setText("12");
-            d.OkBtn->click();
+            EXPECT_EQ(edit(d, "Edit1")->text(), "0");
+            edit(d, "Edit1")->setText("12");
+            button(d, "OkBtn")->click();
             EXPECT_TRUE(d.isVisible());  // stays open for a better number
-            d.Edit1->setText("5");
-            QTest::keyClick(d.Edit1, Qt::Key_Return);
+            edit(d, "Edit1")->setText("5");
+            QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return);
         },
         [&] { form.Idemvanafxwekenterug1Click(); });
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Warning);
     EXPECT_EQ(scripted.shown[0].text, "Geef een aantal weken van 0 tot en met 9.");
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 5 weken terug");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 5 weken terug");
     EXPECT_EQ(firstLines(), (QStringList{"-30", "0"}));
 
     test::withDialog<Txwekendlg>(
         [&](Txwekendlg& d) {
-            EXPECT_EQ(d.Edit1->text(), "0");  // filled anew
-            d.Edit1->setText("2");
-            d.CancelBtn->click();
+            EXPECT_EQ(edit(d, "Edit1")->text(), "0");  // filled anew
+            edit(d, "Edit1")->setText("2");
+            button(d, "CancelBtn")->click();
         },
         [&] { form.Idemvanafxwekenterug1Click(); });
-    EXPECT_EQ(form.Label2->text(), "Memo's: 10 weken vanaf 5 weken terug");
+    EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 5 weken terug");
 }
 
 }  // namespace

@@ -16,11 +16,16 @@
 #include "output/Trtf_dlg.h"
 #include "store/Errors.h"
 #include "store/MemoRecord.h"
+#include "support/Child.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
+
+using test::child;
+
+QString labelText(const QObject& window, const char* name) { return child<QLabel>(window, name)->text(); }
 
 std::vector<unsigned char> memoBytes(int count) {
     std::vector<unsigned char> bytes;
@@ -42,7 +47,7 @@ protected:
 };
 
 TEST_F(OutputTest, TheCountCountsEveryRecord) {
-    form.Memoaantal1->trigger();
+    child<QAction>(form, "Memoaantal1")->trigger();
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
     EXPECT_EQ(scripted.shown[0].buttons, MsgButtons::Ok);
@@ -51,7 +56,7 @@ TEST_F(OutputTest, TheCountCountsEveryRecord) {
 
 TEST_F(OutputTest, ACountThatCannotReadTheFileShowsOnlyTheError) {
     std::filesystem::remove(memoPath());
-    form.Memoaantal1->trigger();
+    child<QAction>(form, "Memoaantal1")->trigger();
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
     EXPECT_EQ(scripted.shown[0].text, "File not found");
@@ -128,11 +133,11 @@ protected:
         QString shown;
         test::withDialog<Trtf_dlg>(
             [&shown](Trtf_dlg& help) {
-                shown = help.RichEdit1->toPlainText();
-                QTest::keyClick(help.RichEdit1, Qt::Key_Escape);
+                shown = child<QTextEdit>(help, "RichEdit1")->toPlainText();
+                QTest::keyClick(child(help, "RichEdit1"), Qt::Key_Escape);
                 EXPECT_FALSE(help.isVisible());
             },
-            [this] { form.help1->trigger(); });
+            [this] { child<QAction>(form, "help1")->trigger(); });
         return shown;
     }
     void writeHelp(const std::string& rtf) {
@@ -144,9 +149,10 @@ TEST_F(HelpTest, ShowsTheFileOnceHoweverOftenItOpens) {
     writeHelp(R"({\rtf1 Eerste regel\par\b Vet\b0  en caf\'e9\par})");
     EXPECT_EQ(openHelp(), "Eerste regel\nVet en café");
     EXPECT_EQ(openHelp(), "Eerste regel\nVet en café");
-    EXPECT_FALSE(form.rtf_dlg->isVisible());
+    EXPECT_FALSE(child(form, "rtf_dlg")->isVisible());
 
-    QTextBlock second = form.rtf_dlg->RichEdit1->document()->findBlockByNumber(1);
+    auto* text = child<QTextEdit>(child<Trtf_dlg>(form, "rtf_dlg"), "RichEdit1");
+    QTextBlock second = text->document()->findBlockByNumber(1);
     EXPECT_EQ(second.begin().fragment().text(), "Vet");
     EXPECT_EQ(second.begin().fragment().charFormat().fontWeight(), QFont::Bold);
 }
@@ -166,43 +172,43 @@ TEST_F(HelpTest, TheWindowAndItsAfsluitenMenu) {
     test::withDialog<Trtf_dlg>([](Trtf_dlg& dialog) {
         Trtf_dlg* help = &dialog;
         EXPECT_EQ(help->windowTitle(), "Toelichting");
-        EXPECT_EQ(help->Afsluiten1->text(), "Afsluiten");
-        EXPECT_EQ(help->RichEdit1->document()->defaultFont().family(), "Courier New");
-        EXPECT_EQ(help->RichEdit1->document()->defaultFont().pointSize(), 9);
-        help->Afsluiten1->trigger();
+        EXPECT_EQ(child<QAction>(help, "Afsluiten1")->text(), "Afsluiten");
+        EXPECT_EQ(child<QTextEdit>(help, "RichEdit1")->document()->defaultFont().family(), "Courier New");
+        EXPECT_EQ(child<QTextEdit>(help, "RichEdit1")->document()->defaultFont().pointSize(), 9);
+        child<QAction>(help, "Afsluiten1")->trigger();
         EXPECT_FALSE(help->isVisible());
     }, [this] { form.FormKeyDown(Qt::Key_F1, Qt::NoModifier); });
-    EXPECT_FALSE(form.rtf_dlg->isVisible());
+    EXPECT_FALSE(child(form, "rtf_dlg")->isVisible());
 }
 
 TEST_F(OutputTest, TheAboutBoxIsNotModalAndItsMascotSpeaks) {
-    form.AboutVUK1->trigger();
-    TAboutBox* about = form.AboutBox;
+    child<QAction>(form, "AboutVUK1")->trigger();
+    TAboutBox* about = child<TAboutBox>(form, "AboutBox");
     ASSERT_TRUE(about->isVisible());
     EXPECT_FALSE(about->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(about->windowTitle(), "About");
-    EXPECT_EQ(about->ProgramIcon->toolTip(), "Ik ben het VUK-mannetje\n           Klik mij...");
-    EXPECT_FALSE(about->ProgramIcon->pixmap().isNull());
-    EXPECT_EQ(about->Label2->text(), "V . U . K. ");
-    EXPECT_EQ(about->Version->text(), "Versie 2.0");
+    EXPECT_EQ(child(about, "ProgramIcon")->toolTip(), "Ik ben het VUK-mannetje\n           Klik mij...");
+    EXPECT_FALSE(child<QLabel>(about, "ProgramIcon")->pixmap().isNull());
+    EXPECT_EQ(labelText(*about, "Label2"), "V . U . K. ");
+    EXPECT_EQ(labelText(*about, "Version"), "Versie 2.0");
 
-    QTest::mouseClick(about->ProgramIcon, Qt::LeftButton);
+    QTest::mouseClick(child(about, "ProgramIcon"), Qt::LeftButton);
     scripted.soundWorks = false;
-    QTest::mouseClick(about->ProgramIcon, Qt::LeftButton);
+    QTest::mouseClick(child(about, "ProgramIcon"), Qt::LeftButton);
     EXPECT_EQ(scripted.played, (std::vector<QString>{"vukman.wav", "vukman.wav"}));
     EXPECT_TRUE(scripted.shown.empty());
     EXPECT_TRUE(about->isVisible());
 
     // Clicks on the labels do nothing; one on the panel closes the box.
-    QTest::mouseClick(about->Label6, Qt::LeftButton);
-    QTest::mouseClick(about->M, Qt::LeftButton);
+    QTest::mouseClick(child(about, "Label6"), Qt::LeftButton);
+    QTest::mouseClick(child(about, "M"), Qt::LeftButton);
     EXPECT_TRUE(about->isVisible());
-    QTest::mouseClick(about->Panel1, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseClick(child(about, "Panel1"), Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_FALSE(about->isVisible());
 
-    form.AboutVUK1->trigger();
-    form.AboutVUK1->trigger();  // already open: it only comes to the front
+    child<QAction>(form, "AboutVUK1")->trigger();
+    child<QAction>(form, "AboutVUK1")->trigger();  // already open: it only comes to the front
     EXPECT_TRUE(about->isVisible());
     QTest::keyClick(about, Qt::Key_Escape);
     EXPECT_FALSE(about->isVisible());
@@ -211,14 +217,14 @@ TEST_F(OutputTest, TheAboutBoxIsNotModalAndItsMascotSpeaks) {
 TEST_F(OutputTest, ReturningFromTheAboutBoxRunsTheActivationStepAgain) {
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&form, &activate);  // the first activation
-    form.Label3->setText("x");
+    child<QLabel>(form, "Label3")->setText("x");
     QApplication::sendEvent(&form, &activate);  // back from a modal dialog: nothing
-    EXPECT_EQ(form.Label3->text(), "x");
+    EXPECT_EQ(labelText(form, "Label3"), "x");
 
-    form.AboutVUK1->trigger();
-    QApplication::sendEvent(form.AboutBox, &activate);
+    child<QAction>(form, "AboutVUK1")->trigger();
+    QApplication::sendEvent(child<TAboutBox>(form, "AboutBox"), &activate);
     QApplication::sendEvent(&form, &activate);
-    EXPECT_EQ(form.Label3->text(), "Week " + QString::number(weeknummer(form.today())));
+    EXPECT_EQ(labelText(form, "Label3"), "Week " + QString::number(weeknummer(form.today())));
 }
 
 TEST_F(OutputTest, TheAuthorWindowClosesOnAClickOnItselfOnly) {
@@ -227,20 +233,20 @@ TEST_F(OutputTest, TheAuthorWindowClosesOnAClickOnItselfOnly) {
         EXPECT_EQ(author->windowTitle(), "Auteur");
         EXPECT_EQ(author->size(), QSize(138, 220));
         EXPECT_EQ(author->palette().color(QPalette::Window), QColor(0, 128, 0));
-        EXPECT_EQ(author->Label1->text(), "V.U.K. is er voor plezier");
-        EXPECT_EQ(author->Label2->text(), "met Uw computer.");
-        EXPECT_EQ(author->Image1->pixmap().size(), QSize(119, 144));
-        QTest::mouseClick(author->Image1, Qt::LeftButton);
-        QTest::mouseClick(author->Label1, Qt::LeftButton);
+        EXPECT_EQ(labelText(*author, "Label1"), "V.U.K. is er voor plezier");
+        EXPECT_EQ(labelText(*author, "Label2"), "met Uw computer.");
+        EXPECT_EQ(child<QLabel>(author, "Image1")->pixmap().size(), QSize(119, 144));
+        QTest::mouseClick(child(author, "Image1"), Qt::LeftButton);
+        QTest::mouseClick(child(author, "Label1"), Qt::LeftButton);
         EXPECT_TRUE(author->isVisible());
         QTest::mouseClick(author, Qt::LeftButton, {}, QPoint(2, 215));
         EXPECT_FALSE(author->isVisible());
-    }, [this] { form.Aboutauteur1->trigger(); });
+    }, [this] { child<QAction>(form, "Aboutauteur1")->trigger(); });
 
     test::withDialog<Tauteurdlg>([](Tauteurdlg& author) {
         QTest::keyClick(&author, Qt::Key_Escape);
         EXPECT_FALSE(author.isVisible());
-    }, [this] { form.Aboutauteur1->trigger(); });
+    }, [this] { child<QAction>(form, "Aboutauteur1")->trigger(); });
 }
 
 }  // namespace

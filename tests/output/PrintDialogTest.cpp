@@ -12,14 +12,21 @@
 #include <functional>
 
 #include "calendar/Tkalenderdlg.h"
+#include "mainwindow/SpinEdit.h"
 #include "mainwindow/Tform1.h"
+#include "mainwindow/Tvanafdlg.h"
 #include "output/Tprintdlg.h"
 #include "store/MemoRecord.h"
+#include "support/Child.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
+
+using test::child;
+
+QPushButton* button(const QObject* window, const char* name) { return child<QPushButton>(window, name); }
 
 const Ymd kFirst{2026, 12, 1};
 const Ymd kLast{2026, 12, 2};
@@ -39,22 +46,37 @@ protected:
         form.createDialogs();
     }
 
+    // Presses `day` in whichever of the calendar's four grids shows it.
+    static void pressDay(Tkalenderdlg& calendar, const Ymd& day) {
+        for (int k = 1; k <= 4; ++k) {
+            auto* grid = child<MonthGridWidget>(calendar, QString("StringGrid%1").arg(k));
+            if (grid->grid().month() != MonthOfYear{day.year, day.month}) continue;
+            for (int row = 1; row < MonthGrid::kRows; ++row)
+                for (int column = 1; column < MonthGrid::kColumns; ++column)
+                    if (grid->grid().day(row, column) == day.day) {
+                        QTest::mouseClick(grid, Qt::LeftButton, {}, grid->cellOrigin(row, column) + QPoint(17, 8));
+                        return;
+                    }
+        }
+        ADD_FAILURE() << "the calendar does not show the day";
+    }
+
     // Clicks the print dialog's date button and, in the calendar it opens,
     // chooses `day` and confirms it.
     void chooseInCalendar(Tprintdlg& dialog, const Ymd& day, std::function<void(Tkalenderdlg*)> check = {}) {
         test::withDialog<Tkalenderdlg>(
             [&](Tkalenderdlg& calendar) {
                 if (check) check(&calendar);
-                form.state().chosenDay = day;
-                QTest::mouseClick(calendar.invoerbtn, Qt::LeftButton);
+                pressDay(calendar, day);
+                QTest::mouseClick(child(calendar, "invoerbtn"), Qt::LeftButton);
             },
-            [&] { QTest::mouseClick(dialog.Button1, Qt::LeftButton); });
+            [&] { QTest::mouseClick(child(dialog, "Button1"), Qt::LeftButton); });
     }
 
     // Opens the print dialog with the menu and runs `step` in it.
     void inPrintDialog(const std::function<void(Tprintdlg*)>& step) {
         test::withDialog<Tprintdlg>([&](Tprintdlg& dialog) { step(&dialog); },
-                                    [this] { form.Afdrukvaneenreeksmemos1->trigger(); });
+                                    [this] { child<QAction>(form, "Afdrukvaneenreeksmemos1")->trigger(); });
     }
 
     // Opens the print dialog, picks both dates and ends with `finish`.
@@ -74,41 +96,42 @@ TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
         EXPECT_EQ(dialog->windowTitle(), "Printen van een opeenvolgende reeks memo's ");
         // The buttons stand at the foot, where they stay when the boxes appear.
         EXPECT_EQ(dialog->size(), QSize(482, 346));
-        const QRect buttons = dialog->Button1->geometry().united(dialog->Button3->geometry());
+        const QRect buttons = child(dialog, "Button1")->geometry().united(child(dialog, "Button3")->geometry());
         EXPECT_GT(buttons.top(), 346 - 60);
         auto buttonsStay = [&] {
-            EXPECT_EQ(dialog->Button1->geometry().united(dialog->Button3->geometry()), buttons);
+            EXPECT_EQ(child(dialog, "Button1")->geometry().united(child(dialog, "Button3")->geometry()), buttons);
         };
-        EXPECT_EQ(dialog->Button1->text(), "Kies de eerste datum van de reeks");
-        EXPECT_FALSE(dialog->GroupBox1->isVisible());
-        EXPECT_FALSE(dialog->GroupBox2->isVisible());
-        EXPECT_FALSE(dialog->okbtn->isEnabled());
+        EXPECT_EQ(button(dialog, "Button1")->text(), "Kies de eerste datum van de reeks");
+        EXPECT_FALSE(child(dialog, "GroupBox1")->isVisible());
+        EXPECT_FALSE(child(dialog, "GroupBox2")->isVisible());
+        EXPECT_FALSE(child(dialog, "okbtn")->isEnabled());
 
         chooseInCalendar(*dialog, kFirst, [](Tkalenderdlg* calendar) {
             EXPECT_EQ(calendar->windowTitle(), "Kies de begindatum voor de te printen serie");
-            EXPECT_EQ(calendar->invoerbtn->text(), "Begindatum OK");
-            EXPECT_FALSE(calendar->vanafbtn->isEnabled());
+            EXPECT_EQ(button(calendar, "invoerbtn")->text(), "Begindatum OK");
+            EXPECT_FALSE(child(calendar, "vanafbtn")->isEnabled());
         });
-        EXPECT_TRUE(dialog->GroupBox1->isVisible());
-        EXPECT_EQ(dialog->Memo1->toPlainText(),
+        EXPECT_TRUE(child(dialog, "GroupBox1")->isVisible());
+        EXPECT_EQ(child<QPlainTextEdit>(dialog, "Memo1")->toPlainText(),
                   "dinsdag,  1-12-2026\ntandarts\nom 9 uur\n------------------\nboodschappen\n------------------");
-        EXPECT_EQ(dialog->Button1->text(), "Kies de laatste datum van de reeks");
-        EXPECT_FALSE(dialog->okbtn->isEnabled());
+        EXPECT_EQ(button(dialog, "Button1")->text(), "Kies de laatste datum van de reeks");
+        EXPECT_FALSE(child(dialog, "okbtn")->isEnabled());
         buttonsStay();
 
         chooseInCalendar(*dialog, kLast, [](Tkalenderdlg* calendar) {
             EXPECT_EQ(calendar->windowTitle(), "Kies de einddatum voor de te printen serie");
-            EXPECT_EQ(calendar->invoerbtn->text(), "Einddatum OK");
+            EXPECT_EQ(button(calendar, "invoerbtn")->text(), "Einddatum OK");
         });
-        EXPECT_TRUE(dialog->GroupBox2->isVisible());
-        EXPECT_EQ(dialog->Memo2->toPlainText(), "woensdag,  2-12-2026\nverjaardag\n------------------");
-        EXPECT_FALSE(dialog->Button1->isEnabled());
-        EXPECT_TRUE(dialog->okbtn->isEnabled());
+        EXPECT_TRUE(child(dialog, "GroupBox2")->isVisible());
+        EXPECT_EQ(child<QPlainTextEdit>(dialog, "Memo2")->toPlainText(),
+                  "woensdag,  2-12-2026\nverjaardag\n------------------");
+        EXPECT_FALSE(child(dialog, "Button1")->isEnabled());
+        EXPECT_TRUE(child(dialog, "okbtn")->isEnabled());
         buttonsStay();
 
         QTest::keyClick(dialog, Qt::Key_Escape);  // no key of its own
         EXPECT_TRUE(dialog->isVisible());
-        QTest::mouseClick(dialog->okbtn, Qt::LeftButton);
+        QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton);
     });
 
     EXPECT_EQ(scripted.documentsBegun, 1);
@@ -125,22 +148,32 @@ TEST_F(PrintTest, TheDialogGoesThroughItsTwoStepsAndPrintsTheRange) {
 }
 
 TEST_F(PrintTest, CancelPrintsNothingAndTheNextOpeningStartsAgain) {
-    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->Button3, Qt::LeftButton); });
+    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(child(dialog, "Button3"), Qt::LeftButton); });
     EXPECT_EQ(scripted.documentsBegun, 0);
 
     inPrintDialog([](Tprintdlg* dialog) {
-        EXPECT_EQ(dialog->Button1->text(), "Kies de eerste datum van de reeks");
-        EXPECT_TRUE(dialog->Button1->isEnabled());
-        EXPECT_FALSE(dialog->GroupBox1->isVisible());
-        EXPECT_FALSE(dialog->GroupBox2->isVisible());
-        EXPECT_FALSE(dialog->okbtn->isEnabled());
+        EXPECT_EQ(button(dialog, "Button1")->text(), "Kies de eerste datum van de reeks");
+        EXPECT_TRUE(child(dialog, "Button1")->isEnabled());
+        EXPECT_FALSE(child(dialog, "GroupBox1")->isVisible());
+        EXPECT_FALSE(child(dialog, "GroupBox2")->isVisible());
+        EXPECT_FALSE(child(dialog, "okbtn")->isEnabled());
         dialog->reject();
     });
+
+    // The days were chosen in the calendar: the from-date dialog starts from the last one.
+    QString start;
+    test::withDialog<Tvanafdlg>(
+        [&](Tvanafdlg& d) {
+            for (const char* spin : {"SpinEdit3", "SpinEdit2", "SpinEdit1"})
+                start += QString::number(child<SpinEdit>(d, spin)->value()) + " ";
+        },
+        [this] { form.Vanafdatum1Click(); });
+    EXPECT_EQ(start, "2 12 2026 ");
 }
 
 TEST_F(PrintTest, WithoutAPrinterAnErrorAndNothingPrinted) {
     scripted.hasPrinter = false;
-    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->okbtn, Qt::LeftButton); });
+    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton); });
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
     EXPECT_EQ(scripted.shown[0].text, "No default printer is available");
@@ -150,7 +183,7 @@ TEST_F(PrintTest, WithoutAPrinterAnErrorAndNothingPrinted) {
 TEST_F(PrintTest, AMemoFileThatCannotBeReadDropsTheDocument) {
     printRange(kFirst, kLast, [this](Tprintdlg* dialog) {
         std::filesystem::remove(memoPath());
-        QTest::mouseClick(dialog->okbtn, Qt::LeftButton);
+        QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton);
     });
     EXPECT_EQ(scripted.documentsBegun, 1);
     EXPECT_EQ(scripted.documentsAborted, 1);
@@ -187,7 +220,7 @@ std::vector<PdfWord> pdfWords(const QString& pdf) {
 TEST_F(PrintTest, ARangePrintedIntoAPdfReadsBackAsLaidOut) {
     if (QStandardPaths::findExecutable("pdftotext").isEmpty()) GTEST_SKIP() << "pdftotext is not installed";
     scripted.pdfFile = fromPath(dir.file("afdruk.pdf"));
-    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->okbtn, Qt::LeftButton); });
+    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton); });
     ASSERT_TRUE(scripted.shown.empty());
 
     const auto words = pdfWords(scripted.pdfFile);
@@ -217,7 +250,7 @@ TEST_F(PrintTest, MemosBeyondTheFirstPageArePrintedOnFurtherPages) {
     for (int i = 1; i <= 150; ++i) memos.push_back({encodeDate(kFirst), "memo" + std::to_string(i), ""});
     test::writeMemos(memoPath(), memos);
     scripted.pdfFile = fromPath(dir.file("afdruk.pdf"));
-    printRange(kFirst, kFirst, [](Tprintdlg* dialog) { QTest::mouseClick(dialog->okbtn, Qt::LeftButton); });
+    printRange(kFirst, kFirst, [](Tprintdlg* dialog) { QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton); });
     ASSERT_TRUE(scripted.shown.empty());
 
     QProcess p;

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "calendar/Dates.h"
-#include "output/PrintLayout.h"
+#include "dates/Dates.h"
+#include "calendar/core/CalendarGrid.h"
+#include "output/core/PrintLayout.h"
 #include "store/Errors.h"
 #include "support/TempDir.h"
 

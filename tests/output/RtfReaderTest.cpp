@@ -3,7 +3,7 @@
 #include <random>
 #include <sstream>
 
-#include "output/RtfReader.h"
+#include "output/core/RtfReader.h"
 
 namespace jotanor {
 namespace {

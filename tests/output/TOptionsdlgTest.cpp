@@ -8,14 +8,17 @@
 #include <QTest>
 #include <functional>
 
+#include "mainwindow/SpinEdit.h"
 #include "mainwindow/Tform1.h"
-#include "output/ClampingSpinEdit.h"
 #include "output/TOptionsdlg.h"
+#include "support/Child.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
 namespace jotanor {
 namespace {
+
+using test::child;
 
 class TOptionsdlgTest : public test::UiFixture {
 protected:
@@ -23,8 +26,7 @@ protected:
         test::writeBytes(memoPath(), {});
         ASSERT_TRUE(form.FormCreate());
         form.createDialogs();
-        dlg = form.Optionsdlg;
-        ASSERT_NE(dlg, nullptr);
+        dlg = child<TOptionsdlg>(form, "Optionsdlg");
         settings().backupPlace = "C:\\jotanor1.mem";
     }
 
@@ -33,23 +35,27 @@ protected:
     // Opens the dialog with the key O, as the user does, and runs `act`
     // while it is up; a dialog that `act` leaves open is cancelled.
     void open(const std::function<void(TOptionsdlg&)>& act) {
-        test::withDialog<TOptionsdlg>(act, [this] { QTest::keyClick(form.ListBox1, Qt::Key_O); });
+        test::withDialog<TOptionsdlg>(act, [this] { QTest::keyClick(child(form, "ListBox1"), Qt::Key_O); });
         EXPECT_FALSE(dlg->isVisible());
     }
 
-    static void click(QWidget* w) {
-        ASSERT_TRUE(w->isVisible()) << w->objectName().toStdString();
+    static void click(TOptionsdlg& d, const char* name) {
+        QWidget* w = child(d, name);
+        ASSERT_TRUE(w->isVisible()) << name;
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, w->height() / 2));
     }
-    static void type(ClampingSpinEdit* spin, const QString& text) {
-        spin->setFocus();
-        spin->selectAll();
-        QTest::keyClicks(spin, text);
+    static SpinEdit* spin(TOptionsdlg& d, const char* name) { return child<SpinEdit>(d, name); }
+    static void type(TOptionsdlg& d, const char* name, const QString& text) {
+        spin(d, name)->setFocus();
+        spin(d, name)->selectAll();
+        QTest::keyClicks(spin(d, name), text);
     }
+    static bool checked(TOptionsdlg& d, const char* name) { return child<QRadioButton>(d, name)->isChecked(); }
+    static QLabel* label(TOptionsdlg& d, const char* name) { return child<QLabel>(d, name); }
     static std::vector<QString> visiblePanels(TOptionsdlg& d) {
         std::vector<QString> v;
-        for (QFrame* p : {d.Panel1, d.Panel2, d.Panel3, d.Panel4, d.Panel5})
-            if (p->isVisible()) v.push_back(p->objectName());
+        for (const char* name : {"Panel1", "Panel2", "Panel3", "Panel4", "Panel5"})
+            if (child(d, name)->isVisible()) v.push_back(name);
         return v;
     }
 
@@ -67,37 +73,37 @@ TEST_F(TOptionsdlgTest, FirstOpeningShowsTheStartPositionOptionTheRangesAndTheSe
     open([&](TOptionsdlg& d) {
         EXPECT_EQ(d.windowTitle(), "Options");
         EXPECT_EQ(d.size(), QSize(450, 452));
-        EXPECT_EQ(std::pair(d.SpinEdit2->minimum(), d.SpinEdit2->maximum()), std::pair(0, 95));
-        EXPECT_EQ(std::pair(d.SpinEdit3->minimum(), d.SpinEdit3->maximum()), std::pair(0, 100));
-        EXPECT_EQ(std::pair(d.SpinEdit1->minimum(), d.SpinEdit1->maximum()), std::pair(8, 12));
+        EXPECT_EQ(std::pair(spin(d, "SpinEdit2")->minimum(), spin(d, "SpinEdit2")->maximum()), std::pair(0, 95));
+        EXPECT_EQ(std::pair(spin(d, "SpinEdit3")->minimum(), spin(d, "SpinEdit3")->maximum()), std::pair(0, 100));
+        EXPECT_EQ(std::pair(spin(d, "SpinEdit1")->minimum(), spin(d, "SpinEdit1")->maximum()), std::pair(8, 12));
 
-        EXPECT_TRUE(d.RadioButton2->isChecked());
+        EXPECT_TRUE(checked(d, "RadioButton2"));
         EXPECT_EQ(visiblePanels(d), (Names{"Panel2", "Panel4"}));
-        EXPECT_EQ(d.SpinEdit2->value(), 45);
-        EXPECT_EQ(d.SpinEdit3->value(), 80);
-        EXPECT_EQ(d.SpinEdit1->value(), 10);
-        EXPECT_EQ(d.Label3->font().pointSize(), 10);
-        EXPECT_EQ(d.Label3->font().family(), "Arial");
-        EXPECT_TRUE(d.RadioButton6->isChecked());
-        EXPECT_FALSE(d.RadioButton5->isChecked());
-        EXPECT_EQ(d.Label1->text(), "De plaats is C:\\jotanor1.mem");
+        EXPECT_EQ(spin(d, "SpinEdit2")->value(), 45);
+        EXPECT_EQ(spin(d, "SpinEdit3")->value(), 80);
+        EXPECT_EQ(spin(d, "SpinEdit1")->value(), 10);
+        EXPECT_EQ(label(d, "Label3")->font().pointSize(), 10);
+        EXPECT_EQ(label(d, "Label3")->font().family(), "Arial");
+        EXPECT_TRUE(checked(d, "RadioButton6"));
+        EXPECT_FALSE(checked(d, "RadioButton5"));
+        EXPECT_EQ(label(d, "Label1")->text(), "De plaats is C:\\jotanor1.mem");
     });
 }
 
 TEST_F(TOptionsdlgTest, EachOptionPanelShowsAloneAndTheChoiceCarriesOver) {
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton4);
+        click(d, "RadioButton4");
         EXPECT_EQ(visiblePanels(d), (Names{"Panel5"}));
-        click(d.RadioButton1);  // hides the week-colour panel
+        click(d, "RadioButton1");  // hides the week-colour panel
         EXPECT_EQ(visiblePanels(d), (Names{"Panel1"}));
-        click(d.RadioButton3);
-        click(d.RadioButton3);  // clicking the selected option keeps it selected
-        EXPECT_TRUE(d.RadioButton3->isChecked());
-        EXPECT_TRUE(d.RadioButton6->isChecked());  // the week colours are a group of their own
+        click(d, "RadioButton3");
+        click(d, "RadioButton3");  // clicking the selected option keeps it selected
+        EXPECT_TRUE(checked(d, "RadioButton3"));
+        EXPECT_TRUE(checked(d, "RadioButton6"));  // the week colours are a group of their own
         EXPECT_EQ(visiblePanels(d), (Names{"Panel3"}));
     });
     open([&](TOptionsdlg& d) {
-        EXPECT_TRUE(d.RadioButton3->isChecked());
+        EXPECT_TRUE(checked(d, "RadioButton3"));
         EXPECT_EQ(visiblePanels(d), (Names{"Panel3"}));
     });
 }
@@ -105,33 +111,33 @@ TEST_F(TOptionsdlgTest, EachOptionPanelShowsAloneAndTheChoiceCarriesOver) {
 TEST_F(TOptionsdlgTest, ConfirmingStoresOnlyTheSelectedOption) {
     const Settings before = settings();
     open([&](TOptionsdlg& d) {
-        type(d.SpinEdit2, "30");
-        type(d.SpinEdit3, "60");
-        click(d.Button1);
+        type(d, "SpinEdit2", "30");
+        type(d, "SpinEdit3", "60");
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().leftPercent, 30);
     EXPECT_EQ(settings().bottomPercent, 60);
 
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton3);
-        type(d.SpinEdit1, "11");
-        EXPECT_EQ(d.Label3->font().pointSize(), 11);  // the preview follows at once
-        type(d.SpinEdit2, "5");  // hidden edits do not count
-        click(d.Button1);
+        click(d, "RadioButton3");
+        type(d, "SpinEdit1", "11");
+        EXPECT_EQ(label(d, "Label3")->font().pointSize(), 11);  // the preview follows at once
+        type(d, "SpinEdit2", "5");  // hidden edits do not count
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().fontSize, 11);
     EXPECT_EQ(settings().leftPercent, 30);
 
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton4);
-        click(d.RadioButton5);
-        click(d.Button1);
+        click(d, "RadioButton4");
+        click(d, "RadioButton5");
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().weekParity, 0);
     open([&](TOptionsdlg& d) {
-        EXPECT_TRUE(d.RadioButton5->isChecked());
-        click(d.RadioButton6);
-        click(d.Button1);
+        EXPECT_TRUE(checked(d, "RadioButton5"));
+        click(d, "RadioButton6");
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().weekParity, 1);
     EXPECT_EQ(settings().backupPlace, before.backupPlace);
@@ -141,26 +147,26 @@ TEST_F(TOptionsdlgTest, ConfirmingStoresOnlyTheSelectedOption) {
 TEST_F(TOptionsdlgTest, CancelEscapeAndClosingStoreNothing) {
     const Settings before = settings();
     auto change = [](TOptionsdlg& d) {
-        type(d.SpinEdit2, "12");
-        type(d.SpinEdit3, "34");
+        type(d, "SpinEdit2", "12");
+        type(d, "SpinEdit3", "34");
     };
     open([&](TOptionsdlg& d) {
         change(d);
-        click(d.cancelbtn);
+        click(d, "cancelbtn");
     });
     open([&](TOptionsdlg& d) {
         change(d);
-        QTest::keyClick(d.SpinEdit3, Qt::Key_Escape);  // while a spin edit has the focus
+        QTest::keyClick(spin(d, "SpinEdit3"), Qt::Key_Escape);  // while a spin edit has the focus
     });
     open([&](TOptionsdlg& d) {
         change(d);
         d.close();
     });
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton3);
-        type(d.SpinEdit1, "12");
-        click(d.RadioButton1);
-        click(d.Button3);  // "geen backup", then Escape
+        click(d, "RadioButton3");
+        type(d, "SpinEdit1", "12");
+        click(d, "RadioButton1");
+        click(d, "Button3");  // "geen backup", then Escape
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     EXPECT_EQ(settings().leftPercent, before.leftPercent);
@@ -169,48 +175,48 @@ TEST_F(TOptionsdlgTest, CancelEscapeAndClosingStoreNothing) {
     EXPECT_EQ(settings().backupPlace, before.backupPlace);
     // The next opening shows the settings again, not what was typed.
     open([&](TOptionsdlg& d) {
-        EXPECT_EQ(d.SpinEdit2->value(), before.leftPercent);
+        EXPECT_EQ(spin(d, "SpinEdit2")->value(), before.leftPercent);
         EXPECT_EQ(d.pendingBackupPlace(), "C:\\jotanor1.mem");
-        EXPECT_EQ(d.Label1->text(), "De plaats is C:\\jotanor1.mem");
+        EXPECT_EQ(label(d, "Label1")->text(), "De plaats is C:\\jotanor1.mem");
     });
 }
 
 TEST_F(TOptionsdlgTest, GeenBackupEmptiesThePlaceOnlyWhenTheBackupOptionIsConfirmed) {
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton1);
-        click(d.Button3);
-        EXPECT_EQ(d.Label1->text(), "Geen backup-file ingesteld");
-        click(d.RadioButton4);  // confirming another option
-        click(d.Button1);
+        click(d, "RadioButton1");
+        click(d, "Button3");
+        EXPECT_EQ(label(d, "Label1")->text(), "Geen backup-file ingesteld");
+        click(d, "RadioButton4");  // confirming another option
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().backupPlace, "C:\\jotanor1.mem");
 
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton1);
-        click(d.Button3);
-        click(d.Button1);
+        click(d, "RadioButton1");
+        click(d, "Button3");
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().backupPlace, "");
-    open([&](TOptionsdlg& d) { EXPECT_EQ(d.Label1->text(), "Geen backup-file ingesteld"); });
+    open([&](TOptionsdlg& d) { EXPECT_EQ(label(d, "Label1")->text(), "Geen backup-file ingesteld"); });
 }
 
 TEST_F(TOptionsdlgTest, WijzigenProposesTheFileAndKeepsThePendingPlaceUntilConfirmed) {
     const QString chosen = fromPath(dir.file("reserve kopie.mem"));
     scripted.saveAnswers = {std::nullopt, chosen};
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton1);
-        click(d.Button2);  // cancelled: nothing changes
-        EXPECT_EQ(d.Label1->text(), "De plaats is C:\\jotanor1.mem");
+        click(d, "RadioButton1");
+        click(d, "Button2");  // cancelled: nothing changes
+        EXPECT_EQ(label(d, "Label1")->text(), "De plaats is C:\\jotanor1.mem");
         EXPECT_EQ(d.pendingBackupPlace(), "C:\\jotanor1.mem");
-        click(d.Button2);
-        EXPECT_EQ(d.Label1->text(), "De plaats is " + chosen);
+        click(d, "Button2");
+        EXPECT_EQ(label(d, "Label1")->text(), "De plaats is " + chosen);
         // Away and back: the label shows the place in force, the pending
         // place is kept, and confirming stores it.
-        click(d.RadioButton4);
-        click(d.RadioButton1);
-        EXPECT_EQ(d.Label1->text(), "De plaats is C:\\jotanor1.mem");
+        click(d, "RadioButton4");
+        click(d, "RadioButton1");
+        EXPECT_EQ(label(d, "Label1")->text(), "De plaats is C:\\jotanor1.mem");
         EXPECT_EQ(d.pendingBackupPlace(), chosen);
-        click(d.Button1);
+        click(d, "Button1");
     });
     EXPECT_EQ(scripted.openProposals, (std::vector<QString>{"F:\\jotanor1.mem", "F:\\jotanor1.mem"}));
     EXPECT_EQ(settings().backupPlace, chosen.toStdString());
@@ -218,8 +224,8 @@ TEST_F(TOptionsdlgTest, WijzigenProposesTheFileAndKeepsThePendingPlaceUntilConfi
 
     // Confirming the backup option untouched changes nothing.
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton1);
-        click(d.Button1);
+        click(d, "RadioButton1");
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().backupPlace, chosen.toStdString());
 }
@@ -227,10 +233,10 @@ TEST_F(TOptionsdlgTest, WijzigenProposesTheFileAndKeepsThePendingPlaceUntilConfi
 TEST_F(TOptionsdlgTest, AParityOtherThanZeroOrOneSelectsNeitherAndIsKept) {
     settings().weekParity = 2;
     open([&](TOptionsdlg& d) {
-        EXPECT_FALSE(d.RadioButton5->isChecked());
-        EXPECT_FALSE(d.RadioButton6->isChecked());
-        click(d.RadioButton4);
-        click(d.Button1);
+        EXPECT_FALSE(checked(d, "RadioButton5"));
+        EXPECT_FALSE(checked(d, "RadioButton6"));
+        click(d, "RadioButton4");
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().weekParity, 2);
 }
@@ -239,10 +245,10 @@ TEST_F(TOptionsdlgTest, AFontSizeOutsideTheRangeShowsAndStoresTheNearestBound) {
     for (auto [stored, shown] : {std::pair(0, 8), std::pair(20, 12)}) {
         settings().fontSize = stored;
         open([&](TOptionsdlg& d) {
-            EXPECT_EQ(d.SpinEdit1->value(), shown);
-            EXPECT_EQ(d.Label3->font().pointSize(), shown);
-            click(d.RadioButton3);
-            click(d.Button1);
+            EXPECT_EQ(spin(d, "SpinEdit1")->value(), shown);
+            EXPECT_EQ(label(d, "Label3")->font().pointSize(), shown);
+            click(d, "RadioButton3");
+            click(d, "Button1");
         });
         EXPECT_EQ(settings().fontSize, shown);
     }
@@ -250,21 +256,21 @@ TEST_F(TOptionsdlgTest, AFontSizeOutsideTheRangeShowsAndStoresTheNearestBound) {
 
 TEST_F(TOptionsdlgTest, TypedTextIsBroughtIntoTheRange) {
     open([&](TOptionsdlg& d) {
-        click(d.RadioButton2);
-        type(d.SpinEdit2, "200");
-        type(d.SpinEdit3, "abc");
-        click(d.Button1);
+        click(d, "RadioButton2");
+        type(d, "SpinEdit2", "200");
+        type(d, "SpinEdit3", "abc");
+        click(d, "Button1");
     });
     EXPECT_EQ(settings().leftPercent, 95);
     EXPECT_EQ(settings().bottomPercent, 0);
 
     open([&](TOptionsdlg& d) {
-        type(d.SpinEdit2, " 45");  // leading blanks are fine
-        d.SpinEdit3->setFocus();  // leaving the field settles it
-        EXPECT_EQ(d.SpinEdit2->text(), "45");
-        type(d.SpinEdit3, "-5");
-        d.SpinEdit2->setFocus();
-        EXPECT_EQ(d.SpinEdit3->value(), 0);
+        type(d, "SpinEdit2", " 45");  // leading blanks are fine
+        spin(d, "SpinEdit3")->setFocus();  // leaving the field settles it
+        EXPECT_EQ(spin(d, "SpinEdit2")->text(), "45");
+        type(d, "SpinEdit3", "-5");
+        spin(d, "SpinEdit2")->setFocus();
+        EXPECT_EQ(spin(d, "SpinEdit3")->value(), 0);
     });
 }
 

@@ -18,7 +18,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include "output/Backup.h"
+#include "output/core/Backup.h"
 #include "store/ConfigFile.h"
 #include "store/Errors.h"
 #include "store/Journal.h"

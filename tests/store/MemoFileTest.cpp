@@ -5,6 +5,7 @@
 #include "store/MemoFile.h"
 #include "store/Journal.h"
 #include "support/FaultyFileSystem.h"
+#include "support/MemoImage.h"
 #include "support/TempDir.h"
 
 namespace jotanor {
@@ -261,15 +262,15 @@ std::size_t opIndex(Op op, int size) {
 
 // The file as the operation must leave it when it succeeds.
 std::vector<unsigned char> applied(Op op, int size, std::vector<unsigned char> before) {
-    MemoImage image(std::move(before));
+    test::MemoImage image(std::move(before));
     if (op == Op::StoreFront || op == Op::StoreMiddle || op == Op::StoreEnd) {
         auto r = opRecord(op, size);
-        image.insertrecord1(image.storePosition(r.date), r);
+        image.insert(image.storePosition(r.date), r);
     } else {
         image.remove(opIndex(op, size));
         if (op == Op::Change) {
             auto r = opRecord(op, size);
-            image.insertrecord1(image.storePosition(r.date), r);
+            image.insert(image.storePosition(r.date), r);
         }
     }
     return image.bytes();

@@ -1,0 +1,89 @@
+#include "mainwindow/DateMemoDialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "mainwindow/SpinEdit.h"
+
+namespace jotanor {
+
+DateMemoDialog::DateMemoDialog(QWidget* parent, const DialogContext& context, const QString& caption, int maxYear)
+    : Dialog(parent, context) {
+    setWindowTitle(caption);
+    setModal(true);
+
+    auto* grid = new QGridLayout(this);
+    auto addSpin = [&](int column, const char* name, const char* label, int lo, int hi) {
+        auto* spin = new SpinEdit(lo, hi, this);
+        spin->setObjectName(name);
+        spin->setFixedWidth(70);
+        grid->addWidget(new QLabel(label, this), 0, column);
+        grid->addWidget(spin, 1, column);
+        return spin;
+    };
+    daySpin_ = addSpin(0, "SpinEdit1", "dag", 1, 31);
+    monthSpin_ = addSpin(1, "SpinEdit2", "maand", 1, 12);
+    yearSpin_ = addSpin(2, "SpinEdit3", "jaar", 0, maxYear);
+    dayName_ = new QLabel(this);
+    dayName_->setObjectName("Label4");
+    dayName_->setMinimumWidth(90);
+    grid->addWidget(dayName_, 1, 3);
+
+    auto addEdit = [&](int row, const char* name) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(name);
+        edit->setMaxLength(static_cast<int>(MemoRecord::kMaxLine));
+        // Room for a full line of 100 characters.
+        edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 80);
+        grid->addWidget(edit, row, 0, 1, 4);
+        return edit;
+    };
+    line1Edit_ = addEdit(2, "Edit1");
+    line2Edit_ = addEdit(3, "Edit2");
+
+    QPushButton* cancel = nullptr;
+    grid->addLayout(okCancelRow(okButton_, cancel), 4, 0, 1, 4);
+
+    auto onChange = [this](void (DateMemoDialog::*handler)()) {
+        return [this, handler] { context_.errors.guarded([this, handler] { (this->*handler)(); }); };
+    };
+    connect(daySpin_, &QSpinBox::valueChanged, this, onChange(&DateMemoDialog::SpinEdit1Change));
+    connect(monthSpin_, &QSpinBox::valueChanged, this, onChange(&DateMemoDialog::SpinEdit2Change));
+    connect(yearSpin_, &QSpinBox::valueChanged, this, onChange(&DateMemoDialog::SpinEdit3Change));
+    fixSize();
+}
+
+void DateMemoDialog::showDate(const Ymd& date) {
+    const bool was = filling_;
+    filling_ = true;
+    daySpin_->setValue(date.day);
+    monthSpin_->setValue(date.month);
+    yearSpin_->setValue(date.year);
+    filling_ = was;
+}
+
+void DateMemoDialog::showMemo(const Ymd& date, const QString& line1, const QString& line2) {
+    showDate(date);
+    line1Edit_->setText(line1);
+    line2Edit_->setText(line2);
+    datumproc();
+}
+
+void DateMemoDialog::datumproc() {
+    if (filling_) return;
+    // Set all three at once: checking each step on the way could warn
+    // about a mixed date the user never gave.
+    if (!checkDate(yearSpin_->value(), monthSpin_->value(), daySpin_->value())) showDate(context_.today());
+    const DaySerial shown = encodeDate(yearSpin_->value(), monthSpin_->value(), daySpin_->value());
+    dayName_->setText(QString::fromStdString(dagnamen(dayOfWeek(shown))));
+}
+
+MemoRecord DateMemoDialog::memo() const {
+    return MemoRecord{encodeDate(yearSpin_->value(), monthSpin_->value(), daySpin_->value()),
+                      cutLine(toMemoText(line1Edit_->text())), cutLine(toMemoText(line2Edit_->text()))};
+}
+
+}  // namespace jotanor

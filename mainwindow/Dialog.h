@@ -1,0 +1,76 @@
+// What the program's dialogs share: the context they may hold (the
+// platform services and the one place that shows errors) and a base that
+// places a dialog each time it opens and then runs its activation step.
+// A dialog takes its values in through setters or its exec arguments and
+// gives the user's answer out through getters; the main window decides
+// what follows.
+#pragma once
+
+#include <QDialog>
+#include <exception>
+#include <functional>
+
+#include "platform/Platform.h"
+
+class QHBoxLayout;
+class QPushButton;
+
+namespace jotanor {
+
+// Shows the errors of commands and handlers in an "Error" box with their
+// standard text.
+class ErrorSink {
+public:
+    explicit ErrorSink(MessageBoxes& boxes) : boxes_(boxes) {}
+
+    // Runs `work`; an error ends it and is shown. False when it ended with
+    // an error.
+    bool guarded(const std::function<void()>& work);
+    void show(const std::exception& error);
+
+private:
+    MessageBoxes& boxes_;
+};
+
+// All that a dialog may hold of the program around it.
+struct DialogContext {
+    Platform& platform;
+    ErrorSink& errors;
+
+    Ymd today() const { return platform.clock->today(); }
+};
+
+class Dialog : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class Placement {
+        Centred,   // in the middle of the screen, at the size it shows
+        OwnPlace,  // where the dialog puts itself
+    };
+
+protected:
+    Dialog(QWidget* parent, const DialogContext& context, Placement placement = Placement::Centred);
+
+    // The activation step: runs each time the dialog opens, after it is
+    // placed. An error in it is shown and the dialog stays open.
+    virtual void FormActivate() {}
+
+    // A fixed dialog border: the dialog keeps the size its layout gives it.
+    void fixSize();
+    // The row of "OK" (the default button) and "Cancel" at the foot of a
+    // dialog; Cancel closes it with the Cancel result, OK is the caller's.
+    QHBoxLayout* okCancelRow(QPushButton*& ok, QPushButton*& cancel);
+    // True when the date exists; otherwise warns "datum d/m/y bestaat
+    // niet..." and gives false.
+    bool checkDate(int year, int month, int day);
+
+    void showEvent(QShowEvent* event) override;
+
+    const DialogContext context_;
+
+private:
+    Placement placement_;
+};
+
+}  // namespace jotanor

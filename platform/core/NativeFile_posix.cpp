@@ -1,0 +1,237 @@
+// The unbuffered native file layer for systems with POSIX files.
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "store/Errors.h"
+#include "store/FileIO.h"
+
+namespace jotanor {
+namespace {
+
+// Codes of the home platform for a device that fails to write or to read.
+// The system's own EIO (5) would read as "File access denied".
+constexpr int kWriteFault = 29;
+constexpr int kReadFault = 30;
+
+constexpr auto kLockPatience = std::chrono::seconds(10);
+
+int codeForErrno(int e, bool reading = false) {
+    switch (e) {
+    case EIO: return reading ? kReadFault : kWriteFault;
+    case ENOENT: return kFileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP: return kInvalidFilename;
+    case EMFILE:
+    case ENFILE: return kTooManyOpenFiles;
+    case EACCES:
+    case EISDIR:  // a folder where a file should be, refused as the home platform does
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return kAccessDenied;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT: return kDiskFull;
+    default:
+        // Any other code that means something else in the program's numbering.
+        switch (e) {
+        case kInvalidFilename:
+        case kTooManyOpenFiles:
+        case kAccessDenied:
+        case kReadBeyondEnd:
+        case kDiskFull: return kWriteFault;
+        default: return e;
+        }
+    }
+}
+
+[[noreturn]] void fail(const std::filesystem::path& path, int e, bool reading = false) {
+    throw IoError(codeForErrno(e, reading), path);
+}
+
+class PosixFile final : public File {
+public:
+    PosixFile(int fd, std::filesystem::path path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    std::uint64_t size() override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) fail(path_, errno);
+        return static_cast<std::uint64_t>(st.st_size);
+    }
+
+    void readAt(std::uint64_t offset, void* data, std::size_t n) override {
+        auto* p = static_cast<char*>(data);
+        while (n > 0) {
+            ssize_t got = ::pread(fd_, p, n, static_cast<off_t>(offset));
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                fail(path_, errno, true);
+            }
+            if (got == 0) throw IoError(kReadBeyondEnd, path_);
+            p += got;
+            n -= static_cast<std::size_t>(got);
+            offset += static_cast<std::uint64_t>(got);
+        }
+    }
+
+    void writeAt(std::uint64_t offset, const void* data, std::size_t n) override {
+        const auto* p = static_cast<const char*>(data);
+        while (n > 0) {
+            ssize_t put = ::pwrite(fd_, p, n, static_cast<off_t>(offset));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                fail(path_, errno);
+            }
+            if (put == 0) throw IoError(kDiskFull, path_);
+            p += put;
+            n -= static_cast<std::size_t>(put);
+            offset += static_cast<std::uint64_t>(put);
+        }
+    }
+
+    void truncate(std::uint64_t size) override {
+        while (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+            if (errno != EINTR) fail(path_, errno);
+        }
+    }
+
+    void sync() override {
+        // The data and the size; other metadata may follow later.
+        if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
+    }
+
+    void lock(LockKind kind) override {
+        // Another copy holds its lock only while it changes or reads the
+        // file; one that keeps it far longer is stuck, and waiting for it
+        // would hang this program too.
+        // The other copy's change takes milliseconds: look often at first,
+        // so that a free moment between its changes is not missed.
+        const int operation = (kind == LockKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+        const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+        auto pause = std::chrono::microseconds(50);
+        while (::flock(fd_, operation) != 0) {
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) fail(path_, errno);
+            if (std::chrono::steady_clock::now() >= deadline) throw IoError(kAccessDenied, path_);
+            std::this_thread::sleep_for(pause);
+            pause = std::min(pause * 2, std::chrono::microseconds(1000));
+        }
+    }
+
+    void adoptAccessOf(const std::filesystem::path& like) override {
+        struct stat st {};
+        if (::stat(like.c_str(), &st) != 0) return;
+        // The owner can only be given by a privileged process; a plain user
+        // keeps the file's group where the system refuses it.
+        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+        if (::fchmod(fd_, st.st_mode & 07777) != 0) fail(path_, errno);
+    }
+
+    FileBytes map(std::size_t n) override {
+        void* p = n > 0 ? ::mmap(nullptr, n, PROT_READ, MAP_SHARED, fd_, 0) : MAP_FAILED;
+        if (p == MAP_FAILED) return File::map(n);
+        return {static_cast<const unsigned char*>(p), n, std::shared_ptr<const void>(p, [n](const void* q) {
+                    ::munmap(const_cast<void*>(q), n);
+                })};
+    }
+
+    void close() override {
+        if (fd_ < 0) return;
+        int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0 && errno != EINTR) fail(path_, errno);
+    }
+
+private:
+    int fd_;
+    std::filesystem::path path_;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) override {
+        if (path.empty()) throw IoError(kFileNotFound, path);
+        // Without waiting: a FIFO would block the open until a writer came.
+        int flags = O_CLOEXEC | O_NONBLOCK;
+        switch (mode) {
+        case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+        case OpenMode::ReadWrite: flags |= O_RDWR; break;
+        case OpenMode::CreateTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case OpenMode::OpenOrCreate: flags |= O_RDWR | O_CREAT; break;
+        case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
+        case OpenMode::OwnReadWrite: flags |= O_RDWR | O_NOFOLLOW; break;
+        }
+        int fd;
+        do {
+            fd = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) fail(path, errno);
+        // Only a regular file holds records; a folder, FIFO or device where
+        // the file should be is refused as the home platform does.
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            throw IoError(kAccessDenied, path);
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        return std::make_unique<PosixFile>(fd, path);
+    }
+
+    void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (::rename(from.c_str(), to.c_str()) != 0) fail(to, errno);
+    }
+
+    void remove(const std::filesystem::path& path) override {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) fail(path, errno);
+    }
+
+    bool exists(const std::filesystem::path& path) override {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0;
+    }
+
+    std::filesystem::path resolve(const std::filesystem::path& path) override {
+        std::error_code ec;
+        auto full = std::filesystem::canonical(path, ec);
+        if (!ec) return full;
+        // A name that does not exist (yet), or a link that points nowhere.
+        auto folder = std::filesystem::canonical(std::filesystem::absolute(path, ec).parent_path(), ec);
+        if (ec) return std::filesystem::absolute(path, ec);
+        return folder / path.filename();
+    }
+
+    void syncFolder(const std::filesystem::path& folder) override {
+        const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) fail(folder, errno);
+        const int rc = ::fsync(fd);
+        const int e = errno;
+        ::close(fd);
+        // Some file systems cannot sync a folder; their names are as safe as they get.
+        if (rc != 0 && e != EINVAL && e != EROFS) fail(folder, e);
+    }
+};
+
+}  // namespace
+
+FileSystem& nativeFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+void setWorkingFolder(const std::filesystem::path& folder) {
+    if (::chdir(folder.c_str()) != 0) fail(folder, errno);
+}
+
+}  // namespace jotanor
