@@ -9,10 +9,10 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "cli/Ics.h"
-#include "mainwindow/MemoViews.h"
-#include "mainwindow/Zoeken.h"
+#include "mainwindow/core/MemoViews.h"
+#include "mainwindow/core/Search.h"
 #include "store/Errors.h"
 #include "store/IntegerText.h"
 #include "store/MemoFile.h"
@@ -261,7 +261,7 @@ void searchCommand(Context& c) {
     const auto text = utf8ToCp1252Exact(c.line.operands[0]);
     if (!text) return;
     MemoBlocks blocks;
-    zoekBlocks(c.file, Zoekfilter(zoekwoorden(*text, caseCounts), caseCounts), c.today, blocks);
+    fillSearchBlocks(c.file, SearchFilter(searchWords(*text, caseCounts), caseCounts), c.today, blocks);
     printBlocks(blocks, c.out);
 }
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/Errors.h"
 #include "store/Win1252.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 
 int main(int argc, char** argv) {
     jotanor::useRawStandardOutput();

@@ -7,7 +7,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "store/FileIO.h"
 #include "store/MemoFile.h"
 #include "support/TempDir.h"

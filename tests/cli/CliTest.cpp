@@ -4,10 +4,10 @@
 #include <functional>
 #include <sstream>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "cli/Cli.h"
-#include "mainwindow/MemoViews.h"
-#include "mainwindow/Zoeken.h"
+#include "mainwindow/core/MemoViews.h"
+#include "mainwindow/core/Search.h"
 #include "store/Win1252.h"
 #include "support/TempDir.h"
 
@@ -83,7 +83,7 @@ TEST_P(CliListsAsWindow, LineForLine) {
 }
 
 void search(MemoFile& f, DaySerial today, MemoBlocks& b, const char* text, bool caseCounts) {
-    zoekBlocks(f, Zoekfilter(zoekwoorden(text, caseCounts), caseCounts), today, b);
+    fillSearchBlocks(f, SearchFilter(searchWords(text, caseCounts), caseCounts), today, b);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 
-#include "calendar/Dates.h"
+#include "dates/Dates.h"
 #include "cli/Ics.h"
 #include "support/TempDir.h"
 

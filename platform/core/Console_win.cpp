@@ -1,4 +1,4 @@
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -1,4 +1,4 @@
-#include "platform/Console.h"
+#include "platform/core/Console.h"
 
 namespace jotanor {
 
