@@ -14,7 +14,7 @@ class TAboutBox : public Dialog {
 public:
     TAboutBox(QWidget* parent, const DialogContext& context);
 
-    // Plays "vukman.wav" from the working folder; a failure stays silent.
+    // Plays "vukman.wav" from the working folder (else as installed); a failure stays silent.
     void vukman_praat();
 
 signals:

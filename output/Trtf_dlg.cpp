@@ -50,7 +50,7 @@ Trtf_dlg::Trtf_dlg(QWidget* parent, const DialogContext& context) : Dialog(paren
 void Trtf_dlg::FormActivate() {
     std::string bytes;
     try {
-        auto file = context_.platform.fileSystem->open("memohelp.rtf", OpenMode::ReadOnly);
+        auto file = context_.platform.fileSystem->open(toPath(sideFile("memohelp.rtf")), OpenMode::ReadOnly);
         bytes.resize(static_cast<std::size_t>(std::min(file->size(), kMaxHelpBytes)));
         if (!bytes.empty()) file->readAt(0, bytes.data(), bytes.size());
         file->close();

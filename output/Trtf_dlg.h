@@ -1,4 +1,4 @@
-// The help window: "memohelp.rtf" from the working folder as rich text,
+// The help window: "memohelp.rtf" from the working folder (else as installed) as rich text,
 // read anew each time the window opens.
 #pragma once
 

@@ -105,6 +105,11 @@ struct Platform {
 // The real desktop.
 Platform& qtPlatform();
 
+// A side file the program reads (help text, sounds): the one in the working
+// folder, else the one installed with the program (share/jotanor beside its
+// bin folder), else the name as it is.
+QString sideFile(const QString& name);
+
 // Path conversions that keep characters outside ASCII on every system.
 inline std::filesystem::path toPath(const QString& s) { return std::filesystem::path(s.toStdU16String()); }
 inline QString fromPath(const std::filesystem::path& p) { return QString::fromStdU16String(p.u16string()); }

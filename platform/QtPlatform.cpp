@@ -124,7 +124,7 @@ public:
 class QtSound final : public Sound {
 public:
     bool playWave(const QString& file) override {
-        QFileInfo info(file);
+        QFileInfo info(sideFile(file));
         if (!info.isFile() || !info.isReadable()) return false;
         // One effect per file; playing it again restarts the sound.
         // The effects belong to the application, so they end before it does.
@@ -158,6 +158,12 @@ public:
 };
 
 }  // namespace
+
+QString sideFile(const QString& name) {
+    if (QFileInfo::exists(name)) return name;
+    const QString installed = QCoreApplication::applicationDirPath() + "/../share/jotanor/" + name;
+    return QFileInfo::exists(installed) ? QFileInfo(installed).absoluteFilePath() : name;
+}
 
 Platform& qtPlatform() {
     static QtClock clock;
