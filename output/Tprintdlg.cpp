@@ -22,6 +22,7 @@ QGroupBox* memoBox(const QString& caption, QPlainTextEdit*& memo, const char* bo
     memo->setReadOnly(true);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setAccessibleName(caption.trimmed());
     layout->addWidget(memo);
     // Hidden, the box keeps its room, so the controls keep their places.
     QSizePolicy policy = box->sizePolicy();
