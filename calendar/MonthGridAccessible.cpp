@@ -58,8 +58,9 @@ MonthGridAccessible::~MonthGridAccessible() {
 MonthGridWidget* MonthGridAccessible::grid() const { return static_cast<MonthGridWidget*>(widget()); }
 
 QString MonthGridAccessible::text(QAccessible::Text t) const {
-    if (t == QAccessible::Name && grid()->grid().month().month != 0)
-        return QString::fromStdString(monthHeading(grid()->grid().month()));
+    if (t == QAccessible::Name)
+        return grid()->grid().month().month != 0 ? QString::fromStdString(monthHeading(grid()->grid().month()))
+                                                 : QStringLiteral("Maand");
     return QAccessibleWidget::text(t);
 }
 
