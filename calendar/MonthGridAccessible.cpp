@@ -46,6 +46,24 @@ QAccessible::State MonthCellAccessible::state() const {
     return s;
 }
 
+void* MonthCellAccessible::interface_cast(QAccessible::InterfaceType type) {
+    if (type == QAccessible::TableCellInterface && row_ > 0 && column_ > 0)
+        return static_cast<QAccessibleTableCellInterface*>(this);
+    return nullptr;
+}
+
+bool MonthCellAccessible::isSelected() const { return grid_ && grid_->isChosen(row_, column_); }
+
+QList<QAccessibleInterface*> MonthCellAccessible::columnHeaderCells() const {
+    QAccessibleInterface* t = parent();
+    return t ? QList<QAccessibleInterface*>{t->child(column_)} : QList<QAccessibleInterface*>{};
+}
+
+QList<QAccessibleInterface*> MonthCellAccessible::rowHeaderCells() const {
+    QAccessibleInterface* t = parent();
+    return t ? QList<QAccessibleInterface*>{t->child(row_ * MonthGrid::kColumns)} : QList<QAccessibleInterface*>{};
+}
+
 // ------------------------------------------------------------- the grid
 
 MonthGridAccessible::MonthGridAccessible(MonthGridWidget* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
@@ -79,13 +97,36 @@ int MonthGridAccessible::indexOfChild(const QAccessibleInterface* child) const {
 
 QAccessibleInterface* MonthGridAccessible::childAt(int x, int y) const {
     const QPoint at = grid()->mapFromGlobal(QPoint(x, y)) - grid()->cellOrigin(0, 0);
-    const auto cell = cellAt(at.x(), at.y());
+    const auto cell = jotanor::cellAt(at.x(), at.y());  // the point, not the table's cellAt
     return cell ? child(cell->row * MonthGrid::kColumns + cell->column) : nullptr;
 }
 
 QAccessibleInterface* MonthGridAccessible::focusChild() const {
     const int chosen = chosenCell(*grid());
     return grid()->hasFocus() && chosen >= 0 ? child(chosen) : nullptr;
+}
+
+void* MonthGridAccessible::interface_cast(QAccessible::InterfaceType type) {
+    if (type == QAccessible::TableInterface) return static_cast<QAccessibleTableInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QAccessibleInterface* MonthGridAccessible::cellAt(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return nullptr;
+    return child((row + 1) * MonthGrid::kColumns + column + 1);
+}
+
+QString MonthGridAccessible::columnDescription(int column) const {
+    return QString::fromStdString(grid()->grid().text(0, column + 1));
+}
+
+QString MonthGridAccessible::rowDescription(int row) const {
+    return QString::fromStdString(grid()->grid().text(row + 1, 0)).trimmed();
+}
+
+QList<QAccessibleInterface*> MonthGridAccessible::selectedCells() const {
+    const int chosen = chosenCell(*grid());
+    return chosen < 0 ? QList<QAccessibleInterface*>{} : QList<QAccessibleInterface*>{child(chosen)};
 }
 
 int MonthGridAccessible::chosenCell(const MonthGridWidget& grid) {

@@ -329,6 +329,23 @@ TEST_F(KalenderTest, AScreenReaderReadsEachGridAsATableOfItsDays) {
     EXPECT_TRUE(cell(2, 5)->state().selected);
     EXPECT_EQ(cell(2, 5)->text(QAccessible::Description), "");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(grid(3))->text(QAccessible::Name), "februari 2027");
+
+    // As a table: six weeks of seven days, headed by day names and week numbers.
+    QAccessibleTableInterface* days = table->tableInterface();
+    ASSERT_NE(days, nullptr);
+    EXPECT_EQ(days->rowCount(), 6);
+    EXPECT_EQ(days->columnCount(), 7);
+    EXPECT_EQ(days->cellAt(1, 4)->text(QAccessible::Name), "10");
+    EXPECT_EQ(days->columnDescription(4), "do");
+    EXPECT_EQ(days->rowDescription(1), "50");
+    ASSERT_EQ(days->selectedCells().size(), 1);
+    EXPECT_EQ(days->selectedCells()[0], cell(2, 5));
+    QAccessibleTableCellInterface* tenth = cell(2, 5)->tableCellInterface();
+    ASSERT_NE(tenth, nullptr);
+    EXPECT_EQ(tenth->rowIndex(), 1);
+    EXPECT_EQ(tenth->columnIndex(), 4);
+    EXPECT_EQ(tenth->columnHeaderCells().value(0), cell(0, 5));
+    EXPECT_EQ(tenth->rowHeaderCells().value(0), cell(2, 0));
 }
 
 TEST_F(KalenderTest, ADoubleClickEntersAMemoForTheDayPressed) {
