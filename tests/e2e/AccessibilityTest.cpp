@@ -13,12 +13,14 @@ namespace jotanor::e2e {
 namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
+constexpr const char* kBusDaemon = "/usr/bin/dbus-daemon";
 constexpr const char* kBusLauncher = "/usr/libexec/at-spi-bus-launcher";
 
 class ScreenReader : public EndToEnd {
 protected:
     void SetUp() override {
         if (::access(kPython, X_OK) != 0) GTEST_SKIP() << "not installed: " << kPython;
+        if (::access(kBusDaemon, X_OK) != 0) GTEST_SKIP() << "not installed: dbus-daemon, for the test's own bus";
         if (::access(kBusLauncher, X_OK) != 0) GTEST_SKIP() << "not installed: at-spi2-core (" << kBusLauncher << ")";
         if (run({kPython, "-c", "import pyatspi"}).status != 0) GTEST_SKIP() << "not installed: python3-pyatspi";
         // The accessibility bus puts its socket under the runtime folder:
