@@ -16,6 +16,7 @@
 #include <qdrawutil.h>
 
 #include "calendar/DayMemoPanel.h"
+#include "calendar/MonthGridAccessible.h"
 #include "store/MemoFile.h"
 
 namespace jotanor {
@@ -71,6 +72,28 @@ QColor MonthGridWidget::colourOf(CellColour colour) {
 MonthGridWidget::MonthGridWidget(const Ymd& chosenDay, const Ymd& todayMark, QWidget* parent)
     : QWidget(parent), chosenDay_(chosenDay), todayMark_(todayMark) {
     setFont(arialPixels(11));  // Arial 8 points on the screen it was laid out for
+    setFocusPolicy(Qt::StrongFocus);
+    installMonthGridAccessibility();
+}
+
+bool MonthGridWidget::holds(int row, int column, const Ymd& day) const {
+    const int d = grid_.day(row, column);
+    return d != 0 && day.year == grid_.month().year && day.month == grid_.month().month && day.day == d;
+}
+
+void MonthGridWidget::announceChosenDay() {
+    update();
+    if (!QAccessible::isActive()) return;
+    const int cell = MonthGridAccessible::chosenCell(*this);
+    if (cell < 0) return;
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(cell);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(cell);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 void MonthGridWidget::setGrid(const MonthGrid& grid) {
@@ -98,8 +121,38 @@ void MonthGridWidget::paintEvent(QPaintEvent*) {
             const QRect cell(cellOrigin(r, c), QSize(kCellWidth, kCellHeight));
             p.fillRect(cell, colourOf(cellColour(r, c)));
             p.drawText(cell.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, qs(grid_.text(r, c)));
+            // The keyboard's place: a dotted frame on the chosen day.
+            if (hasFocus() && isChosen(r, c)) {
+                p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+                p.drawRect(cell.adjusted(0, 0, -1, -1));
+                p.setPen(Qt::black);
+            }
         }
     }
+}
+
+void MonthGridWidget::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Left: emit stepped(-1); break;
+    case Qt::Key_Right: emit stepped(1); break;
+    case Qt::Key_Up: emit stepped(-7); break;
+    case Qt::Key_Down: emit stepped(7); break;
+    // As a double click on the chosen day.
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit doubleClicked(); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+void MonthGridWidget::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    announceChosenDay();
+}
+
+void MonthGridWidget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void MonthGridWidget::mousePressEvent(QMouseEvent* event) {
@@ -144,6 +197,7 @@ void Tkalenderdlg::buildComponents() {
         connect(g, &MonthGridWidget::pressed, this,
                 [this, k](int row, int column) { guarded([&] { StringGridMouseDown(k, row, column); }); });
         connect(g, &MonthGridWidget::doubleClicked, this, [this] { StringGridDblClick(); });
+        connect(g, &MonthGridWidget::stepped, this, [this](int days) { guarded([&] { stepChosenDay(days); }); });
         grids_[k] = g;
 
         QLabel* l = label(this, QString("Label%1").arg(k + 1), labelPlaces[k]);
@@ -167,6 +221,7 @@ void Tkalenderdlg::buildComponents() {
     auto* yearButtons = new QWidget(this);
     yearButtons->setObjectName("SpinButton1");
     yearButtons->setGeometry(80, 318, 18, 22);
+    yearButtons->setAccessibleName("Jaar");
     yearUp_ = new QToolButton(yearButtons);
     yearUp_->setObjectName("SpinButton1Up");
     yearUp_->setArrowType(Qt::UpArrow);
@@ -176,6 +231,10 @@ void Tkalenderdlg::buildComponents() {
     yearDown_->setArrowType(Qt::DownArrow);
     yearDown_->setGeometry(0, 11, 18, 11);
     setLabel(label(this, "label20", QPoint(106, 325)), "jaar");
+    centurySpin_->setAccessibleName("Eeuw");
+    yearDigits_->setAccessibleName("Jaar binnen de eeuw");
+    yearUp_->setAccessibleName("Jaar verder");
+    yearDown_->setAccessibleName("Jaar terug");
     connect(centurySpin_, &QSpinBox::valueChanged, this, [this] { guarded([this] { SpinEdit1Change(); }); });
     connect(yearDigits_, &QLineEdit::textChanged, this, [this] { guarded([this] { Edit1Change(); }); });
     connect(yearUp_, &QToolButton::clicked, this, [this] { guarded([this] { SpinButton1UpClick(); }); });
@@ -188,6 +247,7 @@ void Tkalenderdlg::buildComponents() {
     panel->setObjectName("feestpanel");
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setGeometry(128, 292, 361, 83);
+    panel->setAccessibleName("Feestdagen");
     const std::array<int, 3> rowsY = {27, 42, 57};
     for (int i = 0; i < 3; ++i) {
         feastLabels_[5 + i] = label(panel, QString("Label%1").arg(5 + i), QPoint(16, rowsY[i]));
@@ -214,6 +274,7 @@ void Tkalenderdlg::buildComponents() {
     dayMemos_->setObjectName("Memo1");
     dayMemos_->setGeometry(8, 18, 582, 158);
     dayMemos_->setReadOnly(true);
+    dayMemos_->setAccessibleName("Memo's van de geselecteerde dag");
     dayMemos_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QPalette memo = dayMemos_->palette();
     memo.setColor(QPalette::Text, Qt::black);
@@ -263,6 +324,8 @@ void Tkalenderdlg::FormActivate() {
     chosenDay_ = openingDate_;
     redisplay();
     vandaagmemos();
+    // The keyboard starts on the chosen day, in the second grid.
+    grids_[1]->setFocus();
 }
 
 // Sets the century and the two digits without running their change
@@ -381,9 +444,28 @@ void Tkalenderdlg::StringGridMouseDown(int grid, int row, int column) {
     }
     vandaagmemos();
     for (MonthGridWidget* g : grids_) g->update();
+    grids_[grid]->announceChosenDay();
 }
 
 void Tkalenderdlg::StringGridDblClick() { invoerbtnClick(); }
+
+void Tkalenderdlg::stepChosenDay(int days) {
+    const Ymd next = decodeDate(encodeDate(chosenDay_) + days);
+    auto gridOf = [&]() -> MonthGridWidget* {
+        for (int k = 0; k < 4; ++k)
+            if (gridMonths_[k] == MonthOfYear{next.year, next.month}) return grids_[k];
+        return nullptr;
+    };
+    if (!gridOf()) days > 0 ? incmaandbtnClick() : decmaandbtnClick();
+    MonthGridWidget* target = gridOf();
+    if (!target) return;
+    chosenDay_ = next;
+    dayChosen_ = true;
+    vandaagmemos();
+    target->setFocus();
+    for (MonthGridWidget* g : grids_) g->update();
+    target->announceChosenDay();
+}
 
 void Tkalenderdlg::invoerbtnClick() {
     request_ = CalendarRequest::EnterMemo;

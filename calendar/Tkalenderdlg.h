@@ -35,17 +35,29 @@ public:
     // Top-left corner of a cell in widget coordinates.
     QPoint cellOrigin(int row, int column) const;
     CellColour cellColour(int row, int column) const;
+    // Whether a cell holds the chosen day, or the day marked as today.
+    bool isChosen(int row, int column) const { return holds(row, column, chosenDay_); }
+    bool isToday(int row, int column) const { return holds(row, column, todayMark_); }
+    // Tells a screen reader that the chosen day moved.
+    void announceChosenDay();
 
 signals:
     void pressed(int row, int column);
     void doubleClicked();
+    // An arrow key: the chosen day is to move by this many days.
+    void stepped(int days);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    bool holds(int row, int column, const Ymd& day) const;
+
     const Ymd& chosenDay_;
     const Ymd& todayMark_;
     MonthGrid grid_;
@@ -104,6 +116,9 @@ protected:
     void NubtnClick();
     void StringGridMouseDown(int grid, int row, int column);
     void StringGridDblClick();
+    // The arrow keys on a grid: the chosen day moves, and the grids follow
+    // when it leaves the four months.
+    void stepChosenDay(int days);
     void invoerbtnClick();
     void vanafbtnClick();
     void okbtnClick();

@@ -16,33 +16,38 @@ DateMemoDialog::DateMemoDialog(QWidget* parent, const DialogContext& context, co
     setModal(true);
 
     auto* grid = new QGridLayout(this);
-    auto addSpin = [&](int column, const char* name, const char* label, int lo, int hi) {
+    auto addSpin = [&](int column, const char* name, const char* label, const char* spoken, int lo, int hi) {
         auto* spin = new SpinEdit(lo, hi, this);
         spin->setObjectName(name);
         spin->setFixedWidth(70);
-        grid->addWidget(new QLabel(label, this), 0, column);
+        spin->setAccessibleName(spoken);
+        auto* caption = new QLabel(label, this);
+        caption->setBuddy(spin);
+        grid->addWidget(caption, 0, column);
         grid->addWidget(spin, 1, column);
         return spin;
     };
-    daySpin_ = addSpin(0, "SpinEdit1", "dag", 1, 31);
-    monthSpin_ = addSpin(1, "SpinEdit2", "maand", 1, 12);
-    yearSpin_ = addSpin(2, "SpinEdit3", "jaar", 0, maxYear);
+    daySpin_ = addSpin(0, "SpinEdit1", "dag", "Dag", 1, 31);
+    monthSpin_ = addSpin(1, "SpinEdit2", "maand", "Maand", 1, 12);
+    yearSpin_ = addSpin(2, "SpinEdit3", "jaar", "Jaar", 0, maxYear);
     dayName_ = new QLabel(this);
     dayName_->setObjectName("Label4");
     dayName_->setMinimumWidth(90);
+    dayName_->setAccessibleName("Dag van de week");
     grid->addWidget(dayName_, 1, 3);
 
-    auto addEdit = [&](int row, const char* name) {
+    auto addEdit = [&](int row, const char* name, const char* spoken) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(name);
+        edit->setAccessibleName(spoken);
         edit->setMaxLength(static_cast<int>(MemoRecord::kMaxLine));
         // Room for a full line of 100 characters.
         edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 80);
         grid->addWidget(edit, row, 0, 1, 4);
         return edit;
     };
-    line1Edit_ = addEdit(2, "Edit1");
-    line2Edit_ = addEdit(3, "Edit2");
+    line1Edit_ = addEdit(2, "Edit1", "Eerste regel van de memo");
+    line2Edit_ = addEdit(3, "Edit2", "Tweede regel van de memo");
 
     QPushButton* cancel = nullptr;
     grid->addLayout(okCancelRow(okButton_, cancel), 4, 0, 1, 4);

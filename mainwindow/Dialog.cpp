@@ -1,5 +1,8 @@
 #include "mainwindow/Dialog.h"
 
+#include <QApplication>
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLayout>
 #include <QPushButton>
@@ -27,8 +30,38 @@ Dialog::Dialog(QWidget* parent, const DialogContext& context, Placement placemen
     : QDialog(parent), context_(context), placement_(placement) {}
 
 void Dialog::fixSize() {
-    if (layout()) layout()->setSizeConstraint(QLayout::SetFixedSize);
+    if (layout()) {
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        // A fixed-size dialog is as wide as its controls; a narrow one would
+        // cut its caption short in the title bar.
+        captionRoom_ = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+        if (auto* box = qobject_cast<QBoxLayout*>(layout()))
+            box->addSpacerItem(captionRoom_);
+        else if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+            grid->addItem(captionRoom_, grid->rowCount(), 0, 1, grid->columnCount());
+        else
+            layout()->addItem(captionRoom_);
+        fitCaption();
+    }
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+}
+
+void Dialog::fitCaption() {
+    if (!captionRoom_) return;
+    // The title bar's font is the desktop's; a bold application font comes
+    // close. Room is left for the window icon and three title-bar buttons.
+    QFont title = QApplication::font();
+    title.setBold(true);
+    constexpr int kTitleBarButtons = 140;
+    const int margins = layout()->contentsMargins().left() + layout()->contentsMargins().right();
+    const int width = QFontMetrics(title).horizontalAdvance(windowTitle()) + kTitleBarButtons - margins;
+    captionRoom_->changeSize(std::max(width, 0), 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout()->invalidate();
+}
+
+void Dialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange) fitCaption();
 }
 
 QHBoxLayout* Dialog::okCancelRow(QPushButton*& ok, QPushButton*& cancel) {

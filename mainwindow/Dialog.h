@@ -14,6 +14,7 @@
 
 class QHBoxLayout;
 class QPushButton;
+class QSpacerItem;
 
 namespace jotanor {
 
@@ -56,7 +57,8 @@ protected:
     // placed. An error in it is shown and the dialog stays open.
     virtual void FormActivate() {}
 
-    // A fixed dialog border: the dialog keeps the size its layout gives it.
+    // A fixed dialog border: the dialog keeps the size its layout gives it,
+    // and is at least as wide as its caption needs.
     void fixSize();
     // The row of "OK" (the default button) and "Cancel" at the foot of a
     // dialog; Cancel closes it with the Cancel result, OK is the caller's.
@@ -66,11 +68,15 @@ protected:
     bool checkDate(int year, int month, int day);
 
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
     const DialogContext context_;
 
 private:
+    void fitCaption();
+
     Placement placement_;
+    QSpacerItem* captionRoom_ = nullptr;  // keeps a fixed-size dialog as wide as its caption
 };
 
 }  // namespace jotanor

@@ -1,14 +1,18 @@
 // The memo list: one column of text lines of equal height. A table view
 // serves, because it lays out any number of equal rows at once, where a
 // list view walks every row; with headers and grid hidden it looks and
-// acts as a list box.
+// acts as a list box, and a screen reader meets it as a list
+// (MemoListAccessible).
 #pragma once
 
+#include <QAccessible>
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableView>
+
+#include "mainwindow/MemoListAccessible.h"
 
 namespace jotanor {
 
@@ -45,15 +49,35 @@ public:
         setTabKeyNavigation(false);
         setItemDelegate(new MemoLineDelegate(this));
         fitRowsToFont();
+        installMemoListAccessibility();
     }
 
 protected:
+    // The table view tells the screen reader of focus and selection by its
+    // cell numbering, headers counted; the list's children are its rows.
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+        if (QAccessible::isActive() && current.isValid()) announce(QAccessible::Focus, current);
+        QAbstractItemView::currentChanged(current, previous);
+    }
+    void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override {
+        if (QAccessible::isActive()) {
+            if (!selected.isEmpty()) announce(QAccessible::SelectionAdd, selected.first().topLeft());
+            if (!deselected.isEmpty()) announce(QAccessible::SelectionRemove, deselected.first().topLeft());
+        }
+        QAbstractItemView::selectionChanged(selected, deselected);
+    }
+
     void changeEvent(QEvent* event) override {
         QTableView::changeEvent(event);
         if (event->type() == QEvent::FontChange) fitRowsToFont();
     }
 
 private:
+    void announce(QAccessible::Event type, const QModelIndex& index) {
+        QAccessibleEvent event(this, type);
+        event.setChild(index.row());
+        QAccessible::updateAccessibility(&event);
+    }
     void fitRowsToFont() {
         verticalHeader()->setMinimumSectionSize(1);
         verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 1);

@@ -80,6 +80,7 @@ void Tform1::buildComponents() {
 
     list_ = new MemoListBox(listPanel_);
     list_->setObjectName("ListBox1");
+    list_->setAccessibleName("Memo's");
     list_->setFont(pixelFont("Arial", 12));
     designListFont_ = list_->font();
     listModel_ = new MemoListModel(list_);

@@ -14,9 +14,12 @@ Theeljaardlg::Theeljaardlg(QWidget* parent, const DialogContext& context) : Dial
     setModal(true);
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(new QLabel("geef het jaar ", this), 0, 0);
+    auto* label = new QLabel("geef het jaar ", this);
+    grid->addWidget(label, 0, 0);
     yearSpin_ = new SpinEdit(0, 2200, this);
     yearSpin_->setObjectName("SpinEdit1");
+    yearSpin_->setAccessibleName("Jaar");
+    label->setBuddy(yearSpin_);
     yearSpin_->setTyping(false);
     yearSpin_->setValue(context.today().year);
     grid->addWidget(yearSpin_, 0, 1);

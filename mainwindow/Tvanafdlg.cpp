@@ -15,17 +15,20 @@ Tvanafdlg::Tvanafdlg(QWidget* parent, const DialogContext& context) : Dialog(par
     setModal(true);
 
     auto* grid = new QGridLayout(this);
-    auto addRow = [&](int row, const char* caption, const char* name, int lo, int hi) {
+    auto addRow = [&](int row, const char* caption, const char* spoken, const char* name, int lo, int hi) {
         auto* spin = new SpinEdit(lo, hi, this);
         spin->setObjectName(name);
         spin->setTyping(false);
+        spin->setAccessibleName(spoken);
+        auto* label = new QLabel(caption, this);
+        label->setBuddy(spin);
         grid->addWidget(spin, row, 0);
-        grid->addWidget(new QLabel(caption, this), row, 1);
+        grid->addWidget(label, row, 1);
         return spin;
     };
-    yearSpin_ = addRow(0, "jaar", "SpinEdit1", 1900, 2100);
-    monthSpin_ = addRow(1, "maand", "SpinEdit2", 1, 12);
-    daySpin_ = addRow(2, "dag", "SpinEdit3", 1, 31);
+    yearSpin_ = addRow(0, "jaar", "Jaar", "SpinEdit1", 1900, 2100);
+    monthSpin_ = addRow(1, "maand", "Maand", "SpinEdit2", 1, 12);
+    daySpin_ = addRow(2, "dag", "Dag", "SpinEdit3", 1, 31);
 
     QPushButton* ok = nullptr;
     QPushButton* cancel = nullptr;

@@ -20,7 +20,10 @@ Txwekendlg::Txwekendlg(QWidget* parent, const DialogContext& context) : Dialog(p
     weeksEdit_->setObjectName("Edit1");
     weeksEdit_->setMaxLength(2);
     grid->addWidget(weeksEdit_, 2, 0);
-    grid->addWidget(new QLabel("aantal weken", this), 2, 1);
+    weeksEdit_->setAccessibleName("Aantal weken terug");
+    auto* weeksLabel = new QLabel("aantal weken", this);
+    weeksLabel->setBuddy(weeksEdit_);
+    grid->addWidget(weeksLabel, 2, 1);
 
     auto* buttons = new QHBoxLayout;
     auto* cancel = new QPushButton("Cancel", this);

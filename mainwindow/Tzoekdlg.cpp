@@ -16,17 +16,20 @@ Tzoekdlg::Tzoekdlg(QWidget* parent, const DialogContext& context) : Dialog(paren
     setFont(QFont("Arial", 9));
 
     auto* column = new QVBoxLayout(this);
-    auto label = [&](const char* name, const QString& text, bool italic) {
+    auto label = [&](const char* name, const QString& text, bool italic) -> QLabel* {
         auto* l = new QLabel(text, this);
         l->setObjectName(name);
         QFont f = l->font();
         f.setItalic(italic);
         l->setFont(f);
         column->addWidget(l);
+        return l;
     };
-    label("Label1", "Geef het zoekwoord of een gedeelte ervan", false);
+    QLabel* prompt = label("Label1", "Geef het zoekwoord of een gedeelte ervan", false);
     textEdit_ = new QLineEdit(this);
     textEdit_->setObjectName("Edit1");
+    textEdit_->setAccessibleName("Zoekwoord");
+    prompt->setBuddy(textEdit_);
     textEdit_->setMinimumWidth(300);
     column->addWidget(textEdit_);
     caseBox_ = new QCheckBox("Hoofdlettergevoelig", this);

@@ -1,6 +1,7 @@
 #include "output/TAboutBox.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -59,6 +60,10 @@ TAboutBox::TAboutBox(QWidget* parent, const DialogContext& context) : Dialog(par
     mascot_->setScaledContents(true);
     mascot_->setToolTip(QString("Ik ben het VUK-mannetje") + "\n" + "           Klik mij...");
     mascot_->setCursor(Qt::PointingHandCursor);
+    // Space or Enter on the mascot is its click.
+    mascot_->setFocusPolicy(Qt::StrongFocus);
+    mascot_->setAccessibleName("Het VUK-mannetje");
+    mascot_->setAccessibleDescription("Klik mij...");
     mascot_->installEventFilter(this);
     layout->addWidget(mascot_, 0, Qt::AlignHCenter);
 
@@ -101,6 +106,13 @@ bool TAboutBox::event(QEvent* event) {
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == mascot_ && type == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            vukman_praat();
+            return true;
+        }
+    }
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
     const bool release = type == QEvent::MouseButtonRelease;
     if (!press && !release) return QDialog::eventFilter(watched, event);

@@ -79,6 +79,10 @@ TOptionsdlg::TOptionsdlg(QWidget* parent, const DialogContext& context)
                         QRect(10, 214, 418, 22));
     fontPanel_ = panel("Panel3", options, QRect(24, 238, 400, 40));
     fontSpin_ = named(new SpinEdit(8, 12, fontPanel_), "SpinEdit1", QRect(8, 8, 56, 24));
+    fontSpin_->setAccessibleName("Lettergrootte in punten");
+    leftSpin_->setAccessibleName("Linkerrand in % van de schermbreedte");
+    bottomSpin_->setAccessibleName("Onderrand in % van de schermhoogte");
+    place_->setAccessibleName("Plaats van de backup");
     sample_ = named(new QLabel("Voorbeeldtekst", fontPanel_), "Label3", QRect(80, 4, 312, 32));
     sample_->setFont(QFont("Arial"));
 

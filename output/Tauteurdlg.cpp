@@ -19,6 +19,7 @@ Tauteurdlg::Tauteurdlg(QWidget* parent, const DialogContext& context) : Dialog(p
     picture->setGeometry(6, 4, 125, 149);
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picture->setPixmap(QPixmap(":/output/auteur.bmp"));
+    picture->setAccessibleName("Foto van de auteur");
     picture->installEventFilter(this);
 
     QFont arial("Arial");

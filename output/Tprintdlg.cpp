@@ -22,6 +22,7 @@ QGroupBox* memoBox(const QString& caption, QPlainTextEdit*& memo, const char* bo
     memo->setReadOnly(true);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setAccessibleName(caption.trimmed());
     layout->addWidget(memo);
     // Hidden, the box keeps its room, so the controls keep their places.
     QSizePolicy policy = box->sizePolicy();
@@ -46,7 +47,7 @@ Tprintdlg::Tprintdlg(QWidget* parent, const DialogContext& context, MemoFile& me
     layout->addWidget(lastBox_, 1);
 
     auto* buttons = new QHBoxLayout;
-    pickButton_ = new QPushButton(this);
+    pickButton_ = new QPushButton("Kies de eerste datum van de reeks", this);
     pickButton_->setObjectName("Button1");
     okButton_ = new QPushButton("Ok", this);
     okButton_->setObjectName("okbtn");

@@ -37,6 +37,7 @@ Trtf_dlg::Trtf_dlg(QWidget* parent, const DialogContext& context) : Dialog(paren
     text_->setObjectName("RichEdit1");
     text_->setAcceptRichText(true);
     text_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text_->setAccessibleName("Toelichting");
     QFont font("Courier New");
     font.setPointSize(9);
     text_->setFont(font);

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -249,6 +250,7 @@ TEST_F(KalenderTest, EveryWayOfClosingLeavesItsFlags) {
     const std::vector<Way> ways = {
         {"Memo Invoer", [&] { click("invoerbtn"); }, true, false, true},
         {"key I", [&] { QTest::keyClick(yearEdit(), Qt::Key_I, Qt::ControlModifier); }, true, false, true},
+        {"Enter on a grid", [&] { QTest::keyClick(grid(1), Qt::Key_Return); }, true, false, true},
         {"double click",
          [&] { QTest::mouseDClick(grid(1), Qt::LeftButton, {}, grid(1)->cellOrigin(2, 5) + QPoint(17, 8)); },
          true, false, true},
@@ -266,6 +268,84 @@ TEST_F(KalenderTest, EveryWayOfClosingLeavesItsFlags) {
         EXPECT_EQ(answer.dayChosen, way.dayChosen) << way.name;
     }
     EXPECT_EQ(dlg->chosenDay(), (Ymd{2026, 12, 6}));
+}
+
+TEST_F(KalenderTest, ArrowKeysMoveTheChosenDayAndTheGridsFollowItOutOfTheirMonths) {
+    dlg->show();
+    struct Step {
+        Qt::Key key;
+        int times;
+        Ymd chosen;
+        const char* secondGrid;
+    };
+    const std::vector<Step> steps = {
+        {Qt::Key_Right, 1, {2026, 12, 7}, "december 2026"},
+        {Qt::Key_Down, 4, {2027, 1, 4}, "december 2026"},  // into the third grid
+        {Qt::Key_Down, 8, {2027, 3, 1}, "januari 2027"},   // past the fourth: one month on
+        {Qt::Key_Left, 1, {2027, 2, 28}, "januari 2027"},
+        {Qt::Key_Up, 13, {2026, 11, 29}, "december 2026"},  // past the first: one month back
+        {Qt::Key_Right, 7, {2026, 12, 6}, "december 2026"},
+    };
+    for (const Step& s : steps) {
+        for (int i = 0; i < s.times; ++i) QTest::keyClick(grid(1), s.key);
+        EXPECT_EQ(dlg->chosenDay(), s.chosen) << s.secondGrid;
+        EXPECT_EQ(heading(1), s.secondGrid);
+    }
+    EXPECT_TRUE(dlg->dayChosen());
+    EXPECT_EQ(pixel(1, 2, 1), kRed);
+    EXPECT_EQ(memos(),
+              "zondag,  6-12-2026\nVerjaardag\ntaart\n------------------\nTandarts\n------------------");
+}
+
+TEST_F(KalenderTest, AScreenReaderReadsEachGridAsATableOfItsDays) {
+    dlg->show();
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid(1));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->role(), QAccessible::Table);
+    EXPECT_EQ(table->text(QAccessible::Name), "december 2026");
+    ASSERT_EQ(table->childCount(), MonthGrid::kRows * MonthGrid::kColumns);
+    auto cell = [&](int row, int column) { return table->child(row * MonthGrid::kColumns + column); };
+    struct Expected {
+        int row, column;
+        QAccessible::Role role;
+        const char* name;
+    };
+    for (const Expected& e : std::vector<Expected>{{0, 0, QAccessible::ColumnHeader, "week"},
+                                                   {0, 1, QAccessible::ColumnHeader, "zo"},
+                                                   {1, 0, QAccessible::RowHeader, "49"},
+                                                   {1, 1, QAccessible::Cell, ""},
+                                                   {1, 3, QAccessible::Cell, "1"},
+                                                   {5, 5, QAccessible::Cell, "31"}}) {
+        EXPECT_EQ(cell(e.row, e.column)->role(), e.role) << e.name;
+        EXPECT_EQ(cell(e.row, e.column)->text(QAccessible::Name), e.name);
+        EXPECT_EQ(table->indexOfChild(cell(e.row, e.column)), e.row * MonthGrid::kColumns + e.column);
+    }
+    // 6 December is today and chosen; a press chooses another day.
+    EXPECT_EQ(cell(2, 1)->text(QAccessible::Description), "vandaag");
+    EXPECT_TRUE(cell(2, 1)->state().selected);
+    press(1, 2, 5);
+    EXPECT_FALSE(cell(2, 1)->state().selected);
+    EXPECT_EQ(cell(2, 1)->text(QAccessible::Description), "vandaag");
+    EXPECT_TRUE(cell(2, 5)->state().selected);
+    EXPECT_EQ(cell(2, 5)->text(QAccessible::Description), "");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(grid(3))->text(QAccessible::Name), "februari 2027");
+
+    // As a table: six weeks of seven days, headed by day names and week numbers.
+    QAccessibleTableInterface* days = table->tableInterface();
+    ASSERT_NE(days, nullptr);
+    EXPECT_EQ(days->rowCount(), 6);
+    EXPECT_EQ(days->columnCount(), 7);
+    EXPECT_EQ(days->cellAt(1, 4)->text(QAccessible::Name), "10");
+    EXPECT_EQ(days->columnDescription(4), "do");
+    EXPECT_EQ(days->rowDescription(1), "50");
+    ASSERT_EQ(days->selectedCells().size(), 1);
+    EXPECT_EQ(days->selectedCells()[0], cell(2, 5));
+    QAccessibleTableCellInterface* tenth = cell(2, 5)->tableCellInterface();
+    ASSERT_NE(tenth, nullptr);
+    EXPECT_EQ(tenth->rowIndex(), 1);
+    EXPECT_EQ(tenth->columnIndex(), 4);
+    EXPECT_EQ(tenth->columnHeaderCells().value(0), cell(0, 5));
+    EXPECT_EQ(tenth->rowHeaderCells().value(0), cell(2, 0));
 }
 
 TEST_F(KalenderTest, ADoubleClickEntersAMemoForTheDayPressed) {

@@ -110,6 +110,7 @@ public:
     // Waits for the end; the exit code, or nothing at the deadline.
     std::optional<int> waitForExit(std::chrono::milliseconds timeout = kPatience);
     bool running();
+    pid_t pid() const { return pid_; }
     // What the program wrote to its standard output and error.
     std::string log() const;
 

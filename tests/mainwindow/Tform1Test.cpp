@@ -1,3 +1,5 @@
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -158,6 +160,23 @@ TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
     int separators = 0;
     for (QAction* a : child<QMenu>(form, "File1")->actions()) separators += a->isSeparator();
     EXPECT_EQ(separators, 2);
+}
+
+// What a screen reader says when the keyboard reaches a control.
+TEST_F(Tform1Open, EveryControlOfEveryWindowThatTheKeyboardReachesHasAName) {
+    form.createDialogs();
+    QWidgetList windows{&form};
+    for (QDialog* d : form.findChildren<QDialog*>()) windows << d;
+    EXPECT_GE(windows.size(), 14);
+    for (QWidget* window : windows) {
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            // A spin box's text field is the spin box itself to the keyboard.
+            if (!(w->focusPolicy() & Qt::TabFocus) || qobject_cast<QAbstractSpinBox*>(w->parentWidget())) continue;
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty())
+                << window->objectName().toStdString() << " " << w->objectName().toStdString() << " "
+                << w->metaObject()->className();
+        }
+    }
 }
 
 TEST_F(Tform1Open, ActivationPlacesTheFrameAndColoursTheWeek) {

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -88,6 +89,37 @@ TEST_F(ViewsTest, EveryMemoIsAFourLineBlockAndMemosOfTodayChime) {
     EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
     EXPECT_EQ(labelText(form, "Label3"), "Week 50");
     EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
+}
+
+// Its lines and nothing else: no numbered headers between them.
+TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsLines) {
+    writeMemos({{today, "jarig", "taart"}, {today + 1, "morgen", ""}});
+    form.aantalwekenterug(0);
+    auto* list = child<MemoListBox>(form, "ListBox1");
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(list);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->role(), QAccessible::List);
+    EXPECT_EQ(a->text(QAccessible::Name), "Memo's");
+    const QStringList lines = rows();
+    ASSERT_EQ(a->childCount(), lines.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        QAccessibleInterface* line = a->child(i);
+        EXPECT_EQ(line->role(), QAccessible::ListItem);
+        EXPECT_EQ(line->text(QAccessible::Name), lines[i]);
+        EXPECT_EQ(a->indexOfChild(line), i);
+        EXPECT_FALSE(line->state().selected);
+    }
+    list->selectRow(5);
+    EXPECT_TRUE(a->child(5)->state().selected);
+    EXPECT_FALSE(a->child(1)->state().selected);
+
+    // Filled anew, the same interfaces read the new lines.
+    QAccessibleInterface* second = a->child(1);
+    writeMemos({{today, "anders", ""}});
+    form.aantalwekenterug(0);
+    EXPECT_EQ(a->childCount(), 4);
+    EXPECT_EQ(second->text(QAccessible::Name), "anders");
+    EXPECT_FALSE(a->child(5));
 }
 
 TEST_F(ViewsTest, AChimeThatCannotPlayBeepsInstead) {

@@ -1,0 +1,146 @@
+// What a screen reader reads of the running program: its accessibility
+// tree over AT-SPI, on the test's own session bus.
+#include <sstream>
+#include <unistd.h>
+
+#include "e2e/Fixture.h"
+
+#ifndef E2E_ATSPI_TREE
+#error "E2E_ATSPI_TREE names the script that prints the tree"
+#endif
+
+namespace jotanor::e2e {
+namespace {
+
+constexpr const char* kPython = "/usr/bin/python3";
+constexpr const char* kBusDaemon = "/usr/bin/dbus-daemon";
+constexpr const char* kBusLauncher = "/usr/libexec/at-spi-bus-launcher";
+
+class ScreenReader : public EndToEnd {
+protected:
+    void SetUp() override {
+        if (::access(kPython, X_OK) != 0) GTEST_SKIP() << "not installed: " << kPython;
+        if (::access(kBusDaemon, X_OK) != 0) GTEST_SKIP() << "not installed: dbus-daemon, for the test's own bus";
+        if (::access(kBusLauncher, X_OK) != 0) GTEST_SKIP() << "not installed: at-spi2-core (" << kBusLauncher << ")";
+        if (run({kPython, "-c", "import pyatspi"}).status != 0) GTEST_SKIP() << "not installed: python3-pyatspi";
+        // The accessibility bus puts its socket under the runtime folder:
+        // one of the test's own, so that nothing is shared with a desktop
+        // or another test, and what is left of it can be found.
+        std::filesystem::create_directory(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        EndToEnd::SetUp();
+    }
+
+    // The tree of the program's window whose title matches, as soon as it
+    // holds every one of `expected`.
+    std::string tree(const Program& program, const std::string& title, const std::vector<std::string>& expected) {
+        std::string out;
+        waitUntil([&] {
+            out = run({kPython, E2E_ATSPI_TREE, std::to_string(program.pid()), title}, 20s, display->environment()).out;
+            return std::all_of(expected.begin(), expected.end(),
+                               [&](const std::string& e) { return out.find(e) != std::string::npos; });
+        });
+        return out;
+    }
+
+    // Processes still running with the test's runtime folder: the bus
+    // launcher, its bus and the registry, were any left behind.
+    int processesOfThisTest() const {
+        const std::string mark = "XDG_RUNTIME_DIR=" + runtime.string();
+        int n = 0;
+        for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+            const std::string pid = e.path().filename().string();
+            if (pid.find_first_not_of("0123456789") != std::string::npos || pid == std::to_string(::getpid()))
+                continue;
+            const std::string environ = fileText(e.path() / "environ");
+            std::string entry;
+            for (char c : environ + '\0') {
+                if (c != '\0') {
+                    entry += c;
+                    continue;
+                }
+                if (entry == mark) ++n;
+                entry.clear();
+            }
+        }
+        return n;
+    }
+
+    std::filesystem::path runtime = dir.file("runtime");
+};
+
+// The lines of the tree below the first line holding `head`, one level deeper.
+std::vector<std::string> childrenOf(const std::string& tree, const std::string& head) {
+    std::vector<std::string> children;
+    std::stringstream in(tree);
+    std::string line;
+    std::size_t depth = std::string::npos;
+    while (std::getline(in, line)) {
+        const std::size_t indent = line.find_first_not_of(' ');
+        if (depth == std::string::npos) {
+            if (line.find(head) != std::string::npos) depth = indent;
+        } else if (indent <= depth) {
+            break;
+        } else if (indent == depth + 2) {
+            children.push_back(line.substr(indent));
+        }
+    }
+    return children;
+}
+
+TEST_F(ScreenReader, ReadsTheListTheCalendarAndTheDateDialog) {
+    std::vector<Memo> memos = holidays2025to2027();
+    memos.push_back({2026, 12, 6, "Verjaardag", "taart"});
+    putFile(memoPath, memoBytes(sorted(memos)));
+    {
+        Program::Options options;
+        options.environment = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
+        std::optional<Program> program;
+        const auto window = startToMainWindow(program, options);
+
+        // The list: its lines and nothing else; the line under the cursor selected.
+        display->focus(window);
+        display->key({"Down"});
+        const std::string main = tree(*program, "^Jotanor", {"list item | Verjaardag | selected"});
+        const std::vector<std::string> lines = {
+            "list item | >> zondag,  6-12-2026 |  | ",          "list item | Verjaardag | selected,focused | ",
+            "list item | taart |  | ",                           "list item | " + std::string(222, '-') + " |  | ",
+            "list item | woensdag,  10-2-2027 |  | ",            "list item | Aswoensdag |  | ",
+            "list item |  |  | ",                                "list item | " + std::string(222, '-') + " |  | "};
+        EXPECT_EQ(childrenOf(main, "list | Memo's |"), lines) << main;
+
+        // The calendar: a table a month, today and the chosen day marked;
+        // the arrow key moves the chosen day.
+        display->key({"i"});
+        std::string calendar = tree(*program, "^Kalender$", {"table cell | 6 | selected,focused | vandaag"});
+        const auto december = childrenOf(calendar, "table | december 2026 |");
+        ASSERT_EQ(december.size(), 56u) << calendar;
+        EXPECT_EQ(december[1], "table column header | zo |  | ");
+        EXPECT_EQ(december[8], "table row header | 49 |  | ");
+        EXPECT_EQ(december[11], "table cell | 1 |  | ");
+        for (const char* month : {"november 2026", "januari 2027", "februari 2027"})
+            EXPECT_EQ(childrenOf(calendar, std::string("table | ") + month + " |").size(), 56u) << month;
+        display->key({"Right"});
+        calendar = tree(*program, "^Kalender$", {"table cell | 7 | selected,focused | "});
+        EXPECT_NE(calendar.find("table cell | 6 |  | vandaag"), std::string::npos) << calendar;
+
+        // I asks for the entry of a memo on that day: the date's spin edits
+        // are named as their labels say.
+        display->key({"i"});
+        const std::string entry = tree(*program, "^Invoer van een record$", {"spin button | Dag |"});
+        for (const char* name : {"spin button | Dag |", "spin button | Maand |", "spin button | Jaar |",
+                                 "text | Eerste regel van de memo |"})
+            EXPECT_NE(entry.find(name), std::string::npos) << name << "\n" << entry;
+        display->key({"Escape"});
+        ASSERT_TRUE(display->waitUntilGone("^Invoer van een record$"));
+        closeWithEscape(*program, window);
+    }
+    EXPECT_GT(processesOfThisTest(), 0) << "the accessibility bus was not started on the test's bus";
+    display.reset();
+    EXPECT_TRUE(waitUntil([&] { return processesOfThisTest() == 0; }, 10s))
+        << processesOfThisTest() << " processes of the accessibility bus outlived the test";
+}
+
+}  // namespace
+}  // namespace jotanor::e2e
