@@ -11,7 +11,7 @@ packages=(
   xvfb xauth imagemagick openbox x11-utils
   xdotool faketime strace libcap2-bin e2fsprogs
   poppler-utils python3-icalendar
-  at-spi2-core python3-pyatspi
+  dbus-daemon at-spi2-core python3-pyatspi
   desktop-file-utils appstream lintian dpkg-dev
 )
 
