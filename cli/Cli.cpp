@@ -58,14 +58,14 @@ struct Misuse : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct Option {
     std::string_view name;
     bool takesValue;
     std::vector<std::string_view> commands;  // empty: every command
 };
 
-const std::vector<OptionSpec>& optionSpecs() {
-    static const std::vector<OptionSpec> specs = {
+const std::vector<Option>& options() {
+    static const std::vector<Option> known = {
         {"--file", true, {}},
         {"--today", true, {}},
         {"--help", false, {}},
@@ -77,13 +77,13 @@ const std::vector<OptionSpec>& optionSpecs() {
         {"--case", false, {"search"}},
         {"--to", true, {"export-ics"}},
     };
-    return specs;
+    return known;
 }
 
-const OptionSpec* findOption(std::string_view name) {
-    const auto& specs = optionSpecs();
-    const auto it = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return s.name == name; });
-    return it == specs.end() ? nullptr : &*it;
+const Option* findOption(std::string_view name) {
+    const auto& known = options();
+    const auto it = std::find_if(known.begin(), known.end(), [&](const Option& s) { return s.name == name; });
+    return it == known.end() ? nullptr : &*it;
 }
 
 struct CommandLine {
@@ -116,12 +116,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (arg == "-h") arg = "--help";
         const auto equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = findOption(name);
-        if (!spec) throw Misuse("onbekende optie: " + arg);
+        const Option* option = findOption(name);
+        if (!option) throw Misuse("onbekende optie: " + arg);
         std::string value;
-        if (spec->takesValue && equals != std::string::npos) {
+        if (option->takesValue && equals != std::string::npos) {
             value = arg.substr(equals + 1);
-        } else if (spec->takesValue) {
+        } else if (option->takesValue) {
             if (i + 1 == args.size()) throw Misuse(name + " vraagt een waarde");
             value = args[++i];
         } else if (equals != std::string::npos) {
