@@ -9,6 +9,20 @@
 namespace jotanor::e2e {
 namespace {
 
+// A 64 KiB file system mounted over a folder for one test.
+struct SmallDisk {
+    explicit SmallDisk(std::filesystem::path folder) : at(std::move(folder)) {
+        ok = ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (!ok) error = std::strerror(errno);
+    }
+    ~SmallDisk() {
+        if (ok) ::umount2(at.c_str(), MNT_DETACH);
+    }
+    std::filesystem::path at;
+    bool ok = false;
+    std::string error;
+};
+
 const std::string kNoBackup = "\r\n90\r\n90\r\n0\r\n1\r\n";
 
 // Three memos of the user; the first activation adds the twelve holiday memos in one change.
@@ -99,12 +113,8 @@ INSTANTIATE_TEST_SUITE_P(Strace, InjectedFault,
 // A memo folder on a 64 KiB file system that has room for the memo file but
 // not for a second copy of it.
 TEST_F(EndToEnd, AFullDiskIsReportedAndTheMemoFileStaysAsItWas) {
-    if (::mount("tmpfs", work.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
-    struct Unmount {
-        std::filesystem::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{work};
+    const SmallDisk disk(work);
+    if (!disk.ok) GTEST_SKIP() << "cannot mount a small file system here: " << disk.error;
     // The holiday memos go in front of these: the change must keep all of
     // them aside first, and the disk has no room for that.
     std::vector<Memo> memos;
@@ -130,12 +140,8 @@ TEST_F(EndToEnd, AFullDiskIsReportedAndTheMemoFileStaysAsItWas) {
 // A change on a full disk: the memo keeps its old text, and once the error
 // has been shown the program closes as usual.
 TEST_F(EndToEnd, AChangeThatDoesNotFitKeepsTheMemo) {
-    if (::mount("tmpfs", work.c_str(), "tmpfs", 0, "size=64k") != 0)
-        GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
-    struct Unmount {
-        std::filesystem::path at;
-        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
-    } unmount{work};
+    const SmallDisk disk(work);
+    if (!disk.ok) GTEST_SKIP() << "cannot mount a small file system here: " << disk.error;
     // The memo changed lies in front of these, which do not fit twice.
     auto memos = holidays2025to2027();
     for (int i = 0; i < 190; ++i) memos.push_back({2030, 1 + i % 12, 1 + i / 12, "memo " + std::to_string(i), ""});
