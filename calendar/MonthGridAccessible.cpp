@@ -148,8 +148,7 @@ QAccessibleInterface* monthGridFactory(const QString&, QObject* object) {
 }  // namespace
 
 void installMonthGridAccessibility() {
-    static const bool installed = (QAccessible::installFactory(monthGridFactory), true);
-    (void)installed;
+    installAccessibilityOnce<monthGridFactory>();
 }
 
 }  // namespace jotanor

@@ -11,27 +11,22 @@
 #include <array>
 
 #include "calendar/core/CalendarGrid.h"
+#include "platform/AccessibleItem.h"
 
 namespace jotanor {
 
 class MonthGridWidget;
 
-class MonthCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class MonthCellAccessible : public AccessibleItem, public QAccessibleTableCellInterface {
 public:
     MonthCellAccessible(MonthGridWidget* grid, int row, int column) : grid_(grid), row_(row), column_(column) {}
 
     int index() const { return row_ * MonthGrid::kColumns + column_; }
 
     bool isValid() const override { return !grid_.isNull(); }
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;

@@ -98,8 +98,7 @@ QAccessibleInterface* memoListFactory(const QString&, QObject* object) {
 }  // namespace
 
 void installMemoListAccessibility() {
-    static const bool installed = (QAccessible::installFactory(memoListFactory), true);
-    (void)installed;
+    installAccessibilityOnce<memoListFactory>();
 }
 
 }  // namespace jotanor

@@ -7,28 +7,24 @@
 #include <QPointer>
 #include <unordered_map>
 
+#include "platform/AccessibleItem.h"
+
 class QTableView;
 
 namespace jotanor {
 
 // One line of the list; it reads the view's model each time it is asked,
 // so it stays right when the list is filled anew.
-class MemoLineAccessible : public QAccessibleInterface {
+class MemoLineAccessible : public AccessibleItem {
 public:
     MemoLineAccessible(QTableView* view, int row) : view_(view), row_(row) {}
 
     int row() const { return row_; }
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QAccessible::State state() const override;
