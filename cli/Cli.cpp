@@ -3,20 +3,27 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
 
 #include "dates/Dates.h"
-#include "cli/Ics.h"
 #include "mainwindow/core/MemoViews.h"
 #include "mainwindow/core/Search.h"
 #include "store/Errors.h"
 #include "store/IntegerText.h"
 #include "store/MemoFile.h"
 #include "store/Win1252.h"
+#ifdef JOTANOR_CALENDARS
+#include "sync/Ics.h"
+#include "sync/MemoBatch.h"
+#include "sync/Sync.h"
+#endif
 
 namespace jotanor::cli {
 namespace {
@@ -41,6 +48,22 @@ Commando's:
   export-ics [--from JJJJ-MM-DD] [--to JJJJ-MM-DD]
                                 de memo's als iCalendar-bestand (RFC 5545); een
                                 memo met "*" ervoor komt elk jaar terug
+  import-ics [--from JJJJ-MM-DD] [--to JJJJ-MM-DD] BESTAND
+                                de afspraken van een iCalendar-bestand als memo's:
+                                regel 1 de titel, regel 2 de tijd en de plaats
+                                (of bij een hele dag de eerste regel van de
+                                beschrijving); een herhaalde afspraak geeft een
+                                memo per keer van --from tot --to (standaard
+                                vandaag tot een jaar verder), een jaarlijkse
+                                zonder einde één memo met "*"; wat er al staat,
+                                komt er niet nog eens bij
+  sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND]
+                                houdt het memobestand en een CalDAV-agenda gelijk,
+                                in beide richtingen; het wachtwoord komt uit het
+                                bestand of uit JOTANOR_PASSWORD, nooit van de
+                                opdrachtregel; --ca-file: een eigen certificaat-
+                                autoriteit voor HTTPS. Wat de sync zag, staat in
+                                .NAAM.sync naast het memobestand
 
 Opties:
   --file PAD                    het memobestand
@@ -71,11 +94,14 @@ const std::vector<Option>& options() {
         {"--help", false, {}},
         {"--version", false, {}},
         {"--weeks-back", true, {"list"}},
-        {"--from", true, {"list", "export-ics"}},
+        {"--from", true, {"list", "export-ics", "import-ics"}},
         {"--year", true, {"list"}},
         {"--all", false, {"list"}},
         {"--case", false, {"search"}},
-        {"--to", true, {"export-ics"}},
+        {"--to", true, {"export-ics", "import-ics"}},
+        {"--user", true, {"sync"}},
+        {"--password-file", true, {"sync"}},
+        {"--ca-file", true, {"sync"}},
     };
     return known;
 }
@@ -279,6 +305,7 @@ void countCommand(Context& c) {
     c.out << c.file.count() << '\n';
 }
 
+#ifdef JOTANOR_CALENDARS
 void exportCommand(Context& c) {
     expectOperands(c.line, 0, 0, "export-ics [--from JJJJ-MM-DD] [--to JJJJ-MM-DD]");
     ics::Range range;
@@ -291,10 +318,79 @@ void exportCommand(Context& c) {
         c.err << "jotanor-cli: " << exported.undated << " memo(s) zonder geldige datum overgeslagen\n";
 }
 
+// A whole file's bytes.
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) throw std::runtime_error(path + ": het bestand kan niet gelezen worden");
+    return text.str();
+}
+
+void importCommand(Context& c) {
+    expectOperands(c.line, 1, 1, "import-ics [--from JJJJ-MM-DD] [--to JJJJ-MM-DD] BESTAND");
+    ics::ImportWindow window{c.today, c.today, c.today + 365};
+    if (const auto from = c.line.value("--from")) window.from = parseDate(*from);
+    if (const auto to = c.line.value("--to")) window.to = parseDate(*to);
+    if (window.to < window.from) throw Misuse("--to ligt voor --from");
+    const std::string text = readWholeFile(c.line.operands[0]);
+    ics::Imported imported;
+    try {
+        imported = ics::readCalendar(text, window);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(c.line.operands[0] + ": " + e.what());
+    }
+    sync::MemoBatch batch;
+    for (const auto& memo : imported.memos) batch.add.push_back(memo.record);
+    const auto result = sync::applyBatch(c.file, batch);
+    const auto added = static_cast<std::size_t>(std::count(result.added.begin(), result.added.end(), true));
+    c.out << added << " memos added, " << batch.add.size() - added << " already there, " << imported.skipped
+          << " skipped";
+    if (imported.cut > 0) c.out << ", " << imported.cut << " cut short";
+    if (imported.replaced > 0) c.out << ", " << imported.replaced << " characters replaced by ?";
+    c.out << '\n';
+}
+
+// The password from the file's first line, or else from the environment.
+std::optional<std::string> syncPassword(const CommandLine& line) {
+    if (const auto file = line.value("--password-file")) {
+        std::string text = readWholeFile(*file);
+        text = text.substr(0, text.find_first_of("\r\n"));
+        return text;
+    }
+    if (const char* password = std::getenv("JOTANOR_PASSWORD")) return std::string(password);
+    return std::nullopt;
+}
+
+void syncCommand(Context& c) {
+    expectOperands(c.line, 1, 1, "sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND]");
+    sync::SyncSettings settings;
+    settings.url = c.line.operands[0];
+    if (!settings.url.starts_with("http://") && !settings.url.starts_with("https://"))
+        throw Misuse("'" + settings.url + "' is geen http- of https-adres");
+    settings.user = c.line.value("--user").value_or("");
+    settings.password = syncPassword(c.line);
+    settings.caFile = c.line.value("--ca-file").value_or("");
+    settings.today = c.today;
+    settings.dtstamp = stampOf(c.givenToday);
+    const sync::SyncReport report = sync::synchronize(c.file, settings);
+    c.out << report.up << " up, " << report.down << " down, " << report.deletedHere << " deleted here, "
+          << report.deletedThere << " deleted there, " << report.conflicts << " conflicts\n";
+}
+#else
+void notBuilt(Context& c) {
+    throw Misuse(c.line.command + " zit niet in deze uitgave van jotanor-cli (gebouwd zonder agenda's)");
+}
+const auto exportCommand = notBuilt;
+const auto importCommand = notBuilt;
+const auto syncCommand = notBuilt;
+#endif
+
 const std::map<std::string, void (*)(Context&), std::less<>>& commands() {
     static const std::map<std::string, void (*)(Context&), std::less<>> table = {
-        {"list", listCommand},   {"search", searchCommand}, {"add", addCommand},
-        {"count", countCommand}, {"export-ics", exportCommand},
+        {"list", listCommand},   {"search", searchCommand},         {"add", addCommand},
+        {"count", countCommand}, {"export-ics", exportCommand},     {"import-ics", importCommand},
+        {"sync", syncCommand},
     };
     return table;
 }

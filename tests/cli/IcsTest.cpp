@@ -1,45 +1,16 @@
 // The iCalendar export: escaping, folding, the events and their UIDs.
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <ctime>
 #include <regex>
 
 #include "dates/Dates.h"
-#include "cli/Ics.h"
+#include "sync/Ics.h"
+#include "store/Win1252.h"
 #include "support/TempDir.h"
 
 namespace jotanor {
 namespace {
-
-TEST(IcsText, EscapesWhatTextValuesMayNotHold) {
-    const struct {
-        std::string in, out;
-    } cases[] = {
-        {"a,b;c\\d: \"e\"", "a\\,b\\;c\\\\d: \"e\""},
-        {"C:\\nieuw", "C:\\\\nieuw"},
-        {"x\r\ny\nz\rw", "x\\ny\\nz\\nw"},
-        {"\\,\\;\\\\", "\\\\\\,\\\\\\;\\\\\\\\"},
-        {std::string("\0\x01\x1F\x7F\tend", 8), "    \tend"},
-        {"€ café", "€ café"},
-    };
-    for (const auto& c : cases) {
-        std::string out = "DESCRIPTION:";
-        ics::appendText(out, c.in);
-        EXPECT_EQ(out, "DESCRIPTION:" + c.out) << c.in;
-    }
-}
-
-TEST(IcsText, FoldsAt75OctetsBetweenCharacters) {
-    const auto folded = [](const std::string& line) {
-        std::string out;
-        ics::appendLine(out, line);
-        return out;
-    };
-    EXPECT_EQ(folded(std::string(75, 'a')), std::string(75, 'a') + "\r\n");
-    EXPECT_EQ(folded(std::string(76, 'a')), std::string(75, 'a') + "\r\n a\r\n");
-    EXPECT_EQ(folded(std::string(149, 'a')), std::string(75, 'a') + "\r\n " + std::string(74, 'a') + "\r\n");
-    // "€" is three octets: the one at octets 74 to 76 goes to the next line whole.
-    const std::string euro = std::string(73, 'a') + "€b";
-    EXPECT_EQ(folded(euro), std::string(73, 'a') + "\r\n €b\r\n");
-}
 
 class IcsExport : public ::testing::Test {
 protected:
@@ -76,6 +47,25 @@ TEST_F(IcsExport, WritesOneAllDayEventPerMemoAndAYearlyOneForAStarredMemo) {
         "DTSTART;VALUE=DATE:20260503\r\nSUMMARY:Tandarts\r\nEND:VEVENT\r\n"
         "END:VCALENDAR\r\n");
     EXPECT_TRUE(std::regex_match(out, expected)) << out;
+}
+
+TEST_F(IcsExport, EscapesWhatTextValuesMayNotHold) {
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"a,b;c\\d: \"e\"", "a\\,b\\;c\\\\d: \"e\""},
+        {"C:\\nieuw", "C:\\\\nieuw"},
+        {"x\r\ny\nz\rw", "x\\ny\\nz\\nw"},
+        {"\\,\\;\\\\", "\\\\\\,\\\\\\;\\\\\\\\"},
+        {std::string("\x01\x1F\x7F\tend", 7), "   \tend"},
+        {"\x80 caf\xE9", "€ café"},
+    };
+    for (const auto& c : cases) {
+        test::writeMemos(path, {{may2, "x", c.in}});
+        const std::string out = exported();
+        const auto at = out.find("DESCRIPTION:") + 12;
+        EXPECT_EQ(out.substr(at, out.find("\r\n", at) - at), c.out) << c.in;
+    }
 }
 
 TEST_F(IcsExport, AMemoKeepsItsUidWhateverElseChanges) {
@@ -122,6 +112,96 @@ TEST_F(IcsExport, AMemoWithoutACalendarDateIsLeftOutAndCounted) {
     EXPECT_EQ(last.events, 1u);
     EXPECT_EQ(last.undated, 2u);
     EXPECT_NE(out.find("SUMMARY:goed"), std::string::npos);
+}
+
+// The local time zone for one test.
+class LocalTimeZone {
+public:
+    explicit LocalTimeZone(const char* zone) {
+        if (const char* was = std::getenv("TZ")) before_ = was;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~LocalTimeZone() {
+        if (before_) ::setenv("TZ", before_->c_str(), 1);
+        else ::unsetenv("TZ");
+        ::tzset();
+    }
+
+private:
+    std::optional<std::string> before_;
+};
+
+// Calendar files as other programs write them, read in Amsterdam's time
+// zone on 2 May 2026, occurrences of repeating events through 2026.
+TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
+    LocalTimeZone amsterdam("Europe/Amsterdam");
+    const std::string newYork =
+        "BEGIN:VTIMEZONE\r\nTZID:Oost\r\nBEGIN:STANDARD\r\nDTSTART:19701101T020000\r\n"
+        "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\nEND:STANDARD\r\n"
+        "BEGIN:DAYLIGHT\r\nDTSTART:19700308T020000\r\nRRULE:FREQ=YEARLY;BYMONTH=3;BYDAY=2SU\r\n"
+        "TZOFFSETFROM:-0500\r\nTZOFFSETTO:-0400\r\nEND:DAYLIGHT\r\nEND:VTIMEZONE\r\n";
+    const std::string longText = "Jaarvergadering van de vereniging van vrienden van het dagboek, met een lange "
+                                 "agenda en daarna een borrel in de kantine";
+    const struct {
+        std::string name, events;
+        std::vector<MemoRecord> memos;  // UTF-8 lines
+        std::size_t skipped = 0, cut = 0, replaced = 0;
+    } cases[] = {
+        {"a time zone of the file's own, into the next day here", newYork +
+             "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;TZID=Oost:20260310T200000\r\nDTEND;TZID=Oost:20260310T213000\r\n"
+             "SUMMARY:Overleg\r\nLOCATION:Zoom\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 3, 11), "Overleg", "01:00–02:30 Zoom"}}},
+        {"UTC, ending on another day",
+         "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261231T223000Z\r\nDTEND:20270101T010000Z\r\nSUMMARY:Oud\\, nieuw\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 12, 31), "Oud, nieuw", "23:30"}}},
+        {"floating, with a duration",
+         "BEGIN:VEVENT\r\nUID:c\r\nDTSTART:20260501T090000\r\nDURATION:PT1H30M\r\nSUMMARY:Kapper\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 5, 1), "Kapper", "09:00–10:30"}}},
+        {"all day over three days",
+         "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260720\r\nDTEND;VALUE=DATE:20260723\r\nSUMMARY:Kamp\r\n"
+         "DESCRIPTION:tent mee\\nslaapzak\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 7, 20), "Kamp", "tent mee"}}},
+        {"weekly, one left out and one moved",
+         "BEGIN:VEVENT\r\nUID:e\r\nDTSTART;TZID=Europe/Amsterdam:20260504T190000\r\nRRULE:FREQ=WEEKLY;COUNT=4\r\n"
+         "EXDATE;TZID=Europe/Amsterdam:20260511T190000\r\nSUMMARY:Koor\r\nEND:VEVENT\r\n"
+         "BEGIN:VEVENT\r\nUID:e\r\nRECURRENCE-ID;TZID=Europe/Amsterdam:20260518T190000\r\n"
+         "DTSTART;TZID=Europe/Amsterdam:20260519T200000\r\nSUMMARY:Koor (dinsdag)\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 5, 4), "Koor", "19:00"},
+          {encodeDate(2026, 5, 25), "Koor", "19:00"},
+          {encodeDate(2026, 5, 19), "Koor (dinsdag)", "20:00"}}},
+        {"monthly from before the window, to its end",
+         "BEGIN:VEVENT\r\nUID:f\r\nDTSTART;VALUE=DATE:20250915\r\nRRULE:FREQ=MONTHLY;UNTIL=20261231\r\nSUMMARY:Huur\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 5, 15), "Huur", ""}, {encodeDate(2026, 6, 15), "Huur", ""}, {encodeDate(2026, 7, 15), "Huur", ""},
+          {encodeDate(2026, 8, 15), "Huur", ""}, {encodeDate(2026, 9, 15), "Huur", ""}, {encodeDate(2026, 10, 15), "Huur", ""},
+          {encodeDate(2026, 11, 15), "Huur", ""}, {encodeDate(2026, 12, 15), "Huur", ""}}},
+        {"yearly without an end: one starred memo on its next date",
+         "BEGIN:VEVENT\r\nUID:g\r\nDTSTART;VALUE=DATE:19800412\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jarig Piet\r\nEND:VEVENT\r\n"
+         "BEGIN:VEVENT\r\nUID:h\r\nDTSTART;VALUE=DATE:19800502\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jarig Ans\r\nEND:VEVENT\r\n",
+         {{encodeDate(2027, 4, 12), "*Jarig Piet", ""}, {encodeDate(2026, 5, 2), "*Jarig Ans", ""}}},
+        {"cancelled, to-do, journal entry",
+         "BEGIN:VEVENT\r\nUID:i\r\nDTSTART:20260601T100000Z\r\nSTATUS:CANCELLED\r\nSUMMARY:x\r\nEND:VEVENT\r\n"
+         "BEGIN:VTODO\r\nUID:j\r\nSUMMARY:y\r\nEND:VTODO\r\nBEGIN:VJOURNAL\r\nUID:k\r\nSUMMARY:z\r\nEND:VJOURNAL\r\n",
+         {}, 3},
+        {"awkward text: folded, too long, not in Windows-1252",
+         "BEGIN:VEVENT\r\nUID:l\r\nDTSTART;VALUE=DATE:20260603\r\nSUMMARY:" + longText.substr(0, 60) + "\r\n " +
+             longText.substr(60) + "\r\nDESCRIPTION:Feest 🎉 in het Ελληνικά\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 6, 3),
+           "Jaarvergadering van de vereniging van vrienden van het dagboek, met een lange agenda en daarna een…",
+           "Feest ? in het ????????"}},
+         0, 1, 9},
+    };
+    for (const auto& c : cases) {
+        const std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elders//NL\r\n" + c.events + "END:VCALENDAR\r\n";
+        const auto today = encodeDate(2026, 5, 2);
+        const ics::Imported got = ics::readCalendar(text, {today, today, encodeDate(2026, 12, 31)});
+        std::vector<MemoRecord> memos;
+        for (const auto& m : got.memos) memos.push_back({m.record.date, cp1252ToUtf8(m.record.line1), cp1252ToUtf8(m.record.line2)});
+        EXPECT_EQ(memos, c.memos) << c.name;
+        EXPECT_EQ(got.skipped, c.skipped) << c.name;
+        EXPECT_EQ(got.cut, c.cut) << c.name;
+        EXPECT_EQ(got.replaced, c.replaced) << c.name;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,359 @@
+#include "sync/CalDav.h"
+
+#include <curl/curl.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <cctype>
+#include <cstring>
+
+namespace jotanor::sync {
+namespace {
+
+constexpr const char* kDav = "DAV:";
+constexpr const char* kCalDav = "urn:ietf:params:xml:ns:caldav";
+// Events fetched per request.
+constexpr std::size_t kFetchBatch = 200;
+
+bool is(const xmlNode* node, const char* ns, const char* name) {
+    return node && node->type == XML_ELEMENT_NODE && node->ns && node->ns->href &&
+           std::strcmp(reinterpret_cast<const char*>(node->ns->href), ns) == 0 &&
+           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+}
+
+const xmlNode* child(const xmlNode* node, const char* ns, const char* name) {
+    for (const xmlNode* c = node ? node->children : nullptr; c; c = c->next)
+        if (is(c, ns, name)) return c;
+    return nullptr;
+}
+
+std::string textOf(const xmlNode* node) {
+    if (!node) return {};
+    xmlChar* text = xmlNodeGetContent(node);
+    std::string out = text ? reinterpret_cast<const char*>(text) : "";
+    xmlFree(text);
+    return out;
+}
+
+// "HTTP/1.1 404 Not Found" → 404.
+long statusOf(const std::string& line) {
+    const auto space = line.find(' ');
+    return space == std::string::npos ? 0 : std::strtol(line.c_str() + space + 1, nullptr, 10);
+}
+
+std::string xmlEscape(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// A multistatus answer: each response's href, status, ETag and calendar data.
+struct Multistatus {
+    struct Entry {
+        std::string href;
+        long status = 200;  // of the response, or of its properties
+        std::string etag;
+        std::string data;
+        bool calendar = false;  // its resourcetype holds a calendar
+    };
+    std::vector<Entry> entries;
+    std::string token;
+};
+
+Multistatus parseMultistatus(const std::string& body) {
+    // Never a network fetch, and no entity expansion.
+    xmlDoc* doc = xmlReadMemory(body.data(), static_cast<int>(body.size()), nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+    if (!doc) throw SyncError("het antwoord van de server is geen XML");
+    Multistatus out;
+    const xmlNode* root = xmlDocGetRootElement(doc);
+    if (!is(root, kDav, "multistatus")) {
+        xmlFreeDoc(doc);
+        throw SyncError("het antwoord van de server is geen WebDAV-multistatus");
+    }
+    for (const xmlNode* r = root->children; r; r = r->next) {
+        if (is(r, kDav, "sync-token")) out.token = textOf(r);
+        if (!is(r, kDav, "response")) continue;
+        Multistatus::Entry entry;
+        entry.href = textOf(child(r, kDav, "href"));
+        if (const xmlNode* status = child(r, kDav, "status")) entry.status = statusOf(textOf(status));
+        for (const xmlNode* p = r->children; p; p = p->next) {
+            if (!is(p, kDav, "propstat")) continue;
+            const long status = statusOf(textOf(child(p, kDav, "status")));
+            if (status != 200) continue;
+            const xmlNode* prop = child(p, kDav, "prop");
+            if (const xmlNode* etag = child(prop, kDav, "getetag")) entry.etag = textOf(etag);
+            if (const xmlNode* data = child(prop, kCalDav, "calendar-data")) entry.data = textOf(data);
+            if (const xmlNode* type = child(prop, kDav, "resourcetype")) entry.calendar = child(type, kCalDav, "calendar");
+        }
+        out.entries.push_back(std::move(entry));
+    }
+    xmlFreeDoc(doc);
+    return out;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+size_t collectBody(char* data, size_t size, size_t n, void* body) {
+    static_cast<std::string*>(body)->append(data, size * n);
+    return size * n;
+}
+
+size_t collectEtag(char* data, size_t size, size_t n, void* etag) {
+    const std::string_view line(data, size * n);
+    if (line.size() > 5 && (line.substr(0, 5) == "ETag:" || line.substr(0, 5) == "etag:" || line.substr(0, 5) == "Etag:")) {
+        std::string_view value = line.substr(5);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+        while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' ')) value.remove_suffix(1);
+        *static_cast<std::string*>(etag) = value;
+    }
+    return size * n;
+}
+
+}  // namespace
+
+std::string decodePath(const std::string& path) {
+    std::string out;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '%' && i + 2 < path.size() && hexValue(path[i + 1]) >= 0 && hexValue(path[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(path[i + 1]) * 16 + hexValue(path[i + 2]));
+            i += 2;
+        } else {
+            out += path[i];
+        }
+    }
+    return out;
+}
+
+std::string encodePath(const std::string& path) {
+    std::string out;
+    for (const char c : path) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+            out += c;
+        } else {
+            constexpr const char* kHex = "0123456789ABCDEF";
+            out += '%';
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        }
+    }
+    return out;
+}
+
+namespace {
+// A href as a decoded path; a server may give a whole URL.
+std::string localHref(const std::string& href) {
+    const auto scheme = href.find("://");
+    if (scheme == std::string::npos) return decodePath(href);
+    const auto slash = href.find('/', scheme + 3);
+    return slash == std::string::npos ? "/" : decodePath(href.substr(slash));
+}
+}  // namespace
+
+struct CalDav::Curl {
+    CURL* handle = nullptr;
+    ~Curl() {
+        if (handle) curl_easy_cleanup(handle);
+    }
+};
+
+CalDav::CalDav(const SyncSettings& settings) : curl_(std::make_unique<Curl>()) {
+    const auto scheme = settings.url.find("://");
+    const auto slash = settings.url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    origin_ = settings.url.substr(0, slash);
+    collection_ = slash == std::string::npos ? "/" : decodePath(settings.url.substr(slash));
+    if (const auto query = collection_.find_first_of("?#"); query != std::string::npos) collection_.resize(query);
+    if (collection_.back() != '/') collection_ += '/';
+
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    curl_->handle = curl_easy_init();
+    if (!curl_->handle) throw SyncError("HTTP kan niet beginnen (libcurl)");
+    CURL* h = curl_->handle;
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 20L);
+    // A server that stops answering for a minute counts as unreachable.
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!settings.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, settings.caFile.c_str());
+    if (!settings.user.empty()) {
+        curl_easy_setopt(h, CURLOPT_USERNAME, settings.user.c_str());
+        curl_easy_setopt(h, CURLOPT_PASSWORD, settings.password.value_or("").c_str());
+        curl_easy_setopt(h, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
+    }
+    curl_easy_setopt(h, CURLOPT_USERAGENT, "jotanor-cli/" JOTANOR_VERSION);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collectBody);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collectEtag);
+}
+
+CalDav::~CalDav() = default;
+
+std::string CalDav::hrefFor(const std::string& uid) const {
+    return collection_ + uid + ".ics";
+}
+
+CalDav::Response CalDav::request(const std::string& method, const std::string& href, const std::string& body,
+                                 const std::vector<std::string>& headers) {
+    CURL* h = curl_->handle;
+    Response response;
+    const std::string url = origin_ + encodePath(href);
+    curl_slist* list = nullptr;
+    for (const auto& header : headers) list = curl_slist_append(list, header.c_str());
+    list = curl_slist_append(list, "Expect:");
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &response.etag);
+    ++requests_;
+    const CURLcode code = curl_easy_perform(h);
+    curl_slist_free_all(list);
+    switch (code) {
+    case CURLE_OK: break;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CONNECT_ERROR:
+        throw SyncError("het certificaat van " + origin_ + " klopt niet, of de beveiligde verbinding mislukte (" +
+                        curl_easy_strerror(code) + ")");
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_OPERATION_TIMEDOUT:
+        throw SyncError("de server " + origin_ + " is niet bereikbaar (" + curl_easy_strerror(code) + ")");
+    default: throw SyncError(method + " " + url + " mislukte: " + curl_easy_strerror(code));
+    }
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
+    if (response.status == 401)
+        throw SyncError("de server weigert de toegang: gebruikersnaam of wachtwoord klopt niet (401)");
+    if (response.status == 403 && method != "REPORT")
+        throw SyncError("de server weigert de toegang tot " + url + " (403)");
+    return response;
+}
+
+CalDav::Response CalDav::requestOk(const std::string& method, const std::string& href, const std::string& body,
+                                   const std::vector<std::string>& headers) {
+    Response response = request(method, href, body, headers);
+    if (response.status < 200 || response.status > 299)
+        throw SyncError("de server antwoordt " + std::to_string(response.status) + " op " + method + " " + origin_ +
+                        encodePath(href));
+    return response;
+}
+
+void CalDav::checkCalendar() {
+    const Response response = request("PROPFIND", collection_,
+                                      "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                      "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:resourcetype/></d:prop></d:propfind>",
+                                      {"Depth: 0", "Content-Type: application/xml; charset=utf-8"});
+    const std::string notCalendar = origin_ + encodePath(collection_) + " is geen CalDAV-agenda";
+    if (response.status != 207) throw SyncError(notCalendar + " (" + std::to_string(response.status) + ")");
+    const Multistatus answer = parseMultistatus(response.body);
+    if (answer.entries.empty() || !answer.entries.front().calendar) throw SyncError(notCalendar);
+}
+
+DavListing CalDav::changesSince(const std::string& token) {
+    if (!syncCollection_) return fullListing();
+    const Response response =
+        request("REPORT", collection_,
+                "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
+                    xmlEscape(token) +
+                    "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>",
+                {"Content-Type: application/xml; charset=utf-8"});
+    if (response.status != 207) {
+        // A token the server forgot: start from everything.
+        if (!token.empty() && response.body.find("valid-sync-token") != std::string::npos) return changesSince("");
+        if (response.status == 403 && response.body.find("supported-report") == std::string::npos)
+            throw SyncError("de server weigert de toegang tot " + origin_ + encodePath(collection_) + " (403)");
+        syncCollection_ = false;  // the server does not offer it: compare ETags
+        return fullListing();
+    }
+    const Multistatus answer = parseMultistatus(response.body);
+    DavListing listing;
+    listing.complete = token.empty();
+    listing.token = answer.token;
+    for (const auto& entry : answer.entries) {
+        const std::string href = localHref(entry.href);
+        if (href == collection_) continue;
+        if (entry.status == 404)
+            listing.removed.push_back(href);
+        else
+            listing.items.push_back({href, entry.etag, {}});
+    }
+    return listing;
+}
+
+DavListing CalDav::fullListing() {
+    const Response response = requestOk("PROPFIND", collection_,
+                                        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+                                        "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/><d:resourcetype/></d:prop></d:propfind>",
+                                        {"Depth: 1", "Content-Type: application/xml; charset=utf-8"});
+    DavListing listing;
+    listing.complete = true;
+    for (const auto& entry : parseMultistatus(response.body).entries) {
+        const std::string href = localHref(entry.href);
+        if (href != collection_ && !href.ends_with("/")) listing.items.push_back({href, entry.etag, {}});
+    }
+    return listing;
+}
+
+std::vector<DavItem> CalDav::fetch(const std::vector<std::string>& hrefs) {
+    std::vector<DavItem> items;
+    for (std::size_t first = 0; first < hrefs.size(); first += kFetchBatch) {
+        std::string body =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+            "<c:calendar-multiget xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
+            "<d:prop><d:getetag/><c:calendar-data/></d:prop>";
+        for (std::size_t i = first; i < hrefs.size() && i < first + kFetchBatch; ++i)
+            body += "<d:href>" + xmlEscape(encodePath(hrefs[i])) + "</d:href>";
+        body += "</c:calendar-multiget>";
+        const Response response =
+            requestOk("REPORT", collection_, body, {"Depth: 1", "Content-Type: application/xml; charset=utf-8"});
+        for (auto& entry : parseMultistatus(response.body).entries) {
+            if (entry.status != 200 || entry.data.empty()) continue;
+            const std::string href = localHref(entry.href);
+            items.push_back({href, entry.etag, std::move(entry.data)});
+        }
+    }
+    return items;
+}
+
+std::optional<std::string> CalDav::put(const std::string& href, const std::string& calendar,
+                                       const std::optional<std::string>& ifMatch) {
+    const Response response =
+        request("PUT", href, calendar,
+                {"Content-Type: text/calendar; charset=utf-8", ifMatch ? "If-Match: " + *ifMatch : "If-None-Match: *"});
+    if (response.status == 412) return std::nullopt;
+    if (response.status < 200 || response.status > 299)
+        throw SyncError("de server antwoordt " + std::to_string(response.status) + " op PUT " + origin_ + encodePath(href));
+    return response.etag;
+}
+
+bool CalDav::remove(const std::string& href, const std::string& etag) {
+    const Response response = request("DELETE", href, "", {"If-Match: " + etag});
+    if (response.status == 412) return false;
+    if (response.status == 404) return true;
+    if (response.status < 200 || response.status > 299)
+        throw SyncError("de server antwoordt " + std::to_string(response.status) + " op DELETE " + origin_ +
+                        encodePath(href));
+    return true;
+}
+
+}  // namespace jotanor::sync

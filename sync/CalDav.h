@@ -1,0 +1,79 @@
+// A CalDAV calendar collection (RFC 4791) over HTTP(S): listing what it
+// holds or what changed (RFC 6578), fetching events, putting and deleting
+// them with their ETags as the condition. HTTPS always checks the server's
+// certificate.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sync/Sync.h"
+
+namespace jotanor::sync {
+
+struct DavItem {
+    std::string href;  // a path, percent-decoded
+    std::string etag;
+    std::string data;  // the calendar, when fetched
+};
+
+struct DavListing {
+    std::vector<DavItem> items;        // present and, for a change list, changed
+    std::vector<std::string> removed;  // a change list: gone since the token
+    bool complete = false;             // everything the collection holds
+    std::string token;                 // for the next change list; empty without one
+};
+
+class CalDav {
+public:
+    explicit CalDav(const SyncSettings& settings);
+    ~CalDav();
+    CalDav(const CalDav&) = delete;
+    CalDav& operator=(const CalDav&) = delete;
+
+    // Throws SyncError when the URL is no calendar collection.
+    void checkCalendar();
+    // What changed since `token`, or everything when it is empty or the
+    // server no longer knows it.
+    DavListing changesSince(const std::string& token);
+    // The events at these hrefs; one that is gone is left out.
+    std::vector<DavItem> fetch(const std::vector<std::string>& hrefs);
+    // The new ETag ("" when the server gave none); nothing when the
+    // condition failed: the event changed, or (for a new one) exists.
+    std::optional<std::string> put(const std::string& href, const std::string& calendar,
+                                   const std::optional<std::string>& ifMatch);
+    // False when the event changed meanwhile; one already gone counts as deleted.
+    bool remove(const std::string& href, const std::string& etag);
+
+    // Where an event with this UID goes in the collection.
+    std::string hrefFor(const std::string& uid) const;
+    std::size_t requests() const { return requests_; }
+
+private:
+    struct Response {
+        long status = 0;
+        std::string body;
+        std::string etag;
+    };
+    Response request(const std::string& method, const std::string& href, const std::string& body,
+                     const std::vector<std::string>& headers);
+    Response requestOk(const std::string& method, const std::string& href, const std::string& body,
+                       const std::vector<std::string>& headers);
+    DavListing fullListing();
+
+    struct Curl;
+    std::unique_ptr<Curl> curl_;
+    std::string origin_;      // "https://host:port"
+    std::string collection_;  // the collection's path, percent-decoded, ending in "/"
+    bool syncCollection_ = true;
+    std::size_t requests_ = 0;
+};
+
+// Percent-decoding and -encoding of a path (the "/" stays).
+std::string decodePath(const std::string& path);
+std::string encodePath(const std::string& path);
+
+}  // namespace jotanor::sync

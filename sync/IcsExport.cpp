@@ -1,0 +1,176 @@
+// The memo file as iCalendar events, written by libical.
+#include <libical/ical.h>
+
+#include <memory>
+
+#include "dates/Dates.h"
+#include "store/Errors.h"
+#include "store/Win1252.h"
+#include "sync/Ics.h"
+#include "sync/IcalHandle.h"
+
+namespace jotanor::ics {
+namespace {
+
+// FNV-1a: small, and the same on every system and in every run.
+struct Hash {
+    std::uint64_t value = 0xcbf29ce484222325ull;
+    void add(std::string_view bytes) {
+        for (unsigned char c : bytes) value = (value ^ c) * 0x100000001b3ull;
+    }
+    // The length first, so that no two pairs of lines hash alike by shifting bytes.
+    void addLine(std::string_view line) {
+        const char length = static_cast<char>(line.size());
+        add({&length, 1});
+        add(line);
+    }
+};
+
+// `value` (0 or more) in `width` decimal digits.
+void appendDigits(std::string& out, unsigned value, int width) {
+    char text[8];
+    for (int i = width - 1; i >= 0; --i, value /= 10) text[i] = static_cast<char>('0' + value % 10);
+    out.append(text, static_cast<std::size_t>(width));
+}
+
+// When the memo falls, and a hash of that and its lines.
+std::string uidStem(const Ymd& date, std::string_view line1, std::string_view line2, std::uint64_t& hashed) {
+    std::string stem;
+    if (!line1.empty() && line1[0] == '*') {
+        stem = "yearly-";
+        appendDigits(stem, date.month, 2);
+        appendDigits(stem, date.day, 2);
+    } else {
+        appendDigits(stem, date.year, 4);
+        appendDigits(stem, date.month, 2);
+        appendDigits(stem, date.day, 2);
+    }
+    Hash hash;
+    hash.add(stem);
+    hash.addLine(line1);
+    hash.addLine(line2);
+    stem += '-';
+    for (int shift = 60; shift >= 0; shift -= 4) stem += "0123456789abcdef"[(hash.value >> shift) & 0xF];
+    hashed = hash.value;
+    return stem;
+}
+
+// The first day on or after `from` on which a memo of `date` that recurs
+// every year falls; a 29 February falls in leap years only.
+std::int64_t nextYearly(const Ymd& date, std::int64_t from) {
+    const int firstYear = decodeDate(static_cast<DaySerial>(from)).year;
+    for (int year = firstYear; year <= firstYear + 8 && year <= 9999; ++year) {
+        if (!isValidDate(year, date.month, date.day)) continue;
+        const auto day = static_cast<std::int64_t>(encodeDate(year, date.month, date.day));
+        if (day >= from) return day;
+    }
+    return static_cast<std::int64_t>(kLastSerial) + 1;
+}
+
+bool inRange(const Range& range, std::int64_t day, const Ymd& date, bool yearly) {
+    const std::int64_t from = range.from ? static_cast<std::int64_t>(*range.from) : day;
+    const std::int64_t to = range.to ? static_cast<std::int64_t>(*range.to) : static_cast<std::int64_t>(kLastSerial);
+    if (!yearly) return from <= day && day <= to;
+    return nextYearly(date, std::max(from, day)) <= to;
+}
+
+// A TEXT value as a calendar line may hold it: a line break as "\n", other
+// control characters as blanks (libical escapes the rest).
+std::string calendarText(std::string_view cp1252) {
+    const std::string utf8 = cp1252ToUtf8(cp1252);
+    std::string text;
+    text.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '\r') {
+            if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+            text += '\n';
+        } else if (c == '\n' || c == '\t') {
+            text += c;
+        } else {
+            text += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? ' ' : c;
+        }
+    }
+    return text;
+}
+
+icalcomponent* newCalendar() {
+    icalcomponent* calendar = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);
+    icalcomponent_add_property(calendar, icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar, icalproperty_new_prodid("-//Jotanor//jotanor-cli " JOTANOR_VERSION "//NL"));
+    icalcomponent_add_property(calendar, icalproperty_new_calscale("GREGORIAN"));
+    return calendar;
+}
+
+void addEvent(icalcomponent* calendar, const Ymd& date, std::string_view line1, std::string_view line2,
+              const std::string& uid, const icaltimetype& stamp) {
+    const bool yearly = !line1.empty() && line1[0] == '*';
+    icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+    icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    icaltimetype start = icaltime_null_date();
+    start.year = date.year;
+    start.month = date.month;
+    start.day = date.day;
+    icalcomponent_add_property(event, icalproperty_new_dtstart(start));
+    if (yearly) icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string("FREQ=YEARLY")));
+    icalcomponent_add_property(event, icalproperty_new_summary(calendarText(yearly ? line1.substr(1) : line1).c_str()));
+    if (!line2.empty()) icalcomponent_add_property(event, icalproperty_new_description(calendarText(line2).c_str()));
+    icalcomponent_add_component(calendar, event);
+}
+
+icaltimetype stampTime(std::string_view dtstamp) {
+    return icaltime_from_string(std::string(dtstamp).c_str());
+}
+
+}  // namespace
+
+std::string UidMaker::next(const MemoRecord& memo) {
+    std::uint64_t hashed = 0;
+    std::string uid = uidStem(decodeDate(memo.date), memo.line1, memo.line2, hashed);
+    if (const int seen = given_[hashed]++; seen > 0) uid += "-" + std::to_string(seen + 1);
+    return uid + "@jotanor";
+}
+
+std::string memoUid(const MemoRecord& memo) {
+    return UidMaker().next(memo);
+}
+
+Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out) {
+    Exported result;
+    const IcalPtr calendar(newCalendar());
+    const icaltimetype stamp = stampTime(dtstamp);
+    UidMaker uids;
+    file.scanBytes([&](const unsigned char* record, std::size_t) {
+        Ymd date;
+        std::int64_t day;
+        try {
+            day = wholeDay(recordDate(record));
+            date = decodeDate(recordDate(record));
+        } catch (const DateError&) {
+            ++result.undated;
+            return true;
+        }
+        const MemoRecord memo{recordDate(record), std::string(recordLine1(record)), std::string(recordLine2(record))};
+        if (!inRange(range, day, date, memo.starred())) return true;
+        addEvent(calendar.get(), date, memo.line1, memo.line2, uids.next(memo), stamp);
+        ++result.events;
+        return true;
+    });
+    out += IcalText(icalcomponent_as_ical_string_r(calendar.get())).view();
+    return result;
+}
+
+std::optional<std::string> eventCalendar(const MemoRecord& memo, std::string_view uid, std::string_view dtstamp) {
+    Ymd date;
+    try {
+        date = decodeDate(memo.date);
+    } catch (const DateError&) {
+        return std::nullopt;
+    }
+    const IcalPtr calendar(newCalendar());
+    addEvent(calendar.get(), date, memo.line1, memo.line2, std::string(uid), stampTime(dtstamp));
+    return std::string(IcalText(icalcomponent_as_ical_string_r(calendar.get())).view());
+}
+
+}  // namespace jotanor::ics

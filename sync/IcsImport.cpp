@@ -1,0 +1,257 @@
+// The events of an iCalendar file as memos, read by libical.
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <ctime>
+#include <map>
+#include <stdexcept>
+
+#include "dates/Dates.h"
+#include "store/Win1252.h"
+#include "sync/IcalHandle.h"
+#include "sync/Ics.h"
+
+namespace jotanor::ics {
+namespace {
+
+// A repeating event is followed this many times at most.
+constexpr int kMostOccurrences = 100000;
+
+struct Moment {
+    Ymd date;
+    int hour = 0, minute = 0;
+};
+
+// A date-time with the time zone its TZID names, from the calendar's own
+// VTIMEZONE or else the system's zone data; UTC and floating times as given.
+icaltimetype timeOf(icalcomponent* calendar, icalproperty* property) {
+    icaltimetype t = icalvalue_get_datetime(icalproperty_get_value(property));
+    if (icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER); tzid && !t.is_date) {
+        const char* name = icalparameter_get_tzid(tzid);
+        icaltimezone* zone = calendar ? icalcomponent_get_timezone(calendar, name) : nullptr;
+        if (!zone) zone = icaltimezone_get_builtin_timezone(name);
+        if (zone) icaltime_set_timezone(&t, zone);
+    }
+    return t;
+}
+
+// Where a moment falls on the local clock; a floating time or a date stays as it is.
+Moment localMoment(const icaltimetype& t) {
+    if (t.is_date || !t.zone) {
+        return {{static_cast<std::uint16_t>(t.year), static_cast<std::uint16_t>(t.month), static_cast<std::uint16_t>(t.day)},
+                t.hour,
+                t.minute};
+    }
+    const std::time_t seconds = icaltime_as_timet_with_zone(t, t.zone);
+    std::tm local{};
+    if (const std::tm* l = std::localtime(&seconds)) local = *l;
+    return {{static_cast<std::uint16_t>(local.tm_year + 1900), static_cast<std::uint16_t>(local.tm_mon + 1),
+             static_cast<std::uint16_t>(local.tm_mday)},
+            local.tm_hour,
+            local.tm_min};
+}
+
+// The same wall-clock moment, compared in the zone of the event's start.
+bool sameOccurrence(icaltimetype a, icaltimetype b, const icaltimetype& start) {
+    if (start.zone && !start.is_date) {
+        if (a.zone && a.zone != start.zone) a = icaltime_convert_to_zone(a, const_cast<icaltimezone*>(start.zone));
+        if (b.zone && b.zone != start.zone) b = icaltime_convert_to_zone(b, const_cast<icaltimezone*>(start.zone));
+    }
+    if (a.year != b.year || a.month != b.month || a.day != b.day) return false;
+    return start.is_date || a.is_date || b.is_date || (a.hour == b.hour && a.minute == b.minute && a.second == b.second);
+}
+
+void appendTwo(std::string& out, int n) {
+    out += static_cast<char>('0' + n / 10 % 10);
+    out += static_cast<char>('0' + n % 10);
+}
+
+std::string firstLine(std::string_view text) {
+    return std::string(text.substr(0, text.find_first_of("\r\n")));
+}
+
+class Reader {
+public:
+    Reader(const ImportWindow& window, Imported& out) : window_(window), out_(out) {}
+
+    void calendar(icalcomponent* calendar) {
+        overrides_.clear();
+        for (auto* c = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); c;
+             c = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
+            if (icalproperty* id = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+                overrides_.emplace(uidOf(c), timeOf(calendar, id));
+        }
+        std::vector<icalcomponent*> parts;
+        for (auto* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
+             c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT))
+            parts.push_back(c);
+        for (icalcomponent* c : parts) component(calendar, c);
+    }
+
+private:
+    static std::string uidOf(icalcomponent* event) {
+        const char* uid = icalcomponent_get_uid(event);
+        return uid ? uid : "";
+    }
+
+    void component(icalcomponent* calendar, icalcomponent* c) {
+        const icalcomponent_kind kind = icalcomponent_isa(c);
+        if (kind == ICAL_VTODO_COMPONENT || kind == ICAL_VJOURNAL_COMPONENT) {
+            ++out_.skipped;
+            return;
+        }
+        if (kind != ICAL_VEVENT_COMPONENT) return;
+        icalproperty* start = icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY);
+        if (icalcomponent_get_status(c) == ICAL_STATUS_CANCELLED || !start) {
+            ++out_.skipped;
+            return;
+        }
+        const icaltimetype first = timeOf(calendar, start);
+        if (icaltime_is_null_time(first) || !isValidDate(first.year, first.month, first.day)) {
+            ++out_.skipped;
+            return;
+        }
+        long length = 0;  // seconds from start to end
+        if (icalproperty* end = icalcomponent_get_first_property(c, ICAL_DTEND_PROPERTY)) {
+            length = static_cast<long>(icaltime_as_timet_with_zone(timeOf(calendar, end), timeOf(calendar, end).zone) -
+                                       icaltime_as_timet_with_zone(first, first.zone));
+        } else if (icalproperty* duration = icalcomponent_get_first_property(c, ICAL_DURATION_PROPERTY)) {
+            length = icaldurationtype_as_int(icalproperty_get_duration(duration));
+        }
+        icalproperty* rule = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY);
+        const bool isOverride = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY) != nullptr;
+        if (!rule || isOverride) {
+            const DaySerial day = encodeDate(localMoment(first).date);
+            if (!isOverride || (window_.from <= day && day <= window_.to)) add(c, first, length, false);
+            return;
+        }
+        repeating(calendar, c, first, length, icalproperty_get_rrule(rule));
+    }
+
+    void repeating(icalcomponent* calendar, icalcomponent* c, const icaltimetype& first, long length,
+                   const icalrecurrencetype& rule) {
+        const bool yearly = rule.freq == ICAL_YEARLY_RECURRENCE && rule.interval <= 1 && rule.count == 0 &&
+                            icaltime_is_null_time(rule.until) && rule.by_day[0] == ICAL_RECURRENCE_ARRAY_MAX &&
+                            rule.by_year_day[0] == ICAL_RECURRENCE_ARRAY_MAX &&
+                            rule.by_week_no[0] == ICAL_RECURRENCE_ARRAY_MAX &&
+                            rule.by_set_pos[0] == ICAL_RECURRENCE_ARRAY_MAX;
+        std::vector<icaltimetype> excluded;
+        for (auto* p = icalcomponent_get_first_property(c, ICAL_EXDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_EXDATE_PROPERTY))
+            excluded.push_back(timeOf(calendar, p));
+        const auto [low, high] = overrides_.equal_range(uidOf(c));
+        for (auto it = low; it != high; ++it) excluded.push_back(it->second);
+
+        icalrecur_iterator* it = icalrecur_iterator_new(rule, first);
+        if (!it) {
+            ++out_.skipped;
+            return;
+        }
+        for (int n = 0; n < kMostOccurrences; ++n) {
+            icaltimetype t = icalrecur_iterator_next(it);
+            if (icaltime_is_null_time(t)) break;
+            icaltime_set_timezone(&t, first.zone);
+            if (!isValidDate(t.year, t.month, t.day)) break;
+            const DaySerial day = encodeDate(localMoment(t).date);
+            if (day > (yearly ? std::max(window_.today, window_.to) + 400 : window_.to)) break;
+            if (std::any_of(excluded.begin(), excluded.end(), [&](const icaltimetype& x) { return sameOccurrence(x, t, first); }))
+                continue;
+            if (yearly && day >= window_.today) {
+                add(c, t, length, true);
+                break;
+            }
+            if (!yearly && day >= window_.from) add(c, t, length, false);
+        }
+        icalrecur_iterator_free(it);
+    }
+
+    // One memo for the event starting at `start`.
+    void add(icalcomponent* c, const icaltimetype& start, long length, bool yearly) {
+        const Moment begin = localMoment(start);
+        const char* summary = icalcomponent_get_summary(c);
+        std::string line1 = (yearly ? "*" : "") + std::string(summary ? summary : "");
+        std::string line2;
+        if (start.is_date) {
+            const char* description = icalcomponent_get_description(c);
+            line2 = firstLine(description ? description : "");
+        } else {
+            appendTwo(line2, begin.hour);
+            line2 += ':';
+            appendTwo(line2, begin.minute);
+            icaltimetype end = start;
+            icaltime_adjust(&end, 0, 0, 0, static_cast<int>(length));
+            const Moment finish = localMoment(end);
+            if (length > 0 && finish.date == begin.date) {
+                line2 += "\u2013";
+                appendTwo(line2, finish.hour);
+                line2 += ':';
+                appendTwo(line2, finish.minute);
+            }
+            const char* location = icalcomponent_get_location(c);
+            if (location && *location) line2 += ' ' + std::string(location);
+        }
+        Imported::Memo memo;
+        memo.record.date = encodeDate(begin.date);
+        memo.record.line1 = memoText(line1);
+        memo.record.line2 = memoText(line2);
+        memo.uid = uidOf(c);
+        out_.memos.push_back(std::move(memo));
+    }
+
+    // UTF-8 as a memo line: line breaks and other control characters as
+    // blanks, what Windows-1252 cannot hold as "?", at most 100 characters.
+    std::string memoText(const std::string& utf8) {
+        std::string bytes = utf8ToCp1252(utf8);
+        const auto questions = [](std::string_view s) { return std::count(s.begin(), s.end(), '?'); };
+        out_.replaced += static_cast<std::size_t>(questions(bytes) - questions(utf8));
+        for (char& b : bytes)
+            if (static_cast<unsigned char>(b) < 0x20 || b == 0x7F) b = ' ';
+        return fitLine(bytes, out_.cut);
+    }
+
+    const ImportWindow& window_;
+    Imported& out_;
+    std::multimap<std::string, icaltimetype> overrides_;  // UID, RECURRENCE-ID
+};
+
+}  // namespace
+
+Imported& Imported::operator+=(const Imported& other) {
+    memos.insert(memos.end(), other.memos.begin(), other.memos.end());
+    skipped += other.skipped;
+    cut += other.cut;
+    replaced += other.replaced;
+    return *this;
+}
+
+std::string fitLine(std::string_view bytes, std::size_t& cut) {
+    if (bytes.size() <= MemoRecord::kMaxLine) return std::string(bytes);
+    ++cut;
+    std::string_view kept = bytes.substr(0, MemoRecord::kMaxLine - 1);
+    // At the last blank that leaves a word whole, when there is one.
+    if (bytes[kept.size()] != ' ') {
+        if (const auto blank = kept.find_last_of(' '); blank != std::string_view::npos && blank > 0)
+            kept = kept.substr(0, blank);
+    }
+    while (!kept.empty() && kept.back() == ' ') kept.remove_suffix(1);
+    return std::string(kept) + '\x85';  // "…"
+}
+
+Imported readCalendar(std::string_view text, const ImportWindow& window) {
+    const IcalPtr root(icalparser_parse_string(std::string(text).c_str()));
+    if (!root) throw std::runtime_error("geen iCalendar-gegevens");
+    Imported result;
+    Reader reader(window, result);
+    if (icalcomponent_isa(root.get()) == ICAL_XROOT_COMPONENT) {
+        for (auto* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
+             c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+            reader.calendar(c);
+    } else if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
+        reader.calendar(root.get());
+    } else {
+        throw std::runtime_error("geen iCalendar-gegevens (geen VCALENDAR)");
+    }
+    return result;
+}
+
+}  // namespace jotanor::ics

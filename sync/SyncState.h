@@ -1,0 +1,38 @@
+// What the last sync saw, kept beside the memo file: the server's sync
+// token and, per event on the server, its href, ETag and UID and the memos
+// it stands for (date and both lines). A text file, replaced whole.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/FileIO.h"
+#include "store/MemoRecord.h"
+
+namespace jotanor::sync {
+
+struct SyncedEvent {
+    std::string href;  // the path on the server, percent-decoded
+    std::string etag;
+    std::string uid;
+    std::vector<MemoRecord> memos;
+};
+
+struct SyncState {
+    std::string url;  // the collection it was kept for
+    std::string token;
+    std::vector<SyncedEvent> events;
+};
+
+std::string encodeState(const SyncState& state);
+// Throws std::runtime_error on text that is no sync state.
+SyncState decodeState(std::string_view text);
+
+// Nothing there: an empty state.
+SyncState readState(FileSystem& fs, const std::filesystem::path& path);
+// Atomic replace; a new file is readable by its owner only.
+void writeState(FileSystem& fs, const std::filesystem::path& path, const SyncState& state);
+
+}  // namespace jotanor::sync
