@@ -11,6 +11,7 @@ packages=(
   xvfb xauth imagemagick openbox x11-utils
   xdotool faketime strace libcap2-bin e2fsprogs
   poppler-utils python3-icalendar
+  libical-dev libcurl4-openssl-dev libxml2-dev radicale python3-caldav openssl
   dbus-daemon at-spi2-core python3-pyatspi
   desktop-file-utils appstream lintian dpkg-dev
 )

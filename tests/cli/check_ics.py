@@ -5,7 +5,6 @@ lines: CRLF, at most 75 octets, folded between UTF-8 characters.
 
 Usage: check_ics.py PATH-TO-jotanor-cli. Exit 77 (skipped) without the parser."""
 import datetime
-import struct
 import subprocess
 import sys
 import tempfile
@@ -17,7 +16,7 @@ except ImportError:
     print("skipped: python3-icalendar is not installed (apt-get install python3-icalendar)")
     sys.exit(77)
 
-DAY0 = datetime.date(1899, 12, 30)
+from memos import record
 
 # line 1, line 2 (Windows-1252 bytes). This parser unescapes a value twice,
 # so a backslash before a comma, semicolon, "n", "N" or another backslash
@@ -35,12 +34,6 @@ MEMOS = [
     (datetime.date(1940, 1, 1), b"", b"lege eerste regel"),
     (datetime.date(2100, 12, 31), b"x" * 100, b""),
 ]
-
-
-def record(date, line1, line2):
-    serial = float((date - DAY0).days)
-    return (struct.pack("<d", serial) + bytes([len(line1)]) + line1.ljust(100, b"\0") +
-            bytes([len(line2)]) + line2.ljust(100, b"\0") + b"\0\0")
 
 
 def shown(line):

@@ -1,0 +1,304 @@
+#!/usr/bin/env python3
+"""jotanor-cli sync against a real CalDAV server (Debian's radicale, on a free
+loopback port with a storage folder of its own), with an independent client
+(Debian's python3-caldav) changing events between syncs and checking what the
+diary put up.
+
+Usage: check_sync.py PATH-TO-jotanor-cli open|password
+  open:     no authentication; two-way changes, conflicts, a kill mid-sync.
+  password: a password file on the server; refused access, a URL that is no
+            calendar, an unreachable server, HTTPS with a private authority.
+Exit 77 (skipped) without radicale or python3-caldav."""
+import ctypes
+import datetime
+import os
+import re
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import urllib.request
+from pathlib import Path
+
+try:
+    import caldav
+    import icalendar
+    import radicale  # noqa: F401  (only to know it is there)
+except ImportError as e:
+    print(f"skipped: {e.name} is not installed (apt-get install radicale python3-caldav)")
+    sys.exit(77)
+
+sys.path.insert(0, str(Path(__file__).parent))
+import memos  # noqa: E402
+
+TODAY = "2026-05-02"
+D = datetime.date
+
+
+def die_with_parent():
+    """The server ends when this script does, however it ends (PR_SET_PDEATHSIG)."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGTERM)
+
+
+class Radicale:
+    """A radicale process for one run; stopped with the run."""
+
+    def __init__(self, folder, users=None, tls=None):
+        self.folder = folder
+        with socket.socket() as s:
+            s.bind(("127.0.0.1", 0))
+            self.port = s.getsockname()[1]
+        rights = folder / "rights"
+        rights.write_text("[all]\nuser: .*\ncollection: .*\npermissions: RrWw\n")
+        lines = ["[server]", f"hosts = 127.0.0.1:{self.port}"]
+        if tls:
+            lines += ["ssl = True", f"certificate = {tls[0]}", f"key = {tls[1]}"]
+        lines += ["[auth]"]
+        if users:
+            (folder / "users").write_text("".join(f"{u}:{p}\n" for u, p in users.items()))
+            lines += ["type = htpasswd", f"htpasswd_filename = {folder / 'users'}", "htpasswd_encryption = plain"]
+            lines += ["[rights]", "type = owner_only"]
+        else:
+            lines += ["type = none", "[rights]", "type = from_file", f"file = {rights}"]
+        lines += ["[storage]", f"filesystem_folder = {folder / 'collections'}", "[logging]", "level = info"]
+        (folder / "config").write_text("\n".join(lines) + "\n")
+        self.log = open(folder / "radicale.log", "w")
+        self.process = subprocess.Popen(["/usr/bin/python3", "-m", "radicale", "--config", str(folder / "config")],
+                                        stdout=self.log, stderr=self.log, preexec_fn=die_with_parent)
+        for _ in range(200):
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
+                return
+            except OSError:
+                time.sleep(0.05)
+        raise RuntimeError("radicale did not start: " + (folder / "radicale.log").read_text())
+
+    def url(self, path, scheme="http"):
+        return f"{scheme}://127.0.0.1:{self.port}{path}"
+
+    def make_calendar(self, path, auth=None):
+        request = urllib.request.Request(self.url(path), method="MKCALENDAR")
+        if auth:
+            manager = urllib.request.HTTPPasswordMgrWithDefaultRealm()
+            manager.add_password(None, self.url("/"), *auth)
+            opener = urllib.request.build_opener(urllib.request.HTTPBasicAuthHandler(manager))
+        else:
+            opener = urllib.request.build_opener()
+        opener.open(request, timeout=10).close()
+
+    def requests(self, method):
+        return len(re.findall(rf"\] {method} request for", (self.folder / "radicale.log").read_text()))
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        self.log.close()
+
+
+class Diary:
+    def __init__(self, cli, folder):
+        self.cli, self.folder, self.file = cli, folder, folder / "jotanor1.mem"
+
+    def run(self, *args, env=None, check=0):
+        full = dict(os.environ, TZ="Europe/Amsterdam")
+        full.pop("JOTANOR_PASSWORD", None)
+        full.update(env or {})
+        r = subprocess.run([self.cli, "--today", TODAY, *args], cwd=self.folder, capture_output=True, text=True,
+                           env=full, timeout=120)
+        if check is not None:
+            assert r.returncode == check, f"{args}: status {r.returncode}: {r.stderr}"
+        return r
+
+    def sync(self, url, *args, **kw):
+        return self.run("sync", url, *args, **kw).stdout.strip()
+
+    def memos(self):
+        return memos.read(self.file)
+
+
+def summary(up=0, down=0, here=0, there=0, conflicts=0):
+    return f"{up} up, {down} down, {here} deleted here, {there} deleted there, {conflicts} conflicts"
+
+
+def event_text(uid, start, title, end=None, location=None):
+    lines = ["BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Telefoon//NL", "BEGIN:VEVENT", f"UID:{uid}",
+             "DTSTAMP:20260501T000000Z", f"DTSTART{start}", f"SUMMARY:{title}"]
+    lines += [f"DTEND{end}"] if end else []
+    lines += [f"LOCATION:{location}"] if location else []
+    return "\r\n".join(lines + ["END:VEVENT", "END:VCALENDAR", ""])
+
+
+def events_by_uid(calendar):
+    out = {}
+    for e in calendar.events():
+        c = e.icalendar_component
+        out[str(c["UID"])] = e
+    return out
+
+
+def change_summary(event, title):
+    event.icalendar_component["SUMMARY"] = icalendar.vText(title)
+    event.save()
+
+
+def exported_uids(diary):
+    # Read as text, the lines end in "\n".
+    return re.findall(r"^UID:(.*)$", diary.run("export-ics").stdout.replace("\n ", ""), re.M)
+
+
+def one_event_per_memo(phone, diary):
+    uids = [str(e.icalendar_component["UID"]) for e in phone.events()]
+    assert len(uids) == len(set(uids)) == len(diary.memos()), (len(uids), len(diary.memos()))
+    return {u for u in uids if u.endswith("@jotanor")}
+
+
+def open_server(cli, folder):
+    server = Radicale(folder / "server")
+    try:
+        server.make_calendar("/dagboek/")
+        url = server.url("/dagboek/")
+        phone = caldav.DAVClient(url).calendar(url=url)
+        diary = Diary(cli, folder / "diary")
+        memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "9:00 Jan bellen"),
+                                 (D(2026, 3, 5), "*Verjaardag Éva", "taart, koffie"),
+                                 (D(2026, 6, 1), "Kapper", ""),
+                                 (D(2026, 5, 3), "Markt", "")])
+        phone.save_event(event_text("lunch@telefoon", ";TZID=Europe/Amsterdam:20260520T100000", "Lunch",
+                                    ";TZID=Europe/Amsterdam:20260520T110000", "Centrum"))
+        phone.save_event(event_text("markt@telefoon", ";VALUE=DATE:20260503", "Markt"))
+
+        # The first sync: every memo up as the export makes it, the phone's
+        # lunch down, and the market on both sides paired, not doubled.
+        assert diary.sync(url) == summary(up=3, down=1)
+        assert (D(2026, 5, 20), "Lunch", "10:00–11:00 Centrum") in diary.memos()
+        # The memos put up carry the export's UIDs.
+        assert one_event_per_memo(phone, diary) <= set(exported_uids(diary))
+        up = events_by_uid(phone)
+        assert len(up) == 5 and {"lunch@telefoon", "markt@telefoon"} <= set(up), sorted(up)
+        birthday = next(e.icalendar_component for u, e in up.items() if u.startswith("yearly-0305-"))
+        assert str(birthday["SUMMARY"]) == "Verjaardag Éva" and str(birthday["DESCRIPTION"]) == "taart, koffie"
+        assert birthday.decoded("DTSTART") == D(2026, 3, 5) and birthday["RRULE"] == {"FREQ": ["YEARLY"]}
+        assert os.stat(diary.folder / ".jotanor1.mem.sync").st_mode & 0o777 == 0o600
+        puts = server.requests("PUT")
+        assert diary.sync(url) == summary() and server.requests("PUT") == puts, "a sync after a sync wrote"
+
+        # One change of each kind on each side; the starred memo moved a year
+        # on keeps its UID and is not put up again.
+        up = events_by_uid(phone)
+        change_summary(up["lunch@telefoon"], "Lunch met Ans")
+        next(e for u, e in up.items() if "Kapper" in e.data).delete()
+        phone.save_event(event_text("zwemmen@telefoon", ";VALUE=DATE:20260701", "Zwemmen"))
+        kept = [m for m in diary.memos() if m[1] not in ("Tandarts", "*Verjaardag Éva")]
+        memos.write(diary.file, kept + [(D(2027, 3, 5), "*Verjaardag Éva", "taart, koffie")])
+        diary.run("add", "2026-08-01", "Vakantie")
+        assert diary.sync(url) == summary(up=1, down=2, here=2, there=1)
+        now = diary.memos()
+        assert (D(2026, 5, 20), "Lunch met Ans", "10:00–11:00 Centrum") in now and (D(2026, 7, 1), "Zwemmen", "") in now
+        assert not any(m[1] in ("Lunch", "Kapper", "Tandarts") for m in now), now
+        one_event_per_memo(phone, diary)
+        up = events_by_uid(phone)
+        assert not any("Tandarts" in e.data for e in up.values())
+        assert any("Vakantie" in e.data for e in up.values())
+        assert sum(u.startswith("yearly-0305-") for u in up) == 1
+
+        # Conflicts: the lunch changed on both sides keeps both versions; a
+        # change wins over a deletion, either way round.
+        up = events_by_uid(phone)
+        change_summary(up["lunch@telefoon"], "Lunch met Ans en Piet")
+        change_summary(next(e for e in up.values() if "Vakantie" in e.data), "Vakantie Frankrijk")
+        up["zwemmen@telefoon"].delete()
+        changed = {"Lunch met Ans": "Lunch met Bob", "Zwemmen": "Zwemmen 10:00"}
+        memos.write(diary.file, [(d, changed.get(a, a), b) for d, a, b in diary.memos() if a != "Vakantie"])
+        assert diary.sync(url) == summary(up=2, down=2, conflicts=2)
+        titles = [m[1] for m in diary.memos()]
+        for title in ("Lunch met Bob", "Lunch met Ans en Piet", "Zwemmen 10:00", "Vakantie Frankrijk"):
+            assert titles.count(title) == 1, (title, titles)
+        titles = sorted(str(e.icalendar_component["SUMMARY"]) for e in phone.events())
+        for title in ("Lunch met Bob", "Lunch met Ans en Piet", "Zwemmen 10:00", "Vakantie Frankrijk"):
+            assert titles.count(title) == 1, (title, titles)
+        one_event_per_memo(phone, diary)
+        assert diary.sync(url) == summary()
+
+        # A kill in the middle of the first sync of many memos: the next sync
+        # finishes the work without doubling anything.
+        many = diary.memos() + [(D(2027, 1, 1) + datetime.timedelta(days=i), f"Memo {i}", "") for i in range(150)]
+        memos.write(diary.file, many)
+        before = server.requests("PUT")
+        killed = subprocess.Popen([cli, "--today", TODAY, "sync", url], cwd=diary.folder, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL)
+        try:
+            for _ in range(600):
+                if server.requests("PUT") >= before + 30 or killed.poll() is not None:
+                    break
+                time.sleep(0.02)
+        finally:
+            killed.send_signal(signal.SIGKILL)
+            killed.wait()
+        assert server.requests("PUT") < before + 150, "the sync ended before it could be killed"
+        result = diary.sync(url)
+        assert re.fullmatch(r"\d+ up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts", result), result
+        assert len(diary.memos()) == len(many)
+        one_event_per_memo(phone, diary)
+        assert diary.sync(url) == summary()
+    finally:
+        server.stop()
+
+
+def password_server(cli, folder):
+    tls = (folder / "cert.pem", folder / "key.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                    "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", str(tls[1]), "-out", str(tls[0])],
+                   check=True, capture_output=True, timeout=60)
+    plain = Radicale(folder / "server", users={"anna": "geheim"})
+    diary = Diary(cli, folder / "diary")
+    memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "")])
+    (folder / "pw").write_text("geheim\n")
+    (folder / "fout").write_text("fout\n")
+    try:
+        plain.make_calendar("/anna/dagboek/", auth=("anna", "geheim"))
+        url = plain.url("/anna/dagboek/")
+        assert diary.sync(url, "--user", "anna", "--password-file", str(folder / "pw")) == summary(up=1)
+        assert diary.sync(url, "--user", "anna", env={"JOTANOR_PASSWORD": "geheim"}) == summary()
+        refused = [
+            ((url, "--user", "anna", "--password-file", str(folder / "fout")), "401"),
+            ((url,), "401"),
+            ((plain.url("/anna/"), "--user", "anna", "--password-file", str(folder / "pw")), "geen CalDAV-agenda"),
+            ((plain.url("/anna/elders/"), "--user", "anna", "--password-file", str(folder / "pw")), "geen CalDAV-agenda"),
+        ]
+        for args, reason in refused:
+            r = diary.run("sync", *args, check=1)
+            assert reason in r.stderr and r.stdout == "", (args, r.stderr)
+        assert "geheim" not in (diary.folder / ".jotanor1.mem.sync").read_text()
+    finally:
+        plain.stop()
+    r = diary.run("sync", url, check=1)
+    assert "niet bereikbaar" in r.stderr, r.stderr
+
+    secure = Radicale(folder / "server", users={"anna": "geheim"}, tls=tls)
+    try:
+        url = secure.url("/anna/dagboek/", "https")
+        r = diary.run("sync", url, "--user", "anna", "--password-file", str(folder / "pw"), check=1)
+        assert "certificaat" in r.stderr, r.stderr
+        ca = ("--ca-file", str(tls[0]))
+        assert diary.sync(url, "--user", "anna", "--password-file", str(folder / "pw"), *ca) == summary()
+    finally:
+        secure.stop()
+
+
+def main(cli, mode):
+    with tempfile.TemporaryDirectory() as name:
+        folder = Path(name)
+        for sub in ("server", "diary"):
+            (folder / sub).mkdir(exist_ok=True)
+        (open_server if mode == "open" else password_server)(cli, folder)
+    print(f"ok: {mode}")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
