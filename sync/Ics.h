@@ -21,7 +21,11 @@ namespace jotanor::ics {
 // identical memos are told apart by their order in the file.
 class UidMaker {
 public:
+    // The UID of the memo's (first) event. Throws DateError for a memo
+    // whose date is no calendar day.
     std::string next(const MemoRecord& memo);
+    // The UID of the memo's event on `date`, repeating every year or not.
+    std::string make(const Ymd& date, bool yearly, std::string_view line1, std::string_view line2);
 
 private:
     std::unordered_map<std::uint64_t, int> given_;

@@ -5,6 +5,7 @@
 
 #include "dates/Dates.h"
 #include "store/Errors.h"
+#include "store/Recurrence.h"
 #include "store/Win1252.h"
 #include "sync/Ics.h"
 #include "sync/IcalHandle.h"
@@ -33,18 +34,16 @@ void appendDigits(std::string& out, unsigned value, int width) {
     out.append(text, static_cast<std::size_t>(width));
 }
 
-// When the memo falls, and a hash of that and its lines.
-std::string uidStem(const Ymd& date, std::string_view line1, std::string_view line2, std::uint64_t& hashed) {
+// When the event falls, and a hash of that and the memo's lines.
+std::string uidStem(const Ymd& date, bool yearly, std::string_view line1, std::string_view line2, std::uint64_t& hashed) {
     std::string stem;
-    if (!line1.empty() && line1[0] == '*') {
+    if (yearly) {
         stem = "yearly-";
-        appendDigits(stem, date.month, 2);
-        appendDigits(stem, date.day, 2);
     } else {
         appendDigits(stem, date.year, 4);
-        appendDigits(stem, date.month, 2);
-        appendDigits(stem, date.day, 2);
     }
+    appendDigits(stem, date.month, 2);
+    appendDigits(stem, date.day, 2);
     Hash hash;
     hash.add(stem);
     hash.addLine(line1);
@@ -53,6 +52,12 @@ std::string uidStem(const Ymd& date, std::string_view line1, std::string_view li
     for (int shift = 60; shift >= 0; shift -= 4) stem += "0123456789abcdef"[(hash.value >> shift) & 0xF];
     hashed = hash.value;
     return stem;
+}
+
+// A starred memo of 29 February: the diary moves it to 28 February and
+// keeps it there.
+bool leapDayStar(const Ymd& date, std::string_view line1) {
+    return !line1.empty() && line1[0] == '*' && date.month == 2 && date.day == 29;
 }
 
 // The first day on or after `from` on which a memo of `date` that recurs
@@ -102,9 +107,10 @@ icalcomponent* newCalendar() {
     return calendar;
 }
 
-void addEvent(icalcomponent* calendar, const Ymd& date, std::string_view line1, std::string_view line2,
-              const std::string& uid, const icaltimetype& stamp) {
-    const bool yearly = !line1.empty() && line1[0] == '*';
+// One all-day event for a memo; `rule` makes it repeat.
+void addEvent(icalcomponent* calendar, const Ymd& date, const char* rule, std::string_view line1,
+              std::string_view line2, const std::string& uid, const icaltimetype& stamp) {
+    const bool starred = !line1.empty() && line1[0] == '*';
     icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
@@ -113,8 +119,8 @@ void addEvent(icalcomponent* calendar, const Ymd& date, std::string_view line1, 
     start.month = date.month;
     start.day = date.day;
     icalcomponent_add_property(event, icalproperty_new_dtstart(start));
-    if (yearly) icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string("FREQ=YEARLY")));
-    icalcomponent_add_property(event, icalproperty_new_summary(calendarText(yearly ? line1.substr(1) : line1).c_str()));
+    if (rule) icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string(rule)));
+    icalcomponent_add_property(event, icalproperty_new_summary(calendarText(starred ? line1.substr(1) : line1).c_str()));
     if (!line2.empty()) icalcomponent_add_property(event, icalproperty_new_description(calendarText(line2).c_str()));
     icalcomponent_add_component(calendar, event);
 }
@@ -125,11 +131,16 @@ icaltimetype stampTime(std::string_view dtstamp) {
 
 }  // namespace
 
-std::string UidMaker::next(const MemoRecord& memo) {
+std::string UidMaker::make(const Ymd& date, bool yearly, std::string_view line1, std::string_view line2) {
     std::uint64_t hashed = 0;
-    std::string uid = uidStem(decodeDate(memo.date), memo.line1, memo.line2, hashed);
+    std::string uid = uidStem(date, yearly, line1, line2, hashed);
     if (const int seen = given_[hashed]++; seen > 0) uid += "-" + std::to_string(seen + 1);
     return uid + "@jotanor";
+}
+
+std::string UidMaker::next(const MemoRecord& memo) {
+    const Ymd date = decodeDate(memo.date);
+    return make(date, memo.starred() && !leapDayStar(date, memo.line1), memo.line1, memo.line2);
 }
 
 std::string memoUid(const MemoRecord& memo) {
@@ -151,10 +162,23 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
             ++result.undated;
             return true;
         }
-        const MemoRecord memo{recordDate(record), std::string(recordLine1(record)), std::string(recordLine2(record))};
-        if (!inRange(range, day, date, memo.starred())) return true;
-        addEvent(calendar.get(), date, memo.line1, memo.line2, uids.next(memo), stamp);
-        ++result.events;
+        const std::string_view line1 = recordLine1(record);
+        const std::string_view line2 = recordLine2(record);
+        const auto add = [&](const Ymd& on, std::int64_t onDay, bool yearly) {
+            if (!inRange(range, onDay, on, yearly)) return;
+            addEvent(calendar.get(), on, yearly ? "FREQ=YEARLY" : nullptr, line1, line2, uids.make(on, yearly, line1, line2),
+                     stamp);
+            ++result.events;
+        };
+        if (leapDayStar(date, line1)) {
+            // That day, then a plain yearly event from 28 February on, which
+            // every calendar reads alike.
+            add(date, day, false);
+            const Ymd next = oneYearLater(date);
+            if (next.year <= 9999) add(next, wholeDay(encodeDate(next)), true);
+        } else {
+            add(date, day, !line1.empty() && line1[0] == '*');
+        }
         return true;
     });
     out += IcalText(icalcomponent_as_ical_string_r(calendar.get())).view();
@@ -169,7 +193,10 @@ std::optional<std::string> eventCalendar(const MemoRecord& memo, std::string_vie
         return std::nullopt;
     }
     const IcalPtr calendar(newCalendar());
-    addEvent(calendar.get(), date, memo.line1, memo.line2, std::string(uid), stampTime(dtstamp));
+    // A server holds one event per memo: a starred 29 February falls on
+    // the last day of February.
+    const char* rule = !memo.starred() ? nullptr : leapDayStar(date, memo.line1) ? "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1" : "FREQ=YEARLY";
+    addEvent(calendar.get(), date, rule, memo.line1, memo.line2, std::string(uid), stampTime(dtstamp));
     return std::string(IcalText(icalcomponent_as_ical_string_r(calendar.get())).view());
 }
 
