@@ -328,22 +328,26 @@ void searchCommand(Context& c) {
     printBlocks(blocks, c.out);
 }
 
+// Runs a change of the memo file. From the terminal a diary starts with its
+// first memo; the window asks first, here the user is told.
+void startingDiary(Context& c, const std::function<void()>& change) {
+    try {
+        change();
+    } catch (const IoError& e) {
+        if (e.code() != kFileNotFound) throw;
+        c.file.create();
+        c.err << "jotanor-cli: " << e.path() << " niet gevonden; nieuwe file aangemaakt\n";
+        change();
+    }
+}
+
 void addCommand(Context& c) {
     expectOperands(c.line, 2, 3, "add JJJJ-MM-DD \"REGEL 1\" [\"REGEL 2\"]");
     MemoRecord memo;
     memo.date = parseDate(c.line.operands[0]);
     memo.line1 = memoLine(c.line.operands[1], 1);
     if (c.line.operands.size() == 3) memo.line2 = memoLine(c.line.operands[2], 2);
-    try {
-        c.file.mydata1_opbergen(memo);
-    } catch (const IoError& e) {
-        // From the terminal a diary starts with its first memo; the window
-        // asks first, here the user is told.
-        if (e.code() != kFileNotFound) throw;
-        c.file.create();
-        c.err << "jotanor-cli: " << e.path() << " niet gevonden; nieuwe file aangemaakt\n";
-        c.file.mydata1_opbergen(memo);
-    }
+    startingDiary(c, [&] { c.file.mydata1_opbergen(memo); });
 }
 
 void countCommand(Context& c) {
@@ -388,7 +392,8 @@ void importCommand(Context& c) {
     }
     sync::MemoBatch batch;
     for (const auto& memo : imported.memos) batch.add.push_back(memo.record);
-    const auto result = sync::applyBatch(c.file, batch);
+    sync::BatchResult result;
+    startingDiary(c, [&] { result = sync::applyBatch(c.file, batch); });
     const auto added = static_cast<std::size_t>(std::count(result.added.begin(), result.added.end(), true));
     c.out << added << " memos added, " << batch.add.size() - added << " already there, " << imported.skipped
           << " skipped";
@@ -419,7 +424,13 @@ void syncCommand(Context& c) {
     settings.caFile = c.line.value("--ca-file").value_or("");
     settings.today = c.today;
     settings.dtstamp = stampOf(c.givenToday);
-    const sync::SyncReport report = sync::synchronize(c.file, settings);
+    sync::SyncReport report;
+    // A diary that synced before and is gone now is not started again:
+    // that would delete all its events on the server.
+    if (c.file.fileSystem().exists(sync::statePath(c.file.path())))
+        report = sync::synchronize(c.file, settings);
+    else
+        startingDiary(c, [&] { report = sync::synchronize(c.file, settings); });
     c.out << report.up << " up, " << report.down << " down, " << report.deletedHere << " deleted here, "
           << report.deletedThere << " deleted there, " << report.conflicts << " conflicts\n";
 }
