@@ -419,6 +419,8 @@ void syncCommand(Context& c) {
     settings.url = c.line.operands[0];
     if (!settings.url.starts_with("http://") && !settings.url.starts_with("https://"))
         throw Misuse("'" + settings.url + "' is geen http- of https-adres");
+    // One collection, however its address is written.
+    if (!settings.url.ends_with('/')) settings.url += '/';
     settings.user = c.line.value("--user").value_or("");
     settings.password = syncPassword(c.line);
     settings.caFile = c.line.value("--ca-file").value_or("");

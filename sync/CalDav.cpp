@@ -70,7 +70,7 @@ struct Multistatus {
 Multistatus parseMultistatus(const std::string& body) {
     // Never a network fetch, and no entity expansion.
     xmlDoc* doc = xmlReadMemory(body.data(), static_cast<int>(body.size()), nullptr, nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     if (!doc) throw SyncError("het antwoord van de server is geen XML");
     Multistatus out;
     const xmlNode* root = xmlDocGetRootElement(doc);

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "store/Errors.h"
+#include "store/SafeWrite.h"
 #include "sync/CalDav.h"
 #include "sync/Ics.h"
 #include "sync/MemoBatch.h"
@@ -101,6 +102,7 @@ public:
 
     SyncReport run() {
         state_ = readState(file_.fileSystem(), statePath_);
+        saved_ = encodeState(state_);
         if (state_.url != settings_.url) state_ = {settings_.url, {}, {}};
         dav_.checkCalendar();
         listServer();
@@ -115,7 +117,12 @@ public:
         }
         state_.token = listing_.token;
         save();
-        writeToServer(toDelete, diary);
+        try {
+            writeToServer(toDelete, diary);
+        } catch (const SyncError&) {
+            save();  // what went through before the server failed
+            throw;
+        }
         report_.requests = dav_.requests();
         return report_;
     }
@@ -260,33 +267,23 @@ private:
             ++report_.up;
             wrote();
         }
-        if (writes > 0 && !state_.token.empty()) catchUp();
         save();
     }
 
-    // The server's token after our own writes, so that the next sync does
-    // not read them back; kept as it was when anyone else wrote meanwhile.
-    void catchUp() {
-        const DavListing after = dav_.changesSince(state_.token);
-        if (after.complete || after.token.empty()) return;
-        std::map<std::string, std::string> ours;
-        for (const auto& event : state_.events) ours.emplace(event.href, event.etag);
-        for (const auto& item : after.items) {
-            const auto it = ours.find(item.href);
-            if (it == ours.end() || it->second != item.etag) return;
-        }
-        for (const auto& href : after.removed)
-            if (ours.contains(href)) return;
-        state_.token = after.token;
+    // Written only when it changed: a sync that finds nothing new writes nothing.
+    void save() {
+        std::string text = encodeState(state_);
+        if (text == saved_) return;
+        replaceFile(file_.fileSystem(), statePath_, text.data(), text.size());
+        saved_ = std::move(text);
     }
-
-    void save() { writeState(file_.fileSystem(), statePath_, state_); }
 
     MemoFile& file_;
     const SyncSettings& settings_;
     std::filesystem::path statePath_;
     CalDav dav_;
     SyncState state_;
+    std::string saved_;  // the state as the file holds it
     DavListing listing_;
     std::set<std::string> removed_;
     std::map<std::string, DavItem> fetched_;

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "store/SafeWrite.h"
 
 namespace jotanor::sync {
 namespace {
@@ -126,11 +125,6 @@ SyncState readState(FileSystem& fs, const std::filesystem::path& path) {
     SyncState state = decodeState({reinterpret_cast<const char*>(bytes.data), bytes.size});
     file->close();
     return state;
-}
-
-void writeState(FileSystem& fs, const std::filesystem::path& path, const SyncState& state) {
-    const std::string text = encodeState(state);
-    replaceFile(fs, path, text.data(), text.size());
 }
 
 }  // namespace jotanor::sync

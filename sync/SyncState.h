@@ -30,9 +30,8 @@ std::string encodeState(const SyncState& state);
 // Throws std::runtime_error on text that is no sync state.
 SyncState decodeState(std::string_view text);
 
-// Nothing there: an empty state.
+// Nothing there: an empty state. It is written with replaceFile (atomic;
+// a new file is readable by its owner only).
 SyncState readState(FileSystem& fs, const std::filesystem::path& path);
-// Atomic replace; a new file is readable by its owner only.
-void writeState(FileSystem& fs, const std::filesystem::path& path, const SyncState& state);
 
 }  // namespace jotanor::sync
