@@ -108,8 +108,8 @@ icalcomponent* newCalendar() {
 }
 
 // One all-day event for a memo; `rule` makes it repeat.
-void addEvent(icalcomponent* calendar, const Ymd& date, const char* rule, std::string_view line1,
-              std::string_view line2, const std::string& uid, const icaltimetype& stamp) {
+icalcomponent* newEvent(const Ymd& date, const char* rule, std::string_view line1, std::string_view line2,
+                        const std::string& uid, const icaltimetype& stamp) {
     const bool starred = !line1.empty() && line1[0] == '*';
     icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
@@ -122,7 +122,7 @@ void addEvent(icalcomponent* calendar, const Ymd& date, const char* rule, std::s
     if (rule) icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string(rule)));
     icalcomponent_add_property(event, icalproperty_new_summary(calendarText(starred ? line1.substr(1) : line1).c_str()));
     if (!line2.empty()) icalcomponent_add_property(event, icalproperty_new_description(calendarText(line2).c_str()));
-    icalcomponent_add_component(calendar, event);
+    return event;
 }
 
 icaltimetype stampTime(std::string_view dtstamp) {
@@ -149,7 +149,13 @@ std::string memoUid(const MemoRecord& memo) {
 
 Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out) {
     Exported result;
+    // The calendar's frame and properties, then each event as it is made,
+    // so that a large file is never held as one tree.
     const IcalPtr calendar(newCalendar());
+    out += "BEGIN:VCALENDAR\r\n";
+    for (auto* p = icalcomponent_get_first_property(calendar.get(), ICAL_ANY_PROPERTY); p;
+         p = icalcomponent_get_next_property(calendar.get(), ICAL_ANY_PROPERTY))
+        out += IcalText(icalproperty_as_ical_string_r(p)).view();
     const icaltimetype stamp = stampTime(dtstamp);
     UidMaker uids;
     file.scanBytes([&](const unsigned char* record, std::size_t) {
@@ -166,8 +172,9 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
         const std::string_view line2 = recordLine2(record);
         const auto add = [&](const Ymd& on, std::int64_t onDay, bool yearly) {
             if (!inRange(range, onDay, on, yearly)) return;
-            addEvent(calendar.get(), on, yearly ? "FREQ=YEARLY" : nullptr, line1, line2, uids.make(on, yearly, line1, line2),
-                     stamp);
+            const IcalPtr event(newEvent(on, yearly ? "FREQ=YEARLY" : nullptr, line1, line2,
+                                         uids.make(on, yearly, line1, line2), stamp));
+            out += IcalText(icalcomponent_as_ical_string_r(event.get())).view();
             ++result.events;
         };
         if (leapDayStar(date, line1)) {
@@ -181,7 +188,7 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
         }
         return true;
     });
-    out += IcalText(icalcomponent_as_ical_string_r(calendar.get())).view();
+    out += "END:VCALENDAR\r\n";
     return result;
 }
 
@@ -196,7 +203,7 @@ std::optional<std::string> eventCalendar(const MemoRecord& memo, std::string_vie
     // A server holds one event per memo: a starred 29 February falls on
     // the last day of February.
     const char* rule = !memo.starred() ? nullptr : leapDayStar(date, memo.line1) ? "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1" : "FREQ=YEARLY";
-    addEvent(calendar.get(), date, rule, memo.line1, memo.line2, std::string(uid), stampTime(dtstamp));
+    icalcomponent_add_component(calendar.get(), newEvent(date, rule, memo.line1, memo.line2, std::string(uid), stampTime(dtstamp)));
     return std::string(IcalText(icalcomponent_as_ical_string_r(calendar.get())).view());
 }
 
