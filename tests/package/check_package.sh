@@ -2,9 +2,10 @@
 # Builds the Debian package from the build folder and checks what it holds:
 # the program and its side files in their places, the launcher and the
 # description accepted by their validators, the Qt libraries among its
-# dependencies, and no errors from lintian.
+# dependencies, the programs built hardened, and no errors from lintian.
 set -euo pipefail
 build="$1"
+hardened="${2:-0}"  # 1: built with the hardening flags, which are then checked
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -20,7 +21,8 @@ for f in /usr/bin/jotanor /usr/bin/jotanor-cli /usr/share/jotanor/memohelp.rtf /
          /usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/nl.jotanor.Jotanor.svg \
          /usr/share/icons/hicolor/48x48/apps/nl.jotanor.Jotanor.png \
-         /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz; do
+         /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz \
+         /usr/share/man/man1/jotanor.1.gz /usr/share/man/man1/jotanor-cli.1.gz; do
   grep -qx "$f" "$work/files" || { echo "missing from the package: $f"; fail=1; }
 done
 
@@ -30,6 +32,23 @@ for d in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins; do
 done
 
 dpkg-deb -x "$deb" "$work/root"
+# Built hardened: read-only relocations bound at start and the stack
+# protector in both programs, and every file compiled with fortified calls
+# (a program whose calls all take sizes known only at run time has no
+# fortified call left to show for it).
+if [[ "$hardened" == 1 ]]; then
+  for program in jotanor jotanor-cli; do
+    # Whole outputs first: grep -q ending a pipe early fails it under pipefail.
+    elf="$work/root/usr/bin/$program"
+    headers="$(readelf -lW "$elf")" dynamic="$(readelf -dW "$elf")" symbols="$(readelf --dyn-syms -W "$elf")"
+    grep -q GNU_RELRO <<<"$headers" || { echo "$program: no read-only relocations"; fail=1; }
+    grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$dynamic" || { echo "$program: not bound at start"; fail=1; }
+    grep -q '__stack_chk_fail' <<<"$symbols" || { echo "$program: no stack protector"; fail=1; }
+  done
+  if grep '"command"' compile_commands.json | grep -v -- '-D_FORTIFY_SOURCE' >/dev/null; then
+    echo "compiled without fortified calls"; fail=1
+  fi
+fi
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$work/root/usr/share/applications/nl.jotanor.Jotanor.desktop" || fail=1
 else
