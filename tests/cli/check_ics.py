@@ -52,8 +52,7 @@ def shown(line):
 
 
 def expected_events(memos):
-    """(date, line1, line2, yearly) per event. The diary moves a starred 29
-    February to 28 February and keeps it there: that day, then every 28 February."""
+    """(date, line1, line2, yearly); a starred 29 February is that day, then every 28 February."""
     for date, line1, line2 in sorted(memos, key=lambda m: m[0]):
         starred = line1.startswith(b"*")
         if starred and (date.month, date.day) == (2, 29):

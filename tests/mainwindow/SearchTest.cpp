@@ -36,7 +36,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // Only A to Z fold: the accented capital stays.
                       WordsCase{"\xC9LAN Zo\xEB", false, "Zoekwoord : \xC9lanzo\xEB"}),
     [](const auto& info) {
-        // Letters and digits as they are, anything else as "_".
         std::string name = info.param.caseCounts ? "Case_" : "AnyCase_";
         for (unsigned char c : std::string(info.param.text)) name += std::isalnum(c) ? static_cast<char>(c) : '_';
         return name;
