@@ -12,7 +12,6 @@ import tempfile
 from pathlib import Path
 
 try:
-    import dateutil.rrule  # a dependency of the parser
     import icalendar
 except ImportError:
     print("skipped: python3-icalendar is not installed (apt-get install python3-icalendar)")
@@ -62,14 +61,6 @@ def expected_events(memos):
             yield date, line1, line2, starred
 
 
-def occurrences(event, until):
-    start = datetime.datetime.combine(event.decoded("DTSTART"), datetime.time())
-    if "RRULE" not in event:
-        return [start.date()]
-    rule = dateutil.rrule.rrulestr(event["RRULE"].to_ical().decode(), dtstart=start)
-    return [d.date() for d in rule.between(start, until, inc=True)]
-
-
 def check_raw(data):
     assert data.endswith(b"\r\n"), "the last line has no CRLF"
     lines = data[:-2].split(b"\r\n")
@@ -117,9 +108,6 @@ def main(cli):
             assert event.decoded("DTSTAMP") == datetime.datetime(2026, 5, 2, tzinfo=datetime.timezone.utc)
         uids = [str(e["UID"]) for e in found]
         assert len(set(uids)) == len(uids), "UIDs repeat"
-        leap = [d for e in found if str(e["SUMMARY"]) == "schrikkeldag"
-                for d in occurrences(e, datetime.datetime(2033, 12, 31))]
-        assert sorted(leap) == [datetime.date(2024, 2, 29)] + [datetime.date(y, 2, 28) for y in range(2025, 2034)], leap
 
         ranged = export(cli, folder, "export-ics", "--from", "2026-03-06", "--to", "2026-03-09")
         check_raw(ranged)
