@@ -199,6 +199,7 @@ DaySerial localToday() {
     return encodeDate(t->tm_year + 1900, t->tm_mon + 1, t->tm_mday);
 }
 
+#ifdef JOTANOR_CALENDARS
 // The moment of an export for DTSTAMP: midnight UTC of a given today, so
 // that scripted exports come out the same, else the clock's time.
 std::string stampOf(const std::optional<DaySerial>& givenToday) {
@@ -217,6 +218,7 @@ std::string stampOf(const std::optional<DaySerial>& givenToday) {
                   t.tm_hour, t.tm_min, t.tm_sec);
     return text;
 }
+#endif
 
 // Bytes that would steer a terminal or break a line: the control
 // characters, and the five Windows-1252 bytes without a character, which
