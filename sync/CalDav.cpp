@@ -251,17 +251,23 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
 CalDav::Response CalDav::requestOk(const std::string& method, const std::string& href, const std::string& body,
                                    const std::vector<std::string>& headers) {
     Response response = request(method, href, body, headers);
-    if (response.status < 200 || response.status > 299)
-        throw SyncError("de server antwoordt " + std::to_string(response.status) + " op " + method + " " + origin_ +
-                        encodePath(href));
+    if (response.status < 200 || response.status > 299) refused(method, href, response.status);
     return response;
 }
 
+void CalDav::refused(const std::string& method, const std::string& href, long status) const {
+    throw SyncError("de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href));
+}
+
+CalDav::Response CalDav::propfind(const char* depth, const char* properties) {
+    return request("PROPFIND", collection_,
+                   std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?><d:propfind xmlns:d=\"DAV:\"><d:prop>") +
+                       properties + "</d:prop></d:propfind>",
+                   {std::string("Depth: ") + depth, "Content-Type: application/xml; charset=utf-8"});
+}
+
 void CalDav::checkCalendar() {
-    const Response response = request("PROPFIND", collection_,
-                                      "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                      "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:resourcetype/></d:prop></d:propfind>",
-                                      {"Depth: 0", "Content-Type: application/xml; charset=utf-8"});
+    const Response response = propfind("0", "<d:resourcetype/>");
     const std::string notCalendar = origin_ + encodePath(collection_) + " is geen CalDAV-agenda";
     if (response.status != 207) throw SyncError(notCalendar + " (" + std::to_string(response.status) + ")");
     const Multistatus answer = parseMultistatus(response.body);
@@ -301,10 +307,8 @@ DavListing CalDav::changesSince(const std::string& token) {
 }
 
 DavListing CalDav::fullListing() {
-    const Response response = requestOk("PROPFIND", collection_,
-                                        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-                                        "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/><d:resourcetype/></d:prop></d:propfind>",
-                                        {"Depth: 1", "Content-Type: application/xml; charset=utf-8"});
+    const Response response = propfind("1", "<d:getetag/><d:resourcetype/>");
+    if (response.status != 207) refused("PROPFIND", collection_, response.status);
     DavListing listing;
     listing.complete = true;
     for (const auto& entry : parseMultistatus(response.body).entries) {
@@ -341,8 +345,7 @@ std::optional<std::string> CalDav::put(const std::string& href, const std::strin
         request("PUT", href, calendar,
                 {"Content-Type: text/calendar; charset=utf-8", ifMatch ? "If-Match: " + *ifMatch : "If-None-Match: *"});
     if (response.status == 412) return std::nullopt;
-    if (response.status < 200 || response.status > 299)
-        throw SyncError("de server antwoordt " + std::to_string(response.status) + " op PUT " + origin_ + encodePath(href));
+    if (response.status < 200 || response.status > 299) refused("PUT", href, response.status);
     return response.etag;
 }
 
@@ -350,9 +353,7 @@ bool CalDav::remove(const std::string& href, const std::string& etag) {
     const Response response = request("DELETE", href, "", {"If-Match: " + etag});
     if (response.status == 412) return false;
     if (response.status == 404) return true;
-    if (response.status < 200 || response.status > 299)
-        throw SyncError("de server antwoordt " + std::to_string(response.status) + " op DELETE " + origin_ +
-                        encodePath(href));
+    if (response.status < 200 || response.status > 299) refused("DELETE", href, response.status);
     return true;
 }
 

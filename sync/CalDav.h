@@ -62,6 +62,8 @@ private:
                      const std::vector<std::string>& headers);
     Response requestOk(const std::string& method, const std::string& href, const std::string& body,
                        const std::vector<std::string>& headers);
+    Response propfind(const char* depth, const char* properties);
+    [[noreturn]] void refused(const std::string& method, const std::string& href, long status) const;
     DavListing fullListing();
 
     struct Curl;
