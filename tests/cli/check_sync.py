@@ -45,10 +45,10 @@ def die_with_parent():
 class Radicale:
     """A radicale process for one run; stopped with the run."""
 
-    def __init__(self, folder, users=None, tls=None):
+    def __init__(self, folder, users=None, tls=None, port=0):
         self.folder = folder
         with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
+            s.bind(("127.0.0.1", port))
             self.port = s.getsockname()[1]
         rights = folder / "rights"
         rights.write_text("[all]\nuser: .*\ncollection: .*\npermissions: RrWw\n")
