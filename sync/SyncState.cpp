@@ -122,9 +122,13 @@ SyncState readState(FileSystem& fs, const std::filesystem::path& path) {
     if (!fs.exists(path)) return {};
     const auto file = fs.open(path, OpenMode::ReadOnly);
     const FileBytes bytes = file->map(static_cast<std::size_t>(file->size()));
-    SyncState state = decodeState({reinterpret_cast<const char*>(bytes.data), bytes.size});
-    file->close();
-    return state;
+    try {
+        SyncState state = decodeState({reinterpret_cast<const char*>(bytes.data), bytes.size});
+        file->close();
+        return state;
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(path.string() + ": " + e.what() + "; verwijder het om alles opnieuw te koppelen");
+    }
 }
 
 }  // namespace jotanor::sync

@@ -1,11 +1,13 @@
 // The iCalendar export: escaping, folding, the events and their UIDs.
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <regex>
 
 #include "dates/Dates.h"
 #include "sync/Ics.h"
+#include "sync/SyncState.h"
 #include "store/Win1252.h"
 #include "support/TempDir.h"
 
@@ -202,6 +204,23 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
         EXPECT_EQ(got.cut, c.cut) << c.name;
         EXPECT_EQ(got.replaced, c.replaced) << c.name;
     }
+}
+
+TEST(SyncState, EveryFieldComesBackAsItWas) {
+    sync::SyncState state{"https://dav.example/anna/dagboek/", "http://radicale.org/ns/sync/1", {}};
+    state.events.push_back({"/anna/dagboek/a b%41@x.ics", "\"e\ttag\"", "uid\n1", {}});
+    state.events.back().memos = {{std::numeric_limits<double>::quiet_NaN(), "tab\there%20", std::string("nul\0\r\n", 6)},
+                                 {-0.0, "", "*"}};
+    state.events.push_back({"/anna/dagboek/leeg.ics", "", "", {}});
+    const sync::SyncState back = sync::decodeState(sync::encodeState(state));
+    EXPECT_EQ(sync::encodeState(back), sync::encodeState(state));
+    ASSERT_EQ(back.events.size(), 2u);
+    EXPECT_EQ(back.events[0].href, state.events[0].href);
+    EXPECT_EQ(back.events[0].memos[0].line2, state.events[0].memos[0].line2);
+    EXPECT_TRUE(std::isnan(back.events[0].memos[0].date));
+    EXPECT_TRUE(std::signbit(back.events[0].memos[1].date));
+    for (const char* bad : {"", "jotanor-sync 2\n", "jotanor-sync 1\nmemo\t0\ta\tb\n", "jotanor-sync 1\nurl\t%4\n"})
+        EXPECT_THROW(sync::decodeState(bad), std::runtime_error) << bad;
 }
 
 }  // namespace
