@@ -216,10 +216,14 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     for (const auto& header : headers) list = curl_slist_append(list, header.c_str());
     list = curl_slist_append(list, "Expect:");
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    if (body.empty()) {
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);  // no body, and no body's headers
+    } else {
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    }
     curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method.c_str());
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, list);
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.c_str());
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &response.etag);
     ++requests_;
