@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <map>
 #include <optional>
@@ -11,8 +10,8 @@
 
 #include "dates/Dates.h"
 #include "cli/Ics.h"
-#include "mainwindow/core/MemoViews.h"
-#include "mainwindow/core/Search.h"
+#include "diary/MemoCommands.h"
+#include "diary/Session.h"
 #include "store/Errors.h"
 #include "store/IntegerText.h"
 #include "store/MemoFile.h"
@@ -163,28 +162,23 @@ void expectOperands(const CommandLine& line, std::size_t least, std::size_t most
         throw Misuse(std::string("gebruik: jotanor-cli ") + form);
 }
 
-DaySerial localToday() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm* t = std::localtime(&now);
-    return encodeDate(t->tm_year + 1900, t->tm_mon + 1, t->tm_mday);
-}
+// A today given on the command line.
+class GivenClock final : public Clock {
+public:
+    explicit GivenClock(const Ymd& day) : day_(day) {}
+    Ymd today() const override { return day_; }
+
+private:
+    Ymd day_;
+};
 
 // The moment of an export for DTSTAMP: midnight UTC of a given today, so
 // that scripted exports come out the same, else the clock's time.
-std::string stampOf(const std::optional<DaySerial>& givenToday) {
-    std::tm t{};
-    if (givenToday) {
-        const Ymd d = decodeDate(*givenToday);
-        t.tm_year = d.year - 1900;
-        t.tm_mon = d.month - 1;
-        t.tm_mday = d.day;
-    } else {
-        const std::time_t now = std::time(nullptr);
-        t = *std::gmtime(&now);
-    }
+std::string stampOf(const std::optional<DaySerial>& givenToday, const Machine& machine) {
+    if (!givenToday) return machine.utcStamp();
+    const Ymd d = decodeDate(*givenToday);
     char text[96];
-    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02dZ", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
+    std::snprintf(text, sizeof text, "%04d%02d%02dT000000Z", d.year, d.month, d.day);
     return text;
 }
 
@@ -226,8 +220,8 @@ std::string memoLine(const std::string& utf8, int number) {
 
 struct Context {
     const CommandLine& line;
-    MemoFile& file;
-    DaySerial today;
+    Session& session;
+    const Machine& machine;
     std::optional<DaySerial> givenToday;
     std::ostream& out;
     std::ostream& err;
@@ -237,20 +231,20 @@ void listCommand(Context& c) {
     expectOperands(c.line, 0, 0, "list [--weeks-back N | --from JJJJ-MM-DD | --year JJJJ | --all]");
     const int views = c.line.has("--weeks-back") + c.line.has("--from") + c.line.has("--year") + c.line.has("--all");
     if (views > 1) throw Misuse("list toont één lijst: kies --weeks-back, --from, --year of --all");
-    ViewWindow window = tenWeekWindow(c.today, 0);
+    MemoBlocks blocks;
     if (const auto n = c.line.value("--weeks-back")) {
         const int weeksBack = parseNumber(*n);
         if (weeksBack < 0 || weeksBack > 9) throw Misuse("--weeks-back gaat van 0 tot 9");
-        window = tenWeekWindow(c.today, weeksBack);
+        c.session.listWeeksBack(weeksBack, blocks);
     } else if (const auto from = c.line.value("--from")) {
-        window = fromDateWindow(parseDate(*from));
+        c.session.listFrom(parseDate(*from), blocks);
     } else if (const auto year = c.line.value("--year")) {
-        window = yearWindow(parseNumber(*year));
+        c.session.listYear(parseNumber(*year), blocks);
     } else if (c.line.has("--all")) {
-        window = wholeFileWindow();
+        c.session.listWholeFile(blocks);
+    } else {
+        c.session.listWeeksBack(0, blocks);
     }
-    MemoBlocks blocks;
-    fillBlocks(c.file, window, c.today, blocks);
     printBlocks(blocks, c.out);
 }
 
@@ -261,7 +255,7 @@ void searchCommand(Context& c) {
     const auto text = utf8ToCp1252Exact(c.line.operands[0]);
     if (!text) return;
     MemoBlocks blocks;
-    fillSearchBlocks(c.file, SearchFilter(searchWords(*text, caseCounts), caseCounts), c.today, blocks);
+    c.session.search(*text, caseCounts, blocks);
     printBlocks(blocks, c.out);
 }
 
@@ -271,12 +265,12 @@ void addCommand(Context& c) {
     memo.date = parseDate(c.line.operands[0]);
     memo.line1 = memoLine(c.line.operands[1], 1);
     if (c.line.operands.size() == 3) memo.line2 = memoLine(c.line.operands[2], 2);
-    c.file.mydata1_opbergen(memo);
+    enterMemo(c.session.file(), memo);
 }
 
 void countCommand(Context& c) {
     expectOperands(c.line, 0, 0, "count");
-    c.out << c.file.count() << '\n';
+    c.out << c.session.file().count() << '\n';
 }
 
 void exportCommand(Context& c) {
@@ -285,7 +279,7 @@ void exportCommand(Context& c) {
     if (const auto from = c.line.value("--from")) range.from = parseDate(*from);
     if (const auto to = c.line.value("--to")) range.to = parseDate(*to);
     std::string calendar;
-    const auto exported = ics::exportCalendar(c.file, range, stampOf(c.givenToday), calendar);
+    const auto exported = ics::exportCalendar(c.session.file(), range, stampOf(c.givenToday, c.machine), calendar);
     c.out.write(calendar.data(), static_cast<std::streamsize>(calendar.size()));
     if (exported.undated > 0)
         c.err << "jotanor-cli: " << exported.undated << " memo(s) zonder geldige datum overgeslagen\n";
@@ -299,7 +293,7 @@ const std::map<std::string, void (*)(Context&), std::less<>>& commands() {
     return table;
 }
 
-int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCommand(const std::vector<std::string>& args, const Machine& machine, std::ostream& out, std::ostream& err) {
     const CommandLine line = parseCommandLine(args);
     if (line.has("--help")) {
         out << kHelp;
@@ -315,17 +309,20 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     std::optional<DaySerial> givenToday;
     if (const auto today = line.value("--today")) givenToday = parseDate(*today);
-    MemoFile file(nativeFileSystem(), line.value("--file").value_or("jotanor1.mem"));
-    Context context{line, file, givenToday ? *givenToday : localToday(), givenToday, out, err};
+    std::optional<GivenClock> givenClock;
+    if (givenToday) givenClock.emplace(decodeDate(*givenToday));
+    Session session(machine.fileSystem, givenClock ? *givenClock : machine.clock,
+                    line.value("--file").value_or("jotanor1.mem"));
+    Context context{line, session, machine, givenToday, out, err};
     command->second(context);
     return kDone;
 }
 
 }  // namespace
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int run(const std::vector<std::string>& args, const Machine& machine, std::ostream& out, std::ostream& err) {
     try {
-        return runCommand(args, out, err);
+        return runCommand(args, machine, out, err);
     } catch (const Misuse& e) {
         err << "jotanor-cli: " << e.what() << '\n';
         return kMisused;

@@ -32,7 +32,6 @@ protected:
         }
         test::writeBytes(memoPath(), bytes);
         ASSERT_TRUE(form.FormCreate());
-        form.createDialogs();
         dlg = test::child<Tkalenderdlg>(form, "kalenderdlg");
     }
     void TearDown() override { dlg->hide(); }

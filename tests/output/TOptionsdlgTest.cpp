@@ -25,12 +25,11 @@ protected:
     void SetUp() override {
         test::writeBytes(memoPath(), {});
         ASSERT_TRUE(form.FormCreate());
-        form.createDialogs();
         dlg = child<TOptionsdlg>(form, "Optionsdlg");
         settings().backupPlace = "C:\\jotanor1.mem";
     }
 
-    Settings& settings() { return form.state().settings; }
+    Settings& settings() { return form.settings(); }
 
     // Opens the dialog with the key O, as the user does, and runs `act`
     // while it is up; a dialog that `act` leaves open is cancelled.

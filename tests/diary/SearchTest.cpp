@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/core/Search.h"
+#include "diary/Search.h"
 #include "support/TempDir.h"
 
 namespace jotanor {
