@@ -6,7 +6,7 @@
 #include <array>
 
 #include "calendar/core/CalendarGrid.h"
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -97,7 +97,6 @@ public:
     const Ymd& openingDate() const { return openingDate_; }
     const Ymd& todayMark() const { return todayMark_; }
     MonthOfYear shown() const { return {shownYear_, shownMonth_}; }
-    const std::array<MonthOfYear, 4>& gridMonths() const { return gridMonths_; }
 
 protected:
     void FormCreate();

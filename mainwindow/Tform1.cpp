@@ -12,7 +12,7 @@
 
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/WindowFrame.h"
+#include "widgets/WindowFrame.h"
 #include "diary/MemoCommands.h"
 #include "mainwindow/core/WindowPlace.h"
 #include "store/Errors.h"

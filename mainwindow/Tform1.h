@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 #include "diary/Selection.h"
 #include "diary/Session.h"
 #include "mainwindow/Twijzigdlg.h"

@@ -11,7 +11,7 @@
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tinvoerdlg.h"
 #include "mainwindow/Twijzigdlg.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Theeljaardlg.h"

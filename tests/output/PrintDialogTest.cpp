@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "calendar/Tkalenderdlg.h"
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tvanafdlg.h"
 #include "output/Tprintdlg.h"
