@@ -31,11 +31,13 @@ Commando's:
   list --from JJJJ-MM-DD        de memo's van 9 weken vanaf die datum
   list --year JJJJ              alle memo's van een jaar
   list --all                    het hele bestand (1940 tot en met 2100)
-  search [--case] "WOORD[,WOORD2]"
+  search [--case | --ignore-case] "WOORD[,WOORD2]"
                                 de memo's die het woord (en het tweede) bevatten;
-                                hoofdletters tellen alleen mee met --case
+                                hoofdletters tellen mee, zoals in het venster,
+                                behalve met --ignore-case
   add JJJJ-MM-DD "REGEL 1" ["REGEL 2"]
-                                bewaart een memo op zijn plaats in datumvolgorde
+                                bewaart een memo op zijn plaats in datumvolgorde;
+                                een memobestand dat er niet is wordt aangemaakt
   count                         het aantal memo's
   export-ics [--from JJJJ-MM-DD] [--to JJJJ-MM-DD]
                                 de memo's als iCalendar-bestand (RFC 5545); een
@@ -47,7 +49,8 @@ Opties:
   --help, --version
 
 list en search tonen elke memo op vier regels: de datum (met ">> " ervoor als
-het vandaag is), regel 1, regel 2 en een streep. Alle uitvoer is UTF-8.
+het vandaag is), regel 1, regel 2 en een streep. Alle uitvoer is UTF-8; een
+stuurteken in een memo staat er zichtbaar in, als ^[ of �.
 Een regel na "--" wordt niet als optie gelezen ("-- --regel--").
 Afsluitstatus: 0 gelukt, 1 het werk mislukte, 2 de opdracht klopt niet.
 )";
@@ -74,6 +77,7 @@ const std::vector<Option>& options() {
         {"--year", true, {"list"}},
         {"--all", false, {"list"}},
         {"--case", false, {"search"}},
+        {"--ignore-case", false, {"search"}},
         {"--to", true, {"export-ics"}},
     };
     return known;
@@ -182,6 +186,35 @@ std::string stampOf(const std::optional<DaySerial>& givenToday, const Machine& m
     return text;
 }
 
+// Bytes that would steer a terminal or break a line: the control
+// characters, and the five Windows-1252 bytes without a character, which
+// read as C1 controls.
+bool isControlByte(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
+// A memo line in UTF-8 for the terminal. A control character, which only a
+// foreign or damaged file holds, is shown as "^[" and the like (a C1 one as
+// U+FFFD), never sent as it is.
+std::string shownLine(std::string_view cp1252) {
+    std::string utf8;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= cp1252.size(); ++i) {
+        if (i < cp1252.size() && !isControlByte(static_cast<unsigned char>(cp1252[i]))) continue;
+        utf8 += cp1252ToUtf8(cp1252.substr(start, i - start));
+        start = i + 1;
+        if (i == cp1252.size()) break;
+        const auto c = static_cast<unsigned char>(cp1252[i]);
+        if (c < 0x80) {
+            utf8 += '^';
+            utf8 += static_cast<char>(c ^ 0x40);
+        } else {
+            appendUtf8(utf8, 0xFFFD);
+        }
+    }
+    return utf8;
+}
+
 // The four lines of every block, as the window's list shows them.
 void printBlocks(const MemoBlocks& blocks, std::ostream& out) {
     std::string text;
@@ -189,9 +222,9 @@ void printBlocks(const MemoBlocks& blocks, std::ostream& out) {
     for (std::size_t b = 0; b < blocks.size(); ++b) {
         text += blocks.line(b, 0);
         text += '\n';
-        text += cp1252ToUtf8(blocks.line1(b));
+        text += shownLine(blocks.line1(b));
         text += '\n';
-        text += cp1252ToUtf8(blocks.line2(b));
+        text += shownLine(blocks.line2(b));
         text += '\n';
         text += divider();
         text += '\n';
@@ -209,7 +242,7 @@ std::string memoLine(const std::string& utf8, int number) {
     if (!bytes) throw Misuse(which + " bevat \"" + unheld + "\", een teken dat een memo niet kan bewaren");
     for (unsigned char c : *bytes) {
         // Tabs, line breaks and the like would break the list's lines.
-        if (c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D)
+        if (isControlByte(c))
             throw Misuse(which + " bevat een stuurteken (zoals een tab of regeleinde)");
     }
     if (bytes->size() > MemoRecord::kMaxLine)
@@ -239,7 +272,9 @@ void listCommand(Context& c) {
     } else if (const auto from = c.line.value("--from")) {
         c.session.listFrom(parseDate(*from), blocks);
     } else if (const auto year = c.line.value("--year")) {
-        c.session.listYear(parseNumber(*year), blocks);
+        const int y = parseNumber(*year);
+        if (!isValidDate(y, 1, 1)) throw Misuse("--year " + *year + ": een jaar gaat van 1 tot 9999");
+        c.session.listYear(y, blocks);
     } else if (c.line.has("--all")) {
         c.session.listWholeFile(blocks);
     } else {
@@ -249,8 +284,10 @@ void listCommand(Context& c) {
 }
 
 void searchCommand(Context& c) {
-    expectOperands(c.line, 1, 1, "search [--case] \"WOORD[,WOORD2]\"");
-    const bool caseCounts = c.line.has("--case");
+    expectOperands(c.line, 1, 1, "search [--case | --ignore-case] \"WOORD[,WOORD2]\"");
+    // Capitals count unless told otherwise, as in the window's search.
+    if (c.line.has("--case") && c.line.has("--ignore-case")) throw Misuse("kies --case of --ignore-case");
+    const bool caseCounts = !c.line.has("--ignore-case");
     // A word with a character the memo file cannot hold is in no memo.
     const auto text = utf8ToCp1252Exact(c.line.operands[0]);
     if (!text) return;
@@ -265,7 +302,17 @@ void addCommand(Context& c) {
     memo.date = parseDate(c.line.operands[0]);
     memo.line1 = memoLine(c.line.operands[1], 1);
     if (c.line.operands.size() == 3) memo.line2 = memoLine(c.line.operands[2], 2);
-    enterMemo(c.session.file(), memo);
+    MemoFile& file = c.session.file();
+    try {
+        enterMemo(file, memo);
+    } catch (const IoError& e) {
+        // From the terminal a diary starts with its first memo; the window
+        // asks first, here the user is told.
+        if (e.code() != kFileNotFound) throw;
+        file.create();
+        c.err << "jotanor-cli: " << e.path() << " niet gevonden; nieuwe file aangemaakt\n";
+        enterMemo(file, memo);
+    }
 }
 
 void countCommand(Context& c) {
@@ -322,7 +369,13 @@ int runCommand(const std::vector<std::string>& args, const Machine& machine, std
 
 int run(const std::vector<std::string>& args, const Machine& machine, std::ostream& out, std::ostream& err) {
     try {
-        return runCommand(args, machine, out, err);
+        const int status = runCommand(args, machine, out, err);
+        // A full disk or a closed pipe shows when the output is written out.
+        if (!out.flush()) {
+            err << "jotanor-cli: de uitvoer kon niet worden geschreven\n";
+            return kFailed;
+        }
+        return status;
     } catch (const Misuse& e) {
         err << "jotanor-cli: " << e.what() << '\n';
         return kMisused;

@@ -5,6 +5,7 @@
 
 #include "dates/Dates.h"
 #include "store/Errors.h"
+#include "store/Recurrence.h"
 #include "store/Win1252.h"
 
 namespace jotanor::ics {
@@ -108,55 +109,68 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
             out.reserve(out.size() + file.recordCount() * 230);
             uidsGiven.reserve(file.recordCount());
         }
-        Ymd date;
-        std::int64_t day;
+        Ymd memoDate;
+        std::int64_t memoDay;
         try {
-            day = wholeDay(recordDate(record));
-            date = decodeDate(recordDate(record));
+            memoDay = wholeDay(recordDate(record));
+            memoDate = decodeDate(recordDate(record));
         } catch (const DateError&) {
             ++result.undated;
             return true;
         }
         const std::string_view line1 = recordLine1(record);
         const std::string_view line2 = recordLine2(record);
-        const bool yearly = !line1.empty() && line1[0] == '*';
-        if (!inRange(range, day, date, yearly)) return true;
+        const bool starred = !line1.empty() && line1[0] == '*';
+        // The memo's event on `date`, and every year from then on when `yearly`.
+        const auto addEvent = [&](const Ymd& date, std::int64_t day, bool yearly) {
+            if (!inRange(range, day, date, yearly)) return;
 
-        // The UID: when the memo falls, and a hash of that and its lines.
-        line.assign("UID:");
-        if (yearly) {
-            line += "yearly-";
-            appendDigits(line, date.month, 2);
-            appendDigits(line, date.day, 2);
-        } else {
-            appendDate(line, date);
-        }
-        Hash hash;
-        hash.add(std::string_view(line).substr(4));
-        hash.addLine(line1);
-        hash.addLine(line2);
-        line += '-';
-        for (int shift = 60; shift >= 0; shift -= 4) line += "0123456789abcdef"[(hash.value >> shift) & 0xF];
-        if (const int seen = uidsGiven[hash.value]++; seen > 0) line += "-" + std::to_string(seen + 1);
-        line += "@jotanor";
+            // The UID: when the memo falls, and a hash of that and its lines.
+            line.assign("UID:");
+            if (yearly) {
+                line += "yearly-";
+                appendDigits(line, date.month, 2);
+                appendDigits(line, date.day, 2);
+            } else {
+                appendDate(line, date);
+            }
+            Hash hash;
+            hash.add(std::string_view(line).substr(4));
+            hash.addLine(line1);
+            hash.addLine(line2);
+            line += '-';
+            for (int shift = 60; shift >= 0; shift -= 4) line += "0123456789abcdef"[(hash.value >> shift) & 0xF];
+            if (const int seen = uidsGiven[hash.value]++; seen > 0) line += "-" + std::to_string(seen + 1);
+            line += "@jotanor";
 
-        out += "BEGIN:VEVENT\r\n";
-        appendLine(out, line);
-        appendLine(out, stamp);
-        line.assign("DTSTART;VALUE=DATE:");
-        appendDate(line, date);
-        appendLine(out, line);
-        if (yearly) out += "RRULE:FREQ=YEARLY\r\n";
-        line.assign("SUMMARY:");
-        appendText(line, cp1252ToUtf8(yearly ? line1.substr(1) : line1));
-        appendLine(out, line);
-        if (!line2.empty()) {
-            line.assign("DESCRIPTION:");
-            appendText(line, cp1252ToUtf8(line2));
+            out += "BEGIN:VEVENT\r\n";
             appendLine(out, line);
+            appendLine(out, stamp);
+            line.assign("DTSTART;VALUE=DATE:");
+            appendDate(line, date);
+            appendLine(out, line);
+            if (yearly) out += "RRULE:FREQ=YEARLY\r\n";
+            line.assign("SUMMARY:");
+            appendText(line, cp1252ToUtf8(starred ? line1.substr(1) : line1));
+            appendLine(out, line);
+            if (!line2.empty()) {
+                line.assign("DESCRIPTION:");
+                appendText(line, cp1252ToUtf8(line2));
+                appendLine(out, line);
+            }
+            out += "END:VEVENT\r\n";
+            ++result.events;
+        };
+        if (starred && memoDate.month == 2 && memoDate.day == 29) {
+            // The diary moves such a memo to 28 February, and each later year
+            // keeps that day: the day itself, then a plain yearly event from
+            // there, which every calendar reads alike.
+            addEvent(memoDate, memoDay, false);
+            const Ymd next = oneYearLater(memoDate);
+            if (next.year <= 9999) addEvent(next, wholeDay(encodeDate(next)), true);
+        } else {
+            addEvent(memoDate, memoDay, starred);
         }
-        out += "END:VEVENT\r\n";
-        ++result.events;
         return true;
     });
     out += "END:VCALENDAR\r\n";

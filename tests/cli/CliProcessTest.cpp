@@ -23,8 +23,10 @@ std::string fileText(const std::filesystem::path& path) {
 // One run of the program in `folder`, its output kept in files beside it.
 class CliProcess {
 public:
-    CliProcess(const std::filesystem::path& folder, const std::vector<std::string>& args)
-        : out_(folder.parent_path() / "stdout"), err_(folder.parent_path() / "stderr") {
+    // Standard output goes to a file beside `folder`, or to `output`.
+    CliProcess(const std::filesystem::path& folder, const std::vector<std::string>& args,
+               const std::filesystem::path& output = {})
+        : out_(output.empty() ? folder.parent_path() / "stdout" : output), err_(folder.parent_path() / "stderr") {
         std::vector<char*> argv{const_cast<char*>(JOTANOR_CLI)};
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -129,6 +131,12 @@ TEST_F(CliProcessTest, RefusalsGoToStandardErrorWithANonZeroStatus) {
         EXPECT_EQ(run.out(), "");
     }
     EXPECT_EQ(test::readBytes(memoPath), before);
+
+    if (std::filesystem::exists("/dev/full")) {
+        CliProcess full(work, {"list", "--all"}, "/dev/full");
+        EXPECT_EQ(full.wait(), 1);
+        EXPECT_EQ(full.err(), "jotanor-cli: de uitvoer kon niet worden geschreven\n");
+    }
 
     CliProcess help(work, {"--help"});
     EXPECT_EQ(help.wait(), 0);

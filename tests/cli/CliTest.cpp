@@ -42,6 +42,7 @@ TEST_F(CliTest, ListPrintsTheTenWeekBlocksAsTheWindowShowsThem) {
     test::writeMemos(path, {{today - 2, "eergisteren", ""},
                             {today - 1, "Tandarts 9:00", "Jan bellen"},
                             {today, "*Verjaardag \xC9va", ""},
+                            {today + 1, "\x1B]0;weg\x07\x1B[31m", "a\r\nb\x7F\x9D\x81"},
                             {today + 69, "laatste dag", "\x80 5,- \x93ok\x94"},
                             {today + 70, "te laat", ""}});
     const std::string dashes(222, '-');
@@ -50,6 +51,8 @@ TEST_F(CliTest, ListPrintsTheTenWeekBlocksAsTheWindowShowsThem) {
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "vrijdag,  1-5-2026\nTandarts 9:00\nJan bellen\n" + dashes + "\n" +
                          ">> zaterdag,  2-5-2026\n*Verjaardag Éva\n\n" + dashes + "\n" +
+                         // A control character from a foreign file is shown, never sent.
+                         "zondag,  3-5-2026\n^[]0;weg^G^[[31m\na^M^Jb^?\uFFFD\uFFFD\n" + dashes + "\n" +
                          "vrijdag,  10-7-2026\nlaatste dag\n€ 5,- “ok”\n" + dashes + "\n");
 }
 
@@ -105,10 +108,15 @@ INSTANTIATE_TEST_SUITE_P(
                      [](MemoFile& f, DaySerial t, MemoBlocks& b) { fillBlocks(f, yearWindow(2027), t, b); }},
         SameAsWindow{{"list", "--all"},
                      [](MemoFile& f, DaySerial t, MemoBlocks& b) { fillBlocks(f, wholeFileWindow(), t, b); }},
-        SameAsWindow{{"search", "tand arts"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "tandarts", false); }},
+        // Capitals count unless --ignore-case, as in the window's search.
+        SameAsWindow{{"search", "Tand arts"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "Tandarts", true); }},
+        SameAsWindow{{"search", "--ignore-case", "tand arts"},
+                     [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "tandarts", false); }},
         SameAsWindow{{"search", "--case", "Tand"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "Tand", true); }},
-        SameAsWindow{{"search", "tand,jan"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "tand,jan", false); }},
-        SameAsWindow{{"search", "Café,B"}, [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "Caf\xE9,B", false); }}));
+        SameAsWindow{{"search", "--ignore-case", "tand,jan"},
+                     [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "tand,jan", false); }},
+        SameAsWindow{{"search", "--ignore-case", "Café,B"},
+                     [](MemoFile& f, DaySerial t, MemoBlocks& b) { search(f, t, b, "Caf\xE9,B", false); }}));
 
 TEST_F(CliTest, AddStoresTheMemoInDateOrderAsWindows1252) {
     test::writeMemos(path, {{today - 1, "gisteren", ""}, {today + 1, "morgen", ""}});
@@ -149,7 +157,10 @@ TEST_F(CliTest, WhatCannotBeDoneIsRefusedWithItsReasonAndTheFileStaysAsItWas) {
         {{"list", "--weeks-back", "10"}, 2, "--weeks-back gaat van 0 tot 9"},
         {{"list", "--weeks-back", "x"}, 2, "'x' is not a valid integer value"},
         {{"list", "--all", "--year", "2026"}, 2, "list toont één lijst: kies --weeks-back, --from, --year of --all"},
-        {{"list", "--year", "0"}, 1, "Invalid argument to date encode"},
+        {{"list", "--year", "0"}, 2, "--year 0: een jaar gaat van 1 tot 9999"},
+        {{"list", "--year=-5"}, 2, "--year -5: een jaar gaat van 1 tot 9999"},
+        {{"list", "--year", "10000"}, 2, "--year 10000: een jaar gaat van 1 tot 9999"},
+        {{"search", "--case", "--ignore-case", "x"}, 2, "kies --case of --ignore-case"},
         {{"search", "--to", "2026-01-01", "x"}, 2, "--to hoort niet bij search"},
         {{"count", "--verbose"}, 2, "onbekende optie: --verbose"},
         {{"wis"}, 2, "onbekend commando: wis; zie jotanor-cli --help"},
@@ -170,9 +181,18 @@ TEST_F(CliTest, AFileErrorNamesTheFileWithTheStandardText) {
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, "jotanor-cli: " + path.string() + ": File not found\n");
     }
-    // Adding creates no file: the window asks before it makes one.
-    EXPECT_EQ(run({"add", "2026-05-02", "x"}).status, 1);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    // Adding starts a diary, readable by its owner only, and says so.
+    const Ran added = run({"add", "2026-05-02", "x"});
+    EXPECT_EQ(added.status, 0);
+    EXPECT_EQ(added.err, "jotanor-cli: " + path.string() + " niet gevonden; nieuwe file aangemaakt\n");
+    EXPECT_EQ(MemoFile(nativeFileSystem(), path).readAll(), (std::vector<MemoRecord>{{today, "x", ""}}));
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    // A folder that is not there is not made.
+    path = dir.file("geen/map.mem");
+    const Ran elsewhere = run({"add", "2026-05-02", "x"});
+    EXPECT_EQ(elsewhere.status, 1);
+    EXPECT_EQ(elsewhere.err, "jotanor-cli: " + path.string() + ": File not found\n");
 }
 
 TEST_F(CliTest, ASearchWordNoMemoCanHoldFindsNothing) {

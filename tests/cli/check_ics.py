@@ -12,6 +12,7 @@ import tempfile
 from pathlib import Path
 
 try:
+    import dateutil.rrule  # a dependency of the parser
     import icalendar
 except ImportError:
     print("skipped: python3-icalendar is not installed (apt-get install python3-icalendar)")
@@ -32,6 +33,7 @@ MEMOS = [
     (datetime.date(2026, 3, 10), b"abc" + b"\x80" * 97, b"tab\there, stuur\x01teken\x7f"),
     (datetime.date(2026, 3, 10), b"dezelfde", b"memo"),
     (datetime.date(2026, 3, 10), b"dezelfde", b"memo"),
+    (datetime.date(2024, 2, 29), b"*schrikkeldag", b""),
     (datetime.date(1940, 1, 1), b"", b"lege eerste regel"),
     (datetime.date(2100, 12, 31), b"x" * 100, b""),
 ]
@@ -47,6 +49,26 @@ def shown(line):
     """The text a calendar should show for a stored line."""
     text = line.decode("cp1252").replace("\r\n", "\n").replace("\r", "\n")
     return "".join(" " if (ord(c) < 0x20 and c not in "\t\n") or c == "\x7f" else c for c in text)
+
+
+def expected_events(memos):
+    """(date, line1, line2, yearly) per event. The diary moves a starred 29
+    February to 28 February and keeps it there: that day, then every 28 February."""
+    for date, line1, line2 in sorted(memos, key=lambda m: m[0]):
+        starred = line1.startswith(b"*")
+        if starred and (date.month, date.day) == (2, 29):
+            yield date, line1, line2, False
+            yield date.replace(year=date.year + 1, day=28), line1, line2, True
+        else:
+            yield date, line1, line2, starred
+
+
+def occurrences(event, until):
+    start = datetime.datetime.combine(event.decoded("DTSTART"), datetime.time())
+    if "RRULE" not in event:
+        return [start.date()]
+    rule = dateutil.rrule.rrulestr(event["RRULE"].to_ical().decode(), dtstart=start)
+    return [d.date() for d in rule.between(start, until, inc=True)]
 
 
 def check_raw(data):
@@ -79,9 +101,9 @@ def main(cli):
         assert export(cli, folder, "export-ics") == data, "two exports differ"
 
         found = events(data)
-        expected = sorted(MEMOS, key=lambda m: m[0])
-        assert len(found) == len(expected), f"{len(found)} events for {len(expected)} memos"
-        for event, (date, line1, line2) in zip(found, expected):
+        expected = list(expected_events(MEMOS))
+        assert len(found) == len(expected), f"{len(found)} events for {len(expected)} expected"
+        for event, (date, line1, line2, yearly) in zip(found, expected):
             starred = line1.startswith(b"*")
             assert event.decoded("DTSTART") == date, (event.decoded("DTSTART"), date)
             assert str(event["SUMMARY"]) == shown(line1[1:] if starred else line1), repr(str(event["SUMMARY"]))
@@ -89,13 +111,16 @@ def main(cli):
                 assert str(event["DESCRIPTION"]) == shown(line2), repr(str(event["DESCRIPTION"]))
             else:
                 assert "DESCRIPTION" not in event
-            if starred:
+            if yearly:
                 assert event["RRULE"] == {"FREQ": ["YEARLY"]}, event.get("RRULE")
             else:
                 assert "RRULE" not in event
             assert event.decoded("DTSTAMP") == datetime.datetime(2026, 5, 2, tzinfo=datetime.timezone.utc)
         uids = [str(e["UID"]) for e in found]
         assert len(set(uids)) == len(uids), "UIDs repeat"
+        leap = [d for e in found if str(e["SUMMARY"]) == "schrikkeldag"
+                for d in occurrences(e, datetime.datetime(2033, 12, 31))]
+        assert sorted(leap) == [datetime.date(2024, 2, 29)] + [datetime.date(y, 2, 28) for y in range(2025, 2034)], leap
 
         ranged = export(cli, folder, "export-ics", "--from", "2026-03-06", "--to", "2026-03-09")
         check_raw(ranged)
