@@ -5,11 +5,6 @@
 #include "calendar/core/HolidayMemos.h"
 
 namespace jotanor {
-namespace {
-
-constexpr std::size_t kRec = MemoRecord::kSize;
-
-}  // namespace
 
 std::optional<std::size_t> locateMemo(MemoFile& file, const MemoRef& ref) {
     if (const auto there = file.readAt(ref.near); there && *there == ref.memo) return ref.near;
@@ -39,14 +34,14 @@ std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> ed
         // Decided afresh under the lock, on an image of the records.
         outcomes.assign(edits.size(), EditOutcome::Done);
         std::vector<unsigned char> image(records.begin(), records.end());
-        std::size_t from = image.size() / kRec;
+        std::size_t from = image.size() / MemoRecord::kSize;
         for (std::size_t i = 0; i < edits.size(); ++i) {
             const MemoEdit& edit = edits[i];
             if (edit.old) {
                 const auto at = findMemo(image, edit.old->memo, edit.old->near);
                 if (at) {
-                    const auto begin = image.begin() + static_cast<std::ptrdiff_t>(*at * kRec);
-                    image.erase(begin, begin + kRec);
+                    const auto begin = image.begin() + static_cast<std::ptrdiff_t>(*at * MemoRecord::kSize);
+                    image.erase(begin, begin + MemoRecord::kSize);
                     from = std::min(from, *at);
                 } else {
                     outcomes[i] = edit.memo ? EditOutcome::StoredAnew : EditOutcome::Gone;
@@ -55,14 +50,14 @@ std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> ed
             if (edit.memo) {
                 const std::size_t at = storePosition(image, edit.memo->date);
                 const RecordBytes rec = encodeRecord(*edit.memo);
-                image.insert(image.begin() + static_cast<std::ptrdiff_t>(at * kRec), rec.begin(), rec.end());
+                image.insert(image.begin() + static_cast<std::ptrdiff_t>(at * MemoRecord::kSize), rec.begin(), rec.end());
                 from = std::min(from, at);
             }
         }
         if (image.size() == records.size() && std::equal(image.begin(), image.end(), records.begin()))
             return std::nullopt;
         TailChange change{from, {}};
-        return change.add(std::span(image).subspan(from * kRec));
+        return change.add(std::span(image).subspan(from * MemoRecord::kSize));
     });
     return outcomes;
 }

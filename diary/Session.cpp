@@ -17,34 +17,33 @@ Ymd Session::takeStartDay() {
 }
 
 std::size_t Session::listWeeksBack(int weeksBack, MemoBlocks& blocks, const Chime& chime) {
-    const std::size_t n = fillBlocks(file_, tenWeekWindow(todaySerial(), weeksBack), todaySerial(), blocks, chime);
+    const std::size_t n = fillBlocks(file_, tenWeekWindow(encodeDate(today()), weeksBack), encodeDate(today()), blocks, chime);
     viewMode_ = ViewMode::TenWeeks;
     return n;
 }
 
 std::size_t Session::listFrom(DaySerial from, MemoBlocks& blocks, const Chime& chime) {
     fromDate_ = from;
-    const std::size_t n = fillBlocks(file_, fromDateWindow(from), todaySerial(), blocks, chime);
+    const std::size_t n = fillBlocks(file_, fromDateWindow(from), encodeDate(today()), blocks, chime);
     viewMode_ = ViewMode::FromDate;
     return n;
 }
 
 std::size_t Session::listYear(int year, MemoBlocks& blocks, const Chime& chime) {
-    chosenYear_ = year;
-    const std::size_t n = fillBlocks(file_, yearWindow(year), todaySerial(), blocks, chime);
+    const std::size_t n = fillBlocks(file_, yearWindow(year), encodeDate(today()), blocks, chime);
     viewMode_ = ViewMode::Year;
     return n;
 }
 
 std::size_t Session::listWholeFile(MemoBlocks& blocks) {
-    return fillBlocks(file_, wholeFileWindow(), todaySerial(), blocks);
+    return fillBlocks(file_, wholeFileWindow(), encodeDate(today()), blocks);
 }
 
 std::size_t Session::search(const std::string& text, bool caseCounts, MemoBlocks& blocks, const Chime& chime) {
     searchText_ = text;
     if (text.empty()) return 0;
     const SearchFilter filter(searchWords(text, caseCounts), caseCounts);
-    return fillSearchBlocks(file_, filter, todaySerial(), blocks, chime);
+    return fillSearchBlocks(file_, filter, encodeDate(today()), blocks, chime);
 }
 
 }  // namespace jotanor

@@ -1,10 +1,9 @@
 // One session on one memo file: the file, the view that the record commands
-// show again, the from-date, the chosen year, the search words and the day
-// chosen in the calendar. The front end that owns the session is the only
+// show again, the from-date, the search words and the day chosen in the
+// calendar. The front end that owns the session is the only
 // one that writes it; it asks the user and hands the answers in here.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -13,7 +12,6 @@
 #include "diary/MemoViews.h"
 #include "diary/Search.h"
 #include "store/FileIO.h"
-#include "store/MemoFile.h"
 
 namespace jotanor {
 
@@ -27,16 +25,13 @@ public:
 
     MemoFile& file() { return file_; }
     Ymd today() const { return clock_.today(); }
-    DaySerial todaySerial() const { return encodeDate(today()); }
 
     ViewMode viewMode() const { return viewMode_; }
     DaySerial fromDate() const { return fromDate_; }
-    int chosenYear() const { return chosenYear_; }
     const std::string& searchText() const { return searchText_; }
 
     // The day the calendar closed with, and whether the user chose it there.
     void chooseDay(const Ymd& day, bool chosen);
-    const Ymd& chosenDay() const { return chosenDay_; }
     bool dayChosen() const { return dayChosen_; }
     // The day an entry or a from-date view starts from: the day chosen in
     // the calendar, once; else today.
@@ -59,7 +54,6 @@ private:
     const Clock& clock_;
     ViewMode viewMode_ = ViewMode::TenWeeks;
     DaySerial fromDate_ = 0;
-    int chosenYear_ = 0;
     std::string searchText_;
     Ymd chosenDay_{};
     bool dayChosen_ = false;
