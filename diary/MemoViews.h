@@ -38,6 +38,8 @@ ViewWindow yearWindow(int year);
 ViewWindow wholeFileWindow();
 
 inline constexpr int kBlockLines = 4;
+// Before the date line of today's memos.
+inline constexpr std::string_view kTodayMark = ">> ";
 // The block that holds a list row: any of its four lines selects it.
 constexpr int blockOfRow(int row) { return row / kBlockLines; }
 inline constexpr std::size_t kDividerLength = 222;

@@ -33,7 +33,8 @@ DateMemoDialog::DateMemoDialog(QWidget* parent, const DialogContext& context, co
     dayName_ = new QLabel(this);
     dayName_->setObjectName("Label4");
     dayName_->setMinimumWidth(90);
-    dayName_->setAccessibleName("Dag van de week");
+    // Read by its text, the weekday itself; what it is, as its description.
+    dayName_->setAccessibleDescription("Dag van de week");
     grid->addWidget(dayName_, 1, 3);
 
     auto addEdit = [&](int row, const char* name, const char* spoken) {

@@ -1,6 +1,7 @@
-// How a screen reader meets ListBox1: as a list whose items are the list's
-// lines, each named by its text. The table view underneath would show
-// itself as a table with numbered row and column headers.
+// How a screen reader meets ListBox1: as a list with one item per memo,
+// read as its date and its two lines; the blank lines and dividers that
+// the window draws between them are not items. The table view underneath
+// would show itself as a table with numbered row and column headers.
 #pragma once
 
 #include <QAccessibleWidget>
@@ -13,13 +14,13 @@ class QTableView;
 
 namespace jotanor {
 
-// One line of the list; it reads the view's model each time it is asked,
-// so it stays right when the list is filled anew.
-class MemoLineAccessible : public AccessibleItem {
+// One memo of the list, its block of lines; it reads the view's model
+// each time it is asked, so it stays right when the list is filled anew.
+class MemoAccessible : public AccessibleItem {
 public:
-    MemoLineAccessible(QTableView* view, int row) : view_(view), row_(row) {}
+    MemoAccessible(QTableView* view, int block) : view_(view), block_(block) {}
 
-    int row() const { return row_; }
+    int block() const { return block_; }
 
     bool isValid() const override;
     QWindow* window() const override;
@@ -30,14 +31,18 @@ public:
     QAccessible::State state() const override;
 
 private:
-    QModelIndex index() const;
+    // The block's line `part` (0: the date, 3: the divider).
+    QModelIndex index(int part = 0) const;
+    bool holds(const QModelIndex& i) const;
+    // The block's lines in the viewport.
+    QRect linesRect() const;
 
     QPointer<QTableView> view_;
-    int row_;
+    int block_;
 };
 
-// The list itself: its children are its lines and nothing else. Line
-// interfaces are made when asked for, so a list of 262,144 lines costs
+// The list itself: its children are its memos and nothing else. Their
+// interfaces are made when asked for, so a list of 65,536 memos costs
 // nothing until a screen reader walks it.
 class MemoListAccessible : public QAccessibleWidget {
 public:
@@ -53,7 +58,7 @@ public:
 private:
     QTableView* view() const;
 
-    mutable std::unordered_map<int, QAccessible::Id> lines_;
+    mutable std::unordered_map<int, QAccessible::Id> memos_;
 };
 
 // Makes every MemoListBox known to the accessibility layer as a list;

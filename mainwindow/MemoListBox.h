@@ -13,6 +13,7 @@
 #include <QTableView>
 
 #include "mainwindow/MemoListAccessible.h"
+#include "diary/MemoViews.h"
 
 namespace jotanor {
 
@@ -54,7 +55,7 @@ public:
 
 protected:
     // The table view tells the screen reader of focus and selection by its
-    // cell numbering, headers counted; the list's children are its rows.
+    // cell numbering, headers counted; the list's children are its memos.
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
         if (QAccessible::isActive() && current.isValid()) announce(QAccessible::Focus, current);
         QAbstractItemView::currentChanged(current, previous);
@@ -75,7 +76,7 @@ protected:
 private:
     void announce(QAccessible::Event type, const QModelIndex& index) {
         QAccessibleEvent event(this, type);
-        event.setChild(index.row());
+        event.setChild(blockOfRow(index.row()));
         QAccessible::updateAccessibility(&event);
     }
     void fitRowsToFont() {

@@ -12,9 +12,12 @@
 namespace jotanor {
 namespace {
 
-QFrame* panel(const char* name, QWidget* parent, const QRect& geometry) {
+// A screen reader would name every panel after the group box it lies in;
+// each is named for its option instead.
+QFrame* panel(const char* name, const char* spoken, QWidget* parent, const QRect& geometry) {
     auto* p = new QFrame(parent);
     p->setObjectName(name);
+    p->setAccessibleName(spoken);
     p->setFrameStyle(QFrame::Panel | QFrame::Raised);
     p->setGeometry(geometry);
     return p;
@@ -58,18 +61,18 @@ TOptionsdlg::TOptionsdlg(QWidget* parent, const DialogContext& context)
     positionOption_ = named(
         new QRadioButton("Kies de positie waar JOTANOR op uw scherm moet verschijnen bij opstarten", options),
         "RadioButton2", QRect(10, 22, 418, 22));
-    leftPanel_ = panel("Panel2", options, QRect(24, 46, 400, 32));
+    leftPanel_ = panel("Panel2", "Positie van linkerbovenhoek", options, QRect(24, 46, 400, 32));
     label("Postie van linkerbovenhoek op", leftPanel_, 8, 8);
-    leftSpin_ = named(new SpinEdit(0, 95, leftPanel_), "SpinEdit2", QRect(212, 4, 56, 24));
+    leftSpin_ = named(new SpinEdit(kLeftPercentRange.low, kLeftPercentRange.high, leftPanel_), "SpinEdit2", QRect(212, 4, 56, 24));
     label("% van de schermbreedte", leftPanel_, 274, 8);
-    bottomPanel_ = panel("Panel4", options, QRect(24, 80, 400, 32));
+    bottomPanel_ = panel("Panel4", "Positie van linkeronderhoek", options, QRect(24, 80, 400, 32));
     label("Positie van linkeronderhoek op", bottomPanel_, 8, 8);
-    bottomSpin_ = named(new SpinEdit(0, 100, bottomPanel_), "SpinEdit3", QRect(212, 4, 56, 24));
+    bottomSpin_ = named(new SpinEdit(kBottomPercentRange.low, kBottomPercentRange.high, bottomPanel_), "SpinEdit3", QRect(212, 4, 56, 24));
     label("% van de schermhoogte", bottomPanel_, 274, 8);
 
     backupOption_ = named(new QRadioButton("Kies een plaats voor een backup van uw memo's", options), "RadioButton1",
                           QRect(10, 120, 418, 22));
-    backupPanel_ = panel("Panel1", options, QRect(24, 144, 400, 64));
+    backupPanel_ = panel("Panel1", "Plaats voor een backup", options, QRect(24, 144, 400, 64));
     place_ = named(new QLabel(backupPanel_), "Label1", QRect(8, 6, 384, 20));
     place_->setStyleSheet("color: rgb(0, 128, 0);");
     auto* changePlace = button("Button2", "wijzigen", backupPanel_, QRect(8, 32, 100, 26));
@@ -77,7 +80,7 @@ TOptionsdlg::TOptionsdlg(QWidget* parent, const DialogContext& context)
 
     fontOption_ = named(new QRadioButton("Grootte van de lettrs in een memo ", options), "RadioButton3",
                         QRect(10, 214, 418, 22));
-    fontPanel_ = panel("Panel3", options, QRect(24, 238, 400, 40));
+    fontPanel_ = panel("Panel3", "Grootte van de letters", options, QRect(24, 238, 400, 40));
     fontSpin_ = named(new SpinEdit(8, 12, fontPanel_), "SpinEdit1", QRect(8, 8, 56, 24));
     fontSpin_->setAccessibleName("Lettergrootte in punten");
     leftSpin_->setAccessibleName("Linkerrand in % van de schermbreedte");
@@ -88,7 +91,7 @@ TOptionsdlg::TOptionsdlg(QWidget* parent, const DialogContext& context)
 
     colourOption_ =
         named(new QRadioButton("Kleur van het weeknummer  ", options), "RadioButton4", QRect(10, 284, 418, 22));
-    colourPanel_ = panel("Panel5", options, QRect(24, 308, 400, 48));
+    colourPanel_ = panel("Panel5", "Kleur van het weeknummer", options, QRect(24, 308, 400, 48));
     evenGreen_ = named(new QRadioButton("De even weeknummers groen ", colourPanel_), "RadioButton5",
                        QRect(8, 4, 380, 20));
     oddGreen_ = named(new QRadioButton("De oneven weeknummers groen", colourPanel_), "RadioButton6",

@@ -22,7 +22,7 @@ PainterPrinter::~PainterPrinter() {
 void PainterPrinter::beginDocument() {
     if (pdfFile_.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) throw PrinterError("No default printer is available");
+        if (info.isNull()) throw PrinterError::none();
         printer_ = std::make_unique<QPrinter>(info);
     } else {
         printer_ = std::make_unique<QPrinter>();
@@ -34,7 +34,7 @@ void PainterPrinter::beginDocument() {
     printer_->setDocName("Jotanor");
     if (!painter_.begin(printer_.get())) {
         printer_.reset();
-        throw PrinterError("The printer could not begin the document");
+        throw PrinterError("Printer kon het document niet beginnen");
     }
 }
 
@@ -61,7 +61,7 @@ void PainterPrinter::drawText(int x, int y, const QString& text) {
 int PainterPrinter::pageHeight() { return printer_ ? printer_->height() : 0; }
 
 void PainterPrinter::newPage() {
-    if (printer_ && !printer_->newPage()) throw PrinterError("The printer could not begin a new page");
+    if (printer_ && !printer_->newPage()) throw PrinterError("Printer kon geen nieuwe pagina beginnen");
 }
 
 void PainterPrinter::endDocument() {

@@ -67,6 +67,8 @@ public:
 class PrinterError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    // There is no default printer.
+    static PrinterError none() { return PrinterError("Standaardprinter niet gevonden"); }
 };
 
 // One printed document: begin, fonts and texts at points, end. Coordinates

@@ -1,5 +1,7 @@
 #include "store/ConfigFile.h"
 
+#include <algorithm>
+#include <climits>
 #include <optional>
 
 #include "store/Errors.h"
@@ -81,7 +83,9 @@ bool loadConfig(FileSystem& fs, const std::filesystem::path& path, Settings& set
     settings.backupPlace = cp1252ToUtf8(lines[0]);
     // Each setting is assigned right after its own conversion.
     int* const numbers[] = {&settings.leftPercent, &settings.bottomPercent, &settings.fontSize, &settings.weekParity};
-    for (std::size_t i = 0; i < 4; ++i) *numbers[i] = strToInt(cp1252ToUtf8(lines[i + 1]));
+    const PercentRange ranges[] = {kLeftPercentRange, kBottomPercentRange, {INT_MIN, INT_MAX}, {INT_MIN, INT_MAX}};
+    for (std::size_t i = 0; i < 4; ++i)
+        *numbers[i] = std::clamp(strToInt(cp1252ToUtf8(lines[i + 1])), ranges[i].low, ranges[i].high);
     return true;
 }
 

@@ -23,7 +23,8 @@ std::string configText(const Settings& settings);
 
 // Reads the file into `settings`. A file that cannot be opened gives false
 // and leaves `settings` alone. Otherwise the backup place is taken from line
-// 1, then lines 2 to 5 are converted and assigned one by one: a line that is
+// 1, then lines 2 to 5 are converted (the start position brought into its
+// ranges, see Settings.h) and assigned one by one: a line that is
 // not an integer (or is missing) throws ConvertError with its text, and
 // the settings converted before it keep their new values. Read errors throw
 // IoError.

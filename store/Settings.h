@@ -13,6 +13,15 @@ struct Settings {
     int weekParity = 1;       // 1: odd week numbers green, 0: even
 };
 
+// The start position as the options dialog offers it: a file's values are
+// brought into these ranges when it is read, so that a hand-edited number
+// cannot place the window off the screen.
+struct PercentRange {
+    int low, high;
+};
+inline constexpr PercentRange kLeftPercentRange{0, 95};
+inline constexpr PercentRange kBottomPercentRange{0, 100};
+
 // The default backup place, the same text on every system.
 inline const char* const kDefaultBackupPlace = "C:\\jotanor1.mem";
 

@@ -134,8 +134,10 @@ public:
         struct stat st {};
         if (::stat(like.c_str(), &st) != 0) return;
         // The owner can only be given by a privileged process; a plain user
-        // keeps the file's group where the system refuses it.
-        if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+        // keeps the file's group where the system refuses it, and where it
+        // refuses that too the file keeps its own.
+        const bool owned = ::fchown(fd_, st.st_uid, st.st_gid) == 0;
+        [[maybe_unused]] const bool grouped = owned || ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) == 0;
         if (::fchmod(fd_, st.st_mode & 07777) != 0) fail(path_, errno);
     }
 

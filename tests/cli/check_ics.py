@@ -12,7 +12,6 @@ import tempfile
 from pathlib import Path
 
 try:
-    import dateutil.rrule  # a dependency of the parser
     import icalendar
 except ImportError:
     print("skipped: python3-icalendar is not installed (apt-get install python3-icalendar)")
@@ -52,8 +51,7 @@ def shown(line):
 
 
 def expected_events(memos):
-    """(date, line1, line2, yearly) per event. The diary moves a starred 29
-    February to 28 February and keeps it there: that day, then every 28 February."""
+    """(date, line1, line2, yearly); a starred 29 February is that day, then every 28 February."""
     for date, line1, line2 in sorted(memos, key=lambda m: m[0]):
         starred = line1.startswith(b"*")
         if starred and (date.month, date.day) == (2, 29):
@@ -61,14 +59,6 @@ def expected_events(memos):
             yield date.replace(year=date.year + 1, day=28), line1, line2, True
         else:
             yield date, line1, line2, starred
-
-
-def occurrences(event, until):
-    start = datetime.datetime.combine(event.decoded("DTSTART"), datetime.time())
-    if "RRULE" not in event:
-        return [start.date()]
-    rule = dateutil.rrule.rrulestr(event["RRULE"].to_ical().decode(), dtstart=start)
-    return [d.date() for d in rule.between(start, until, inc=True)]
 
 
 def check_raw(data):
@@ -118,9 +108,6 @@ def main(cli):
             assert event.decoded("DTSTAMP") == datetime.datetime(2026, 5, 2, tzinfo=datetime.timezone.utc)
         uids = [str(e["UID"]) for e in found]
         assert len(set(uids)) == len(uids), "UIDs repeat"
-        leap = [d for e in found if str(e["SUMMARY"]) == "schrikkeldag"
-                for d in occurrences(e, datetime.datetime(2033, 12, 31))]
-        assert sorted(leap) == [datetime.date(2024, 2, 29)] + [datetime.date(y, 2, 28) for y in range(2025, 2034)], leap
 
         ranged = export(cli, folder, "export-ics", "--from", "2026-03-06", "--to", "2026-03-09")
         check_raw(ranged)

@@ -82,6 +82,10 @@ struct WeekCase {
     int week;
 };
 
+void PrintTo(const WeekCase& c, std::ostream* os) {
+    *os << c.date.day << '-' << c.date.month << '-' << c.date.year << " in week " << c.week;
+}
+
 class WeekNumber : public ::testing::TestWithParam<WeekCase> {};
 
 TEST_P(WeekNumber, CountsSundayToSaturdayWeeksFromTheWeekOfFirstJanuary) {
@@ -94,7 +98,11 @@ INSTANTIATE_TEST_SUITE_P(Examples, WeekNumber,
                                            WeekCase{{2026, 12, 31}, 53}, WeekCase{{2027, 1, 1}, 1},
                                            WeekCase{{2027, 1, 3}, 2}, WeekCase{{2027, 12, 31}, 53},
                                            WeekCase{{2023, 1, 1}, 1}, WeekCase{{2023, 12, 31}, 53},
-                                           WeekCase{{2028, 12, 31}, 54}, WeekCase{{2027, 1, 2}, 1}));
+                                           WeekCase{{2028, 12, 31}, 54}, WeekCase{{2027, 1, 2}, 1}),
+                         [](const auto& info) {
+                             const Ymd& d = info.param.date;
+                             return std::to_string(d.year) + "_" + std::to_string(d.month) + "_" + std::to_string(d.day);
+                         });
 
 TEST(WeekNumber, IsOneOnEveryFirstOfJanuaryAndTwoOnTheFirstSundayAfter) {
     for (int y = 1900; y <= 2100; ++y) {

@@ -1,3 +1,4 @@
+#include <cctype>
 #include <gtest/gtest.h>
 
 #include "diary/Search.h"
@@ -11,6 +12,10 @@ struct WordsCase {
     bool caseCounts;
     const char* title;
 };
+
+void PrintTo(const WordsCase& c, std::ostream* os) {
+    *os << ::testing::PrintToString(std::string(c.text)) << (c.caseCounts ? " with case" : " without case");
+}
 
 class SearchWords : public ::testing::TestWithParam<WordsCase> {};
 
@@ -29,7 +34,12 @@ INSTANTIATE_TEST_SUITE_P(
                       WordsCase{"tandarts,", true, "Zoekwoorden : tandarts  ,  "},
                       WordsCase{"   ", true, "Zoekwoord : "},
                       // Only A to Z fold: the accented capital stays.
-                      WordsCase{"\xC9LAN Zo\xEB", false, "Zoekwoord : \xC9lanzo\xEB"}));
+                      WordsCase{"\xC9LAN Zo\xEB", false, "Zoekwoord : \xC9lanzo\xEB"}),
+    [](const auto& info) {
+        std::string name = info.param.caseCounts ? "Case_" : "AnyCase_";
+        for (unsigned char c : std::string(info.param.text)) name += std::isalnum(c) ? static_cast<char>(c) : '_';
+        return name;
+    });
 
 // The memos of a search, each by its first line.
 class SearchMatch : public ::testing::Test {

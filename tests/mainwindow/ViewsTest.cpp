@@ -90,35 +90,39 @@ TEST_F(ViewsTest, EveryMemoIsAFourLineBlockAndMemosOfTodayChime) {
     EXPECT_EQ(form.session().viewMode(), ViewMode::TenWeeks);
 }
 
-// Its lines and nothing else: no numbered headers between them.
-TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsLines) {
-    writeMemos({{today, "jarig", "taart"}, {today + 1, "morgen", ""}});
+// One item per memo, read as its date and lines: no numbered headers, no
+// blank lines or dividers between them.
+TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsMemos) {
+    writeMemos({{today, "jarig", "taart"}, {today + 1, "", "morgen"}, {today + 2, "overmorgen", ""}});
     test::trigger(form, "tenWeeks");
     auto* list = child<MemoListBox>(form, "ListBox1");
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(list);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->role(), QAccessible::List);
     EXPECT_EQ(a->text(QAccessible::Name), "Memo's");
-    const QStringList lines = rows();
-    ASSERT_EQ(a->childCount(), lines.size());
-    for (int i = 0; i < lines.size(); ++i) {
-        QAccessibleInterface* line = a->child(i);
-        EXPECT_EQ(line->role(), QAccessible::ListItem);
-        EXPECT_EQ(line->text(QAccessible::Name), lines[i]);
-        EXPECT_EQ(a->indexOfChild(line), i);
-        EXPECT_FALSE(line->state().selected);
+    const QStringList read = {"zondag,  6-12-2026. jarig. taart", "maandag,  7-12-2026. morgen",
+                              "dinsdag,  8-12-2026. overmorgen"};
+    ASSERT_EQ(a->childCount(), read.size());
+    for (int i = 0; i < read.size(); ++i) {
+        QAccessibleInterface* memo = a->child(i);
+        EXPECT_EQ(memo->role(), QAccessible::ListItem);
+        EXPECT_EQ(memo->text(QAccessible::Name), read[i]);
+        EXPECT_EQ(memo->text(QAccessible::Description), i == 0 ? "vandaag" : "");
+        EXPECT_EQ(a->indexOfChild(memo), i);
+        EXPECT_FALSE(memo->state().selected);
     }
-    list->selectRow(5);
-    EXPECT_TRUE(a->child(5)->state().selected);
-    EXPECT_FALSE(a->child(1)->state().selected);
+    // Any line of a memo selects it.
+    list->selectRow(7);
+    EXPECT_TRUE(a->child(1)->state().selected);
+    EXPECT_FALSE(a->child(0)->state().selected);
 
-    // Filled anew, the same interfaces read the new lines.
-    QAccessibleInterface* second = a->child(1);
-    writeMemos({{today, "anders", ""}});
+    // Filled anew, the same interfaces read the new memos.
+    QAccessibleInterface* first = a->child(0);
+    writeMemos({{today + 1, "anders", ""}});
     test::trigger(form, "tenWeeks");
-    EXPECT_EQ(a->childCount(), 4);
-    EXPECT_EQ(second->text(QAccessible::Name), "anders");
-    EXPECT_FALSE(a->child(5));
+    EXPECT_EQ(a->childCount(), 1);
+    EXPECT_EQ(first->text(QAccessible::Name), "maandag,  7-12-2026. anders");
+    EXPECT_FALSE(a->child(1));
 }
 
 TEST_F(ViewsTest, AChimeThatCannotPlayBeepsInstead) {

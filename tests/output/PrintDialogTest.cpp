@@ -175,7 +175,7 @@ TEST_F(PrintTest, WithoutAPrinterAnErrorAndNothingPrinted) {
     printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton); });
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
-    EXPECT_EQ(scripted.shown[0].text, "No default printer is available");
+    EXPECT_EQ(scripted.shown[0].text, "Standaardprinter niet gevonden");
     EXPECT_TRUE(scripted.printed.empty());
 }
 

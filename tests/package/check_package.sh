@@ -2,9 +2,10 @@
 # Builds the Debian package from the build folder and checks what it holds:
 # the program and its side files in their places, the launcher and the
 # description accepted by their validators, the Qt libraries among its
-# dependencies, and no errors from lintian.
+# dependencies, the programs built hardened, and no errors from lintian.
 set -euo pipefail
 build="$1"
+hardened="${2:-0}"  # 1: built with the hardening flags, which are then checked
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -20,7 +21,8 @@ for f in /usr/bin/jotanor /usr/bin/jotanor-cli /usr/share/jotanor/memohelp.rtf /
          /usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/nl.jotanor.Jotanor.svg \
          /usr/share/icons/hicolor/48x48/apps/nl.jotanor.Jotanor.png \
-         /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz; do
+         /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz \
+         /usr/share/man/man1/jotanor.1.gz /usr/share/man/man1/jotanor-cli.1.gz; do
   grep -qx "$f" "$work/files" || { echo "missing from the package: $f"; fail=1; }
 done
 
@@ -30,6 +32,19 @@ for d in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins; do
 done
 
 dpkg-deb -x "$deb" "$work/root"
+# Hardened: relocations read-only and bound at start, the stack protector, and
+# every file compiled with fortified calls (the GUI's calls leave no _chk symbol).
+if [[ "$hardened" == 1 ]]; then
+  for program in jotanor jotanor-cli; do
+    elf="$(readelf -lW -dW --dyn-syms "$work/root/usr/bin/$program")"  # whole: grep -q would cut a pipe
+    grep -q GNU_RELRO <<<"$elf" || { echo "$program: no read-only relocations"; fail=1; }
+    grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$elf" || { echo "$program: not bound at start"; fail=1; }
+    grep -q '__stack_chk_fail' <<<"$elf" || { echo "$program: no stack protector"; fail=1; }
+  done
+  if grep '"command"' compile_commands.json | grep -v -- '-D_FORTIFY_SOURCE' >/dev/null; then
+    echo "compiled without fortified calls"; fail=1
+  fi
+fi
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$work/root/usr/share/applications/nl.jotanor.Jotanor.desktop" || fail=1
 else

@@ -98,12 +98,16 @@ TEST_F(ConfigFileTest, ReadsTheFiveLinesWhateverTheirEndings) {
     }
 }
 
-TEST_F(ConfigFileTest, NumbersAreUsedWithoutARangeTest) {
+TEST_F(ConfigFileTest, TheStartPositionIsBroughtIntoTheOptionsDialogsRanges) {
     Settings s = load("\r\n200\r\n-7\r\n0\r\n2\r\n");
     EXPECT_EQ(s.backupPlace, "");  // an empty line 1: no backup
-    EXPECT_EQ(s.leftPercent, 200);
-    EXPECT_EQ(s.bottomPercent, -7);
+    EXPECT_EQ(s.leftPercent, 95);
+    EXPECT_EQ(s.bottomPercent, 0);
     EXPECT_EQ(s.weekParity, 2);
+    s = load("\r\n-2147483648\r\n2147483647\r\n2147483647\r\n0\r\n");
+    EXPECT_EQ(s.leftPercent, 0);
+    EXPECT_EQ(s.bottomPercent, 100);
+    EXPECT_EQ(s.fontSize, 2147483647);  // held at what a font can have when it is used
 }
 
 TEST_F(ConfigFileTest, ABadLineStopsTheLoadAfterTheSettingsBeforeIt) {

@@ -39,6 +39,12 @@ struct StoreCase {
     std::size_t expected;
 };
 
+void PrintTo(const StoreCase& c, std::ostream* os) {
+    *os << "key " << c.key << " among";
+    for (double d : c.stored) *os << ' ' << d;
+    *os << " at " << c.expected;
+}
+
 class StorePosition : public MemoFileTest, public ::testing::WithParamInterface<StoreCase> {};
 
 TEST_P(StorePosition, FollowsTheDateOrderAndItsTieBreak) {
@@ -64,7 +70,12 @@ INSTANTIATE_TEST_SUITE_P(Examples, StorePosition,
                                            StoreCase{{1, 5}, 5, 2},        // the only 5 is last
                                            StoreCase{{1, 5, 5}, 5, 1},     // first 5 not last
                                            StoreCase{{5}, 5, 1},           // single equal record
-                                           StoreCase{{1, 3, 9}, 4, 2}));   // between
+                                           StoreCase{{1, 3, 9}, 4, 2}),    // between
+                         [](const auto& info) {
+                             std::string name = "Stored";
+                             for (double d : info.param.stored) name += "_" + std::to_string(static_cast<int>(d));
+                             return name + "_Key" + std::to_string(static_cast<int>(info.param.key));
+                         });
 
 TEST_F(MemoFileTest, DeletesAtFrontMiddleEndAndTheOnlyRecord) {
     writeMemos(path, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d")});

@@ -52,7 +52,7 @@ QString ScriptedPlatform::shortDate(const Ymd& d) const {
 }
 
 void ScriptedPlatform::beginDocument() {
-    if (!hasPrinter) throw PrinterError("No default printer is available");
+    if (!hasPrinter) throw PrinterError::none();
     ++documentsBegun;
     page_ = 0;
     if (!pdfFile.isEmpty()) {
