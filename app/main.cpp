@@ -1,4 +1,4 @@
-// Creates the application, the main window and its dialogs, and runs the loop.
+// Creates the application and the main window, and runs the loop.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -45,7 +45,6 @@ int main(int argc, char* argv[]) {
     jotanor::Tform1 form1(jotanor::qtPlatform());
     app.form1 = &form1;
     if (!form1.FormCreate()) return 0;
-    form1.createDialogs();
     form1.show();
     // Without a window manager nobody else gives the window the focus.
     form1.activateWindow();

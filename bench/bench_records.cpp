@@ -4,9 +4,9 @@
 
 #include "BenchFiles.h"
 #include "dates/Dates.h"
-#include "mainwindow/core/MemoViews.h"
-#include "mainwindow/core/Selection.h"
-#include "mainwindow/core/Search.h"
+#include "diary/MemoViews.h"
+#include "diary/Selection.h"
+#include "diary/Search.h"
 #include "store/MemoFile.h"
 
 namespace jotanor::bench {

@@ -1,5 +1,6 @@
 // The memo list views and the holiday check on a memo file of 65,536 memos
 // spread over 1940 to 2100, next to a baseline that reads the file once.
+#include <QAction>
 #include <QApplication>
 #include <QTableView>
 #include <benchmark/benchmark.h>
@@ -13,7 +14,8 @@
 #include "bench/HeapCounter.h"
 #include "dates/Dates.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoCommands.h"
+#include "diary/MemoViews.h"
 #include "mainwindow/Tform1.h"
 
 namespace jotanor {
@@ -44,6 +46,9 @@ private:
     QString shortDate(const Ymd& d) const override { return QString("%1-%2-%3").arg(d.day).arg(d.month).arg(d.year); }
 };
 
+// Runs the window's command `name` as its menu item or key does.
+void runCommand(Tform1& form, const char* name) { form.findChild<QAction*>(name)->trigger(); }
+
 // The program's world for the benchmarks: an offscreen application, a
 // working folder with the big memo file, and a main window on it.
 struct World {
@@ -54,7 +59,7 @@ struct World {
         writeMemoFile();
         form = new Tform1(bench.platform);
         form->FormCreate();
-        form->maakfeestdagen();  // the twelve holiday memos now exist
+        holidayCheck(form->session().file(), 2026);  // the twelve holiday memos now exist
         form->resize(635, 900);
         form->show();
         QApplication::processEvents();
@@ -130,7 +135,7 @@ BENCHMARK(BM_Baseline_ReadFileOnce)->Unit(benchmark::kMillisecond);
 void BM_Baseline_ReadRecordsOnce(benchmark::State& state) {
     World& w = world();
     for (auto _ : state) {
-        std::vector<MemoRecord> all = w.form->memoFile().readAll();
+        std::vector<MemoRecord> all = w.form->session().file().readAll();
         benchmark::DoNotOptimize(all.data());
     }
 }
@@ -139,32 +144,33 @@ BENCHMARK(BM_Baseline_ReadRecordsOnce)->Unit(benchmark::kMillisecond);
 void BM_TenWeekView(benchmark::State& state) {
     Tform1& form = *world().form;
     for (auto _ : state) {
-        form.aantalwekenterug(0);
+        runCommand(form, "tenWeeks");
         layOut(form);
     }
     state.counters["blocks"] = static_cast<double>(rows(form)->blockCount());
 }
 BENCHMARK(BM_TenWeekView)->Unit(benchmark::kMillisecond);
 
+// The from-date and year views' own part: the diary's lists, without the widget.
 void BM_FromDateView(benchmark::State& state) {
-    Tform1& form = *world().form;
-    form.state().fromDate = encodeDate(2000, 1, 1);
+    Session& session = world().form->session();
+    std::size_t n = 0;
     for (auto _ : state) {
-        form.vanaf1();
-        layOut(form);
+        MemoBlocks blocks;
+        n = session.listFrom(encodeDate(2000, 1, 1), blocks);
     }
-    state.counters["blocks"] = static_cast<double>(rows(form)->blockCount());
+    state.counters["blocks"] = static_cast<double>(n);
 }
 BENCHMARK(BM_FromDateView)->Unit(benchmark::kMillisecond);
 
 void BM_YearView(benchmark::State& state) {
-    Tform1& form = *world().form;
-    form.state().chosenYear = 2026;
+    Session& session = world().form->session();
+    std::size_t n = 0;
     for (auto _ : state) {
-        form.showYear();
-        layOut(form);
+        MemoBlocks blocks;
+        n = session.listYear(2026, blocks);
     }
-    state.counters["blocks"] = static_cast<double>(rows(form)->blockCount());
+    state.counters["blocks"] = static_cast<double>(n);
 }
 BENCHMARK(BM_YearView)->Unit(benchmark::kMillisecond);
 
@@ -180,7 +186,7 @@ void BM_WholeFileView(benchmark::State& state) {
         const long long empty = bench::heapInUse();
         state.ResumeTiming();
 
-        form.HelebestandClick();
+        runCommand(form, "Helebestand");
         layOut(form);
 
         state.PauseTiming();
@@ -200,7 +206,7 @@ void BM_WholeFileBlocksOnly(benchmark::State& state) {
     const DaySerial today = encodeDate(2026, 12, 6);
     for (auto _ : state) {
         MemoBlocks blocks;
-        fillBlocks(w.form->memoFile(), wholeFileWindow(), today, blocks);
+        fillBlocks(w.form->session().file(), wholeFileWindow(), today, blocks);
         benchmark::DoNotOptimize(blocks.size());
     }
 }
@@ -209,7 +215,7 @@ BENCHMARK(BM_WholeFileBlocksOnly)->Unit(benchmark::kMillisecond);
 // Painting one screen of the list: the same for every view and every file.
 void BM_PaintOneScreen(benchmark::State& state) {
     Tform1& form = *world().form;
-    form.aantalwekenterug(0);
+    runCommand(form, "tenWeeks");
     layOut(form);
     for (auto _ : state) list(form)->viewport()->repaint();
 }
@@ -217,7 +223,7 @@ BENCHMARK(BM_PaintOneScreen)->Unit(benchmark::kMillisecond);
 
 void BM_HolidayCheck_AllPresent(benchmark::State& state) {
     World& w = world();
-    for (auto _ : state) w.form->maakfeestdagen();
+    for (auto _ : state) holidayCheck(w.form->session().file(), 2026);
     state.counters["file_records"] = static_cast<double>(w.fileSize / MemoRecord::kSize);
 }
 BENCHMARK(BM_HolidayCheck_AllPresent)->Unit(benchmark::kMillisecond);
@@ -237,20 +243,19 @@ void BM_StartUpToFirstPaint(benchmark::State& state) {
     } else {
         MemoFile holidaysOnly(nativeFileSystem(), folder / "jotanor1.mem");
         holidaysOnly.create();
-        w.form->memoFile().setPath(folder / "jotanor1.mem");
-        w.form->maakfeestdagen();
+        w.form->session().file().setPath(folder / "jotanor1.mem");
+        holidayCheck(w.form->session().file(), 2026);
     }
     const auto before = std::filesystem::current_path();
     std::filesystem::current_path(folder);
     for (auto _ : state) {
         Tform1 form(w.bench.platform);
         form.FormCreate();
-        form.createDialogs();
         form.show();
         QApplication::processEvents();
     }
     std::filesystem::current_path(before);
-    w.form->memoFile().setPath(w.dir / "jotanor1.mem");
+    w.form->session().file().setPath(w.dir / "jotanor1.mem");
 }
 BENCHMARK(BM_StartUpToFirstPaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -15,7 +15,7 @@
 #include <QToolButton>
 #include <qdrawutil.h>
 
-#include "calendar/DayMemoPanel.h"
+#include "widgets/DayMemoPanel.h"
 #include "calendar/MonthGridAccessible.h"
 #include "store/MemoFile.h"
 
@@ -365,7 +365,7 @@ void Tkalenderdlg::feestdagen(int year) {
 void Tkalenderdlg::vandaagmemos() {
     const Ymd d = chosenDay_;
     if (isValidDate(d.year, d.month, d.day)) {
-        showDayMemos(*dayMemos_, memos_, encodeDate(d));
+        showDayMemos(*dayMemos_, [&] { return dayMemoLines(memos_, encodeDate(d)); });
     } else {
         dayMemos_->clear();
         dayMemos_->show();

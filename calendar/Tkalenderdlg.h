@@ -6,7 +6,7 @@
 #include <array>
 
 #include "calendar/core/CalendarGrid.h"
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 class QLabel;
 class QLineEdit;
@@ -91,13 +91,9 @@ public:
     // the calendar's own captions come back afterwards.
     CalendarAnswer pickDay(const QString& caption, const QString& buttonCaption, bool dayChosen);
 
-    // The day chosen now (red in the grids), and whether the user chose it.
-    const Ymd& chosenDay() const { return chosenDay_; }
+    // Whether the user chose the day that is red in the grids.
     bool dayChosen() const { return dayChosen_; }
-    const Ymd& openingDate() const { return openingDate_; }
-    const Ymd& todayMark() const { return todayMark_; }
     MonthOfYear shown() const { return {shownYear_, shownMonth_}; }
-    const std::array<MonthOfYear, 4>& gridMonths() const { return gridMonths_; }
 
 protected:
     void FormCreate();

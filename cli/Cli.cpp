@@ -2,26 +2,26 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <unordered_set>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
 
 #include "dates/Dates.h"
-#include "mainwindow/core/MemoViews.h"
-#include "mainwindow/core/Search.h"
+#include "diary/MemoCommands.h"
+#include "diary/Session.h"
 #include "store/Errors.h"
 #include "store/IntegerText.h"
 #include "store/MemoFile.h"
 #include "store/Win1252.h"
 #ifdef JOTANOR_CALENDARS
 #include "sync/Ics.h"
-#include "sync/MemoBatch.h"
+#include "sync/MemoKey.h"
 #include "sync/Sync.h"
 #endif
 
@@ -193,29 +193,24 @@ void expectOperands(const CommandLine& line, std::size_t least, std::size_t most
         throw Misuse(std::string("gebruik: jotanor-cli ") + form);
 }
 
-DaySerial localToday() {
-    const std::time_t now = std::time(nullptr);
-    const std::tm* t = std::localtime(&now);
-    return encodeDate(t->tm_year + 1900, t->tm_mon + 1, t->tm_mday);
-}
+// A today given on the command line.
+class GivenClock final : public Clock {
+public:
+    explicit GivenClock(const Ymd& day) : day_(day) {}
+    Ymd today() const override { return day_; }
+
+private:
+    Ymd day_;
+};
 
 #ifdef JOTANOR_CALENDARS
 // The moment of an export for DTSTAMP: midnight UTC of a given today, so
 // that scripted exports come out the same, else the clock's time.
-std::string stampOf(const std::optional<DaySerial>& givenToday) {
-    std::tm t{};
-    if (givenToday) {
-        const Ymd d = decodeDate(*givenToday);
-        t.tm_year = d.year - 1900;
-        t.tm_mon = d.month - 1;
-        t.tm_mday = d.day;
-    } else {
-        const std::time_t now = std::time(nullptr);
-        t = *std::gmtime(&now);
-    }
+std::string stampOf(const std::optional<DaySerial>& givenToday, const Machine& machine) {
+    if (!givenToday) return machine.utcStamp();
+    const Ymd d = decodeDate(*givenToday);
     char text[96];
-    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02dZ", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
+    std::snprintf(text, sizeof text, "%04d%02d%02dT000000Z", d.year, d.month, d.day);
     return text;
 }
 #endif
@@ -287,8 +282,8 @@ std::string memoLine(const std::string& utf8, int number) {
 
 struct Context {
     const CommandLine& line;
-    MemoFile& file;
-    DaySerial today;
+    Session& session;
+    const Machine& machine;
     std::optional<DaySerial> givenToday;
     std::ostream& out;
     std::ostream& err;
@@ -298,22 +293,22 @@ void listCommand(Context& c) {
     expectOperands(c.line, 0, 0, "list [--weeks-back N | --from JJJJ-MM-DD | --year JJJJ | --all]");
     const int views = c.line.has("--weeks-back") + c.line.has("--from") + c.line.has("--year") + c.line.has("--all");
     if (views > 1) throw Misuse("list toont één lijst: kies --weeks-back, --from, --year of --all");
-    ViewWindow window = tenWeekWindow(c.today, 0);
+    MemoBlocks blocks;
     if (const auto n = c.line.value("--weeks-back")) {
         const int weeksBack = parseNumber(*n);
         if (weeksBack < 0 || weeksBack > 9) throw Misuse("--weeks-back gaat van 0 tot 9");
-        window = tenWeekWindow(c.today, weeksBack);
+        c.session.listWeeksBack(weeksBack, blocks);
     } else if (const auto from = c.line.value("--from")) {
-        window = fromDateWindow(parseDate(*from));
+        c.session.listFrom(parseDate(*from), blocks);
     } else if (const auto year = c.line.value("--year")) {
         const int y = parseNumber(*year);
         if (!isValidDate(y, 1, 1)) throw Misuse("--year " + *year + ": een jaar gaat van 1 tot 9999");
-        window = yearWindow(y);
+        c.session.listYear(y, blocks);
     } else if (c.line.has("--all")) {
-        window = wholeFileWindow();
+        c.session.listWholeFile(blocks);
+    } else {
+        c.session.listWeeksBack(0, blocks);
     }
-    MemoBlocks blocks;
-    fillBlocks(c.file, window, c.today, blocks);
     printBlocks(blocks, c.out);
 }
 
@@ -326,7 +321,7 @@ void searchCommand(Context& c) {
     const auto text = utf8ToCp1252Exact(c.line.operands[0]);
     if (!text) return;
     MemoBlocks blocks;
-    fillSearchBlocks(c.file, SearchFilter(searchWords(*text, caseCounts), caseCounts), c.today, blocks);
+    c.session.search(*text, caseCounts, blocks);
     printBlocks(blocks, c.out);
 }
 
@@ -337,7 +332,7 @@ void startingDiary(Context& c, const std::function<void()>& change) {
         change();
     } catch (const IoError& e) {
         if (e.code() != kFileNotFound) throw;
-        c.file.create();
+        c.session.file().create();
         c.err << "jotanor-cli: " << e.path() << " niet gevonden; nieuwe file aangemaakt\n";
         change();
     }
@@ -349,12 +344,12 @@ void addCommand(Context& c) {
     memo.date = parseDate(c.line.operands[0]);
     memo.line1 = memoLine(c.line.operands[1], 1);
     if (c.line.operands.size() == 3) memo.line2 = memoLine(c.line.operands[2], 2);
-    startingDiary(c, [&] { c.file.mydata1_opbergen(memo); });
+    startingDiary(c, [&] { enterMemo(c.session.file(), memo); });
 }
 
 void countCommand(Context& c) {
     expectOperands(c.line, 0, 0, "count");
-    c.out << c.file.count() << '\n';
+    c.out << c.session.file().count() << '\n';
 }
 
 #ifdef JOTANOR_CALENDARS
@@ -364,7 +359,7 @@ void exportCommand(Context& c) {
     if (const auto from = c.line.value("--from")) range.from = parseDate(*from);
     if (const auto to = c.line.value("--to")) range.to = parseDate(*to);
     std::string calendar;
-    const auto exported = ics::exportCalendar(c.file, range, stampOf(c.givenToday), calendar);
+    const auto exported = ics::exportCalendar(c.session.file(), range, stampOf(c.givenToday, c.machine), calendar);
     c.out.write(calendar.data(), static_cast<std::streamsize>(calendar.size()));
     if (exported.undated > 0)
         c.err << "jotanor-cli: " << exported.undated << " memo(s) zonder geldige datum overgeslagen\n";
@@ -381,7 +376,8 @@ std::string readWholeFile(const std::string& path) {
 
 void importCommand(Context& c) {
     expectOperands(c.line, 1, 1, "import-ics [--from JJJJ-MM-DD] [--to JJJJ-MM-DD] BESTAND");
-    ics::ImportWindow window{c.today, c.today, c.today + 365};
+    const DaySerial today = encodeDate(c.session.today());
+    ics::ImportWindow window{today, today, today + 365};
     if (const auto from = c.line.value("--from")) window.from = parseDate(*from);
     if (const auto to = c.line.value("--to")) window.to = parseDate(*to);
     if (window.to < window.from) throw Misuse("--to ligt voor --from");
@@ -392,12 +388,22 @@ void importCommand(Context& c) {
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(c.line.operands[0] + ": " + e.what());
     }
-    sync::MemoBatch batch;
-    for (const auto& memo : imported.memos) batch.add.push_back(memo.record);
-    sync::BatchResult result;
-    startingDiary(c, [&] { result = sync::applyBatch(c.file, batch); });
-    const auto added = static_cast<std::size_t>(std::count(result.added.begin(), result.added.end(), true));
-    c.out << added << " memos added, " << batch.add.size() - added << " already there, " << imported.skipped
+    // A memo the diary holds already, or the file gives twice, goes in once.
+    MemoFile& file = c.session.file();
+    std::vector<MemoEdit> edits;
+    startingDiary(c, [&] {
+        std::unordered_set<std::string> held;
+        file.scanBytes([&](const unsigned char* r, std::size_t) {
+            held.insert(sync::memoKey(recordDate(r), recordLine1(r), recordLine2(r)));
+            return true;
+        });
+        edits.clear();
+        for (const auto& memo : imported.memos)
+            if (held.insert(sync::memoKey(memo.record)).second) edits.push_back({std::nullopt, memo.record});
+        applyEdits(file, edits);
+    });
+    const std::size_t added = edits.size();
+    c.out << added << " memos added, " << imported.memos.size() - added << " already there, " << imported.skipped
           << " skipped";
     if (imported.cut > 0) c.out << ", " << imported.cut << " cut short";
     if (imported.replaced > 0) c.out << ", " << imported.replaced << " characters replaced by ?";
@@ -426,15 +432,16 @@ void syncCommand(Context& c) {
     settings.user = c.line.value("--user").value_or("");
     settings.password = syncPassword(c.line);
     settings.caFile = c.line.value("--ca-file").value_or("");
-    settings.today = c.today;
-    settings.dtstamp = stampOf(c.givenToday);
+    settings.today = encodeDate(c.session.today());
+    settings.dtstamp = stampOf(c.givenToday, c.machine);
     sync::SyncReport report;
     // A diary that synced before and is gone now is not started again:
     // that would delete all its events on the server.
-    if (c.file.fileSystem().exists(sync::statePath(c.file.path())))
-        report = sync::synchronize(c.file, settings);
+    MemoFile& file = c.session.file();
+    if (c.machine.fileSystem.exists(sync::statePath(file.path())))
+        report = sync::synchronize(c.machine.fileSystem, file, settings);
     else
-        startingDiary(c, [&] { report = sync::synchronize(c.file, settings); });
+        startingDiary(c, [&] { report = sync::synchronize(c.machine.fileSystem, file, settings); });
     c.out << report.up << " up, " << report.down << " down, " << report.deletedHere << " deleted here, "
           << report.deletedThere << " deleted there, " << report.conflicts << " conflicts\n";
 }
@@ -456,7 +463,7 @@ const std::map<std::string, void (*)(Context&), std::less<>>& commands() {
     return table;
 }
 
-int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int runCommand(const std::vector<std::string>& args, const Machine& machine, std::ostream& out, std::ostream& err) {
     const CommandLine line = parseCommandLine(args);
     if (line.has("--help")) {
         out << kHelp;
@@ -472,17 +479,20 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     std::optional<DaySerial> givenToday;
     if (const auto today = line.value("--today")) givenToday = parseDate(*today);
-    MemoFile file(nativeFileSystem(), line.value("--file").value_or("jotanor1.mem"));
-    Context context{line, file, givenToday ? *givenToday : localToday(), givenToday, out, err};
+    std::optional<GivenClock> givenClock;
+    if (givenToday) givenClock.emplace(decodeDate(*givenToday));
+    Session session(machine.fileSystem, givenClock ? *givenClock : machine.clock,
+                    line.value("--file").value_or("jotanor1.mem"));
+    Context context{line, session, machine, givenToday, out, err};
     command->second(context);
     return kDone;
 }
 
 }  // namespace
 
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int run(const std::vector<std::string>& args, const Machine& machine, std::ostream& out, std::ostream& err) {
     try {
-        const int status = runCommand(args, out, err);
+        const int status = runCommand(args, machine, out, err);
         // A full disk or a closed pipe shows when the output is written out.
         if (!out.flush()) {
             err << "jotanor-cli: de uitvoer kon niet worden geschreven\n";

@@ -2,9 +2,13 @@
 // a memo, the count and the iCalendar export, on one memo file.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "dates/Dates.h"
+#include "store/FileIO.h"
 
 namespace jotanor::cli {
 
@@ -13,8 +17,16 @@ inline constexpr int kDone = 0;
 inline constexpr int kFailed = 1;   // the work failed: a file error, a date that cannot be shown
 inline constexpr int kMisused = 2;  // the command line, or a value in it, cannot be used
 
+// What the program takes from the machine it runs on: its files, its clock,
+// and the present moment in UTC ("YYYYMMDDTHHMMSSZ") for an export's stamp.
+struct Machine {
+    FileSystem& fileSystem;
+    const Clock& clock;
+    std::function<std::string()> utcStamp;
+};
+
 // Runs one command line (without the program's name). Output is UTF-8;
 // errors go to `err` as "jotanor-cli: " and the message.
-int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int run(const std::vector<std::string>& args, const Machine& machine, std::ostream& out, std::ostream& err);
 
 }  // namespace jotanor::cli

@@ -5,12 +5,15 @@
 
 #include "cli/Cli.h"
 #include "platform/core/Console.h"
+#include "platform/core/SystemClock.h"
 
 int main(int argc, char** argv) {
     jotanor::useRawStandardOutput();
     std::ios::sync_with_stdio(false);
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const int status = jotanor::cli::run(args, std::cout, std::cerr);
+    const jotanor::SystemClock clock;
+    const jotanor::cli::Machine machine{jotanor::nativeFileSystem(), clock, jotanor::utcStampNow};
+    const int status = jotanor::cli::run(args, machine, std::cout, std::cerr);
     std::cout.flush();
     return std::cout ? status : jotanor::cli::kFailed;
 }

@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include "dates/Dates.h"
-#include "mainwindow/core/MemoViews.h"
-#include "mainwindow/core/Selection.h"
-#include "mainwindow/core/Search.h"
+#include "diary/MemoViews.h"
+#include "diary/Selection.h"
+#include "diary/Search.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 #include "store/Recurrence.h"

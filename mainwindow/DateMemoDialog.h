@@ -3,7 +3,7 @@
 // name beside them, the memo's two lines, OK and Cancel.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 #include "store/MemoRecord.h"
 
 class QLabel;

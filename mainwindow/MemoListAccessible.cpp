@@ -4,7 +4,7 @@
 #include <QTableView>
 
 #include "mainwindow/MemoListBox.h"
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoViews.h"
 
 namespace jotanor {
 

@@ -13,7 +13,7 @@
 #include <QTableView>
 
 #include "mainwindow/MemoListAccessible.h"
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoViews.h"
 
 namespace jotanor {
 

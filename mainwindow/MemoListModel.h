@@ -4,7 +4,7 @@
 
 #include <QAbstractListModel>
 
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoViews.h"
 
 namespace jotanor {
 

@@ -3,7 +3,7 @@
 // it with the OK result.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 #include "store/MemoRecord.h"
 
 class QLabel;

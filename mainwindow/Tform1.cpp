@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QVBoxLayout>
+#include <map>
 
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/WindowFrame.h"
+#include "widgets/WindowFrame.h"
+#include "diary/MemoCommands.h"
 #include "mainwindow/core/WindowPlace.h"
 #include "store/Errors.h"
 
@@ -19,6 +21,8 @@ namespace jotanor {
 namespace {
 
 const QString kTitlePrefix = QStringLiteral("Jotanor versie 2.0 ***  ");
+// The property of a command's action that holds the keys that run it.
+constexpr const char* kKeysProperty = "keys";
 // The window's width as designed, and again after full screen.
 constexpr int kDesignWidth = 635;
 
@@ -32,12 +36,16 @@ QFont pixelFont(const QString& family, int pixels, bool bold = false) {
 }  // namespace
 
 Tform1::Tform1(Platform& platform, QWidget* parent)
-    : QMainWindow(parent), platform_(platform), errors_(*platform.boxes), memoFile_(*platform.fileSystem, {}) {
+    : QMainWindow(parent),
+      platform_(platform),
+      errors_(*platform.boxes),
+      session_(*platform.fileSystem, *platform.clock, {}) {
     setObjectName("form1");
     setWindowTitle("Jotanor");
     setFont(pixelFont(font().family(), 13, true));
     buildComponents();
     buildMenu();
+    createDialogs();
     resize(kDesignWidth, 734);
 }
 
@@ -94,18 +102,42 @@ void Tform1::buildComponents() {
 }
 
 void Tform1::buildMenu() {
-    auto add = [this](QMenu* menu, const char* name, const QString& caption, void (Tform1::*command)()) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(name);
-        connect(a, &QAction::triggered, this, [this, command] { guarded([this, command] { (this->*command)(); }); });
-        return a;
+    // The one table of the commands: where each sits in the menu, its
+    // caption, and the keys that run it. Keys the list box leaves alone reach
+    // FormKeyDown, which finds the command here.
+    struct Command {
+        const char* menu;  // "" the menu bar itself, nullptr none
+        const char* name;
+        const char* caption;  // nullptr: a separator
+        std::vector<int> keys;
+        void (Tform1::*run)();
     };
-    auto addTop = [this](const char* name, const QString& caption, void (Tform1::*command)()) {
-        QAction* a = menuBar()->addAction(caption);
-        a->setObjectName(name);
-        connect(a, &QAction::triggered, this, [this, command] { guarded([this, command] { (this->*command)(); }); });
-        return a;
+    static const std::vector<Command> commands = {
+        {"File1", "Afdrukvaneenreeksmemos1", "Afdruk van een geselecteerde reeks memo's", {},
+         &Tform1::Afdrukvaneenreeksmemos1Click},
+        {"File1", "N1", nullptr, {}, nullptr},
+        {"File1", "Mijnfile1", "Open andere Mem-file", {}, &Tform1::Mijnfile},
+        {"File1", "N2", nullptr, {}, nullptr},
+        {"File1", "Memoaantal1", "&Aantal der ogeslagen memo's", {}, &Tform1::Memoaantal1Click},
+        {"File1", "Exit1", "&Eindigen", {Qt::Key_Escape}, &Tform1::Exit1Click},
+        {"Beeld1", "Fullscreen1", "Full screen  [ F5 ]", {Qt::Key_F5}, &Tform1::Fullscreen1Click},
+        {"Show1", "Idemvanafxwekenterug1", "Vanaf &x weken terug", {}, &Tform1::Idemvanafxwekenterug1Click},
+        {"Show1", "Vanafeendatum1", "Vanaf een datum", {}, &Tform1::Vanafdatum1Click},
+        {"Show1", "Alles1", "Alle memo's van een jaar", {}, &Tform1::Alles1Click},
+        {"Show1", "Helebestand", "Het hele bestand", {}, &Tform1::HelebestandClick},
+        {"", "Zoeken1", "Zoek  [F3]", {Qt::Key_F3}, &Tform1::Zoeken1Click},
+        {"", "Invoer1", "Invoer  [I]", {Qt::Key_I}, &Tform1::Invoer1Click},
+        {"", "Wijzigen1", "Wijzig  [F2]", {Qt::Key_F2}, &Tform1::Wijzigen1Click},
+        {"", "CopieF41", "Copie  [F4]", {Qt::Key_F4}, &Tform1::CopieF41Click},
+        {"", "Wissen1", "Verwijder  [ Del ]", {Qt::Key_Delete}, &Tform1::Wissen1Click},
+        {"", "Options1", "Options ", {Qt::Key_O}, &Tform1::Options1Click},
+        {"Help", "help1", "Toelichting  [F1]", {Qt::Key_F1}, &Tform1::Help1Click},
+        {"Help", "AboutVUK1", "About VUK", {}, &Tform1::AboutVUK1Click},
+        {"Help", "Aboutauteur1", "About auteur", {}, &Tform1::Aboutauteur1Click},
+        {nullptr, "tenWeeks", "", {Qt::Key_Return, Qt::Key_Enter}, &Tform1::tenWeeks},
     };
+    static const std::map<std::string, QString> menuCaptions = {
+        {"File1", "&Bestand"}, {"Beeld1", "Beeld"}, {"Show1", "Vertoon"}, {"Help", "Help"}};
 
     // The menu takes a plain font rather than the window's bold one, so that
     // it fits the window's width.
@@ -113,60 +145,51 @@ void Tform1::buildMenu() {
     menuFont.setPointSize(8);
     menuFont.setBold(false);
     menuBar()->setFont(menuFont);
-    QMenu* file = menuBar()->addMenu("&Bestand");
-    file->setObjectName("File1");
-    add(file, "Afdrukvaneenreeksmemos1", "Afdruk van een geselecteerde reeks memo's",
-        &Tform1::Afdrukvaneenreeksmemos1Click);
-    file->addSeparator()->setObjectName("N1");
-    add(file, "Mijnfile1", "Open andere Mem-file", &Tform1::Mijnfile);
-    file->addSeparator()->setObjectName("N2");
-    add(file, "Memoaantal1", "&Aantal der ogeslagen memo's", &Tform1::Memoaantal1Click);
-    add(file, "Exit1", "&Eindigen", &Tform1::Exit1Click);
-
-    QMenu* view = menuBar()->addMenu("Beeld");
-    view->setObjectName("Beeld1");
-    fullScreenItem_ = add(view, "Fullscreen1", "Full screen  [ F5 ]", &Tform1::Fullscreen1Click);
+    std::map<std::string, QMenu*> menus;
+    for (const Command& c : commands) {
+        QAction* a = nullptr;
+        if (!c.menu) {
+            a = new QAction(this);
+        } else if (!*c.menu) {
+            a = menuBar()->addAction(c.caption);
+        } else {
+            QMenu*& menu = menus[c.menu];
+            if (!menu) {
+                menu = menuBar()->addMenu(menuCaptions.at(c.menu));
+                menu->setObjectName(c.menu);
+            }
+            a = c.caption ? menu->addAction(c.caption) : menu->addSeparator();
+        }
+        a->setObjectName(c.name);
+        if (!c.run) continue;
+        // The keys reach the command through FormKeyDown, not as shortcuts:
+        // the list box sees every key as well, and the captions name them.
+        QVariantList keys;
+        for (int k : c.keys) keys << k;
+        a->setProperty(kKeysProperty, keys);
+        connect(a, &QAction::triggered, this, [this, run = c.run] { guarded([this, run] { (this->*run)(); }); });
+    }
+    fullScreenItem_ = findChild<QAction*>("Fullscreen1");
     fullScreenItem_->setCheckable(true);
-
-    QMenu* show = menuBar()->addMenu("Vertoon");
-    show->setObjectName("Show1");
-    add(show, "Idemvanafxwekenterug1", "Vanaf &x weken terug", &Tform1::Idemvanafxwekenterug1Click);
-    add(show, "Vanafeendatum1", "Vanaf een datum", &Tform1::Vanafdatum1Click);
-    add(show, "Alles1", "Alle memo's van een jaar", &Tform1::Alles1Click);
-    add(show, "Helebestand", "Het hele bestand", &Tform1::HelebestandClick);
-
-    addTop("Zoeken1", "Zoek  [F3]", &Tform1::Zoeken1Click);
-    addTop("Invoer1", "Invoer  [I]", &Tform1::Invoer1Click);
-    addTop("Wijzigen1", "Wijzig  [F2]", &Tform1::Wijzigen1Click);
-    addTop("CopieF41", "Copie  [F4]", &Tform1::CopieF41Click);
-    addTop("Wissen1", "Verwijder  [ Del ]", &Tform1::Wissen1Click);
-    addTop("Options1", "Options ", &Tform1::Options1Click);
-
-    QMenu* help = menuBar()->addMenu("Help");
-    help->setObjectName("Help");
-    add(help, "help1", "Toelichting  [F1]", &Tform1::Help1Click);
-    add(help, "AboutVUK1", "About VUK", &Tform1::AboutVUK1Click);
-    add(help, "Aboutauteur1", "About auteur", &Tform1::Aboutauteur1Click);
 }
 
 bool Tform1::FormCreate() {
-    state_.settings.leftPercent = 90;
-    state_.settings.bottomPercent = 90;
+    settings_.leftPercent = 90;
+    settings_.bottomPercent = 90;
     WindowFrame::of(*this).place(QRect(0, 0, kDesignWidth, 400));
-    state_.settings.backupPlace.clear();
-    state_.closing = false;
-    state_.settings.weekParity = 1;
+    settings_.backupPlace.clear();
+    settings_.weekParity = 1;
 
     // The start-up check of the memo file.
-    memoFile_.setPath(std::filesystem::absolute("jotanor1.mem"));
-    const QString name = fromPath(memoFile_.path());
-    if (!memoFile_.canOpen()) {
+    session_.file().setPath(std::filesystem::absolute("jotanor1.mem"));
+    const QString name = fromPath(session_.file().path());
+    if (!session_.file().canOpen()) {
         if (platform_.boxes->show(MsgKind::Confirmation, name + " niet gevonden. Nieuwe file aanmaken ?",
                                   MsgButtons::YesNo) != MsgResult::Yes)
             return false;
         // A file that cannot be created leaves the plain title; every later
         // command that opens it reports the error again.
-        if (!guarded([this] { memoFile_.create(); })) return true;
+        if (!guarded([this] { session_.file().create(); })) return true;
     }
     setWindowTitle(titleFor(name));
 
@@ -186,14 +209,13 @@ bool Tform1::event(QEvent* e) {
 void Tform1::FormActivate() {
     activatedOnce_ = true;
     // A file error here is shown and the activation goes on.
-    guarded([this] { maakfeestdagen(); });
-    state_.settings.backupPlace = kDefaultBackupPlace;
+    guarded([this] { holidayCheck(session_.file(), today().year); });
+    settings_.backupPlace = kDefaultBackupPlace;
     // A settings file that cannot be read whole is reported; the values read
     // before the bad line are kept and the window is still placed and filled.
     guarded([this] { laadoptions(); });
     placeFromSettings(WindowFrame::of(*this).frame().width());
     listPanel_->resize(WindowFrame::of(*this).frame().width() - 10, listPanel_->height());
-    state_.viewMode = ViewMode::TenWeeks;
     showWeekLabel();
     aantalwekenterug(0);
 }
@@ -202,13 +224,13 @@ void Tform1::placeFromSettings(int width) {
     // The frame's left edge and height; its top stays where it is.
     const QSize screen = platform_.screen->size();
     WindowFrame& frame = WindowFrame::of(*this);
-    frame.place(QRect(percentOf(screen.width(), state_.settings.leftPercent), frame.frame().top(), width,
-                      percentOf(screen.height(), state_.settings.bottomPercent)));
+    frame.place(QRect(percentOf(screen.width(), settings_.leftPercent), frame.frame().top(), width,
+                      percentOf(screen.height(), settings_.bottomPercent)));
 }
 
 void Tform1::showWeekLabel() {
     const int week = weeknummer(today());
-    const bool green = week % 2 == state_.settings.weekParity;
+    const bool green = week % 2 == settings_.weekParity;
     weekLabel_->setStyleSheet(QString("color: %1; background-color: rgb(192, 192, 192);")
                                   .arg(green ? "rgb(0, 128, 0)" : "rgb(128, 128, 128)"));
     weekLabel_->setText("Week " + QString::number(week));
@@ -241,33 +263,24 @@ bool Tform1::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void Tform1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
-    const bool keypad = modifiers & Qt::KeypadModifier;
-    guarded([&] {
-        if (keypad && key >= Qt::Key_0 && key <= Qt::Key_9) {
-            aantalwekenterug(key - Qt::Key_0);
+    // The digits of the keypad go back that many weeks.
+    if (modifiers & Qt::KeypadModifier && key >= Qt::Key_0 && key <= Qt::Key_9) {
+        guarded([&] { aantalwekenterug(key - Qt::Key_0); });
+        return;
+    }
+    // Any other key by the command that carries it, whatever the modifiers.
+    for (QAction* a : findChildren<QAction*>()) {
+        if (a->property(kKeysProperty).toList().contains(key)) {
+            a->trigger();
             return;
         }
-        switch (key) {
-        case Qt::Key_Delete: Wissen1Click(); break;
-        case Qt::Key_I: Invoer1Click(); break;
-        case Qt::Key_O: Options1Click(); break;
-        case Qt::Key_F1: Help1Click(); break;
-        case Qt::Key_F2: Wijzigen1Click(); break;
-        case Qt::Key_F3: Zoeken1Click(); break;
-        case Qt::Key_F4: CopieF41Click(); break;
-        case Qt::Key_F5: Fullscreen1Click(); break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter: aantalwekenterug(0); break;
-        case Qt::Key_Escape: close(); break;
-        default: break;
-        }
-    });
+    }
 }
 
 void Tform1::Fullscreen1Click() {
-    state_.fullScreen = !state_.fullScreen;
-    fullScreenItem_->setChecked(state_.fullScreen);
-    if (state_.fullScreen)
+    fullScreen_ = !fullScreen_;
+    fullScreenItem_->setChecked(fullScreen_);
+    if (fullScreen_)
         WindowFrame::of(*this).place(QRect(QPoint(0, 0), platform_.screen->size()));
     else
         placeFromSettings(kDesignWidth);
@@ -283,7 +296,6 @@ void Tform1::closeEvent(QCloseEvent* e) {
 }
 
 bool Tform1::FormClose() {
-    state_.closing = true;
     return guarded([this] {
         saveoptions();
         backupnaar_budir();
@@ -291,16 +303,16 @@ bool Tform1::FormClose() {
 }
 
 void Tform1::Mijnfile() {
-    const std::filesystem::path inUse = memoFile_.path();
+    const std::filesystem::path inUse = session_.file().path();
     if (auto chosen = platform_.fileDialogs->openFile("Openen van een andere .MEM-file", "mem", "jotanor1.mem",
                                                       "*.mem"))
-        memoFile_.setPath(toPath(*chosen));
-    const QString name = fromPath(memoFile_.path());
-    if (!memoFile_.canOpen()) {
+        session_.file().setPath(toPath(*chosen));
+    const QString name = fromPath(session_.file().path());
+    if (!session_.file().canOpen()) {
         // The file in use stays the one the title names, so that every
         // command, and the backup at close, still works on it.
         platform_.boxes->show(MsgKind::Information, name + " niet gevonden", MsgButtons::Ok);
-        memoFile_.setPath(inUse);
+        session_.file().setPath(inUse);
         return;
     }
     setWindowTitle(titleFor(name));

@@ -27,12 +27,12 @@ void Tform1::createDialogs() {
     aboutBox_ = new TAboutBox(this, context);
     // Returning from the About box runs the activation step again.
     connect(aboutBox_, &TAboutBox::activated, this, [this] { returnFromModeless_ = true; });
-    calendar_ = new Tkalenderdlg(this, context, memoFile_);
+    calendar_ = new Tkalenderdlg(this, context, session_.file());
     yearDialog_ = new Theeljaardlg(this, context);
     authorWindow_ = new Tauteurdlg(this, context);
     helpWindow_ = new Trtf_dlg(this, context);
     optionsDialog_ = new TOptionsdlg(this, context);
-    printDialog_ = new Tprintdlg(this, context, memoFile_, [this](const QString& caption, const QString& button) {
+    printDialog_ = new Tprintdlg(this, context, session_.file(), [this](const QString& caption, const QString& button) {
         return pickPrintDay(caption, button);
     });
     weeksBackDialog_ = new Txwekendlg(this, context);

@@ -1,9 +1,9 @@
 // The yearly-recurrence pass at start, the configuration file, and the
 // options dialog.
+#include "diary/MemoCommands.h"
 #include "mainwindow/Tform1.h"
 #include "output/TOptionsdlg.h"
 #include "store/ConfigFile.h"
-#include "store/Recurrence.h"
 
 namespace jotanor {
 namespace {
@@ -26,21 +26,20 @@ private:
 
 void Tform1::auto_update1() {
     BoxQuestions questions(*platform_.boxes);
-    runRecurrence(memoFile_, encodeDate(today()), questions, state_.currentRecord);
+    yearlyPass(session_.file(), encodeDate(today()), questions);
 }
 
 void Tform1::laadoptions() {
-    if (!loadConfig(*platform_.fileSystem, kConfigFileName, state_.settings)) return;
+    if (!loadConfig(*platform_.fileSystem, kConfigFileName, settings_)) return;
     setsize();
 }
 
-void Tform1::saveoptions() { saveConfig(*platform_.fileSystem, kConfigFileName, state_.settings); }
+void Tform1::saveoptions() { saveConfig(*platform_.fileSystem, kConfigFileName, settings_); }
 
 void Tform1::Options1Click() {
-    if (!optionsDialog_) return;
-    optionsDialog_->setSettings(state_.settings);
+    optionsDialog_->setSettings(settings_);
     if (optionsDialog_->exec() != QDialog::Accepted) return;
-    state_.settings = optionsDialog_->settings();
+    settings_ = optionsDialog_->settings();
     // A new font size applies to the list at once.
     if (optionsDialog_->confirmed() == TOptionsdlg::Option::FontSize) setsize();
 }

@@ -8,15 +8,13 @@
 #include "output/Tauteurdlg.h"
 #include "output/Tprintdlg.h"
 #include "output/Trtf_dlg.h"
-#include "output/core/Backup.h"
+#include "diary/MemoCommands.h"
 #include "output/core/PrintLayout.h"
 
 namespace jotanor {
 
 void Tform1::Afdrukvaneenreeksmemos1Click() {
-    if (!printDialog_ || printDialog_->exec() != QDialog::Accepted) return;
-    state_.printFirst = printDialog_->first();
-    state_.printLast = printDialog_->last();
+    if (printDialog_->exec() != QDialog::Accepted) return;
     Printer& printer = *platform_.printer;
     printer.beginDocument();
     try {
@@ -25,7 +23,7 @@ void Tform1::Afdrukvaneenreeksmemos1Click() {
         std::optional<PrintStyle> style;
         int page = 0;
         for (const PrintText& t :
-             printLayout(memoFile_, state_.printFirst, state_.printLast, charHeight, printer.pageHeight())) {
+             printLayout(session_.file(), printDialog_->first(), printDialog_->last(), charHeight, printer.pageHeight())) {
             for (; page < t.page; ++page) printer.newPage();
             if (t.style != style) {
                 style = t.style;
@@ -43,37 +41,35 @@ void Tform1::Afdrukvaneenreeksmemos1Click() {
 }
 
 void Tform1::backupnaar_budir() {
-    if (state_.settings.backupPlace.empty()) return;
-    const auto place = toPath(QString::fromStdString(state_.settings.backupPlace));
+    if (settings_.backupPlace.empty()) return;
+    const auto place = toPath(QString::fromStdString(settings_.backupPlace));
     platform_.waitCursor->begin();
     try {
-        backupCopy(*platform_.fileSystem, memoFile_.path(), place);
+        backupTo(*platform_.fileSystem, session_.file(), place);
     } catch (...) {
         platform_.waitCursor->end();
         throw;
     }
     platform_.waitCursor->end();
-    setWorkingFolder(workingFolderOf(memoFile_.path()));
 }
 
 void Tform1::Memoaantal1Click() {
-    const std::size_t n = memoFile_.count();
+    const std::size_t n = session_.file().count();
     platform_.boxes->show(MsgKind::Information, QString::fromStdString(memoCountText(n)), MsgButtons::Ok);
 }
 
 void Tform1::Help1Click() {
-    if (helpWindow_) helpWindow_->exec();
+    helpWindow_->exec();
 }
 
 void Tform1::AboutVUK1Click() {
-    if (!aboutBox_) return;
     aboutBox_->show();
     aboutBox_->raise();
     aboutBox_->activateWindow();
 }
 
 void Tform1::Aboutauteur1Click() {
-    if (authorWindow_) authorWindow_->exec();
+    authorWindow_->exec();
 }
 
 }  // namespace jotanor

@@ -1,8 +1,11 @@
-// The record commands of the main window: enter, change, copy and delete a
-// memo, each followed by the re-show of the view on show.
+// The record commands of the main window: enter (through the calendar),
+// change, copy and delete a memo, each followed by the re-show of the view
+// on show; and the days the print dialog picks in the calendar.
 #include <QDialog>
 #include <QItemSelectionModel>
 
+#include "calendar/Tkalenderdlg.h"
+#include "diary/MemoCommands.h"
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tconfirmdlg.h"
@@ -11,6 +14,24 @@
 #include "mainwindow/Twijzigdlg.h"
 
 namespace jotanor {
+
+void Tform1::Invoer1Click() {
+    const CalendarAnswer answer = calendar_->ask(session_.dayChosen());
+    takeCalendarDay(answer);
+    switch (answer.request) {
+    case CalendarRequest::ListFromDate: Vanafdatum1Click(); break;
+    case CalendarRequest::EnterMemo: invoeren(); break;
+    case CalendarRequest::Closed: break;
+    }
+}
+
+void Tform1::takeCalendarDay(const CalendarAnswer& answer) { session_.chooseDay(answer.day, answer.dayChosen); }
+
+DaySerial Tform1::pickPrintDay(const QString& caption, const QString& buttonCaption) {
+    const CalendarAnswer answer = calendar_->pickDay(caption, buttonCaption, session_.dayChosen());
+    takeCalendarDay(answer);
+    return encodeDate(answer.day);
+}
 
 std::optional<ShownMemo> Tform1::selectedLine() const {
     const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
@@ -27,42 +48,38 @@ std::optional<ShownMemo> Tform1::selectedLine() const {
     return shown;
 }
 
-void Tform1::selectrecord1() {
-    const Selection selection = selectMemo(memoFile_, selectedLine());
-    state_.selectedIndex = selection.index;
-    selectedMemo_ = selection.record;
-    if (selection.outcome == SelectionOutcome::NoLine)
+std::optional<MemoRef> Tform1::selectrecord1() {
+    const Selection selection = selectMemo(session_.file(), selectedLine());
+    switch (selection.outcome) {
+    case SelectionOutcome::Found: return MemoRef{selection.record, static_cast<std::size_t>(selection.index)};
+    case SelectionOutcome::NoLine:
         platform_.boxes->show(MsgKind::Information, "Selecteer een memo! ", MsgButtons::Ok);
-    else if (selection.outcome == SelectionOutcome::NoDateLine)
+        break;
+    case SelectionOutcome::NoDateLine:
         platform_.boxes->show(MsgKind::Information, "Selecteer de eerste 2 regels van de memo", MsgButtons::Ok);
-    // A memo that is no longer where the list found it: the command ends
-    // without a word.
+        break;
+    case SelectionOutcome::Gone: platform_.boxes->show(MsgKind::Information, kMemoGoneText, MsgButtons::Ok); break;
+    }
+    return std::nullopt;
 }
 
 void Tform1::invoeren() {
-    // The day chosen in the calendar is used once; else today.
-    entryDialog_->setDate(state_.dayChosen ? state_.chosenDay : today());
-    state_.dayChosen = false;
+    entryDialog_->setDate(session_.takeStartDay());
     if (entryDialog_->exec() != QDialog::Accepted) return;
-    state_.currentRecord = entryDialog_->memo();
-    memoFile_.mydata1_opbergen(state_.currentRecord);
+    enterMemo(session_.file(), entryDialog_->memo());
     reshowView();
 }
 
 void Tform1::changeOrCopy(DialogMode mode) {
-    selectrecord1();
-    if (state_.selectedIndex < 0) return;
-    state_.dialogMode = mode;
-    changeDialog_->setRecord(selectedMemo_, mode);
+    const auto selected = selectrecord1();
+    if (!selected) return;
+    changeDialog_->setRecord(selected->memo, mode);
     if (changeDialog_->exec() != QDialog::Accepted) return;
-    state_.currentRecord = changeDialog_->memo();
-    if (state_.dialogMode == DialogMode::Change)
-        // Deletes and stores in one step: a failed store keeps the old memo.
-        // The memo is found again by its contents: another copy of the
-        // program may have changed the file while the dialog was open.
-        memoFile_.change(selectedMemo_, static_cast<std::size_t>(state_.selectedIndex), state_.currentRecord);
-    else
-        memoFile_.mydata1_opbergen(state_.currentRecord);
+    const MemoRecord typed = changeDialog_->memo();
+    if (mode == DialogMode::Copy)
+        enterMemo(session_.file(), typed);
+    else if (changeMemo(session_.file(), *selected, typed) == EditOutcome::StoredAnew)
+        platform_.boxes->show(MsgKind::Information, kEditKeptText, MsgButtons::Ok);
     reshowView();
 }
 
@@ -70,18 +87,18 @@ void Tform1::Wijzigen1Click() { changeOrCopy(DialogMode::Change); }
 void Tform1::CopieF41Click() { changeOrCopy(DialogMode::Copy); }
 
 void Tform1::Wissen1Click() {
-    selectrecord1();
-    if (state_.selectedIndex < 0) return;
-    deleteDialog_->setRecord(selectedMemo_);
-    if (deleteDialog_->exec() == QDialog::Accepted)
-        memoFile_.wisrecord1(selectedMemo_, static_cast<std::size_t>(state_.selectedIndex));
+    const auto selected = selectrecord1();
+    if (!selected) return;
+    deleteDialog_->setRecord(selected->memo);
+    if (deleteDialog_->exec() == QDialog::Accepted && deleteMemo(session_.file(), *selected) == EditOutcome::Gone)
+        platform_.boxes->show(MsgKind::Information, kMemoGoneText, MsgButtons::Ok);
     reshowView();
 }
 
 void Tform1::reshowView() {
-    switch (state_.viewMode) {
+    switch (session_.viewMode()) {
     case ViewMode::TenWeeks: aantalwekenterug(0); break;
-    case ViewMode::FromDate: vanaf1(); break;
+    case ViewMode::FromDate: vanaf1(session_.fromDate()); break;
     case ViewMode::Year: Alles1Click(); break;
     }
 }

@@ -1,5 +1,6 @@
 // The memo list views of the main window: the ten-week view, the from-date
-// view, the year view and the whole file, with the list font and the chime.
+// view, the year view, the whole file and the search, with the list font and
+// the chime.
 #include <QLabel>
 #include <QListView>
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "mainwindow/Theeljaardlg.h"
 #include "mainwindow/Tvanafdlg.h"
 #include "mainwindow/Txwekendlg.h"
+#include "mainwindow/Tzoekdlg.h"
 
 namespace jotanor {
 
@@ -19,7 +21,7 @@ void Tform1::setsize() {
     // pixels still fit an int.
     constexpr int kLargestPoints = 10000;
     QFont f = designListFont_;
-    if (state_.settings.fontSize > 0) f.setPointSize(std::min(state_.settings.fontSize, kLargestPoints));
+    if (settings_.fontSize > 0) f.setPointSize(std::min(settings_.fontSize, kLargestPoints));
     list_->setFont(f);
 }
 
@@ -50,12 +52,6 @@ std::size_t Tform1::fillList(const std::function<std::size_t(MemoBlocks&)>& fill
     return n;
 }
 
-std::size_t Tform1::fillList(const ViewWindow& window) {
-    return fillList([&](MemoBlocks& blocks) {
-        return fillBlocks(memoFile_, window, encodeDate(today()), blocks, [this] { chime(); });
-    });
-}
-
 void Tform1::aantalwekenterug(int weeksBack) {
     showWeekLabel();
     setTitles(QString::fromStdString(tenWeekTitle(weeksBack)));
@@ -68,57 +64,70 @@ void Tform1::aantalwekenterug(int weeksBack) {
     };
     list_->hide();
     try {
-        memoFile_.count();
+        session_.file().count();
         setsize();
-        fillList(tenWeekWindow(encodeDate(today()), weeksBack));
+        fillList([&](MemoBlocks& blocks) { return session_.listWeeksBack(weeksBack, blocks, [this] { chime(); }); });
     } catch (...) {
         showList();
         throw;
     }
     showList();
-    state_.viewMode = ViewMode::TenWeeks;
 }
 
-void Tform1::vanaf1() {
+void Tform1::vanaf1(DaySerial from) {
     setsize();
-    const QString from = platform_.dateFormat->shortDate(decodeDate(state_.fromDate));
-    setTitles(QString::fromStdString(fromDateTitle(from.toStdString())));
-    fillList(fromDateWindow(state_.fromDate));
-    state_.viewMode = ViewMode::FromDate;
+    const QString shown = platform_.dateFormat->shortDate(decodeDate(from));
+    setTitles(QString::fromStdString(fromDateTitle(shown.toStdString())));
+    fillList([&](MemoBlocks& blocks) { return session_.listFrom(from, blocks, [this] { chime(); }); });
 }
 
 void Tform1::Vanafdatum1Click() {
     // The day chosen in the calendar is used once; else today.
-    fromDateDialog_->setDate(state_.dayChosen ? state_.chosenDay : today());
-    state_.dayChosen = false;
+    fromDateDialog_->setDate(session_.takeStartDay());
     // Cancel, too, gives a view: from today.
     fromDateDialog_->exec();
-    state_.fromDate = fromDateDialog_->fromDate();
-    vanaf1();
+    vanaf1(fromDateDialog_->fromDate());
 }
 
 void Tform1::Alles1Click() {
     if (yearDialog_->exec() != QDialog::Accepted) return;
-    state_.chosenYear = yearDialog_->year();
-    showYear();
-}
-
-void Tform1::showYear() {
-    memoFile_.count();
-    const std::size_t n = fillList(yearWindow(state_.chosenYear));
-    setTitles(QString::fromStdString(yearTitle(n, state_.chosenYear)));
-    state_.viewMode = ViewMode::Year;
+    const int year = yearDialog_->year();
+    session_.file().count();
+    const std::size_t n =
+        fillList([&](MemoBlocks& blocks) { return session_.listYear(year, blocks, [this] { chime(); }); });
+    setTitles(QString::fromStdString(yearTitle(n, year)));
 }
 
 void Tform1::HelebestandClick() {
-    memoFile_.count();
+    session_.file().count();
     setsize();
-    const std::size_t n = fillList(wholeFileWindow());
+    const std::size_t n = fillList([&](MemoBlocks& blocks) { return session_.listWholeFile(blocks); });
     setTitles(QString::fromStdString(wholeFileTitle(n)));
 }
 
 void Tform1::Idemvanafxwekenterug1Click() {
     if (weeksBackDialog_->exec() == QDialog::Accepted) aantalwekenterug(weeksBackDialog_->weeks());
+}
+
+void Tform1::Zoeken1Click() {
+    std::string text = session_.searchText();
+    if (searchDialog_->exec() == QDialog::Accepted) text = toMemoText(searchDialog_->text());
+    // Cancel repeats the previous search, if there was one.
+    if (!text.empty()) {
+        opgezocht1(text);
+    } else {
+        MemoBlocks none;
+        session_.search(text, false, none);  // an empty field forgets the last search
+    }
+}
+
+void Tform1::opgezocht1(const std::string& text) {
+    const bool caseCounts = searchDialog_->caseCounts();
+    // The words are memo text, shown as such.
+    setTitles(fromMemoText(searchTitle(searchWords(text, caseCounts))));
+    // A memo file that cannot be opened leaves the list as it was.
+    session_.file().count();
+    fillList([&](MemoBlocks& blocks) { return session_.search(text, caseCounts, blocks, [this] { chime(); }); });
 }
 
 }  // namespace jotanor

@@ -2,7 +2,7 @@
 // current year and keeps the year last chosen between uses.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 namespace jotanor {
 

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 
 namespace jotanor {
 

@@ -2,7 +2,7 @@
 // from-date view, chosen with three spin edits.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 namespace jotanor {
 

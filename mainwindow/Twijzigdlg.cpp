@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 
 namespace jotanor {
 

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "mainwindow/DateMemoDialog.h"
-#include "mainwindow/core/MainState.h"
 
 namespace jotanor {
+
+// What the change dialog does with the selected memo.
+enum class DialogMode { Change, Copy };
 
 class Twijzigdlg : public DateMemoDialog {
     Q_OBJECT

@@ -2,7 +2,7 @@
 // weeks back for the ten-week view, typed in.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 class QLineEdit;
 

@@ -2,7 +2,7 @@
 // counts, and two examples. Text and tick stay from one use to the next.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -1,7 +1,7 @@
 // The About box: shown without being modal; its mascot speaks when clicked.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 class QFrame;
 class QLabel;

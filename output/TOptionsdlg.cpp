@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 
 namespace jotanor {
 namespace {

@@ -3,7 +3,7 @@
 // and, on "Voer de gewenste optie in", changes the selected option only.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 #include "store/Settings.h"
 
 class QButtonGroup;
@@ -29,8 +29,6 @@ public:
     const Settings& settings() const { return settings_; }
     // After OK: the option that was confirmed.
     Option confirmed() const { return confirmed_; }
-    // The place that confirming the backup option would store.
-    const QString& pendingBackupPlace() const { return pending_; }
 
 protected:
     void FormActivate() override;

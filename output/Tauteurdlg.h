@@ -1,7 +1,7 @@
 // The author window: a picture and two lines on green; a click closes it.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 namespace jotanor {
 

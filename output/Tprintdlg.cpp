@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "calendar/DayMemoPanel.h"
+#include "calendar/core/CalendarGrid.h"
+#include "widgets/DayMemoPanel.h"
 
 namespace jotanor {
 namespace {
@@ -83,7 +84,7 @@ void Tprintdlg::keyPressEvent(QKeyEvent* event) {
 }
 
 void Tprintdlg::showDay(QGroupBox* box, QPlainTextEdit* memos, DaySerial day) {
-    showDayMemos(*memos, memos_, day);
+    showDayMemos(*memos, [&] { return dayMemoLines(memos_, day); });
     box->show();
 }
 

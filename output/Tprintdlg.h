@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 class QGroupBox;
 class QPlainTextEdit;

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "mainwindow/WindowFrame.h"
+#include "widgets/WindowFrame.h"
 #include "output/RichText.h"
 #include "output/core/RtfReader.h"
 #include "store/Errors.h"

@@ -2,7 +2,7 @@
 // read anew each time the window opens.
 #pragma once
 
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 class QTextEdit;
 

@@ -47,7 +47,6 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     void setPath(std::filesystem::path path) { path_ = std::move(path); }
-    FileSystem& fileSystem() { return fs_; }
 
     // Number of records as last counted by an operation that opened the file.
     std::size_t recordCount() const { return recordCount_; }

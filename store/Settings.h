@@ -1,7 +1,6 @@
 // The four settings that outlive the program, as the main window holds them.
 #pragma once
 
-#include <cmath>
 #include <string>
 
 namespace jotanor {
@@ -25,10 +24,5 @@ inline constexpr PercentRange kBottomPercentRange{0, 100};
 
 // The default backup place, the same text on every system.
 inline const char* const kDefaultBackupPlace = "C:\\jotanor1.mem";
-
-// total × percent × 0.01 rounded to the nearest integer, halves to even.
-inline int scaledPercent(int total, int percent) {
-    return static_cast<int>(std::nearbyint(static_cast<double>(total) * percent * 0.01));
-}
 
 }  // namespace jotanor

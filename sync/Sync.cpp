@@ -9,7 +9,8 @@
 #include "store/SafeWrite.h"
 #include "sync/CalDav.h"
 #include "sync/Ics.h"
-#include "sync/MemoBatch.h"
+#include "diary/MemoCommands.h"
+#include "sync/MemoKey.h"
 #include "sync/SyncState.h"
 
 namespace jotanor::sync {
@@ -95,25 +96,36 @@ bool sameMemos(std::vector<MemoRecord> a, std::vector<MemoRecord> b) {
     return a == b;
 }
 
+// The memo file's side of a sync.
+struct Changes {
+    std::vector<MemoRecord> remove;
+    std::vector<MemoRecord> add;
+};
+
 class Synchronizer {
 public:
-    Synchronizer(MemoFile& file, const SyncSettings& settings)
-        : file_(file), settings_(settings), statePath_(statePath(file.path())), dav_(settings) {}
+    Synchronizer(FileSystem& fs, MemoFile& file, const SyncSettings& settings)
+        : fs_(fs), file_(file), settings_(settings), statePath_(statePath(file.path())), dav_(settings) {}
 
     SyncReport run() {
-        state_ = readState(file_.fileSystem(), statePath_);
+        state_ = readState(fs_, statePath_);
         saved_ = encodeState(state_);
         if (state_.url != settings_.url) state_ = {settings_.url, {}, {}};
         dav_.checkCalendar();
         listServer();
         Diary diary(file_.readAll());
-        MemoBatch batch;
-        batch.skipPresent = false;  // every event its own memo
-        const std::vector<std::string> toDelete = reconcile(diary, batch);
-        if (!batch.add.empty() || !batch.remove.empty()) {
-            const BatchResult result = applyBatch(file_, batch);
-            report_.down = static_cast<std::size_t>(std::count(result.added.begin(), result.added.end(), true));
-            report_.deletedHere = static_cast<std::size_t>(std::count(result.removed.begin(), result.removed.end(), true));
+        // What changed there, in one change of the memo file: deletions
+        // first, found by their contents under the lock, then new memos.
+        Changes here;
+        const std::vector<std::string> toDelete = reconcile(diary, here);
+        std::vector<MemoEdit> edits;
+        for (const auto& memo : here.remove) edits.push_back({MemoRef{memo, 0}, std::nullopt});
+        for (const auto& memo : here.add) edits.push_back({std::nullopt, memo});
+        if (!edits.empty()) {
+            const auto outcomes = applyEdits(file_, edits);
+            report_.deletedHere = static_cast<std::size_t>(
+                std::count(outcomes.begin(), outcomes.begin() + static_cast<std::ptrdiff_t>(here.remove.size()), EditOutcome::Done));
+            report_.down = here.add.size();
         }
         state_.token = listing_.token;
         save();
@@ -159,7 +171,7 @@ private:
     }
 
     // Memos that are not here yet go in; returns how many.
-    std::size_t bringDown(const ics::Imported& imported, Diary& diary, MemoBatch& batch, std::vector<MemoRecord>& memos) {
+    std::size_t bringDown(const ics::Imported& imported, Diary& diary, Changes& batch, std::vector<MemoRecord>& memos) {
         std::size_t added = 0;
         for (const auto& memo : imported.memos) {
             memos.push_back(memo.record);
@@ -171,7 +183,7 @@ private:
     }
 
     // Decides the memo file's changes; returns the hrefs to delete on the server.
-    std::vector<std::string> reconcile(Diary& diary, MemoBatch& batch) {
+    std::vector<std::string> reconcile(Diary& diary, Changes& batch) {
         std::vector<std::vector<bool>> present;
         for (const auto& event : state_.events) {
             auto& here = present.emplace_back();
@@ -274,10 +286,11 @@ private:
     void save() {
         std::string text = encodeState(state_);
         if (text == saved_) return;
-        replaceFile(file_.fileSystem(), statePath_, text.data(), text.size());
+        replaceFile(fs_, statePath_, text.data(), text.size());
         saved_ = std::move(text);
     }
 
+    FileSystem& fs_;
     MemoFile& file_;
     const SyncSettings& settings_;
     std::filesystem::path statePath_;
@@ -296,8 +309,8 @@ std::filesystem::path statePath(const std::filesystem::path& memoFile) {
     return memoFile.parent_path() / ("." + memoFile.filename().string() + ".sync");
 }
 
-SyncReport synchronize(MemoFile& file, const SyncSettings& settings) {
-    return Synchronizer(file, settings).run();
+SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings) {
+    return Synchronizer(fs, file, settings).run();
 }
 
 }  // namespace jotanor::sync

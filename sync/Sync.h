@@ -40,6 +40,7 @@ struct SyncReport {
 // ".jotanor1.mem.sync" beside "jotanor1.mem".
 std::filesystem::path statePath(const std::filesystem::path& memoFile);
 
-SyncReport synchronize(MemoFile& file, const SyncSettings& settings);
+// `fs` holds the memo file and the state beside it.
+SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings);
 
 }  // namespace jotanor::sync

@@ -6,8 +6,8 @@
 
 #include "dates/Dates.h"
 #include "cli/Cli.h"
-#include "mainwindow/core/MemoViews.h"
-#include "mainwindow/core/Search.h"
+#include "diary/MemoViews.h"
+#include "diary/Search.h"
 #include "store/Win1252.h"
 #include "support/TempDir.h"
 
@@ -21,12 +21,17 @@ struct Ran {
 
 class CliTest : public ::testing::Test {
 protected:
-    Ran run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--file", path.string(), "--today", "2026-05-02"});
+    Ran run(std::vector<std::string> args, bool giveToday = true) {
+        args.insert(args.begin(), {"--file", path.string()});
+        if (giveToday) args.insert(args.begin(), {"--today", "2026-05-02"});
         std::ostringstream out, err;
-        const int status = cli::run(args, out, err);
+        const int status = cli::run(args, {nativeFileSystem(), clock, [] { return "20261207T151500Z"; }}, out, err);
         return {status, out.str(), err.str()};
     }
+
+    struct : Clock {
+        Ymd today() const override { return {2026, 12, 7}; }
+    } clock;
 
     test::TempDir dir;
     std::filesystem::path path = dir.file("dagboek.mem");
@@ -122,6 +127,13 @@ TEST_F(CliTest, AddStoresTheMemoInDateOrderAsWindows1252) {
                                        {today + 1, "--regel--", ""}}));
     const Ran count = run({"count"});
     EXPECT_EQ(count.out, "4\n");
+}
+
+// Without --today the machine's clock gives today, and its time the stamp.
+TEST_F(CliTest, WithoutATodayTheMachinesClockCounts) {
+    test::writeMemos(path, {{encodeDate(2026, 12, 7), "vandaag", ""}});
+    EXPECT_EQ(run({"list"}, false).out.substr(0, 3), ">> ");
+    EXPECT_NE(run({"export-ics"}, false).out.find("DTSTAMP:20261207T151500Z"), std::string::npos);
 }
 
 TEST_F(CliTest, WhatCannotBeDoneIsRefusedWithItsReasonAndTheFileStaysAsItWas) {

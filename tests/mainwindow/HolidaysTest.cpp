@@ -1,7 +1,9 @@
 #include <QLabel>
 #include <algorithm>
 
+#include "calendar/core/HolidayMemos.h"
 #include "dates/Dates.h"
+#include "diary/MemoCommands.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/Tform1.h"
 #include "support/FaultyFileSystem.h"
@@ -21,7 +23,7 @@ protected:
         test::writeBytes(memoPath(), {});
         ASSERT_TRUE(form.FormCreate());
     }
-    std::vector<MemoRecord> memos() { return form.memoFile().readAll(); }
+    std::vector<MemoRecord> memos() { return form.session().file().readAll(); }
 
     Tform1 form{scripted.platform()};
 };
@@ -37,7 +39,6 @@ TEST_F(HolidaysTest, AnEmptyFileGetsTheTwelveHolidayMemosInDateOrder) {
         {encodeDate(2027, 5, 6), "Hemelsvaartdag", ""},  {encodeDate(2027, 5, 16), "1e Pinksterdag", ""},
     };
     EXPECT_EQ(memos(), expected);
-    EXPECT_EQ(form.state().currentRecord, expected.back());
     // Ash Wednesday 2027 lies within the ten weeks shown afterwards.
     EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
     EXPECT_EQ(child<MemoListModel>(form, "listModel")->blockCount(), 1u);
@@ -51,8 +52,8 @@ TEST_F(HolidaysTest, OnlyTheSameDateAndFirstLineCountAsPresent) {
     const DaySerial easter = encodeDate(2026, 4, 5);
     for (MemoRecord m : {MemoRecord{easter, "Verjaardag Jan", ""}, MemoRecord{easter + 1, "1e Paasdag", ""},
                          MemoRecord{encodeDate(2026, 5, 14), "Hemelsvaartdag", "eigen tekst"}})
-        form.memoFile().mydata1_opbergen(m);
-    form.maakfeestdagen();
+        form.session().file().mydata1_opbergen(m);
+    holidayCheck(form.session().file(), 2026);
     const auto all = memos();
     EXPECT_EQ(all.size(), 14u);
     auto count = [&](DaySerial d, const std::string& line1) {
@@ -61,15 +62,13 @@ TEST_F(HolidaysTest, OnlyTheSameDateAndFirstLineCountAsPresent) {
     EXPECT_EQ(count(easter, "1e Paasdag"), 1);
     EXPECT_EQ(count(encodeDate(2026, 5, 14), "Hemelsvaartdag"), 1);
 
-    form.state().currentRecord = {easter, "1e Paasdag", "wat dan ook"};
-    EXPECT_TRUE(form.mydata_exists());
-    form.state().currentRecord.line1 = "1E Paasdag";
-    EXPECT_FALSE(form.mydata_exists());
+    EXPECT_EQ(memosPresent(form.session().file(), {{easter, "1e Paasdag", "wat dan ook"}, {easter, "1E Paasdag", ""}}),
+              (std::vector<bool>{true, false}));
 }
 
 TEST_F(HolidaysTest, FeestdagenWritesTheMissingMemosOfOneYear) {
-    form.feestdagen(2030);
-    form.feestdagen(2030);
+    const auto year2030 = holidayMemos(2030);
+    for (int twice = 0; twice < 2; ++twice) storeMissing(form.session().file(), {year2030.begin(), year2030.end()});
     const auto all = memos();
     ASSERT_EQ(all.size(), 4u);
     EXPECT_EQ(all[1], (MemoRecord{encodeDate(2030, 4, 21), "1e Paasdag", ""}));

@@ -11,7 +11,7 @@
 #include "calendar/Tkalenderdlg.h"
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tinvoerdlg.h"
 #include "mainwindow/Twijzigdlg.h"
@@ -48,14 +48,19 @@ protected:
     void SetUp() override {
         writeMemos({{k6Dec - 1, "gisteren", ""}, {k6Dec, "Verjaardag", "taart"}, {k6Dec + 66, "februari", ""}});
         ASSERT_TRUE(form.FormCreate());
-        form.createDialogs();
     }
 
     void writeMemos(const std::vector<MemoRecord>& memos) {
         test::writeMemos(memoPath(), memos);
     }
-    std::vector<MemoRecord> stored() { return form.memoFile().readAll(); }
-    MainState& state() { return form.state(); }
+    std::vector<MemoRecord> stored() { return form.session().file().readAll(); }
+    Session& session() { return form.session(); }
+    // The entry dialog opened on `day`, as the calendar's choice opens it.
+    void enterFrom(const Ymd& day) {
+        Tinvoerdlg& entry = *child<Tinvoerdlg>(form, "invoerdlg");
+        entry.setDate(day);
+        entry.exec();
+    }
     MemoListBox* list() { return child<MemoListBox>(form, "ListBox1"); }
     QString title() { return child<QLabel>(form, "Label2")->text(); }
 
@@ -87,11 +92,11 @@ TEST_F(RecordsTest, ADoubleClickInTheCalendarEntersAMemoForThatDay) {
                      line1 = edit(entry, "Edit1")->text();
                      typeLinesAndEnter(entry, "Tandarts", "om 10 uur");
                  }},
-                [&] { form.Invoer1Click(); });
+                [&] { test::trigger(form, "Invoer1"); });
     EXPECT_EQ(caption, "Invoer van een record");
     EXPECT_EQ(shown, "10/2/2027 woensdag");
     EXPECT_EQ(line1, "");
-    EXPECT_FALSE(state().dayChosen);
+    EXPECT_FALSE(session().dayChosen());
     const auto memos = stored();
     ASSERT_EQ(memos.size(), 4u);
     // The only other memo of that day is the last record: the new one follows it.
@@ -125,13 +130,11 @@ TEST_F(RecordsTest, TheKeyIInTheCalendarEntersAMemoAndCancelStoresNothing) {
                      shown = spins(entry);
                      entry.reject();
                  }},
-                [&] { form.Invoer1Click(); });
+                [&] { test::trigger(form, "Invoer1"); });
     EXPECT_EQ(shown, "6/12/2026 zondag");
 }
 
 TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
-    state().chosenDay = {2027, 4, 30};
-    state().dayChosen = true;
     QString after;
     withDialogs({[&](QDialog& dialog) {
                     EXPECT_EQ(spins(dialog), "30/4/2027 vrijdag");
@@ -143,7 +146,7 @@ TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
                     after = spins(dialog);
                     dialog.reject();
                 }},
-                [&] { form.invoeren(); });
+                [&] { enterFrom({2027, 4, 30}); });
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Warning);
     EXPECT_EQ(scripted.shown[0].buttons, MsgButtons::Ok);
@@ -155,15 +158,13 @@ TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
 // about a date the user never gave.
 TEST_F(RecordsTest, TheResetToTodayWarnsOnlyAboutTheDateGiven) {
     scripted.todayDate = {2027, 1, 31};
-    state().chosenDay = {2027, 2, 28};
-    state().dayChosen = true;
     QString after;
     withDialogs({[&](QDialog& dialog) {
                     QTest::keyClick(spin(dialog, "SpinEdit1"), Qt::Key_Up);
                     after = spins(dialog);
                     dialog.reject();
                 }},
-                [&] { form.invoeren(); });
+                [&] { enterFrom({2027, 2, 28}); });
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].text, "datum 29/2/2027 bestaat niet...");
     EXPECT_EQ(after, "31/1/2027 zondag");
@@ -205,8 +206,8 @@ TEST_F(RecordsTest, TheChangeDialogTakesNoTypingAndWarnsOfAnImpossibleDate) {
 }
 
 TEST_F(RecordsTest, WithoutASelectedLineTheCommandsAskForOne) {
-    form.Wijzigen1Click();
-    form.CopieF41Click();
+    test::trigger(form, "Wijzigen1");
+    test::trigger(form, "CopieF41");
     QTest::keyClick(list(), Qt::Key_F4);
     QTest::keyClick(list(), Qt::Key_Delete);
     ASSERT_EQ(scripted.shown.size(), 4u);
@@ -214,7 +215,6 @@ TEST_F(RecordsTest, WithoutASelectedLineTheCommandsAskForOne) {
         EXPECT_EQ(box.kind, MsgKind::Information);
         EXPECT_EQ(box.text, "Selecteer een memo! ");
     }
-    EXPECT_EQ(state().selectedIndex, -1);
     EXPECT_EQ(stored().size(), 3u);
 }
 
@@ -227,9 +227,9 @@ TEST_F(RecordsTest, TheSearchDialogKeepsItsTextAndTickAndCancelRepeatsTheLastSea
     // Cancel before any search and OK with an empty field change nothing.
     withDialogs({[](QDialog& d) { d.reject(); }}, [&] { QTest::keyClick(list(), Qt::Key_F3); });
     withDialogs({[](QDialog& d) { QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return); }},
-                [&] { form.Zoeken1Click(); });
+                [&] { test::trigger(form, "Zoeken1"); });
     EXPECT_EQ(title(), before);
-    EXPECT_TRUE(state().searchText.empty());
+    EXPECT_TRUE(session().searchText().empty());
 
     bool focused = false;
     withDialogs({[&](QDialog& d) {
@@ -238,7 +238,7 @@ TEST_F(RecordsTest, TheSearchDialogKeepsItsTextAndTickAndCancelRepeatsTheLastSea
                     child<QCheckBox>(d, "CheckBox1")->setChecked(false);
                     button(d, "OKBtn")->click();
                 }},
-                [&] { form.Zoeken1Click(); });
+                [&] { test::trigger(form, "Zoeken1"); });
     EXPECT_TRUE(focused);
     EXPECT_EQ(title(), "Zoekwoord : tandarts");
     EXPECT_EQ(child<QLabel>(form, "Label1")->text(), "zondag,  6-12-2026");
@@ -250,7 +250,7 @@ TEST_F(RecordsTest, TheSearchDialogKeepsItsTextAndTickAndCancelRepeatsTheLastSea
                     child<QCheckBox>(d, "CheckBox1")->setChecked(true);
                     button(d, "CancelBtn")->click();
                 }},
-                [&] { form.Zoeken1Click(); });
+                [&] { test::trigger(form, "Zoeken1"); });
     EXPECT_EQ(kept, "Tand Arts");
     EXPECT_EQ(title(), "Zoekwoord : TandArts");
 }
@@ -269,8 +269,7 @@ protected:
                     {k6Dec + 3, "Kapper", ""},
                     {k6Dec + 200, "zomer", ""}});
         ASSERT_TRUE(form.FormCreate());
-        form.createDialogs();
-        form.aantalwekenterug(0);
+        test::trigger(form, "tenWeeks");
         scripted.played.clear();
     }
     QStringList rows() const {
@@ -304,9 +303,8 @@ TEST_F(ListedRecordsTest, EveryLineOfABlockSelectsThatVeryMemo) {
                         shown = labelText(d, "Label1") + "|" + labelText(d, "Label2") + "|" + labelText(d, "Label3");
                         button(d, "Button1")->click();
                     }},
-                    [&] { form.Wissen1Click(); });
+                    [&] { test::trigger(form, "Wissen1"); });
         EXPECT_EQ(shown, "6/12/2026|Tandarts|bellen") << line;
-        EXPECT_EQ(state().selectedIndex, 3);
     }
     // Neither "Tandarts 10 uur" nor the memo without a first line was taken
     // for it; the memo without a first line is itself selectable.
@@ -316,9 +314,8 @@ TEST_F(ListedRecordsTest, EveryLineOfABlockSelectsThatVeryMemo) {
                     shown = edit(d, "Edit2")->text();
                     d.reject();
                 }},
-                [&] { form.Wijzigen1Click(); });
+                [&] { test::trigger(form, "Wijzigen1"); });
     EXPECT_EQ(shown, "zonder eerste regel");
-    EXPECT_EQ(state().selectedIndex, 1);
 }
 
 TEST_F(ListedRecordsTest, DeleteAsksAndTheListIsShownAgainWhateverTheAnswer) {
@@ -333,7 +330,7 @@ TEST_F(ListedRecordsTest, DeleteAsksAndTheListIsShownAgainWhateverTheAnswer) {
         {"Ja", [](QDialog& d) { button(d, "Button2")->click(); }, 5},
     };
     for (const Answer& a : answers) {
-        form.HelebestandClick();
+        test::trigger(form, "Helebestand");
         selectRow(4 * 4 + 1);  // "Kapper"
         bool focusOnNee = false;
         QString caption;
@@ -358,7 +355,7 @@ TEST_F(ListedRecordsTest, DeleteAsksAndTheListIsShownAgainWhateverTheAnswer) {
 
 TEST_F(ListedRecordsTest, TheDeleteConfirmationIsCentredOnTheSizeItShows) {
     writeMemos({{k6Dec, std::string(100, 'e'), std::string(100, 'o')}, {k6Dec + 1, "kort", ""}});
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     form.show();
     int previousWidth = 0;
     for (int row : {1, 5}) {
@@ -368,7 +365,7 @@ TEST_F(ListedRecordsTest, TheDeleteConfirmationIsCentredOnTheSizeItShows) {
                         frame = d.frameGeometry();
                         button(d, "Button1")->click();
                     }},
-                    [&] { form.Wissen1Click(); });
+                    [&] { test::trigger(form, "Wissen1"); });
         // The frame's middle is the screen's (1000 × 800), give or take a pixel.
         EXPECT_NEAR(frame.left() + frame.width() / 2.0, 500, 1) << row;
         EXPECT_NEAR(frame.top() + frame.height() / 2.0, 400, 1) << row;
@@ -399,11 +396,11 @@ TEST_F(ListedRecordsTest, AnUnchangedCopyIsStoredByTheTieBreakRule) {
                     EXPECT_EQ(d.windowTitle(), "Maak een copie voor een andere datum");
                     button(d, "OKBtn")->click();
                 }},
-                [&] { form.CopieF41Click(); });
+                [&] { test::trigger(form, "CopieF41"); });
     EXPECT_EQ(storedFirstLines(), (std::vector<std::string>{"gisteren", "Tandarts", "", "Tandarts 10 uur",
                                                              "Tandarts", "Kapper", "zomer"}));
     // The only memo of a day that is the last record: the copy follows it.
-    form.HelebestandClick();
+    test::trigger(form, "Helebestand");
     selectRow(6 * 4 + 2);  // "zomer"
     withDialogs({[](QDialog& d) { QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return); }},
                 [&] { QTest::keyClick(list(), Qt::Key_F4); });
@@ -413,21 +410,48 @@ TEST_F(ListedRecordsTest, AnUnchangedCopyIsStoredByTheTieBreakRule) {
     EXPECT_EQ(memos[7].line1, "zomer");
 }
 
-TEST_F(ListedRecordsTest, AFileChangedUnderTheListEndsTheCommandWithoutAWord) {
+// Another copy of the program changes the file under the list, and while
+// the change dialog is open.
+TEST_F(ListedRecordsTest, AMemoIsFoundByContentAndNothingTypedIsDropped) {
+    MemoFile other(nativeFileSystem(), memoPath());
     selectRow(3 * 4 + 1);  // "Tandarts"
-    form.memoFile().wisrecord1(*form.memoFile().readAt(0), 0);
-    form.Wijzigen1Click();
-    form.Wissen1Click();
-    EXPECT_TRUE(scripted.shown.empty());
-    EXPECT_EQ(state().selectedIndex, -1);
+    other.wisrecord1(*other.readAt(0), 0);  // an earlier memo goes: "Tandarts" moves up
+    withDialogs({[&](QDialog& d) {
+                    EXPECT_EQ(edit(d, "Edit2")->text(), "bellen");
+                    other.change(*other.readAt(2), 2, {k6Dec, "Tandarts", "afgezegd"});
+                    edit(d, "Edit2")->setText("verzet");
+                    button(d, "OKBtn")->click();
+                }},
+                [&] { test::trigger(form, "Wijzigen1"); });
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text,
+              "De memo was intussen gewijzigd of verwijderd; uw wijziging is als nieuwe memo bewaard.");
+    EXPECT_EQ(storedFirstLines(), (std::vector<std::string>{"Tandarts", "Tandarts", "", "Tandarts 10 uur", "Kapper",
+                                                             "zomer"}));
+    EXPECT_EQ(stored()[0].line2, "verzet");
+    EXPECT_EQ(stored()[1].line2, "afgezegd");
+
+    // A memo that is gone: Delete, F2 and F4 say so and change nothing.
+    selectRow(4 * 4 + 1);  // "Kapper"
+    other.wisrecord1(*other.readAt(4), 4);
+    for (const char* command : {"Wissen1", "Wijzigen1", "CopieF41"}) {
+        scripted.shown.clear();
+        test::trigger(form, command);
+        ASSERT_EQ(scripted.shown.size(), 1u) << command;
+        EXPECT_EQ(scripted.shown[0].text, "Deze memo staat niet meer in het bestand; hij is intussen gewijzigd of verwijderd.");
+    }
     EXPECT_EQ(stored().size(), 5u);
 
     // A block whose date the list cannot show asks for the first two lines.
     writeMemos({{std::numeric_limits<double>::quiet_NaN(), "kapot", ""}});
-    form.state().searchText = "kapot";
-    form.opgezocht1();
+    withDialogs({[](QDialog& d) {
+                    edit(d, "Edit1")->setText("kapot");
+                    button(d, "OKBtn")->click();
+                }},
+                [&] { test::trigger(form, "Zoeken1"); });
     selectRow(1);
-    form.Wissen1Click();
+    scripted.shown.clear();
+    test::trigger(form, "Wissen1");
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].text, "Selecteer de eerste 2 regels van de memo");
     EXPECT_EQ(stored().size(), 1u);
@@ -438,14 +462,13 @@ TEST_F(ListedRecordsTest, AChangeThatCannotBeStoredKeepsTheMemo) {
     scripted.platform().fileSystem = &faulty;
     Tform1 window(scripted.platform());
     ASSERT_TRUE(window.FormCreate());
-    window.createDialogs();
     const auto before = stored();
     // Every call of the change made to fail in turn: the file keeps the old
     // memo and the error is shown, until the change goes through whole.
     for (int k = 1;; ++k) {
         ASSERT_LT(k, 50);
         faulty.reset();
-        window.aantalwekenterug(0);
+        test::trigger(window, "tenWeeks");
         QTableView* windowList = child<MemoListBox>(window, "ListBox1");
         windowList->selectionModel()->select(windowList->model()->index(4 * 4, 0), QItemSelectionModel::ClearAndSelect);
         scripted.shown.clear();
@@ -470,8 +493,8 @@ TEST_F(ListedRecordsTest, AChangeThatCannotBeStoredKeepsTheMemo) {
 }
 
 TEST_F(ListedRecordsTest, TheYearViewAsksForTheYearAgain) {
-    withDialogs({[](QDialog& d) { button(d, "OKBtn")->click(); }}, [&] { form.Alles1Click(); });
-    ASSERT_EQ(state().viewMode, ViewMode::Year);
+    withDialogs({[](QDialog& d) { button(d, "OKBtn")->click(); }}, [&] { test::trigger(form, "Alles1"); });
+    ASSERT_EQ(session().viewMode(), ViewMode::Year);
     selectRow(4 * 4);  // "Kapper"
     int asked = 0;
     withDialogs({[](QDialog& d) { button(d, "Button2")->click(); },
@@ -479,14 +502,14 @@ TEST_F(ListedRecordsTest, TheYearViewAsksForTheYearAgain) {
                      ++asked;
                      button(d, "OKBtn")->click();
                  }},
-                [&] { form.Wissen1Click(); });
+                [&] { test::trigger(form, "Wissen1"); });
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(title(), "Alle 4 memo's van het jaar 2026");
     // Cancel in the year dialog leaves the list as it was.
     selectRow(1);
     withDialogs({[](QDialog& d) { button(d, "Button1")->click(); },
                  [](QDialog& d) { d.reject(); }},
-                [&] { form.Wissen1Click(); });
+                [&] { test::trigger(form, "Wissen1"); });
     EXPECT_EQ(firstLines(), (QStringList{"gisteren", "", "Tandarts 10 uur", "Tandarts"}));
 }
 
@@ -505,7 +528,7 @@ TEST_F(ListedRecordsTest, TheSearchListsTheMatchingMemosAndMarksToday) {
               (QStringList{">> zondag,  6-12-2026", "Tandarts 10 uur", "", QString(222, '-')}));
     EXPECT_EQ(firstLines(), (QStringList{"Tandarts 10 uur", "Tandarts"}));
     EXPECT_EQ(scripted.played, (std::vector<QString>{"chimes.wav", "chimes.wav"}));
-    EXPECT_EQ(state().viewMode, ViewMode::TenWeeks);
+    EXPECT_EQ(session().viewMode(), ViewMode::TenWeeks);
 
     search("tandarts, bellen", true);
     EXPECT_EQ(title(), "Zoekwoorden : tandarts  ,  bellen");
@@ -514,7 +537,7 @@ TEST_F(ListedRecordsTest, TheSearchListsTheMatchingMemosAndMarksToday) {
     // A record command re-shows the view before the search.
     search("zomer", true);
     selectRow(0);
-    withDialogs({[](QDialog& d) { d.reject(); }}, [&] { form.Wissen1Click(); });
+    withDialogs({[](QDialog& d) { d.reject(); }}, [&] { test::trigger(form, "Wissen1"); });
     EXPECT_EQ(title(), "Memo's: 10 weken vanaf 0 weken terug");
 
     // A memo file that cannot be opened leaves the list as it was.

@@ -45,8 +45,8 @@ TEST_F(Tform1Options, TheFileSettingsPlaceTheWindowAndColourTheWeek) {
     form.FormActivate();
     EXPECT_EQ(form.x(), 450);  // 45 % of 1000
     EXPECT_EQ(form.height(), 400);
-    EXPECT_EQ(form.state().settings.backupPlace, "D:\\b.mem");
-    EXPECT_EQ(form.state().settings.fontSize, 10);
+    EXPECT_EQ(form.settings().backupPlace, "D:\\b.mem");
+    EXPECT_EQ(form.settings().fontSize, 10);
     EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 10);
     // Week 50: even weeks are green with parity 0, odd ones with 1, none with 2.
     EXPECT_TRUE(weekIsGreen());
@@ -110,17 +110,17 @@ TEST_F(Tform1Options, ASizeOfNoneAtALaterActivationBringsBackTheListsOwnFont) {
 TEST_F(Tform1Options, ActivationReloadsTheFileOverUnsavedChanges) {
     writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
     form.FormActivate();
-    form.state().settings.fontSize = 12;
-    form.state().settings.backupPlace = "";
+    form.settings().fontSize = 12;
+    form.settings().backupPlace = "";
     form.FormActivate();
-    EXPECT_EQ(form.state().settings.fontSize, 10);
-    EXPECT_EQ(form.state().settings.backupPlace, "D:\\b.mem");
+    EXPECT_EQ(form.settings().fontSize, 10);
+    EXPECT_EQ(form.settings().backupPlace, "D:\\b.mem");
     // Without a file, the backup place is reset and the rest is kept.
     std::filesystem::remove(cfg());
-    form.state().settings.fontSize = 12;
+    form.settings().fontSize = 12;
     form.FormActivate();
-    EXPECT_EQ(form.state().settings.backupPlace, "C:\\jotanor1.mem");
-    EXPECT_EQ(form.state().settings.fontSize, 12);
+    EXPECT_EQ(form.settings().backupPlace, "C:\\jotanor1.mem");
+    EXPECT_EQ(form.settings().fontSize, 12);
 }
 
 TEST_F(Tform1Options, AWriteErrorAtCloseKeepsTheWindowOpenAndTheOldFile) {
@@ -129,7 +129,7 @@ TEST_F(Tform1Options, AWriteErrorAtCloseKeepsTheWindowOpenAndTheOldFile) {
     scripted.platform().fileSystem = &faulty;
     faulty.failAt(4, test::Fault::DiskFull);  // the write into the new file
     form.show();
-    form.state().settings.leftPercent = 20;
+    form.settings().leftPercent = 20;
     form.close();
     EXPECT_TRUE(form.isVisible());
     ASSERT_EQ(scripted.shown.size(), 1u);
@@ -162,7 +162,7 @@ TEST_F(Tform1Recurrence, TheStartAsksAboutDueStarredMemos) {
     EXPECT_EQ(scripted.shown[2].kind, MsgKind::Confirmation);
     EXPECT_EQ(scripted.shown[2].buttons, MsgButtons::OkCancel);
     EXPECT_EQ(scripted.shown[2].text, "\n\ndd. 26-11-2025\n*Piet\n\nzal ik laten staan, maar het sterretje verwijderen.");
-    auto all = form.memoFile().readAll();
+    auto all = form.session().file().readAll();
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0], (MemoRecord{encodeDate(2025, 11, 26), "Piet", ""}));
     EXPECT_EQ(all[1], (MemoRecord{encodeDate(2026, 11, 25), "*Jan jarig", "caf\xe9"}));

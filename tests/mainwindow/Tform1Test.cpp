@@ -80,17 +80,17 @@ TEST_F(Tform1Open, MijnfileSwitchesToTheChosenFile) {
     auto other = dir.file("ander.mem");
     test::writeBytes(other, {});
     scripted.openAnswers = {fromPath(other)};
-    form.Mijnfile();
+    test::trigger(form, "Mijnfile1");
     ASSERT_EQ(scripted.openProposals.size(), 1u);
     EXPECT_EQ(scripted.openProposals[0], "Openen van een andere .MEM-file|jotanor1.mem");
     EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + fromPath(other));
-    EXPECT_EQ(form.memoFile().path(), other);
+    EXPECT_EQ(form.session().file().path(), other);
     EXPECT_TRUE(scripted.shown.empty());
 }
 
 TEST_F(Tform1Open, CancelInMijnfileKeepsTheCurrentFile) {
     scripted.openAnswers = {std::nullopt};
-    form.Mijnfile();
+    test::trigger(form, "Mijnfile1");
     EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
     EXPECT_TRUE(scripted.shown.empty());
 }
@@ -98,7 +98,7 @@ TEST_F(Tform1Open, CancelInMijnfileKeepsTheCurrentFile) {
 TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundAndTheFileInUseStays) {
     const QString missing = fromPath(dir.file("weg.mem"));
     scripted.openAnswers = {missing};
-    form.Mijnfile();
+    test::trigger(form, "Mijnfile1");
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
     EXPECT_EQ(scripted.shown[0].text, missing + " niet gevonden");
@@ -107,10 +107,10 @@ TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundAndTheFileInUseStays) {
     form.show();
     QApplication::processEvents();
     QTest::keyClick(child(form, "ListBox1"), Qt::Key_Return);
-    form.Memoaantal1Click();
+    test::trigger(form, "Memoaantal1");
     ASSERT_EQ(scripted.shown.size(), 2u);
     EXPECT_EQ(scripted.shown[1].kind, MsgKind::Information);
-    form.state().settings.backupPlace = fromPath(dir.file("kopie.mem")).toStdString();
+    form.settings().backupPlace = fromPath(dir.file("kopie.mem")).toStdString();
     form.close();
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(std::filesystem::exists(dir.file("kopie.mem")));
@@ -127,7 +127,7 @@ TEST_F(Tform1Open, TheOpenDialogsFilterReadsAsGiven) {
             if (auto* combo = d.findChild<QComboBox*>("fileTypeCombo")) shown = combo->currentText();
             d.reject();
         },
-        [&] { form.Mijnfile(); });
+        [&] { test::trigger(form, "Mijnfile1"); });
     EXPECT_EQ(filters, QStringList{"*.mem"});
     EXPECT_EQ(shown, "*.mem");
 }
@@ -164,7 +164,6 @@ TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
 
 // What a screen reader says when the keyboard reaches a control.
 TEST_F(Tform1Open, EveryControlOfEveryWindowThatTheKeyboardReachesHasAName) {
-    form.createDialogs();
     QWidgetList windows{&form};
     for (QDialog* d : form.findChildren<QDialog*>()) windows << d;
     EXPECT_GE(windows.size(), 14);
@@ -188,8 +187,8 @@ TEST_F(Tform1Open, ActivationPlacesTheFrameAndColoursTheWeek) {
     // 6 December 2026 is in week 50; parity 1 colours odd weeks green.
     EXPECT_EQ(child<QLabel>(form, "Label3")->text(), "Week 50");
     EXPECT_TRUE(child<QLabel>(form, "Label3")->styleSheet().startsWith("color: rgb(128, 128, 128)"));
-    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
-    EXPECT_EQ(form.state().settings.backupPlace, "C:\\jotanor1.mem");
+    EXPECT_EQ(form.session().viewMode(), ViewMode::TenWeeks);
+    EXPECT_EQ(form.settings().backupPlace, "C:\\jotanor1.mem");
 }
 
 TEST_F(Tform1Open, TheWeekIsGreenOnlyWhenItsParityMatches) {
@@ -201,7 +200,7 @@ TEST_F(Tform1Open, TheWeekIsGreenOnlyWhenItsParityMatches) {
     for (Case c : {Case{0, {2026, 12, 6}, true}, Case{1, {2026, 12, 13}, true}, Case{1, {2026, 12, 6}, false},
                    Case{2, {2026, 12, 6}, false}, Case{2, {2026, 12, 13}, false}}) {
         scripted.todayDate = c.today;
-        form.state().settings.weekParity = c.parity;
+        form.settings().weekParity = c.parity;
         form.FormActivate();
         EXPECT_EQ(child<QLabel>(form, "Label3")->styleSheet().startsWith("color: rgb(0, 128, 0)"), c.green)
             << c.parity << " " << c.today.day;
@@ -217,8 +216,8 @@ TEST_F(Tform1Open, ThePlacementRoundsHalvesToEvenAndBoundsWhatNoScreenHolds) {
     };
     auto placeAt = [&](QSize screen, int left, int bottom) {
         scripted.screenSize = screen;
-        form.state().settings.leftPercent = left;
-        form.state().settings.bottomPercent = bottom;
+        form.settings().leftPercent = left;
+        form.settings().bottomPercent = bottom;
         form.FormActivate();
         return form.frameGeometry();
     };
@@ -249,23 +248,22 @@ TEST_F(Tform1Open, F5TwiceReturnsToTheConfiguredPlaceAndWidth) {
     form.FormActivate();
     form.resize(800, form.height());
     QTest::keyClick(child(form, "ListBox1"), Qt::Key_F5);
-    EXPECT_TRUE(form.state().fullScreen);
+    EXPECT_TRUE(test::child<QAction>(form, "Fullscreen1")->isChecked());
     EXPECT_TRUE(child<QAction>(form, "Fullscreen1")->isChecked());
     // The frame fills the screen, title bar and borders included.
     EXPECT_EQ(form.frameGeometry(), QRect(0, 0, 1000, 800));
     QTest::keyClick(child(form, "ListBox1"), Qt::Key_F5, Qt::ShiftModifier);  // modifiers do not matter
-    EXPECT_FALSE(form.state().fullScreen);
+    EXPECT_FALSE(test::child<QAction>(form, "Fullscreen1")->isChecked());
     EXPECT_FALSE(child<QAction>(form, "Fullscreen1")->isChecked());
     EXPECT_EQ(form.frameGeometry(), QRect(900, 0, 635, 720));
     // A key that reaches the form itself works the same, once.
     QTest::keyClick(&form, Qt::Key_F5, Qt::ControlModifier);
-    EXPECT_TRUE(form.state().fullScreen);
+    EXPECT_TRUE(test::child<QAction>(form, "Fullscreen1")->isChecked());
 }
 
 // Each key of the key table opens its window whatever modifier is held;
 // the digits of the main keyboard open nothing.
 TEST_F(Tform1Open, TheKeyCodeAloneDecides) {
-    form.createDialogs();
     form.show();
     struct Case {
         Qt::Key key;
@@ -311,7 +309,6 @@ TEST_F(Tform1Open, EscapeClosesTheWindow) {
     form.show();
     QTest::keyClick(child(form, "ListBox1"), Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_TRUE(form.state().closing);
 }
 
 TEST_F(Tform1Open, EindigenClosesTheWindow) {
@@ -321,10 +318,11 @@ TEST_F(Tform1Open, EindigenClosesTheWindow) {
 }
 
 TEST_F(Tform1Open, ErrorsOfACommandAreShownWithTheirStandardText) {
-    EXPECT_FALSE(form.guarded([] { throw IoError(kDiskFull, "x"); }));
-    EXPECT_FALSE(form.guarded([] { throw ConvertError("4,5"); }));
-    EXPECT_FALSE(form.guarded([] { throw DateError(); }));
-    EXPECT_FALSE(form.guarded([] { throw IoError(1117, "x"); }));
+    ErrorSink errors(*scripted.platform().boxes);
+    EXPECT_FALSE(errors.guarded([] { throw IoError(kDiskFull, "x"); }));
+    EXPECT_FALSE(errors.guarded([] { throw ConvertError("4,5"); }));
+    EXPECT_FALSE(errors.guarded([] { throw DateError(); }));
+    EXPECT_FALSE(errors.guarded([] { throw IoError(1117, "x"); }));
     ASSERT_EQ(scripted.shown.size(), 4u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
     EXPECT_EQ(scripted.shown[0].text, "Disk full");

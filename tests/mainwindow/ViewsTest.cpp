@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "mainwindow/MemoListModel.h"
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Theeljaardlg.h"
@@ -34,7 +34,6 @@ protected:
     void SetUp() override {
         test::writeBytes(memoPath(), {});
         ASSERT_TRUE(form.FormCreate());
-        form.createDialogs();
     }
 
     // The memo file holds these memos, one a day at the given distance from
@@ -72,7 +71,7 @@ TEST_F(ViewsTest, EveryMemoIsAFourLineBlockAndMemosOfTodayChime) {
                 {today, "*jarig", ""},
                 {today, "nog een", ""},
                 {today + 70, "te laat", ""}});
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     EXPECT_EQ(rows(), (QStringList{"zaterdag,  5-12-2026", "gisteren", "tweede regel", kDivider,
                                    ">> zondag,  6-12-2026", "*jarig", "", kDivider, ">> zondag,  6-12-2026",
                                    "nog een", "", kDivider}));
@@ -88,14 +87,14 @@ TEST_F(ViewsTest, EveryMemoIsAFourLineBlockAndMemosOfTodayChime) {
     EXPECT_EQ(labelText(form, "Label1"), "zondag,  6-12-2026");
     EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
     EXPECT_EQ(labelText(form, "Label3"), "Week 50");
-    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
+    EXPECT_EQ(form.session().viewMode(), ViewMode::TenWeeks);
 }
 
 // One item per memo, read as its date and lines: no numbered headers, no
 // blank lines or dividers between them.
 TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsMemos) {
     writeMemos({{today, "jarig", "taart"}, {today + 1, "", "morgen"}, {today + 2, "overmorgen", ""}});
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     auto* list = child<MemoListBox>(form, "ListBox1");
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(list);
     ASSERT_NE(a, nullptr);
@@ -120,7 +119,7 @@ TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsMemos) {
     // Filled anew, the same interfaces read the new memos.
     QAccessibleInterface* first = a->child(0);
     writeMemos({{today + 1, "anders", ""}});
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     EXPECT_EQ(a->childCount(), 1);
     EXPECT_EQ(first->text(QAccessible::Name), "maandag,  7-12-2026. anders");
     EXPECT_FALSE(a->child(1));
@@ -129,7 +128,7 @@ TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsMemos) {
 TEST_F(ViewsTest, AChimeThatCannotPlayBeepsInstead) {
     memosAt({0, 0, 3});
     scripted.soundWorks = false;
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     EXPECT_EQ(scripted.played.size(), 2u);
     EXPECT_EQ(scripted.beeps, 2);
     EXPECT_EQ(rows().size(), 12);
@@ -184,12 +183,12 @@ TEST_F(ViewsWatched, TheTenWeekViewFillsAHiddenListAndShowsItAgainAlsoAfterAFail
     form.show();
     QApplication::processEvents();  // the activation, if the platform gives one
     sound.visible.clear();
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     EXPECT_EQ(sound.visible, std::vector<bool>{false});
     EXPECT_TRUE(child(form, "ListBox1")->isVisible());
 
     std::filesystem::remove(memoPath());
-    EXPECT_FALSE(form.guarded([&] { form.aantalwekenterug(2); }));
+    QTest::keyClick(list, Qt::Key_2, Qt::KeypadModifier);
     ASSERT_FALSE(scripted.shown.empty());
     EXPECT_EQ(scripted.shown.back().text, "File not found");
     EXPECT_TRUE(child(form, "ListBox1")->isVisible());
@@ -199,14 +198,14 @@ TEST_F(ViewsWatched, TheTenWeekViewFillsAHiddenListAndShowsItAgainAlsoAfterAFail
 
 TEST_F(ViewsTest, TheListFontSizeAppliesExceptInTheYearView) {
     memosAt({0});
-    form.state().settings.fontSize = 14;
-    form.aantalwekenterug(0);
+    form.settings().fontSize = 14;
+    test::trigger(form, "tenWeeks");
     EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 14);
 
-    form.state().settings.fontSize = 20;
-    test::withDialog<Theeljaardlg>([](Theeljaardlg& d) { button(d, "OKBtn")->click(); }, [&] { form.Alles1Click(); });
+    form.settings().fontSize = 20;
+    test::withDialog<Theeljaardlg>([](Theeljaardlg& d) { button(d, "OKBtn")->click(); }, [&] { test::trigger(form, "Alles1"); });
     EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 14);
-    form.HelebestandClick();
+    test::trigger(form, "Helebestand");
     EXPECT_EQ(child(form, "ListBox1")->font().pointSize(), 20);
 }
 
@@ -225,11 +224,11 @@ TEST_F(ViewsTest, TheFromDateDialogTakesArrowsButNoTypingAndOkShowsNineWeeks) {
             EXPECT_EQ(spin(d, "SpinEdit3")->value(), 7);
             QTest::mouseClick(button(d, "OKBtn"), Qt::LeftButton);
         },
-        [&] { form.Vanafdatum1Click(); });
-    EXPECT_EQ(form.state().fromDate, today + 1);
+        [&] { test::trigger(form, "Vanafeendatum1"); });
+    EXPECT_EQ(form.session().fromDate(), today + 1);
     EXPECT_EQ(labelText(form, "Label2"), "Memo's van 10 weken vanaf 7-12-2026");
     EXPECT_EQ(firstLines(), (QStringList{"1", "63"}));
-    EXPECT_EQ(form.state().viewMode, ViewMode::FromDate);
+    EXPECT_EQ(form.session().viewMode(), ViewMode::FromDate);
     EXPECT_TRUE(scripted.played.empty());
 }
 
@@ -242,21 +241,19 @@ TEST_F(ViewsTest, AnImpossibleDateWarnsAndStartsToday) {
             spin(d, "SpinEdit3")->setValue(29);
             button(d, "OKBtn")->click();
         },
-        [&] { form.Vanafdatum1Click(); });
+        [&] { test::trigger(form, "Vanafeendatum1"); });
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Warning);
     EXPECT_EQ(scripted.shown[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(scripted.shown[0].text, "datum 29/2/2027 bestaat niet...");
-    EXPECT_EQ(form.state().fromDate, today);
+    EXPECT_EQ(form.session().fromDate(), today);
     EXPECT_EQ(labelText(form, "Label2"), "Memo's van 10 weken vanaf 6-12-2026");
     EXPECT_EQ(firstLines(), QStringList{"0"});
 }
 
 TEST_F(ViewsTest, CancelInTheFromDateDialogStartsTodayAndTheCalendarDayIsUsedOnce) {
     memosAt({0});
-    form.state().fromDate = today + 100;
-    form.state().chosenDay = {2027, 3, 15};
-    form.state().dayChosen = true;
+    form.session().chooseDay({2027, 3, 15}, true);
     test::withDialog<Tvanafdlg>(
         [&](Tvanafdlg& d) {
             EXPECT_EQ(spin(d, "SpinEdit1")->value(), 2027);
@@ -264,19 +261,19 @@ TEST_F(ViewsTest, CancelInTheFromDateDialogStartsTodayAndTheCalendarDayIsUsedOnc
             EXPECT_EQ(spin(d, "SpinEdit3")->value(), 15);
             QTest::mouseClick(button(d, "CancelBtn"), Qt::LeftButton);
         },
-        [&] { form.Vanafdatum1Click(); });
+        [&] { test::trigger(form, "Vanafeendatum1"); });
     EXPECT_EQ(labelText(form, "Label2"), "Memo's van 10 weken vanaf 6-12-2026");
     EXPECT_EQ(firstLines(), QStringList{"0"});
-    EXPECT_FALSE(form.state().dayChosen);
+    EXPECT_FALSE(form.session().dayChosen());
 
     test::withDialog<Tvanafdlg>([&](Tvanafdlg& d) { EXPECT_EQ(spin(d, "SpinEdit2")->value(), 12); },
-                                [&] { form.Vanafdatum1Click(); });
+                                [&] { test::trigger(form, "Vanafeendatum1"); });
 }
 
 TEST_F(ViewsTest, TheYearDialogKeepsTheLastYearAndCancelChangesNothing) {
     const DaySerial jan1 = encodeDate(2027, 1, 1);
     writeMemos({{jan1 - 1, "oud", ""}, {jan1, "nieuw", ""}, {encodeDate(2027, 12, 31), "oudjaar", ""}});
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     const QStringList tenWeeks = rows();
 
     test::withDialog<Theeljaardlg>(
@@ -287,36 +284,34 @@ TEST_F(ViewsTest, TheYearDialogKeepsTheLastYearAndCancelChangesNothing) {
             QTest::keyClick(spin(d, "SpinEdit1"), Qt::Key_Up);
             button(d, "OKBtn")->click();
         },
-        [&] { form.Alles1Click(); });
-    EXPECT_EQ(form.state().chosenYear, 2027);
+        [&] { test::trigger(form, "Alles1"); });
     EXPECT_EQ(labelText(form, "Label2"), "Alle 2 memo's van het jaar 2027");
     EXPECT_EQ(firstLines(), (QStringList{"nieuw", "oudjaar"}));
-    EXPECT_EQ(form.state().viewMode, ViewMode::Year);
+    EXPECT_EQ(form.session().viewMode(), ViewMode::Year);
 
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     test::withDialog<Theeljaardlg>(
         [&](Theeljaardlg& d) {
             EXPECT_EQ(spin(d, "SpinEdit1")->value(), 2027);
             spin(d, "SpinEdit1")->setValue(2030);
             QTest::keyClick(&d, Qt::Key_Escape);
         },
-        [&] { form.Alles1Click(); });
-    EXPECT_EQ(form.state().chosenYear, 2027);
+        [&] { test::trigger(form, "Alles1"); });
     EXPECT_EQ(rows(), tenWeeks);
     EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
-    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
+    EXPECT_EQ(form.session().viewMode(), ViewMode::TenWeeks);
 }
 
 TEST_F(ViewsTest, YearZeroFailsOnAFileWithMemosAndIsEmptyOtherwise) {
     memosAt({0});
-    form.aantalwekenterug(0);
+    test::trigger(form, "tenWeeks");
     auto yearZero = [&] {
         test::withDialog<Theeljaardlg>(
             [&](Theeljaardlg& d) {
                 spin(d, "SpinEdit1")->setValue(0);
                 button(d, "OKBtn")->click();
             },
-            [&] { form.guarded([&] { form.Alles1Click(); }); });
+            [&] { test::trigger(form, "Alles1"); });
     };
     yearZero();
     ASSERT_EQ(scripted.shown.size(), 1u);
@@ -324,13 +319,13 @@ TEST_F(ViewsTest, YearZeroFailsOnAFileWithMemosAndIsEmptyOtherwise) {
     EXPECT_EQ(scripted.shown[0].text, "Invalid argument to date encode");
     EXPECT_TRUE(rows().isEmpty());
     EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");
-    EXPECT_EQ(form.state().viewMode, ViewMode::TenWeeks);
+    EXPECT_EQ(form.session().viewMode(), ViewMode::TenWeeks);
 
     writeMemos({});
     yearZero();
     EXPECT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(labelText(form, "Label2"), "Alle 0 memo's van het jaar 0");
-    EXPECT_EQ(form.state().viewMode, ViewMode::Year);
+    EXPECT_EQ(form.session().viewMode(), ViewMode::Year);
 }
 
 TEST_F(ViewsTest, TheWholeFileIsSilentAndLeavesTheViewMode) {
@@ -338,14 +333,15 @@ TEST_F(ViewsTest, TheWholeFileIsSilentAndLeavesTheViewMode) {
                 {encodeDate(1940, 1, 1), "eerste", ""},
                 {today, "vandaag", ""},
                 {encodeDate(2101, 1, 1), "te laat", ""}});
-    form.state().viewMode = ViewMode::FromDate;
-    form.HelebestandClick();
+    MemoBlocks shown;
+    form.session().listFrom(today, shown);
+    test::trigger(form, "Helebestand");
     EXPECT_EQ(labelText(form, "Label2"), "Alle 2 memo\"s");
     EXPECT_EQ(labelText(form, "Label1"), "zondag,  6-12-2026");
     EXPECT_EQ(firstLines(), (QStringList{"eerste", "vandaag"}));
     EXPECT_EQ(rows()[4], ">> zondag,  6-12-2026");
     EXPECT_TRUE(scripted.played.empty());
-    EXPECT_EQ(form.state().viewMode, ViewMode::FromDate);
+    EXPECT_EQ(form.session().viewMode(), ViewMode::FromDate);
 }
 
 TEST_F(ViewsTest, TheWeeksBackDialogShowsTheViewForANumberFromZeroToNine) {
@@ -360,7 +356,7 @@ TEST_F(ViewsTest, TheWeeksBackDialogShowsTheViewForANumberFromZeroToNine) {
             edit(d, "Edit1")->setText("5");
             QTest::keyClick(edit(d, "Edit1"), Qt::Key_Return);
         },
-        [&] { form.Idemvanafxwekenterug1Click(); });
+        [&] { test::trigger(form, "Idemvanafxwekenterug1"); });
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Warning);
     EXPECT_EQ(scripted.shown[0].text, "Geef een aantal weken van 0 tot en met 9.");
@@ -373,7 +369,7 @@ TEST_F(ViewsTest, TheWeeksBackDialogShowsTheViewForANumberFromZeroToNine) {
             edit(d, "Edit1")->setText("2");
             button(d, "CancelBtn")->click();
         },
-        [&] { form.Idemvanafxwekenterug1Click(); });
+        [&] { test::trigger(form, "Idemvanafxwekenterug1"); });
     EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 5 weken terug");
 }
 

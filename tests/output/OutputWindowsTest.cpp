@@ -41,7 +41,6 @@ protected:
     void SetUp() override {
         test::writeBytes(memoPath(), memoBytes(3));
         ASSERT_TRUE(form.FormCreate());
-        form.createDialogs();
     }
     Tform1 form{scripted.platform()};
 };
@@ -66,9 +65,9 @@ TEST_F(OutputTest, ClosingCopiesTheMemoFileAndReturnsToItsFolder) {
     const auto folder = dir.file("memos");
     std::filesystem::create_directory(folder);
     test::writeBytes(folder / "eigen.mem", memoBytes(5));
-    form.memoFile().setPath(folder / "eigen.mem");
+    form.session().file().setPath(folder / "eigen.mem");
     test::writeBytes(dir.file("backup.mem"), memoBytes(9));
-    form.state().settings.backupPlace = fromPath(dir.file("backup.mem")).toStdString();
+    form.settings().backupPlace = fromPath(dir.file("backup.mem")).toStdString();
 
     EXPECT_TRUE(form.FormClose());
     EXPECT_EQ(test::readBytes(dir.file("backup.mem")), memoBytes(5));
@@ -79,13 +78,13 @@ TEST_F(OutputTest, ClosingCopiesTheMemoFileAndReturnsToItsFolder) {
 }
 
 TEST_F(OutputTest, TheDefaultPlaceIsAPlainFileNameWithoutDriveLetters) {
-    form.state().settings.backupPlace = kDefaultBackupPlace;
+    form.settings().backupPlace = kDefaultBackupPlace;
     EXPECT_TRUE(form.FormClose());
     EXPECT_EQ(test::readBytes(dir.file(kDefaultBackupPlace)), memoBytes(3));
 }
 
 TEST_F(OutputTest, AnEmptyBackupPlaceMakesNoBackup) {
-    form.state().settings.backupPlace.clear();
+    form.settings().backupPlace.clear();
     const auto before = std::filesystem::current_path();
     std::filesystem::create_directory(dir.file("elders"));
     std::filesystem::current_path(dir.file("elders"));
@@ -101,7 +100,7 @@ TEST_F(OutputTest, AnEmptyBackupPlaceMakesNoBackup) {
 }
 
 TEST_F(OutputTest, AFailedBackupKeepsTheWindowOpen) {
-    form.state().settings.backupPlace = fromPath(dir.file("weg") / "backup.mem").toStdString();
+    form.settings().backupPlace = fromPath(dir.file("weg") / "backup.mem").toStdString();
     std::filesystem::create_directory(dir.file("elders"));
     std::filesystem::current_path(dir.file("elders"));
     form.show();
@@ -114,14 +113,14 @@ TEST_F(OutputTest, AFailedBackupKeepsTheWindowOpen) {
     EXPECT_EQ(scripted.waitDepth, 0);
 
     // With a usable place the next close goes through.
-    form.state().settings.backupPlace = fromPath(dir.file("backup.mem")).toStdString();
+    form.settings().backupPlace = fromPath(dir.file("backup.mem")).toStdString();
     form.close();
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(test::readBytes(dir.file("backup.mem")), memoBytes(3));
 }
 
 TEST_F(OutputTest, ABackupPlaceThatIsTheMemoFileKeepsItsRecords) {
-    form.state().settings.backupPlace = fromPath(memoPath()).toStdString();
+    form.settings().backupPlace = fromPath(memoPath()).toStdString();
     EXPECT_TRUE(form.FormClose());
     EXPECT_EQ(test::readBytes(memoPath()), memoBytes(3));
 }
@@ -177,7 +176,7 @@ TEST_F(HelpTest, TheWindowAndItsAfsluitenMenu) {
         EXPECT_EQ(child<QTextEdit>(help, "RichEdit1")->document()->defaultFont().pointSize(), 9);
         child<QAction>(help, "Afsluiten1")->trigger();
         EXPECT_FALSE(help->isVisible());
-    }, [this] { form.FormKeyDown(Qt::Key_F1, Qt::NoModifier); });
+    }, [this] { QTest::keyClick(&form, Qt::Key_F1); });
     EXPECT_FALSE(child(form, "rtf_dlg")->isVisible());
 }
 
@@ -225,7 +224,7 @@ TEST_F(OutputTest, ReturningFromTheAboutBoxRunsTheActivationStepAgain) {
     child<QAction>(form, "AboutVUK1")->trigger();
     QApplication::sendEvent(child<TAboutBox>(form, "AboutBox"), &activate);
     QApplication::sendEvent(&form, &activate);
-    EXPECT_EQ(labelText(form, "Label3"), "Week " + QString::number(weeknummer(form.today())));
+    EXPECT_EQ(labelText(form, "Label3"), "Week " + QString::number(weeknummer(form.session().today())));
 }
 
 TEST_F(OutputTest, TheAuthorWindowClosesOnAClickOnItselfOnly) {

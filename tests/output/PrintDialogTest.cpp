@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "calendar/Tkalenderdlg.h"
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tvanafdlg.h"
 #include "output/Tprintdlg.h"
@@ -43,7 +43,6 @@ protected:
         }
         test::writeBytes(memoPath(), bytes);
         ASSERT_TRUE(form.FormCreate());
-        form.createDialogs();
     }
 
     // Presses `day` in whichever of the calendar's four grids shows it.
@@ -167,7 +166,7 @@ TEST_F(PrintTest, CancelPrintsNothingAndTheNextOpeningStartsAgain) {
             for (const char* spin : {"SpinEdit3", "SpinEdit2", "SpinEdit1"})
                 start += QString::number(child<SpinEdit>(d, spin)->value()) + " ";
         },
-        [this] { form.Vanafdatum1Click(); });
+        [this] { test::trigger(form, "Vanafeendatum1"); });
     EXPECT_EQ(start, "2 12 2026 ");
 }
 

@@ -2,6 +2,7 @@
 // by the component name each carries as its objectName.
 #pragma once
 
+#include <QAction>
 #include <QDialog>
 #include <QObject>
 #include <QString>
@@ -37,5 +38,8 @@ template <class T = QWidget>
 T* child(const QObject* window, const QString& name) {
     return child<T>(*window, name);
 }
+
+// Runs the window's command `name` as its menu item or its key does.
+inline void trigger(const QObject& window, const QString& name) { child<QAction>(window, name)->trigger(); }
 
 }  // namespace jotanor::test

@@ -1,7 +1,7 @@
 #include <cctype>
 #include <gtest/gtest.h>
 
-#include "mainwindow/core/Search.h"
+#include "diary/Search.h"
 #include "support/TempDir.h"
 
 namespace jotanor {

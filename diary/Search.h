@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoViews.h"
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/core/Selection.h"
+#include "diary/Selection.h"
 #include "support/TempDir.h"
 
 namespace jotanor {
@@ -61,21 +61,48 @@ TEST_F(SelectTest, NoLineOrNoDateSelectsNothing) {
     EXPECT_EQ(k.index, -1);
 }
 
-TEST_F(SelectTest, AFileChangedUnderTheListSelectsNothing) {
-    ShownMemo before = shown(2);
+TEST_F(SelectTest, AMemoMovedByAnotherCopyIsFoundByContentAndAGoneOneIsNot) {
+    const ShownMemo before = shown(2);
     file.wisrecord1(*file.readAt(0), 0);  // everything moves down one place
+    const Selection moved = selectMemo(file, before);
+    EXPECT_EQ(moved.outcome, SelectionOutcome::Found);
+    EXPECT_EQ(moved.index, 1);
+    // Same date and first line, but another second line.
+    file.change(memos[2], 1, {46362, "Tandarts", "afzeggen"});
     EXPECT_EQ(selectMemo(file, before).outcome, SelectionOutcome::Gone);
-    file.wisrecord1(*file.readAt(0), 0);
-    file.wisrecord1(*file.readAt(0), 0);
-    EXPECT_EQ(selectMemo(file, shown(3)).outcome, SelectionOutcome::Gone);  // matches the end
+}
 
-    // Same place and date, but another second line.
-    file.create();
-    file.mydata1_opbergen({46362, "Tandarts", "afzeggen"});
-    ShownMemo other{datumtekst(46362), {46362, "Tandarts", "bellen"}, 0};
-    EXPECT_EQ(selectMemo(file, other).outcome, SelectionOutcome::Gone);
-    other.record.line2 = "afzeggen";
-    EXPECT_EQ(selectMemo(file, other).outcome, SelectionOutcome::Found);
+// Each case starts from `memos`; the file must end as `after`.
+TEST_F(SelectTest, EditsFindTheirMemoByContentAndNeverDropATypedOne) {
+    const MemoRecord typed{46364, "Kapper", "verzet"};
+    const struct {
+        const char* name;
+        std::vector<MemoEdit> edits;
+        std::vector<EditOutcome> outcomes;
+        std::vector<MemoRecord> after;
+    } cases[] = {
+        {"change, found away from near", {{MemoRef{memos[3], 0}, typed}}, {EditOutcome::Done},
+         {memos[0], memos[1], memos[2], typed}},
+        {"change of a gone memo stores the typed one", {{MemoRef{{46363, "weg", ""}, 3}, typed}},
+         {EditOutcome::StoredAnew}, {memos[0], memos[1], memos[2], memos[3], typed}},
+        {"delete of a gone memo changes nothing", {{MemoRef{{46363, "weg", ""}, 3}, std::nullopt}},
+         {EditOutcome::Gone}, memos},
+        {"add, delete and change in one", {{std::nullopt, typed}, {MemoRef{memos[0], 0}, std::nullopt},
+                                          {MemoRef{memos[2], 2}, MemoRecord{46361, "eerder", ""}}},
+         {EditOutcome::Done, EditOutcome::Done, EditOutcome::Done},
+         {{46361, "eerder", ""}, memos[1], memos[3], typed}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        EXPECT_EQ(applyEdits(file, c.edits), c.outcomes) << c.name;
+        EXPECT_EQ(file.readAll(), c.after) << c.name;
+        if (c.edits.size() != 1 || !c.edits[0].old) continue;
+        // The single commands agree with the batch.
+        SetUp();
+        const MemoEdit& e = c.edits[0];
+        EXPECT_EQ(e.memo ? changeMemo(file, *e.old, *e.memo) : deleteMemo(file, *e.old), c.outcomes[0]) << c.name;
+        EXPECT_EQ(file.readAll(), c.after) << c.name;
+    }
 }
 
 }  // namespace

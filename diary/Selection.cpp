@@ -1,4 +1,4 @@
-#include "mainwindow/core/Selection.h"
+#include "diary/Selection.h"
 
 #include <charconv>
 #include <limits>
@@ -37,13 +37,10 @@ std::optional<Ymd> readDateLine(std::string_view dateLine) {
 Selection selectMemo(MemoFile& file, const std::optional<ShownMemo>& shown) {
     if (!shown) return Selection{SelectionOutcome::NoLine, -1, {}};
     if (!readDateLine(shown->dateLine)) return Selection{SelectionOutcome::NoDateLine, -1, {}};
-    if (shown->position > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+    const auto at = locateMemo(file, {shown->record, shown->position});
+    if (!at || *at > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return Selection{SelectionOutcome::Gone, -1, {}};
-    const auto stored = file.readAt(shown->position);
-    if (!stored || stored->date != shown->record.date || stored->line1 != shown->record.line1 ||
-        stored->line2 != shown->record.line2)
-        return Selection{SelectionOutcome::Gone, -1, {}};
-    return {SelectionOutcome::Found, static_cast<std::int32_t>(shown->position), *stored};
+    return {SelectionOutcome::Found, static_cast<std::int32_t>(*at), shown->record};
 }
 
 }  // namespace jotanor

@@ -1,4 +1,4 @@
-#include "mainwindow/SpinEdit.h"
+#include "widgets/SpinEdit.h"
 
 #include <QLineEdit>
 #include <algorithm>

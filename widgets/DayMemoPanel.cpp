@@ -1,18 +1,17 @@
-#include "calendar/DayMemoPanel.h"
+#include "widgets/DayMemoPanel.h"
 
 #include <QPlainTextEdit>
 #include <QStringList>
 
-#include "calendar/core/CalendarGrid.h"
 #include "platform/Platform.h"
 
 namespace jotanor {
 
-void showDayMemos(QPlainTextEdit& panel, MemoFile& memos, DaySerial day) {
+void showDayMemos(QPlainTextEdit& panel, const std::function<std::vector<std::string>()>& readLines) {
     panel.hide();
     panel.clear();
     QStringList lines;
-    for (const std::string& line : dayMemoLines(memos, day)) lines << fromMemoText(line);
+    for (const std::string& line : readLines()) lines << fromMemoText(line);
     if (!lines.isEmpty()) panel.setPlainText(lines.join('\n'));
     panel.show();
 }

@@ -1,4 +1,4 @@
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoViews.h"
 
 #include "dates/Dates.h"
 #include "store/Errors.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dates/Dates.h"
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoViews.h"
 #include "store/Errors.h"
 #include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "mainwindow/core/Search.h"
+#include "diary/Search.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "mainwindow/Dialog.h"
+#include "widgets/Dialog.h"
 
 #include <QApplication>
 #include <QBoxLayout>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-#include "mainwindow/WindowFrame.h"
+#include "widgets/WindowFrame.h"
 
 namespace jotanor {
 

@@ -1,6 +1,6 @@
 // Which memo of the memo file a selected list line stands for. Every memo
 // takes four list lines; the list keeps the position of the record each
-// block was built from, and the record there must still be the memo shown.
+// block was built from, where the search for the memo shown starts.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,8 @@
 #include <string_view>
 
 #include "dates/Dates.h"
-#include "mainwindow/core/MemoViews.h"
+#include "diary/MemoCommands.h"
+#include "diary/MemoViews.h"
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 
@@ -33,7 +34,7 @@ struct ShownMemo {
 enum class SelectionOutcome {
     NoLine,  // no list line selected
     NoDateLine,  // the date line cannot be read
-    Gone,  // the file no longer holds the memo at its place
+    Gone,  // the file no longer holds the memo anywhere
     Found,
 };
 
@@ -43,8 +44,8 @@ struct Selection {
     MemoRecord record;        // the memo as the file holds it
 };
 
-// Checks the shown memo against the memo file: found only when the record
-// at its position still has its date and both its lines.
+// Looks for the shown memo in the memo file by its date and both its lines:
+// at its position first, else anywhere.
 Selection selectMemo(MemoFile& file, const std::optional<ShownMemo>& shown);
 
 }  // namespace jotanor

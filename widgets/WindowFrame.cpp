@@ -1,4 +1,4 @@
-#include "mainwindow/WindowFrame.h"
+#include "widgets/WindowFrame.h"
 
 #include <QEvent>
 #include <QWidget>

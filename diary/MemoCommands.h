@@ -1,0 +1,68 @@
+// The commands on the memos of a memo file, each values in and a result
+// out: enter, change, copy and delete a memo found by its content, several
+// of those in one change, the yearly pass, the holiday check and the
+// backup. They never ask the user; the front end asks and shows.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "output/core/Backup.h"
+#include "store/MemoFile.h"
+#include "store/MemoRecord.h"
+#include "store/Recurrence.h"
+
+namespace jotanor {
+
+// A memo as a front end last saw it: its content, and the position where it
+// was, which is only where the search for it starts.
+struct MemoRef {
+    MemoRecord memo;
+    std::size_t near = 0;
+};
+
+// Where the memo is now (found by content anywhere in the file), or nothing.
+std::optional<std::size_t> locateMemo(MemoFile& file, const MemoRef& ref);
+
+// Stores a memo at its place in date order (also a copy); gives its position.
+std::size_t enterMemo(MemoFile& file, const MemoRecord& memo);
+
+enum class EditOutcome {
+    Done,
+    Gone,         // the memo to delete is no longer in the file: nothing changed
+    StoredAnew,   // the memo to change was changed or deleted meanwhile: the typed memo was added
+};
+
+// Replaces the memo by `typed` in one step. When another copy of the program
+// changed or deleted it meanwhile, what the user typed is still stored.
+EditOutcome changeMemo(MemoFile& file, const MemoRef& ref, const MemoRecord& typed);
+EditOutcome deleteMemo(MemoFile& file, const MemoRef& ref);
+
+// One change among several: add (no `old`), delete (no `memo`), or change.
+struct MemoEdit {
+    std::optional<MemoRef> old;
+    std::optional<MemoRecord> memo;
+};
+// Applies the edits in order, in one change of the file: all or none of
+// them reach it. Each gives its outcome as changeMemo and deleteMemo do.
+std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> edits);
+
+// The texts a front end shows for the outcomes.
+inline constexpr const char* kMemoGoneText =
+    "Deze memo staat niet meer in het bestand; hij is intussen gewijzigd of verwijderd.";
+inline constexpr const char* kEditKeptText =
+    "De memo was intussen gewijzigd of verwijderd; uw wijziging is als nieuwe memo bewaard.";
+
+// The yearly pass over the starred memos (see Recurrence.h).
+void yearlyPass(MemoFile& file, DaySerial today, RecurrenceQuestions& questions);
+// Stores the holiday memos of last, this and next year that the file misses;
+// gives how many were stored.
+std::size_t holidayCheck(MemoFile& file, int thisYear);
+// Copies the memo file to `place` (nothing when `place` is empty).
+std::optional<BackupResult> backupTo(FileSystem& fs, MemoFile& file, const std::filesystem::path& place);
+
+}  // namespace jotanor
