@@ -153,7 +153,7 @@ private:
             icaltime_set_timezone(&t, first.zone);
             if (!isValidDate(t.year, t.month, t.day)) break;
             const DaySerial day = encodeDate(localMoment(t).date);
-            if (day > (yearly ? std::max(window_.today, window_.to) + 400 : window_.to)) break;
+            if (!yearly && day > window_.to) break;
             if (std::any_of(excluded.begin(), excluded.end(), [&](const icaltimetype& x) { return sameOccurrence(x, t, first); }))
                 continue;
             if (yearly && day >= window_.today) {

@@ -179,8 +179,10 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
           {encodeDate(2026, 11, 15), "Huur", ""}, {encodeDate(2026, 12, 15), "Huur", ""}}},
         {"yearly without an end: one starred memo on its next date",
          "BEGIN:VEVENT\r\nUID:g\r\nDTSTART;VALUE=DATE:19800412\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jarig Piet\r\nEND:VEVENT\r\n"
-         "BEGIN:VEVENT\r\nUID:h\r\nDTSTART;VALUE=DATE:19800502\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jarig Ans\r\nEND:VEVENT\r\n",
-         {{encodeDate(2027, 4, 12), "*Jarig Piet", ""}, {encodeDate(2026, 5, 2), "*Jarig Ans", ""}}},
+         "BEGIN:VEVENT\r\nUID:h\r\nDTSTART;VALUE=DATE:19800502\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jarig Ans\r\nEND:VEVENT\r\n"
+         "BEGIN:VEVENT\r\nUID:h2\r\nDTSTART;VALUE=DATE:20300601\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jubileum\r\nEND:VEVENT\r\n",
+         {{encodeDate(2027, 4, 12), "*Jarig Piet", ""}, {encodeDate(2026, 5, 2), "*Jarig Ans", ""},
+          {encodeDate(2030, 6, 1), "*Jubileum", ""}}},
         {"cancelled, to-do, journal entry",
          "BEGIN:VEVENT\r\nUID:i\r\nDTSTART:20260601T100000Z\r\nSTATUS:CANCELLED\r\nSUMMARY:x\r\nEND:VEVENT\r\n"
          "BEGIN:VTODO\r\nUID:j\r\nSUMMARY:y\r\nEND:VTODO\r\nBEGIN:VJOURNAL\r\nUID:k\r\nSUMMARY:z\r\nEND:VJOURNAL\r\n",
