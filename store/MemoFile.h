@@ -49,6 +49,10 @@ public:
     void setPath(std::filesystem::path path) { path_ = std::move(path); }
     FileSystem& fileSystem() { return fs_; }
 
+    // Receives what the user must be told once, in Dutch: a journal that was
+    // found and not played back.
+    void onNotice(Tell tell) { tell_ = std::move(tell); }
+
     // Number of records as last counted by an operation that opened the file.
     std::size_t recordCount() const { return recordCount_; }
 
@@ -82,6 +86,8 @@ public:
 
     // The general change: under the exclusive lock, `plan` looks at the
     // whole records as they are now and says what to write, or nothing.
+    // Should the file be replaced by another one meanwhile, the plan runs
+    // again on the file that bears the name.
     using Plan = std::function<std::optional<TailChange>(std::span<const unsigned char> records)>;
     void modify(const Plan& plan);
 
@@ -90,12 +96,18 @@ private:
         std::unique_ptr<File> file;
         std::filesystem::path real;  // links resolved
     };
-    // Opens and locks the file; a change cut short is rolled back first.
+    // Opens and locks the file that bears the name; a change cut short is
+    // rolled back first.
     Opened open(LockKind kind);
+    Opened openOnce(LockKind kind);
+    bool bearsTheName(File& file);
+    void tell(const std::string& text);
 
     FileSystem& fs_;
     std::filesystem::path path_;
     std::size_t recordCount_ = 0;
+    Tell tell_;
+    std::vector<std::string> told_;
 };
 
 // Where `memo` (date and both lines) is among `records`: at `near` when it

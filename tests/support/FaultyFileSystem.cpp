@@ -14,6 +14,7 @@ public:
         check();
         return inner_->size();
     }
+    FileInfo info() override { return inner_->info(); }
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
         check();
         inner_->readAt(offset, data, n);
@@ -34,19 +35,18 @@ public:
         check();
         inner_->sync();
     }
-    void lock(LockKind kind) override {
+    bool lock(LockKind kind) override {
         check();
-        inner_->lock(kind);
+        return inner_->lock(kind);
     }
-    void adoptAccessOf(const std::filesystem::path& like) override {
+    void adoptAccessOf(const std::filesystem::path& like, bool modeToo) override {
         check();
-        inner_->adoptAccessOf(like);
+        inner_->adoptAccessOf(like, modeToo);
     }
-    // The system's own mapping, so that changes read their old bytes as
-    // the program does.
-    FileBytes map(std::size_t n) override {
+    std::optional<std::string> mark() override { return inner_->mark(); }
+    bool setMark(const std::optional<std::string>& text) override {
         check();
-        return inner_->map(n);
+        return inner_->setMark(text);
     }
     void close() override {
         bool torn = false;

@@ -30,6 +30,13 @@ public:
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void remove(const std::filesystem::path& path) override;
     bool exists(const std::filesystem::path& path) override { return nativeFileSystem().exists(path); }
+    std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
+        return nativeFileSystem().info(path, follow);
+    }
+    std::int64_t currentUser() override { return nativeFileSystem().currentUser(); }
+    bool userMayWrite(std::int64_t user, const FileInfo& file) override {
+        return nativeFileSystem().userMayWrite(user, file);
+    }
     std::filesystem::path resolve(const std::filesystem::path& path) override {
         return nativeFileSystem().resolve(path);
     }
