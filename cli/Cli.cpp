@@ -317,7 +317,16 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
     if (const auto today = line.value("--today")) givenToday = parseDate(*today);
     MemoFile file(nativeFileSystem(), line.value("--file").value_or("jotanor1.mem"));
     Context context{line, file, givenToday ? *givenToday : localToday(), givenToday, out, err};
-    command->second(context);
+    const auto tell = [&] {
+        for (const std::string& notice : file.takeNotices()) err << "jotanor-cli: " << notice << '\n';
+    };
+    try {
+        command->second(context);
+    } catch (const IoError&) {
+        tell();
+        throw;
+    }
+    tell();
     return kDone;
 }
 
@@ -330,7 +339,8 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << "jotanor-cli: " << e.what() << '\n';
         return kMisused;
     } catch (const IoError& e) {
-        err << "jotanor-cli: " << e.path() << ": " << e.what() << '\n';
+        err << "jotanor-cli: " << e.path() << ": " << e.what() << (e.reason().empty() ? "" : ". ") << e.reason()
+            << '\n';
         return kFailed;
     } catch (const std::exception& e) {
         err << "jotanor-cli: " << e.what() << '\n';

@@ -161,6 +161,8 @@ private:
     MainState state_;
     MemoFile memoFile_;
     bool activatedOnce_ = false;
+    // An error at close was shown: the next close closes all the same.
+    bool closeFailed_ = false;
     bool returnFromModeless_ = false;
     bool keyPreviewed_ = false;
     MemoRecord selectedMemo_;  // the memo selectrecord1 found

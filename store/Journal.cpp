@@ -151,30 +151,33 @@ bool changeCouldHaveLeft(File& file, const Header& h, std::span<const unsigned c
 // Looks at what lies under the name `path` and decides what it is for the
 // file `file` (`memo` tells who owns it).
 Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& path) {
-    const std::optional<FileInfo> seen = fs.info(path, false);
-    if (!seen) return {};
-    if (!seen->regular) return foreign(path, "het is geen journaal van dit programma");
+    if (!fs.exists(path)) return {};
+    // Opened before anything is trusted, and never through a link.
+    std::unique_ptr<File> journal;
+    std::optional<FileInfo> seen;
+    try {
+        journal = fs.open(path, OpenMode::OwnReadOnly);
+        seen = journal->info();
+    } catch (const IoError& e) {
+        if (e.code() == kInvalidFilename) return foreign(path, "het is geen journaal van dit programma");
+        if (e.code() != kAccessDenied) throw;
+        // A folder or device, or a file this user may not read.
+        seen = fs.info(path, false);
+        if (!seen) return {};
+        if (!seen->regular) return foreign(path, "het is geen journaal van dit programma");
+    }
     // Who wrote it: the file's owner or this user, and no one else could have.
     const std::int64_t user = fs.currentUser();
-    if (seen->owner != -1 && seen->owner != memo.owner && seen->owner != user) {
-        if (!fs.userMayWrite(seen->owner, memo)) return foreign(path, "het is neergezet door een andere gebruiker");
+    const bool trusted = seen->owner == -1 || seen->owner == memo.owner || seen->owner == user;
+    if (!trusted && !fs.userMayWrite(seen->owner, memo))
+        return foreign(path, "het is neergezet door een andere gebruiker");
+    if (!trusted || !journal) {
         Found waiting;
         waiting.kind = Found::Waiting;
         waiting.path = path;
         return waiting;
     }
     if (seen->mode & 022) return foreign(path, "anderen kunnen het hebben veranderd");
-
-    std::unique_ptr<File> journal;
-    try {
-        journal = fs.open(path, OpenMode::OwnReadOnly);
-    } catch (const IoError& e) {
-        // Swapped for a link or a folder since it was looked at.
-        if (e.code() == kInvalidFilename || e.code() == kAccessDenied)
-            return foreign(path, "het is geen journaal van dit programma");
-        throw;
-    }
-    if (!journal->info().sameFile(*seen)) return foreign(path, "het is geen journaal van dit programma");
     Found found;
     found.kind = Found::Torn;
     found.path = path;

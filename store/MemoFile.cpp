@@ -71,7 +71,7 @@ private:
 void MemoFile::tell(const std::string& text) {
     if (std::find(told_.begin(), told_.end(), text) != told_.end()) return;
     told_.push_back(text);
-    if (tell_) tell_(text);
+    notices_.push_back(text);
 }
 
 bool MemoFile::bearsTheName(File& file) {

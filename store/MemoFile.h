@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "store/FileIO.h"
@@ -49,9 +51,9 @@ public:
     void setPath(std::filesystem::path path) { path_ = std::move(path); }
     FileSystem& fileSystem() { return fs_; }
 
-    // Receives what the user must be told once, in Dutch: a journal that was
-    // found and not played back.
-    void onNotice(Tell tell) { tell_ = std::move(tell); }
+    // What the user must be told, in Dutch, once each: journals that were
+    // found and not played back. Taken when the file is no longer open.
+    std::vector<std::string> takeNotices() { return std::exchange(notices_, {}); }
 
     // Number of records as last counted by an operation that opened the file.
     std::size_t recordCount() const { return recordCount_; }
@@ -106,7 +108,7 @@ private:
     FileSystem& fs_;
     std::filesystem::path path_;
     std::size_t recordCount_ = 0;
-    Tell tell_;
+    std::vector<std::string> notices_;
     std::vector<std::string> told_;
 };
 

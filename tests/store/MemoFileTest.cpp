@@ -1,4 +1,7 @@
+#include <cctype>
 #include <cstdio>
+#include <limits>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "store/Errors.h"
@@ -380,6 +383,223 @@ TEST(MemoFileNames, FileNamesOutsideAsciiWork) {
         EXPECT_EQ(e.code(), kFileNotFound);
         EXPECT_NE(e.path().find("weg \xC3\xBC.mem"), std::string::npos);
     }
+}
+
+}  // namespace
+}  // namespace jotanor
+
+namespace jotanor {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A change of the file at `path` cut short half way, as a crash leaves it:
+// the journal is there and the file is half done. Gives the file as it was.
+std::vector<unsigned char> cutShort(const fs::path& path) {
+    const auto before = test::readBytes(path);
+    for (int k = 1; k < 200; ++k) {
+        test::writeBytes(path, before);
+        test::FaultyFileSystem faulty;
+        faulty.failAt(k, test::Fault::TornWrite, true);
+        try {
+            MemoFile(faulty, path).mydata1_opbergen(memo(0.5, "onderbroken"));
+        } catch (const IoError&) {
+        }
+        if (fs::exists(journalPath(path)) && test::readBytes(path) != before) return before;
+    }
+    ADD_FAILURE() << "no change was cut short half way";
+    return before;
+}
+
+struct Scene {
+    TempDir dir;
+    fs::path file = dir.file("jotanor1.mem");
+    fs::path journal = journalPath(file);
+    std::vector<unsigned char> old;  // before the change that was cut short
+};
+
+enum class Outcome { PlayedBack, LeftAsItWas, Refused };
+
+struct TrustCase {
+    const char* name;
+    // Sets the scene up after the cut and gives the name to open.
+    std::function<fs::path(Scene&)> arrange;
+    Outcome outcome;
+    bool keptAside;  // under a name of its own, and told
+    bool asRoot = false;
+};
+
+void PrintTo(const TrustCase& c, std::ostream* os) { *os << c.name; }
+
+class JournalTrust : public ::testing::TestWithParam<TrustCase> {};
+
+// A journal is played back only onto the file and state it was written
+// for, from a writer that may be trusted; anything else is never applied.
+TEST_P(JournalTrust, OnlyAJournalThatBelongsIsPlayedBack) {
+    const TrustCase& c = GetParam();
+    if (c.asRoot && ::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    Scene scene;
+    test::writeMemos(scene.file, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d")});
+    scene.old = cutShort(scene.file);
+    const fs::path name = c.arrange(scene);
+    const auto found = test::readBytes(scene.file);
+    MemoFile file(nativeFileSystem(), name);
+    try {
+        file.count();
+        EXPECT_NE(c.outcome, Outcome::Refused);
+    } catch (const IoError& e) {
+        EXPECT_EQ(c.outcome, Outcome::Refused) << e.fullText();
+        EXPECT_NE(e.fullText().find(scene.file.string()), std::string::npos) << e.fullText();
+    }
+    EXPECT_EQ(test::readBytes(scene.file), c.outcome == Outcome::PlayedBack ? scene.old : found);
+    const auto notices = file.takeNotices();
+    EXPECT_EQ(notices.size(), c.keptAside ? 1u : 0u);
+    if (c.keptAside) {
+        EXPECT_TRUE(fs::exists(fs::path(scene.journal) += ".bewaard"));
+    }
+    if (c.outcome != Outcome::Refused) {
+        EXPECT_FALSE(fs::exists(scene.journal));
+        // Told once; from then on the file is used as it is.
+        const std::size_t at = file.mydata1_opbergen(memo(9, "daarna"));
+        EXPECT_EQ(at, file.count() - 1);
+        EXPECT_TRUE(file.takeNotices().empty());
+    }
+}
+
+const std::vector<unsigned char>& replacement() {
+    static const auto bytes = [] {
+        test::TempDir d;
+        test::writeMemos(d.file("x"), {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d"), memo(5, "elders")});
+        return test::readBytes(d.file("x"));
+    }();
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JournalTrust,
+    ::testing::Values(
+        TrustCase{"own", [](Scene& s) { return s.file; }, Outcome::PlayedBack, false},
+        TrustCase{"made read-only by a copy tool",
+                  [](Scene& s) {
+                      fs::permissions(s.journal, fs::perms::owner_read);
+                      return s.file;
+                  },
+                  Outcome::PlayedBack, false},
+        TrustCase{"through a hard link in another folder",
+                  [](Scene& s) {
+                      fs::create_directory(s.dir.file("elders"));
+                      fs::create_hard_link(s.file, s.dir.file("elders") / "ook.mem");
+                      return s.dir.file("elders") / "ook.mem";
+                  },
+                  Outcome::PlayedBack, false},
+        TrustCase{"damaged saved bytes",
+                  [](Scene& s) {
+                      auto bytes = test::readBytes(s.journal);
+                      bytes[bytes.size() / 2] ^= 0x20;
+                      test::writeBytes(s.journal, bytes);
+                      return s.file;
+                  },
+                  Outcome::LeftAsItWas, false},
+        TrustCase{"stale: the file replaced by a newer one",
+                  [](Scene& s) {
+                      test::writeBytes(s.dir.file("nieuw"), replacement());
+                      fs::rename(s.dir.file("nieuw"), s.file);
+                      return s.file;
+                  },
+                  Outcome::LeftAsItWas, true},
+        TrustCase{"stale: the file changed in place since",
+                  [](Scene& s) {
+                      auto bytes = test::readBytes(s.file);
+                      bytes[bytes.size() - MemoRecord::kSize + 9] = 'Z';  // another program's edit
+                      test::writeBytes(s.file, bytes);
+                      return s.file;
+                  },
+                  Outcome::LeftAsItWas, true},
+        TrustCase{"planted: a link to a whole journal",
+                  [](Scene& s) {
+                      fs::rename(s.journal, s.dir.file("echt"));
+                      fs::create_symlink(s.dir.file("echt"), s.journal);
+                      return s.file;
+                  },
+                  Outcome::LeftAsItWas, true},
+        TrustCase{"planted: a folder",
+                  [](Scene& s) {
+                      fs::remove(s.journal);
+                      fs::create_directory(s.journal);
+                      return s.file;
+                  },
+                  Outcome::LeftAsItWas, true},
+        TrustCase{"planted: writable by others",
+                  [](Scene& s) {
+                      fs::permissions(s.journal, fs::perms::others_write, fs::perm_options::add);
+                      return s.file;
+                  },
+                  Outcome::LeftAsItWas, true},
+        TrustCase{"foreign: by a user who may not write the file",
+                  [](Scene& s) {
+                      EXPECT_EQ(::chown(s.journal.c_str(), 4321, 4321), 0);
+                      return s.file;
+                  },
+                  Outcome::LeftAsItWas, true, true},
+        TrustCase{"another user who may write the file",
+                  [](Scene& s) {
+                      fs::permissions(s.file, fs::perms::others_write, fs::perm_options::add);
+                      EXPECT_EQ(::chown(s.journal.c_str(), 4321, 4321), 0);
+                      return s.file;
+                  },
+                  Outcome::Refused, false, true}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        for (char& ch : name)
+            if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return name;
+    });
+
+// A file system on which another program puts a new file in the memo
+// file's place at a chosen moment.
+class Replacing : public test::FaultyFileSystem {
+public:
+    Replacing(fs::path memo, fs::path when) : memo_(std::move(memo)), when_(std::move(when)) {}
+    std::unique_ptr<File> open(const fs::path& path, OpenMode mode) override {
+        auto file = test::FaultyFileSystem::open(path, mode);
+        if (path == when_ && mode != OpenMode::ReadOnly && std::exchange(armed_, false)) {
+            test::writeBytes(memo_.string() + ".sync", replacement());
+            fs::rename(memo_.string() + ".sync", memo_);
+        }
+        return file;
+    }
+
+private:
+    fs::path memo_, when_;
+    bool armed_ = true;
+};
+
+// Replaced between the open and the lock, or while the change holds the
+// lock: the change ends in the file that bears the name, once.
+TEST(JournalTrustReplaced, AChangeEndsInTheFileThatBearsTheName) {
+    for (const char* moment : {"open", "change"}) {
+        SCOPED_TRACE(moment);
+        TempDir dir;
+        const auto path = dir.file("jotanor1.mem");
+        test::writeMemos(path, {memo(1, "a"), memo(2, "b")});
+        Replacing replacing(path, std::string(moment) == "open" ? path : journalPath(path));
+        MemoFile file(replacing, path);
+        EXPECT_EQ(file.mydata1_opbergen(memo(3, "nieuw")), 2u);
+        test::MemoImage expected(replacement());
+        expected.insert(2, memo(3, "nieuw"));
+        EXPECT_EQ(test::readBytes(path), expected.bytes());
+    }
+}
+
+// A date the calendar cannot show is still a memo that can be deleted.
+TEST(MemoFileDates, ANaNDatedMemoCanBeDeleted) {
+    TempDir dir;
+    const auto path = dir.file("jotanor1.mem");
+    const MemoRecord bad = memo(std::numeric_limits<double>::quiet_NaN(), "kapot");
+    test::writeMemos(path, {memo(1, "a"), bad, memo(2, "b")});
+    MemoFile file(nativeFileSystem(), path);
+    EXPECT_TRUE(file.wisrecord1(bad, 1));
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"a", "b"}));
 }
 
 }  // namespace
