@@ -168,6 +168,62 @@ TEST_F(EndToEnd, AChangeThatDoesNotFitKeepsTheMemo) {
     EXPECT_EQ(fileText(work / "jotnor.cfg"), kNoBackup);
 }
 
+// A FAT file system through Debian's FUSE driver, mounted over a folder for
+// one test (the kernel here has no FAT of its own).
+struct FatStick {
+    FatStick(const std::filesystem::path& image, std::filesystem::path folder) : at(std::move(folder)) {
+        if (std::system("command -v fusefat >/dev/null && command -v mkfs.vfat >/dev/null") != 0) {
+            error = "fusefat or dosfstools is not installed";
+            return;
+        }
+        const std::string make = "truncate -s 16M '" + image.string() + "' && mkfs.vfat '" + image.string() +
+                                 "' >/dev/null && fusefat -o rw+ '" + image.string() + "' '" + at.string() +
+                                 "' >/dev/null 2>&1";
+        ok = std::system(make.c_str()) == 0;
+        if (!ok) error = "fusefat cannot mount here (no /dev/fuse?)";
+    }
+    ~FatStick() {
+        if (ok) ::umount2(at.c_str(), MNT_DETACH);
+    }
+    std::filesystem::path at;
+    bool ok = false;
+    std::string error;
+};
+
+// A diary on a FAT stick: the settings are written although FAT has no
+// permission bits, and the default backup name, which FAT cannot hold, is
+// reported with its name and with what was not saved. The window stays
+// open once, so that another backup place can be chosen; the next Escape
+// closes it all the same.
+TEST_F(EndToEnd, ADiaryOnFatClosesAndSaysWhatWasNotSaved) {
+    const FatStick stick(dir.file("stick.img"), work);
+    if (!stick.ok) GTEST_SKIP() << stick.error;
+    putFile(memoPath, {});
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+    expectFile(memoPath, memoBytes(holidays2025to2027()));
+
+    display->focus(window);
+    display->key({"Escape"});
+    const auto error = display->waitForWindow("^Error$");
+    ASSERT_TRUE(error) << program->log();
+    const std::string text = display->messageText(*error);
+    EXPECT_NE(text.find("C:\\jotanor1.mem"), std::string::npos) << text;
+    EXPECT_NE(text.find("De backup is niet gemaakt."), std::string::npos) << text;
+    display->key({"Return"});
+    ASSERT_TRUE(display->waitUntilGone("^Error$"));
+    EXPECT_TRUE(program->running());
+    EXPECT_NE(fileText(work / "jotnor.cfg").find("C:\\jotanor1.mem\r\n"), std::string::npos);
+    // Told again, and then closed.
+    display->focus(window);
+    display->key({"Escape"});
+    ASSERT_TRUE(display->waitForWindow("^Error$")) << program->log();
+    display->key({"Return"});
+    const auto code = program->waitForExit();
+    ASSERT_TRUE(code) << "the program did not end on the second Escape";
+    EXPECT_EQ(fileBytes(memoPath), memoBytes(holidays2025to2027()));
+}
+
 // Without the permission override a read-only memo file cannot be written:
 // the start offers a new file, whose creation fails without harm.
 TEST_F(EndToEnd, AMemoFileTheUserMayNotWriteIsReportedAndKept) {
