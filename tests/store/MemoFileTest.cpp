@@ -393,23 +393,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A change of the file at `path` cut short half way, as a crash leaves it:
-// the journal is there and the file is half done. Gives the file as it was.
-std::vector<unsigned char> cutShort(const fs::path& path) {
-    const auto before = test::readBytes(path);
-    for (int k = 1; k < 200; ++k) {
-        test::writeBytes(path, before);
-        test::FaultyFileSystem faulty;
-        faulty.failAt(k, test::Fault::TornWrite, true);
-        try {
-            MemoFile(faulty, path).mydata1_opbergen(memo(0.5, "onderbroken"));
-        } catch (const IoError&) {
-        }
-        if (fs::exists(journalPath(path)) && test::readBytes(path) != before) return before;
-    }
-    ADD_FAILURE() << "no change was cut short half way";
-    return before;
-}
+using test::cutShort;
 
 struct Scene {
     TempDir dir;

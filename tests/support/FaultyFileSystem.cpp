@@ -1,6 +1,11 @@
 #include "support/FaultyFileSystem.h"
 
+#include <gtest/gtest.h>
+
 #include "store/Errors.h"
+#include "store/Journal.h"
+#include "store/MemoFile.h"
+#include "support/TempDir.h"
 
 namespace jotanor::test {
 namespace {
@@ -108,6 +113,22 @@ void FaultyFileSystem::remove(const std::filesystem::path& path) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
     nativeFileSystem().remove(path);
+}
+
+std::vector<unsigned char> cutShort(const std::filesystem::path& path) {
+    const auto before = readBytes(path);
+    for (int k = 1; k < 200; ++k) {
+        writeBytes(path, before);
+        FaultyFileSystem faulty;
+        faulty.failAt(k, Fault::TornWrite, true);
+        try {
+            MemoFile(faulty, path).mydata1_opbergen(MemoRecord{0.5, "onderbroken", ""});
+        } catch (const IoError&) {
+        }
+        if (std::filesystem::exists(journalPath(path)) && readBytes(path) != before) return before;
+    }
+    ADD_FAILURE() << "no change was cut short half way";
+    return before;
 }
 
 }  // namespace jotanor::test

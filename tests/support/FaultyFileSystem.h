@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "store/FileIO.h"
 
@@ -54,5 +55,10 @@ private:
     bool sticky_ = false;
     Fault fault_ = Fault::IoFailure;
 };
+
+// A store into the memo file at `path` cut short half way, as a crash leaves
+// it: the journal is there and the file is half done. Gives the file as it
+// was before.
+std::vector<unsigned char> cutShort(const std::filesystem::path& path);
 
 }  // namespace jotanor::test
