@@ -575,6 +575,24 @@ TEST(JournalTrustReplaced, AChangeEndsInTheFileThatBearsTheName) {
     }
 }
 
+// Without locks the file can be read, not changed, and the reason is told.
+TEST(MemoFileLocks, AFileSystemWithoutLocksKeepsTheFileReadable) {
+    TempDir dir;
+    const auto path = dir.file("jotanor1.mem");
+    test::writeMemos(path, {memo(1, "a")});
+    test::FaultyFileSystem noLocks;
+    noLocks.withoutLocks();
+    MemoFile file(noLocks, path);
+    EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
+    try {
+        file.mydata1_opbergen(memo(2, "b"));
+        ADD_FAILURE() << "changed without a lock";
+    } catch (const IoError& e) {
+        EXPECT_NE(e.fullText().find("vergrendelen"), std::string::npos) << e.fullText();
+    }
+    EXPECT_EQ(file.count(), 1u);
+}
+
 // A date the calendar cannot show is still a memo that can be deleted.
 TEST(MemoFileDates, ANaNDatedMemoCanBeDeleted) {
     TempDir dir;

@@ -42,7 +42,7 @@ public:
     }
     bool lock(LockKind kind) override {
         check();
-        return inner_->lock(kind);
+        return fs_.locks() && inner_->lock(kind);
     }
     void adoptAccessOf(const std::filesystem::path& like, bool modeToo) override {
         check();

@@ -24,6 +24,9 @@ public:
         failAt_ = 0;
         failures_ = 0;
     }
+    // Files as on a file system without locks.
+    void withoutLocks() { locks_ = false; }
+    bool locks() const { return locks_; }
     int calls() const { return calls_; }
     int failures() const { return failures_; }
 
@@ -53,6 +56,7 @@ private:
     int failAt_ = 0;
     int failures_ = 0;
     bool sticky_ = false;
+    bool locks_ = true;
     Fault fault_ = Fault::IoFailure;
 };
 
