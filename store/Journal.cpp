@@ -21,6 +21,7 @@ namespace {
 constexpr std::array<unsigned char, 8> kMagic = {'J', 'o', 't', 'J', 'r', 'n', 'l', 2};
 constexpr std::size_t kHeader = 80;
 constexpr std::uint64_t kOwnBytes = ~std::uint64_t{0};
+constexpr const char* kChangedMeanwhile = "Een ander programma heeft het bestand intussen veranderd; probeer het opnieuw.";
 
 struct Header {
     std::uint64_t length = 0;  // before the change
@@ -447,7 +448,13 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
             throw;
         }
     }
-    // 2. The change in place.
+    // 2. The change in place, unless another program, heedless of the
+    // lock, has changed the file's length since it was read: writing past
+    // its new end would leave a hole of empty records.
+    if (file.size() != h.length) {
+        removeQuietly(fs, path);
+        throw IoError(kAccessDenied, realFile, kChangedMeanwhile);
+    }
     try {
         const std::uint64_t end = writePieces(file, from, tail, old);
         // A file that grew (an added record) has its new length already.

@@ -539,35 +539,44 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-// A file system on which another program puts a new file in the memo
-// file's place at a chosen moment.
-class Replacing : public test::FaultyFileSystem {
+// A file system on which another program, heedless of the lock, does
+// something to the memo file at a chosen moment.
+class Meddling : public test::FaultyFileSystem {
 public:
-    Replacing(fs::path memo, fs::path when) : memo_(std::move(memo)), when_(std::move(when)) {}
+    Meddling(fs::path when, std::function<void()> meddle) : when_(std::move(when)), meddle_(std::move(meddle)) {}
     std::unique_ptr<File> open(const fs::path& path, OpenMode mode) override {
         auto file = test::FaultyFileSystem::open(path, mode);
-        if (path == when_ && mode != OpenMode::ReadOnly && std::exchange(armed_, false)) {
-            test::writeBytes(memo_.string() + ".sync", replacement());
-            fs::rename(memo_.string() + ".sync", memo_);
-        }
+        if (path == when_ && mode != OpenMode::ReadOnly && meddle_) std::exchange(meddle_, {})();
         return file;
     }
 
 private:
-    fs::path memo_, when_;
-    bool armed_ = true;
+    fs::path when_;
+    std::function<void()> meddle_;
 };
 
 // Replaced between the open and the lock, or while the change holds the
-// lock: the change ends in the file that bears the name, once.
+// lock: the change ends in the file that bears the name, once. Shortened
+// while the change holds the lock: the change is refused, and no empty
+// record appears.
 TEST(JournalTrustReplaced, AChangeEndsInTheFileThatBearsTheName) {
-    for (const char* moment : {"open", "change"}) {
+    for (const char* moment : {"open", "change", "shortened"}) {
         SCOPED_TRACE(moment);
         TempDir dir;
         const auto path = dir.file("jotanor1.mem");
         test::writeMemos(path, {memo(1, "a"), memo(2, "b")});
-        Replacing replacing(path, std::string(moment) == "open" ? path : journalPath(path));
-        MemoFile file(replacing, path);
+        const std::string m = moment;
+        Meddling meddling(m == "open" ? path : journalPath(path), [&] {
+            if (m == "shortened") return fs::resize_file(path, MemoRecord::kSize);
+            test::writeBytes(path.string() + ".sync", replacement());
+            fs::rename(path.string() + ".sync", path);
+        });
+        MemoFile file(meddling, path);
+        if (m == "shortened") {
+            EXPECT_THROW(file.mydata1_opbergen(memo(3, "nieuw")), IoError);
+            EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
+            continue;
+        }
         EXPECT_EQ(file.mydata1_opbergen(memo(3, "nieuw")), 2u);
         test::MemoImage expected(replacement());
         expected.insert(2, memo(3, "nieuw"));
@@ -575,22 +584,32 @@ TEST(JournalTrustReplaced, AChangeEndsInTheFileThatBearsTheName) {
     }
 }
 
-// Without locks the file can be read, not changed, and the reason is told.
-TEST(MemoFileLocks, AFileSystemWithoutLocksKeepsTheFileReadable) {
-    TempDir dir;
-    const auto path = dir.file("jotanor1.mem");
-    test::writeMemos(path, {memo(1, "a")});
-    test::FaultyFileSystem noLocks;
-    noLocks.withoutLocks();
-    MemoFile file(noLocks, path);
-    EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
-    try {
-        file.mydata1_opbergen(memo(2, "b"));
-        ADD_FAILURE() << "changed without a lock";
-    } catch (const IoError& e) {
-        EXPECT_NE(e.fullText().find("vergrendelen"), std::string::npos) << e.fullText();
+// Without locks, or without marks on a file with a second name, the file
+// can be read, not changed, and the reason is told.
+TEST(MemoFileLimits, WhatTheFileSystemCannotDoKeepsTheFileReadable) {
+    for (const bool locks : {false, true}) {
+        SCOPED_TRACE(locks ? "no marks, a hard link" : "no locks");
+        TempDir dir;
+        const auto path = dir.file("jotanor1.mem");
+        test::writeMemos(path, {memo(1, "a")});
+        test::FaultyFileSystem limited;
+        if (locks) {
+            limited.withoutMarks();
+            std::filesystem::create_hard_link(path, dir.file("ook.mem"));
+        } else {
+            limited.withoutLocks();
+        }
+        MemoFile file(limited, path);
+        EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
+        try {
+            file.mydata1_opbergen(memo(2, "b"));
+            ADD_FAILURE() << "changed";
+        } catch (const IoError& e) {
+            EXPECT_NE(e.fullText().find(locks ? "harde link" : "vergrendelen"), std::string::npos) << e.fullText();
+        }
+        EXPECT_EQ(file.count(), 1u);
+        EXPECT_FALSE(std::filesystem::exists(journalPath(path)));
     }
-    EXPECT_EQ(file.count(), 1u);
 }
 
 // A date the calendar cannot show is still a memo that can be deleted.

@@ -48,10 +48,10 @@ public:
         check();
         inner_->adoptAccessOf(like, modeToo);
     }
-    std::optional<std::string> mark() override { return inner_->mark(); }
+    std::optional<std::string> mark() override { return fs_.marks() ? inner_->mark() : std::nullopt; }
     bool setMark(const std::optional<std::string>& text) override {
         check();
-        return inner_->setMark(text);
+        return fs_.marks() && inner_->setMark(text);
     }
     void close() override {
         bool torn = false;

@@ -24,9 +24,11 @@ public:
         failAt_ = 0;
         failures_ = 0;
     }
-    // Files as on a file system without locks.
+    // Files as on a file system without locks, or without marks.
     void withoutLocks() { locks_ = false; }
+    void withoutMarks() { marks_ = false; }
     bool locks() const { return locks_; }
+    bool marks() const { return marks_; }
     int calls() const { return calls_; }
     int failures() const { return failures_; }
 
@@ -57,6 +59,7 @@ private:
     int failures_ = 0;
     bool sticky_ = false;
     bool locks_ = true;
+    bool marks_ = true;
     Fault fault_ = Fault::IoFailure;
 };
 
