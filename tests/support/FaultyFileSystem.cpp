@@ -94,7 +94,9 @@ void FaultyFileSystem::raise(const std::string& path) const {
 std::unique_ptr<File> FaultyFileSystem::open(const std::filesystem::path& path, OpenMode mode) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
-    return std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
+    auto file = std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
+    if (meddle_ && path == meddlePath_ && mode != OpenMode::ReadOnly) std::exchange(meddle_, {})();
+    return file;
 }
 
 void FaultyFileSystem::rename(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -2,6 +2,7 @@
 // and makes a chosen call fail: once, or from that call on.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,12 @@ public:
         calls_ = 0;
         failAt_ = 0;
         failures_ = 0;
+    }
+    // Runs `meddle` once, right after `path` is opened for writing, as
+    // another program heedless of the lock would.
+    void onOpen(std::filesystem::path path, std::function<void()> meddle) {
+        meddlePath_ = std::move(path);
+        meddle_ = std::move(meddle);
     }
     // Files as on a file system without locks, or without marks.
     void withoutLocks() { locks_ = false; }
@@ -60,6 +67,8 @@ private:
     bool sticky_ = false;
     bool locks_ = true;
     bool marks_ = true;
+    std::filesystem::path meddlePath_;
+    std::function<void()> meddle_;
     Fault fault_ = Fault::IoFailure;
 };
 
