@@ -233,7 +233,7 @@ std::vector<std::filesystem::path> candidates(FileSystem& fs, File& file, const 
 [[noreturn]] void waitForOther(const std::filesystem::path& realFile, const std::filesystem::path& journal) {
     throw IoError(kAccessDenied, realFile,
                   "Een wijziging door een andere gebruiker is halverwege afgebroken (" + text(journal) +
-                      "). Alleen die gebruiker of de eigenaar van het bestand kan haar terugzetten; "
+                      "). Alleen die gebruiker kan haar terugzetten, door het bestand te openen; "
                       "tot dan wordt het bestand niet gelezen of gewijzigd.");
 }
 
