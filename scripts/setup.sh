@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   xvfb xauth imagemagick openbox x11-utils
-  xdotool faketime strace libcap2-bin e2fsprogs
+  xdotool faketime strace libcap2-bin e2fsprogs fusefat dosfstools
   poppler-utils python3-icalendar
   dbus-daemon at-spi2-core python3-pyatspi
   desktop-file-utils appstream lintian dpkg-dev
