@@ -484,7 +484,16 @@ int runCommand(const std::vector<std::string>& args, const Machine& machine, std
     Session session(machine.fileSystem, givenClock ? *givenClock : machine.clock,
                     line.value("--file").value_or("jotanor1.mem"));
     Context context{line, session, machine, givenToday, out, err};
-    command->second(context);
+    const auto tell = [&] {
+        for (const std::string& notice : session.file().takeNotices()) err << "jotanor-cli: " << notice << '\n';
+    };
+    try {
+        command->second(context);
+    } catch (const IoError&) {
+        tell();
+        throw;
+    }
+    tell();
     return kDone;
 }
 
@@ -503,7 +512,8 @@ int run(const std::vector<std::string>& args, const Machine& machine, std::ostre
         err << "jotanor-cli: " << e.what() << '\n';
         return kMisused;
     } catch (const IoError& e) {
-        err << "jotanor-cli: " << e.path() << ": " << e.what() << '\n';
+        err << "jotanor-cli: " << e.path() << ": " << e.what() << (e.reason().empty() ? "" : ". ") << e.reason()
+            << '\n';
         return kFailed;
     } catch (const std::exception& e) {
         err << "jotanor-cli: " << e.what() << '\n';

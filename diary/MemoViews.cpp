@@ -53,7 +53,14 @@ MemoRecord MemoBlocks::record(std::size_t b) const { return decodeRecord(bytes(b
 
 std::string MemoBlocks::line(std::size_t b, int part) const {
     switch (part) {
-    case 0: return today(b) ? std::string(kTodayMark) + datumtekst(date(b)) : datumtekst(date(b));
+    case 0:
+        // A search lists memos of any date; one the calendar cannot show
+        // still gets its block.
+        try {
+            return today(b) ? std::string(kTodayMark) + datumtekst(date(b)) : datumtekst(date(b));
+        } catch (const DateError&) {
+            return "(datum onleesbaar)";
+        }
     case 1: return std::string(line1(b));
     case 2: return std::string(line2(b));
     default: return divider();

@@ -33,6 +33,18 @@ QFont pixelFont(const QString& family, int pixels, bool bold = false) {
     return f;
 }
 
+// Runs a step of the close; its file error also says what was not saved.
+void atClose(const std::function<void()>& step, const std::string& lost) {
+    try {
+        step();
+    } catch (const IoError& e) {
+        const std::string& path = e.path();
+        throw IoError(e.code(), std::filesystem::path(std::u8string(path.begin(), path.end())),
+                      (e.reason().empty() ? "" : e.reason() + "\n") + lost +
+                          " Nog eens sluiten sluit het programma zonder.");
+    }
+}
+
 }  // namespace
 
 Tform1::Tform1(Platform& platform, QWidget* parent)
@@ -47,6 +59,7 @@ Tform1::Tform1(Platform& platform, QWidget* parent)
     buildMenu();
     createDialogs();
     resize(kDesignWidth, 734);
+    errors_.takeNoticesFrom([this] { return session_.file().takeNotices(); });
 }
 
 Tform1::~Tform1() = default;
@@ -296,10 +309,15 @@ void Tform1::closeEvent(QCloseEvent* e) {
 }
 
 bool Tform1::FormClose() {
-    return guarded([this] {
-        saveoptions();
-        backupnaar_budir();
+    const bool saved = guarded([this] {
+        atClose([this] { saveoptions(); }, "De instellingen zijn niet bewaard.");
+        atClose([this] { backupnaar_budir(); }, "De backup is niet gemaakt.");
     });
+    // An error at close never keeps the user from closing: the window
+    // stays open once, so that another backup place can be chosen.
+    if (saved || closeFailed_) return true;
+    closeFailed_ = true;
+    return false;
 }
 
 void Tform1::Mijnfile() {

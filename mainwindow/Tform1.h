@@ -149,6 +149,8 @@ private:
     Settings settings_;
     bool fullScreen_ = false;
     bool activatedOnce_ = false;
+    // An error at close was shown: the next close closes all the same.
+    bool closeFailed_ = false;
     bool returnFromModeless_ = false;
     bool keyPreviewed_ = false;
     QFont designListFont_;  // ListBox1's font when no size is set

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   xvfb xauth imagemagick openbox x11-utils
-  xdotool faketime strace libcap2-bin e2fsprogs
+  xdotool faketime strace libcap2-bin e2fsprogs fusefat dosfstools
   poppler-utils python3-icalendar
   libical-dev libcurl4-openssl-dev libxml2-dev radicale python3-caldav openssl
   dbus-daemon at-spi2-core python3-pyatspi

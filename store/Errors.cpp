@@ -2,10 +2,17 @@
 
 namespace jotanor {
 
-IoError::IoError(int code, const std::filesystem::path& path)
-    : std::runtime_error(standardText(code)), code_(code) {
+IoError::IoError(int code, const std::filesystem::path& path, std::string reason)
+    : std::runtime_error(standardText(code)), code_(code), reason_(std::move(reason)) {
     const std::u8string text = path.u8string();
     path_.assign(text.begin(), text.end());
+}
+
+std::string IoError::fullText() const {
+    std::string text = what();
+    if (!path_.empty()) text += "\n" + path_;
+    if (!reason_.empty()) text += "\n" + reason_;
+    return text;
 }
 
 std::string IoError::standardText(int code) {

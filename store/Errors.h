@@ -23,12 +23,16 @@ enum IoCode : int {
 
 class IoError : public std::runtime_error {
 public:
-    // `code` is one of IoCode or, for anything else, the system's own code.
-    IoError(int code, const std::filesystem::path& path);
+    // `code` is one of IoCode or, for anything else, the system's own code;
+    // `reason`, when given, says in Dutch why, beyond the standard text.
+    IoError(int code, const std::filesystem::path& path, std::string reason = {});
 
     int code() const { return code_; }
     // The file's path in UTF-8.
     const std::string& path() const { return path_; }
+    const std::string& reason() const { return reason_; }
+    // What the user reads: the standard text, the file's name and the reason.
+    std::string fullText() const;
 
     // "File not found", "Disk full", ..., or "I/O error %d".
     static std::string standardText(int code);
@@ -36,6 +40,7 @@ public:
 private:
     int code_;
     std::string path_;
+    std::string reason_;
 };
 
 // "'%s' is not a valid integer value".

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace jotanor {
@@ -24,17 +26,26 @@ enum class OpenMode {
     // An existing file of the program's own: a link under its name is
     // refused, never followed. Read and write.
     OwnReadWrite,
+    // The same for reading only.
+    OwnReadOnly,
+};
+
+// What the system tells of a file. Owners and modes are -1 and 0 on systems
+// without them.
+struct FileInfo {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::uint64_t links = 1;
+    std::int64_t owner = -1;
+    std::int64_t group = -1;
+    unsigned mode = 0;  // permission bits
+    bool regular = true;
+    bool sameFile(const FileInfo& other) const { return device == other.device && inode == other.inode; }
 };
 
 // Shared: for reading; exclusive: for changing. Other processes honour it.
 enum class LockKind { Shared, Exclusive };
-
-// Bytes of a file held in memory for reading; `keep` holds them.
-struct FileBytes {
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    std::shared_ptr<const void> keep;
-};
 
 // All failures throw IoError with the standard code of the failure. Only
 // regular files open: a FIFO, device or folder is refused as access denied
@@ -43,6 +54,7 @@ class File {
 public:
     virtual ~File() = default;
     virtual std::uint64_t size() = 0;
+    virtual FileInfo info() = 0;
     // Reads exactly n bytes at offset; fewer bytes available: kReadBeyondEnd.
     virtual void readAt(std::uint64_t offset, void* data, std::size_t n) = 0;
     // Writes all n bytes at offset, extending the file when needed.
@@ -52,20 +64,28 @@ public:
     // Waits until the lock is granted (a lock another process keeps too long
     // is reported as access denied). A lock of the other kind held through
     // this file is converted; closing the file releases it, as does the
-    // system when the process ends.
-    virtual void lock(LockKind kind) = 0;
+    // system when the process ends. False, and no lock, where the file
+    // system has no locks.
+    virtual bool lock(LockKind kind) = 0;
     // Gives this file the permission bits and owner of the file at `like`
-    // (links followed), as far as the system lets the process.
-    virtual void adoptAccessOf(const std::filesystem::path& like) = 0;
+    // (links followed), as far as the system lets the process; `modeToo`
+    // false gives only the owner. Steps the file system cannot take are
+    // skipped.
+    virtual void adoptAccessOf(const std::filesystem::path& like, bool modeToo = true) = 0;
+    // A short text kept with the file itself (not with one of its names),
+    // read by every name; nothing where the file system cannot keep one.
+    virtual std::optional<std::string> mark() { return std::nullopt; }
+    // Sets the mark, or with nothing removes it, and makes that durable.
+    // False where the file system cannot keep one.
+    virtual bool setMark(const std::optional<std::string>&) { return false; }
     // Closing twice is harmless; a destructor closes silently.
     virtual void close() = 0;
 
-    // The first n bytes, to read while the file stays locked and unchanged:
-    // mapped into memory where the system can, which spares copying them.
-    virtual FileBytes map(std::size_t n) {
-        std::shared_ptr<unsigned char[]> buffer(new unsigned char[n > 0 ? n : 1]);
-        if (n > 0) readAt(0, buffer.get(), n);
-        return {buffer.get(), n, buffer};
+    // The whole file, read into memory.
+    std::vector<unsigned char> readAll() {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(size()));
+        if (!bytes.empty()) readAt(0, bytes.data(), bytes.size());
+        return bytes;
     }
 };
 
@@ -80,6 +100,13 @@ public:
     virtual void remove(const std::filesystem::path& path) = 0;
     // Whether anything, a link included, has the name.
     virtual bool exists(const std::filesystem::path& path) = 0;
+    // What the name leads to (`follow`: links followed); nothing when it
+    // leads nowhere.
+    virtual std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) = 0;
+    // The user running the program (-1 where there are no owners), and
+    // whether `user` may write a file like `file`.
+    virtual std::int64_t currentUser() { return -1; }
+    virtual bool userMayWrite(std::int64_t /*user*/, const FileInfo& /*file*/) { return true; }
     // The path with every link resolved, made absolute; for a name that does
     // not exist, its folder resolved and the name kept.
     virtual std::filesystem::path resolve(const std::filesystem::path& path) = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "store/Errors.h"
 #include "store/Journal.h"
@@ -35,20 +36,94 @@ std::size_t storePosition(std::span<const unsigned char> records, DaySerial key,
 
 MemoFile::MemoFile(FileSystem& fs, std::filesystem::path path) : fs_(fs), path_(std::move(path)) {}
 
+namespace {
+
+const char* const kNoLocks =
+    "Dit bestandssysteem kan het bestand niet vergrendelen; memo's lezen gaat, wijzigen niet.";
+
+// The memo file as a change cut short left it, with the change undone in
+// memory: for reading where the file may not be written.
+class RecoveredFile final : public File {
+public:
+    RecoveredFile(std::vector<unsigned char> bytes, FileInfo info, std::filesystem::path path)
+        : bytes_(std::move(bytes)), info_(info), path_(std::move(path)) {}
+    std::uint64_t size() override { return bytes_.size(); }
+    FileInfo info() override { return info_; }
+    void readAt(std::uint64_t offset, void* data, std::size_t n) override {
+        if (offset > bytes_.size() || n > bytes_.size() - offset) throw IoError(kReadBeyondEnd, path_);
+        std::memcpy(data, bytes_.data() + offset, n);
+    }
+    void writeAt(std::uint64_t, const void*, std::size_t) override { throw IoError(kAccessDenied, path_); }
+    void truncate(std::uint64_t) override { throw IoError(kAccessDenied, path_); }
+    void sync() override {}
+    bool lock(LockKind) override { return true; }
+    void adoptAccessOf(const std::filesystem::path&, bool) override {}
+    void close() override {}
+
+private:
+    std::vector<unsigned char> bytes_;
+    FileInfo info_;
+    std::filesystem::path path_;
+};
+
+}  // namespace
+
+void MemoFile::tell(const std::string& text) {
+    if (std::find(told_.begin(), told_.end(), text) != told_.end()) return;
+    told_.push_back(text);
+    notices_.push_back(text);
+}
+
+bool MemoFile::bearsTheName(File& file) {
+    const auto named = fs_.info(path_, true);
+    return named && named->sameFile(file.info());
+}
+
 MemoFile::Opened MemoFile::open(LockKind kind) {
+    // Another program may put a new file in its place between the open and
+    // the lock: the lock must hold the file that bears the name.
+    for (int attempt = 1;; ++attempt) {
+        Opened opened = openOnce(kind);
+        if (bearsTheName(*opened.file)) return opened;
+        if (attempt == 3)
+            throw IoError(kAccessDenied, path_, "Een ander programma vervangt het bestand steeds opnieuw.");
+    }
+}
+
+MemoFile::Opened MemoFile::openOnce(LockKind kind) {
     Opened opened{nullptr, fs_.resolve(path_)};
-    const auto journal = journalPath(opened.real);
+    const Tell told = [this](const std::string& text) { tell(text); };
     if (kind == LockKind::Shared) {
         opened.file = fs_.open(path_, OpenMode::ReadOnly);
         opened.file->lock(LockKind::Shared);
-        if (!fs_.exists(journal)) return opened;
+        if (!journalPending(fs_, *opened.file, opened.real)) return opened;
         // A change was cut short: it is undone before anything is read,
-        // which takes the right to write.
-        opened.file.reset();
+        // which takes the right to write; without it, it is undone in
+        // memory for reading.
+        bool writable = false;
+        try {
+            auto file = fs_.open(path_, OpenMode::ReadWrite);
+            opened.file = std::move(file);
+            writable = true;
+        } catch (const IoError& e) {
+            if (e.code() != kAccessDenied) throw;
+        }
+        if (writable && opened.file->lock(LockKind::Exclusive)) {
+            try {
+                recoverJournal(fs_, *opened.file, opened.real, told);
+                return opened;
+            } catch (const IoError& e) {
+                // What may not be written is undone in memory below.
+                if (e.code() != kAccessDenied || !e.reason().empty()) throw;
+            }
+        }
+        auto bytes = recoveredBytes(fs_, *opened.file, opened.real, told);
+        if (bytes) opened.file = std::make_unique<RecoveredFile>(std::move(*bytes), opened.file->info(), path_);
+        return opened;
     }
     opened.file = fs_.open(path_, OpenMode::ReadWrite);
-    opened.file->lock(LockKind::Exclusive);
-    recoverJournal(fs_, *opened.file, opened.real);
+    if (!opened.file->lock(LockKind::Exclusive)) throw IoError(kAccessDenied, path_, kNoLocks);
+    recoverJournal(fs_, *opened.file, opened.real, told);
     // Earlier versions kept the previous contents in a hidden spare file,
     // deleted memos included; a diary is private.
     std::filesystem::path spare = ".";
@@ -141,22 +216,31 @@ TailChange& TailChange::add(std::span<const unsigned char> bytes) {
 }
 
 void MemoFile::modify(const Plan& plan) {
-    auto opened = open(LockKind::Exclusive);
-    File& file = *opened.file;
-    const FileBytes now = file.map(static_cast<std::size_t>(file.size()));
-    const std::size_t n = now.size / kRec;
-    recordCount_ = n;
-    const auto change = plan({now.data, n * kRec});
-    if (!change) {
-        file.close();
-        return;
-    }
-    rewriteTail(fs_, file, opened.real, static_cast<std::uint64_t>(change->from) * kRec, change->pieces,
-                {now.data, now.size});
-    try {
-        file.close();
-    } catch (const IoError&) {
-        // The change is in the file and synced; the lock goes with the handle.
+    for (int attempt = 1;; ++attempt) {
+        auto opened = open(LockKind::Exclusive);
+        File& file = *opened.file;
+        // Read, not mapped: another program that shortens the file meanwhile
+        // cannot make the read fault.
+        const std::vector<unsigned char> now = file.readAll();
+        const std::size_t n = now.size() / kRec;
+        recordCount_ = n;
+        const auto change = plan({now.data(), n * kRec});
+        if (!change) {
+            file.close();
+            return;
+        }
+        rewriteTail(fs_, file, opened.real, static_cast<std::uint64_t>(change->from) * kRec, change->pieces, now);
+        // Replaced by another file while the change went in: the change is
+        // made again in the file that bears the name.
+        const bool stuck = bearsTheName(file);
+        try {
+            file.close();
+        } catch (const IoError&) {
+            // The change is in the file and synced; the lock goes with the handle.
+        }
+        if (stuck) return;
+        if (attempt == 3)
+            throw IoError(kAccessDenied, path_, "Een ander programma vervangt het bestand steeds opnieuw.");
     }
 }
 
@@ -166,9 +250,10 @@ std::optional<std::size_t> findMemo(std::span<const unsigned char> records, cons
     const RecordBytes wanted = encodeRecord(memo);
     const std::string_view line1(reinterpret_cast<const char*>(&wanted[9]), wanted[8]);
     const std::string_view line2(reinterpret_cast<const char*>(&wanted[110]), wanted[109]);
+    // The date compared as stored: a NaN date is found too.
     auto holds = [&](std::size_t j) {
         const unsigned char* r = records.data() + j * kRec;
-        return recordDate(r) == memo.date && recordLine1(r) == line1 && recordLine2(r) == line2;
+        return std::memcmp(r, wanted.data(), 8) == 0 && recordLine1(r) == line1 && recordLine2(r) == line2;
     };
     if (near < n && holds(near)) return near;
     for (std::size_t j = 0; j < n; ++j)
@@ -191,8 +276,8 @@ bool MemoFile::wisrecord1(const MemoRecord& memo, std::size_t near) {
     bool found = false;
     modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
         const auto index = findMemo(records, memo, near);
+        found = index.has_value();
         if (!index) return std::nullopt;
-        found = true;
         TailChange change{*index, {}};
         return change.old(*index + 1, records.size() / kRec);
     });
@@ -205,6 +290,7 @@ std::optional<std::size_t> MemoFile::change(const MemoRecord& memo, std::size_t 
     modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
         const std::size_t n = records.size() / kRec;
         const auto index = findMemo(records, memo, near);
+        position.reset();
         if (!index) return std::nullopt;
         position = storePosition(records, record.date, *index);
         // The place among the old records before which the new one goes.

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "store/FileIO.h"
@@ -48,6 +50,10 @@ public:
     const std::filesystem::path& path() const { return path_; }
     void setPath(std::filesystem::path path) { path_ = std::move(path); }
 
+    // What the user must be told, in Dutch, once each: journals that were
+    // found and not played back. Taken when the file is no longer open.
+    std::vector<std::string> takeNotices() { return std::exchange(notices_, {}); }
+
     // Number of records as last counted by an operation that opened the file.
     std::size_t recordCount() const { return recordCount_; }
 
@@ -81,6 +87,8 @@ public:
 
     // The general change: under the exclusive lock, `plan` looks at the
     // whole records as they are now and says what to write, or nothing.
+    // Should the file be replaced by another one meanwhile, the plan runs
+    // again on the file that bears the name.
     using Plan = std::function<std::optional<TailChange>(std::span<const unsigned char> records)>;
     void modify(const Plan& plan);
 
@@ -89,12 +97,18 @@ private:
         std::unique_ptr<File> file;
         std::filesystem::path real;  // links resolved
     };
-    // Opens and locks the file; a change cut short is rolled back first.
+    // Opens and locks the file that bears the name; a change cut short is
+    // rolled back first.
     Opened open(LockKind kind);
+    Opened openOnce(LockKind kind);
+    bool bearsTheName(File& file);
+    void tell(const std::string& text);
 
     FileSystem& fs_;
     std::filesystem::path path_;
     std::size_t recordCount_ = 0;
+    std::vector<std::string> notices_;
+    std::vector<std::string> told_;
 };
 
 // Where `memo` (date and both lines) is among `records`: at `near` when it

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include "store/Errors.h"
 #include "widgets/WindowFrame.h"
 
 namespace jotanor {
@@ -15,15 +16,25 @@ namespace jotanor {
 bool ErrorSink::guarded(const std::function<void()>& work) {
     try {
         work();
+        showNotices();
         return true;
     } catch (const std::exception& e) {
+        showNotices();
         show(e);
         return false;
     }
 }
 
 void ErrorSink::show(const std::exception& error) {
-    boxes_.show(MsgKind::Error, QString::fromStdString(error.what()), MsgButtons::Ok);
+    // A file error names its file.
+    const auto* io = dynamic_cast<const IoError*>(&error);
+    const std::string text = io ? io->fullText() : error.what();
+    boxes_.show(MsgKind::Error, QString::fromStdString(text), MsgButtons::Ok);
+}
+
+void ErrorSink::showNotices() {
+    if (!notices_) return;
+    for (const std::string& text : notices_()) boxes_.show(MsgKind::Warning, QString::fromStdString(text), MsgButtons::Ok);
 }
 
 Dialog::Dialog(QWidget* parent, const DialogContext& context, Placement placement)

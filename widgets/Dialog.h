@@ -9,6 +9,8 @@
 #include <QDialog>
 #include <exception>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -28,9 +30,14 @@ public:
     // an error.
     bool guarded(const std::function<void()>& work);
     void show(const std::exception& error);
+    // Where the notices come from that are shown after each guarded work.
+    void takeNoticesFrom(std::function<std::vector<std::string>()> source) { notices_ = std::move(source); }
 
 private:
+    void showNotices();
+
     MessageBoxes& boxes_;
+    std::function<std::vector<std::string>()> notices_;
 };
 
 // All that a dialog may hold of the program around it.

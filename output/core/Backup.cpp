@@ -41,7 +41,12 @@ BackupResult backupCopy(FileSystem& fs, const std::filesystem::path& memoFile,
         records.insert(records.end(), bytes, bytes + MemoRecord::kSize);
         return true;
     });
-    replaceFile(fs, backupPlace, records.data(), records.size());
+    try {
+        replaceFile(fs, backupPlace, records.data(), records.size());
+    } catch (const IoError& e) {
+        // Named for the backup place the user chose, not the helper file beside it.
+        throw IoError(e.code(), backupPlace, e.reason());
+    }
     return BackupResult::Copied;
 }
 

@@ -1,14 +1,18 @@
 // The unbuffered native file layer for systems with POSIX files.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 #include "store/Errors.h"
 #include "store/FileIO.h"
@@ -55,8 +59,29 @@ int codeForErrno(int e, bool reading = false) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, int e, bool reading = false) {
+    if (e == EROFS)
+        throw IoError(kAccessDenied, path, "Het bestand staat op een medium dat alleen gelezen kan worden.");
     throw IoError(codeForErrno(e, reading), path);
 }
+
+// A file system that lacks a call rather than refusing it.
+bool unsupported(int e) { return e == ENOSYS || e == EOPNOTSUPP || e == ENOTSUP || e == ENOLCK || e == EPERM; }
+
+FileInfo infoOf(const struct stat& st) {
+    FileInfo info;
+    info.device = static_cast<std::uint64_t>(st.st_dev);
+    info.inode = static_cast<std::uint64_t>(st.st_ino);
+    info.size = static_cast<std::uint64_t>(st.st_size);
+    info.links = static_cast<std::uint64_t>(st.st_nlink);
+    info.owner = st.st_uid;
+    info.group = st.st_gid;
+    info.mode = st.st_mode & 07777;
+    info.regular = S_ISREG(st.st_mode);
+    return info;
+}
+
+// Where a change in progress names its journal, kept with the file itself.
+constexpr const char* kMarkName = "user.jotanor.journal";
 
 class PosixFile final : public File {
 public:
@@ -69,6 +94,12 @@ public:
         struct stat st {};
         if (::fstat(fd_, &st) != 0) fail(path_, errno);
         return static_cast<std::uint64_t>(st.st_size);
+    }
+
+    FileInfo info() override {
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) fail(path_, errno);
+        return infoOf(st);
     }
 
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
@@ -112,7 +143,7 @@ public:
         if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
     }
 
-    void lock(LockKind kind) override {
+    bool lock(LockKind kind) override {
         // Another copy holds its lock only while it changes or reads the
         // file; one that keeps it far longer is stuck, and waiting for it
         // would hang this program too.
@@ -123,14 +154,16 @@ public:
         auto pause = std::chrono::microseconds(50);
         while (::flock(fd_, operation) != 0) {
             if (errno == EINTR) continue;
+            if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return false;
             if (errno != EWOULDBLOCK) fail(path_, errno);
             if (std::chrono::steady_clock::now() >= deadline) throw IoError(kAccessDenied, path_);
             std::this_thread::sleep_for(pause);
             pause = std::min(pause * 2, std::chrono::microseconds(1000));
         }
+        return true;
     }
 
-    void adoptAccessOf(const std::filesystem::path& like) override {
+    void adoptAccessOf(const std::filesystem::path& like, bool modeToo) override {
         struct stat st {};
         if (::stat(like.c_str(), &st) != 0) return;
         // The owner can only be given by a privileged process; a plain user
@@ -138,15 +171,28 @@ public:
         // refuses that too the file keeps its own.
         const bool owned = ::fchown(fd_, st.st_uid, st.st_gid) == 0;
         [[maybe_unused]] const bool grouped = owned || ::fchown(fd_, static_cast<uid_t>(-1), st.st_gid) == 0;
-        if (::fchmod(fd_, st.st_mode & 07777) != 0) fail(path_, errno);
+        // A file system without permission bits (FAT) lacks the call or refuses it.
+        if (modeToo && ::fchmod(fd_, st.st_mode & 07777) != 0 && !unsupported(errno)) fail(path_, errno);
     }
 
-    FileBytes map(std::size_t n) override {
-        void* p = n > 0 ? ::mmap(nullptr, n, PROT_READ, MAP_SHARED, fd_, 0) : MAP_FAILED;
-        if (p == MAP_FAILED) return File::map(n);
-        return {static_cast<const unsigned char*>(p), n, std::shared_ptr<const void>(p, [n](const void* q) {
-                    ::munmap(const_cast<void*>(q), n);
-                })};
+    std::optional<std::string> mark() override {
+        char text[4096];
+        const ssize_t n = ::fgetxattr(fd_, kMarkName, text, sizeof text);
+        if (n < 0) return std::nullopt;
+        return std::string(text, static_cast<std::size_t>(n));
+    }
+
+    bool setMark(const std::optional<std::string>& text) override {
+        const int rc = text ? ::fsetxattr(fd_, kMarkName, text->data(), text->size(), 0)
+                            : ::fremovexattr(fd_, kMarkName);
+        if (rc != 0) {
+            if (!text && errno == ENODATA) return true;
+            if (unsupported(errno)) return false;
+            fail(path_, errno);
+        }
+        // A mark left behind names a journal that is gone, which is ignored.
+        if (text && ::fsync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
+        return true;
     }
 
     void close() override {
@@ -174,6 +220,7 @@ public:
         case OpenMode::OpenOrCreate: flags |= O_RDWR | O_CREAT; break;
         case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
         case OpenMode::OwnReadWrite: flags |= O_RDWR | O_NOFOLLOW; break;
+        case OpenMode::OwnReadOnly: flags |= O_RDONLY | O_NOFOLLOW; break;
         }
         int fd;
         do {
@@ -202,6 +249,30 @@ public:
     bool exists(const std::filesystem::path& path) override {
         struct stat st {};
         return ::lstat(path.c_str(), &st) == 0;
+    }
+
+    std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
+        struct stat st {};
+        if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) return std::nullopt;
+        return infoOf(st);
+    }
+
+    std::int64_t currentUser() override { return ::geteuid(); }
+
+    bool userMayWrite(std::int64_t user, const FileInfo& file) override {
+        if (user == 0 || user == file.owner || (file.mode & S_IWOTH)) return true;
+        if (!(file.mode & S_IWGRP)) return false;
+        const struct passwd* pw = ::getpwuid(static_cast<uid_t>(user));
+        if (!pw) return false;
+        if (static_cast<std::int64_t>(pw->pw_gid) == file.group) return true;
+        int n = 64;
+        std::vector<gid_t> groups(static_cast<std::size_t>(n));
+        if (::getgrouplist(pw->pw_name, pw->pw_gid, groups.data(), &n) < 0) {
+            groups.resize(static_cast<std::size_t>(n));
+            if (::getgrouplist(pw->pw_name, pw->pw_gid, groups.data(), &n) < 0) return false;
+        }
+        groups.resize(static_cast<std::size_t>(n));
+        return std::find(groups.begin(), groups.end(), static_cast<gid_t>(file.group)) != groups.end();
     }
 
     std::filesystem::path resolve(const std::filesystem::path& path) override {

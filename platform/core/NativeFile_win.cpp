@@ -38,6 +38,17 @@ int codeForError(DWORD e) {
     throw IoError(codeForError(e), path);
 }
 
+// Windows files carry no owner or permission bits the program looks at.
+FileInfo infoOf(const BY_HANDLE_FILE_INFORMATION& i) {
+    FileInfo info;
+    info.device = i.dwVolumeSerialNumber;
+    info.inode = (static_cast<std::uint64_t>(i.nFileIndexHigh) << 32) | i.nFileIndexLow;
+    info.size = (static_cast<std::uint64_t>(i.nFileSizeHigh) << 32) | i.nFileSizeLow;
+    info.links = i.nNumberOfLinks;
+    info.regular = !(i.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    return info;
+}
+
 OVERLAPPED at(std::uint64_t offset) {
     OVERLAPPED ov{};
     ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
@@ -59,6 +70,12 @@ public:
         LARGE_INTEGER s{};
         if (!GetFileSizeEx(h_, &s)) fail(path_, GetLastError());
         return static_cast<std::uint64_t>(s.QuadPart);
+    }
+
+    FileInfo info() override {
+        BY_HANDLE_FILE_INFORMATION i{};
+        if (!GetFileInformationByHandle(h_, &i)) fail(path_, GetLastError());
+        return infoOf(i);
     }
 
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
@@ -103,7 +120,7 @@ public:
         if (!FlushFileBuffers(h_)) fail(path_, GetLastError());
     }
 
-    void lock(LockKind kind) override {
+    bool lock(LockKind kind) override {
         // Windows locks are mandatory: the lock covers one byte far beyond
         // any record, so that it only keeps other copies of the program out.
         // A lock of the other kind is let go first, as flock would convert it.
@@ -118,15 +135,17 @@ public:
             OVERLAPPED ov = at(kLockByte);
             if (LockFileEx(h_, flags, 0, 1, 0, &ov)) break;
             const DWORD e = GetLastError();
+            if (e == ERROR_NOT_SUPPORTED || e == ERROR_INVALID_FUNCTION) return false;
             if (e != ERROR_LOCK_VIOLATION && e != ERROR_IO_PENDING) fail(path_, e);
             if (std::chrono::steady_clock::now() >= deadline) throw IoError(kAccessDenied, path_);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         locked_ = true;
+        return true;
     }
 
     // Permissions follow the folder's inheritance on Windows.
-    void adoptAccessOf(const std::filesystem::path&) override {}
+    void adoptAccessOf(const std::filesystem::path&, bool) override {}
 
     void close() override {
         if (h_ == INVALID_HANDLE_VALUE) return;
@@ -164,10 +183,11 @@ public:
             disposition = CREATE_NEW;
             break;
         case OpenMode::OwnReadWrite: access |= GENERIC_WRITE; break;
+        case OpenMode::OwnReadOnly: break;
         }
         // A link under the name of a file of the program's own is opened
         // as the link itself, and then refused below.
-        const bool own = mode == OpenMode::CreateNew || mode == OpenMode::OwnReadWrite;
+        const bool own = mode == OpenMode::CreateNew || mode == OpenMode::OwnReadWrite || mode == OpenMode::OwnReadOnly;
         HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                disposition, FILE_ATTRIBUTE_NORMAL | (own ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
         if (h == INVALID_HANDLE_VALUE) fail(path, GetLastError());
@@ -197,6 +217,18 @@ public:
 
     bool exists(const std::filesystem::path& path) override {
         return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
+        const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+        HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, flags, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+        BY_HANDLE_FILE_INFORMATION i{};
+        const bool ok = GetFileInformationByHandle(h, &i);
+        CloseHandle(h);
+        if (!ok) return std::nullopt;
+        return infoOf(i);
     }
 
     std::filesystem::path resolve(const std::filesystem::path& path) override {

@@ -1,5 +1,6 @@
 #include <cctype>
 #include <gtest/gtest.h>
+#include <limits>
 
 #include "diary/Search.h"
 #include "support/TempDir.h"
@@ -114,6 +115,23 @@ TEST(SearchFile, ListsTheMatchingMemosInFileOrderAndChimesForToday) {
     EXPECT_TRUE(blocks.today(1));
     EXPECT_EQ(chimes, 1);
     EXPECT_EQ(file.recordCount(), 4u);
+}
+
+// Records whose dates the calendar cannot show are found and listed too,
+// without keeping the others from being shown.
+TEST(SearchFile, ADateTheCalendarCannotShowStopsNothing) {
+    test::TempDir dir;
+    const double bad[] = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(), 1e300,
+                          -1e9};
+    std::vector<MemoRecord> memos;
+    for (double d : bad) memos.push_back({d, "tandarts", ""});
+    memos.push_back({46000, "tandarts", ""});
+    test::writeMemos(dir.file("m.mem"), memos);
+    MemoFile file(nativeFileSystem(), dir.file("m.mem"));
+    MemoBlocks blocks;
+    ASSERT_EQ(fillSearchBlocks(file, SearchFilter(searchWords("tandarts", false), false), 1, blocks, {}), 5u);
+    for (std::size_t b = 0; b < 4; ++b) EXPECT_EQ(blocks.line(b, 0), "(datum onleesbaar)");
+    EXPECT_EQ(blocks.line(4, 0), "dinsdag,  9-12-2025");
 }
 
 }  // namespace

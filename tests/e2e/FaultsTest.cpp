@@ -11,8 +11,8 @@ namespace {
 
 // A 64 KiB file system mounted over a folder for one test.
 struct SmallDisk {
-    explicit SmallDisk(std::filesystem::path folder) : at(std::move(folder)) {
-        ok = ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+    explicit SmallDisk(std::filesystem::path folder, bool mountIt = true) : at(std::move(folder)) {
+        ok = mountIt && ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
         if (!ok) error = std::strerror(errno);
     }
     ~SmallDisk() {
@@ -166,6 +166,42 @@ TEST_F(EndToEnd, AChangeThatDoesNotFitKeepsTheMemo) {
     closeWithEscape(*program, window);
     EXPECT_EQ(fileBytes(memoPath), before);
     EXPECT_EQ(fileText(work / "jotnor.cfg"), kNoBackup);
+}
+
+// A FAT file system through Debian's FUSE driver (the kernel here has
+// none), mounted over the program's folder for one test.
+struct FatStick : SmallDisk {
+    FatStick(const std::filesystem::path& image, const std::filesystem::path& folder) : SmallDisk(folder, false) {
+        const std::string i = "'" + image.string() + "'";
+        ok = std::system(("truncate -s 16M " + i + " && mkfs.vfat " + i + " >/dev/null && fusefat -o rw+ " + i +
+                          " '" + folder.string() + "' >/dev/null 2>&1").c_str()) == 0;
+        if (!ok) error = "fusefat or mkfs.vfat is missing, or FUSE does not work here";
+    }
+};
+
+// A diary on a FAT stick: the settings are written although FAT has no
+// permission bits; the default backup name, which FAT cannot hold, is
+// reported with its name and what was not saved, and the window stays open
+// once. The next Escape tells it again and closes.
+TEST_F(EndToEnd, ADiaryOnFatClosesAndSaysWhatWasNotSaved) {
+    const FatStick stick(dir.file("stick.img"), work);
+    if (!stick.ok) GTEST_SKIP() << stick.error;
+    putFile(memoPath, {});
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program);
+    expectFile(memoPath, memoBytes(holidays2025to2027()));
+    for (int close = 1; close <= 2; ++close) {
+        display->focus(window);
+        display->key({"Escape"});
+        const auto error = display->waitForWindow("^Error$");
+        ASSERT_TRUE(error) << program->log();
+        const std::string text = display->messageText(*error);
+        EXPECT_NE(text.find("C:\\jotanor1.mem\nDe backup is niet gemaakt."), std::string::npos) << text;
+        display->key({"Return"});
+    }
+    ASSERT_TRUE(program->waitForExit()) << "the program did not end on the second Escape";
+    EXPECT_NE(fileText(work / "jotnor.cfg").find("C:\\jotanor1.mem\r\n"), std::string::npos);
+    EXPECT_EQ(fileBytes(memoPath), memoBytes(holidays2025to2027()));
 }
 
 // Without the permission override a read-only memo file cannot be written:

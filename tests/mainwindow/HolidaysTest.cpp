@@ -91,7 +91,7 @@ TEST(HolidaysFailing, AFileErrorIsShownAndTheActivationGoesOn) {
         form.FormActivate();
         ASSERT_EQ(scripted.shown.size(), 1u);
         EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
-        EXPECT_EQ(scripted.shown[0].text, "File access denied");
+        EXPECT_EQ(scripted.shown[0].text.section('\n', 0, 0), "File access denied");
         EXPECT_EQ(std::filesystem::file_size(dir.file("jotanor1.mem")), 0u);
         EXPECT_EQ(labelText(form, "Label3"), "Week 50");
         EXPECT_EQ(labelText(form, "Label2"), "Memo's: 10 weken vanaf 0 weken terug");

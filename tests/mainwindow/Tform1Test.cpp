@@ -325,10 +325,10 @@ TEST_F(Tform1Open, ErrorsOfACommandAreShownWithTheirStandardText) {
     EXPECT_FALSE(errors.guarded([] { throw IoError(1117, "x"); }));
     ASSERT_EQ(scripted.shown.size(), 4u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
-    EXPECT_EQ(scripted.shown[0].text, "Disk full");
+    EXPECT_EQ(scripted.shown[0].text, "Disk full\nx");  // and the file's name
     EXPECT_EQ(scripted.shown[1].text, "'4,5' is not a valid integer value");
     EXPECT_EQ(scripted.shown[2].text, "Invalid argument to date encode");
-    EXPECT_EQ(scripted.shown[3].text, "I/O error 1117");
+    EXPECT_EQ(scripted.shown[3].text.section('\n', 0, 0), "I/O error 1117");
 }
 
 }  // namespace

@@ -15,7 +15,9 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <grp.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "output/core/Backup.h"
@@ -24,6 +26,7 @@
 #include "store/Journal.h"
 #include "store/MemoFile.h"
 #include "store/SafeWrite.h"
+#include "support/FaultyFileSystem.h"
 #include "support/TempDir.h"
 
 namespace jotanor {
@@ -540,6 +543,64 @@ TEST(Environment, NothingIsWrittenThroughAPlantedLink) {
     EXPECT_EQ(test::readBytes(outside), untouched);
     EXPECT_EQ(test::readBytes(place), test::readBytes(memo));
     EXPECT_FALSE(fs::is_symlink(place));
+}
+
+// Runs `work` in a child process as `user`; its exit code.
+int runAs(uid_t user, const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool as = ::setgroups(0, nullptr) == 0 && ::setresgid(user, user, user) == 0 &&
+                        ::setresuid(user, user, user) == 0;
+        ::_exit(as ? work() : 90);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A store cut short (by root), met next by its owner alice: played back;
+// with a journal bob planted in a sticky shared folder: used as it is and
+// told; on a read-only medium: played back in memory, not changed.
+TEST(Environment, AChangeCutShortIsMadeWholeForWhoeverOpensNext) {
+    if (::geteuid() != 0) GTEST_SKIP() << "other users and mounts need root";
+    constexpr uid_t kAlice = 4321;
+    for (const std::string scene : {"owner", "planted", "read-only"}) {
+        SCOPED_TRACE(scene);
+        TempDir dir;
+        const auto folder = dir.file("map");
+        fs::create_directory(folder);
+        const auto path = folder / "jotanor1.mem";
+        test::writeBytes(path, bytesOf(memos(6)));
+        ASSERT_EQ(::chown(path.c_str(), kAlice, kAlice) + ::chown(folder.c_str(), kAlice, kAlice), 0);
+        const auto old = test::cutShort(path);
+        const auto halfDone = test::readBytes(path);
+        if (scene == "planted") {
+            test::writeBytes(journalPath(path), std::vector<unsigned char>(300, 'b'));
+            ASSERT_EQ(::chown(journalPath(path).c_str(), kAlice + 1, kAlice + 1), 0);
+            ::chmod(journalPath(path).c_str(), 0666);
+            ::chmod(folder.c_str(), 01777);
+        }
+        Mount view(dir.file("ro"), folder.c_str(), nullptr, MS_BIND, nullptr);
+        const bool readOnly = scene == "read-only";
+        if (readOnly) {
+            ASSERT_TRUE(view.remount(MS_BIND | MS_RDONLY));
+        }
+        const bool playedBack = scene != "planted";
+        const int code = runAs(readOnly ? 0 : kAlice, [&] {
+            MemoFile file(nativeFileSystem(), (readOnly ? dir.file("ro") : folder) / "jotanor1.mem");
+            try {
+                if (bytesOf(file.readAll()) != (playedBack ? old : halfDone)) return 1;
+                file.mydata1_opbergen({99999.0, "daarna", ""});
+            } catch (const IoError& e) {
+                if (!readOnly || e.reason().empty()) return 2;
+            }
+            return file.takeNotices().size() == (playedBack ? 0u : 1u) ? 0 : 3;
+        });
+        EXPECT_EQ(code, 0);
+        // On the read-only medium the file stays as the cut left it.
+        const auto& before = scene == "owner" ? old : halfDone;
+        EXPECT_EQ(test::readBytes(path).size(), before.size() + (readOnly ? 0 : MemoRecord::kSize));
+    }
 }
 
 }  // namespace

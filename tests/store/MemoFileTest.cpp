@@ -1,4 +1,8 @@
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <limits>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include "store/Errors.h"
@@ -391,6 +395,177 @@ TEST(MemoFileNames, FileNamesOutsideAsciiWork) {
         EXPECT_EQ(e.code(), kFileNotFound);
         EXPECT_NE(e.path().find("weg \xC3\xBC.mem"), std::string::npos);
     }
+}
+
+}  // namespace
+}  // namespace jotanor
+
+namespace jotanor {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<unsigned char>& replacement() {
+    static const auto bytes = [] {
+        TempDir d;
+        test::writeMemos(d.file("x"), {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d"), memo(5, "elders")});
+        return test::readBytes(d.file("x"));
+    }();
+    return bytes;
+}
+
+struct Scene {
+    TempDir dir;
+    fs::path file = dir.file("jotanor1.mem");
+    fs::path journal = journalPath(file);
+};
+
+enum class Outcome { PlayedBack, LeftAsItWas, Refused };
+
+struct TrustCase {
+    const char* name;
+    std::function<fs::path(Scene&)> arrange;  // after the cut; gives the name to open
+    Outcome outcome;
+    bool keptAside;  // under a name of its own, and told
+};
+
+class JournalTrust : public ::testing::TestWithParam<TrustCase> {};
+
+// After a store cut short, a journal is played back only onto the file and
+// state it was written for, from a writer that may be trusted; anything
+// else is never applied.
+TEST_P(JournalTrust, OnlyAJournalThatBelongsIsPlayedBack) {
+    const TrustCase& c = GetParam();
+    if (c.outcome == Outcome::Refused && ::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+    Scene s;
+    test::writeMemos(s.file, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d")});
+    const auto old = test::cutShort(s.file);
+    const fs::path name = c.arrange(s);
+    const auto found = test::readBytes(s.file);
+    MemoFile file(nativeFileSystem(), name);
+    try {
+        file.count();
+        EXPECT_NE(c.outcome, Outcome::Refused);
+    } catch (const IoError& e) {
+        EXPECT_EQ(c.outcome, Outcome::Refused);
+        EXPECT_NE(e.fullText().find(s.file.string() + "\nEen wijziging door een andere"), std::string::npos);
+    }
+    EXPECT_EQ(test::readBytes(s.file), c.outcome == Outcome::PlayedBack ? old : found);
+    EXPECT_EQ(file.takeNotices().size(), c.keptAside ? 1u : 0u);
+    EXPECT_EQ(fs::exists(fs::path(s.journal) += ".bewaard"), c.keptAside);
+    if (c.outcome == Outcome::Refused) return;
+    EXPECT_FALSE(fs::exists(s.journal));
+    const std::size_t at = file.mydata1_opbergen(memo(9, "daarna"));  // told once; then used as it is
+    EXPECT_EQ(at, file.count() - 1);
+    EXPECT_TRUE(file.takeNotices().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JournalTrust,
+    ::testing::Values(
+        TrustCase{"own", [](Scene& s) { return s.file; }, Outcome::PlayedBack, false},
+        TrustCase{"read-only after a copy tool", [](Scene& s) {
+            fs::permissions(s.journal, fs::perms::owner_read);
+            return s.file; }, Outcome::PlayedBack, false},
+        TrustCase{"a hard link in another folder", [](Scene& s) {
+            fs::create_directory(s.dir.file("elders"));
+            fs::create_hard_link(s.file, s.dir.file("elders") / "ook.mem");
+            return s.dir.file("elders") / "ook.mem"; }, Outcome::PlayedBack, false},
+        TrustCase{"damaged saved bytes", [](Scene& s) {
+            auto bytes = test::readBytes(s.journal);
+            bytes[bytes.size() / 2] ^= 0x20;
+            test::writeBytes(s.journal, bytes);
+            return s.file; }, Outcome::LeftAsItWas, false},
+        TrustCase{"a 64 GiB sparse journal", [](Scene& s) {
+            fs::resize_file(s.journal, std::uint64_t{64} << 30);
+            return s.file; }, Outcome::LeftAsItWas, false},
+        TrustCase{"stale: replaced by a newer file", [](Scene& s) {
+            test::writeBytes(s.dir.file("nieuw"), replacement());
+            fs::rename(s.dir.file("nieuw"), s.file);
+            return s.file; }, Outcome::LeftAsItWas, true},
+        TrustCase{"stale: changed in place since", [](Scene& s) {
+            auto bytes = test::readBytes(s.file);
+            bytes[bytes.size() - MemoRecord::kSize + 9] = 'Z';
+            test::writeBytes(s.file, bytes);
+            return s.file; }, Outcome::LeftAsItWas, true},
+        TrustCase{"planted: a link to a whole journal", [](Scene& s) {
+            fs::rename(s.journal, s.dir.file("echt"));
+            fs::create_symlink(s.dir.file("echt"), s.journal);
+            return s.file; }, Outcome::LeftAsItWas, true},
+        TrustCase{"planted: a folder", [](Scene& s) {
+            fs::remove(s.journal);
+            fs::create_directory(s.journal);
+            return s.file; }, Outcome::LeftAsItWas, true},
+        TrustCase{"planted: writable by others", [](Scene& s) {
+            fs::permissions(s.journal, fs::perms::others_write, fs::perm_options::add);
+            return s.file; }, Outcome::LeftAsItWas, true},
+        TrustCase{"another user who may write the file", [](Scene& s) {
+            fs::permissions(s.file, fs::perms::others_write, fs::perm_options::add);
+            EXPECT_EQ(::chown(s.journal.c_str(), 4321, 4321), 0);
+            return s.file; }, Outcome::Refused, false}),
+    [](const auto& info) {
+        std::string name = info.param.name;
+        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }, '_');
+        return name;
+    });
+
+// Another program, heedless of the lock, puts a new file in the memo
+// file's place between the open and the lock, or while the change holds
+// the lock: the change ends in the file that bears the name, once. One
+// that shortens the file meanwhile makes the change fail, without empty
+// records.
+TEST(JournalTrustReplaced, AChangeEndsInTheFileThatBearsTheName) {
+    for (const std::string moment : {"open", "change", "shortened"}) {
+        SCOPED_TRACE(moment);
+        TempDir dir;
+        const auto path = dir.file("jotanor1.mem");
+        test::writeMemos(path, {memo(1, "a"), memo(2, "b")});
+        test::FaultyFileSystem meddling;
+        meddling.onOpen(moment == "open" ? path : journalPath(path), [&] {
+            if (moment == "shortened") return fs::resize_file(path, MemoRecord::kSize);
+            test::writeBytes(path.string() + ".sync", replacement());
+            fs::rename(path.string() + ".sync", path);
+        });
+        MemoFile file(meddling, path);
+        if (moment == "shortened") {
+            EXPECT_THROW(file.mydata1_opbergen(memo(3, "nieuw")), IoError);
+            EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
+            continue;
+        }
+        EXPECT_EQ(file.mydata1_opbergen(memo(3, "nieuw")), 2u);
+        test::MemoImage expected(replacement());
+        expected.insert(2, memo(3, "nieuw"));
+        EXPECT_EQ(test::readBytes(path), expected.bytes());
+    }
+}
+
+// Without locks, or without marks on a file with a second name, the file
+// is read, not changed, and the reason is told. A NaN date is no obstacle
+// to deleting its memo.
+TEST(MemoFileLimits, WhatTheFileSystemCannotDoKeepsTheFileReadable) {
+    for (const bool marks : {false, true}) {
+        TempDir dir;
+        const auto path = dir.file("jotanor1.mem");
+        test::writeMemos(path, {memo(1, "a")});
+        test::FaultyFileSystem limited;
+        marks ? limited.withoutMarks() : limited.withoutLocks();
+        if (marks) fs::create_hard_link(path, dir.file("ook.mem"));
+        MemoFile file(limited, path);
+        EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
+        try {
+            file.mydata1_opbergen(memo(2, "b"));
+            ADD_FAILURE() << "changed";
+        } catch (const IoError& e) {
+            EXPECT_NE(e.fullText().find(marks ? "harde link" : "vergrendelen"), std::string::npos) << e.fullText();
+        }
+        EXPECT_EQ(file.count(), 1u);
+    }
+    TempDir dir;
+    const MemoRecord bad = memo(std::numeric_limits<double>::quiet_NaN(), "kapot");
+    test::writeMemos(dir.file("m.mem"), {memo(1, "a"), bad});
+    MemoFile file(nativeFileSystem(), dir.file("m.mem"));
+    EXPECT_TRUE(file.wisrecord1(bad, 1));
+    EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
 }
 
 }  // namespace

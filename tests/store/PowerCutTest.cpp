@@ -56,6 +56,14 @@ public:
         if (state_.names.erase(path)) ops_.push_back({Op::Remove, -1, 0, {}, path, {}});
     }
     bool exists(const std::filesystem::path& path) override { return state_.names.count(path) > 0; }
+    std::optional<FileInfo> info(const std::filesystem::path& path, bool) override {
+        auto it = state_.names.find(path);
+        if (it == state_.names.end()) return std::nullopt;
+        FileInfo info;
+        info.inode = static_cast<std::uint64_t>(it->second);
+        info.size = state_.inodes.at(it->second).size();
+        return info;
+    }
     std::filesystem::path resolve(const std::filesystem::path& path) override { return path; }
     void syncFolder(const std::filesystem::path&) override { ops_.push_back({Op::SyncFolder, -1, 0, {}, {}, {}}); }
 
@@ -72,6 +80,12 @@ class ModelFile final : public File {
 public:
     ModelFile(ModelDisk& disk, int inode) : disk_(disk), inode_(inode) {}
     std::uint64_t size() override { return disk_.data(inode_).size(); }
+    FileInfo info() override {
+        FileInfo info;
+        info.inode = static_cast<std::uint64_t>(inode_);
+        info.size = size();
+        return info;
+    }
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
         const Bytes& b = disk_.data(inode_);
         if (offset + n > b.size()) throw IoError(kReadBeyondEnd, "model");
@@ -89,8 +103,8 @@ public:
         disk_.record({Op::Truncate, inode_, size, {}, {}, {}});
     }
     void sync() override { disk_.record({Op::Sync, inode_, 0, {}, {}, {}}); }
-    void lock(LockKind) override {}
-    void adoptAccessOf(const std::filesystem::path&) override {}
+    bool lock(LockKind) override { return true; }
+    void adoptAccessOf(const std::filesystem::path&, bool) override {}
     void close() override {}
 
 private:

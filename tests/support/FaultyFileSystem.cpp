@@ -1,6 +1,11 @@
 #include "support/FaultyFileSystem.h"
 
+#include <gtest/gtest.h>
+
 #include "store/Errors.h"
+#include "store/Journal.h"
+#include "store/MemoFile.h"
+#include "support/TempDir.h"
 
 namespace jotanor::test {
 namespace {
@@ -14,6 +19,7 @@ public:
         check();
         return inner_->size();
     }
+    FileInfo info() override { return inner_->info(); }
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
         check();
         inner_->readAt(offset, data, n);
@@ -34,19 +40,18 @@ public:
         check();
         inner_->sync();
     }
-    void lock(LockKind kind) override {
+    bool lock(LockKind kind) override {
         check();
-        inner_->lock(kind);
+        return fs_.locks() && inner_->lock(kind);
     }
-    void adoptAccessOf(const std::filesystem::path& like) override {
+    void adoptAccessOf(const std::filesystem::path& like, bool modeToo) override {
         check();
-        inner_->adoptAccessOf(like);
+        inner_->adoptAccessOf(like, modeToo);
     }
-    // The system's own mapping, so that changes read their old bytes as
-    // the program does.
-    FileBytes map(std::size_t n) override {
+    std::optional<std::string> mark() override { return fs_.marks() ? inner_->mark() : std::nullopt; }
+    bool setMark(const std::optional<std::string>& text) override {
         check();
-        return inner_->map(n);
+        return fs_.marks() && inner_->setMark(text);
     }
     void close() override {
         bool torn = false;
@@ -89,7 +94,9 @@ void FaultyFileSystem::raise(const std::string& path) const {
 std::unique_ptr<File> FaultyFileSystem::open(const std::filesystem::path& path, OpenMode mode) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
-    return std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
+    auto file = std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
+    if (meddle_ && path == meddlePath_ && mode != OpenMode::ReadOnly) std::exchange(meddle_, {})();
+    return file;
 }
 
 void FaultyFileSystem::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -108,6 +115,22 @@ void FaultyFileSystem::remove(const std::filesystem::path& path) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
     nativeFileSystem().remove(path);
+}
+
+std::vector<unsigned char> cutShort(const std::filesystem::path& path) {
+    const auto before = readBytes(path);
+    for (int k = 1; k < 200; ++k) {
+        writeBytes(path, before);
+        FaultyFileSystem faulty;
+        faulty.failAt(k, Fault::TornWrite, true);
+        try {
+            MemoFile(faulty, path).mydata1_opbergen(MemoRecord{0.5, "onderbroken", ""});
+        } catch (const IoError&) {
+        }
+        if (std::filesystem::exists(journalPath(path)) && readBytes(path) != before) return before;
+    }
+    ADD_FAILURE() << "no change was cut short half way";
+    return before;
 }
 
 }  // namespace jotanor::test

@@ -2,7 +2,9 @@
 // and makes a chosen call fail: once, or from that call on.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "store/FileIO.h"
 
@@ -23,6 +25,17 @@ public:
         failAt_ = 0;
         failures_ = 0;
     }
+    // Runs `meddle` once, right after `path` is opened for writing, as
+    // another program heedless of the lock would.
+    void onOpen(std::filesystem::path path, std::function<void()> meddle) {
+        meddlePath_ = std::move(path);
+        meddle_ = std::move(meddle);
+    }
+    // Files as on a file system without locks, or without marks.
+    void withoutLocks() { locks_ = false; }
+    void withoutMarks() { marks_ = false; }
+    bool locks() const { return locks_; }
+    bool marks() const { return marks_; }
     int calls() const { return calls_; }
     int failures() const { return failures_; }
 
@@ -30,6 +43,13 @@ public:
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void remove(const std::filesystem::path& path) override;
     bool exists(const std::filesystem::path& path) override { return nativeFileSystem().exists(path); }
+    std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
+        return nativeFileSystem().info(path, follow);
+    }
+    std::int64_t currentUser() override { return nativeFileSystem().currentUser(); }
+    bool userMayWrite(std::int64_t user, const FileInfo& file) override {
+        return nativeFileSystem().userMayWrite(user, file);
+    }
     std::filesystem::path resolve(const std::filesystem::path& path) override {
         return nativeFileSystem().resolve(path);
     }
@@ -45,7 +65,16 @@ private:
     int failAt_ = 0;
     int failures_ = 0;
     bool sticky_ = false;
+    bool locks_ = true;
+    bool marks_ = true;
+    std::filesystem::path meddlePath_;
+    std::function<void()> meddle_;
     Fault fault_ = Fault::IoFailure;
 };
+
+// A store into the memo file at `path` cut short half way, as a crash leaves
+// it: the journal is there and the file is half done. Gives the file as it
+// was before.
+std::vector<unsigned char> cutShort(const std::filesystem::path& path);
 
 }  // namespace jotanor::test
