@@ -120,10 +120,11 @@ SyncState decodeState(std::string_view text) {
 
 SyncState readState(FileSystem& fs, const std::filesystem::path& path) {
     if (!fs.exists(path)) return {};
-    const auto file = fs.open(path, OpenMode::ReadOnly);
-    const FileBytes bytes = file->map(static_cast<std::size_t>(file->size()));
+    const auto file = fs.open(path, OpenMode::OwnReadOnly);
+    std::string text(static_cast<std::size_t>(file->size()), '\0');
+    if (!text.empty()) file->readAt(0, text.data(), text.size());
     try {
-        SyncState state = decodeState({reinterpret_cast<const char*>(bytes.data), bytes.size});
+        SyncState state = decodeState(text);
         file->close();
         return state;
     } catch (const std::runtime_error& e) {
