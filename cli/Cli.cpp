@@ -315,7 +315,10 @@ int runCommand(const std::vector<std::string>& args, std::ostream& out, std::ost
 
     std::optional<DaySerial> givenToday;
     if (const auto today = line.value("--today")) givenToday = parseDate(*today);
-    MemoFile file(nativeFileSystem(), line.value("--file").value_or("jotanor1.mem"));
+    // The name is UTF-8 on every system (a std::string path would be read
+    // in the ANSI code page on Windows).
+    const std::string name = line.value("--file").value_or("jotanor1.mem");
+    MemoFile file(nativeFileSystem(), std::filesystem::path(std::u8string(name.begin(), name.end())));
     Context context{line, file, givenToday ? *givenToday : localToday(), givenToday, out, err};
     command->second(context);
     return kDone;

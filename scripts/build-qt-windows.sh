@@ -6,14 +6,23 @@
 #
 # The cache is keyed by Qt version and toolchain and is only created once the
 # build succeeded, so a half-built Qt is never found. A second run returns at once.
+# With --cached it builds nothing and fails when there is no cache.
 set -euo pipefail
+cached_only=false
+[ "${1:-}" = --cached ] && cached_only=true
 
 here="$(cd "$(dirname "$0")" && pwd)"
 toolchain="$here/../cmake/mingw-w64.cmake"
 triple=x86_64-w64-mingw32
 
-qt_deb_version="$(dpkg-query -W -f='${Version}' qt6-base-dev)"   # e.g. 6.4.2+dfsg-10
-qt_version="${qt_deb_version%%+*}"
+qt_deb_version="$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null)" || qt_deb_version=""
+command -v "$triple-g++-posix" >/dev/null || qt_deb_version=""
+if [ -z "$qt_deb_version" ]; then
+  $cached_only && exit 1
+  echo "qt6-base-dev and $triple-g++-posix must be installed (scripts/setup-windows.sh)" >&2
+  exit 1
+fi
+qt_version="${qt_deb_version%%+*}"   # 6.4.2+dfsg-10 gives 6.4.2
 qt_version="${qt_version%%-*}"
 gcc_major="$("$triple-g++-posix" -dumpversion)"
 gcc_major="${gcc_major%%.*}"
@@ -25,6 +34,7 @@ if [ -e "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
   echo "$prefix"
   exit 0
 fi
+$cached_only && exit 1
 
 work="$cache_root/work-$key"
 mkdir -p "$work"

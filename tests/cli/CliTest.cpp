@@ -22,14 +22,23 @@ struct Ran {
 class CliTest : public ::testing::Test {
 protected:
     Ran run(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--file", path.string(), "--today", "2026-05-02"});
+        args.insert(args.begin(), {"--file", utf8Path(), "--today", "2026-05-02"});
         std::ostringstream out, err;
         const int status = cli::run(args, out, err);
         return {status, out.str(), err.str()};
     }
 
+    std::string utf8Path() const {
+        const std::u8string name = path.u8string();
+        return {name.begin(), name.end()};
+    }
+
     test::TempDir dir;
-    std::filesystem::path path = dir.file("dagboek.mem");
+    // A folder name inside and one outside Windows-1252: file names are UTF-8
+    // on the command line and wide on Windows.
+    std::filesystem::path folder = dir.path() / u8"Agenda é€ Ημερολόγιο";
+    bool made = std::filesystem::create_directory(folder);
+    std::filesystem::path path = folder / "dagboek.mem";
     DaySerial today = encodeDate(2026, 5, 2);
 };
 
@@ -156,7 +165,7 @@ TEST_F(CliTest, AFileErrorNamesTheFileWithTheStandardText) {
     for (const char* command : {"list", "count", "export-ics"}) {
         const Ran r = run({command});
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "jotanor-cli: " + path.string() + ": File not found\n");
+        EXPECT_EQ(r.err, "jotanor-cli: " + utf8Path() + ": File not found\n");
     }
     // Adding creates no file: the window asks before it makes one.
     EXPECT_EQ(run({"add", "2026-05-02", "x"}).status, 1);

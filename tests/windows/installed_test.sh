@@ -1,0 +1,181 @@
+#!/usr/bin/env bash
+# The installed Windows program under Wine on a virtual display.
+#   installed_test.sh SETUP_EXE WORK_DIR install|first-start|two-copies
+# `install` makes a fresh Wine prefix in WORK_DIR and installs silently; the
+# other cases use that prefix, each on an Xvfb display of its own. Every Wine
+# run has a time limit, and no Wine or X process outlives the case.
+set -euo pipefail
+setup=$1 work=$2 case=$3
+
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+# A home of its own: Wine links the Windows user folders to the home's.
+export HOME="$work/home"
+mkdir -p "$HOME"
+wine=/usr/lib/wine/wine64
+drive_c="$WINEPREFIX/drive_c"
+program='C:\Program Files\Jotanor\bin\jotanor.exe'
+installed="$drive_c/Program Files/Jotanor"
+title_prefix='Jotanor versie 2.0 ***  '
+user=$(id -un)
+
+fail() { echo "FAILED: $*" >&2; exit 1; }
+check() { "$@" || fail "$*"; }
+
+xvfb_pid=""
+cleanup() {
+  timeout 30 wineserver -k 2>/dev/null || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+}
+trap cleanup EXIT
+
+start_display() {
+  local fifo="$work/display.$$"
+  rm -f "$fifo" && mkfifo "$fifo"
+  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -noreset 5>"$fifo" 2>/dev/null &
+  xvfb_pid=$!
+  local n
+  read -r -t 30 n <"$fifo" || fail "Xvfb did not start"
+  rm -f "$fifo"
+  export DISPLAY=":$n"
+  # Accented letters typed through xdotool need a layout that has them.
+  setxkbmap -layout us -variant altgr-intl
+}
+
+# Waits up to 60 s for a visible window whose title matches; prints its id.
+wait_window() {
+  local id
+  for _ in $(seq 120); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.5
+  done
+  fail "no window \"$1\""
+}
+
+wait_gone() {
+  for _ in $(seq 120); do
+    xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
+    sleep 0.5
+  done
+  fail "window \"$1\" stayed"
+}
+
+# Keys to a window: focus it first (no window manager does it here).
+keys() {
+  local window=$1; shift
+  xdotool windowfocus "$window" 2>/dev/null || true
+  sleep 0.3
+  xdotool key --delay 80 "$@"
+}
+
+type_text() {
+  local window=$1; shift
+  xdotool windowfocus "$window" 2>/dev/null || true
+  sleep 0.3
+  xdotool type --delay 80 "$1"
+}
+
+# Starts the program in a folder (a Linux path inside the prefix) with its
+# arguments; its process id goes to $started.
+start_program() {
+  local folder=$1; shift
+  (cd "$folder" && exec timeout -k 5 240 "$wine" "$program" "$@") >>"$work/program.log" 2>&1 &
+  started=$!
+}
+
+wait_exit() {
+  for _ in $(seq 60); do
+    kill -0 "$1" 2>/dev/null || { wait "$1"; return $?; }
+    sleep 0.5
+  done
+  fail "the program did not end"
+}
+
+# Enters a memo for the day the calendar proposes: i, i, text, Return.
+enter_memo() {
+  local window=$1 text=$2
+  keys "$window" i
+  keys "$(wait_window '^Kalender$')" i
+  local entry
+  entry=$(wait_window '^Invoer van een record$')
+  type_text "$entry" "$text"
+  keys "$entry" Return
+  wait_gone '^Invoer van een record$'
+}
+
+# Memo text is Windows-1252.
+cp1252() { printf '%s' "$1" | iconv -f UTF-8 -t CP1252; }
+holds() { grep -qF "$(cp1252 "$2")" "$1"; }
+
+case "$case" in
+install)
+  rm -rf "$WINEPREFIX"
+  timeout -k 10 600 "$wine" wineboot --init >/dev/null 2>&1 || fail "wineboot"
+  timeout -k 10 300 "$wine" "$setup" /S || fail "the silent install"
+  timeout 60 wineserver -w
+  for f in bin/jotanor.exe bin/jotanor-cli.exe bin/Qt6Core.dll bin/Qt6Widgets.dll bin/Qt6PrintSupport.dll \
+           bin/libstdc++-6.dll bin/libwinpthread-1.dll bin/platforms/qwindows.dll \
+           share/jotanor/memohelp.rtf share/jotanor/chimes.wav uninstall.exe; do
+    check test -f "$installed/$f"
+  done
+  check test -f "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Jotanor.lnk"
+  timeout 120 "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Jotanor' \
+    | grep -q 'UninstallString' || fail "not listed with the installed programs"
+  # The command-line program runs from where it was installed.
+  timeout 120 "$wine" "C:\\Program Files\\Jotanor\\bin\\jotanor-cli.exe" --version | grep -q '^jotanor-cli 2.0' \
+    || fail "jotanor-cli --version"
+  ;;
+first-start)
+  # As the Start-menu shortcut starts it: the diary in Documents\Jotanor.
+  start_display
+  documents="$drive_c/users/$user/Documents"
+  rm -rf "$documents/Jotanor" "$drive_c/jotanor1.mem"
+  start_program "$drive_c" --user-folder
+  keys "$(wait_window '^Confirm$')" Return
+  window=$(wait_window '^Jotanor versie')
+  expected="${title_prefix}C:\\users\\$user\\Documents\\Jotanor\\jotanor1.mem"
+  [ "$(xdotool getwindowname "$window")" = "$expected" ] \
+    || fail "title \"$(xdotool getwindowname "$window")\", not \"$expected\""
+  memo="$documents/Jotanor/jotanor1.mem"
+  enter_memo "$window" "Tandarts café €5"
+  check holds "$memo" "Tandarts café €5"
+  keys "$window" Escape
+  wait_exit "$started" || fail "the program ended with $?"
+  # The backup at close.
+  check cmp "$memo" "$drive_c/jotanor1.mem"
+  check test -f "$documents/Jotanor/jotnor.cfg"
+  ;;
+two-copies)
+  # Two copies started from a command prompt in one folder whose name holds
+  # letters inside and outside Windows-1252; each enters a memo.
+  start_display
+  folder="$drive_c/Agenda é€ Ημερολόγιο"
+  rm -rf "$folder" && mkdir -p "$folder"
+  start_program "$folder"
+  a_pid=$started
+  keys "$(wait_window '^Confirm$')" Return
+  a=$(wait_window '^Jotanor versie')
+  expected="${title_prefix}C:\\Agenda é€ Ημερολόγιο\\jotanor1.mem"
+  [ "$(xdotool getwindowname "$a")" = "$expected" ] \
+    || fail "title \"$(xdotool getwindowname "$a")\", not \"$expected\""
+  start_program "$folder"
+  b_pid=$started
+  b=""
+  for _ in $(seq 120); do
+    b=$(xdotool search --onlyvisible --name '^Jotanor versie' | grep -vx "$a" | head -1) || true
+    [ -n "$b" ] && break
+    sleep 0.5
+  done
+  [ -n "$b" ] || fail "no second window"
+  enter_memo "$a" "Eerste"
+  enter_memo "$b" "Tweede"
+  enter_memo "$a" "Derde"
+  keys "$a" Escape
+  wait_exit "$a_pid" || fail "copy A ended with $?"
+  keys "$b" Escape
+  wait_exit "$b_pid" || fail "copy B ended with $?"
+  for memo in Eerste Tweede Derde; do check holds "$folder/jotanor1.mem" "$memo"; done
+  ;;
+*) fail "unknown case $case" ;;
+esac
+echo "passed: $case"
