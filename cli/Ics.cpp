@@ -137,10 +137,7 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
         hash.addLine(line2);
         line += '-';
         for (int shift = 60; shift >= 0; shift -= 4) line += "0123456789abcdef"[(hash.value >> shift) & 0xF];
-        if (const int seen = uidsGiven[hash.value]++; seen > 0) {
-            line += '-';
-            line += std::to_string(seen + 1);
-        }
+        if (const int seen = uidsGiven[hash.value]++; seen > 0) line += "-" + std::to_string(seen + 1);
         line += "@jotanor";
 
         out += "BEGIN:VEVENT\r\n";

@@ -6,7 +6,7 @@
 set -euo pipefail
 bash "$(dirname "$0")/setup.sh"
 packages=(g++-mingw-w64-x86-64-posix dpkg-dev googletest nsis wine64 wine xvfb xauth xdotool
-          x11-xkb-utils fonts-liberation2)
+          fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
