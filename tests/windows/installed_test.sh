@@ -40,6 +40,7 @@ start_display() {
 }
 
 # Waits up to 60 s for a visible window whose title matches; prints its id.
+# (Called as var=$(wait_window ...), so that a failure ends the case.)
 wait_window() {
   local id
   for _ in $(seq 120); do
@@ -92,9 +93,10 @@ wait_exit() {
 # Enters a memo for the day the calendar proposes: i, i, text, Return.
 enter_memo() {
   local window=$1 text=$2
+  local calendar entry
   keys "$window" i
-  keys "$(wait_window '^Kalender$')" i
-  local entry
+  calendar=$(wait_window '^Kalender$')
+  keys "$calendar" i
   entry=$(wait_window '^Invoer van een record$')
   type_text "$entry" "$text"
   keys "$entry" Return
@@ -129,7 +131,8 @@ first-start)
   documents="$drive_c/users/$user/Documents"
   rm -rf "$documents/Jotanor" "$drive_c/jotanor1.mem"
   start_program "$drive_c" --user-folder
-  keys "$(wait_window '^Confirm$')" Return
+  question=$(wait_window '^Confirm$')
+  keys "$question" Return
   window=$(wait_window '^Jotanor versie')
   expected="${title_prefix}C:\\users\\$user\\Documents\\Jotanor\\jotanor1.mem"
   [ "$(xdotool getwindowname "$window")" = "$expected" ] \
@@ -151,7 +154,8 @@ two-copies)
   rm -rf "$folder" && mkdir -p "$folder"
   start_program "$folder"
   a_pid=$started
-  keys "$(wait_window '^Confirm$')" Return
+  question=$(wait_window '^Confirm$')
+  keys "$question" Return
   a=$(wait_window '^Jotanor versie')
   expected="${title_prefix}C:\\Agenda é€ Ημερολόγιο\\jotanor1.mem"
   [ "$(xdotool getwindowname "$a")" = "$expected" ] \
