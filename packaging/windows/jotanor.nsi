@@ -43,8 +43,9 @@ Section "Jotanor"
   File /r "${STAGE}/*.*"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
-  ; Started from the menu, the program keeps its memo file in Documents\Jotanor.
-  SetOutPath "$DOCUMENTS"
+  ; Started from the menu, the program makes and moves to the user's own
+  ; Documents\Jotanor (--user-folder) and keeps its memo file there.
+  SetOutPath "$INSTDIR\bin"
   CreateShortcut "$SMPROGRAMS\Jotanor.lnk" "$INSTDIR\bin\jotanor.exe" "--user-folder" \
                  "$INSTDIR\bin\jotanor.exe" 0 SW_SHOWNORMAL "" "Dagboek met korte memo's"
 

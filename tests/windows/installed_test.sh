@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installed Windows program under Wine on a virtual display.
-#   installed_test.sh SETUP_EXE WORK_DIR install|first-start|two-copies
+#   installed_test.sh SETUP_EXE WORK_DIR install|first-start|two-copies|uninstall
 # `install` makes a fresh Wine prefix in WORK_DIR and installs silently; the
-# other cases use that prefix, each on an Xvfb display of its own. Every Wine
+# program's cases use that prefix, each on an Xvfb display of its own, and
+# `uninstall` ends it. Every Wine
 # run has a time limit, and no Wine or X process outlives the case.
 set -euo pipefail
 setup=$1 work=$2 case=$3
@@ -177,6 +178,21 @@ two-copies)
   keys "$b" Escape
   wait_exit "$b_pid" || fail "copy B ended with $?"
   for memo in Eerste Tweede Derde; do check holds "$folder/jotanor1.mem" "$memo"; done
+  ;;
+uninstall)
+  # A memo file kept beside the program, and the one in Documents\Jotanor, stay.
+  echo memo >"$installed/bin/jotanor1.mem"
+  timeout -k 10 120 "$wine" 'C:\Program Files\Jotanor\uninstall.exe' /S || fail "the silent uninstall"
+  timeout 60 wineserver -w
+  check test -f "$installed/bin/jotanor1.mem"
+  [ -e "$drive_c/users/$user/Documents/Jotanor" ] && check test -f "$drive_c/users/$user/Documents/Jotanor/jotanor1.mem"
+  check test ! -e "$installed/bin/jotanor.exe"
+  check test ! -e "$installed/bin/Qt6Core.dll"
+  check test ! -e "$installed/bin/platforms"
+  check test ! -e "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Jotanor.lnk"
+  if timeout 120 "$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Jotanor' >/dev/null 2>&1; then
+    fail "still listed with the installed programs"
+  fi
   ;;
 *) fail "unknown case $case" ;;
 esac
