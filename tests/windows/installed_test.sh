@@ -91,6 +91,20 @@ wait_exit() {
   fail "the program did not end"
 }
 
+# Starts the program in a folder without a memo file and answers its
+# question Yes; the main window ($window) must name the memo file (a Windows
+# path) in its title.
+first_start() {
+  local folder=$1 memo=$2 question title
+  shift 2
+  start_program "$folder" "$@"
+  question=$(wait_window '^Confirm$')
+  keys "$question" Return
+  window=$(wait_window '^Jotanor versie')
+  title=$(xdotool getwindowname "$window")
+  [ "$title" = "$title_prefix$memo" ] || fail "title \"$title\", not \"$title_prefix$memo\""
+}
+
 # Enters a memo for the day the calendar proposes: i, i, text, Return.
 enter_memo() {
   local window=$1 text=$2
@@ -106,7 +120,13 @@ enter_memo() {
 
 # xdotool's accented letters do not reach Wine's programs: memos typed here
 # are ASCII, and Windows-1252 memo text is the widget tests' part.
-holds() { grep -qF "$2" "$1"; }
+holds() {
+  for _ in $(seq 20); do
+    grep -qF "$2" "$1" 2>/dev/null && return 0
+    sleep 0.5
+  done
+  return 1
+}
 
 case "$case" in
 install)
@@ -131,13 +151,7 @@ first-start)
   start_display
   documents="$drive_c/users/$user/Documents"
   rm -rf "$documents/Jotanor" "$drive_c/jotanor1.mem"
-  start_program "$drive_c" --user-folder
-  question=$(wait_window '^Confirm$')
-  keys "$question" Return
-  window=$(wait_window '^Jotanor versie')
-  expected="${title_prefix}C:\\users\\$user\\Documents\\Jotanor\\jotanor1.mem"
-  [ "$(xdotool getwindowname "$window")" = "$expected" ] \
-    || fail "title \"$(xdotool getwindowname "$window")\", not \"$expected\""
+  first_start "$drive_c" "C:\\users\\$user\\Documents\\Jotanor\\jotanor1.mem" --user-folder
   memo="$documents/Jotanor/jotanor1.mem"
   enter_memo "$window" "Tandarts om 9:00"
   check holds "$memo" "Tandarts om 9:00"
@@ -153,14 +167,8 @@ two-copies)
   start_display
   folder="$drive_c/Agenda é€ Ημερολόγιο"
   rm -rf "$folder" && mkdir -p "$folder"
-  start_program "$folder"
-  a_pid=$started
-  question=$(wait_window '^Confirm$')
-  keys "$question" Return
-  a=$(wait_window '^Jotanor versie')
-  expected="${title_prefix}C:\\Agenda é€ Ημερολόγιο\\jotanor1.mem"
-  [ "$(xdotool getwindowname "$a")" = "$expected" ] \
-    || fail "title \"$(xdotool getwindowname "$a")\", not \"$expected\""
+  first_start "$folder" "C:\\Agenda é€ Ημερολόγιο\\jotanor1.mem"
+  a=$window a_pid=$started
   start_program "$folder"
   b_pid=$started
   b=""
