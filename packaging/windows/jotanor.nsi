@@ -77,7 +77,6 @@ Section "Uninstall"
   Delete "$INSTDIR\bin\*.dll"
   !insertmacro RemovePlugins platforms
   !insertmacro RemovePlugins styles
-  !insertmacro RemovePlugins printsupport
   Delete "$INSTDIR\share\jotanor\memohelp.rtf"
   Delete "$INSTDIR\share\jotanor\chimes.wav"
   Delete "$INSTDIR\share\jotanor\vukman.wav"
