@@ -109,7 +109,7 @@ TEST_F(OutputTest, AFailedBackupKeepsTheWindowOpen) {
     EXPECT_TRUE(form.isVisible());
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
-    EXPECT_EQ(scripted.shown[0].text, "File not found");
+    EXPECT_EQ(scripted.shown[0].text, QString::fromStdString(IoError::standardText(test::kMissingFolderCode)));
     EXPECT_EQ(std::filesystem::current_path(), dir.file("elders"));
     EXPECT_EQ(scripted.waitDepth, 0);
 

@@ -38,9 +38,12 @@ find_window() {
   done
   return 1
 }
-await_window() { wait_until find_window "$@" || fail "no window \"$1\""; find_window "$@"; }
+await_window() { wait_until find_window "$@" >/dev/null || fail "no window \"$1\""; find_window "$@"; }
 # Keys or text to a window: focused first, as no window manager does it here.
 send() { xdotool windowfocus "$1" 2>/dev/null || true; sleep 0.3; xdotool "$2" --delay 80 "${@:3}"; }
+# Another copy's main window made the active one: raised and clicked (on the
+# date above the list), as a user would.
+activate() { xdotool windowraise "$1" mousemove --window "$1" 60 40 click 1; sleep 1; }
 
 # Starts the installed program in a folder; its process id goes to $started.
 start_program() {
@@ -75,7 +78,8 @@ enter_memo() {
   entry=$(await_window '^Invoer van een record$')
   send "$entry" type "$2"
   send "$entry" key Return
-  wait_until bash -c "! xdotool search --onlyvisible --name '^Invoer van een record$'" || fail "entry stayed open"
+  wait_until bash -c "! xdotool search --onlyvisible --name '^Invoer van een record$' >/dev/null" \
+    || fail "entry stayed open"
 }
 holds() { wait_until grep -qF "$2" "$1" || fail "$1 lacks \"$2\""; }
 
@@ -110,12 +114,15 @@ two-copies)
   rm -rf "$folder" && mkdir -p "$folder"
   first_start "$folder" "C:\\Agenda é€ Ημερολόγιο\\jotanor1.mem"
   a=$window a_pid=$started
+  enter_memo "$a" Eerste
   start_program "$folder"
   b=$(await_window '^Jotanor versie' "$a") b_pid=$started
-  enter_memo "$a" Eerste
+  activate "$b"
   enter_memo "$b" Tweede
+  activate "$a"
   enter_memo "$a" Derde
   close "$a" "$a_pid"
+  activate "$b"
   close "$b" "$b_pid"
   for memo in Eerste Tweede Derde; do holds "$folder/jotanor1.mem" "$memo"; done
   ;;
