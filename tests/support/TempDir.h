@@ -5,9 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "store/Errors.h"
 #include "store/MemoRecord.h"
 
 namespace jotanor::test {
+
+// What the system reports for a name in a folder that does not exist:
+// Windows has a code of its own for a missing path.
+#ifdef _WIN32
+inline constexpr int kMissingFolderCode = kInvalidFilename;
+#else
+inline constexpr int kMissingFolderCode = kFileNotFound;
+#endif
 
 class TempDir {
 public:
