@@ -37,4 +37,9 @@ void writeBytes(const std::filesystem::path& path, const std::vector<unsigned ch
 // A memo file of these memos, written record by record.
 void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos);
 
+// Whether the tests may give files to other users (root on POSIX; never on Windows).
+bool runsAsRoot();
+// Gives a file to another user and group id, where runsAsRoot().
+void giveTo(const std::filesystem::path& path, int id);
+
 }  // namespace jotanor::test
