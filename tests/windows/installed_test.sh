@@ -6,7 +6,7 @@ set -euo pipefail
 setup=$1 work=$2
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
 export HOME="$work/home"  # Wine links the Windows user folders to the home's
-mkdir -p "$HOME"
+rm -rf "$work" && mkdir -p "$HOME"
 wine=/usr/lib/wine/wine64
 drive_c="$WINEPREFIX/drive_c"
 shortcut="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Jotanor.lnk"
@@ -83,7 +83,6 @@ enter_memo() {
 holds() { wait_until grep -qF "$2" "$1" || fail "$1 lacks \"$2\""; }
 
 start_display  # before Wine's first start: its desktop lives on the display it found
-rm -rf "$WINEPREFIX"
 timeout -k 10 600 "$wine" wineboot --init >/dev/null 2>&1 || fail "wineboot"
 timeout -k 10 300 "$wine" "$setup" /S || fail "the silent install"
 timeout 60 wineserver -w
