@@ -481,8 +481,11 @@ int runCommand(const std::vector<std::string>& args, const Machine& machine, std
     if (const auto today = line.value("--today")) givenToday = parseDate(*today);
     std::optional<GivenClock> givenClock;
     if (givenToday) givenClock.emplace(decodeDate(*givenToday));
+    // The name is UTF-8 on every system (a std::string path would be read
+    // in the ANSI code page on Windows).
+    const std::string name = line.value("--file").value_or("jotanor1.mem");
     Session session(machine.fileSystem, givenClock ? *givenClock : machine.clock,
-                    line.value("--file").value_or("jotanor1.mem"));
+                    std::filesystem::path(std::u8string(name.begin(), name.end())));
     Context context{line, session, machine, givenToday, out, err};
     const auto tell = [&] {
         for (const std::string& notice : session.file().takeNotices()) err << "jotanor-cli: " << notice << '\n';

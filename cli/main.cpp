@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     jotanor::useRawStandardOutput();
     std::ios::sync_with_stdio(false);
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = jotanor::utf8Arguments(argc, argv);
     const jotanor::SystemClock clock;
     const jotanor::cli::Machine machine{jotanor::nativeFileSystem(), clock, jotanor::utcStampNow};
     const int status = jotanor::cli::run(args, machine, std::cout, std::cerr);

@@ -1,4 +1,4 @@
-# Cross-building the core and its tests for 64-bit Windows; tests run under Wine.
+# Cross-building for 64-bit Windows with MinGW-w64 (posix threads); tests run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
@@ -9,5 +9,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
-# One self-contained .exe: no MinGW runtime DLLs to find under Wine.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -107,6 +107,9 @@ struct Platform {
 // The real desktop.
 Platform& qtPlatform();
 
+// The desktop's sound: Qt Multimedia, or on Windows the system's own player.
+Sound& desktopSound();
+
 // A side file the program reads (help text, sounds): the one in the working
 // folder, else the one installed with the program (share/jotanor beside its
 // bin folder), else the name as it is.

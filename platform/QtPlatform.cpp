@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -10,9 +11,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QSoundEffect>
-#include <QUrl>
-#include <map>
 
 #include "platform/PainterPrinter.h"
 #include "platform/Platform.h"
@@ -89,6 +87,10 @@ public:
     }
 };
 
+// A full path as the system writes it (backslashes on Windows): it appears
+// in the title and in messages.
+QString nativeName(const QString& file) { return QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath()); }
+
 class QtFileDialogs final : public FileDialogs {
 public:
     std::optional<QString> openFile(const QString& title, const QString& defaultSuffix,
@@ -101,7 +103,7 @@ public:
         dialog.setNameFilter(filter);
         dialog.selectFile(proposedName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+        return nativeName(dialog.selectedFiles().first());
     }
 
     std::optional<QString> saveFile(const QString& proposedName) override {
@@ -109,7 +111,7 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.selectFile(proposedName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-        return QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+        return nativeName(dialog.selectedFiles().first());
     }
 };
 
@@ -119,29 +121,6 @@ public:
         QScreen* s = QGuiApplication::primaryScreen();
         return s ? s->size() : QSize(1024, 768);
     }
-};
-
-class QtSound final : public Sound {
-public:
-    bool playWave(const QString& file) override {
-        QFileInfo info(sideFile(file));
-        if (!info.isFile() || !info.isReadable()) return false;
-        // One effect per file; playing it again restarts the sound.
-        // The effects belong to the application, so they end before it does.
-        QSoundEffect*& effect = effects_[info.absoluteFilePath()];
-        if (!effect) {
-            effect = new QSoundEffect(QCoreApplication::instance());
-            effect->setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
-        }
-        if (effect->status() == QSoundEffect::Error) return false;
-        effect->stop();
-        effect->play();
-        return true;
-    }
-    void beep() override { QApplication::beep(); }
-
-private:
-    std::map<QString, QSoundEffect*> effects_;
 };
 
 class QtWaitCursor final : public WaitCursor {
@@ -162,7 +141,7 @@ public:
 QString sideFile(const QString& name) {
     if (QFileInfo::exists(name)) return name;
     const QString installed = QCoreApplication::applicationDirPath() + "/../share/jotanor/" + name;
-    return QFileInfo::exists(installed) ? QFileInfo(installed).absoluteFilePath() : name;
+    return QFileInfo::exists(installed) ? nativeName(installed) : name;
 }
 
 Platform& qtPlatform() {
@@ -170,11 +149,10 @@ Platform& qtPlatform() {
     static QtMessageBoxes boxes;
     static QtFileDialogs fileDialogs;
     static QtScreen screen;
-    static QtSound sound;
     static QtWaitCursor waitCursor;
     static QtDateFormat dateFormat;
     static PainterPrinter printer;
-    static Platform platform{&clock, &boxes, &fileDialogs, &screen, &sound, &waitCursor, &dateFormat,
+    static Platform platform{&clock, &boxes, &fileDialogs, &screen, &desktopSound(), &waitCursor, &dateFormat,
                              &nativeFileSystem(), &printer};
     return platform;
 }

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Windows cross-compiler, Wine and GoogleTest's sources.
+# Installs what the Windows build needs: the MinGW-w64 cross-compiler (posix
+# threads), Debian's source tools for building Qt, GoogleTest's sources, NSIS
+# for the installer, and Wine, Xvfb and xdotool for the tests.
 # Idempotent: apt-get runs only when a package is missing.
 set -euo pipefail
 bash "$(dirname "$0")/setup.sh"
-packages=(g++-mingw-w64-x86-64 wine64 googletest)
+packages=(g++-mingw-w64-x86-64-posix dpkg-dev googletest nsis wine64 wine xvfb xauth xdotool
+          fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

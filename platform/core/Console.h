@@ -2,8 +2,15 @@
 // the terminal or file unchanged (UTF-8, and CRLF only where written).
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace jotanor {
 
 void useRawStandardOutput();
+
+// The program's arguments after its name, in UTF-8 whatever the system's
+// code page (Windows hands main() its arguments in the ANSI code page).
+std::vector<std::string> utf8Arguments(int argc, char** argv);
 
 }  // namespace jotanor

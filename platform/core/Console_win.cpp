@@ -4,6 +4,7 @@
 #include <io.h>
 #include <stdio.h>
 #include <windows.h>
+#include <shellapi.h>
 
 namespace jotanor {
 
@@ -12,6 +13,23 @@ namespace jotanor {
 void useRawStandardOutput() {
     _setmode(_fileno(stdout), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
+}
+
+// From the wide command line: argv would have lost every character the ANSI
+// code page lacks (a Greek folder name, say) and carries the rest in that page.
+std::vector<std::string> utf8Arguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return {argv + 1, argv + argc};
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) {
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        std::string arg(bytes > 0 ? bytes - 1 : 0, '\0');
+        if (bytes > 1) WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), bytes, nullptr, nullptr);
+        args.push_back(std::move(arg));
+    }
+    LocalFree(wide);
+    return args;
 }
 
 }  // namespace jotanor

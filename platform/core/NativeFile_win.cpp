@@ -209,10 +209,15 @@ public:
 
 
     void remove(const std::filesystem::path& path) override {
-        if (!DeleteFileW(path.c_str())) {
-            DWORD e = GetLastError();
-            if (e != ERROR_FILE_NOT_FOUND) fail(path, e);
+        if (DeleteFileW(path.c_str())) return;
+        DWORD e = GetLastError();
+        // A file made read-only (a copy tool does that) is removed as on
+        // POSIX, where only the folder's permission counts.
+        if (e == ERROR_ACCESS_DENIED && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+            if (DeleteFileW(path.c_str())) return;
+            e = GetLastError();
         }
+        if (e != ERROR_FILE_NOT_FOUND) fail(path, e);
     }
 
     bool exists(const std::filesystem::path& path) override {

@@ -22,7 +22,7 @@ struct Ran {
 class CliTest : public ::testing::Test {
 protected:
     Ran run(std::vector<std::string> args, bool giveToday = true) {
-        args.insert(args.begin(), {"--file", path.string()});
+        args.insert(args.begin(), {"--file", utf8Path()});
         if (giveToday) args.insert(args.begin(), {"--today", "2026-05-02"});
         std::ostringstream out, err;
         const int status = cli::run(args, {nativeFileSystem(), clock, [] { return "20261207T151500Z"; }}, out, err);
@@ -33,8 +33,17 @@ protected:
         Ymd today() const override { return {2026, 12, 7}; }
     } clock;
 
+    std::string utf8Path() const {
+        const std::u8string name = path.u8string();
+        return {name.begin(), name.end()};
+    }
+
     test::TempDir dir;
-    std::filesystem::path path = dir.file("dagboek.mem");
+    // A folder name inside and one outside Windows-1252: file names are UTF-8
+    // on the command line and wide on Windows.
+    std::filesystem::path folder = dir.path() / u8"Agenda é€ Ημερολόγιο";
+    bool made = std::filesystem::create_directory(folder);
+    std::filesystem::path path = folder / "dagboek.mem";
     DaySerial today = encodeDate(2026, 5, 2);
 };
 
@@ -239,20 +248,22 @@ TEST_F(CliTest, AFileErrorNamesTheFileWithTheStandardText) {
         if (r.status == 2) continue;  // not in this build
 #endif
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, "jotanor-cli: " + path.string() + ": File not found\n");
+        EXPECT_EQ(r.err, "jotanor-cli: " + utf8Path() + ": File not found\n");
     }
     // Adding starts a diary, readable by its owner only, and says so.
     const Ran added = run({"add", "2026-05-02", "x"});
     EXPECT_EQ(added.status, 0);
-    EXPECT_EQ(added.err, "jotanor-cli: " + path.string() + " niet gevonden; nieuwe file aangemaakt\n");
+    EXPECT_EQ(added.err, "jotanor-cli: " + utf8Path() + " niet gevonden; nieuwe file aangemaakt\n");
     EXPECT_EQ(MemoFile(nativeFileSystem(), path).readAll(), (std::vector<MemoRecord>{{today, "x", ""}}));
+#ifndef _WIN32
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+#endif
     // A folder that is not there is not made.
     path = dir.file("geen/map.mem");
     const Ran elsewhere = run({"add", "2026-05-02", "x"});
     EXPECT_EQ(elsewhere.status, 1);
-    EXPECT_EQ(elsewhere.err, "jotanor-cli: " + path.string() + ": File not found\n");
+    EXPECT_EQ(elsewhere.err, "jotanor-cli: " + utf8Path() + ": " + IoError::standardText(test::kMissingFolderCode) + "\n");
 }
 
 TEST_F(CliTest, ASearchWordNoMemoCanHoldFindsNothing) {

@@ -116,13 +116,13 @@ TEST(WorkingFolder, IsTheMemoFilesFolder) {
 #endif
 }
 
-TEST(WorkingFolder, AFolderThatIsGoneRaisesFileNotFound) {
+TEST(WorkingFolder, AFolderThatIsGoneRaisesTheSystemsCode) {
     const auto before = std::filesystem::current_path();
     try {
         setWorkingFolder("/nonexistent-folder-of-jotanor/x");
         FAIL() << "no error";
     } catch (const IoError& e) {
-        EXPECT_EQ(e.code(), kFileNotFound);
+        EXPECT_EQ(e.code(), test::kMissingFolderCode);
     }
     EXPECT_EQ(std::filesystem::current_path(), before);
 }

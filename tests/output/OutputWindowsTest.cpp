@@ -108,7 +108,7 @@ TEST_F(OutputTest, AFailedBackupKeepsTheWindowOpen) {
     EXPECT_TRUE(form.isVisible());
     ASSERT_EQ(scripted.shown.size(), 1u);
     EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
-    EXPECT_EQ(scripted.shown[0].text.section('\n', 0, 0), "File not found");
+    EXPECT_EQ(scripted.shown[0].text.section('\n', 0, 0), QString::fromStdString(IoError::standardText(test::kMissingFolderCode)));
     EXPECT_TRUE(scripted.shown[0].text.contains("backup.mem\nDe backup is niet gemaakt.")) << scripted.shown[0].text.toStdString();
     EXPECT_EQ(std::filesystem::current_path(), dir.file("elders"));
     EXPECT_EQ(scripted.waitDepth, 0);

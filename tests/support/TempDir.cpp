@@ -4,6 +4,10 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <stdexcept>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace jotanor::test {
 
@@ -37,6 +41,24 @@ void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>
         bytes.insert(bytes.end(), r.begin(), r.end());
     }
     writeBytes(path, bytes);
+}
+
+bool runsAsRoot() {
+#ifdef _WIN32
+    return false;
+#else
+    return ::geteuid() == 0;
+#endif
+}
+
+void giveTo(const std::filesystem::path& path, int id) {
+#ifdef _WIN32
+    (void)path, (void)id;
+    throw std::logic_error("no user ids to give a file to");
+#else
+    if (::chown(path.c_str(), static_cast<uid_t>(id), static_cast<gid_t>(id)) != 0)
+        throw std::runtime_error("chown " + path.string());
+#endif
 }
 
 }  // namespace jotanor::test

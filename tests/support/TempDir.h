@@ -5,9 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "store/Errors.h"
 #include "store/MemoRecord.h"
 
 namespace jotanor::test {
+
+// What the system reports for a name in a folder that does not exist:
+// Windows has a code of its own for a missing path.
+#ifdef _WIN32
+inline constexpr int kMissingFolderCode = kInvalidFilename;
+#else
+inline constexpr int kMissingFolderCode = kFileNotFound;
+#endif
 
 class TempDir {
 public:
@@ -27,5 +36,10 @@ std::vector<unsigned char> readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
 // A memo file of these memos, written record by record.
 void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos);
+
+// Whether the tests may give files to other users (root on POSIX; never on Windows).
+bool runsAsRoot();
+// Gives a file to another user and group id, where runsAsRoot().
+void giveTo(const std::filesystem::path& path, int id);
 
 }  // namespace jotanor::test

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Builds Qt for 64-bit Windows (MinGW-w64, posix threads) from Debian's own
+# qt6-base source package, the same version as the host's qt6-base-dev (whose
+# moc, rcc and uic the cross build uses), and installs it into a cache outside
+# any build tree. Prints the cache folder on its last line of standard output.
+#
+# The cache is keyed by Qt version and toolchain and is only created once the
+# build succeeded, so a half-built Qt is never found. A second run returns at once.
+# With --cached it builds nothing and fails when there is no cache.
+set -euo pipefail
+cached_only=false
+[ "${1:-}" = --cached ] && cached_only=true
+
+here="$(cd "$(dirname "$0")" && pwd)"
+toolchain="$here/../cmake/mingw-w64.cmake"
+triple=x86_64-w64-mingw32
+
+qt_deb_version="$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null)" || qt_deb_version=""
+command -v "$triple-g++-posix" >/dev/null || qt_deb_version=""
+if [ -z "$qt_deb_version" ]; then
+  $cached_only && exit 1
+  echo "qt6-base-dev and $triple-g++-posix must be installed (scripts/setup-windows.sh)" >&2
+  exit 1
+fi
+qt_version="${qt_deb_version%%+*}"   # 6.4.2+dfsg-10 gives 6.4.2
+qt_version="${qt_version%%-*}"
+gcc_major="$("$triple-g++-posix" -dumpversion)"
+gcc_major="${gcc_major%%.*}"
+key="qt-$qt_version-$triple-posix-gcc$gcc_major"
+cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/jotanor"
+prefix="$cache_root/$key"
+
+if [ -e "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+  echo "$prefix"
+  exit 0
+fi
+$cached_only && exit 1
+
+work="$cache_root/work-$key"
+mkdir -p "$work"
+# One build at a time: a second caller waits and then finds the cache.
+exec 9>"$work/lock"
+flock 9
+if [ -e "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+  echo "$prefix"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+# The sources come from the archive this machine already installs from.
+if ! apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null | grep -q '^Sources$'; then
+  src_list=/etc/apt/sources.list.d/jotanor-deb-src.sources
+  {
+    for f in /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; do
+      [ -e "$f" ] || continue
+      # Each deb stanza of a deb822 file again as deb-src; one-line files likewise.
+      if [[ "$f" == *.sources ]]; then
+        awk 'BEGIN{RS=""; ORS="\n\n"} /(^|\n)Types:[^\n]*deb/ && /debian/ {
+               sub(/Types:[^\n]*/, "Types: deb-src"); print }' "$f"
+      else
+        grep -E '^deb .*debian' "$f" | sed 's/^deb /deb-src /' || true
+      fi
+    done
+  } | $SUDO tee "$src_list" >/dev/null
+  $SUDO apt-get update -qq
+fi
+
+src="$work/qt6-base-$qt_version"
+if [ ! -e "$src/.jotanor-patched" ]; then
+  rm -rf "$work/src" && mkdir -p "$work/src"
+  # dpkg-source applies Debian's patch series while it unpacks.
+  (cd "$work/src" && apt-get source -qq "qt6-base=$qt_deb_version")
+  rm -rf "$src"
+  mv "$work/src"/qt6-base-*/ "$src"
+  rm -rf "$work/src"
+  # With OpenGL off, dynamicgl stays on and qwindowswindow.cpp then uses
+  # QOpenGLStaticContext, which only exists with OpenGL.
+  # Only the guard right before that use changes.
+  sed -i '/^#if QT_CONFIG(dynamicgl)$/{N;/QOpenGLStaticContext/s/^#if QT_CONFIG(dynamicgl)/& \&\& QT_CONFIG(opengl)/}' \
+    "$src/src/plugins/platforms/windows/qwindowswindow.cpp"
+  grep -q '^#if QT_CONFIG(dynamicgl) && QT_CONFIG(opengl)$' \
+    "$src/src/plugins/platforms/windows/qwindowswindow.cpp"
+  touch "$src/.jotanor-patched"
+fi
+
+build="$work/build"
+features_off=(pkg_config network sql dbus concurrent xml opengl vulkan zstd icu
+              androiddeployqt
+              # The tablet code needs wintab.h, which the source package leaves out.
+              tabletevent
+              direct2d1_1
+              system_zlib system_pcre2 system_png system_jpeg system_freetype
+              system_harfbuzz system_doubleconversion)
+flags=()
+for f in "${features_off[@]}"; do flags+=("-DFEATURE_$f=OFF"); done
+start=$(date +%s)
+cmake -S "$src" -B "$build" -G Ninja \
+  -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DQT_HOST_PATH=/usr \
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  -DBUILD_SHARED_LIBS=ON -DQT_BUILD_TESTS=OFF -DQT_BUILD_EXAMPLES=OFF \
+  -DFEATURE_testlib=ON \
+  `# PrintSupport needs the DirectWrite font engine, which 6.4 only builds with Direct2D.` \
+  -DFEATURE_direct2d=ON \
+  "${flags[@]}" >&2
+cmake --build "$build" >&2
+# Installed into a staging folder first, then moved into place in one step.
+stage="$work/stage"
+rm -rf "$stage"
+DESTDIR="$stage" cmake --install "$build" >&2
+mkdir -p "$cache_root"
+mv "$stage$prefix" "$prefix"
+rm -rf "$stage"
+end=$(date +%s)
+echo "Qt $qt_version for Windows built in $(( (end - start) / 60 )) min into $prefix" >&2
+if [ -z "${JOTANOR_KEEP_QT_BUILD:-}" ]; then rm -rf "$work"; fi
+echo "$prefix"
