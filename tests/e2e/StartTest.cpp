@@ -31,7 +31,9 @@ TEST_F(EndToEnd, FirstStartAnsweredYesGivesTheHolidayMemosOnce) {
     const auto holidays = memoBytes(holidays2025to2027());
     expectFile(memoPath, holidays);
     EXPECT_EQ(permissions(memoPath), 0600u) << "a diary is private";
-    EXPECT_FALSE(std::filesystem::exists(work / ".jotanor1.mem.journal")) << "no copy of the change is left";
+    // The journal goes once the change is durable, a moment after its last write.
+    EXPECT_TRUE(waitUntil([&] { return !std::filesystem::exists(work / ".jotanor1.mem.journal"); }))
+        << "no copy of the change is left";
     closeWithEscape(*program, *window);
 
     // A second start finds them all and adds none.
