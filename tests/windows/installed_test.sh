@@ -120,16 +120,16 @@ for exe in jotanor jotanor-cli; do
   for type in 14 16 24; do  # icon group, version, manifest
     grep -q -- "--type=$type " <<<"$resources" || fail "$exe.exe has no resource of type $type"
   done
-  version=$(wrestool -x -t 16 "$bin/$exe.exe" | iconv -f UTF-16LE -t UTF-8 -c | tr -c '[:print:]' ' ')
+  version=$(wrestool -x --raw -t 16 "$bin/$exe.exe" | iconv -f UTF-16LE -t UTF-8 -c | tr -c '[:print:]' ' ')
   for text in 'ProductName *Jotanor' 'ProductVersion *2\.0' "OriginalFilename *$exe\.exe"; do
     grep -Eq "$text" <<<"$version" || fail "$exe.exe: no $text in its version"
   done
-  manifest=$(wrestool -x -t 24 "$bin/$exe.exe")
+  manifest=$(wrestool -x --raw -t 24 "$bin/$exe.exe")
   for text in PerMonitorV2 '>UTF-8<' Microsoft.Windows.Common-Controls 'level="asInvoker"'; do
     grep -q "$text" <<<"$manifest" || fail "$exe.exe: no $text in its manifest"
   done
 done
-check grep -q 'level="highestAvailable"' <<<"$(wrestool -x -t 24 "$setup")"
+check grep -q 'level="highestAvailable"' <<<"$(wrestool -x --raw -t 24 "$setup")"
 
 # As the Start-menu shortcut starts it: the diary in Documents\Jotanor, a
 # memo entered, and the backup at close.

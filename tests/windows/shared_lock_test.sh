@@ -11,9 +11,13 @@ rounds=40
 
 # The Windows side: one command prompt adding $rounds memos, each by a new process.
 windows_path="Z:${windows_cli//\//\\}"
+# (Wine's command prompt runs "||" after every program in a loop; "if errorlevel" holds.)
 cat >"$work/adds.cmd" <<CMD
 @echo off
-for /l %%i in (1,1,$rounds) do "$windows_path" add 2026-05-02 "windows %%i" || echo %%i>>failed.txt
+for /l %%i in (1,1,$rounds) do (
+"$windows_path" add 2026-05-02 "windows %%i"
+if errorlevel 1 echo %%i>>failed.txt
+)
 echo done>done.txt
 CMD
 (cd "$work" && exec "$wine_run" cmd /c adds.cmd) >"$work/windows.log" 2>&1 &
