@@ -107,7 +107,7 @@ Function ${un}WaitUntilClosed
       Quit
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-      "Jotanor is nog geopend ($INSTDIR\bin\$0).$\r$\n$\r$\nSluit het programma en kies Opnieuw proberen." \
+      "Jotanor is nog geopend ($INSTDIR\bin\$0).$\r$\n$\r$\nSluit het programma en probeer het opnieuw." \
       IDRETRY retry
     SetErrorLevel 2
     Quit

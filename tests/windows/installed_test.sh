@@ -166,12 +166,14 @@ check grep -qF '"C:\Program Files\Jotanor\bin\jotanor.exe" "%1"' \
 check grep -q 'Jotanor.MemoFile' <<<"$(timeout 60 "$wine" reg query 'HKCR\.mem')"
 mkdir -p "$drive_c/Reizen"
 cp "$folder/jotanor1.mem" "$drive_c/Reizen/reis.mem"
-(cd "$drive_c" && exec timeout -k 5 120 "$wine" start 'C:\Reizen\reis.mem') >>"$work/program.log" 2>&1
-wait_until pgrep -f 'jotanor\.exe.*Reizen.reis\.mem' >/dev/null || fail "the association did not start the program with the file"
+(cd "$drive_c" && WINEDEBUG=+process exec timeout -k 5 120 "$wine" start 'C:\Reizen\reis.mem') >"$work/start.log" 2>&1
 opened=$(await_window '^Jotanor versie|^Confirm$')
+grep -qF 'cmdline L"\"C:\\Program Files\\Jotanor\\bin\\jotanor.exe\" \"C:\\Reizen\\reis.mem\""' "$work/start.log" \
+  || fail "the association did not start the program with the file"
 shot association
 send "$opened" key Escape
-wait_until bash -c "! pgrep -f 'jotanor\.exe.*reis\.mem' >/dev/null" || fail "the program started by the association did not end"
+wait_until bash -c "! xdotool search --onlyvisible --name '^Jotanor versie|^Confirm$' >/dev/null" \
+  || fail "the program started by the association did not end"
 
 # The installer and the uninstaller while the program runs: without asking
 # (/S) they end with a non-zero status and change nothing; the installer on
@@ -187,8 +189,11 @@ status=0
 timeout -k 10 300 "$wine" "$setup" /S || status=$?
 [ $status -ne 0 ] || fail "the silent install went on while the program ran"
 status=0
-# In its own folder (_?=) the uninstaller's status is its own, not its copy's.
-timeout -k 10 120 "$wine" 'C:\Program Files\Jotanor\uninstall.exe' /S '_?=C:\Program Files\Jotanor' || status=$?
+# In its own folder (_?=, which must stand unquoted, so from a command file)
+# the uninstaller's status is its own, not that of the copy it starts.
+printf '@"C:\\Program Files\\Jotanor\\uninstall.exe" /S _?=C:\\Program Files\\Jotanor\r\n@exit /b %%errorlevel%%\r\n' \
+  >"$drive_c/uninstall-here.cmd"
+timeout -k 10 120 "$wine" cmd /c 'C:\uninstall-here.cmd' || status=$?
 [ $status -ne 0 ] || fail "the silent uninstall went on while the program ran"
 timeout 60 "$wine" 'C:\Program Files\Jotanor\uninstall.exe' /S  # as the list of programs runs it
 sleep 2 && wait_until bash -c "! pgrep -f 'Au_\.exe' >/dev/null" || fail "the uninstaller did not end"
