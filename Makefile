@@ -60,9 +60,11 @@ windows-configure:
 windows: windows-configure
 	cmake --build $(BUILD)-windows --target installer
 
-# Its tests under Wine, and the installed program on a virtual display. No
-# Wine process outlives them.
-test-windows: windows
+# Its tests under Wine, and the installed program on a virtual display; the
+# Linux jotanor-cli shares a memo file with the Windows one. No Wine process
+# outlives them.
+test-windows: windows configure
+	cmake --build $(BUILD) --target jotanor-cli
 	cmake --build $(BUILD)-windows
 	cd $(BUILD)-windows && { ctest --output-on-failure; status=$$?; \
 	  WINEPREFIX=$$PWD/wine wineserver -k 2>/dev/null; exit $$status; }

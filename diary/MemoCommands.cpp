@@ -69,9 +69,10 @@ void yearlyPass(MemoFile& file, DaySerial today, RecurrenceQuestions& questions)
 
 std::size_t holidayCheck(MemoFile& file, int thisYear) { return storeMissing(file, holidayMemosAround(thisYear)); }
 
-std::optional<BackupResult> backupTo(FileSystem& fs, MemoFile& file, const std::filesystem::path& place) {
+std::optional<BackupMade> backupTo(FileSystem& fs, MemoFile& file, const std::filesystem::path& place,
+                                   const std::filesystem::path& settingsFolder) {
     if (place.empty()) return std::nullopt;
-    const BackupResult result = backupCopy(fs, file.path(), place);
+    BackupMade result = backupWithStandIn(fs, file.path(), place, standInFor(place, settingsFolder));
     setWorkingFolder(workingFolderOf(file.path()));
     return result;
 }

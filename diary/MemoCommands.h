@@ -62,7 +62,9 @@ void yearlyPass(MemoFile& file, DaySerial today, RecurrenceQuestions& questions)
 // Stores the holiday memos of last, this and next year that the file misses;
 // gives how many were stored.
 std::size_t holidayCheck(MemoFile& file, int thisYear);
-// Copies the memo file to `place` (nothing when `place` is empty).
-std::optional<BackupResult> backupTo(FileSystem& fs, MemoFile& file, const std::filesystem::path& place);
+// Copies the memo file to `place` (nothing when `place` is empty), or to the
+// default place's stand-in beside the settings (see Backup.h).
+std::optional<BackupMade> backupTo(FileSystem& fs, MemoFile& file, const std::filesystem::path& place,
+                                   const std::filesystem::path& settingsFolder);
 
 }  // namespace jotanor

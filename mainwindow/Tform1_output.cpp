@@ -10,6 +10,7 @@
 #include "output/Trtf_dlg.h"
 #include "diary/MemoCommands.h"
 #include "output/core/PrintLayout.h"
+#include "store/ConfigFile.h"
 
 namespace jotanor {
 
@@ -43,14 +44,19 @@ void Tform1::Afdrukvaneenreeksmemos1Click() {
 void Tform1::backupnaar_budir() {
     if (settings_.backupPlace.empty()) return;
     const auto place = toPath(QString::fromStdString(settings_.backupPlace));
+    // The settings file was just written, in the working folder.
+    const auto settingsFolder = std::filesystem::absolute(kConfigFileName).parent_path();
+    std::optional<BackupMade> made;
     platform_.waitCursor->begin();
     try {
-        backupTo(*platform_.fileSystem, session_.file(), place);
+        made = backupTo(*platform_.fileSystem, session_.file(), place, settingsFolder);
     } catch (...) {
         platform_.waitCursor->end();
         throw;
     }
     platform_.waitCursor->end();
+    if (made && made->firstAtStandIn)
+        platform_.boxes->show(MsgKind::Information, QString::fromStdString(standInText(*made)), MsgButtons::Ok);
 }
 
 void Tform1::Memoaantal1Click() {

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what the Windows build needs: the MinGW-w64 cross-compiler (posix
 # threads), Debian's source tools for building Qt, GoogleTest's sources, NSIS
-# for the installer, and Wine, Xvfb and xdotool for the tests.
+# for the installer, icoutils for the programs' icon, and Wine, Xvfb and xdotool for the
+# tests.
 # Idempotent: apt-get runs only when a package is missing.
 set -euo pipefail
 bash "$(dirname "$0")/setup.sh"
-packages=(g++-mingw-w64-x86-64-posix dpkg-dev googletest nsis wine64 wine xvfb xauth xdotool
+packages=(g++-mingw-w64-x86-64-posix dpkg-dev googletest nsis icoutils wine64 wine xvfb xauth xdotool
           fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do

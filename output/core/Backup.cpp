@@ -6,6 +6,7 @@
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 #include "store/SafeWrite.h"
+#include "store/Settings.h"
 
 namespace jotanor {
 namespace {
@@ -48,6 +49,38 @@ BackupResult backupCopy(FileSystem& fs, const std::filesystem::path& memoFile,
         throw IoError(e.code(), backupPlace, e.reason());
     }
     return BackupResult::Copied;
+}
+
+std::optional<std::filesystem::path> standInFor(const std::filesystem::path& place,
+                                                const std::filesystem::path& settingsFolder) {
+    const std::filesystem::path byDefault = kDefaultBackupPlace;
+    if (place != byDefault || !place.has_root_name() || place.parent_path() != place.root_path()) return std::nullopt;
+    return settingsFolder / "Backup" / place.filename();
+}
+
+BackupMade backupWithStandIn(FileSystem& fs, const std::filesystem::path& memoFile, const std::filesystem::path& place,
+                             const std::optional<std::filesystem::path>& standIn) {
+    BackupMade made;
+    made.place = place;
+    try {
+        made.result = backupCopy(fs, memoFile, place);
+        return made;
+    } catch (const IoError& e) {
+        if (!standIn || e.code() != kAccessDenied) throw;
+        made.place = *standIn;
+    }
+    made.firstAtStandIn = !fs.exists(made.place);
+    // A folder that cannot be made shows as the backup's own error below.
+    std::error_code ec;
+    std::filesystem::create_directory(made.place.parent_path(), ec);
+    made.result = backupCopy(fs, memoFile, made.place);
+    return made;
+}
+
+std::string standInText(const BackupMade& made) {
+    const std::u8string place = made.place.u8string();
+    return std::string(kDefaultBackupPlace) + " kan niet worden geschreven; de backup staat daarom in " +
+           std::string(place.begin(), place.end()) + ". Een andere plaats kiest u bij Options.";
 }
 
 std::filesystem::path workingFolderOf(const std::filesystem::path& memoFile) {

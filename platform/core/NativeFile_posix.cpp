@@ -149,18 +149,52 @@ public:
         // would hang this program too.
         // The other copy's change takes milliseconds: look often at first,
         // so that a free moment between its changes is not missed.
+        // Two locks: flock, which other copies on this system take, and a
+        // record lock over the whole file, which is what programs for Windows
+        // under Wine and file servers (SMB, NFS) take and honour. A file
+        // system that lacks one of them gets the other; without both, none.
         const int operation = (kind == LockKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
         const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
         auto pause = std::chrono::microseconds(50);
-        while (::flock(fd_, operation) != 0) {
-            if (errno == EINTR) continue;
-            if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) return false;
-            if (errno != EWOULDBLOCK) fail(path_, errno);
-            if (std::chrono::steady_clock::now() >= deadline) throw IoError(kAccessDenied, path_);
+        // Each lock is done once it is held, or once the file system turns
+        // out to lack it.
+        bool flockDone = false, recordDone = false, noFlock = false;
+        for (;;) {
+            if (!flockDone) {
+                if (::flock(fd_, operation) == 0) {
+                    flockDone = true;
+                } else if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS) {
+                    flockDone = noFlock = true;
+                } else if (errno != EWOULDBLOCK && errno != EINTR) {
+                    fail(path_, errno);
+                }
+            }
+            if (flockDone && !recordDone) {
+                // An open-file-description lock: it belongs to this file
+                // alone, so closing another descriptor of it in this process
+                // does not drop it, as it would a process's record lock.
+                struct flock range {};
+                range.l_type = kind == LockKind::Exclusive ? F_WRLCK : F_RDLCK;
+                range.l_whence = SEEK_SET;
+                if (::fcntl(fd_, F_OFD_SETLK, &range) == 0) {
+                    recordDone = true;
+                } else if (errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS || errno == EINVAL) {
+                    // EINVAL: a kernel older than these locks.
+                    if (noFlock) return false;
+                    recordDone = true;
+                } else if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+                    fail(path_, errno);
+                }
+            }
+            if (flockDone && recordDone) return true;
+            if (std::chrono::steady_clock::now() >= deadline) {
+                // Half a lock keeps others out without letting this copy in.
+                if (flockDone && !noFlock) ::flock(fd_, LOCK_UN);
+                throw IoError(kAccessDenied, path_);
+            }
             std::this_thread::sleep_for(pause);
             pause = std::min(pause * 2, std::chrono::microseconds(1000));
         }
-        return true;
     }
 
     void adoptAccessOf(const std::filesystem::path& like, bool modeToo) override {

@@ -94,21 +94,63 @@ TEST_F(CliProcessTest, WorksOnTheMemoFileOfItsWorkingFolder) {
     EXPECT_EQ(count.out(), "2\n");
 }
 
-TEST_F(CliProcessTest, AddWaitsForTheLockOfAnotherCopy) {
+// The byte a program for Windows locks (LockFileEx), as Wine's server and
+// file servers hold it for them: a process's record lock on the file.
+constexpr off_t kWindowsLockByte = 0x7FFFFFFF00000000;
+
+bool windowsLock(int fd, short type) {
+    struct flock range {};
+    range.l_type = type;
+    range.l_whence = SEEK_SET;
+    range.l_start = kWindowsLockByte;
+    range.l_len = 1;
+    return ::fcntl(fd, F_SETLK, &range) == 0;
+}
+
+// Whether another process gets the Windows programs' lock on the file now.
+bool windowsLockFree(const std::filesystem::path& path, short type) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        ::_exit(fd >= 0 && windowsLock(fd, type) ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(CliProcessTest, AddWaitsForTheLockOfAnotherCopyOrAWindowsProgram) {
+    for (const bool windows : {false, true}) {
+        SCOPED_TRACE(windows ? "a program for Windows" : "another copy");
+        test::writeMemos(memoPath, {{today, "eerste", ""}});
+        const auto before = test::readBytes(memoPath);
+        auto held = nativeFileSystem().open(memoPath, OpenMode::ReadWrite);
+        const int fd = ::open(memoPath.c_str(), O_RDWR);
+        ASSERT_TRUE(windows ? windowsLock(fd, F_WRLCK) : held->lock(LockKind::Exclusive));
+
+        CliProcess add(work, {"add", "2026-05-01", "tweede"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        EXPECT_TRUE(add.running());
+        EXPECT_EQ(test::readBytes(memoPath), before);
+
+        held->close();
+        ::close(fd);
+        EXPECT_EQ(add.wait(), 0) << add.err();
+        EXPECT_EQ(MemoFile(nativeFileSystem(), memoPath).readAll(),
+                  (std::vector<MemoRecord>{{today - 1, "tweede", ""}, {today, "eerste", ""}}));
+    }
+}
+
+TEST_F(CliProcessTest, AWindowsProgramWaitsForTheLock) {
     test::writeMemos(memoPath, {{today, "eerste", ""}});
-    const auto before = test::readBytes(memoPath);
     auto held = nativeFileSystem().open(memoPath, OpenMode::ReadWrite);
-    held->lock(LockKind::Exclusive);
-
-    CliProcess add(work, {"add", "2026-05-01", "tweede"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    EXPECT_TRUE(add.running());
-    EXPECT_EQ(test::readBytes(memoPath), before);
-
+    ASSERT_TRUE(held->lock(LockKind::Shared));
+    EXPECT_TRUE(windowsLockFree(memoPath, F_RDLCK));
+    EXPECT_FALSE(windowsLockFree(memoPath, F_WRLCK));
+    ASSERT_TRUE(held->lock(LockKind::Exclusive));
+    EXPECT_FALSE(windowsLockFree(memoPath, F_RDLCK));
     held->close();
-    EXPECT_EQ(add.wait(), 0) << add.err();
-    EXPECT_EQ(MemoFile(nativeFileSystem(), memoPath).readAll(),
-              (std::vector<MemoRecord>{{today - 1, "tweede", ""}, {today, "eerste", ""}}));
+    EXPECT_TRUE(windowsLockFree(memoPath, F_WRLCK));
 }
 
 TEST_F(CliProcessTest, RefusalsGoToStandardErrorWithANonZeroStatus) {

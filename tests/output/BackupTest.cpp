@@ -106,6 +106,63 @@ TEST_F(BackupTest, ABackupPlaceThatIsTheMemoFileLeavesItAlone) {
     }
 }
 
+// The default place's stand-in: taken only when the place refuses access
+// and has one, made in a folder of its own, and new only the first time.
+TEST_F(BackupTest, ARefusedPlaceWithAStandInBacksUpThere) {
+    test::writeBytes(memo, memoBytes(3, "memo "));
+    const auto standIn = dir.path() / "Backup" / "jotanor1.mem";
+    const struct {
+        const char* what;
+        Fault fault;  // of the place's first call; IoFailure: none
+        bool hasStandIn;
+        int error;  // 0: the backup is made
+        bool atStandIn;
+    } cases[] = {
+        {"a place that works", Fault::IoFailure, true, 0, false},
+        {"the default refused", Fault::AccessDenied, true, 0, true},
+        {"the default refused again", Fault::AccessDenied, true, 0, true},
+        {"a chosen place refused", Fault::AccessDenied, false, kAccessDenied, false},
+        {"the default on a full disk", Fault::DiskFull, true, kDiskFull, false},
+    };
+    bool madeBefore = false;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(backup);
+        test::FaultyFileSystem faulty;
+        if (c.fault != Fault::IoFailure) faulty.failAt(1, c.fault);
+        const auto given = c.hasStandIn ? std::optional(standIn) : std::nullopt;
+        const bool existed = std::filesystem::exists(standIn);
+        try {
+            const BackupMade made = backupWithStandIn(faulty, memo, backup, given);
+            EXPECT_EQ(c.error, 0);
+            EXPECT_EQ(made.place, c.atStandIn ? standIn : backup);
+            EXPECT_EQ(made.firstAtStandIn, c.atStandIn && !madeBefore);
+            EXPECT_EQ(test::readBytes(made.place), test::readBytes(memo));
+            madeBefore = madeBefore || c.atStandIn;
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.code(), c.error);
+        }
+        EXPECT_EQ(std::filesystem::exists(standIn), existed || c.atStandIn);
+    }
+    EXPECT_EQ(standInText(BackupMade{BackupResult::Copied, "D:\\Jotanor\\Backup\\jotanor1.mem", true}),
+              "C:\\jotanor1.mem kan niet worden geschreven; de backup staat daarom in D:\\Jotanor\\Backup\\jotanor1.mem. "
+              "Een andere plaats kiest u bij Options.");
+}
+
+// Only the default place in the root of drive C has a stand-in; where the
+// default is a plain file name (no drive letters), nothing changes.
+TEST(StandIn, OnlyForTheDefaultPlaceInTheDrivesRoot) {
+    const std::filesystem::path settings = "jotanor-settings";
+#ifdef _WIN32
+    EXPECT_EQ(standInFor(kDefaultBackupPlace, settings), settings / "Backup" / "jotanor1.mem");
+    for (const char* chosen : {"D:\\jotanor1.mem", "C:\\memos\\jotanor1.mem", "C:\\jotanor2.mem"})
+        EXPECT_EQ(standInFor(chosen, settings), std::nullopt) << chosen;
+#else
+    EXPECT_EQ(standInFor(kDefaultBackupPlace, settings), std::nullopt);
+#endif
+    EXPECT_EQ(standInFor(settings / "backup.mem", settings), std::nullopt);
+}
+
 TEST(WorkingFolder, IsTheMemoFilesFolder) {
     EXPECT_EQ(workingFolderOf("/home/an/memos/jotanor1.mem"), std::filesystem::path("/home/an/memos"));
     EXPECT_EQ(workingFolderOf("/jotanor1.mem"), std::filesystem::path("/"));

@@ -18,7 +18,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
 fail=0
 for f in /usr/bin/jotanor /usr/bin/jotanor-cli /usr/share/jotanor/memohelp.rtf /usr/share/jotanor/chimes.wav \
          /usr/share/jotanor/vukman.wav /usr/share/applications/nl.jotanor.Jotanor.desktop \
-         /usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml \
+         /usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml /usr/share/mime/packages/nl.jotanor.Jotanor.xml \
          /usr/share/icons/hicolor/scalable/apps/nl.jotanor.Jotanor.svg \
          /usr/share/icons/hicolor/48x48/apps/nl.jotanor.Jotanor.png \
          /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz \
@@ -49,6 +49,13 @@ if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$work/root/usr/share/applications/nl.jotanor.Jotanor.desktop" || fail=1
 else
   echo "desktop-file-validate is not installed: launcher not validated"
+fi
+# The memo file's type: read by the MIME database, which then knows *.mem.
+if command -v update-mime-database >/dev/null; then
+  update-mime-database "$work/root/usr/share/mime" 2>"$work/mime.log" || { cat "$work/mime.log"; fail=1; }
+  grep -qx '50:application/x-jotanor-memos:\*\.mem' "$work/root/usr/share/mime/globs2" || { echo "no type for *.mem"; fail=1; }
+else
+  echo "update-mime-database is not installed: the memo file's type not checked"
 fi
 if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$work/root/usr/share/metainfo/nl.jotanor.Jotanor.metainfo.xml" || fail=1
