@@ -134,6 +134,27 @@ TEST_F(RecordsTest, TheKeyIInTheCalendarEntersAMemoAndCancelStoresNothing) {
     EXPECT_EQ(shown, "6/12/2026 zondag");
 }
 
+// Characters a memo cannot hold are named before OK stores them as "?".
+TEST_F(RecordsTest, TheEntryDialogNamesTheCharactersThatWillBeReplaced) {
+    QStringList told;
+    withDialogs({[&](QDialog& entry) {
+                    auto* replaced = child<QLabel>(entry, "replacedLabel");
+                    QTest::keyClicks(edit(entry, "Edit1"), "Café € 5");
+                    told << (replaced->isVisible() ? replaced->text() : "");
+                    edit(entry, "Edit1")->insert("ő");
+                    edit(entry, "Edit2")->setText("α ő 😀");
+                    told << (replaced->isVisible() ? replaced->text() : "");
+                    edit(entry, "Edit1")->setText("Café");
+                    edit(entry, "Edit2")->clear();
+                    told << (replaced->isVisible() ? replaced->text() : "");
+                    edit(entry, "Edit2")->setText("😀");
+                    QTest::keyClick(edit(entry, "Edit2"), Qt::Key_Return);
+                }},
+                [&] { enterFrom({2026, 12, 8}); });
+    EXPECT_EQ(told, (QStringList{"", "Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": ő  α  😀", ""}));
+    EXPECT_EQ(stored()[2], (MemoRecord{k6Dec + 2, "Caf\xE9", "?"}));
+}
+
 TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
     QString after;
     withDialogs({[&](QDialog& dialog) {

@@ -1,5 +1,6 @@
 #include <QAccessible>
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -123,6 +124,38 @@ TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsMemos) {
     EXPECT_EQ(a->childCount(), 1);
     EXPECT_EQ(first->text(QAccessible::Name), "maandag,  7-12-2026. anders");
     EXPECT_FALSE(a->child(1));
+}
+
+// The cursor moves by line; a screen reader hears of a memo once, as the
+// cursor enters it, and Ctrl+Down and Ctrl+Up go a memo at a time.
+TEST_F(ViewsTest, TheKeyboardWalksTheListAMemoAtATimeAndEachIsToldOnce) {
+    memosAt({0, 1, 2});
+    test::trigger(form, "tenWeeks");
+    auto* list = child<MemoListBox>(form, "ListBox1");
+    list->setFocus();
+    static std::vector<int> focused;
+    focused.clear();
+    QAccessible::installUpdateHandler([](QAccessibleEvent* e) {
+        if (e->type() == QAccessible::Focus) focused.push_back(e->child());
+    });
+    QAccessible::setActive(true);
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int row;
+    };
+    for (const Step& s : {Step{Qt::Key_Down, {}, 0}, Step{Qt::Key_Down, {}, 1}, Step{Qt::Key_Down, {}, 2},
+                          Step{Qt::Key_Down, {}, 3}, Step{Qt::Key_Down, {}, 4}, Step{Qt::Key_Down, Qt::ControlModifier, 8},
+                          Step{Qt::Key_Down, Qt::ControlModifier, 8}, Step{Qt::Key_Up, {}, 7},
+                          Step{Qt::Key_Up, Qt::ControlModifier, 4}, Step{Qt::Key_Up, Qt::ControlModifier, 0},
+                          Step{Qt::Key_Up, Qt::ControlModifier, 0}}) {
+        QTest::keyClick(list, s.key, s.modifiers);
+        EXPECT_EQ(list->currentIndex().row(), s.row);
+        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), s.row) << "the memo can be changed from there";
+    }
+    QAccessible::setActive(false);
+    QAccessible::installUpdateHandler(nullptr);
+    EXPECT_EQ(focused, (std::vector<int>{0, 1, 2, 1, 0}));
 }
 
 TEST_F(ViewsTest, AChimeThatCannotPlayBeepsInstead) {
