@@ -65,8 +65,8 @@ protected:
     }
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override {
         if (QAccessible::isActive()) {
-            const QModelIndex in = selected.isEmpty() ? QModelIndex() : selected.first().topLeft();
-            const QModelIndex out = deselected.isEmpty() ? QModelIndex() : deselected.first().topLeft();
+            const QModelIndex in = selected.isEmpty() ? QModelIndex() : QModelIndex(selected.first().topLeft());
+            const QModelIndex out = deselected.isEmpty() ? QModelIndex() : QModelIndex(deselected.first().topLeft());
             if (in.isValid() && !sameMemo(in, out)) announce(QAccessible::SelectionAdd, in);
             if (out.isValid() && !sameMemo(in, out)) announce(QAccessible::SelectionRemove, out);
         }

@@ -258,7 +258,13 @@ void Tform1::FormActivate() {
     activatedOnce_ = true;
     // A file error here is shown and the activation goes on. A file that
     // can only be read gets no feast days: it was told so at its opening.
-    if (memoAccess() != Access::ReadOnly) guarded([this] { holidayCheck(session_.file(), today().year); });
+    guarded([this] {
+        try {
+            holidayCheck(session_.file(), today().year);
+        } catch (const IoError&) {
+            if (memoAccess() != Access::ReadOnly) throw;
+        }
+    });
     settings_.backupPlace = kDefaultBackupPlace;
     // A settings file that cannot be read whole is reported; the values read
     // before the bad line are kept and the window is still placed and filled.

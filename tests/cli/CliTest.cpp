@@ -66,7 +66,7 @@ TEST_F(CliTest, ListPrintsTheTenWeekBlocksAsTheWindowShowsThem) {
                          "zondag,  3-5-2026\n^[]0;weg^G^[[31m\na^M^Jb^?\uFFFD\uFFFD\n" + dashes + "\n" +
                          "vrijdag,  10-7-2026\nlaatste dag\n€ 5,- “ok”\n" + dashes + "\n");
     // In a terminal the divider is as wide as the terminal, at most as the window's.
-    for (const auto [terminal, width] : {std::pair{80, 80}, std::pair{300, 222}}) {
+    for (const auto& [terminal, width] : {std::pair{80, 80}, std::pair{300, 222}}) {
         columns = terminal;
         EXPECT_NE(run({"list"}).out.find('\n' + std::string(width, '-') + "\n>> "), std::string::npos) << terminal;
         EXPECT_EQ(run({"list"}).out.find(std::string(width + 1, '-')), std::string::npos) << terminal;

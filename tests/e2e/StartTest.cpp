@@ -87,11 +87,11 @@ TEST_F(EndToEnd, StartedFromTheMenuTheDiaryLivesInTheUsersOwnFolder) {
 // is opened without a question about the working folder's.
 TEST_F(EndToEnd, TheCommandLineIsAnsweredWithoutAWindowAndNamesTheMemoFile) {
     const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb"};
-    const Run help = run({JOTANOR_EXE, "--help"}, kPatience, noDisplay);
+    const e2e::Run help = run({JOTANOR_EXE, "--help"}, kPatience, noDisplay);
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Gebruik: jotanor [--user-folder] [MEMOBESTAND]", 0), 0u) << help.out;
     EXPECT_EQ(run({JOTANOR_EXE, "--version"}, kPatience, noDisplay).out, "jotanor 2.0\n");
-    const Run bogus = run({JOTANOR_EXE, "--bogus"}, kPatience, noDisplay);
+    const e2e::Run bogus = run({JOTANOR_EXE, "--bogus"}, kPatience, noDisplay);
     EXPECT_EQ(bogus.status, 2);
     EXPECT_EQ(bogus.out, "jotanor: onbekende optie: --bogus\nZie jotanor --help\n");
 

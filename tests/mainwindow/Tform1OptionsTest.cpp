@@ -41,9 +41,9 @@ TEST_F(Tform1Options, TheFirstCloseWritesTheDefaults) {
 }
 
 TEST_F(Tform1Options, TheFileSettingsPlaceTheWindowAndColourTheWeek) {
-    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
+    writeText(cfg(), "D:\\b.mem\r\n30\r\n50\r\n10\r\n0\r\n");
     form.FormActivate();
-    EXPECT_EQ(form.x(), 450);  // 45 % of 1000
+    EXPECT_EQ(form.x(), 300);  // 30 % of 1000
     EXPECT_EQ(form.height(), 400);
     EXPECT_EQ(form.settings().backupPlace, "D:\\b.mem");
     EXPECT_EQ(form.settings().fontSize, 10);
