@@ -17,12 +17,10 @@ expect() {
     if [[ $got != "$want" ]]; then echo "jotanor-cli ${*:2}: got '$got', want '$want'"; failed=1; fi
 }
 expect "add count export-ics import-ics list search sync" jotanor-cli ''
-expect "export-ics" jotanor-cli --today 2026-06-01 ex
 expect "dagboek.mem" jotanor-cli --file ''
 expect "--all --file --from --today --weeks-back --year" jotanor-cli list --
 expect "--case --file --ignore-case --today" jotanor-cli --file dagboek.mem search --
 expect "--ca-file --file --password-file --today --user" jotanor-cli sync https://x/ --
-expect "--file --from --to --today" jotanor-cli export-ics --
 expect "agenda.ics" jotanor-cli import-ics --from 1-6-2026 ''
 expect "--version" jotanor-cli --v
 exit $failed

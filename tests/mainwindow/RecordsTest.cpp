@@ -139,20 +139,16 @@ TEST_F(RecordsTest, TheEntryDialogNamesTheCharactersThatWillBeReplaced) {
     QStringList told;
     withDialogs({[&](QDialog& entry) {
                     auto* replaced = child<QLabel>(entry, "replacedLabel");
-                    edit(entry, "Edit1")->setText("Café € 5");
-                    told << (replaced->isVisible() ? replaced->text() : "");
-                    edit(entry, "Edit1")->insert("ő");
-                    edit(entry, "Edit2")->setText("α ő 😀");
-                    told << (replaced->isVisible() ? replaced->text() : "");
-                    edit(entry, "Edit1")->setText("Café");
-                    edit(entry, "Edit2")->clear();
-                    told << (replaced->isVisible() ? replaced->text() : "");
-                    edit(entry, "Edit2")->setText("😀");
+                    for (const char* line2 : {"Café € 5", "α ő 😀 ő", ""}) {
+                        edit(entry, "Edit2")->setText(line2);
+                        told << (replaced->isVisible() ? replaced->text() : "");
+                    }
+                    edit(entry, "Edit1")->setText("Café 😀");
                     QTest::keyClick(edit(entry, "Edit2"), Qt::Key_Return);
                 }},
                 [&] { enterFrom({2026, 12, 8}); });
-    EXPECT_EQ(told, (QStringList{"", "Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": ő  α  😀", ""}));
-    EXPECT_EQ(child<Tinvoerdlg>(form, "invoerdlg")->memo(), (MemoRecord{k6Dec + 2, "Caf\xE9", "?"}));
+    EXPECT_EQ(told, (QStringList{"", "Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": α  ő  😀", ""}));
+    EXPECT_EQ(child<Tinvoerdlg>(form, "invoerdlg")->memo(), (MemoRecord{k6Dec + 2, "Caf\xE9 ?", ""}));
 }
 
 TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {

@@ -12,11 +12,9 @@
 #include <QTest>
 #include <climits>
 
-#include "mainwindow/MemoListBox.h"
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
 #include "support/Child.h"
-#include "support/FaultyFileSystem.h"
 #include "support/ModalScript.h"
 #include "support/UiFixture.h"
 
@@ -67,39 +65,6 @@ TEST_F(Tform1Test, AFileThatCannotBeCreatedLeavesThePlainTitle) {
     ASSERT_EQ(scripted.shown.size(), 2u);
     EXPECT_EQ(scripted.shown[1].kind, MsgKind::Error);
     EXPECT_EQ(form.windowTitle(), "Jotanor");
-}
-
-// A memo file that can only be read is not taken for a missing one: its
-// memos are shown, no feast day is written, and a change is refused before
-// its dialog opens.
-TEST_F(Tform1Test, AMemoFileThatCanOnlyBeReadIsShownAndRefusesChangesBeforeTyping) {
-    const std::vector<MemoRecord> memos = {{encodeDate(2026, 12, 7), "tandarts", ""}};
-    test::writeMemos(memoPath(), memos);
-    test::FaultyFileSystem files;
-    files.readOnly(std::filesystem::absolute(memoPath()));
-    scripted.platform().fileSystem = &files;
-    Tform1 form(scripted.platform());
-    const QString told = memoName() + " kan alleen gelezen worden: de memo's zijn te zien, maar niet te wijzigen.";
-    EXPECT_TRUE(form.FormCreate());
-    ASSERT_EQ(scripted.shown.size(), 1u);
-    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Information);
-    EXPECT_EQ(scripted.shown[0].text, told);
-    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName() + "  (alleen lezen)");
-    form.show();
-    form.FormActivate();
-    EXPECT_EQ(scripted.shown.size(), 1u) << "no error from the feast days";
-    auto* list = child<MemoListBox>(form, "ListBox1");
-    ASSERT_EQ(list->model()->rowCount(), 4);
-    list->selectRow(0);
-    for (const char* command : {"Wijzigen1", "CopieF41", "Wissen1"}) {
-        scripted.shown.clear();
-        test::trigger(form, command);
-        ASSERT_EQ(scripted.shown.size(), 1u) << command;
-        EXPECT_EQ(scripted.shown[0].text, told);
-        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    }
-    EXPECT_EQ(MemoFile(nativeFileSystem(), memoPath()).readAll(), memos);
-    scripted.platform().fileSystem = &nativeFileSystem();
 }
 
 class Tform1Open : public Tform1Test {

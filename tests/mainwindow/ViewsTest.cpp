@@ -6,6 +6,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
+#include <tuple>
 
 #include "mainwindow/MemoListModel.h"
 #include "widgets/SpinEdit.h"
@@ -133,19 +134,14 @@ TEST_F(ViewsTest, CtrlDownAndCtrlUpWalkTheListAMemoAtATime) {
     test::trigger(form, "tenWeeks");
     auto* list = child<MemoListBox>(form, "ListBox1");
     list->setFocus();
-    struct Step {
-        Qt::Key key;
-        Qt::KeyboardModifiers modifiers;
-        int row;
-    };
-    for (const Step& s : {Step{Qt::Key_Down, {}, 0}, Step{Qt::Key_Down, {}, 1}, Step{Qt::Key_Down, {}, 2},
-                          Step{Qt::Key_Down, {}, 3}, Step{Qt::Key_Down, {}, 4}, Step{Qt::Key_Down, Qt::ControlModifier, 8},
-                          Step{Qt::Key_Down, Qt::ControlModifier, 8}, Step{Qt::Key_Up, {}, 7},
-                          Step{Qt::Key_Up, Qt::ControlModifier, 4}, Step{Qt::Key_Up, Qt::ControlModifier, 0},
-                          Step{Qt::Key_Up, Qt::ControlModifier, 0}}) {
-        QTest::keyClick(list, s.key, s.modifiers);
-        EXPECT_EQ(list->currentIndex().row(), s.row);
-        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), s.row) << "the memo can be changed from there";
+    // Down, Down, Ctrl+Down up to past the last memo, Up, and Ctrl+Up to this memo's start and the one before.
+    const Qt::KeyboardModifier ctrl = Qt::ControlModifier;
+    const std::vector<std::tuple<Qt::Key, Qt::KeyboardModifiers, int>> steps = {
+        {Qt::Key_Down, {}, 0},  {Qt::Key_Down, {}, 1},   {Qt::Key_Down, ctrl, 4}, {Qt::Key_Down, ctrl, 8},
+        {Qt::Key_Down, ctrl, 8}, {Qt::Key_Up, {}, 7},    {Qt::Key_Up, ctrl, 4},   {Qt::Key_Up, ctrl, 0}};
+    for (const auto& [key, modifiers, row] : steps) {
+        QTest::keyClick(list, key, modifiers);
+        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), row) << "the memo can be changed from there";
     }
 }
 

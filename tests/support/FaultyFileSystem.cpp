@@ -94,7 +94,6 @@ void FaultyFileSystem::raise(const std::string& path) const {
 std::unique_ptr<File> FaultyFileSystem::open(const std::filesystem::path& path, OpenMode mode) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
-    if (!readOnly_.empty() && path == readOnly_ && mode != OpenMode::ReadOnly) throw IoError(kAccessDenied, path);
     auto file = std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
     if (meddle_ && path == meddlePath_ && mode != OpenMode::ReadOnly) std::exchange(meddle_, {})();
     return file;

@@ -31,8 +31,6 @@ public:
         meddlePath_ = std::move(path);
         meddle_ = std::move(meddle);
     }
-    // `path` as a file the user may read and not write.
-    void readOnly(std::filesystem::path path) { readOnly_ = std::move(path); }
     // Files as on a file system without locks, or without marks.
     void withoutLocks() { locks_ = false; }
     void withoutMarks() { marks_ = false; }
@@ -70,7 +68,6 @@ private:
     bool locks_ = true;
     bool marks_ = true;
     std::filesystem::path meddlePath_;
-    std::filesystem::path readOnly_;
     std::function<void()> meddle_;
     Fault fault_ = Fault::IoFailure;
 };
