@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <cstdio>
 
 #include "mainwindow/Tform1.h"
+#include "mainwindow/core/StartArguments.h"
 
 namespace {
 
@@ -40,11 +42,36 @@ void useUserFolder() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    using jotanor::StartArguments;
+    // Help, the version and a wrong option are answered before any window
+    // system is asked for, so that they work in any terminal.
+    const StartArguments given = jotanor::parseStartArguments({argv + 1, argv + argc});
+    switch (given.action) {
+    case StartArguments::Action::Help: std::fputs(jotanor::startUsage(), stdout); return 0;
+    case StartArguments::Action::Version: std::puts("jotanor " JOTANOR_VERSION); return 0;
+    case StartArguments::Action::Misused:
+        std::fprintf(stderr, "jotanor: %s\nZie jotanor --help\n", given.problem.c_str());
+        return 2;
+    case StartArguments::Action::Run: break;
+    }
+
     JotanorApplication app(argc, argv);
-    if (app.arguments().contains("--user-folder")) useUserFolder();
+    // Docks match the window to its launcher by this name (Wayland) and by
+    // the window class "jotanor", the program's name (X11).
+    QGuiApplication::setDesktopFileName("nl.jotanor.Jotanor");
+    // The toolkit has taken its own options; the memo file's name is read
+    // again as the toolkit decoded it (on Windows from the wide command line).
+    QStringList rest = app.arguments();
+    rest.removeFirst();
+    std::vector<std::string> decoded;
+    for (const QString& a : rest) decoded.push_back(a.toStdString());
+    std::optional<std::filesystem::path> memoFile;
+    if (const auto name = jotanor::parseStartArguments(decoded).memoFile)
+        memoFile = std::filesystem::absolute(jotanor::toPath(QString::fromStdString(*name)));
+    if (given.userFolder) useUserFolder();
     jotanor::Tform1 form1(jotanor::qtPlatform());
     app.form1 = &form1;
-    if (!form1.FormCreate()) return 0;
+    if (!form1.FormCreate(memoFile)) return 0;
     form1.show();
     // Without a window manager nobody else gives the window the focus.
     form1.activateWindow();

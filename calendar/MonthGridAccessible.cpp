@@ -14,9 +14,21 @@ QAccessibleInterface* MonthCellAccessible::parent() const {
 
 QString MonthCellAccessible::text(QAccessible::Text t) const {
     if (!grid_) return {};
-    if (t == QAccessible::Name) return QString::fromStdString(grid_->grid().text(row_, column_)).trimmed();
-    if (t == QAccessible::Description && grid_->isToday(row_, column_)) return QStringLiteral("vandaag");
-    return {};
+    const int day = grid_->grid().day(row_, column_);
+    const MonthOfYear month = grid_->grid().month();
+    // A heading, a week number or a blank cell reads as it shows.
+    if (day == 0) return t == QAccessible::Name ? QString::fromStdString(grid_->grid().text(row_, column_)).trimmed()
+                                                 : QString();
+    // A day is read with its weekday, month and year, not as a bare number.
+    const Ymd date{month.year, month.month, static_cast<std::uint16_t>(day)};
+    if (t == QAccessible::Name)
+        return QString::fromStdString(dagnamen(dayOfWeek(encodeDate(date))) + " " + std::to_string(day) + " " +
+                                      maandnamen(month.month) + " " + std::to_string(month.year));
+    if (t != QAccessible::Description) return {};
+    QStringList notes;
+    if (grid_->isToday(row_, column_)) notes << QStringLiteral("vandaag");
+    if (const QString more = grid_->dayNotes(date); !more.isEmpty()) notes << more;
+    return notes.join(", ");
 }
 
 QRect MonthCellAccessible::rect() const {

@@ -17,6 +17,8 @@
 
 #include "widgets/DayMemoPanel.h"
 #include "calendar/MonthGridAccessible.h"
+#include "calendar/core/HolidayMemos.h"
+#include "store/Errors.h"
 #include "store/MemoFile.h"
 
 namespace jotanor {
@@ -198,6 +200,7 @@ void Tkalenderdlg::buildComponents() {
                 [this, k](int row, int column) { guarded([&] { StringGridMouseDown(k, row, column); }); });
         connect(g, &MonthGridWidget::doubleClicked, this, [this] { StringGridDblClick(); });
         connect(g, &MonthGridWidget::stepped, this, [this](int days) { guarded([&] { stepChosenDay(days); }); });
+        g->setDayNotes([this](const Ymd& day) { return dayNotes(day); });
         grids_[k] = g;
 
         QLabel* l = label(this, QString("Label%1").arg(k + 1), labelPlaces[k]);
@@ -320,6 +323,7 @@ void Tkalenderdlg::FormActivate() {
     shownYear_ = openingDate_.year;
     shownMonth_ = openingDate_.month;
     todayMark_ = openingDate_;
+    memoDays_.reset();  // the file may have changed since the last opening
     setYearControls(openingDate_.year);
     chosenDay_ = openingDate_;
     redisplay();
@@ -345,6 +349,26 @@ void Tkalenderdlg::_4maanden(int year, int month) {
 }
 
 void Tkalenderdlg::vulgrid(int index, MonthOfYear month) { grids_[index]->setGrid(MonthGrid(month)); }
+
+QString Tkalenderdlg::dayNotes(const Ymd& day) {
+    if (!memoDays_) {
+        memoDays_.emplace();
+        try {
+            memos_.scanBytes([this](const unsigned char* record, std::size_t) {
+                memoDays_->insert(recordDate(record));
+                return true;
+            });
+        } catch (const IoError&) {
+            // A file that cannot be read has no memos to speak of.
+        }
+    }
+    QStringList notes;
+    if (memoDays_->contains(encodeDate(day))) notes << "memo's";
+    if (day.year >= 1)
+        for (const MemoRecord& feast : holidayMemos(day.year))
+            if (feast.date == encodeDate(day)) notes << QString::fromStdString(feast.line1);
+    return notes.join(", ");
+}
 
 void Tkalenderdlg::feestdagen(int year) {
     // There is no year before year 1; year 0 itself has no feast days.

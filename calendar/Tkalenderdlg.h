@@ -4,6 +4,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <optional>
+#include <set>
 
 #include "calendar/core/CalendarGrid.h"
 #include "widgets/Dialog.h"
@@ -40,6 +43,10 @@ public:
     bool isToday(int row, int column) const { return holds(row, column, todayMark_); }
     // Tells a screen reader that the chosen day moved.
     void announceChosenDay();
+    // What a screen reader says of a day beyond its date (its memos, its
+    // feast day); asked only when a day is read.
+    void setDayNotes(std::function<QString(const Ymd&)> notes) { dayNotes_ = std::move(notes); }
+    QString dayNotes(const Ymd& day) const { return dayNotes_ ? dayNotes_(day) : QString(); }
 
 signals:
     void pressed(int row, int column);
@@ -61,6 +68,7 @@ private:
     const Ymd& chosenDay_;
     const Ymd& todayMark_;
     MonthGrid grid_;
+    std::function<QString(const Ymd&)> dayNotes_;
 };
 
 // What the calendar was closed with.
@@ -130,8 +138,12 @@ private:
     // Runs a handler; an error is shown and the dialog stays open.
     void guarded(const std::function<void()>& handler) { context_.errors.guarded(handler); }
     bool FormKeyDown(int key);
+    // "memo's" when the memo file holds a memo of `day`, and its feast day.
+    QString dayNotes(const Ymd& day);
 
     MemoFile& memos_;
+    // The days that hold memos, read once an opening when a day is first read.
+    std::optional<std::set<DaySerial>> memoDays_;
     std::array<MonthGridWidget*, 4> grids_{};     // StringGrid1 to StringGrid4
     std::array<QLabel*, 4> monthHeadings_{};      // Label1 to Label4
     QSpinBox* centurySpin_ = nullptr;             // SpinEdit1

@@ -14,6 +14,7 @@
 
 #include "dates/Dates.h"
 #include "diary/MemoCommands.h"
+#include "diary/Search.h"
 #include "diary/Session.h"
 #include "store/Errors.h"
 #include "store/IntegerText.h"
@@ -75,6 +76,8 @@ Opties:
 list en search tonen elke memo op vier regels: de datum (met ">> " ervoor als
 het vandaag is), regel 1, regel 2 en een streep. Alle uitvoer is UTF-8; een
 stuurteken in een memo staat er zichtbaar in, als ^[ of �.
+Een datum mag ook in de vorm D-M-JJJJ, zoals de lijst hem toont (1-6-2026).
+In een terminal is de streep zo breed als de terminal.
 Een regel na "--" wordt niet als optie gelezen ("-- --regel--").
 Afsluitstatus: 0 gelukt, 1 het werk mislukte, 2 de opdracht klopt niet.
 )";
@@ -168,14 +171,34 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     return line;
 }
 
-// "JJJJ-MM-DD"; a date that does not exist gives the standard date error.
+// The numbers of `text` between its dashes, when it is digits in groups of
+// the given widths (lowest to highest digits) and nothing else.
+std::optional<std::vector<int>> dashedNumbers(std::string_view text, std::initializer_list<std::pair<int, int>> widths) {
+    std::vector<int> numbers;
+    for (const auto& [fewest, most] : widths) {
+        const std::size_t dash = text.find('-');
+        const std::string_view part = text.substr(0, dash);
+        if (static_cast<int>(part.size()) < fewest || static_cast<int>(part.size()) > most ||
+            !std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        numbers.push_back(std::stoi(std::string(part)));
+        text = dash == std::string_view::npos ? std::string_view() : text.substr(dash + 1);
+        if ((dash == std::string_view::npos) != (numbers.size() == widths.size())) return std::nullopt;
+    }
+    return numbers;
+}
+
+// "JJJJ-MM-DD", or "D-M-JJJJ" as the list shows a date; a date that does not
+// exist gives the standard date error.
 DaySerial parseDate(const std::string& text) {
     int year = 0, month = 0, day = 0;
-    char end = 0;
-    const bool shaped = text.size() == 10 && text[4] == '-' && text[7] == '-' &&
-                        std::all_of(text.begin(), text.end(), [](char c) { return c == '-' || (c >= '0' && c <= '9'); }) &&
-                        std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &day, &end) == 3;
-    if (!shaped) throw Misuse("'" + text + "' is geen datum in de vorm JJJJ-MM-DD");
+    if (const auto iso = dashedNumbers(text, {{4, 4}, {2, 2}, {2, 2}})) {
+        year = (*iso)[0], month = (*iso)[1], day = (*iso)[2];
+    } else if (const auto shown = dashedNumbers(text, {{1, 2}, {1, 2}, {4, 4}})) {
+        day = (*shown)[0], month = (*shown)[1], year = (*shown)[2];
+    } else {
+        throw Misuse("'" + text + "' is geen datum in de vorm JJJJ-MM-DD of D-M-JJJJ");
+    }
     if (!isValidDate(year, month, day)) throw Misuse(text + ": " + DateError().what());
     return encodeDate(year, month, day);
 }
@@ -244,10 +267,14 @@ std::string shownLine(std::string_view cp1252) {
     return utf8;
 }
 
-// The four lines of every block, as the window's list shows them.
-void printBlocks(const MemoBlocks& blocks, std::ostream& out) {
+// The four lines of every block, as the window's list shows them; in a
+// terminal the divider is as wide as the terminal, at most the window's.
+void printBlocks(const MemoBlocks& blocks, int terminalColumns, std::ostream& out) {
+    const std::string line = terminalColumns > 0
+                                 ? divider().substr(0, static_cast<std::size_t>(terminalColumns))
+                                 : divider();
     std::string text;
-    text.reserve(blocks.size() * (divider().size() + 120));
+    text.reserve(blocks.size() * (line.size() + 120));
     for (std::size_t b = 0; b < blocks.size(); ++b) {
         text += blocks.line(b, 0);
         text += '\n';
@@ -255,7 +282,7 @@ void printBlocks(const MemoBlocks& blocks, std::ostream& out) {
         text += '\n';
         text += shownLine(blocks.line2(b));
         text += '\n';
-        text += divider();
+        text += line;
         text += '\n';
     }
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -309,7 +336,7 @@ void listCommand(Context& c) {
     } else {
         c.session.listWeeksBack(0, blocks);
     }
-    printBlocks(blocks, c.out);
+    printBlocks(blocks, c.machine.terminalColumns, c.out);
 }
 
 void searchCommand(Context& c) {
@@ -317,12 +344,17 @@ void searchCommand(Context& c) {
     // Capitals count unless told otherwise, as in the window's search.
     if (c.line.has("--case") && c.line.has("--ignore-case")) throw Misuse("kies --case of --ignore-case");
     const bool caseCounts = !c.line.has("--ignore-case");
-    // A word with a character the memo file cannot hold is in no memo.
-    const auto text = utf8ToCp1252Exact(c.line.operands[0]);
-    if (!text) return;
+    // Refused as add refuses a memo line that a memo cannot hold.
+    std::string unheld;
+    const auto text = utf8ToCp1252Exact(c.line.operands[0], &unheld);
+    if (!text && unheld.size() == 1) throw Misuse("de zoektekst is geen UTF-8-tekst");
+    if (!text) throw Misuse("de zoektekst bevat \"" + unheld + "\", een teken dat een memo niet kan bewaren");
+    // Blanks and the like are no part of a word: the words as searched are
+    // told, as the window's title tells them.
+    c.err << "jotanor-cli: " << cp1252ToUtf8(searchTitle(searchWords(*text, caseCounts))) << '\n';
     MemoBlocks blocks;
     c.session.search(*text, caseCounts, blocks);
-    printBlocks(blocks, c.out);
+    printBlocks(blocks, c.machine.terminalColumns, c.out);
 }
 
 // Runs a change of the memo file. From the terminal a diary starts with its
@@ -333,7 +365,7 @@ void startingDiary(Context& c, const std::function<void()>& change) {
     } catch (const IoError& e) {
         if (e.code() != kFileNotFound) throw;
         c.session.file().create();
-        c.err << "jotanor-cli: " << e.path() << " niet gevonden; nieuwe file aangemaakt\n";
+        c.err << "jotanor-cli: " << e.path() << " niet gevonden; nieuw memobestand aangemaakt\n";
         change();
     }
 }

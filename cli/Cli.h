@@ -18,11 +18,13 @@ inline constexpr int kFailed = 1;   // the work failed: a file error, a date tha
 inline constexpr int kMisused = 2;  // the command line, or a value in it, cannot be used
 
 // What the program takes from the machine it runs on: its files, its clock,
-// and the present moment in UTC ("YYYYMMDDTHHMMSSZ") for an export's stamp.
+// the present moment in UTC ("YYYYMMDDTHHMMSSZ") for an export's stamp, and
+// the width of the terminal that shows the output (0: a file or a pipe).
 struct Machine {
     FileSystem& fileSystem;
     const Clock& clock;
     std::function<std::string()> utcStamp;
+    int terminalColumns = 0;
 };
 
 // Runs one command line (without the program's name). Output is UTF-8;

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "store/Win1252.h"
 #include "widgets/SpinEdit.h"
 
 namespace jotanor {
@@ -50,8 +51,17 @@ DateMemoDialog::DateMemoDialog(QWidget* parent, const DialogContext& context, co
     line1Edit_ = addEdit(2, "Edit1", "Eerste regel van de memo");
     line2Edit_ = addEdit(3, "Edit2", "Tweede regel van de memo");
 
+    replaced_ = new QLabel(this);
+    replaced_->setObjectName("replacedLabel");
+    replaced_->setStyleSheet("color: rgb(128, 0, 0);");
+    replaced_->setWordWrap(true);
+    replaced_->hide();
+    grid->addWidget(replaced_, 4, 0, 1, 4);
+    connect(line1Edit_, &QLineEdit::textChanged, this, &DateMemoDialog::showReplaced);
+    connect(line2Edit_, &QLineEdit::textChanged, this, &DateMemoDialog::showReplaced);
+
     QPushButton* cancel = nullptr;
-    grid->addLayout(okCancelRow(okButton_, cancel), 4, 0, 1, 4);
+    grid->addLayout(okCancelRow(okButton_, cancel), 5, 0, 1, 4);
 
     auto onChange = [this](void (DateMemoDialog::*handler)()) {
         return [this, handler] { context_.errors.guarded([this, handler] { (this->*handler)(); }); };
@@ -85,6 +95,18 @@ void DateMemoDialog::datumproc() {
     if (!checkDate(yearSpin_->value(), monthSpin_->value(), daySpin_->value())) showDate(context_.today());
     const DaySerial shown = encodeDate(yearSpin_->value(), monthSpin_->value(), daySpin_->value());
     dayName_->setText(QString::fromStdString(dagnamen(dayOfWeek(shown))));
+}
+
+void DateMemoDialog::showReplaced() {
+    QStringList unheld;
+    for (const QLineEdit* edit : {line1Edit_, line2Edit_}) {
+        for (const char32_t c : edit->text().toUcs4()) {
+            const QString one = QString::fromUcs4(&c, 1);
+            if (!unheld.contains(one) && !utf8ToCp1252Exact(one.toStdString())) unheld << one;
+        }
+    }
+    replaced_->setText("Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": " + unheld.join("  "));
+    replaced_->setVisible(!unheld.isEmpty());
 }
 
 MemoRecord DateMemoDialog::memo() const {

@@ -43,9 +43,12 @@ protected:
     QLineEdit* line1Edit_ = nullptr;  // Edit1
     QLineEdit* line2Edit_ = nullptr;  // Edit2
     QPushButton* okButton_ = nullptr;
+    QLabel* replaced_ = nullptr;  // the characters a memo cannot hold
 
 private:
     void showDate(const Ymd& date);
+    // Names the typed characters that OK will store as "?".
+    void showReplaced();
 
     bool filling_ = false;  // set while the dialog fills its own spin edits
 };

@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -55,17 +56,38 @@ public:
 
 protected:
     // The table view tells the screen reader of focus and selection by its
-    // cell numbering, headers counted; the list's children are its memos.
+    // cell numbering, headers counted; the list's children are its memos,
+    // each told once, as the cursor enters it.
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
-        if (QAccessible::isActive() && current.isValid()) announce(QAccessible::Focus, current);
+        if (QAccessible::isActive() && current.isValid() && !sameMemo(current, previous))
+            announce(QAccessible::Focus, current);
         QAbstractItemView::currentChanged(current, previous);
     }
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override {
         if (QAccessible::isActive()) {
-            if (!selected.isEmpty()) announce(QAccessible::SelectionAdd, selected.first().topLeft());
-            if (!deselected.isEmpty()) announce(QAccessible::SelectionRemove, deselected.first().topLeft());
+            const QModelIndex in = selected.isEmpty() ? QModelIndex() : QModelIndex(selected.first().topLeft());
+            const QModelIndex out = deselected.isEmpty() ? QModelIndex() : QModelIndex(deselected.first().topLeft());
+            if (in.isValid() && !sameMemo(in, out)) announce(QAccessible::SelectionAdd, in);
+            if (out.isValid() && !sameMemo(in, out)) announce(QAccessible::SelectionRemove, out);
         }
         QAbstractItemView::selectionChanged(selected, deselected);
+    }
+
+    // Ctrl+Down and Ctrl+Up go to the next memo and to the start of this or
+    // the previous one: a memo at a time, as a screen reader reads them.
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool down = event->key() == Qt::Key_Down;
+        if (!(event->modifiers() & Qt::ControlModifier) || !(down || event->key() == Qt::Key_Up) || !model()) {
+            QTableView::keyPressEvent(event);
+            return;
+        }
+        const QModelIndex at = currentIndex();
+        int row = 0;
+        if (at.isValid() && down) row = (blockOfRow(at.row()) + 1) * kBlockLines;
+        if (at.isValid() && !down)
+            row = at.row() % kBlockLines != 0 ? blockOfRow(at.row()) * kBlockLines : at.row() - kBlockLines;
+        if (row >= 0 && row < model()->rowCount()) setCurrentIndex(model()->index(row, 0));
+        event->accept();
     }
 
     void changeEvent(QEvent* event) override {
@@ -74,6 +96,9 @@ protected:
     }
 
 private:
+    static bool sameMemo(const QModelIndex& a, const QModelIndex& b) {
+        return a.isValid() && b.isValid() && blockOfRow(a.row()) == blockOfRow(b.row());
+    }
     void announce(QAccessible::Event type, const QModelIndex& index) {
         QAccessibleEvent event(this, type);
         event.setChild(blockOfRow(index.row()));

@@ -186,17 +186,28 @@ void Tform1::buildMenu() {
     fullScreenItem_->setCheckable(true);
 }
 
-bool Tform1::FormCreate() {
+bool Tform1::FormCreate(const std::optional<std::filesystem::path>& memoFile) {
     settings_.leftPercent = 90;
     settings_.bottomPercent = 90;
     WindowFrame::of(*this).place(QRect(0, 0, kDesignWidth, 400));
     settings_.backupPlace.clear();
     settings_.weekParity = 1;
 
-    // The start-up check of the memo file.
+    // The start-up check of the memo file. One named at the start opens as
+    // "Open andere Mem-file" opens it; one that is not there leaves the start
+    // to the memo file of the working folder.
     session_.file().setPath(std::filesystem::absolute("jotanor1.mem"));
+    if (memoFile) {
+        const std::filesystem::path inUse = session_.file().path();
+        session_.file().setPath(*memoFile);
+        if (memoAccess() == Access::Missing) {
+            platform_.boxes->show(MsgKind::Information, fromPath(*memoFile) + " niet gevonden", MsgButtons::Ok);
+            session_.file().setPath(inUse);
+        }
+    }
     const QString name = fromPath(session_.file().path());
-    if (!session_.file().canOpen()) {
+    const Access access = memoAccess();
+    if (access == Access::Missing) {
         if (platform_.boxes->show(MsgKind::Confirmation, name + " niet gevonden. Nieuwe file aanmaken ?",
                                   MsgButtons::YesNo) != MsgResult::Yes)
             return false;
@@ -204,10 +215,34 @@ bool Tform1::FormCreate() {
         // command that opens it reports the error again.
         if (!guarded([this] { session_.file().create(); })) return true;
     }
-    setWindowTitle(titleFor(name));
+    showFileInTitle();
+    if (access == Access::ReadOnly) {
+        mayChange();
+        return true;
+    }
 
     guarded([this] { auto_update1(); });
     return true;
+}
+
+Tform1::Access Tform1::memoAccess() {
+    MemoFile& file = session_.file();
+    if (file.canOpen()) return Access::Writable;
+    return file.canRead() ? Access::ReadOnly : Access::Missing;
+}
+
+void Tform1::showFileInTitle() {
+    const QString title = titleFor(fromPath(session_.file().path()));
+    setWindowTitle(memoAccess() == Access::ReadOnly ? title + "  (alleen lezen)" : title);
+}
+
+bool Tform1::mayChange() {
+    if (memoAccess() != Access::ReadOnly) return true;
+    platform_.boxes->show(MsgKind::Information,
+                          fromPath(session_.file().path()) +
+                              " kan alleen gelezen worden: de memo's zijn te zien, maar niet te wijzigen.",
+                          MsgButtons::Ok);
+    return false;
 }
 
 bool Tform1::event(QEvent* e) {
@@ -221,8 +256,15 @@ bool Tform1::event(QEvent* e) {
 
 void Tform1::FormActivate() {
     activatedOnce_ = true;
-    // A file error here is shown and the activation goes on.
-    guarded([this] { holidayCheck(session_.file(), today().year); });
+    // A file error here is shown and the activation goes on. A file that
+    // can only be read gets no feast days: it was told so at its opening.
+    guarded([this] {
+        try {
+            holidayCheck(session_.file(), today().year);
+        } catch (const IoError&) {
+            if (memoAccess() != Access::ReadOnly) throw;
+        }
+    });
     settings_.backupPlace = kDefaultBackupPlace;
     // A settings file that cannot be read whole is reported; the values read
     // before the bad line are kept and the window is still placed and filled.
@@ -237,7 +279,7 @@ void Tform1::placeFromSettings(int width) {
     // The frame's left edge and height; its top stays where it is.
     const QSize screen = platform_.screen->size();
     WindowFrame& frame = WindowFrame::of(*this);
-    frame.place(QRect(percentOf(screen.width(), settings_.leftPercent), frame.frame().top(), width,
+    frame.place(QRect(leftEdgeOnScreen(screen.width(), settings_.leftPercent, width), frame.frame().top(), width,
                       percentOf(screen.height(), settings_.bottomPercent)));
 }
 
@@ -326,14 +368,16 @@ void Tform1::Mijnfile() {
                                                       "*.mem"))
         session_.file().setPath(toPath(*chosen));
     const QString name = fromPath(session_.file().path());
-    if (!session_.file().canOpen()) {
+    const Access access = memoAccess();
+    if (access == Access::Missing) {
         // The file in use stays the one the title names, so that every
         // command, and the backup at close, still works on it.
         platform_.boxes->show(MsgKind::Information, name + " niet gevonden", MsgButtons::Ok);
         session_.file().setPath(inUse);
         return;
     }
-    setWindowTitle(titleFor(name));
+    showFileInTitle();
+    if (access == Access::ReadOnly) mayChange();
     aantalwekenterug(0);
 }
 

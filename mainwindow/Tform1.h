@@ -49,9 +49,10 @@ public:
     explicit Tform1(Platform& platform, QWidget* parent = nullptr);
     ~Tform1() override;
 
-    // The creation step. False when the user declined to create the memo
-    // file: the program then ends without showing a window.
-    bool FormCreate();
+    // The creation step, on `memoFile` when it is given and can be opened.
+    // False when the user declined to create the memo file: the program
+    // then ends without showing a window.
+    bool FormCreate(const std::optional<std::filesystem::path>& memoFile = std::nullopt);
     // The activation step: the holiday memos, the settings, the ten weeks.
     void FormActivate();
     // The close handling; false when an error keeps the window open.
@@ -84,6 +85,14 @@ private:
     void Exit1Click();
     void Fullscreen1Click();
     void Mijnfile();
+    // Whether the memo file opens for writing, only for reading, or not at all.
+    enum class Access { Writable, ReadOnly, Missing };
+    Access memoAccess();
+    // The window title for the memo file in use, read-only or not.
+    void showFileInTitle();
+    // False, with the user told why, when the memo file can only be read:
+    // asked before a change is typed.
+    bool mayChange();
     // Places the frame from the start position, `width` wide.
     void placeFromSettings(int width);
     void showWeekLabel();

@@ -38,6 +38,7 @@ void Tform1::saveoptions() { saveConfig(*platform_.fileSystem, kConfigFileName, 
 
 void Tform1::Options1Click() {
     optionsDialog_->setSettings(settings_);
+    optionsDialog_->setMemoFile(session_.file().path());
     if (optionsDialog_->exec() != QDialog::Accepted) return;
     settings_ = optionsDialog_->settings();
     // A new font size applies to the list at once.

@@ -17,7 +17,17 @@ namespace jotanor {
 void Tform1::Afdrukvaneenreeksmemos1Click() {
     if (printDialog_->exec() != QDialog::Accepted) return;
     Printer& printer = *platform_.printer;
-    printer.beginDocument();
+    try {
+        printer.beginDocument();
+    } catch (const NoPrinterError& e) {
+        // Without a printer the same pages can go into a PDF file.
+        if (platform_.boxes->show(MsgKind::Confirmation, QString(e.what()) + ".\nAfdrukken in een PDF-bestand ?",
+                                  MsgButtons::YesNo) != MsgResult::Yes)
+            return;
+        const auto file = platform_.fileDialogs->saveFile("memo-overzicht.pdf");
+        if (!file) return;
+        printer.beginPdfDocument(*file);
+    }
     try {
         printer.setFont(kPrintFont, kPrintBodyPoints, false, false);
         const int charHeight = printer.fontHeight();

@@ -64,6 +64,7 @@ std::optional<MemoRef> Tform1::selectrecord1() {
 }
 
 void Tform1::invoeren() {
+    if (!mayChange()) return;
     entryDialog_->setDate(session_.takeStartDay());
     if (entryDialog_->exec() != QDialog::Accepted) return;
     enterMemo(session_.file(), entryDialog_->memo());
@@ -71,6 +72,7 @@ void Tform1::invoeren() {
 }
 
 void Tform1::changeOrCopy(DialogMode mode) {
+    if (!mayChange()) return;
     const auto selected = selectrecord1();
     if (!selected) return;
     changeDialog_->setRecord(selected->memo, mode);
@@ -87,6 +89,7 @@ void Tform1::Wijzigen1Click() { changeOrCopy(DialogMode::Change); }
 void Tform1::CopieF41Click() { changeOrCopy(DialogMode::Copy); }
 
 void Tform1::Wissen1Click() {
+    if (!mayChange()) return;
     const auto selected = selectrecord1();
     if (!selected) return;
     deleteDialog_->setRecord(selected->memo);

@@ -165,9 +165,25 @@ void TOptionsdlg::showPlace(const QString& place) {
 
 void TOptionsdlg::Button2Click() {
     if (auto chosen = context_.platform.fileDialogs->saveFile("F:\\jotanor1.mem")) {
+        // A copy onto the file itself would be no backup at all.
+        if (isMemoFile(*chosen)) {
+            context_.platform.boxes->show(MsgKind::Warning,
+                                          "Het memobestand zelf kan niet zijn eigen backup zijn; kies een andere plaats.",
+                                          MsgButtons::Ok);
+            return;
+        }
         pending_ = *chosen;
         showPlace(pending_);
     }
+}
+
+bool TOptionsdlg::isMemoFile(const QString& place) const {
+    if (memoFile_.empty()) return false;
+    FileSystem& files = *context_.platform.fileSystem;
+    const auto backup = files.info(toPath(place), true);
+    const auto memo = files.info(memoFile_, true);
+    if (backup && memo && memo->inode != 0) return backup->sameFile(*memo);
+    return std::filesystem::absolute(toPath(place)).lexically_normal() == memoFile_.lexically_normal();
 }
 
 void TOptionsdlg::Button3Click() {

@@ -3,6 +3,8 @@
 // and, on "Voer de gewenste optie in", changes the selected option only.
 #pragma once
 
+#include <filesystem>
+
 #include "widgets/Dialog.h"
 #include "store/Settings.h"
 
@@ -29,6 +31,8 @@ public:
     const Settings& settings() const { return settings_; }
     // After OK: the option that was confirmed.
     Option confirmed() const { return confirmed_; }
+    // The memo file in use, which cannot be its own backup place.
+    void setMemoFile(const std::filesystem::path& file) { memoFile_ = file; }
 
 protected:
     void FormActivate() override;
@@ -43,7 +47,11 @@ protected:
 private:
     void showPlace(const QString& place);
 
+    // Whether `place` names the memo file in use itself.
+    bool isMemoFile(const QString& place) const;
+
     Settings settings_;
+    std::filesystem::path memoFile_;
     Option confirmed_ = Option::StartPosition;
     QString pending_;
     QButtonGroup* weekColours_ = nullptr;

@@ -19,15 +19,19 @@ PainterPrinter::~PainterPrinter() {
     if (painter_.isActive()) painter_.end();
 }
 
-void PainterPrinter::beginDocument() {
-    if (pdfFile_.isEmpty()) {
+void PainterPrinter::beginDocument() { begin(pdfFile_); }
+
+void PainterPrinter::beginPdfDocument(const QString& file) { begin(file); }
+
+void PainterPrinter::begin(const QString& pdfFile) {
+    if (pdfFile.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) throw PrinterError::none();
+        if (info.isNull()) throw NoPrinterError();
         printer_ = std::make_unique<QPrinter>(info);
     } else {
         printer_ = std::make_unique<QPrinter>();
         printer_->setOutputFormat(QPrinter::PdfFormat);
-        printer_->setOutputFileName(pdfFile_);
+        printer_->setOutputFileName(pdfFile);
     }
     printer_->setResolution(kDotsPerInch);
     printer_->setFullPage(false);

@@ -19,6 +19,7 @@ public:
     ~PainterPrinter() override;
 
     void beginDocument() override;
+    void beginPdfDocument(const QString& file) override;
     void setFont(const QString& family, int points, bool bold, bool underline) override;
     int fontHeight() override;
     void drawText(int x, int y, const QString& text) override;
@@ -28,6 +29,9 @@ public:
     void abortDocument() override;
 
 private:
+    // On the default printer, or into the PDF file `pdfFile` when one is named.
+    void begin(const QString& pdfFile);
+
     QString pdfFile_;
     std::unique_ptr<QPrinter> printer_;
     QPainter painter_;

@@ -67,8 +67,12 @@ public:
 class PrinterError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-    // There is no default printer.
-    static PrinterError none() { return PrinterError("Standaardprinter niet gevonden"); }
+};
+
+// There is no default printer.
+class NoPrinterError : public PrinterError {
+public:
+    NoPrinterError() : PrinterError("Standaardprinter niet gevonden") {}
 };
 
 // One printed document: begin, fonts and texts at points, end. Coordinates
@@ -76,8 +80,11 @@ public:
 class Printer {
 public:
     virtual ~Printer() = default;
-    // Starts a document on the default printer; PrinterError when there is none.
+    // Starts a document on the default printer; NoPrinterError when there is none.
     virtual void beginDocument() = 0;
+    // Starts a document written into the PDF file `file` instead, with the
+    // same pages.
+    virtual void beginPdfDocument(const QString& file) = 0;
     virtual void setFont(const QString& family, int points, bool bold, bool underline) = 0;
     // Height of the current font's characters in printer pixels.
     virtual int fontHeight() = 0;

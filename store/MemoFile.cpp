@@ -142,6 +142,15 @@ bool MemoFile::canOpen() {
     }
 }
 
+bool MemoFile::canRead() {
+    try {
+        fs_.open(path_, OpenMode::ReadOnly)->close();
+        return true;
+    } catch (const IoError&) {
+        return false;
+    }
+}
+
 void MemoFile::create() {
     // Never empties a file that is there: the question before creating
     // follows any failure to open, also one that passes.

@@ -59,6 +59,8 @@ public:
 
     // Whether the file opens for reading and writing; reports nothing.
     bool canOpen();
+    // Whether the file opens for reading; reports nothing.
+    bool canRead();
     // Creates the file empty; a file that exists keeps its records.
     void create();
 

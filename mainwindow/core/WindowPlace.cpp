@@ -1,5 +1,6 @@
 #include "mainwindow/core/WindowPlace.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -10,6 +11,12 @@ int percentOf(int total, int percent) {
     if (exact >= static_cast<double>(INT_MAX)) return INT_MAX;
     if (exact <= static_cast<double>(INT_MIN)) return INT_MIN;
     return static_cast<int>(exact);
+}
+
+int leftEdgeOnScreen(int screenWidth, int leftPercent, int frameWidth) {
+    const long long wanted = percentOf(screenWidth, leftPercent);
+    const long long lastFitting = static_cast<long long>(screenWidth) - frameWidth;
+    return static_cast<int>(std::max(0LL, std::min(wanted, lastFitting)));
 }
 
 }  // namespace jotanor

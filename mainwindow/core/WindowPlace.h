@@ -8,4 +8,9 @@ namespace jotanor {
 // outside the range of an int: it is brought to the nearest end of it.
 int percentOf(int total, int percent);
 
+// The frame's left edge for a start position of `leftPercent`: that share
+// of the screen's width, moved left just enough for a frame `frameWidth`
+// wide to end on the screen, and never left of the screen's edge.
+int leftEdgeOnScreen(int screenWidth, int leftPercent, int frameWidth);
+
 }  // namespace jotanor

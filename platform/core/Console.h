@@ -13,4 +13,8 @@ void useRawStandardOutput();
 // code page (Windows hands main() its arguments in the ANSI code page).
 std::vector<std::string> utf8Arguments(int argc, char** argv);
 
+// The width in columns of the terminal that standard output shows on; 0
+// when it goes into a file or a pipe.
+int terminalColumns();
+
 }  // namespace jotanor

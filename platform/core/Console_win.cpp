@@ -32,4 +32,10 @@ std::vector<std::string> utf8Arguments(int argc, char** argv) {
     return args;
 }
 
+int terminalColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 }  // namespace jotanor

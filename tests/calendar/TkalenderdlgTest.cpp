@@ -324,28 +324,32 @@ TEST_F(KalenderTest, AScreenReaderReadsEachGridAsATableOfItsDays) {
                                                    {0, 1, QAccessible::ColumnHeader, "zo"},
                                                    {1, 0, QAccessible::RowHeader, "49"},
                                                    {1, 1, QAccessible::Cell, ""},
-                                                   {1, 3, QAccessible::Cell, "1"},
-                                                   {5, 5, QAccessible::Cell, "31"}}) {
+                                                   {1, 3, QAccessible::Cell, "dinsdag 1 december 2026"},
+                                                   {5, 5, QAccessible::Cell, "donderdag 31 december 2026"}}) {
         EXPECT_EQ(cell(e.row, e.column)->role(), e.role) << e.name;
         EXPECT_EQ(cell(e.row, e.column)->text(QAccessible::Name), e.name);
         EXPECT_EQ(table->indexOfChild(cell(e.row, e.column)), e.row * MonthGrid::kColumns + e.column);
     }
-    // 6 December is today and chosen; a press chooses another day.
-    EXPECT_EQ(cell(2, 1)->text(QAccessible::Description), "vandaag");
+    // 6 December is today and chosen, and has memos; a press chooses another day.
+    EXPECT_EQ(cell(2, 1)->text(QAccessible::Description), "vandaag, memo's");
     EXPECT_TRUE(cell(2, 1)->state().selected);
     press(1, 2, 5);
     EXPECT_FALSE(cell(2, 1)->state().selected);
-    EXPECT_EQ(cell(2, 1)->text(QAccessible::Description), "vandaag");
+    EXPECT_EQ(cell(2, 1)->text(QAccessible::Description), "vandaag, memo's");
     EXPECT_TRUE(cell(2, 5)->state().selected);
     EXPECT_EQ(cell(2, 5)->text(QAccessible::Description), "");
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(grid(3))->text(QAccessible::Name), "februari 2027");
+    QAccessibleInterface* february = QAccessible::queryAccessibleInterface(grid(3));
+    EXPECT_EQ(february->text(QAccessible::Name), "februari 2027");
+    // A feast day says so, beside its memos.
+    EXPECT_EQ(february->child(2 * MonthGrid::kColumns + 4)->text(QAccessible::Name), "woensdag 10 februari 2027");
+    EXPECT_EQ(february->child(2 * MonthGrid::kColumns + 4)->text(QAccessible::Description), "memo's, Aswoensdag");
 
     // As a table: six weeks of seven days, headed by day names and week numbers.
     QAccessibleTableInterface* days = table->tableInterface();
     ASSERT_NE(days, nullptr);
     EXPECT_EQ(days->rowCount(), 6);
     EXPECT_EQ(days->columnCount(), 7);
-    EXPECT_EQ(days->cellAt(1, 4)->text(QAccessible::Name), "10");
+    EXPECT_EQ(days->cellAt(1, 4)->text(QAccessible::Name), "donderdag 10 december 2026");
     EXPECT_EQ(days->columnDescription(4), "do");
     EXPECT_EQ(days->rowDescription(1), "50");
     ASSERT_EQ(days->selectedCells().size(), 1);

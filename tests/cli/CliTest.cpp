@@ -25,7 +25,8 @@ protected:
         args.insert(args.begin(), {"--file", utf8Path()});
         if (giveToday) args.insert(args.begin(), {"--today", "2026-05-02"});
         std::ostringstream out, err;
-        const int status = cli::run(args, {nativeFileSystem(), clock, [] { return "20261207T151500Z"; }}, out, err);
+        const int status =
+            cli::run(args, {nativeFileSystem(), clock, [] { return "20261207T151500Z"; }, columns}, out, err);
         return {status, out.str(), err.str()};
     }
 
@@ -45,6 +46,7 @@ protected:
     bool made = std::filesystem::create_directory(folder);
     std::filesystem::path path = folder / "dagboek.mem";
     DaySerial today = encodeDate(2026, 5, 2);
+    int columns = 0;  // of the terminal; 0 a pipe
 };
 
 TEST_F(CliTest, ListPrintsTheTenWeekBlocksAsTheWindowShowsThem) {
@@ -63,6 +65,12 @@ TEST_F(CliTest, ListPrintsTheTenWeekBlocksAsTheWindowShowsThem) {
                          // A control character from a foreign file is shown, never sent.
                          "zondag,  3-5-2026\n^[]0;weg^G^[[31m\na^M^Jb^?\uFFFD\uFFFD\n" + dashes + "\n" +
                          "vrijdag,  10-7-2026\nlaatste dag\n€ 5,- “ok”\n" + dashes + "\n");
+    // In a terminal the divider is as wide as the terminal, at most as the window's.
+    for (const auto& [terminal, width] : {std::pair{80, 80}, std::pair{300, 222}}) {
+        columns = terminal;
+        EXPECT_NE(run({"list"}).out.find('\n' + std::string(width, '-') + "\n>> "), std::string::npos) << terminal;
+        EXPECT_EQ(run({"list"}).out.find(std::string(width + 1, '-')), std::string::npos) << terminal;
+    }
 }
 
 // Each command line beside the core call that fills the window's list.
@@ -128,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CliTest, AddStoresTheMemoInDateOrderAsWindows1252) {
     test::writeMemos(path, {{today - 1, "gisteren", ""}, {today + 1, "morgen", ""}});
     EXPECT_EQ(run({"add", "2026-05-02", "Café € 5,-", "-5 graden"}).status, 0);
-    EXPECT_EQ(run({"add", "2026-05-03", "--", "--regel--"}).status, 0);
+    // The date also as the list shows it.
+    EXPECT_EQ(run({"add", "3-5-2026", "--", "--regel--"}).status, 0);
     EXPECT_EQ(MemoFile(nativeFileSystem(), path).readAll(),
               (std::vector<MemoRecord>{{today - 1, "gisteren", ""},
                                        {today, "Caf\xE9 \x80 5,-", "-5 graden"},
@@ -161,7 +170,11 @@ TEST_F(CliTest, WhatCannotBeDoneIsRefusedWithItsReasonAndTheFileStaysAsItWas) {
         {{"add", "2026-05-02", "a\tb"}, 2, "regel 1 bevat een stuurteken (zoals een tab of regeleinde)"},
         {{"add", "2026-05-02", "\xFF"}, 2, "regel 1 is geen UTF-8-tekst"},
         {{"add", "2026-02-30", "x"}, 2, "2026-02-30: Invalid argument to date encode"},
-        {{"add", "2-5-2026", "x"}, 2, "'2-5-2026' is geen datum in de vorm JJJJ-MM-DD"},
+        {{"add", "2-5-26", "x"}, 2, "'2-5-26' is geen datum in de vorm JJJJ-MM-DD of D-M-JJJJ"},
+        {{"add", "2026-5-2", "x"}, 2, "'2026-5-2' is geen datum in de vorm JJJJ-MM-DD of D-M-JJJJ"},
+        {{"add", "31-4-2026", "x"}, 2, "31-4-2026: Invalid argument to date encode"},
+        {{"search", "vinkje ✓"}, 2, "de zoektekst bevat \"✓\", een teken dat een memo niet kan bewaren"},
+        {{"search", "caf\xE9"}, 2, "de zoektekst is geen UTF-8-tekst"},
         {{"add", "2026-05-02"}, 2, "gebruik: jotanor-cli add JJJJ-MM-DD \"REGEL 1\" [\"REGEL 2\"]"},
         {{"list", "--weeks-back", "10"}, 2, "--weeks-back gaat van 0 tot 9"},
         {{"list", "--weeks-back", "x"}, 2, "'x' is not a valid integer value"},
@@ -253,7 +266,7 @@ TEST_F(CliTest, AFileErrorNamesTheFileWithTheStandardText) {
     // Adding starts a diary, readable by its owner only, and says so.
     const Ran added = run({"add", "2026-05-02", "x"});
     EXPECT_EQ(added.status, 0);
-    EXPECT_EQ(added.err, "jotanor-cli: " + utf8Path() + " niet gevonden; nieuwe file aangemaakt\n");
+    EXPECT_EQ(added.err, "jotanor-cli: " + utf8Path() + " niet gevonden; nieuw memobestand aangemaakt\n");
     EXPECT_EQ(MemoFile(nativeFileSystem(), path).readAll(), (std::vector<MemoRecord>{{today, "x", ""}}));
 #ifndef _WIN32
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
@@ -266,10 +279,13 @@ TEST_F(CliTest, AFileErrorNamesTheFileWithTheStandardText) {
     EXPECT_EQ(elsewhere.err, "jotanor-cli: " + utf8Path() + ": " + IoError::standardText(test::kMissingFolderCode) + "\n");
 }
 
-TEST_F(CliTest, ASearchWordNoMemoCanHoldFindsNothing) {
-    test::writeMemos(path, {{today, "? vraag", ""}});
-    EXPECT_EQ(run({"search", "✓"}).out, "");
-    EXPECT_NE(run({"search", "?"}).out, "");
+// Blanks are no part of a word; the words as searched are told.
+TEST_F(CliTest, TheSearchTellsTheWordsAsSearched) {
+    test::writeMemos(path, {{today, "tandarts om 9", ""}});
+    const Ran blank = run({"search", "om 9"});
+    EXPECT_EQ(blank.err, "jotanor-cli: Zoekwoord : om9\n");
+    EXPECT_EQ(blank.out, "");
+    EXPECT_EQ(run({"search", "--ignore-case", "Om, 9"}).err, "jotanor-cli: Zoekwoorden : om  ,  9\n");
 }
 
 }  // namespace

@@ -112,17 +112,21 @@ TEST_F(ScreenReader, ReadsTheListTheCalendarAndTheDateDialog) {
         // The calendar: a table a month, today and the chosen day marked;
         // the arrow key moves the chosen day.
         display->key({"i"});
-        std::string calendar = tree(*program, "^Kalender$", {"table cell | 6 | selected,focused | vandaag"});
+        std::string calendar =
+            tree(*program, "^Kalender$", {"table cell | zondag 6 december 2026 | selected,focused | vandaag, memo's"});
         const auto december = childrenOf(calendar, "table | december 2026 |");
         ASSERT_EQ(december.size(), 56u) << calendar;
         EXPECT_EQ(december[1], "table column header | zo |  | ");
         EXPECT_EQ(december[8], "table row header | 49 |  | ");
-        EXPECT_EQ(december[11], "table cell | 1 |  | ");
+        EXPECT_EQ(december[11], "table cell | dinsdag 1 december 2026 |  | ");
         for (const char* month : {"november 2026", "januari 2027", "februari 2027"})
             EXPECT_EQ(childrenOf(calendar, std::string("table | ") + month + " |").size(), 56u) << month;
         display->key({"Right"});
-        calendar = tree(*program, "^Kalender$", {"table cell | 7 | selected,focused | "});
-        EXPECT_NE(calendar.find("table cell | 6 |  | vandaag"), std::string::npos) << calendar;
+        calendar = tree(*program, "^Kalender$", {"table cell | maandag 7 december 2026 | selected,focused | "});
+        EXPECT_NE(calendar.find("table cell | zondag 6 december 2026 |  | vandaag, memo's"), std::string::npos)
+            << calendar;
+        EXPECT_NE(calendar.find("table cell | woensdag 10 februari 2027 |  | memo's, Aswoensdag"), std::string::npos)
+            << calendar;
 
         // I asks for the entry of a memo on that day: the date's spin edits
         // are named as their labels say, the weekday is read as itself.

@@ -82,5 +82,31 @@ TEST_F(EndToEnd, StartedFromTheMenuTheDiaryLivesInTheUsersOwnFolder) {
     EXPECT_FALSE(std::filesystem::exists(work / "jotanor1.mem"));
 }
 
+// Help, the version and a wrong option are answered without a window, as
+// any terminal program answers them; a memo file named on the command line
+// is opened without a question about the working folder's.
+TEST_F(EndToEnd, TheCommandLineIsAnsweredWithoutAWindowAndNamesTheMemoFile) {
+    const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb"};
+    const e2e::Run help = run({JOTANOR_EXE, "--help"}, kPatience, noDisplay);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Gebruik: jotanor [--user-folder] [MEMOBESTAND]", 0), 0u) << help.out;
+    EXPECT_EQ(run({JOTANOR_EXE, "--version"}, kPatience, noDisplay).out, "jotanor 2.0\n");
+    const e2e::Run bogus = run({JOTANOR_EXE, "--bogus"}, kPatience, noDisplay);
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_EQ(bogus.out, "jotanor: onbekende optie: --bogus\nZie jotanor --help\n");
+
+    std::filesystem::create_directory(work / "elders");
+    putFile(work / "elders" / "werk.mem", memoBytes(holidays2025to2027()));
+    Program::Options options;
+    options.arguments = {"elders/werk.mem"};
+    std::optional<Program> program;
+    program.emplace(*display, work, options);
+    const auto window = display->waitForWindow(kMainTitle);
+    ASSERT_TRUE(window) << program->log();
+    EXPECT_EQ(display->title(*window), "Jotanor versie 2.0 ***  " + (work / "elders" / "werk.mem").string());
+    closeWithEscape(*program, *window);
+    EXPECT_FALSE(std::filesystem::exists(work / "jotanor1.mem"));
+}
+
 }  // namespace
 }  // namespace jotanor::e2e

@@ -41,9 +41,9 @@ TEST_F(Tform1Options, TheFirstCloseWritesTheDefaults) {
 }
 
 TEST_F(Tform1Options, TheFileSettingsPlaceTheWindowAndColourTheWeek) {
-    writeText(cfg(), "D:\\b.mem\r\n45\r\n50\r\n10\r\n0\r\n");
+    writeText(cfg(), "D:\\b.mem\r\n30\r\n50\r\n10\r\n0\r\n");
     form.FormActivate();
-    EXPECT_EQ(form.x(), 450);  // 45 % of 1000
+    EXPECT_EQ(form.x(), 300);  // 30 % of 1000
     EXPECT_EQ(form.height(), 400);
     EXPECT_EQ(form.settings().backupPlace, "D:\\b.mem");
     EXPECT_EQ(form.settings().fontSize, 10);
@@ -71,10 +71,10 @@ TEST_F(Tform1Options, AFileThatCannotBeReadWholeIsReportedAndTheActivationGoesOn
         const char* written;
     };
     // (A backup place that every system can write at close.)
-    for (const Case& c : {Case{"b.mem\r\n45\r\n4,5\r\n10\r\n0\r\n", "'4,5' is not a valid integer value", 450,
-                               720, "b.mem\r\n45\r\n90\r\n0\r\n1\r\n"},
-                          Case{"\r\n45\r\n50\r\n", "'' is not a valid integer value", 450, 400,
-                               "\r\n45\r\n50\r\n0\r\n1\r\n"}}) {
+    for (const Case& c : {Case{"b.mem\r\n30\r\n4,5\r\n10\r\n0\r\n", "'4,5' is not a valid integer value", 300,
+                               720, "b.mem\r\n30\r\n90\r\n0\r\n1\r\n"},
+                          Case{"\r\n30\r\n50\r\n", "'' is not a valid integer value", 300, 400,
+                               "\r\n30\r\n50\r\n0\r\n1\r\n"}}) {
         Tform1 window(scripted.platform());
         ASSERT_TRUE(window.FormCreate());
         window.show();

@@ -181,8 +181,9 @@ TEST_F(Tform1Open, EveryControlOfEveryWindowThatTheKeyboardReachesHasAName) {
 TEST_F(Tform1Open, ActivationPlacesTheFrameAndColoursTheWeek) {
     form.show();
     form.FormActivate();
-    // 90 % of 1000 and of 800, for the frame around the window.
-    EXPECT_EQ(form.frameGeometry(), QRect(900, 0, 635, 720));
+    // 90 % of 800 high; 90 % of 1000 would put most of the frame past the
+    // screen's right edge, so it ends there.
+    EXPECT_EQ(form.frameGeometry(), QRect(1000 - 635, 0, 635, 720));
     EXPECT_LT(form.height(), 720) << "the frame has borders here";
     // 6 December 2026 is in week 50; parity 1 colours odd weeks green.
     EXPECT_EQ(child<QLabel>(form, "Label3")->text(), "Week 50");
@@ -207,7 +208,7 @@ TEST_F(Tform1Open, TheWeekIsGreenOnlyWhenItsParityMatches) {
     }
 }
 
-TEST_F(Tform1Open, ThePlacementRoundsHalvesToEvenAndBoundsWhatNoScreenHolds) {
+TEST_F(Tform1Open, ThePlacementRoundsHalvesToEvenAndKeepsTheFrameOnTheScreen) {
     form.show();
     struct Case {
         QSize screen;
@@ -221,16 +222,16 @@ TEST_F(Tform1Open, ThePlacementRoundsHalvesToEvenAndBoundsWhatNoScreenHolds) {
         form.FormActivate();
         return form.frameGeometry();
     };
-    for (const Case& c : {Case{{1025, 1010}, 50, 50, 512, 505},  // 512.5 → 512
-                          Case{{1000, 800}, 200, 100, 2000, 800}, Case{{1000, 800}, -10, 90, -100, 720}}) {
+    for (const Case& c : {Case{{1025, 1010}, 10, 50, 102, 505},  // 102.5 → 102
+                          Case{{1000, 800}, 200, 100, 365, 800}, Case{{1000, 800}, -10, 90, 0, 720}}) {
         const QRect frame = placeAt(c.screen, c.left, c.bottom);
         EXPECT_EQ(frame.x(), c.x) << c.left;
         EXPECT_EQ(frame.height(), c.height) << c.bottom;
     }
-    // Products far beyond an int put the window off the screen, nothing worse.
-    EXPECT_GT(placeAt({1000, 800}, INT_MAX, INT_MAX).left(), 1000);
+    // Products far beyond an int keep the frame on the screen all the same.
+    EXPECT_EQ(placeAt({1000, 800}, INT_MAX, INT_MAX).left(), 365);
     EXPECT_GE(form.frameGeometry().height(), 800);
-    EXPECT_LT(placeAt({1000, 800}, INT_MIN, 90).right(), 0);
+    EXPECT_EQ(placeAt({1000, 800}, INT_MIN, 90).left(), 0);
 }
 
 TEST_F(Tform1Open, ResizingKeepsTenPixelMarginsAndFortyAbove) {
@@ -255,7 +256,7 @@ TEST_F(Tform1Open, F5TwiceReturnsToTheConfiguredPlaceAndWidth) {
     QTest::keyClick(child(form, "ListBox1"), Qt::Key_F5, Qt::ShiftModifier);  // modifiers do not matter
     EXPECT_FALSE(test::child<QAction>(form, "Fullscreen1")->isChecked());
     EXPECT_FALSE(child<QAction>(form, "Fullscreen1")->isChecked());
-    EXPECT_EQ(form.frameGeometry(), QRect(900, 0, 635, 720));
+    EXPECT_EQ(form.frameGeometry(), QRect(365, 0, 635, 720));
     // A key that reaches the form itself works the same, once.
     QTest::keyClick(&form, Qt::Key_F5, Qt::ControlModifier);
     EXPECT_TRUE(test::child<QAction>(form, "Fullscreen1")->isChecked());

@@ -1,10 +1,12 @@
 #include <QAccessible>
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>
+#include <tuple>
 
 #include "mainwindow/MemoListModel.h"
 #include "widgets/SpinEdit.h"
@@ -123,6 +125,24 @@ TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsMemos) {
     EXPECT_EQ(a->childCount(), 1);
     EXPECT_EQ(first->text(QAccessible::Name), "maandag,  7-12-2026. anders");
     EXPECT_FALSE(a->child(1));
+}
+
+// The cursor moves by line; Ctrl+Down and Ctrl+Up go a memo at a time, as
+// a screen reader reads them, and select the memo they reach.
+TEST_F(ViewsTest, CtrlDownAndCtrlUpWalkTheListAMemoAtATime) {
+    memosAt({0, 1, 2});
+    test::trigger(form, "tenWeeks");
+    auto* list = child<MemoListBox>(form, "ListBox1");
+    list->setFocus();
+    // Down, Down, Ctrl+Down up to past the last memo, Up, and Ctrl+Up to this memo's start and the one before.
+    const Qt::KeyboardModifier ctrl = Qt::ControlModifier;
+    const std::vector<std::tuple<Qt::Key, Qt::KeyboardModifiers, int>> steps = {
+        {Qt::Key_Down, {}, 0},  {Qt::Key_Down, {}, 1},   {Qt::Key_Down, ctrl, 4}, {Qt::Key_Down, ctrl, 8},
+        {Qt::Key_Down, ctrl, 8}, {Qt::Key_Up, {}, 7},    {Qt::Key_Up, ctrl, 4},   {Qt::Key_Up, ctrl, 0}};
+    for (const auto& [key, modifiers, row] : steps) {
+        QTest::keyClick(list, key, modifiers);
+        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), row) << "the memo can be changed from there";
+    }
 }
 
 TEST_F(ViewsTest, AChimeThatCannotPlayBeepsInstead) {

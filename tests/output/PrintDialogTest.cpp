@@ -170,13 +170,31 @@ TEST_F(PrintTest, CancelPrintsNothingAndTheNextOpeningStartsAgain) {
     EXPECT_EQ(start, "2 12 2026 ");
 }
 
-TEST_F(PrintTest, WithoutAPrinterAnErrorAndNothingPrinted) {
+// Without a printer the message stays, and the same pages can go into a PDF
+// file chosen in a file dialog; No or Cancel prints nothing.
+TEST_F(PrintTest, WithoutAPrinterThePagesCanGoIntoAPdfFile) {
     scripted.hasPrinter = false;
-    printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton); });
-    ASSERT_EQ(scripted.shown.size(), 1u);
-    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
-    EXPECT_EQ(scripted.shown[0].text, "Standaardprinter niet gevonden");
-    EXPECT_TRUE(scripted.printed.empty());
+    const QString pdf = fromPath(dir.file("overzicht.pdf"));
+    struct Case {
+        MsgResult answer;
+        std::optional<QString> file;
+        std::size_t printed;
+    };
+    for (const Case& c : {Case{MsgResult::No, pdf, 0}, Case{MsgResult::Yes, std::nullopt, 0}, Case{MsgResult::Yes, pdf, 11}}) {
+        scripted.shown.clear();
+        scripted.printed.clear();
+        scripted.answers = {c.answer};
+        scripted.saveAnswers = {c.file};
+        printRange(kFirst, kLast, [](Tprintdlg* dialog) { QTest::mouseClick(child(dialog, "okbtn"), Qt::LeftButton); });
+        ASSERT_EQ(scripted.shown.size(), 1u);
+        EXPECT_EQ(scripted.shown[0].kind, MsgKind::Confirmation);
+        EXPECT_EQ(scripted.shown[0].text, "Standaardprinter niet gevonden.\nAfdrukken in een PDF-bestand ?");
+        EXPECT_EQ(scripted.printed.size(), c.printed);
+    }
+    EXPECT_EQ(scripted.pdfDocuments, std::vector<QString>{pdf});
+    EXPECT_EQ(scripted.documentsEnded, 1);
+    EXPECT_GT(std::filesystem::file_size(dir.file("overzicht.pdf")), 0u);
+    EXPECT_EQ(scripted.printed[0].text, "Memo-overzicht van dinsdag,  1-12-2026 t/m woensdag,  2-12-2026");
 }
 
 TEST_F(PrintTest, AMemoFileThatCannotBeReadDropsTheDocument) {

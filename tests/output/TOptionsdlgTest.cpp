@@ -232,6 +232,25 @@ TEST_F(TOptionsdlgTest, WijzigenProposesTheFileAndKeepsThePendingPlaceUntilConfi
     EXPECT_EQ(settings().backupPlace, chosen.toStdString());
 }
 
+// The memo file itself, by any name, is no backup place.
+TEST_F(TOptionsdlgTest, TheMemoFileItselfIsRefusedAsTheBackupPlace) {
+    std::filesystem::create_directory(dir.file("map"));
+    std::filesystem::create_symlink(memoPath(), dir.file("map/link.mem"));
+    const QString other = fromPath(dir.file("kopie.mem"));
+    scripted.saveAnswers = {fromPath(memoPath()), fromPath(dir.file("map/../map/link.mem")), other};
+    open([&](TOptionsdlg& d) {
+        click(d, "RadioButton1");
+        for (int i = 0; i < 3; ++i) click(d, "Button2");
+        click(d, "Button1");
+    });
+    ASSERT_EQ(scripted.shown.size(), 2u);
+    for (const auto& box : scripted.shown) {
+        EXPECT_EQ(box.kind, MsgKind::Warning);
+        EXPECT_EQ(box.text, "Het memobestand zelf kan niet zijn eigen backup zijn; kies een andere plaats.");
+    }
+    EXPECT_EQ(settings().backupPlace, other.toStdString());
+}
+
 TEST_F(TOptionsdlgTest, AParityOtherThanZeroOrOneSelectsNeitherAndIsKept) {
     settings().weekParity = 2;
     open([&](TOptionsdlg& d) {

@@ -22,7 +22,8 @@ for f in /usr/bin/jotanor /usr/bin/jotanor-cli /usr/share/jotanor/memohelp.rtf /
          /usr/share/icons/hicolor/scalable/apps/nl.jotanor.Jotanor.svg \
          /usr/share/icons/hicolor/48x48/apps/nl.jotanor.Jotanor.png \
          /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz \
-         /usr/share/man/man1/jotanor.1.gz /usr/share/man/man1/jotanor-cli.1.gz; do
+         /usr/share/man/man1/jotanor.1.gz /usr/share/man/man1/jotanor-cli.1.gz \
+         /usr/share/bash-completion/completions/jotanor-cli; do
   grep -qx "$f" "$work/files" || { echo "missing from the package: $f"; fail=1; }
 done
 

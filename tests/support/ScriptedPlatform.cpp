@@ -52,13 +52,21 @@ QString ScriptedPlatform::shortDate(const Ymd& d) const {
 }
 
 void ScriptedPlatform::beginDocument() {
-    if (!hasPrinter) throw PrinterError::none();
+    if (!hasPrinter) throw NoPrinterError();
     ++documentsBegun;
     page_ = 0;
     if (!pdfFile.isEmpty()) {
         pdf_ = std::make_unique<PainterPrinter>(pdfFile);
         pdf_->beginDocument();
     }
+}
+
+void ScriptedPlatform::beginPdfDocument(const QString& file) {
+    ++documentsBegun;
+    page_ = 0;
+    pdfDocuments.push_back(file);
+    pdf_ = std::make_unique<PainterPrinter>(file);
+    pdf_->beginDocument();
 }
 
 void ScriptedPlatform::setFont(const QString& family, int points, bool bold, bool underline) {

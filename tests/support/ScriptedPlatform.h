@@ -61,6 +61,8 @@ public:
     int printerDpi = 300;
     int printerPageHeight = 3200;
     QString pdfFile;
+    // The files asked for by beginPdfDocument, which writes them for real.
+    std::vector<QString> pdfDocuments;
     std::vector<PrintedText> printed;
     int documentsBegun = 0;
     int documentsEnded = 0;
@@ -83,6 +85,7 @@ private:
     QString shortDate(const Ymd& d) const override;
 
     void beginDocument() override;
+    void beginPdfDocument(const QString& file) override;
     void setFont(const QString& family, int points, bool bold, bool underline) override;
     int fontHeight() override;
     void drawText(int x, int y, const QString& text) override;
