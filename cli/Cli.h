@@ -23,6 +23,7 @@ struct Machine {
     FileSystem& fileSystem;
     const Clock& clock;
     std::function<std::string()> utcStamp;
+    bool errIsTerminal = false;  // progress of long work goes there, then
 };
 
 // Runs one command line (without the program's name). Output is UTF-8;
