@@ -411,7 +411,8 @@ void importCommand(Context& c) {
         added = static_cast<std::size_t>(std::count(outcomes.begin(), outcomes.end(), EditOutcome::Done));
         already = plan.already + outcomes.size() - added;
     });
-    c.out << added << " memo's toegevoegd, " << already << " al aanwezig, " << imported.skipped << " overgeslagen";
+    c.out << added << (added == 1 ? " memo" : " memo's") << " toegevoegd, " << already << " al aanwezig, "
+          << imported.skipped << " overgeslagen";
     if (imported.cut > 0) c.out << ", " << imported.cut << " ingekort";
     if (imported.replaced > 0) c.out << ", " << imported.replaced << " tekens vervangen door ?";
     c.out << '\n';

@@ -28,12 +28,16 @@ const xmlNode* child(const xmlNode* node, const char* ns, const char* name) {
     return nullptr;
 }
 
+struct LibFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+    void operator()(xmlChar* text) const { xmlFree(text); }
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
 std::string textOf(const xmlNode* node) {
     if (!node) return {};
-    xmlChar* text = xmlNodeGetContent(node);
-    std::string out = text ? reinterpret_cast<const char*>(text) : "";
-    xmlFree(text);
-    return out;
+    const std::unique_ptr<xmlChar, LibFree> text(xmlNodeGetContent(node));
+    return text ? reinterpret_cast<const char*>(text.get()) : "";
 }
 
 // "HTTP/1.1 404 Not Found" → 404.
@@ -66,11 +70,6 @@ struct Multistatus {
     };
     std::vector<Entry> entries;
     std::string token;
-};
-
-struct LibFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
 Multistatus parseMultistatus(const std::string& body) {
@@ -215,10 +214,10 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     const std::string url = origin_ + encodePath(href);
     std::unique_ptr<curl_slist, LibFree> list;
     const auto append = [&](const char* header) {
-        curl_slist* longer = curl_slist_append(list.get(), header);
-        if (!longer) throw std::bad_alloc();
-        (void)list.release();
-        list.reset(longer);
+        // The same list comes back, or the first node of a new one.
+        curl_slist* head = curl_slist_append(list.get(), header);
+        if (!head) throw std::bad_alloc();
+        if (!list) list.reset(head);
     };
     for (const auto& header : headers) append(header.c_str());
     append("Expect:");
