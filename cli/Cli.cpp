@@ -442,7 +442,13 @@ void syncCommand(Context& c) {
     settings.dtstamp = stampOf(c.givenToday, c.machine);
     settings.progress = progressLine(c, "naar de server");
     MemoFile& file = c.session.file();
-    const sync::SyncReport report = sync::synchronize(c.machine.fileSystem, file, settings);
+    sync::SyncReport report;
+    try {
+        report = sync::synchronize(c.machine.fileSystem, file, settings);
+    } catch (...) {
+        if (settings.progress) c.err << "\r\x1b[K";  // the message goes where the progress was
+        throw;
+    }
     if (report.startedDiary) c.err << "jotanor-cli: " << file.path().string() << " niet gevonden; nieuw memobestand aangemaakt\n";
     c.out << report.up << " naar de server, " << report.down << " van de server, " << report.deletedHere
           << " hier verwijderd, " << report.deletedThere << " op de server verwijderd, " << report.conflicts

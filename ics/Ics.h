@@ -76,10 +76,11 @@ struct ImportWindow {
     DaySerial today = 0;
     DaySerial from = 0;  // occurrences of a repeating event, both included
     DaySerial to = 0;
+    std::string zone = {};  // the time zone times are shown in ("Europe/Amsterdam"); empty: the system's
 };
 
 // The memos of the events in `text` (one or more calendars). Times are
-// shown in the local time zone; what a memo cannot show (the last day of
+// shown in the window's time zone; what a memo cannot show (the last day of
 // an event over several days, a timed event's end on a later day) goes on
 // line 2. A yearly event without an end is one starred memo, on its first
 // day from 14 days back on, where the diary keeps a starred memo until it

@@ -36,12 +36,20 @@ icaltimetype timeOf(icalcomponent* calendar, icalproperty* property) {
     return t;
 }
 
-// Where a moment falls on the local clock; a floating time or a date stays as it is.
-Moment localMoment(const icaltimetype& t) {
+// Where a moment falls on the clock of `zone`, or of the system when there
+// is none; a floating time or a date stays as it is.
+Moment localMoment(const icaltimetype& t, icaltimezone* zone) {
     if (t.is_date || !t.zone) {
         return {{static_cast<std::uint16_t>(t.year), static_cast<std::uint16_t>(t.month), static_cast<std::uint16_t>(t.day)},
                 t.hour,
                 t.minute};
+    }
+    if (zone) {
+        const icaltimetype there = icaltime_convert_to_zone(t, zone);
+        return {{static_cast<std::uint16_t>(there.year), static_cast<std::uint16_t>(there.month),
+                 static_cast<std::uint16_t>(there.day)},
+                there.hour,
+                there.minute};
     }
     const std::time_t seconds = icaltime_as_timet_with_zone(t, t.zone);
     std::tm local{};
@@ -88,7 +96,10 @@ std::string firstLine(std::string_view text) {
 class Reader {
 public:
     Reader(const ImportWindow& window, Imported& out, const Progress& progress, std::size_t total)
-        : window_(window), out_(out), progress_(progress), total_(total) {}
+        : window_(window), out_(out), progress_(progress), total_(total),
+          zone_(window.zone.empty() ? nullptr : icaltimezone_get_builtin_timezone(window.zone.c_str())) {
+        if (!window.zone.empty() && !zone_) throw std::runtime_error("onbekende tijdzone: " + window.zone);
+    }
 
     void calendar(icalcomponent* calendar) {
         overrides_.clear();
@@ -140,7 +151,7 @@ private:
         icalproperty* rule = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY);
         const bool isOverride = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY) != nullptr;
         if (!rule || isOverride) {
-            const DaySerial day = encodeDate(localMoment(first).date);
+            const DaySerial day = encodeDate(localMoment(first, zone_).date);
             if (!isOverride || (window_.from <= day && day <= window_.to)) add(c, first, length, false);
             return;
         }
@@ -172,7 +183,7 @@ private:
             if (!t.is_date && !t.zone) icaltime_set_timezone(&t, first.zone);
             if (!isExcluded(t)) extra.push_back(t);
         }
-        const auto dayOf = [](const icaltimetype& t) { return encodeDate(localMoment(t).date); };
+        const auto dayOf = [this](const icaltimetype& t) { return encodeDate(localMoment(t, zone_).date); };
 
         const RecurIterator it(icalrecur_iterator_new(rule, first));
         if (!it) {
@@ -207,7 +218,7 @@ private:
 
     // One memo for the event starting at `start`.
     void add(icalcomponent* c, const icaltimetype& start, long length, bool yearly) {
-        const Moment begin = localMoment(start);
+        const Moment begin = localMoment(start, zone_);
         const char* summary = icalcomponent_get_summary(c);
         std::string line1 = (yearly ? "*" : "") + std::string(summary ? summary : "");
         std::string line2;
@@ -218,13 +229,13 @@ private:
             if (length > 86400) {
                 icaltimetype last = start;
                 icaltime_adjust(&last, static_cast<int>(length / 86400) - 1, 0, 0, 0);
-                line2 = "t/m " + dayText(localMoment(last).date) + (line2.empty() ? "" : ", " + line2);
+                line2 = "t/m " + dayText(localMoment(last, zone_).date) + (line2.empty() ? "" : ", " + line2);
             }
         } else {
             appendTime(line2, begin);
             icaltimetype end = start;
             icaltime_adjust(&end, 0, 0, 0, static_cast<int>(length));
-            const Moment finish = localMoment(end);
+            const Moment finish = localMoment(end, zone_);
             if (length > 0 && finish.date == begin.date) {
                 line2 += "\u2013";
                 appendTime(line2, finish);
@@ -259,6 +270,7 @@ private:
     const Progress& progress_;
     std::size_t total_;
     std::size_t done_ = 0;
+    icaltimezone* zone_;  // where the times are shown; none: the system's
     std::multimap<std::string, icaltimetype> overrides_;  // UID, RECURRENCE-ID
 };
 
@@ -304,6 +316,7 @@ Imported readCalendar(std::string_view text, const ImportWindow& window, const P
     } else {
         throw std::runtime_error("geen iCalendar-gegevens (geen VCALENDAR)");
     }
+    if (progress) progress(total, total);
     return result;
 }
 

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <fstream>
-#include <cstdlib>
-#include <ctime>
 #include <regex>
 
 #include "dates/Dates.h"
@@ -121,28 +119,9 @@ TEST_F(IcsExport, AMemoWithoutACalendarDateIsLeftOutAndCounted) {
     EXPECT_NE(out.find("SUMMARY:goed"), std::string::npos);
 }
 
-// The local time zone for one test.
-class LocalTimeZone {
-public:
-    explicit LocalTimeZone(const char* zone) {
-        if (const char* was = std::getenv("TZ")) before_ = was;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~LocalTimeZone() {
-        if (before_) ::setenv("TZ", before_->c_str(), 1);
-        else ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> before_;
-};
-
 // Calendar files as other programs write them, read in Amsterdam's time
 // zone on 2 May 2026, occurrences of repeating events through 2026.
 TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
-    LocalTimeZone amsterdam("Europe/Amsterdam");
     const std::string newYork =
         "BEGIN:VTIMEZONE\r\nTZID:Oost\r\nBEGIN:STANDARD\r\nDTSTART:19701101T020000\r\n"
         "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\nEND:STANDARD\r\n"
@@ -220,7 +199,7 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
     for (const auto& c : cases) {
         const std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elders//NL\r\n" + c.events + "END:VCALENDAR\r\n";
         const auto today = encodeDate(2026, 5, 2);
-        const ics::Imported got = ics::readCalendar(text, {today, today, encodeDate(2026, 12, 31)});
+        const ics::Imported got = ics::readCalendar(text, {today, today, encodeDate(2026, 12, 31), "Europe/Amsterdam"});
         std::vector<MemoRecord> memos;
         for (const auto& m : got.memos) memos.push_back({m.record.date, cp1252ToUtf8(m.record.line1), cp1252ToUtf8(m.record.line2)});
         EXPECT_EQ(memos, c.memos) << c.name;
@@ -314,18 +293,12 @@ TEST(IcsImport, AgainInAnotherTimeZoneAddsNothing) {
         "SUMMARY:Nacht\r\nEND:VEVENT\r\n"
         "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260610\r\nSUMMARY:Hele dag\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
     const DaySerial today = encodeDate(2026, 5, 2);
-    const ics::ImportWindow window{today, today, today + 365};
-    ics::Imported here;
-    {
-        LocalTimeZone amsterdam("Europe/Amsterdam");
-        here = ics::readCalendar(text, window);
-    }
+    const ics::Imported here = ics::readCalendar(text, {today, today, today + 365, "Europe/Amsterdam"});
     ics::DiaryMemos empty(std::vector<MemoRecord>{});
     std::vector<MemoRecord> diary;
     for (const auto& edit : ics::importEdits(empty, here).edits) diary.push_back(*edit.memo);
     ASSERT_EQ(diary.size(), 4u);
-    LocalTimeZone newYork("America/New_York");
-    const ics::Imported there = ics::readCalendar(text, window);
+    const ics::Imported there = ics::readCalendar(text, {today, today, today + 365, "America/New_York"});
     EXPECT_NE(there.memos[0].record, here.memos[0].record);
     ics::DiaryMemos held(diary);
     EXPECT_TRUE(ics::importEdits(held, there).edits.empty());
