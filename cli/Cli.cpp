@@ -449,7 +449,8 @@ void syncCommand(Context& c) {
         if (settings.progress) c.err << "\r\x1b[K";  // the message goes where the progress was
         throw;
     }
-    if (report.startedDiary) c.err << "jotanor-cli: " << file.path().string() << " niet gevonden; nieuw memobestand aangemaakt\n";
+    if (report.startedDiary)
+        c.err << "jotanor-cli: " << pathText(file.path()) << " niet gevonden; nieuw memobestand aangemaakt\n";
     c.out << report.up << " naar de server, " << report.down << " van de server, " << report.deletedHere
           << " hier verwijderd, " << report.deletedThere << " op de server verwijderd, " << report.conflicts
           << (report.conflicts == 1 ? " conflict\n" : " conflicten\n");

@@ -6,6 +6,7 @@
 
 #include "diary/MemoCommands.h"
 #include "ics/Ics.h"
+#include "store/Errors.h"
 #include "store/SafeWrite.h"
 #include "sync/Reconcile.h"
 #include "sync/SyncState.h"
@@ -27,10 +28,10 @@ public:
         saved_ = encodeState(state_);
         if (!fs_.exists(file_.path())) {
             if (!state_.events.empty())
-                throw SyncError(file_.path().string() +
+                throw SyncError(pathText(file_.path()) +
                                 " is er niet meer, maar is al eerder gesynchroniseerd; een lege agenda zou alle "
                                 "afspraken op de server wissen. Zet het memobestand terug, of verwijder " +
-                                statePath_.string() + " om opnieuw te beginnen");
+                                pathText(statePath_) + " om opnieuw te beginnen");
             file_.create();
             report_.startedDiary = true;
         }
