@@ -29,8 +29,8 @@ public:
         if (!fs_.exists(file_.path())) {
             if (!state_.events.empty())
                 throw SyncError(pathText(file_.path()) +
-                                " is er niet meer, maar is al eerder gesynchroniseerd; een lege agenda zou alle "
-                                "afspraken op de server wissen. Zet het memobestand terug, of verwijder " +
+                                " is er niet meer, maar is al eerder gesynchroniseerd; een nieuw, leeg memobestand "
+                                "zou alle afspraken op de server wissen. Zet het memobestand terug, of verwijder " +
                                 pathText(statePath_) + " om opnieuw te beginnen");
             file_.create();
             report_.startedDiary = true;
