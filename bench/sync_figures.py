@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
-"""Sync figures on a diary of 5,000 memos (ten busy years) against radicale
-on loopback: the first sync's time and requests, a sync with nothing changed,
-and a sync with one change on each side (five rounds, the median).
+"""Sync figures against radicale on loopback, side by side with a plain client.
 
-Usage: sync_figures.py PATH-TO-jotanor-cli [FOLDER]
-With FOLDER the server's storage and the diary stay there afterwards, and a
-later run on the same FOLDER goes on from them (same port, no first sync):
-the first sync of 5,000 events takes a server like radicale many minutes.
-The printed farm-bench line times the nothing-changed sync from outside
-while a server runs on that folder."""
+Usage: sync_figures.py PATH-TO-jotanor-cli [FIRST] [MANY]   (FIRST 0: the later syncs only)
+  first upload: FIRST memos (default 500) put up by jotanor-cli's first sync
+      into one empty calendar, and the same events put up one at a time by a
+      plain client (http.client, one kept-alive connection, If-None-Match: *)
+      into another, alternating, three rounds; the medians and their ratio;
+  later syncs: a calendar of MANY events (default 5,000, ten busy years)
+      written straight into radicale's storage (a first upload of 5,000 takes
+      radicale half an hour), paired by the first sync (UIDs), then a sync with
+      nothing changed and one with a change on each side (medians of 5);
+  memory: the peak resident size of the sync with nothing changed at FIRST
+      (500 when 0) and at MANY memos, both calendars written into storage."""
 import datetime
+import http.client
+import json
+import os
 import re
-import resource
 import statistics
 import subprocess
 import sys
@@ -27,65 +32,149 @@ import memos  # noqa: E402
 TODAY = "2026-05-02"
 
 
-def ten_busy_years():
+def busy_years(count):
     words = ["Tandarts", "Kapper", "Vergadering", "Verjaardag Éva", "Markt, kaas & brood", "Huur € 650,-",
              "Lunch met Ans", "Zwemmen", "Garage: APK", "Bellen over 'het dak'"]
     start = datetime.date(2017, 1, 1)
     out = []
-    for i in range(5000):
-        day = start + datetime.timedelta(days=i * 3650 // 5000)
+    for i in range(count):
+        day = start + datetime.timedelta(days=i * 3650 // count)
         title = words[i % len(words)] + f" {i}"
         out.append((day, ("*" if i % 97 == 0 else "") + title, f"regel twee van memo {i}" if i % 3 else ""))
     return out
 
 
-def timed_sync(cli, diary, url, server):
-    """Wall seconds, the sync's own CPU seconds, the requests the server saw, its line."""
-    before = server.requests_total()
-    cpu = resource.getrusage(resource.RUSAGE_CHILDREN)
+def sync(cli, diary, url):
+    """Wall seconds, peak resident KiB, own CPU seconds, the summary. The
+    peak is the program's VmHWM, read every 5 ms while it runs: the rusage
+    of a child started from this script counts this script's size too."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        started = time.monotonic()
+        p = subprocess.Popen([cli, "--file", str(diary), "--today", TODAY, "sync", url], stdout=out, stderr=err)
+        peak = 0
+        while True:
+            try:
+                status = Path(f"/proc/{p.pid}/status").read_text()
+                peak = max(peak, int(re.search(r"VmHWM:\s+(\d+)", status)[1]))
+            except (OSError, TypeError):
+                pass
+            pid, code, usage = os.wait4(p.pid, os.WNOHANG)
+            if pid:
+                break
+            time.sleep(0.005)
+        p.returncode = os.waitstatus_to_exitcode(code)
+        seconds = time.monotonic() - started
+        out.seek(0)
+        err.seek(0)
+        assert p.returncode == 0, err.read().decode()
+        return seconds, peak, usage.ru_utime + usage.ru_stime, out.read().decode().strip()
+
+
+def events_of(cli, diary):
+    """The export's events, each as a calendar of its own, by UID."""
+    text = subprocess.run([cli, "--file", str(diary), "--today", TODAY, "export-ics"], capture_output=True,
+                          check=True).stdout.decode()
+    head = text[:text.index("BEGIN:VEVENT")]
+    out = {}
+    for block in re.findall(r"BEGIN:VEVENT\r\n.*?END:VEVENT\r\n", text, re.S):
+        uid = re.search(r"^UID:(.*)\r$", block, re.M)[1]
+        out[uid] = head + block + "END:VCALENDAR\r\n"
+    return out
+
+
+def plain_upload(port, path, events):
+    """The same PUTs one at a time, as a plain client makes them."""
     started = time.monotonic()
-    r = subprocess.run([cli, "--file", str(diary), "--today", TODAY, "sync", url], capture_output=True, text=True,
-                       timeout=3600)
-    seconds = time.monotonic() - started
-    after = resource.getrusage(resource.RUSAGE_CHILDREN)
-    assert r.returncode == 0, r.stderr
-    own = after.ru_utime - cpu.ru_utime + after.ru_stime - cpu.ru_stime
-    return seconds, server.requests_total() - before, r.stdout.strip(), own
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=600)
+    for uid, calendar in events.items():
+        connection.request("PUT", f"{path}{uid}.ics", calendar.encode(),
+                           {"Content-Type": "text/calendar; charset=utf-8", "If-None-Match": "*"})
+        answer = connection.getresponse()
+        answer.read()
+        assert answer.status in (201, 204), answer.status
+    connection.close()
+    return time.monotonic() - started
 
 
-def main(cli, keep=None):
+def warm(port, path):
+    """Radicale reads a collection written behind its back once, slowly (a
+    minute and more for 5,000 events on a loaded machine): done here, not
+    in the timed sync."""
+    connection = http.client.HTTPConnection("127.0.0.1", port, timeout=3600)
+    for depth in ("1", "1"):
+        connection.request("PROPFIND", path, b"", {"Depth": depth})
+        connection.getresponse().read()
+    connection.close()
+
+
+def seed(server, path, events):
+    """Events written straight into radicale's storage as a calendar."""
+    folder = server.folder / "collections" / "collection-root" / path.strip("/")
+    folder.mkdir(parents=True)
+    (folder / ".Radicale.props").write_text(json.dumps({"tag": "VCALENDAR"}))
+    for uid, calendar in events.items():
+        (folder / f"{uid}.ics").write_text(calendar, newline="")
+
+
+def main(cli, first="500", many="5000"):
+    first, many = int(first), int(many)
     with tempfile.TemporaryDirectory() as name:
-        folder = Path(keep or name)
-        again = (folder / "diary" / "jotanor1.mem").exists()
-        port = int(re.search(r":(\d+)", (folder / "server" / "config").read_text())[1]) if again else 0
-        (folder / "server").mkdir(parents=True, exist_ok=True)
-        (folder / "diary").mkdir(exist_ok=True)
-        server = Radicale(folder / "server", port=port)
-        server.requests_total = lambda: sum(server.requests(m) for m in ("PROPFIND", "REPORT", "PUT", "DELETE", "GET"))
+        folder = Path(name)
+        for sub in ("server", "small", "big"):
+            (folder / sub).mkdir()
+        small, big = folder / "small" / "jotanor1.mem", folder / "big" / "jotanor1.mem"
+        memos.write(small, busy_years(first or 500))
+        memos.write(big, busy_years(many))
+        seed_events = events_of(cli, big)
+        server = Radicale(folder / "server")
+        seed(server, "/groot/", seed_events)
+        seed(server, "/klein/", events_of(cli, small))
         try:
-            url = server.url("/dagboek/")
-            diary = folder / "diary" / "jotanor1.mem"
-            if not again:
-                server.make_calendar("/dagboek/")
-                memos.write(diary, ten_busy_years())
-                seconds, requests, line, _ = timed_sync(cli, diary, url, server)
-                print(f"first sync: {seconds:.1f} s, {requests} requests ({line})")
-            seconds, requests, line, _ = timed_sync(cli, diary, url, server)
-            print(f"the sync after: {seconds:.3f} s, {requests} requests ({line})")
-            quiet = [timed_sync(cli, diary, url, server) for _ in range(5)]
-            print(f"nothing changed: median {statistics.median(q[0] for q in quiet):.3f} s, its own CPU "
-                  f"{statistics.median(q[3] for q in quiet):.3f} s, requests {[q[1] for q in quiet]} ({quiet[0][2]})")
+            warm(server.port, "/groot/")
+            warm(server.port, "/klein/")
+            ours, plain = [], []
+            for n in range(3 if first else 0):
+                for who in ("ours", "plain") if n % 2 == 0 else ("plain", "ours"):
+                    path = f"/{who}{n}/"
+                    server.make_calendar(path)
+                    if who == "ours":
+                        diary = folder / "small" / f"{n}.mem"
+                        diary.write_bytes(small.read_bytes())
+                        seconds, _, _, line = sync(cli, diary, server.url(path))
+                        assert line.startswith(f"{first} naar de server"), line
+                        ours.append(seconds)
+                    else:
+                        plain.append(plain_upload(server.port, path, events_of(cli, small)))
+            if first:
+                print(f"first upload of {first} events: jotanor-cli {statistics.median(ours):.2f} s, plain client "
+                  f"{statistics.median(plain):.2f} s (medians of 3), ratio {statistics.median(ours) / statistics.median(plain):.3f}")
+                print(f"  rounds: jotanor-cli {[round(s, 2) for s in ours]}, plain {[round(s, 2) for s in plain]}")
+
+            url = server.url("/groot/")
+            seconds, peak, _, line = sync(cli, big, url)
+            print(f"first sync of {many} memos with their {len(seed_events)} events already there (all fetched and "
+                  f"paired): {seconds:.2f} s, {peak / 1024:.1f} MB peak ({line})")
+            quiet = [sync(cli, big, url) for _ in range(5)]
+            print(f"nothing changed at {many} memos: median {statistics.median(q[0] for q in quiet):.3f} s, own CPU "
+                  f"{statistics.median(q[2] for q in quiet):.3f} s, {statistics.median(q[1] for q in quiet) / 1024:.1f} MB "
+                  f"peak ({quiet[0][3]})")
+            klein = folder / "small" / "klein.mem"
+            klein.write_bytes(small.read_bytes())
+            sync(cli, klein, server.url("/klein/"))
+            few = [sync(cli, klein, server.url("/klein/")) for _ in range(5)]
+            print(f"nothing changed at {len(busy_years(first or 500))} memos: median {statistics.median(q[0] for q in few):.3f} s, "
+                  f"own CPU {statistics.median(q[2] for q in few):.3f} s, {statistics.median(q[1] for q in few) / 1024:.1f} MB "
+                  f"peak ({few[0][3]})")
             phone = caldav.DAVClient(url).calendar(url=url)
             rounds = []
             for n in range(5):
                 tag = f"{time.time_ns()}-{n}"
                 phone.save_event(event_text(f"telefoon-{tag}@bench", f";VALUE=DATE:202606{10 + n}", f"Nieuw {tag}"))
-                subprocess.run([cli, "--file", str(diary), "--today", TODAY, "add", f"2026-07-{10 + n}", f"Hier {tag}"],
+                subprocess.run([cli, "--file", str(big), "--today", TODAY, "add", f"2026-07-{10 + n}", f"Hier {tag}"],
                                check=True, capture_output=True)
-                rounds.append(timed_sync(cli, diary, url, server))
-            print(f"one change on each side: median {statistics.median(r[0] for r in rounds):.3f} s, its own CPU "
-                  f"{statistics.median(r[3] for r in rounds):.3f} s, requests {[r[1] for r in rounds]} ({rounds[0][2]})")
-            print(f"farm-bench, while a server runs: farm-bench -n 10 -- {cli} --file {diary} --today {TODAY} sync {url}")
+                rounds.append(sync(cli, big, url))
+            print(f"one change on each side at {many} memos: median {statistics.median(r[0] for r in rounds):.3f} s, own "
+                  f"CPU {statistics.median(r[2] for r in rounds):.3f} s ({rounds[0][3]})")
         finally:
             server.stop()
 

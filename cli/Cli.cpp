@@ -6,7 +6,6 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
-#include <unordered_set>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -21,8 +20,7 @@
 #include "store/MemoFile.h"
 #include "store/Win1252.h"
 #ifdef JOTANOR_CALENDARS
-#include "sync/Ics.h"
-#include "sync/MemoKey.h"
+#include "ics/Ics.h"
 #include "sync/Sync.h"
 #endif
 
@@ -394,7 +392,8 @@ void exportCommand(Context& c) {
     const auto exported = ics::exportCalendar(c.session.file(), range, stampOf(c.givenToday, c.machine), calendar);
     c.out.write(calendar.data(), static_cast<std::streamsize>(calendar.size()));
     if (exported.undated > 0)
-        c.err << "jotanor-cli: " << exported.undated << " memo(s) zonder geldige datum overgeslagen\n";
+        c.err << "jotanor-cli: " << exported.undated << (exported.undated == 1 ? " memo" : " memo's")
+              << " zonder geldige datum overgeslagen\n";
 }
 
 // A whole file's bytes.
@@ -404,6 +403,17 @@ std::string readWholeFile(const std::string& path) {
     text << in.rdbuf();
     if (!in) throw std::runtime_error(path + ": het bestand kan niet gelezen worden");
     return text.str();
+}
+
+// "1200 van 5000 …, nog 3800" on one line that each report overwrites,
+// when standard error is a terminal; nothing otherwise.
+std::function<void(std::size_t, std::size_t)> progressLine(Context& c, std::string what) {
+    if (!c.machine.errIsTerminal) return {};
+    return [&c, what = std::move(what)](std::size_t done, std::size_t total) {
+        c.err << '\r' << done << " van " << total << ' ' << what << ", nog " << total - done << "\x1b[K";
+        if (done == total) c.err << "\r\x1b[K";
+        c.err.flush();
+    };
 }
 
 void importCommand(Context& c) {
@@ -416,29 +426,27 @@ void importCommand(Context& c) {
     const std::string text = readWholeFile(c.line.operands[0]);
     ics::Imported imported;
     try {
-        imported = ics::readCalendar(text, window);
+        imported = ics::readCalendar(text, window, progressLine(c, "onderdelen gelezen"));
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(c.line.operands[0] + ": " + e.what());
     }
-    // A memo the diary holds already, or the file gives twice, goes in once.
+    // What the diary holds already (the events it exported itself, by UID;
+    // the rest by content) is not added; each add is decided again under
+    // the file's lock.
     MemoFile& file = c.session.file();
-    std::vector<MemoEdit> edits;
+    std::size_t added = 0;
+    std::size_t already = 0;
     startingDiary(c, [&] {
-        std::unordered_set<std::string> held;
-        file.scanBytes([&](const unsigned char* r, std::size_t) {
-            held.insert(sync::memoKey(recordDate(r), recordLine1(r), recordLine2(r)));
-            return true;
-        });
-        edits.clear();
-        for (const auto& memo : imported.memos)
-            if (held.insert(sync::memoKey(memo.record)).second) edits.push_back({std::nullopt, memo.record});
-        applyEdits(file, edits);
+        ics::DiaryMemos diary(file.readAll());
+        const ics::ImportPlan plan = ics::importEdits(diary, imported);
+        const auto outcomes = applyEdits(file, plan.edits);
+        added = static_cast<std::size_t>(std::count(outcomes.begin(), outcomes.end(), EditOutcome::Done));
+        already = plan.already + outcomes.size() - added;
     });
-    const std::size_t added = edits.size();
-    c.out << added << " memos added, " << imported.memos.size() - added << " already there, " << imported.skipped
-          << " skipped";
-    if (imported.cut > 0) c.out << ", " << imported.cut << " cut short";
-    if (imported.replaced > 0) c.out << ", " << imported.replaced << " characters replaced by ?";
+    c.out << added << (added == 1 ? " memo" : " memo's") << " toegevoegd, " << already << " al aanwezig, "
+          << imported.skipped << " overgeslagen";
+    if (imported.cut > 0) c.out << ", " << imported.cut << " ingekort";
+    if (imported.replaced > 0) c.out << ", " << imported.replaced << " tekens vervangen door ?";
     c.out << '\n';
 }
 
@@ -456,26 +464,28 @@ std::optional<std::string> syncPassword(const CommandLine& line) {
 void syncCommand(Context& c) {
     expectOperands(c.line, 1, 1, "sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND]");
     sync::SyncSettings settings;
-    settings.url = c.line.operands[0];
-    if (!settings.url.starts_with("http://") && !settings.url.starts_with("https://"))
-        throw Misuse("'" + settings.url + "' is geen http- of https-adres");
-    // One collection, however its address is written.
-    if (!settings.url.ends_with('/')) settings.url += '/';
-    settings.user = c.line.value("--user").value_or("");
-    settings.password = syncPassword(c.line);
-    settings.caFile = c.line.value("--ca-file").value_or("");
+    settings.server.url = c.line.operands[0];
+    if (!settings.server.url.starts_with("http://") && !settings.server.url.starts_with("https://"))
+        throw Misuse("'" + settings.server.url + "' is geen http- of https-adres");
+    settings.server.user = c.line.value("--user").value_or("");
+    settings.server.password = syncPassword(c.line);
+    settings.server.caFile = c.line.value("--ca-file").value_or("");
     settings.today = encodeDate(c.session.today());
     settings.dtstamp = stampOf(c.givenToday, c.machine);
-    sync::SyncReport report;
-    // A diary that synced before and is gone now is not started again:
-    // that would delete all its events on the server.
+    settings.progress = progressLine(c, "naar de server");
     MemoFile& file = c.session.file();
-    if (c.machine.fileSystem.exists(sync::statePath(file.path())))
+    sync::SyncReport report;
+    try {
         report = sync::synchronize(c.machine.fileSystem, file, settings);
-    else
-        startingDiary(c, [&] { report = sync::synchronize(c.machine.fileSystem, file, settings); });
-    c.out << report.up << " up, " << report.down << " down, " << report.deletedHere << " deleted here, "
-          << report.deletedThere << " deleted there, " << report.conflicts << " conflicts\n";
+    } catch (...) {
+        if (settings.progress) c.err << "\r\x1b[K";  // the message goes where the progress was
+        throw;
+    }
+    if (report.startedDiary)
+        c.err << "jotanor-cli: " << pathText(file.path()) << " niet gevonden; nieuw memobestand aangemaakt\n";
+    c.out << report.up << " naar de server, " << report.down << " van de server, " << report.deletedHere
+          << " hier verwijderd, " << report.deletedThere << " op de server verwijderd, " << report.conflicts
+          << (report.conflicts == 1 ? " conflict\n" : " conflicten\n");
 }
 #else
 void notBuilt(Context& c) {

@@ -25,6 +25,7 @@ struct Machine {
     const Clock& clock;
     std::function<std::string()> utcStamp;
     int terminalColumns = 0;
+    bool errIsTerminal = false;  // progress of long work goes there, then
 };
 
 // Runs one command line (without the program's name). Output is UTF-8;

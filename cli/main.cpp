@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args = jotanor::utf8Arguments(argc, argv);
     const jotanor::SystemClock clock;
     const jotanor::cli::Machine machine{jotanor::nativeFileSystem(), clock, jotanor::utcStampNow,
-                                        jotanor::terminalColumns()};
+                                        jotanor::terminalColumns(),
+                                        jotanor::standardErrorIsTerminal()};
     const int status = jotanor::cli::run(args, machine, std::cout, std::cerr);
     std::cout.flush();
     return std::cout ? status : jotanor::cli::kFailed;

@@ -1,8 +1,10 @@
 #include "diary/MemoCommands.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "calendar/core/HolidayMemos.h"
+#include "store/MemoKey.h"
 
 namespace jotanor {
 
@@ -35,12 +37,29 @@ std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> ed
         outcomes.assign(edits.size(), EditOutcome::Done);
         std::vector<unsigned char> image(records.begin(), records.end());
         std::size_t from = image.size() / MemoRecord::kSize;
+        // How many memos of each content the image holds, counted once
+        // when an add unless already there needs it.
+        std::unordered_map<std::string, std::size_t> held;
+        bool counted = false;
+        const auto heldCopies = [&]() -> std::unordered_map<std::string, std::size_t>& {
+            if (!counted) {
+                for (std::size_t at = 0; at + MemoRecord::kSize <= image.size(); at += MemoRecord::kSize)
+                    ++held[memoKey(image.data() + at)];
+                counted = true;
+            }
+            return held;
+        };
         for (std::size_t i = 0; i < edits.size(); ++i) {
             const MemoEdit& edit = edits[i];
+            if (edit.memo && !edit.old && edit.seenCopies && heldCopies()[memoKey(*edit.memo)] > *edit.seenCopies) {
+                outcomes[i] = EditOutcome::AlreadyThere;
+                continue;
+            }
             if (edit.old) {
                 const auto at = findMemo(image, edit.old->memo, edit.old->near);
                 if (at) {
                     const auto begin = image.begin() + static_cast<std::ptrdiff_t>(*at * MemoRecord::kSize);
+                    if (counted) --held[memoKey(image.data() + *at * MemoRecord::kSize)];
                     image.erase(begin, begin + MemoRecord::kSize);
                     from = std::min(from, *at);
                 } else {
@@ -50,6 +69,7 @@ std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> ed
             if (edit.memo) {
                 const std::size_t at = storePosition(image, edit.memo->date);
                 const RecordBytes rec = encodeRecord(*edit.memo);
+                if (counted) ++held[memoKey(rec.data())];
                 image.insert(image.begin() + static_cast<std::ptrdiff_t>(at * MemoRecord::kSize), rec.begin(), rec.end());
                 from = std::min(from, at);
             }

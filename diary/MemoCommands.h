@@ -35,6 +35,7 @@ enum class EditOutcome {
     Done,
     Gone,         // the memo to delete is no longer in the file: nothing changed
     StoredAnew,   // the memo to change was changed or deleted meanwhile: the typed memo was added
+    AlreadyThere, // an add unless already there: another change had added it meanwhile
 };
 
 // Replaces the memo by `typed` in one step. When another copy of the program
@@ -43,9 +44,14 @@ EditOutcome changeMemo(MemoFile& file, const MemoRef& ref, const MemoRecord& typ
 EditOutcome deleteMemo(MemoFile& file, const MemoRef& ref);
 
 // One change among several: add (no `old`), delete (no `memo`), or change.
+// An add with `seenCopies` is an add unless already there: the caller saw
+// that many memos equal to it (its own earlier adds in the same call
+// included) when it decided to add one; finding more under the lock means
+// another change added it meanwhile, and it is not added again.
 struct MemoEdit {
     std::optional<MemoRef> old;
     std::optional<MemoRecord> memo;
+    std::optional<std::size_t> seenCopies = std::nullopt;
 };
 // Applies the edits in order, in one change of the file: all or none of
 // them reach it. Each gives its outcome as changeMemo and deleteMemo do.

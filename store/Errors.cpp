@@ -2,11 +2,13 @@
 
 namespace jotanor {
 
-IoError::IoError(int code, const std::filesystem::path& path, std::string reason)
-    : std::runtime_error(standardText(code)), code_(code), reason_(std::move(reason)) {
+std::string pathText(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
-    path_.assign(text.begin(), text.end());
+    return {text.begin(), text.end()};
 }
+
+IoError::IoError(int code, const std::filesystem::path& path, std::string reason)
+    : std::runtime_error(standardText(code)), code_(code), path_(pathText(path)), reason_(std::move(reason)) {}
 
 std::string IoError::fullText() const {
     std::string text = what();

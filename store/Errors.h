@@ -10,6 +10,9 @@
 
 namespace jotanor {
 
+// A path as UTF-8 text for a message, on every system.
+std::string pathText(const std::filesystem::path& path);
+
 // Codes of the file errors, numbered like the platform's classic run-time
 // errors so that "I/O error %d" reads familiar to the program's users.
 enum IoCode : int {

@@ -6,6 +6,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 namespace jotanor::sync {
 namespace {
@@ -27,12 +28,16 @@ const xmlNode* child(const xmlNode* node, const char* ns, const char* name) {
     return nullptr;
 }
 
+struct LibFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+    void operator()(xmlChar* text) const { xmlFree(text); }
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
 std::string textOf(const xmlNode* node) {
     if (!node) return {};
-    xmlChar* text = xmlNodeGetContent(node);
-    std::string out = text ? reinterpret_cast<const char*>(text) : "";
-    xmlFree(text);
-    return out;
+    const std::unique_ptr<xmlChar, LibFree> text(xmlNodeGetContent(node));
+    return text ? reinterpret_cast<const char*>(text.get()) : "";
 }
 
 // "HTTP/1.1 404 Not Found" → 404.
@@ -69,15 +74,12 @@ struct Multistatus {
 
 Multistatus parseMultistatus(const std::string& body) {
     // Never a network fetch, and no entity expansion.
-    xmlDoc* doc = xmlReadMemory(body.data(), static_cast<int>(body.size()), nullptr, nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    if (!doc) throw SyncError("het antwoord van de server is geen XML");
+    const std::unique_ptr<xmlDoc, LibFree> doc(xmlReadMemory(body.data(), static_cast<int>(body.size()), nullptr,
+                                                             nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+    if (!doc) throw DavError("het antwoord van de server is geen XML");
     Multistatus out;
-    const xmlNode* root = xmlDocGetRootElement(doc);
-    if (!is(root, kDav, "multistatus")) {
-        xmlFreeDoc(doc);
-        throw SyncError("het antwoord van de server is geen WebDAV-multistatus");
-    }
+    const xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (!is(root, kDav, "multistatus")) throw DavError("het antwoord van de server is geen WebDAV-multistatus");
     for (const xmlNode* r = root->children; r; r = r->next) {
         if (is(r, kDav, "sync-token")) out.token = textOf(r);
         if (!is(r, kDav, "response")) continue;
@@ -95,7 +97,6 @@ Multistatus parseMultistatus(const std::string& body) {
         }
         out.entries.push_back(std::move(entry));
     }
-    xmlFreeDoc(doc);
     return out;
 }
 
@@ -163,25 +164,22 @@ std::string localHref(const std::string& href) {
 }
 }  // namespace
 
-struct CalDav::Curl {
-    CURL* handle = nullptr;
-    ~Curl() {
-        if (handle) curl_easy_cleanup(handle);
-    }
-};
+void CalDav::CurlFree::operator()(void* handle) const { curl_easy_cleanup(static_cast<CURL*>(handle)); }
 
-CalDav::CalDav(const SyncSettings& settings) : curl_(std::make_unique<Curl>()) {
+CalDav::CalDav(const DavSettings& settings) {
     const auto scheme = settings.url.find("://");
     const auto slash = settings.url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
     origin_ = settings.url.substr(0, slash);
     collection_ = slash == std::string::npos ? "/" : decodePath(settings.url.substr(slash));
     if (const auto query = collection_.find_first_of("?#"); query != std::string::npos) collection_.resize(query);
-    if (collection_.back() != '/') collection_ += '/';
+    // One collection, however its address is written.
+    if (collection_.empty() || collection_.back() != '/') collection_ += '/';
 
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    curl_->handle = curl_easy_init();
-    if (!curl_->handle) throw SyncError("HTTP kan niet beginnen (libcurl)");
-    CURL* h = curl_->handle;
+    static const CURLcode started = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (started != CURLE_OK) throw DavError("HTTP kan niet beginnen (libcurl)");
+    curl_.reset(curl_easy_init());
+    if (!curl_) throw DavError("HTTP kan niet beginnen (libcurl)");
+    CURL* h = curl_.get();
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 20L);
@@ -203,18 +201,26 @@ CalDav::CalDav(const SyncSettings& settings) : curl_(std::make_unique<Curl>()) {
 
 CalDav::~CalDav() = default;
 
+std::string CalDav::address() const { return origin_ + encodePath(collection_); }
+
 std::string CalDav::hrefFor(const std::string& uid) const {
     return collection_ + uid + ".ics";
 }
 
 CalDav::Response CalDav::request(const std::string& method, const std::string& href, const std::string& body,
-                                 const std::vector<std::string>& headers) {
-    CURL* h = curl_->handle;
+                                 const std::vector<std::string>& headers, bool reportRefusal) {
+    CURL* h = curl_.get();
     Response response;
     const std::string url = origin_ + encodePath(href);
-    curl_slist* list = nullptr;
-    for (const auto& header : headers) list = curl_slist_append(list, header.c_str());
-    list = curl_slist_append(list, "Expect:");
+    std::unique_ptr<curl_slist, LibFree> list;
+    const auto append = [&](const char* header) {
+        // The same list comes back, or the first node of a new one.
+        curl_slist* head = curl_slist_append(list.get(), header);
+        if (!head) throw std::bad_alloc();
+        if (!list) list.reset(head);
+    };
+    for (const auto& header : headers) append(header.c_str());
+    append("Expect:");
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     if (body.empty()) {
         curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);  // no body, and no body's headers
@@ -223,32 +229,31 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     }
     curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method.c_str());
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, list.get());
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &response.etag);
     ++requests_;
     const CURLcode code = curl_easy_perform(h);
-    curl_slist_free_all(list);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
     switch (code) {
     case CURLE_OK: break;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CONNECT_ERROR:
-        throw SyncError("het certificaat van " + origin_ + " klopt niet, of de beveiligde verbinding mislukte (" +
+        throw DavError("het certificaat van " + origin_ + " klopt niet, of de beveiligde verbinding mislukte (" +
                         curl_easy_strerror(code) + ")");
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_CONNECT:
     case CURLE_OPERATION_TIMEDOUT:
-        throw SyncError("de server " + origin_ + " is niet bereikbaar (" + curl_easy_strerror(code) + ")");
-    default: throw SyncError(method + " " + url + " mislukte: " + curl_easy_strerror(code));
+        throw DavError("de server " + origin_ + " is niet bereikbaar (" + curl_easy_strerror(code) + ")");
+    default: throw DavError(method + " " + url + " mislukte: " + curl_easy_strerror(code));
     }
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
     if (response.status == 401)
-        throw SyncError("de server weigert de toegang: gebruikersnaam of wachtwoord klopt niet (401)");
-    if (response.status == 403 && method != "REPORT")
-        throw SyncError("de server weigert de toegang tot " + url + " (403)");
+        throw DavError("de server weigert de toegang: gebruikersnaam of wachtwoord klopt niet (401)");
+    if (response.status == 403 && !reportRefusal) forbidden(href);
     return response;
 }
 
@@ -259,8 +264,12 @@ CalDav::Response CalDav::requestOk(const std::string& method, const std::string&
     return response;
 }
 
+void CalDav::forbidden(const std::string& href) const {
+    throw DavError("de server weigert de toegang tot " + origin_ + encodePath(href) + " (403)");
+}
+
 void CalDav::refused(const std::string& method, const std::string& href, long status) const {
-    throw SyncError("de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href));
+    throw DavError("de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href));
 }
 
 CalDav::Response CalDav::propfind(const char* depth, const char* properties) {
@@ -273,9 +282,9 @@ CalDav::Response CalDav::propfind(const char* depth, const char* properties) {
 void CalDav::checkCalendar() {
     const Response response = propfind("0", "<d:resourcetype/>");
     const std::string notCalendar = origin_ + encodePath(collection_) + " is geen CalDAV-agenda";
-    if (response.status != 207) throw SyncError(notCalendar + " (" + std::to_string(response.status) + ")");
+    if (response.status != 207) throw DavError(notCalendar + " (" + std::to_string(response.status) + ")");
     const Multistatus answer = parseMultistatus(response.body);
-    if (answer.entries.empty() || !answer.entries.front().calendar) throw SyncError(notCalendar);
+    if (answer.entries.empty() || !answer.entries.front().calendar) throw DavError(notCalendar);
 }
 
 DavListing CalDav::changesSince(const std::string& token) {
@@ -286,12 +295,11 @@ DavListing CalDav::changesSince(const std::string& token) {
                 "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
                     xmlEscape(token) +
                     "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>",
-                {"Content-Type: application/xml; charset=utf-8"});
+                {"Content-Type: application/xml; charset=utf-8"}, true);
     if (response.status != 207) {
         // A token the server forgot: start from everything.
         if (!token.empty() && response.body.find("valid-sync-token") != std::string::npos) return changesSince("");
-        if (response.status == 403 && response.body.find("supported-report") == std::string::npos)
-            throw SyncError("de server weigert de toegang tot " + origin_ + encodePath(collection_) + " (403)");
+        if (response.status == 403 && response.body.find("supported-report") == std::string::npos) forbidden(collection_);
         syncCollection_ = false;  // the server does not offer it: compare ETags
         return fullListing();
     }

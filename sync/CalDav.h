@@ -7,12 +7,24 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "sync/Sync.h"
-
 namespace jotanor::sync {
+
+// The server could not be reached, refused us, or is no calendar: the
+// message says which.
+struct DavError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct DavSettings {
+    std::string url;  // the calendar collection, with or without its last "/"
+    std::string user;
+    std::optional<std::string> password;
+    std::string caFile;  // a private certificate authority (PEM), or empty
+};
 
 struct DavItem {
     std::string href;  // a path, percent-decoded
@@ -29,12 +41,14 @@ struct DavListing {
 
 class CalDav {
 public:
-    explicit CalDav(const SyncSettings& settings);
+    explicit CalDav(const DavSettings& settings);
     ~CalDav();
     CalDav(const CalDav&) = delete;
     CalDav& operator=(const CalDav&) = delete;
 
-    // Throws SyncError when the URL is no calendar collection.
+    // The collection's address, however it was written ("/" at its end).
+    std::string address() const;
+    // Throws DavError when the URL is no calendar collection.
     void checkCalendar();
     // What changed since `token`, or everything when it is empty or the
     // server no longer knows it.
@@ -58,16 +72,21 @@ private:
         std::string body;
         std::string etag;
     };
+    // A 401 or a 403 is thrown; `reportRefusal` lets a 403 through for a
+    // REPORT a server may refuse because it does not offer it.
     Response request(const std::string& method, const std::string& href, const std::string& body,
-                     const std::vector<std::string>& headers);
+                     const std::vector<std::string>& headers, bool reportRefusal = false);
     Response requestOk(const std::string& method, const std::string& href, const std::string& body,
                        const std::vector<std::string>& headers);
     Response propfind(const char* depth, const char* properties);
     [[noreturn]] void refused(const std::string& method, const std::string& href, long status) const;
+    [[noreturn]] void forbidden(const std::string& href) const;
     DavListing fullListing();
 
-    struct Curl;
-    std::unique_ptr<Curl> curl_;
+    struct CurlFree {
+        void operator()(void* handle) const;
+    };
+    std::unique_ptr<void, CurlFree> curl_;
     std::string origin_;      // "https://host:port"
     std::string collection_;  // the collection's path, percent-decoded, ending in "/"
     bool syncCollection_ = true;

@@ -5,27 +5,28 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <optional>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
 #include "store/MemoFile.h"
+#include "sync/CalDav.h"
 
 namespace jotanor::sync {
 
-// The server could not be reached, refused us, or is no calendar: the
-// message says which. Nothing is lost; the next sync goes on from here.
+// A sync that must not run: the message says why. Server trouble is a
+// DavError. Either way nothing is lost; the next sync goes on from here.
 struct SyncError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
 struct SyncSettings {
-    std::string url;  // the calendar collection
-    std::string user;
-    std::optional<std::string> password;
-    std::string caFile;  // a private certificate authority, or empty
+    DavSettings server;
     DaySerial today = 0;
     std::string dtstamp;  // "YYYYMMDDTHHMMSSZ", for the events put up
+    // Called now and then while events go to the server: how many went,
+    // of how many.
+    std::function<void(std::size_t done, std::size_t total)> progress;
 };
 
 struct SyncReport {
@@ -35,12 +36,16 @@ struct SyncReport {
     std::size_t deletedThere = 0;  // events deleted on the server
     std::size_t conflicts = 0;     // changed on the server and changed or deleted here
     std::size_t requests = 0;      // HTTP requests made
+    bool startedDiary = false;     // the memo file was not there and was made empty
 };
 
 // ".jotanor1.mem.sync" beside "jotanor1.mem".
 std::filesystem::path statePath(const std::filesystem::path& memoFile);
 
-// `fs` holds the memo file and the state beside it.
+// `fs` holds the memo file and the state beside it. A memo file that is
+// missing is made empty before the server is asked anything, unless it
+// synced before: then the sync is refused, as it would delete every event
+// on the server.
 SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings);
 
 }  // namespace jotanor::sync

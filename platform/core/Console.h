@@ -9,6 +9,9 @@ namespace jotanor {
 
 void useRawStandardOutput();
 
+// Standard error is a terminal (or console), where progress can be shown.
+bool standardErrorIsTerminal();
+
 // The program's arguments after its name, in UTF-8 whatever the system's
 // code page (Windows hands main() its arguments in the ANSI code page).
 std::vector<std::string> utf8Arguments(int argc, char** argv);

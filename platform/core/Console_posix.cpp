@@ -8,6 +8,8 @@ namespace jotanor {
 // Output is written as bytes here already.
 void useRawStandardOutput() {}
 
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
+
 std::vector<std::string> utf8Arguments(int argc, char** argv) { return {argv + 1, argv + argc}; }
 
 int terminalColumns() {

@@ -15,6 +15,16 @@ void useRawStandardOutput() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
+// A console understands the "\r" and the escape codes the progress line
+// uses once asked to.
+bool standardErrorIsTerminal() {
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (err == INVALID_HANDLE_VALUE || !GetConsoleMode(err, &mode)) return false;
+    SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    return true;
+}
+
 // From the wide command line: argv would have lost every character the ANSI
 // code page lacks (a Greek folder name, say) and carries the rest in that page.
 std::vector<std::string> utf8Arguments(int argc, char** argv) {

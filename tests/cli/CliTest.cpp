@@ -209,7 +209,7 @@ TEST_F(CliTest, ImportAddsEachEventOnceAtItsPlaceInDateOrder) {
         "BEGIN:VTODO\r\nUID:4\r\nSUMMARY:Boodschappen\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
     test::writeBytes(ics, {events.begin(), events.end()});
     const Ran first = run({"import-ics", ics.string()});
-    EXPECT_EQ(first.out, "2 memos added, 1 already there, 1 skipped\n") << first.err;
+    EXPECT_EQ(first.out, "2 memo's toegevoegd, 1 al aanwezig, 1 overgeslagen\n") << first.err;
     EXPECT_EQ(MemoFile(nativeFileSystem(), path).readAll(),
               (std::vector<MemoRecord>{{encodeDate(2026, 4, 1), "Eerder", ""},
                                        {today - 1, "gisteren", ""},
@@ -217,7 +217,7 @@ TEST_F(CliTest, ImportAddsEachEventOnceAtItsPlaceInDateOrder) {
                                        {today + 1, "Markt", ""},
                                        {today + 9, "later", ""}}));
     const auto once = test::readBytes(path);
-    EXPECT_EQ(run({"import-ics", ics.string()}).out, "0 memos added, 3 already there, 1 skipped\n");
+    EXPECT_EQ(run({"import-ics", ics.string()}).out, "0 memo's toegevoegd, 3 al aanwezig, 1 overgeslagen\n");
     EXPECT_EQ(test::readBytes(path), once);
 }
 

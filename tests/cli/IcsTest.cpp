@@ -1,12 +1,15 @@
-// The iCalendar export: escaping, folding, the events and their UIDs.
+// iCalendar: the export (escaping, the events and their UIDs), the import,
+// round trips through both and through a sync's event, and the reconcile
+// of the two sides of a sync.
 #include <gtest/gtest.h>
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
+#include <fstream>
 #include <regex>
 
 #include "dates/Dates.h"
-#include "sync/Ics.h"
+#include "ics/Ics.h"
+#include "sync/Reconcile.h"
+#include "sync/Sync.h"
 #include "sync/SyncState.h"
 #include "store/Win1252.h"
 #include "support/TempDir.h"
@@ -116,28 +119,9 @@ TEST_F(IcsExport, AMemoWithoutACalendarDateIsLeftOutAndCounted) {
     EXPECT_NE(out.find("SUMMARY:goed"), std::string::npos);
 }
 
-// The local time zone for one test.
-class LocalTimeZone {
-public:
-    explicit LocalTimeZone(const char* zone) {
-        if (const char* was = std::getenv("TZ")) before_ = was;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~LocalTimeZone() {
-        if (before_) ::setenv("TZ", before_->c_str(), 1);
-        else ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> before_;
-};
-
 // Calendar files as other programs write them, read in Amsterdam's time
 // zone on 2 May 2026, occurrences of repeating events through 2026.
 TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
-    LocalTimeZone amsterdam("Europe/Amsterdam");
     const std::string newYork =
         "BEGIN:VTIMEZONE\r\nTZID:Oost\r\nBEGIN:STANDARD\r\nDTSTART:19701101T020000\r\n"
         "RRULE:FREQ=YEARLY;BYMONTH=11;BYDAY=1SU\r\nTZOFFSETFROM:-0400\r\nTZOFFSETTO:-0500\r\nEND:STANDARD\r\n"
@@ -156,12 +140,12 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
          {{encodeDate(2026, 3, 11), "Overleg", "01:00–02:30 Zoom"}}},
         {"UTC, ending on another day",
          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261231T223000Z\r\nDTEND:20270101T010000Z\r\nSUMMARY:Oud\\, nieuw\r\nEND:VEVENT\r\n",
-         {{encodeDate(2026, 12, 31), "Oud, nieuw", "23:30"}}},
+         {{encodeDate(2026, 12, 31), "Oud, nieuw", "23:30 tot 1-1-2027 02:00"}}},
         {"floating, with a duration",
          "BEGIN:VEVENT\r\nUID:c\r\nDTSTART:20260501T090000\r\nDURATION:PT1H30M\r\nSUMMARY:Kapper\r\nEND:VEVENT\r\n",
          {{encodeDate(2026, 5, 1), "Kapper", "09:00–10:30"}}},
-        {"all day over three days",
-         "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260720\r\nDTEND;VALUE=DATE:20260723\r\nSUMMARY:Kamp\r\n"
+        {"all day, the first line of its description",
+         "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260720\r\nSUMMARY:Kamp\r\n"
          "DESCRIPTION:tent mee\\nslaapzak\r\nEND:VEVENT\r\n",
          {{encodeDate(2026, 7, 20), "Kamp", "tent mee"}}},
         {"weekly, one left out and one moved",
@@ -183,6 +167,23 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
          "BEGIN:VEVENT\r\nUID:h2\r\nDTSTART;VALUE=DATE:20300601\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jubileum\r\nEND:VEVENT\r\n",
          {{encodeDate(2027, 4, 12), "*Jarig Piet", ""}, {encodeDate(2026, 5, 2), "*Jarig Ans", ""},
           {encodeDate(2030, 6, 1), "*Jubileum", ""}}},
+        {"yearly with a count: each occurrence, never a starred memo; one on the last day of the window",
+         "BEGIN:VEVENT\r\nUID:m\r\nDTSTART;VALUE=DATE:20251231\r\nRRULE:FREQ=YEARLY;COUNT=3\r\nSUMMARY:Oudjaar\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 12, 31), "Oudjaar", ""}}},
+        {"a zone named without its VTIMEZONE, from the system's zone data",
+         "BEGIN:VEVENT\r\nUID:n\r\nDTSTART;TZID=America/New_York:20260610T200000\r\nSUMMARY:Bellen\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 6, 11), "Bellen", "02:00"}}},
+        {"an occurrence moved out of the window stays out",
+         "BEGIN:VEVENT\r\nUID:o\r\nDTSTART;VALUE=DATE:20260501\r\nRRULE:FREQ=MONTHLY;COUNT=2\r\nSUMMARY:Les\r\nEND:VEVENT\r\n"
+         "BEGIN:VEVENT\r\nUID:o\r\nRECURRENCE-ID;VALUE=DATE:20260601\r\nDTSTART;VALUE=DATE:20270105\r\nSUMMARY:Les\r\nEND:VEVENT\r\n",
+         {}},
+        {"what a memo cannot show goes on line 2: the last day, an end on a later day",
+         "BEGIN:VEVENT\r\nUID:p\r\nDTSTART;VALUE=DATE:20260720\r\nDTEND;VALUE=DATE:20260723\r\nSUMMARY:Kamp\r\n"
+         "DESCRIPTION:tent mee\r\nEND:VEVENT\r\n"
+         "BEGIN:VEVENT\r\nUID:q\r\nDTSTART:20260801T213000Z\r\nDTEND:20260802T083000Z\r\nSUMMARY:Nachttrein?\r\n"
+         "LOCATION:Perron 5\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 7, 20), "Kamp", "t/m 22-7-2026, tent mee"},
+          {encodeDate(2026, 8, 1), "Nachttrein?", "23:30 tot 2-8-2026 10:30 Perron 5"}}},
         {"cancelled, to-do, journal entry",
          "BEGIN:VEVENT\r\nUID:i\r\nDTSTART:20260601T100000Z\r\nSTATUS:CANCELLED\r\nSUMMARY:x\r\nEND:VEVENT\r\n"
          "BEGIN:VTODO\r\nUID:j\r\nSUMMARY:y\r\nEND:VTODO\r\nBEGIN:VJOURNAL\r\nUID:k\r\nSUMMARY:z\r\nEND:VJOURNAL\r\n",
@@ -198,7 +199,7 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
     for (const auto& c : cases) {
         const std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elders//NL\r\n" + c.events + "END:VCALENDAR\r\n";
         const auto today = encodeDate(2026, 5, 2);
-        const ics::Imported got = ics::readCalendar(text, {today, today, encodeDate(2026, 12, 31)});
+        const ics::Imported got = ics::readCalendar(text, {today, today, encodeDate(2026, 12, 31), "Europe/Amsterdam"});
         std::vector<MemoRecord> memos;
         for (const auto& m : got.memos) memos.push_back({m.record.date, cp1252ToUtf8(m.record.line1), cp1252ToUtf8(m.record.line2)});
         EXPECT_EQ(memos, c.memos) << c.name;
@@ -206,6 +207,185 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
         EXPECT_EQ(got.cut, c.cut) << c.name;
         EXPECT_EQ(got.replaced, c.replaced) << c.name;
     }
+}
+
+// Every kind of memo a diary holds, on 2 May 2026.
+std::vector<MemoRecord> everyKind() {
+    const DaySerial may2 = encodeDate(2026, 5, 2);
+    return {
+        {encodeDate(2024, 2, 29), "*Schrikkeldag", "elke 28 februari"},
+        {encodeDate(2026, 2, 28), "*Schrikkeldag verplaatst", ""},
+        {may2 - 5, "* Verjaardag ", "nog niet verplaatst"},
+        {may2, "", ""},
+        {may2, "  voor en na  ", " tweede "},
+        {may2 + 1, "stuur\x01teken\x7f", "regel\r\nbreuk\ten tab"},
+        {may2 + 2, std::string(100, 'x'), std::string(100, '\xe9')},
+        {may2 + 3, "*" + std::string(99, 'y'), "*"},
+        {may2 + 4, "dubbel", ""},
+        {may2 + 4, "dubbel", ""},
+        {encodeDate(2028, 2, 29), "*Schrikkeldag later", ""},
+    };
+}
+
+class RoundTrip : public IcsExport {
+protected:
+    void SetUp() override { test::writeMemos(path, everyKind()); }
+    ics::ImportWindow window{may2, may2, may2 + 365};
+};
+
+TEST_F(RoundTrip, ExportThenImportIntoTheSameDiaryAddsNothingAndWritesNothing) {
+    const ics::Imported imported = ics::readCalendar(exported(), window);
+    EXPECT_EQ(imported.memos.size(), everyKind().size());
+    ics::DiaryMemos diary(file.readAll());
+    const auto plan = ics::importEdits(diary, imported);
+    EXPECT_TRUE(plan.edits.empty()) << plan.edits.size() << " " << plan.edits[0].memo->line1;
+    EXPECT_EQ(plan.already, everyKind().size());
+    // Into an empty diary each comes back once, and then again adds nothing.
+    test::writeMemos(path, {});
+    ics::DiaryMemos empty(std::vector<MemoRecord>{});
+    applyEdits(file, ics::importEdits(empty, imported).edits);
+    EXPECT_EQ(file.readAll().size(), everyKind().size());
+    const auto written = std::filesystem::last_write_time(path);
+    ics::DiaryMemos again(file.readAll());
+    const auto outcomes = applyEdits(file, ics::importEdits(again, imported).edits);
+    EXPECT_TRUE(outcomes.empty());
+    EXPECT_EQ(std::filesystem::last_write_time(path), written);
+}
+
+TEST_F(RoundTrip, SyncWritesTheExportsEventAndPairsEachMemoWithIt) {
+    const std::string all = exported();
+    const std::vector<MemoRecord> memos = file.readAll();
+    ics::UidMaker uids;
+    sync::ServerChanges server;
+    std::size_t from = 0;
+    for (const auto& memo : memos) {
+        const std::string uid = uids.next(memo);
+        const auto one = ics::eventCalendar(memo, uid, "20260502T000000Z");
+        ASSERT_TRUE(one);
+        const auto begin = one->find("BEGIN:VEVENT"), end = one->find("END:VEVENT");
+        const std::string event = one->substr(begin, end - begin);
+        const auto at = all.find(event, from);
+        EXPECT_NE(at, std::string::npos) << event;
+        from = at == std::string::npos ? from : at;
+        const ics::Imported read = ics::readCalendar(*one, window);
+        ASSERT_EQ(read.memos.size(), 1u) << event;
+        server.changed[uid + ".ics"] = {"e", uid, {read.memos[0].record}};
+    }
+    // The starred 29 February: that day, then every 28 February.
+    EXPECT_NE(all.find("DTSTART;VALUE=DATE:20250228\r\nRRULE:FREQ=YEARLY\r\nRDATE;VALUE=DATE:20240229\r\n"), std::string::npos);
+    const sync::Reconciled r = sync::reconcile({}, memos, server);
+    EXPECT_TRUE(r.here.empty());
+    EXPECT_TRUE(r.putThere.empty());
+    for (const auto& event : r.events) {
+        ASSERT_EQ(event.memos.size(), 1u);
+        EXPECT_EQ(ics::memoUid(event.memos[0]), ics::memoUid(memos[static_cast<std::size_t>(
+                                                      std::find(memos.begin(), memos.end(), event.memos[0]) - memos.begin())]));
+    }
+}
+
+// A calendar of timed events, imported in Amsterdam, then again in New York.
+TEST(IcsImport, AgainInAnotherTimeZoneAddsNothing) {
+    const std::string text =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elders//NL\r\n"
+        "BEGIN:VEVENT\r\nUID:a\r\nDTSTART:20260601T220000Z\r\nDTEND:20260601T233000Z\r\nSUMMARY:Laat\r\nLOCATION:Thuis\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:b\r\nDTSTART;TZID=Europe/Amsterdam:20260605T090000\r\nSUMMARY:Vroeg\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:c\r\nDTSTART;TZID=Europe/Amsterdam:20260606T230000\r\nDTEND;TZID=Europe/Amsterdam:20260607T080000\r\n"
+        "SUMMARY:Nacht\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20260610\r\nSUMMARY:Hele dag\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    const DaySerial today = encodeDate(2026, 5, 2);
+    const ics::Imported here = ics::readCalendar(text, {today, today, today + 365, "Europe/Amsterdam"});
+    ics::DiaryMemos empty(std::vector<MemoRecord>{});
+    std::vector<MemoRecord> diary;
+    for (const auto& edit : ics::importEdits(empty, here).edits) diary.push_back(*edit.memo);
+    ASSERT_EQ(diary.size(), 4u);
+    const ics::Imported there = ics::readCalendar(text, {today, today, today + 365, "America/New_York"});
+    EXPECT_NE(there.memos[0].record, here.memos[0].record);
+    ics::DiaryMemos held(diary);
+    EXPECT_TRUE(ics::importEdits(held, there).edits.empty());
+    // Another time, or another place, is another event.
+    ics::Imported other = there;
+    other.memos[0].record.line2 += "s";
+    other.memos[1].record.date += 2;
+    ics::DiaryMemos held2(diary);
+    EXPECT_EQ(ics::importEdits(held2, other).edits.size(), 2u);
+}
+
+// The two sides of a sync, from what the last sync saw: Tandarts (event
+// "t") and Kapper ("k").
+TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
+    const DaySerial may = encodeDate(2026, 5, 10);
+    const MemoRecord t{may, "Tandarts", ""}, k{may + 1, "Kapper", ""}, x{may + 2, "Markt", ""};
+    const MemoRecord tHere{may, "Tandarts 9:00", ""}, tThere{may, "Tandarts 10:00", ""};
+    const MemoRecord star{encodeDate(2026, 3, 5), "*Jarig", ""}, starMoved{encodeDate(2027, 3, 5), "*Jarig", ""};
+    const std::vector<sync::SyncedEvent> last = {{"t", "1", "", {t}}, {"k", "1", "", {k}}};
+    const auto changed = [](std::string href, MemoRecord memo) {
+        sync::ServerChanges s;
+        s.changed[href] = {"2", "", {memo}};
+        return s;
+    };
+    sync::ServerChanges removedT;
+    removedT.removed = {"t"};
+    sync::ServerChanges ours;  // on the server with the UID the diary gives x, after the state was lost
+    ours.changed["x"] = {"1", ics::memoUid(x), {x}};
+    const struct {
+        const char* name;
+        std::vector<sync::SyncedEvent> last;
+        std::vector<MemoRecord> diary;
+        sync::ServerChanges server;
+        std::vector<MemoRecord> removeHere, addHere, putThere;
+        std::vector<std::string> deleteThere;
+        std::size_t conflicts = 0;
+    } cases[] = {
+        {"nothing changed", last, {t, k}, {}, {}, {}, {}, {}},
+        {"added here", last, {t, k, x}, {}, {}, {}, {x}, {}},
+        {"added there", last, {t, k}, changed("x", x), {}, {x}, {}, {}},
+        {"changed here", last, {tHere, k}, {}, {}, {}, {tHere}, {"t"}},
+        {"changed there", last, {t, k}, changed("t", tThere), {t}, {tThere}, {}, {}},
+        {"deleted here", last, {k}, {}, {}, {}, {}, {"t"}},
+        {"deleted there", last, {t, k}, removedT, {t}, {}, {}, {}},
+        {"both changed: both versions stay", last, {tHere, k}, changed("t", tThere), {}, {tThere}, {tHere}, {}, 1},
+        {"both changed alike: nothing comes down, no conflict", last, {tHere, k}, changed("t", tHere), {}, {}, {}, {}},
+        {"changed here, deleted there: the change goes up", last, {tHere, k}, removedT, {}, {}, {tHere}, {}},
+        {"deleted here, changed there: the change comes down", last, {k}, changed("t", tThere), {}, {tThere}, {}, {}, 1},
+        {"no state: an event with the diary's UID is its memo's", {}, {x}, ours, {}, {}, {}, {}},
+        {"no state: an equal memo pairs, the rest comes and goes", {}, {t, k}, changed("t2", t), {}, {}, {k}, {}},
+        {"a starred memo moved on a year stays paired", {{"s", "1", "", {star}}}, {starMoved}, {}, {}, {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        const sync::Reconciled r = sync::reconcile(c.last, c.diary, c.server);
+        std::vector<MemoRecord> removed, added, put;
+        for (std::size_t i = 0; i < r.here.size(); ++i) (i < r.removals ? removed : added).push_back(i < r.removals ? r.here[i].old->memo : *r.here[i].memo);
+        for (const auto& [memo, uid] : r.putThere) put.push_back(memo);
+        EXPECT_EQ(removed, c.removeHere) << c.name;
+        EXPECT_EQ(added, c.addHere) << c.name;
+        EXPECT_EQ(put, c.putThere) << c.name;
+        EXPECT_EQ(r.deleteThere, c.deleteThere) << c.name;
+        EXPECT_EQ(r.conflicts, c.conflicts) << c.name;
+    }
+}
+
+// A diary that synced before and is gone: making it anew and syncing would
+// delete every event on the server. Refused before any network work.
+TEST(Sync, ADiaryThatSyncedAndIsGoneIsNotMadeAnew) {
+    test::TempDir dir;
+    const auto memoPath = dir.file("jotanor1.mem");
+    MemoFile file{nativeFileSystem(), memoPath};
+    sync::SyncSettings settings;
+    settings.server.url = "http://127.0.0.1:9/dagboek";
+    settings.today = encodeDate(2026, 5, 2);
+    // Without a state: started empty, then the server is not there.
+    EXPECT_THROW(sync::synchronize(nativeFileSystem(), file, settings), sync::DavError);
+    EXPECT_TRUE(std::filesystem::exists(memoPath));
+    std::filesystem::remove(memoPath);
+    const std::string state = sync::encodeState({"http://127.0.0.1:9/dagboek/", "", {{"/dagboek/a.ics", "1", "a", {{1.0, "a", ""}}}}});
+    std::ofstream(sync::statePath(memoPath), std::ios::binary) << state;
+    try {
+        sync::synchronize(nativeFileSystem(), file, settings);
+        ADD_FAILURE() << "synced";
+    } catch (const sync::SyncError& e) {
+        EXPECT_NE(std::string(e.what()).find("is er niet meer"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(memoPath));
 }
 
 TEST(SyncState, EveryFieldComesBackAsItWas) {

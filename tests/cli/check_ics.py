@@ -44,14 +44,14 @@ def shown(line):
 
 
 def expected_events(memos):
-    """(date, line1, line2, yearly); a starred 29 February is that day, then every 28 February."""
+    """(start, line1, line2, yearly, extra day); a starred 29 February is that
+    day, then every 28 February."""
     for date, line1, line2 in sorted(memos, key=lambda m: m[0]):
         starred = line1.startswith(b"*")
         if starred and (date.month, date.day) == (2, 29):
-            yield date, line1, line2, False
-            yield date.replace(year=date.year + 1, day=28), line1, line2, True
+            yield date.replace(year=date.year + 1, day=28), line1, line2, True, date
         else:
-            yield date, line1, line2, starred
+            yield date, line1, line2, starred, None
 
 
 def check_raw(data):
@@ -86,7 +86,7 @@ def main(cli):
         found = events(data)
         expected = list(expected_events(MEMOS))
         assert len(found) == len(expected), f"{len(found)} events for {len(expected)} expected"
-        for event, (date, line1, line2, yearly) in zip(found, expected):
+        for event, (date, line1, line2, yearly, extra) in zip(found, expected):
             starred = line1.startswith(b"*")
             assert event.decoded("DTSTART") == date, (event.decoded("DTSTART"), date)
             assert str(event["SUMMARY"]) == shown(line1[1:] if starred else line1), repr(str(event["SUMMARY"]))
@@ -98,6 +98,10 @@ def main(cli):
                 assert event["RRULE"] == {"FREQ": ["YEARLY"]}, event.get("RRULE")
             else:
                 assert "RRULE" not in event
+            if extra:
+                assert [d.dt for d in event["RDATE"].dts] == [extra], event["RDATE"]
+            else:
+                assert "RDATE" not in event
             assert event.decoded("DTSTAMP") == datetime.datetime(2026, 5, 2, tzinfo=datetime.timezone.utc)
         uids = [str(e["UID"]) for e in found]
         assert len(set(uids)) == len(uids), "UIDs repeat"

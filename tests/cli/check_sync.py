@@ -116,14 +116,42 @@ class Diary:
         return r
 
     def sync(self, url, *args, **kw):
-        return self.run("sync", url, *args, **kw).stdout.strip()
+        r = self.run("sync", url, *args, **kw)
+        assert r.stderr == "", r.stderr  # no progress when standard error is no terminal
+        return r.stdout.strip()
+
+    def sync_on_terminal(self, url):
+        """The summary, and what a terminal on standard error showed."""
+        control, terminal = os.openpty()
+        try:
+            r = subprocess.run([self.cli, "--today", TODAY, "sync", url], cwd=self.folder, stdout=subprocess.PIPE,
+                               stderr=terminal, text=True, env=dict(os.environ, TZ="Europe/Amsterdam"), timeout=120)
+            os.close(terminal)
+            shown = b""
+            while True:
+                try:
+                    chunk = os.read(control, 65536)
+                except OSError:
+                    break
+                if not chunk:
+                    break
+                shown += chunk
+        finally:
+            os.close(control)
+        assert r.returncode == 0, shown
+        return r.stdout.strip(), shown.decode()
+
+    def untouched(self):
+        """The memo file's and the sync state's times of last change."""
+        return [os.stat(self.folder / name).st_mtime_ns for name in ("jotanor1.mem", ".jotanor1.mem.sync")]
 
     def memos(self):
         return memos.read(self.file)
 
 
 def summary(up=0, down=0, here=0, there=0, conflicts=0):
-    return f"{up} up, {down} down, {here} deleted here, {there} deleted there, {conflicts} conflicts"
+    return (f"{up} naar de server, {down} van de server, {here} hier verwijderd, {there} op de server verwijderd, "
+            f"{conflicts} {'conflict' if conflicts == 1 else 'conflicten'}")
 
 
 def event_text(uid, start, title, end=None, location=None):
@@ -187,6 +215,11 @@ def open_server(cli, folder):
         assert os.stat(diary.folder / ".jotanor1.mem.sync").st_mode & 0o777 == 0o600
         puts = server.requests("PUT")
         assert diary.sync(url) == summary() and server.requests("PUT") == puts, "a sync after a sync wrote"
+        # Once the server's token for after those writes is kept, a sync
+        # that finds nothing writes no file.
+        times = diary.untouched()
+        time.sleep(0.01)
+        assert diary.sync(url) == summary() and diary.untouched() == times, "a sync that found nothing wrote a file"
 
         # One change of each kind on each side; the starred memo moved a year
         # on keeps its UID and is not put up again.
@@ -197,7 +230,9 @@ def open_server(cli, folder):
         kept = [m for m in diary.memos() if m[1] not in ("Tandarts", "*Verjaardag Éva")]
         memos.write(diary.file, kept + [(D(2027, 3, 5), "*Verjaardag Éva", "taart, koffie")])
         diary.run("add", "2026-08-01", "Vakantie")
-        assert diary.sync(url) == summary(up=1, down=2, here=2, there=1)
+        line, shown = diary.sync_on_terminal(url)
+        assert line == summary(up=1, down=2, here=2, there=1), line
+        assert "2 van 2 naar de server, nog 0" in shown, repr(shown)
         now = diary.memos()
         assert (D(2026, 5, 20), "Lunch met Ans", "10:00–11:00 Centrum") in now and (D(2026, 7, 1), "Zwemmen", "") in now
         assert not any(m[1] in ("Lunch", "Kapper", "Tandarts") for m in now), now
@@ -225,6 +260,14 @@ def open_server(cli, folder):
         one_event_per_memo(phone, diary)
         assert diary.sync(url) == summary()
 
+        # Another calendar gets every memo; back on the first, every event
+        # pairs again with its memo.
+        server.make_calendar("/andere/")
+        dated = len(diary.memos())
+        assert diary.sync(server.url("/andere")) == summary(up=dated)
+        assert diary.sync(url) == summary()
+        one_event_per_memo(phone, diary)
+
         # A kill in the middle of the first sync of many memos: the next sync
         # finishes the work without doubling anything.
         many = diary.memos() + [(D(2027, 1, 1) + datetime.timedelta(days=i), f"Memo {i}", "") for i in range(150)]
@@ -242,10 +285,12 @@ def open_server(cli, folder):
             killed.wait()
         assert server.requests("PUT") < before + 150, "the sync ended before it could be killed"
         result = diary.sync(url)
-        assert re.fullmatch(r"\d+ up, 0 down, 0 deleted here, 0 deleted there, 0 conflicts", result), result
+        assert re.fullmatch(r"\d+ naar de server, 0 van de server, 0 hier verwijderd, 0 op de server verwijderd, "
+                            r"0 conflicten", result), result
         assert len(diary.memos()) == len(many)
         one_event_per_memo(phone, diary)
         assert diary.sync(url) == summary()
+
     finally:
         server.stop()
 
@@ -274,6 +319,12 @@ def password_server(cli, folder):
         for args, reason in refused:
             r = diary.run("sync", *args, check=1)
             assert reason in r.stderr and r.stdout == "", (args, r.stderr)
+        # A diary that synced and is gone is not made anew: that would
+        # delete every event on the server.
+        diary.file.rename(diary.folder / "weg.mem")
+        r = diary.run("sync", url, "--user", "anna", "--password-file", str(folder / "pw"), check=1)
+        assert "is er niet meer" in r.stderr and not diary.file.exists(), r.stderr
+        (diary.folder / "weg.mem").rename(diary.file)
         assert "geheim" not in (diary.folder / ".jotanor1.mem.sync").read_text()
     finally:
         plain.stop()

@@ -91,6 +91,9 @@ TEST_F(SelectTest, EditsFindTheirMemoByContentAndNeverDropATypedOne) {
                                           {MemoRef{memos[2], 2}, MemoRecord{46361, "eerder", ""}}},
          {EditOutcome::Done, EditOutcome::Done, EditOutcome::Done},
          {{46361, "eerder", ""}, memos[1], memos[3], typed}},
+        {"add unless already there: one copy more than seen is another's add", {{std::nullopt, memos[1], 0},
+                                                                                {std::nullopt, typed, 0}},
+         {EditOutcome::AlreadyThere, EditOutcome::Done}, {memos[0], memos[1], memos[2], memos[3], typed}},
     };
     for (const auto& c : cases) {
         SetUp();

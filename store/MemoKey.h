@@ -8,7 +8,7 @@
 
 #include "store/MemoRecord.h"
 
-namespace jotanor::sync {
+namespace jotanor {
 
 inline std::string memoKey(DaySerial date, std::string_view line1, std::string_view line2) {
     std::string key(sizeof date, '\0');
@@ -26,4 +26,8 @@ inline std::string memoKey(const MemoRecord& memo) {
     return memoKey(memo.date, recordLine1(bytes.data()), recordLine2(bytes.data()));
 }
 
-}  // namespace jotanor::sync
+inline std::string memoKey(const unsigned char* record) {
+    return memoKey(recordDate(record), recordLine1(record), recordLine2(record));
+}
+
+}  // namespace jotanor

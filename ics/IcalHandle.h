@@ -1,4 +1,5 @@
-// Owners for what libical hands out: a component tree and a string buffer.
+// Owners for what libical hands out: a component tree, a string buffer and
+// a recurrence iterator.
 #pragma once
 
 #include <libical/ical.h>
@@ -10,8 +11,10 @@ namespace jotanor::ics {
 
 struct IcalFree {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+    void operator()(icalrecur_iterator* it) const { icalrecur_iterator_free(it); }
 };
 using IcalPtr = std::unique_ptr<icalcomponent, IcalFree>;
+using RecurIterator = std::unique_ptr<icalrecur_iterator, IcalFree>;
 
 class IcalText {
 public:

@@ -2,13 +2,14 @@
 #include <libical/ical.h>
 
 #include <memory>
+#include <unordered_map>
 
 #include "dates/Dates.h"
 #include "store/Errors.h"
 #include "store/Recurrence.h"
 #include "store/Win1252.h"
-#include "sync/Ics.h"
-#include "sync/IcalHandle.h"
+#include "ics/Ics.h"
+#include "ics/IcalHandle.h"
 
 namespace jotanor::ics {
 namespace {
@@ -107,21 +108,38 @@ icalcomponent* newCalendar() {
     return calendar;
 }
 
-// One all-day event for a memo; `rule` makes it repeat.
-icalcomponent* newEvent(const Ymd& date, const char* rule, std::string_view line1, std::string_view line2,
-                        const std::string& uid, const icaltimetype& stamp) {
+icaltimetype dateValue(const Ymd& date) {
+    icaltimetype day = icaltime_null_date();
+    day.year = date.year;
+    day.month = date.month;
+    day.day = date.day;
+    return day;
+}
+
+// The one all-day event of a memo: a starred memo repeats every year, and
+// a starred 29 February falls on that day and then on every 28 February,
+// where the diary moves it and keeps it.
+IcalPtr memoEvent(const Ymd& date, std::string_view line1, std::string_view line2, const std::string& uid,
+                  const icaltimetype& stamp) {
     const bool starred = !line1.empty() && line1[0] == '*';
-    icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
-    icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
-    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
-    icaltimetype start = icaltime_null_date();
-    start.year = date.year;
-    start.month = date.month;
-    start.day = date.day;
-    icalcomponent_add_property(event, icalproperty_new_dtstart(start));
-    if (rule) icalcomponent_add_property(event, icalproperty_new_rrule(icalrecurrencetype_from_string(rule)));
-    icalcomponent_add_property(event, icalproperty_new_summary(calendarText(starred ? line1.substr(1) : line1).c_str()));
-    if (!line2.empty()) icalcomponent_add_property(event, icalproperty_new_description(calendarText(line2).c_str()));
+    IcalPtr event(icalcomponent_new(ICAL_VEVENT_COMPONENT));
+    icalcomponent* e = event.get();
+    icalcomponent_add_property(e, icalproperty_new_uid(uid.c_str()));
+    icalcomponent_add_property(e, icalproperty_new_dtstamp(stamp));
+    if (leapDayStar(date, line1) && date.year < 9999) {
+        icalcomponent_add_property(e, icalproperty_new_dtstart(dateValue({static_cast<std::uint16_t>(date.year + 1), 2, 28})));
+        icalcomponent_add_property(e, icalproperty_new_rrule(icalrecurrencetype_from_string("FREQ=YEARLY")));
+        icaldatetimeperiodtype leapDay{};
+        leapDay.time = dateValue(date);
+        leapDay.period = icalperiodtype_null_period();
+        icalcomponent_add_property(e, icalproperty_new_rdate(leapDay));
+    } else {
+        icalcomponent_add_property(e, icalproperty_new_dtstart(dateValue(date)));
+        if (starred && !leapDayStar(date, line1))
+            icalcomponent_add_property(e, icalproperty_new_rrule(icalrecurrencetype_from_string("FREQ=YEARLY")));
+    }
+    icalcomponent_add_property(e, icalproperty_new_summary(calendarText(starred ? line1.substr(1) : line1).c_str()));
+    if (!line2.empty()) icalcomponent_add_property(e, icalproperty_new_description(calendarText(line2).c_str()));
     return event;
 }
 
@@ -129,18 +147,33 @@ icaltimetype stampTime(std::string_view dtstamp) {
     return icaltime_from_string(std::string(dtstamp).c_str());
 }
 
-}  // namespace
+// A memo of `date` (day `day`) is exported for the range when it falls in
+// it, or for a starred one, when it recurs in it.
+bool wanted(const Range& range, std::int64_t day, const Ymd& date, std::string_view line1) {
+    const bool starred = !line1.empty() && line1[0] == '*';
+    if (!leapDayStar(date, line1)) return inRange(range, day, date, starred);
+    if (inRange(range, day, date, false)) return true;
+    const Ymd next = oneYearLater(date);
+    return next.year <= 9999 && inRange(range, wholeDay(encodeDate(next)), next, true);
+}
 
-std::string UidMaker::make(const Ymd& date, bool yearly, std::string_view line1, std::string_view line2) {
+std::string uidOf(std::unordered_map<std::uint64_t, int>& given, const Ymd& date, std::string_view line1,
+                  std::string_view line2) {
     std::uint64_t hashed = 0;
-    std::string uid = uidStem(date, yearly, line1, line2, hashed);
-    if (const int seen = given_[hashed]++; seen > 0) uid += "-" + std::to_string(seen + 1);
+    std::string uid = uidStem(date, !line1.empty() && line1[0] == '*' && !leapDayStar(date, line1), line1, line2, hashed);
+    if (const int seen = given[hashed]++; seen > 0) uid += "-" + std::to_string(seen + 1);
     return uid + "@jotanor";
 }
 
+}  // namespace
+
 std::string UidMaker::next(const MemoRecord& memo) {
-    const Ymd date = decodeDate(memo.date);
-    return make(date, memo.starred() && !leapDayStar(date, memo.line1), memo.line1, memo.line2);
+    try {
+        const RecordBytes bytes = encodeRecord(memo);
+        return uidOf(given_, decodeDate(memo.date), recordLine1(bytes.data()), recordLine2(bytes.data()));
+    } catch (const DateError&) {
+        return {};
+    }
 }
 
 std::string memoUid(const MemoRecord& memo) {
@@ -157,7 +190,9 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
          p = icalcomponent_get_next_property(calendar.get(), ICAL_ANY_PROPERTY))
         out += IcalText(icalproperty_as_ical_string_r(p)).view();
     const icaltimetype stamp = stampTime(dtstamp);
-    UidMaker uids;
+    // Every memo takes its UID, in or out of the range, so that identical
+    // memos keep theirs whatever the range.
+    std::unordered_map<std::uint64_t, int> given;
     file.scanBytes([&](const unsigned char* record, std::size_t) {
         Ymd date;
         std::int64_t day;
@@ -170,22 +205,10 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
         }
         const std::string_view line1 = recordLine1(record);
         const std::string_view line2 = recordLine2(record);
-        const auto add = [&](const Ymd& on, std::int64_t onDay, bool yearly) {
-            if (!inRange(range, onDay, on, yearly)) return;
-            const IcalPtr event(newEvent(on, yearly ? "FREQ=YEARLY" : nullptr, line1, line2,
-                                         uids.make(on, yearly, line1, line2), stamp));
-            out += IcalText(icalcomponent_as_ical_string_r(event.get())).view();
-            ++result.events;
-        };
-        if (leapDayStar(date, line1)) {
-            // That day, then a plain yearly event from 28 February on, which
-            // every calendar reads alike.
-            add(date, day, false);
-            const Ymd next = oneYearLater(date);
-            if (next.year <= 9999) add(next, wholeDay(encodeDate(next)), true);
-        } else {
-            add(date, day, !line1.empty() && line1[0] == '*');
-        }
+        const std::string uid = uidOf(given, date, line1, line2);
+        if (!wanted(range, day, date, line1)) return true;
+        out += IcalText(icalcomponent_as_ical_string_r(memoEvent(date, line1, line2, uid, stamp).get())).view();
+        ++result.events;
         return true;
     });
     out += "END:VCALENDAR\r\n";
@@ -200,10 +223,9 @@ std::optional<std::string> eventCalendar(const MemoRecord& memo, std::string_vie
         return std::nullopt;
     }
     const IcalPtr calendar(newCalendar());
-    // A server holds one event per memo: a starred 29 February falls on
-    // the last day of February.
-    const char* rule = !memo.starred() ? nullptr : leapDayStar(date, memo.line1) ? "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1" : "FREQ=YEARLY";
-    icalcomponent_add_component(calendar.get(), newEvent(date, rule, memo.line1, memo.line2, std::string(uid), stampTime(dtstamp)));
+    const RecordBytes bytes = encodeRecord(memo);
+    IcalPtr event = memoEvent(date, recordLine1(bytes.data()), recordLine2(bytes.data()), std::string(uid), stampTime(dtstamp));
+    icalcomponent_add_component(calendar.get(), event.release());
     return std::string(IcalText(icalcomponent_as_ical_string_r(calendar.get())).view());
 }
 

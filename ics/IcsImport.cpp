@@ -8,8 +8,9 @@
 
 #include "dates/Dates.h"
 #include "store/Win1252.h"
-#include "sync/IcalHandle.h"
-#include "sync/Ics.h"
+#include "ics/IcalHandle.h"
+#include "ics/Ics.h"
+#include "store/Recurrence.h"
 
 namespace jotanor::ics {
 namespace {
@@ -35,12 +36,20 @@ icaltimetype timeOf(icalcomponent* calendar, icalproperty* property) {
     return t;
 }
 
-// Where a moment falls on the local clock; a floating time or a date stays as it is.
-Moment localMoment(const icaltimetype& t) {
+// Where a moment falls on the clock of `zone`, or of the system when there
+// is none; a floating time or a date stays as it is.
+Moment localMoment(const icaltimetype& t, icaltimezone* zone) {
     if (t.is_date || !t.zone) {
         return {{static_cast<std::uint16_t>(t.year), static_cast<std::uint16_t>(t.month), static_cast<std::uint16_t>(t.day)},
                 t.hour,
                 t.minute};
+    }
+    if (zone) {
+        const icaltimetype there = icaltime_convert_to_zone(t, zone);
+        return {{static_cast<std::uint16_t>(there.year), static_cast<std::uint16_t>(there.month),
+                 static_cast<std::uint16_t>(there.day)},
+                there.hour,
+                there.minute};
     }
     const std::time_t seconds = icaltime_as_timet_with_zone(t, t.zone);
     std::tm local{};
@@ -66,13 +75,31 @@ void appendTwo(std::string& out, int n) {
     out += static_cast<char>('0' + n % 10);
 }
 
+void appendTime(std::string& out, const Moment& m) {
+    appendTwo(out, m.hour);
+    out += ':';
+    appendTwo(out, m.minute);
+}
+
+// "22-7-2026", as the diary writes a date.
+std::string dayText(const Ymd& d) {
+    return std::to_string(d.day) + '-' + std::to_string(d.month) + '-' + std::to_string(d.year);
+}
+
+// A starred memo stays on its day until 14 days after it.
+constexpr DaySerial kStarredKept = 14;
+
 std::string firstLine(std::string_view text) {
     return std::string(text.substr(0, text.find_first_of("\r\n")));
 }
 
 class Reader {
 public:
-    Reader(const ImportWindow& window, Imported& out) : window_(window), out_(out) {}
+    Reader(const ImportWindow& window, Imported& out, const Progress& progress, std::size_t total)
+        : window_(window), out_(out), progress_(progress), total_(total),
+          zone_(window.zone.empty() ? nullptr : icaltimezone_get_builtin_timezone(window.zone.c_str())) {
+        if (!window.zone.empty() && !zone_) throw std::runtime_error("onbekende tijdzone: " + window.zone);
+    }
 
     void calendar(icalcomponent* calendar) {
         overrides_.clear();
@@ -85,7 +112,10 @@ public:
         for (auto* c = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT); c;
              c = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT))
             parts.push_back(c);
-        for (icalcomponent* c : parts) component(calendar, c);
+        for (icalcomponent* c : parts) {
+            component(calendar, c);
+            if (progress_ && ++done_ % 100 == 0) progress_(done_, total_);
+        }
     }
 
 private:
@@ -121,7 +151,7 @@ private:
         icalproperty* rule = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY);
         const bool isOverride = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY) != nullptr;
         if (!rule || isOverride) {
-            const DaySerial day = encodeDate(localMoment(first).date);
+            const DaySerial day = encodeDate(localMoment(first, zone_).date);
             if (!isOverride || (window_.from <= day && day <= window_.to)) add(c, first, length, false);
             return;
         }
@@ -141,51 +171,77 @@ private:
             excluded.push_back(timeOf(calendar, p));
         const auto [low, high] = overrides_.equal_range(uidOf(c));
         for (auto it = low; it != high; ++it) excluded.push_back(it->second);
+        const auto isExcluded = [&](const icaltimetype& t) {
+            return std::any_of(excluded.begin(), excluded.end(), [&](const icaltimetype& x) { return sameOccurrence(x, t, first); });
+        };
+        // Days added to the rule's (RDATE), in the zone of the start.
+        std::vector<icaltimetype> extra;
+        for (auto* p = icalcomponent_get_first_property(c, ICAL_RDATE_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_RDATE_PROPERTY)) {
+            icaltimetype t = icalproperty_get_rdate(p).time;
+            if (icaltime_is_null_time(t) || !isValidDate(t.year, t.month, t.day)) continue;
+            if (!t.is_date && !t.zone) icaltime_set_timezone(&t, first.zone);
+            if (!isExcluded(t)) extra.push_back(t);
+        }
+        const auto dayOf = [this](const icaltimetype& t) { return encodeDate(localMoment(t, zone_).date); };
 
-        icalrecur_iterator* it = icalrecur_iterator_new(rule, first);
+        const RecurIterator it(icalrecur_iterator_new(rule, first));
         if (!it) {
             ++out_.skipped;
             return;
         }
+        // A yearly event without an end: one starred memo, on its first
+        // day from when the diary would still hold it.
+        const DaySerial since = window_.today - kStarredKept;
+        std::optional<icaltimetype> next;
         for (int n = 0; n < kMostOccurrences; ++n) {
-            icaltimetype t = icalrecur_iterator_next(it);
+            icaltimetype t = icalrecur_iterator_next(it.get());
             if (icaltime_is_null_time(t)) break;
             icaltime_set_timezone(&t, first.zone);
             if (!isValidDate(t.year, t.month, t.day)) break;
-            const DaySerial day = encodeDate(localMoment(t).date);
+            const DaySerial day = dayOf(t);
             if (!yearly && day > window_.to) break;
-            if (std::any_of(excluded.begin(), excluded.end(), [&](const icaltimetype& x) { return sameOccurrence(x, t, first); }))
-                continue;
-            if (yearly && day >= window_.today) {
-                add(c, t, length, true);
+            if (isExcluded(t)) continue;
+            if (yearly && day >= since) {
+                next = t;
                 break;
             }
             if (!yearly && day >= window_.from) add(c, t, length, false);
         }
-        icalrecur_iterator_free(it);
+        for (const icaltimetype& t : extra) {
+            const DaySerial day = dayOf(t);
+            if (yearly && day >= since && (!next || day < dayOf(*next))) next = t;
+            if (!yearly && window_.from <= day && day <= window_.to) add(c, t, length, false);
+        }
+        if (next) add(c, *next, length, true);
     }
 
     // One memo for the event starting at `start`.
     void add(icalcomponent* c, const icaltimetype& start, long length, bool yearly) {
-        const Moment begin = localMoment(start);
+        const Moment begin = localMoment(start, zone_);
         const char* summary = icalcomponent_get_summary(c);
         std::string line1 = (yearly ? "*" : "") + std::string(summary ? summary : "");
         std::string line2;
         if (start.is_date) {
             const char* description = icalcomponent_get_description(c);
             line2 = firstLine(description ? description : "");
+            // The end is the day after the last.
+            if (length > 86400) {
+                icaltimetype last = start;
+                icaltime_adjust(&last, static_cast<int>(length / 86400) - 1, 0, 0, 0);
+                line2 = "t/m " + dayText(localMoment(last, zone_).date) + (line2.empty() ? "" : ", " + line2);
+            }
         } else {
-            appendTwo(line2, begin.hour);
-            line2 += ':';
-            appendTwo(line2, begin.minute);
+            appendTime(line2, begin);
             icaltimetype end = start;
             icaltime_adjust(&end, 0, 0, 0, static_cast<int>(length));
-            const Moment finish = localMoment(end);
+            const Moment finish = localMoment(end, zone_);
             if (length > 0 && finish.date == begin.date) {
                 line2 += "\u2013";
-                appendTwo(line2, finish.hour);
-                line2 += ':';
-                appendTwo(line2, finish.minute);
+                appendTime(line2, finish);
+            } else if (length > 0) {
+                line2 += " tot " + dayText(finish.date) + ' ';
+                appendTime(line2, finish);
             }
             const char* location = icalcomponent_get_location(c);
             if (location && *location) line2 += ' ' + std::string(location);
@@ -211,18 +267,14 @@ private:
 
     const ImportWindow& window_;
     Imported& out_;
+    const Progress& progress_;
+    std::size_t total_;
+    std::size_t done_ = 0;
+    icaltimezone* zone_;  // where the times are shown; none: the system's
     std::multimap<std::string, icaltimetype> overrides_;  // UID, RECURRENCE-ID
 };
 
 }  // namespace
-
-Imported& Imported::operator+=(const Imported& other) {
-    memos.insert(memos.end(), other.memos.begin(), other.memos.end());
-    skipped += other.skipped;
-    cut += other.cut;
-    replaced += other.replaced;
-    return *this;
-}
 
 std::string fitLine(std::string_view bytes, std::size_t& cut) {
     if (bytes.size() <= MemoRecord::kMaxLine) return std::string(bytes);
@@ -237,11 +289,24 @@ std::string fitLine(std::string_view bytes, std::size_t& cut) {
     return std::string(kept) + '\x85';  // "…"
 }
 
-Imported readCalendar(std::string_view text, const ImportWindow& window) {
+Imported readCalendar(std::string_view text, const ImportWindow& window, const Progress& progress) {
     const IcalPtr root(icalparser_parse_string(std::string(text).c_str()));
     if (!root) throw std::runtime_error("geen iCalendar-gegevens");
     Imported result;
-    Reader reader(window, result);
+    std::size_t total = 0;
+    if (progress) {
+        const auto count = [&](icalcomponent* calendar) {
+            total += static_cast<std::size_t>(icalcomponent_count_components(calendar, ICAL_ANY_COMPONENT));
+        };
+        if (icalcomponent_isa(root.get()) == ICAL_XROOT_COMPONENT) {
+            for (auto* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
+                 c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
+                count(c);
+        } else {
+            count(root.get());
+        }
+    }
+    Reader reader(window, result, progress, total);
     if (icalcomponent_isa(root.get()) == ICAL_XROOT_COMPONENT) {
         for (auto* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT); c;
              c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT))
@@ -251,6 +316,7 @@ Imported readCalendar(std::string_view text, const ImportWindow& window) {
     } else {
         throw std::runtime_error("geen iCalendar-gegevens (geen VCALENDAR)");
     }
+    if (progress) progress(total, total);
     return result;
 }
 

@@ -1,0 +1,137 @@
+// Memos as iCalendar (RFC 5545) and back, through libical: the events any
+// list of memos gives (an export, or one event on a server), the memos an
+// iCalendar text's events give, and which of those a diary holds already.
+// No HTTP here: the CalDAV client is in sync/.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "diary/MemoCommands.h"
+#include "store/MemoFile.h"
+
+namespace jotanor::ics {
+
+// Called now and then during long work with how much is done of how much.
+using Progress = std::function<void(std::size_t done, std::size_t total)>;
+
+// A memo's UID comes from its contents (for a starred memo without the
+// year, which moves on), so the same memo always gets the same UID;
+// identical memos are told apart by their order in the file.
+class UidMaker {
+public:
+    // The UID of the memo's event; empty for a memo whose date is no
+    // calendar day.
+    std::string next(const MemoRecord& memo);
+
+private:
+    std::unordered_map<std::uint64_t, int> given_;
+};
+
+// The UID the first of identical memos gets ("" when undated).
+std::string memoUid(const MemoRecord& memo);
+
+// Memos dated from `from` to `to`, both included, whole days; a starred
+// memo counts when it recurs in the range, that is when it is dated on or
+// before `to`.
+struct Range {
+    std::optional<DaySerial> from;
+    std::optional<DaySerial> to;
+};
+
+struct Exported {
+    std::size_t events = 0;
+    std::size_t undated = 0;  // memos left out: their date is no calendar day
+};
+
+// Appends the calendar to `out`: one all-day event per memo, a yearly one
+// for a starred memo. `dtstamp` is the moment of the export, UTC, as
+// "YYYYMMDDTHHMMSSZ".
+Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out);
+
+// One memo as a calendar of one event with the given UID, for a server: the
+// very event the export writes for it. Nothing when the memo's date is no
+// calendar day.
+std::optional<std::string> eventCalendar(const MemoRecord& memo, std::string_view uid, std::string_view dtstamp);
+
+// What reading a calendar gives.
+struct Imported {
+    struct Memo {
+        MemoRecord record;
+        std::string uid;  // of the event it came from
+    };
+    std::vector<Memo> memos;
+    std::size_t skipped = 0;   // cancelled events, to-dos, journal entries, events without a date
+    std::size_t cut = 0;       // lines cut to 100 characters
+    std::size_t replaced = 0;  // characters Windows-1252 cannot hold, become "?"
+};
+
+struct ImportWindow {
+    DaySerial today = 0;
+    DaySerial from = 0;  // occurrences of a repeating event, both included
+    DaySerial to = 0;
+    std::string zone = {};  // the time zone times are shown in ("Europe/Amsterdam"); empty: the system's
+};
+
+// The memos of the events in `text` (one or more calendars). Times are
+// shown in the window's time zone; what a memo cannot show (the last day of
+// an event over several days, a timed event's end on a later day) goes on
+// line 2. A yearly event without an end is one starred memo, on its first
+// day from 14 days back on, where the diary keeps a starred memo until it
+// moves it on. Throws std::runtime_error when the text is no calendar.
+Imported readCalendar(std::string_view text, const ImportWindow& window, const Progress& progress = {});
+
+// A line cut to the 100 characters a memo line holds, at a word boundary,
+// ending in "…"; Windows-1252 bytes in and out. `cut` counts a cut.
+std::string fitLine(std::string_view bytes, std::size_t& cut);
+
+// The diary's memos, each paired with at most one event: by the UID the
+// export gives it, by its contents, or as the same timed event seen from
+// another time zone or the same yearly memo in another year.
+class DiaryMemos {
+public:
+    explicit DiaryMemos(std::vector<MemoRecord> memos);
+
+    // Pairs the unpaired memo the export gives this UID, when it says what
+    // the event's `memo` says (as far as an event can say it).
+    std::optional<MemoRecord> claimUid(const std::string& uid, const MemoRecord& memo);
+    // Pairs an unpaired memo equal to `memo`.
+    bool claim(const MemoRecord& memo);
+    // Pairs an unpaired memo that says what `memo` says (see above).
+    std::optional<MemoRecord> claimAlike(const MemoRecord& memo);
+    // A starred memo moved on by a year keeps its UID: the unpaired memo
+    // `before` became.
+    std::optional<MemoRecord> claimMoved(const MemoRecord& before);
+    // How many memos equal to `memo` the diary holds, paired or not.
+    std::size_t copies(const MemoRecord& memo) const;
+
+    // The memos no event stands for, in file order, with their UIDs.
+    std::vector<std::pair<MemoRecord, std::string>> unclaimed() const;
+
+private:
+    bool claimFirst(const std::vector<std::size_t>& places);
+
+    std::vector<MemoRecord> memos_;
+    std::vector<bool> claimed_;
+    std::vector<std::string> uids_;
+    std::unordered_map<std::string, std::vector<std::size_t>> byKey_;
+    std::unordered_map<std::string, std::size_t> byUid_;
+    std::unordered_map<std::string, std::vector<std::size_t>> byTitle_;
+};
+
+// The adds that bring imported memos into a diary: an event the diary holds
+// already (by UID, then by content) adds nothing, and each add is one
+// "unless already there", decided again under the file's lock.
+struct ImportPlan {
+    std::vector<MemoEdit> edits;
+    std::size_t already = 0;
+};
+ImportPlan importEdits(DiaryMemos& diary, const Imported& imported);
+
+}  // namespace jotanor::ics

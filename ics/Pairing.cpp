@@ -1,0 +1,199 @@
+// Which memos of a diary the events stand for.
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include "ics/Ics.h"
+#include "store/MemoKey.h"
+
+namespace jotanor::ics {
+namespace {
+
+// A memo line as an event gives it back: a line break as one blank, other
+// control characters as blanks (a calendar's text holds neither), without
+// blanks before or after (libical reads a value without them); line 2 of
+// an all-day event is the description's first line.
+std::string asCalendarGivesIt(std::string_view line, bool firstLineOnly = false) {
+    if (firstLineOnly) line = line.substr(0, line.find_first_of("\r\n"));
+    std::string out;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
+        out += (c < 0x20 || c == 0x7F) ? ' ' : line[i];
+    }
+    const auto first = out.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+bool sameDay(DaySerial a, DaySerial b) { return wholeDay(a) == wholeDay(b); }
+
+// A starred memo on the same day of the year (29 February on 28 February,
+// where the diary moves it).
+bool sameYearlyDay(DaySerial diary, DaySerial event) {
+    const Ymd d = decodeDate(diary), e = decodeDate(event);
+    return (d.month == e.month && d.day == e.day) || (d.month == 2 && d.day == 29 && e.month == 2 && e.day == 28);
+}
+
+// The memo of the diary said what the event's memo says, as far as an
+// event can say it.
+bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
+    try {
+        const std::string line1 =
+            diary.starred() ? "*" + asCalendarGivesIt(diary.line1.substr(1)) : asCalendarGivesIt(diary.line1);
+        if (line1 != event.line1 || asCalendarGivesIt(diary.line2, true) != event.line2) return false;
+        return sameDay(diary.date, event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
+    } catch (const DateError&) {
+        return false;
+    }
+}
+
+// A timed memo's line 2: "HH:MM", "HH:MM–HH:MM" or "HH:MM tot D-M-JJJJ HH:MM",
+// then the place. Minutes from the diary's day 0.
+struct Timed {
+    long start = 0;
+    long length = -1;  // none
+    std::string place;
+};
+
+bool twoDigits(std::string_view s, std::size_t at, int& value) {
+    if (at + 2 > s.size() || s[at] < '0' || s[at] > '9' || s[at + 1] < '0' || s[at + 1] > '9') return false;
+    value = (s[at] - '0') * 10 + (s[at + 1] - '0');
+    return true;
+}
+
+bool clock(std::string_view s, std::size_t at, int& minutes) {
+    int h = 0, m = 0;
+    if (at + 5 > s.size() || s[at + 2] != ':' || !twoDigits(s, at, h) || !twoDigits(s, at + 3, m) || h > 23 || m > 59)
+        return false;
+    minutes = h * 60 + m;
+    return true;
+}
+
+std::optional<Timed> timedOf(const MemoRecord& memo) {
+    const std::string_view s = memo.line2;
+    int begin = 0;
+    if (!clock(s, 0, begin)) return std::nullopt;
+    Timed t;
+    const long day = static_cast<long>(wholeDay(memo.date));
+    t.start = day * 1440 + begin;
+    std::size_t at = 5;
+    int end = 0;
+    if (s.substr(at, 1) == "\x96" && clock(s, at + 1, end)) {  // "–" in Windows-1252
+        t.length = day * 1440 + end - t.start;
+        at += 6;
+    } else if (s.substr(at, 5) == " tot ") {
+        const std::size_t space = s.find(' ', at + 5);
+        if (space == std::string_view::npos || !clock(s, space + 1, end)) return std::nullopt;
+        int d = 0, m = 0, y = 0;
+        char tail = 0;
+        const std::string date(s.substr(at + 5, space - at - 5));
+        if (std::sscanf(date.c_str(), "%d-%d-%d%c", &d, &m, &y, &tail) != 3 || !isValidDate(y, m, d)) return std::nullopt;
+        t.length = static_cast<long>(wholeDay(encodeDate(y, m, d))) * 1440 + end - t.start;
+        at = space + 6;
+    }
+    if (at < s.size() && s[at] != ' ') return std::nullopt;
+    t.place = std::string(s.substr(std::min(at, s.size())));
+    return t;
+}
+
+// The same timed event, its start read on another zone's clock: the same
+// title, place and length, shifted by whole quarters of an hour, at most
+// the 26 hours between the world's zones.
+bool sameEventElsewhere(const MemoRecord& diary, const MemoRecord& event) {
+    if (diary.line1 != event.line1) return false;
+    try {
+        const auto a = timedOf(diary), b = timedOf(event);
+        if (!a || !b || a->place != b->place || a->length != b->length) return false;
+        const long shift = std::labs(a->start - b->start);
+        return shift % 15 == 0 && shift <= 26 * 60;
+    } catch (const DateError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+DiaryMemos::DiaryMemos(std::vector<MemoRecord> memos) : memos_(std::move(memos)), claimed_(memos_.size()) {
+    UidMaker uids;
+    uids_.reserve(memos_.size());
+    for (std::size_t i = 0; i < memos_.size(); ++i) {
+        uids_.push_back(uids.next(memos_[i]));  // "" when no calendar day: it cannot go up
+        byKey_[memoKey(memos_[i])].push_back(i);
+        if (!uids_.back().empty()) byUid_.emplace(uids_.back(), i);
+        byTitle_[memos_[i].line1].push_back(i);
+    }
+}
+
+std::optional<MemoRecord> DiaryMemos::claimUid(const std::string& uid, const MemoRecord& memo) {
+    const auto found = byUid_.find(uid);
+    if (found == byUid_.end() || claimed_[found->second] || !saysTheSame(memos_[found->second], memo)) return std::nullopt;
+    claimed_[found->second] = true;
+    return memos_[found->second];
+}
+
+bool DiaryMemos::claim(const MemoRecord& memo) {
+    const auto found = byKey_.find(memoKey(memo));
+    return found != byKey_.end() && claimFirst(found->second);
+}
+
+std::optional<MemoRecord> DiaryMemos::claimAlike(const MemoRecord& memo) {
+    const auto found = byTitle_.find(memo.line1);
+    if (found == byTitle_.end()) return std::nullopt;
+    for (const std::size_t i : found->second) {
+        if (claimed_[i]) continue;
+        const bool alike = (memo.starred() && saysTheSame(memos_[i], memo)) || sameEventElsewhere(memos_[i], memo);
+        if (!alike) continue;
+        claimed_[i] = true;
+        return memos_[i];
+    }
+    return std::nullopt;
+}
+
+std::optional<MemoRecord> DiaryMemos::claimMoved(const MemoRecord& before) {
+    if (!before.starred()) return std::nullopt;
+    const auto found = byUid_.find(memoUid(before));
+    if (found == byUid_.end() || claimed_[found->second] || !memos_[found->second].starred()) return std::nullopt;
+    claimed_[found->second] = true;
+    return memos_[found->second];
+}
+
+std::size_t DiaryMemos::copies(const MemoRecord& memo) const {
+    const auto found = byKey_.find(memoKey(memo));
+    return found == byKey_.end() ? 0 : found->second.size();
+}
+
+std::vector<std::pair<MemoRecord, std::string>> DiaryMemos::unclaimed() const {
+    std::vector<std::pair<MemoRecord, std::string>> out;
+    for (std::size_t i = 0; i < memos_.size(); ++i)
+        if (!claimed_[i] && !uids_[i].empty()) out.emplace_back(memos_[i], uids_[i]);
+    return out;
+}
+
+bool DiaryMemos::claimFirst(const std::vector<std::size_t>& places) {
+    for (const std::size_t i : places) {
+        if (claimed_[i]) continue;
+        claimed_[i] = true;
+        return true;
+    }
+    return false;
+}
+
+ImportPlan importEdits(DiaryMemos& diary, const Imported& imported) {
+    ImportPlan plan;
+    std::set<std::pair<std::string, std::string>> given;  // UID, memo: an event given twice goes in once
+    std::unordered_map<std::string, std::size_t> adding;
+    for (const auto& memo : imported.memos) {
+        const std::string key = memoKey(memo.record);
+        const bool again = !given.emplace(memo.uid, key).second;
+        if (again || diary.claimUid(memo.uid, memo.record) || diary.claim(memo.record) || diary.claimAlike(memo.record)) {
+            ++plan.already;
+            continue;
+        }
+        const std::size_t seen = diary.copies(memo.record) + adding[key]++;
+        plan.edits.push_back({std::nullopt, memo.record, seen});
+    }
+    return plan;
+}
+
+}  // namespace jotanor::ics

@@ -1,0 +1,46 @@
+// The two sides of a sync brought together: from what the last sync saw,
+// the diary's memos now and what changed on the server, what goes which
+// way. A pure function; the CalDAV client and the memo file are elsewhere.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "diary/MemoCommands.h"
+#include "sync/SyncState.h"
+
+namespace jotanor::sync {
+
+// An event new or changed on the server since the last sync, as read.
+struct ServerEvent {
+    std::string etag;
+    std::string uid;
+    std::vector<MemoRecord> memos;  // the memos it gives
+};
+
+struct ServerChanges {
+    std::set<std::string> removed;               // hrefs gone since the last sync
+    std::map<std::string, ServerEvent> changed;  // hrefs new or changed since
+};
+
+struct Reconciled {
+    std::vector<SyncedEvent> events;  // what the sync saw, before the server is written
+    std::vector<MemoEdit> here;       // deletions first, then adds unless already there
+    std::size_t removals = 0;         // how many of `here` are deletions
+    std::vector<std::string> deleteThere;                       // hrefs
+    std::vector<std::pair<MemoRecord, std::string>> putThere;  // new memos and their UIDs
+    std::size_t conflicts = 0;  // changed on the server and changed or deleted here
+};
+
+// A change on one side wins over a deletion on the other; a memo changed
+// on both sides is kept in both versions (a conflict); an event new on
+// the server is paired with the memo the diary put up for it (by UID) or
+// with an equal one, else it comes in.
+Reconciled reconcile(const std::vector<SyncedEvent>& last, const std::vector<MemoRecord>& diary,
+                     const ServerChanges& server);
+
+}  // namespace jotanor::sync
