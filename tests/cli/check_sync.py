@@ -4,10 +4,14 @@ loopback port with a storage folder of its own), with an independent client
 (Debian's python3-caldav) changing events between syncs and checking what the
 diary put up.
 
-Usage: check_sync.py PATH-TO-jotanor-cli open|password
+Usage: check_sync.py COMMAND... open|password|windows
+  COMMAND:  jotanor-cli, or for the Windows build a runner and jotanor-cli.exe.
   open:     no authentication; two-way changes, conflicts, a kill mid-sync.
   password: a password file on the server; refused access, a URL that is no
             calendar, an unreachable server, HTTPS with a private authority.
+  windows:  the Windows program under Wine, in its installed layout: syncs
+            over HTTP and over HTTPS with a test authority's certificate, and
+            an import of events whose time zone only a TZID names.
 Exit 77 (skipped) without radicale or python3-caldav."""
 import ctypes
 import datetime
@@ -102,15 +106,18 @@ class Radicale:
 
 
 class Diary:
-    def __init__(self, cli, folder):
-        self.cli, self.folder, self.file = cli, folder, folder / "jotanor1.mem"
+    def __init__(self, cli, folder, zone="Europe/Amsterdam"):
+        self.cli, self.folder, self.file, self.zone = cli, folder, folder / "jotanor1.mem", zone
 
     def run(self, *args, env=None, check=0):
-        full = dict(os.environ, TZ="Europe/Amsterdam")
+        # Without a zone the machine's own counts (Windows reads TZ otherwise).
+        full = dict(os.environ, TZ=self.zone)
+        if not self.zone:
+            full.pop("TZ")
         full.pop("JOTANOR_PASSWORD", None)
         full.update(env or {})
-        r = subprocess.run([self.cli, "--today", TODAY, *args], cwd=self.folder, capture_output=True, text=True,
-                           env=full, timeout=120)
+        r = subprocess.run([*self.cli, "--today", TODAY, *args], cwd=self.folder, capture_output=True, text=True,
+                           env=full, timeout=300)
         if check is not None:
             assert r.returncode == check, f"{args}: status {r.returncode}: {r.stderr}"
         return r
@@ -230,7 +237,7 @@ def open_server(cli, folder):
         many = diary.memos() + [(D(2027, 1, 1) + datetime.timedelta(days=i), f"Memo {i}", "") for i in range(150)]
         memos.write(diary.file, many)
         before = server.requests("PUT")
-        killed = subprocess.Popen([cli, "--today", TODAY, "sync", url], cwd=diary.folder, stdout=subprocess.DEVNULL,
+        killed = subprocess.Popen([*cli, "--today", TODAY, "sync", url], cwd=diary.folder, stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL)
         try:
             for _ in range(600):
@@ -291,14 +298,75 @@ def password_server(cli, folder):
         secure.stop()
 
 
+def test_authority(folder):
+    """A certificate authority of the test's own and a certificate it signed
+    for localhost: (authority, certificate, key)."""
+    ca, ca_key, cert, key, request = (folder / n for n in ("ca.pem", "ca.key", "cert.pem", "key.pem", "req.pem"))
+    (folder / "ext").write_text("subjectAltName=DNS:localhost,IP:127.0.0.1\n")
+    for command in (["req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Jotanor test CA",
+                     "-keyout", ca_key, "-out", ca],
+                    ["req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=localhost", "-keyout", key, "-out", request],
+                    ["x509", "-req", "-in", request, "-CA", ca, "-CAkey", ca_key, "-CAcreateserial", "-days", "2",
+                     "-extfile", folder / "ext", "-out", cert]):
+        subprocess.run(["openssl", *map(str, command)], check=True, capture_output=True, timeout=60)
+    return ca, cert, key
+
+
+def windows_program(cli, folder):
+    diary = Diary(cli, folder / "diary", zone=None)
+    memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "Jan bellen"), (D(2026, 3, 5), "*Verjaardag Éva", "")])
+    server = Radicale(folder / "server")
+    try:
+        server.make_calendar("/dagboek/")
+        url = server.url("/dagboek/")
+        phone = caldav.DAVClient(url).calendar(url=url)
+        phone.save_event(event_text("markt@telefoon", ";VALUE=DATE:20260503", "Markt"))
+        assert diary.sync(url) == summary(up=2, down=1)
+        assert (D(2026, 5, 3), "Markt", "") in diary.memos()
+        one_event_per_memo(phone, diary)
+        assert diary.sync(url) == summary()
+    finally:
+        server.stop()
+
+    ca, cert, key = test_authority(folder)
+    secure = Radicale(folder / "secure", tls=(cert, key))
+    try:
+        secure.make_calendar("/dagboek/")
+        url = f"https://localhost:{secure.port}/dagboek/"
+        # Windows' own root store does not know the test authority.
+        r = diary.run("sync", url, check=1)
+        assert "certificaat" in r.stderr, r.stderr
+        assert diary.sync(url, "--ca-file", str(ca)) == summary(up=3)
+        assert diary.sync(url, "--ca-file", str(ca)) == summary()
+    finally:
+        secure.stop()
+
+    # A zone named by TZID alone comes from the zone data shipped with the
+    # program: 9:00 in New York is the same moment as the UTC time beside it,
+    # in winter and in summer, on whatever clock the machine keeps.
+    events = diary.folder / "zones.ics"
+    events.write_text("\r\n".join(
+        ["BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Elders//NL"] +
+        [line for uid, start in (("ny-winter", ";TZID=America/New_York:20260115T090000"),
+                                 ("utc-winter", ":20260115T140000Z"),
+                                 ("ny-summer", ";TZID=America/New_York:20260715T090000"),
+                                 ("utc-summer", ":20260715T130000Z"))
+         for line in ("BEGIN:VEVENT", f"UID:{uid}", f"DTSTART{start}", f"SUMMARY:{uid}", "END:VEVENT")] +
+        ["END:VCALENDAR", ""]), newline="")
+    assert diary.run("import-ics", events.name, check=0).stdout == "4 memos added, 0 already there, 0 skipped\n"
+    shown = {title: (date, line2) for date, title, line2 in diary.memos()}
+    for season in ("winter", "summer"):
+        assert shown[f"ny-{season}"] == shown[f"utc-{season}"], shown
+
+
 def main(cli, mode):
     with tempfile.TemporaryDirectory() as name:
         folder = Path(name)
-        for sub in ("server", "diary"):
+        for sub in ("server", "secure", "diary"):
             (folder / sub).mkdir(exist_ok=True)
-        (open_server if mode == "open" else password_server)(cli, folder)
+        {"open": open_server, "password": password_server, "windows": windows_program}[mode](cli, folder)
     print(f"ok: {mode}")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1:-1], sys.argv[-1])
