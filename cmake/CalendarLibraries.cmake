@@ -7,9 +7,14 @@
 # linking them needs beside it, and JOTANOR_ICAL_ZONEINFO the zone data libical
 # reads there: Windows has no zone data of its own in libical's format.
 if(WIN32)
-    find_package(LibIcal CONFIG REQUIRED)
-    find_package(CURL CONFIG REQUIRED)
-    find_package(LibXml2 CONFIG REQUIRED)
+    find_package(LibIcal CONFIG)
+    find_package(CURL CONFIG)
+    find_package(LibXml2 CONFIG)
+    if(NOT LibIcal_FOUND OR NOT CURL_FOUND OR NOT LibXml2_FOUND)
+        message(FATAL_ERROR "libical, libcurl and libxml2 for Windows are missing: add the folder "
+                            "scripts/build-deps-windows.sh prints to CMAKE_PREFIX_PATH (make windows does), "
+                            "or build without the calendar commands (-DJOTANOR_CALENDARS=OFF)")
+    endif()
     add_library(PkgConfig::LIBICAL INTERFACE IMPORTED)
     target_link_libraries(PkgConfig::LIBICAL INTERFACE ical)
     set(JOTANOR_CALENDAR_DLLS)
