@@ -5,7 +5,8 @@
 # CMAKE_PREFIX_PATH), found through their own CMake packages, so that nothing
 # of the host's is taken. JOTANOR_CALENDAR_DLLS lists the DLLs a program
 # linking them needs beside it, and JOTANOR_ICAL_ZONEINFO the zone data libical
-# reads there: Windows has no zone data of its own in libical's format.
+# reads: Windows has no zone data of its own in libical's format. Both are
+# installed with the program.
 if(WIN32)
     find_package(LibIcal CONFIG)
     find_package(CURL CONFIG)
@@ -28,6 +29,12 @@ if(WIN32)
     if(NOT EXISTS "${JOTANOR_ICAL_ZONEINFO}/zones.tab")
         message(FATAL_ERROR "libical's zone data is missing: ${JOTANOR_ICAL_ZONEINFO}")
     endif()
+    # Installed beside jotanor-cli: libical finds its zone data from the
+    # program's folder as ../share/libical/zoneinfo (the uninstaller removes
+    # that folder by name).
+    include(GNUInstallDirs)
+    install(FILES ${JOTANOR_CALENDAR_DLLS} DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(DIRECTORY ${JOTANOR_ICAL_ZONEINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/libical)
 else()
     find_package(PkgConfig REQUIRED)
     pkg_check_modules(LIBICAL REQUIRED IMPORTED_TARGET libical)
