@@ -13,7 +13,7 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 endforeach()
 
 # Programs of this build run under Wine (tests, through CTest), in a prefix of
-# the build's own, finding the MinGW and Qt DLLs where they lie.
+# the build's own, finding the MinGW, Qt and calendar DLLs where they lie.
 function(jotanor_run_under_wine)
     set(dll_path)
     foreach(dll ${JOTANOR_MINGW_RUNTIME_DLLS})
@@ -23,6 +23,10 @@ function(jotanor_run_under_wine)
     if(TARGET Qt6::Core)
         list(APPEND dll_path "Z:${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
     endif()
+    foreach(dll ${JOTANOR_CALENDAR_DLLS})
+        get_filename_component(dir ${dll} DIRECTORY)
+        list(APPEND dll_path "Z:${dir}")
+    endforeach()
     list(REMOVE_DUPLICATES dll_path)
     set(JOTANOR_WINE_DLL_PATH "${dll_path}")
     configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY

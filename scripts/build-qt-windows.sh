@@ -2,7 +2,8 @@
 # Builds Qt for 64-bit Windows (MinGW-w64, posix threads) from Debian's own
 # qt6-base source package, the same version as the host's qt6-base-dev (whose
 # moc, rcc and uic the cross build uses), and installs it into a cache outside
-# any build tree. Prints the cache folder on its last line of standard output.
+# any build tree. Prints the cache folder alone on standard output; everything
+# else (apt-get, dpkg-source, the build) goes to standard error.
 #
 # The cache is keyed by Qt version and toolchain and is only created once the
 # build succeeded, so a half-built Qt is never found. A second run returns at once.
@@ -10,8 +11,11 @@
 set -euo pipefail
 cached_only=false
 [ "${1:-}" = --cached ] && cached_only=true
+# Standard output is kept for the result (fd 3); all else goes to standard error.
+exec 3>&1 1>&2
 
 here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/debian-source.sh"
 toolchain="$here/../cmake/mingw-w64.cmake"
 triple=x86_64-w64-mingw32
 
@@ -31,7 +35,7 @@ cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/jotanor"
 prefix="$cache_root/$key"
 
 if [ -e "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
-  echo "$prefix"
+  echo "$prefix" >&3
   exit 0
 fi
 $cached_only && exit 1
@@ -42,39 +46,15 @@ mkdir -p "$work"
 exec 9>"$work/lock"
 flock 9
 if [ -e "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
-  echo "$prefix"
+  echo "$prefix" >&3
   exit 0
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-
-# The sources come from the archive this machine already installs from.
-if ! apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null | grep -q '^Sources$'; then
-  src_list=/etc/apt/sources.list.d/jotanor-deb-src.sources
-  {
-    for f in /etc/apt/sources.list.d/*.sources /etc/apt/sources.list; do
-      [ -e "$f" ] || continue
-      # Each deb stanza of a deb822 file again as deb-src; one-line files likewise.
-      if [[ "$f" == *.sources ]]; then
-        awk 'BEGIN{RS=""; ORS="\n\n"} /(^|\n)Types:[^\n]*deb/ && /debian/ {
-               sub(/Types:[^\n]*/, "Types: deb-src"); print }' "$f"
-      else
-        grep -E '^deb .*debian' "$f" | sed 's/^deb /deb-src /' || true
-      fi
-    done
-  } | $SUDO tee "$src_list" >/dev/null
-  $SUDO apt-get update -qq
-fi
+enable_deb_src
 
 src="$work/qt6-base-$qt_version"
 if [ ! -e "$src/.jotanor-patched" ]; then
-  rm -rf "$work/src" && mkdir -p "$work/src"
-  # dpkg-source applies Debian's patch series while it unpacks.
-  (cd "$work/src" && apt-get source -qq "qt6-base=$qt_deb_version")
-  rm -rf "$src"
-  mv "$work/src"/qt6-base-*/ "$src"
-  rm -rf "$work/src"
+  unpack_source qt6-base "$qt_deb_version" "$src"
   # With OpenGL off, dynamicgl stays on and qwindowswindow.cpp then uses
   # QOpenGLStaticContext, which only exists with OpenGL.
   # Only the guard right before that use changes.
@@ -106,16 +86,16 @@ cmake -S "$src" -B "$build" -G Ninja \
   -DFEATURE_testlib=ON \
   `# PrintSupport needs the DirectWrite font engine, which 6.4 only builds with Direct2D.` \
   -DFEATURE_direct2d=ON \
-  "${flags[@]}" >&2
-cmake --build "$build" >&2
+  "${flags[@]}"
+cmake --build "$build"
 # Installed into a staging folder first, then moved into place in one step.
 stage="$work/stage"
 rm -rf "$stage"
-DESTDIR="$stage" cmake --install "$build" >&2
+DESTDIR="$stage" cmake --install "$build"
 mkdir -p "$cache_root"
 mv "$stage$prefix" "$prefix"
 rm -rf "$stage"
 end=$(date +%s)
-echo "Qt $qt_version for Windows built in $(( (end - start) / 60 )) min into $prefix" >&2
+echo "Qt $qt_version for Windows built in $(( (end - start) / 60 )) min into $prefix"
 if [ -z "${JOTANOR_KEEP_QT_BUILD:-}" ]; then rm -rf "$work"; fi
-echo "$prefix"
+echo "$prefix" >&3

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what the Windows build needs: the MinGW-w64 cross-compiler (posix
-# threads), Debian's source tools for building Qt, GoogleTest's sources, NSIS
-# for the installer, icoutils for the programs' icon, and Wine, Xvfb and xdotool for the
-# tests.
-# Idempotent: apt-get runs only when a package is missing.
+# threads), Debian's source tools for building Qt and the calendar libraries,
+# GoogleTest's sources, NSIS for the installer, icoutils for the programs' icon,
+# and Wine (with the GnuTLS its TLS layer uses), Xvfb and xdotool for the tests.
+# Idempotent: apt-get runs only when a package is missing. Prints nothing on
+# standard output.
 set -euo pipefail
+exec 1>&2
 bash "$(dirname "$0")/setup.sh"
-packages=(g++-mingw-w64-x86-64-posix dpkg-dev googletest nsis icoutils wine64 wine xvfb xauth xdotool
+packages=(g++-mingw-w64-x86-64-posix dpkg-dev googletest nsis icoutils wine64 wine libgnutls30 xvfb xauth
+          xdotool
           fonts-liberation2)
 missing=()
 for p in "${packages[@]}"; do

@@ -4,10 +4,13 @@ loopback port with a storage folder of its own), with an independent client
 (Debian's python3-caldav) changing events between syncs and checking what the
 diary put up.
 
-Usage: check_sync.py PATH-TO-jotanor-cli open|password
+Usage: check_sync.py COMMAND... open|password|windows
+  COMMAND:  jotanor-cli, or for the Windows build a runner and jotanor-cli.exe.
   open:     no authentication; two-way changes, conflicts, a kill mid-sync.
   password: a password file on the server; refused access, a URL that is no
             calendar, an unreachable server, HTTPS with a private authority.
+  windows:  the Windows program under Wine, as installed: syncs over HTTP and
+            HTTPS, and events whose zone only a TZID names imported.
 Exit 77 (skipped) without radicale or python3-caldav."""
 import ctypes
 import datetime
@@ -102,15 +105,15 @@ class Radicale:
 
 
 class Diary:
-    def __init__(self, cli, folder):
-        self.cli, self.folder, self.file = cli, folder, folder / "jotanor1.mem"
+    def __init__(self, cli, folder, zone="Europe/Amsterdam"):
+        self.cli, self.folder, self.file, self.zone = cli, folder, folder / "jotanor1.mem", zone
 
     def run(self, *args, env=None, check=0):
-        full = dict(os.environ, TZ="Europe/Amsterdam")
-        full.pop("JOTANOR_PASSWORD", None)
-        full.update(env or {})
-        r = subprocess.run([self.cli, "--today", TODAY, *args], cwd=self.folder, capture_output=True, text=True,
-                           env=full, timeout=120)
+        # No zone: the machine's own (Windows does not read zone names from TZ).
+        full = {k: v for k, v in os.environ.items() if k not in ("TZ", "JOTANOR_PASSWORD")}
+        full.update({"TZ": self.zone} if self.zone else {}, **(env or {}))
+        r = subprocess.run([*self.cli, "--today", TODAY, *args], cwd=self.folder, capture_output=True, text=True,
+                           env=full, timeout=300)
         if check is not None:
             assert r.returncode == check, f"{args}: status {r.returncode}: {r.stderr}"
         return r
@@ -273,7 +276,7 @@ def open_server(cli, folder):
         many = diary.memos() + [(D(2027, 1, 1) + datetime.timedelta(days=i), f"Memo {i}", "") for i in range(150)]
         memos.write(diary.file, many)
         before = server.requests("PUT")
-        killed = subprocess.Popen([cli, "--today", TODAY, "sync", url], cwd=diary.folder, stdout=subprocess.DEVNULL,
+        killed = subprocess.Popen([*cli, "--today", TODAY, "sync", url], cwd=diary.folder, stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL)
         try:
             for _ in range(600):
@@ -295,11 +298,17 @@ def open_server(cli, folder):
         server.stop()
 
 
-def password_server(cli, folder):
-    tls = (folder / "cert.pem", folder / "key.pem")
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
-                    "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", str(tls[1]), "-out", str(tls[0])],
+def authority(folder, name):
+    """A self-signed certificate for this machine, its own authority, and its key."""
+    tls = (folder / f"{name}.pem", folder / f"{name}.key")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", f"/CN={name}",
+                    "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1", "-keyout", str(tls[1]), "-out", str(tls[0])],
                    check=True, capture_output=True, timeout=60)
+    return tls
+
+
+def password_server(cli, folder):
+    tls = authority(folder, "127.0.0.1")
     plain = Radicale(folder / "server", users={"anna": "geheim"})
     diary = Diary(cli, folder / "diary")
     memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "")])
@@ -342,14 +351,53 @@ def password_server(cli, folder):
         secure.stop()
 
 
+def windows_program(cli, folder):
+    diary = Diary(cli, folder / "diary", zone=None)
+    memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "Jan bellen"), (D(2026, 3, 5), "*Verjaardag Éva", "")])
+    plain = Radicale(folder / "server")
+    try:
+        plain.make_calendar("/dagboek/")
+        plain.make_calendar("/beveiligd/")
+        url = plain.url("/dagboek/")
+        phone = caldav.DAVClient(url).calendar(url=url)
+        phone.save_event(event_text("markt@telefoon", ";VALUE=DATE:20260503", "Markt"))
+        assert diary.sync(url) == summary(up=2, down=1)
+        assert (D(2026, 5, 3), "Markt", "") in diary.memos()
+        one_event_per_memo(phone, diary)
+        assert diary.sync(url) == summary()
+    finally:
+        plain.stop()
+
+    # Only the authority given counts. (Without --ca-file Windows checks
+    # against its own root store; Wine's TLS layer lets anything through then.)
+    secure = Radicale(folder / "server", tls=authority(folder, "localhost"))
+    try:
+        url = f"https://localhost:{secure.port}/beveiligd/"
+        r = diary.run("sync", url, "--ca-file", str(authority(folder, "elders")[0]), check=1)
+        assert "certificaat" in r.stderr, r.stderr
+        assert diary.sync(url, "--ca-file", str(folder / "localhost.pem")) == summary(up=3)
+    finally:
+        secure.stop()
+
+    # A zone named by TZID alone comes from the zone data installed with the
+    # program: 9:00 in New York is the moment of the UTC time beside it, in
+    # winter and in summer, on whatever clock the machine keeps.
+    events = [("ny-winter", ";TZID=America/New_York:20260115T090000"), ("utc-winter", ":20260115T140000Z"),
+              ("ny-summer", ";TZID=America/New_York:20260715T090000"), ("utc-summer", ":20260715T130000Z")]
+    (diary.folder / "zones.ics").write_text("".join(event_text(uid, start, uid) for uid, start in events), newline="")
+    assert diary.run("import-ics", "zones.ics").stdout == "4 memos added, 0 already there, 0 skipped\n"
+    shown = {title: (date, line2) for date, title, line2 in diary.memos()}
+    assert shown["ny-winter"] == shown["utc-winter"] and shown["ny-summer"] == shown["utc-summer"], shown
+
+
 def main(cli, mode):
     with tempfile.TemporaryDirectory() as name:
         folder = Path(name)
         for sub in ("server", "diary"):
             (folder / sub).mkdir(exist_ok=True)
-        (open_server if mode == "open" else password_server)(cli, folder)
+        {"open": open_server, "password": password_server, "windows": windows_program}[mode](cli, folder)
     print(f"ok: {mode}")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1:-1], sys.argv[-1])
