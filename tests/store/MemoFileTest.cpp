@@ -233,8 +233,7 @@ TEST_F(MemoFileTest, ScanStopsWhenAskedAndReadsLargeFilesWhole) {
     EXPECT_EQ(file.recordCount(), 12000u);
 }
 
-// Another program that shortens the file during a read (the lock does not
-// bind it) makes the read fail with the standard error; nothing faults.
+// A file shortened mid-read by a program heedless of the lock: an error, no fault.
 TEST_F(MemoFileTest, AFileShortenedDuringAReadFailsWithoutFaulting) {
     for (const bool fromDate : {false, true}) {
         writeMemos(path, std::vector<MemoRecord>(2000, memo(1, "a")));
