@@ -169,8 +169,8 @@ void MemoFile::scan(const std::function<bool(const MemoRecord&, std::size_t)>& v
 namespace {
 
 // Visits the records [first, n) of `file` block by block until `visit`
-// returns false; `order`, when given, sees each record first and stops the
-// read (returning false) when it returns false.
+// returns false. `order` sees each record first; when it refuses one, the
+// read stops there and gives false.
 template <typename Order>
 bool readBlocks(File& file, std::size_t first, std::size_t n,
                 const std::function<bool(const unsigned char*, std::size_t)>& visit, Order&& order) {
@@ -218,7 +218,10 @@ bool MemoFile::scanFrom(DaySerial low, const std::function<bool(const unsigned c
             return false;
         }
         probes.emplace_back(mid, d);
-        (d < low ? lo = mid + 1 : hi = mid);
+        if (d < low)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     std::sort(probes.begin(), probes.end());
     for (std::size_t p = 1; p < probes.size(); ++p) {
