@@ -1,5 +1,6 @@
 #include "BenchFiles.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -50,6 +51,17 @@ void readOnce(const std::filesystem::path& path) {
     auto file = nativeFileSystem().open(path, OpenMode::ReadOnly);
     std::vector<unsigned char> bytes(file->size());
     file->readAt(0, bytes.data(), bytes.size());
+    file->close();
+}
+
+void catOnce(const std::filesystem::path& path) {
+    auto file = nativeFileSystem().open(path, OpenMode::ReadOnly);
+    std::vector<unsigned char> block(128 << 10);
+    const std::uint64_t size = file->size();
+    for (std::uint64_t at = 0; at < size; at += block.size()) {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - at));
+        file->readAt(at, block.data(), n);
+    }
     file->close();
 }
 

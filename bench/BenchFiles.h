@@ -17,4 +17,8 @@ void readAndWriteOnce(const std::filesystem::path& path);
 // Reads the whole file once.
 void readOnce(const std::filesystem::path& path);
 
+// Reads the whole file once as `cat` does: block by block (128 KiB) into
+// one small buffer. The measure a view's reading is held to.
+void catOnce(const std::filesystem::path& path);
+
 }  // namespace jotanor::bench

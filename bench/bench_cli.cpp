@@ -1,6 +1,6 @@
 // The command-line program's work on a memo file of 65,536 memos, without
-// the start of its process: the ten-week list as `jotanor-cli list` prints
-// it, and the iCalendar export.
+// the start of its process: each list as `jotanor-cli list` prints it, and
+// the iCalendar export, beside one read of the file as `cat` reads it.
 #include <benchmark/benchmark.h>
 #include <sstream>
 
@@ -29,6 +29,21 @@ void runCli(benchmark::State& state, const std::vector<std::string>& command) {
 
 void BM_Cli_ListTenWeeks(benchmark::State& state) { runCli(state, {"list"}); }
 BENCHMARK(BM_Cli_ListTenWeeks)->Unit(benchmark::kMillisecond);
+
+void BM_Cli_ListFromDate(benchmark::State& state) { runCli(state, {"list", "--from", "2026-05-02"}); }
+BENCHMARK(BM_Cli_ListFromDate)->Unit(benchmark::kMillisecond);
+
+void BM_Cli_ListYear(benchmark::State& state) { runCli(state, {"list", "--year", "2026"}); }
+BENCHMARK(BM_Cli_ListYear)->Unit(benchmark::kMillisecond);
+
+void BM_Cli_ListAll(benchmark::State& state) { runCli(state, {"list", "--all"}); }
+BENCHMARK(BM_Cli_ListAll)->Unit(benchmark::kMillisecond);
+
+void BM_Cli_CatBaseline(benchmark::State& state) {
+    const auto path = bench::memoFileOf(65536);
+    for (auto _ : state) bench::catOnce(path);
+}
+BENCHMARK(BM_Cli_CatBaseline)->Unit(benchmark::kMillisecond);
 
 void BM_Cli_ExportIcs(benchmark::State& state) { runCli(state, {"export-ics"}); }
 BENCHMARK(BM_Cli_ExportIcs)->Unit(benchmark::kMillisecond);

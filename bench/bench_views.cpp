@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "bench/BenchFiles.h"
 #include "bench/HeapCounter.h"
 #include "dates/Dates.h"
 #include "mainwindow/MemoListModel.h"
@@ -173,6 +174,30 @@ void BM_YearView(benchmark::State& state) {
     state.counters["blocks"] = static_cast<double>(n);
 }
 BENCHMARK(BM_YearView)->Unit(benchmark::kMillisecond);
+
+// The dated views' own part on files of 4,096 to 262,144 memos (memos
+// spread evenly over 1940 to 2100): view 0 the ten weeks, 1 the from-date
+// view, 2 the year. Time and heap follow the memos listed, not the file.
+void BM_ViewByFileSize(benchmark::State& state) {
+    MemoFile file(nativeFileSystem(), bench::memoFileOf(static_cast<std::size_t>(state.range(0))));
+    const DaySerial today = encodeDate(2026, 5, 2);
+    const ViewWindow windows[] = {tenWeekWindow(today, 0), fromDateWindow(today), yearWindow(2026)};
+    long long worst = 0;
+    std::size_t n = 0;
+    for (auto _ : state) {
+        bench::resetHeapPeak();
+        const long long before = bench::heapInUse();
+        MemoBlocks blocks;
+        n = fillBlocks(file, windows[state.range(1)], today, blocks);
+        worst = std::max(worst, bench::heapPeak() - before);
+    }
+    state.counters["blocks"] = static_cast<double>(n);
+    state.counters["peak_KB"] = static_cast<double>(worst) / 1e3;
+}
+BENCHMARK(BM_ViewByFileSize)
+    ->ArgsProduct({{4096, 65536, 262144}, {0, 1, 2}})
+    ->ArgNames({"memos", "view"})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_WholeFileView(benchmark::State& state) {
     World& w = world();

@@ -22,7 +22,7 @@ ViewWindow yearWindow(int year) {
     return {encodeDate(year, 1, 1), encodeDate(year, 12, 31), true};
 }
 
-ViewWindow wholeFileWindow() { return {encodeDate(1940, 1, 1), encodeDate(2100, 12, 31), true, true, false}; }
+ViewWindow wholeFileWindow() { return {encodeDate(1940, 1, 1), encodeDate(2100, 12, 31), true, true, false, true}; }
 
 const std::string& divider() {
     static const std::string kDivider(kDividerLength, '-');
@@ -42,6 +42,12 @@ void MemoBlocks::append(const MemoRecord& record, std::uint32_t position, bool t
 void MemoBlocks::clear() {
     entries_.clear();
     records_.clear();
+}
+
+void MemoBlocks::dropFrom(std::size_t b) {
+    if (b >= entries_.size()) return;
+    entries_.resize(b);
+    records_.resize(b * MemoRecord::kSize);
 }
 
 void MemoBlocks::reserve(std::size_t more) {
@@ -70,14 +76,40 @@ std::string MemoBlocks::line(std::size_t b, int part) const {
 std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, MemoBlocks& blocks,
                        const std::function<void()>& chime) {
     const std::size_t before = blocks.size();
+    std::size_t rung = 0;
+    const auto list = [&](const unsigned char* bytes, std::size_t position) {
+        const DaySerial d = recordDate(bytes);
+        blocks.append(bytes, static_cast<std::uint32_t>(position), d == today);
+        if (d == today && window.chime && chime) {
+            ++rung;
+            chime();
+        }
+    };
+    if (window.valid && !window.whole) {
+        // The file is in date order: the view's memos stand together from
+        // the first one dated in the window on.
+        const bool inOrder = file.scanFrom(window.low, [&](const unsigned char* bytes, std::size_t position) {
+            if (!window.contains(recordDate(bytes))) return false;
+            list(bytes, position);
+            return true;
+        });
+        if (inOrder) return blocks.size() - before;
+        // Out of order: listed again from a read of the whole file, each
+        // memo of today chiming once in all.
+        blocks.dropFrom(before);
+    }
+    std::size_t quiet = rung;
     file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
         // Room for every record at once (the scan has counted them): a view
         // of the whole file then fills without moving what it has read.
-        if (position == 0) blocks.reserve(file.recordCount());
-        const DaySerial d = recordDate(bytes);
-        if (!window.contains(d)) return true;
-        blocks.append(bytes, static_cast<std::uint32_t>(position), d == today);
-        if (d == today && window.chime && chime) chime();
+        if (position == 0 && window.whole) blocks.reserve(file.recordCount());
+        if (!window.contains(recordDate(bytes))) return true;
+        if (quiet > 0 && recordDate(bytes) == today) {
+            --quiet;
+            blocks.append(bytes, static_cast<std::uint32_t>(position), true);
+            return true;
+        }
+        list(bytes, position);
         return true;
     });
     return blocks.size() - before;

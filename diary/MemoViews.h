@@ -23,6 +23,7 @@ struct ViewWindow {
     bool highIncluded = false;
     bool valid = true;
     bool chime = true;  // the whole-file view plays no chime
+    bool whole = false;  // the whole-file view, which lists nearly every record
 
     // Throws DateError for an invalid window.
     bool contains(DaySerial d) const;
@@ -57,6 +58,8 @@ public:
     void append(const unsigned char* record, std::uint32_t position, bool today);
     void append(const MemoRecord& record, std::uint32_t position, bool today);
     void clear();
+    // Drops the blocks from block b on.
+    void dropFrom(std::size_t b);
     // Room for this many more blocks, claimed but not yet touched.
     void reserve(std::size_t more);
 
@@ -82,10 +85,12 @@ private:
 
 const std::string& divider();
 
-// Reads the memo file in record order and appends a block for every memo in
-// the window to `blocks`; `chime` runs once for every listed memo of today
-// (not for the whole-file view). Returns the number of blocks appended. On
-// a failure `blocks` keeps what was appended before it.
+// Appends a block for every memo in the window to `blocks`, in record
+// order; `chime` runs once for every listed memo of today (not for the
+// whole-file view). Returns the number of blocks appended. On a failure
+// `blocks` keeps what was appended before it. A view of some weeks or a
+// year reads only its own stretch of the file, found by its dates; a file
+// seen to be out of date order is read whole.
 std::size_t fillBlocks(MemoFile& file, const ViewWindow& window, DaySerial today, MemoBlocks& blocks,
                        const std::function<void()>& chime = {});
 

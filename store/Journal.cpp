@@ -321,60 +321,22 @@ std::optional<std::vector<unsigned char>> recoveredBytes(FileSystem& fs, File& f
 namespace {
 
 // Writes the pieces in place from `from` on and returns where they end.
-// Old bytes are read from `old`, which may be a mapping of the file itself
-// and then changes as the file is written: the pieces go in the direction
-// that never writes over bytes still to be read (back to front when records
-// move up, front to back when they move down), through a small buffer, and
-// a piece that stays where it was is not written at all. Should records move
-// both ways in one change, the old bytes are copied aside first.
+// Old bytes come from `old`, a copy of the file read before the change, so
+// the order of the writes does not matter: each piece goes straight from
+// its bytes to the file, in chunks, and a piece that stays where it was is
+// not written at all.
 std::uint64_t writePieces(File& file, std::uint64_t from, const std::vector<TailPiece>& tail,
                           std::span<const unsigned char> old) {
-    struct Move {
-        std::uint64_t to;
-        const unsigned char* data;  // own bytes, or nullptr for old ones
-        std::uint64_t source;
-        std::size_t n;
-    };
-    std::vector<Move> moves;
-    bool up = false;
-    bool down = false;
+    constexpr std::size_t kChunk = 4 << 20;
     std::uint64_t at = from;
     for (const TailPiece& piece : tail) {
-        if (!piece.bytes.empty()) {
-            moves.push_back({at, piece.bytes.data(), 0, piece.bytes.size()});
-            at += piece.bytes.size();
-            continue;
-        }
-        const auto n = static_cast<std::size_t>(piece.oldEnd - piece.oldBegin);
-        if (piece.oldBegin != at && n > 0) {
-            moves.push_back({at, nullptr, piece.oldBegin, n});
-            (piece.oldBegin < at ? up : down) = true;
-        }
+        const bool own = !piece.bytes.empty();
+        const unsigned char* data = own ? piece.bytes.data() : old.data() + piece.oldBegin;
+        const auto n = static_cast<std::size_t>(own ? piece.bytes.size() : piece.oldEnd - piece.oldBegin);
+        if (own || piece.oldBegin != at)
+            for (std::size_t done = 0; done < n; done += std::min(n - done, kChunk))
+                file.writeAt(at + done, data + done, std::min(n - done, kChunk));
         at += n;
-    }
-    std::vector<unsigned char> aside;
-    if (up && down) {
-        aside.assign(old.begin() + static_cast<std::ptrdiff_t>(from), old.end());
-        old = std::span<const unsigned char>(aside).subspan(0);
-        for (Move& m : moves)
-            if (!m.data) m.source -= from;
-    }
-    constexpr std::size_t kChunk = 1 << 20;
-    std::vector<unsigned char> buffer(std::min<std::uint64_t>(kChunk, at - from + 1));
-    const auto move = [&](const Move& m, std::size_t begin, std::size_t end) {
-        if (m.data) {
-            file.writeAt(m.to + begin, m.data + begin, end - begin);
-            return;
-        }
-        std::memcpy(buffer.data(), old.data() + m.source + begin, end - begin);
-        file.writeAt(m.to + begin, buffer.data(), end - begin);
-    };
-    if (up && !down) {
-        for (auto m = moves.rbegin(); m != moves.rend(); ++m)
-            for (std::size_t end = m->n; end > 0; end -= std::min(end, kChunk)) move(*m, end - std::min(end, kChunk), end);
-    } else {
-        for (const Move& m : moves)
-            for (std::size_t begin = 0; begin < m.n; begin += kChunk) move(m, begin, std::min(m.n, begin + kChunk));
     }
     return at;
 }

@@ -1,7 +1,9 @@
 #include "store/MemoFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "store/Errors.h"
@@ -11,8 +13,10 @@ namespace jotanor {
 namespace {
 
 constexpr std::size_t kRec = MemoRecord::kSize;
-// Sequential reads go in blocks of this many records (about 1 MiB).
-constexpr std::size_t kBlockRecords = 4946;
+// Sequential reads go in blocks of this many records (just under 128 KiB):
+// a block stays in the processor's cache while its records are looked at,
+// and the memory a read needs does not grow with the file.
+constexpr std::size_t kBlockRecords = 618;
 
 }  // namespace
 
@@ -171,24 +175,80 @@ void MemoFile::scan(const std::function<bool(const MemoRecord&, std::size_t)>& v
     });
 }
 
+namespace {
+
+// Visits the records [first, n) of `file` block by block until `visit`
+// returns false. `order` sees each record first; when it refuses one, the
+// read stops there and gives false.
+template <typename Order>
+bool readBlocks(File& file, std::size_t first, std::size_t n,
+                const std::function<bool(const unsigned char*, std::size_t)>& visit, Order&& order) {
+    std::vector<unsigned char> block(std::min(kBlockRecords, n - std::min(first, n)) * kRec);
+    for (; first < n; first += kBlockRecords) {
+        const std::size_t k = std::min(kBlockRecords, n - first);
+        file.readAt(static_cast<std::uint64_t>(first) * kRec, block.data(), k * kRec);
+        for (std::size_t i = 0; i < k; ++i) {
+            const unsigned char* record = block.data() + i * kRec;
+            if (!order(record)) return false;
+            if (!visit(record, first + i)) return true;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 void MemoFile::scanBytes(const std::function<bool(const unsigned char*, std::size_t)>& visit) {
     auto opened = open(LockKind::Shared);
     File& file = *opened.file;
     const std::size_t n = static_cast<std::size_t>(file.size() / kRec);
     recordCount_ = n;
-    std::vector<unsigned char> block;
-    for (std::size_t first = 0; first < n; first += kBlockRecords) {
-        const std::size_t k = std::min(kBlockRecords, n - first);
-        block.resize(k * kRec);
-        file.readAt(static_cast<std::uint64_t>(first) * kRec, block.data(), block.size());
-        for (std::size_t i = 0; i < k; ++i) {
-            if (!visit(block.data() + i * kRec, first + i)) {
-                file.close();
-                return;
-            }
+    readBlocks(file, 0, n, visit, [](const unsigned char*) { return true; });
+    file.close();
+}
+
+bool MemoFile::scanFrom(DaySerial low, const std::function<bool(const unsigned char*, std::size_t)>& visit) {
+    auto opened = open(LockKind::Shared);
+    File& file = *opened.file;
+    const std::size_t n = static_cast<std::size_t>(file.size() / kRec);
+    recordCount_ = n;
+    // The first record dated on or after `low`. Every date looked at is
+    // kept with its position: together they must ascend.
+    std::vector<std::pair<std::size_t, DaySerial>> probes;
+    std::size_t lo = 0;
+    std::size_t hi = n;
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        unsigned char date[8];
+        file.readAt(static_cast<std::uint64_t>(mid) * kRec, date, sizeof date);
+        const DaySerial d = recordDate(date);
+        if (std::isnan(d)) {
+            file.close();
+            return false;
+        }
+        probes.emplace_back(mid, d);
+        if (d < low)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    std::sort(probes.begin(), probes.end());
+    for (std::size_t p = 1; p < probes.size(); ++p) {
+        if (probes[p].second < probes[p - 1].second) {
+            file.close();
+            return false;
         }
     }
+    // From there on each date must be on or after the one before it.
+    DaySerial last = -std::numeric_limits<DaySerial>::infinity();
+    const bool inOrder = readBlocks(file, lo, n, visit, [&last](const unsigned char* record) {
+        const DaySerial d = recordDate(record);
+        if (!(d >= last)) return false;
+        last = d;
+        return true;
+    });
     file.close();
+    return inOrder;
 }
 
 std::vector<MemoRecord> MemoFile::readAll() {
@@ -229,11 +289,15 @@ void MemoFile::modify(const Plan& plan) {
         auto opened = open(LockKind::Exclusive);
         File& file = *opened.file;
         // Read, not mapped: another program that shortens the file meanwhile
-        // cannot make the read fault.
-        const std::vector<unsigned char> now = file.readAll();
-        const std::size_t n = now.size() / kRec;
+        // cannot make the read fault. Into memory that is not cleared first:
+        // the read fills every byte.
+        const auto size = static_cast<std::size_t>(file.size());
+        const auto bytes = std::make_unique_for_overwrite<unsigned char[]>(size);
+        if (size > 0) file.readAt(0, bytes.get(), size);
+        const std::span<const unsigned char> now(bytes.get(), size);
+        const std::size_t n = size / kRec;
         recordCount_ = n;
-        const auto change = plan({now.data(), n * kRec});
+        const auto change = plan(now.first(n * kRec));
         if (!change) {
             file.close();
             return;

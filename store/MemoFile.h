@@ -72,6 +72,12 @@ public:
     // The same with each record's 212 raw bytes, for scans that look at a
     // few fields of every record and decode only the ones they keep.
     void scanBytes(const std::function<bool(const unsigned char*, std::size_t)>& visit);
+    // The same from the first record dated on or after `low`, found by a
+    // binary search over the dates: a view of a few weeks reads its own
+    // stretch of the file and a few dates, not the whole file. False when
+    // a date it read is out of date order or no number; the visits made may
+    // then have missed records, and only a scan of the whole file is sure.
+    bool scanFrom(DaySerial low, const std::function<bool(const unsigned char*, std::size_t)>& visit);
     std::vector<MemoRecord> readAll();
     // The record at a position; nothing past the last record.
     std::optional<MemoRecord> readAt(std::size_t position);

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "dates/Dates.h"
@@ -129,6 +130,34 @@ TEST_F(MemoViewsTest, AFailedReadKeepsTheBlocksReadBeforeIt) {
     EXPECT_THROW(fillBlocks(viaFaulty, wholeFileWindow(), today, blocks), IoError);
     EXPECT_GT(blocks.size(), 0u);
     EXPECT_LT(blocks.size(), 6000u);
+}
+
+// Across block reads (618 records), at the file's ends and out of date order,
+// a view lists and chimes as a look at every record would.
+TEST_F(MemoViewsTest, AViewListsWhatALookAtEveryRecordFinds) {
+    const DaySerial base = today - 300;
+    const std::vector<ViewWindow> windows = {tenWeekWindow(today, 0), fromDateWindow(base - 30),
+                                             fromDateWindow(base + 630), fromDateWindow(base + 700), yearWindow(2027)};
+    for (const std::string kind : {"0", "1", "619", "1300", "nan", "swap"}) {
+        const std::size_t n = kind == "nan" || kind == "swap" ? 1300 : std::stoul(kind);
+        std::vector<MemoRecord> memos;
+        for (std::size_t i = 0; i < n; ++i) memos.push_back({base + static_cast<double>(i / 2), "m", ""});
+        if (kind == "nan") memos[650].date = std::nan("");
+        if (kind == "swap") std::swap(memos[599], memos[600]);
+        writeMemos(path, memos);
+        for (const ViewWindow& w : windows) {
+            std::vector<std::size_t> expected, listed;
+            int todays = 0, chimes = 0;
+            for (std::size_t i = 0; i < n; ++i)
+                if (w.contains(memos[i].date)) expected.push_back(i);
+            for (std::size_t i : expected) todays += memos[i].date == today;
+            MemoBlocks blocks;
+            fillBlocks(file, w, today, blocks, [&] { ++chimes; });
+            for (std::size_t b = 0; b < blocks.size(); ++b) listed.push_back(blocks.position(b));
+            EXPECT_EQ(listed, expected) << kind << " from " << w.low;
+            EXPECT_EQ(chimes, todays) << kind << " from " << w.low;
+        }
+    }
 }
 
 TEST(MemoViewTitles, AreTheViewsOwnTexts) {

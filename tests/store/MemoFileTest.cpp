@@ -233,6 +233,23 @@ TEST_F(MemoFileTest, ScanStopsWhenAskedAndReadsLargeFilesWhole) {
     EXPECT_EQ(file.recordCount(), 12000u);
 }
 
+// A file shortened mid-read by a program heedless of the lock: an error, no fault.
+TEST_F(MemoFileTest, AFileShortenedDuringAReadFailsWithoutFaulting) {
+    for (const bool fromDate : {false, true}) {
+        writeMemos(path, std::vector<MemoRecord>(2000, memo(1, "a")));
+        const auto shorten = [&](const unsigned char*, std::size_t) {
+            std::filesystem::resize_file(path, 10 * MemoRecord::kSize);
+            return true;
+        };
+        try {
+            fromDate ? (void)file.scanFrom(0, shorten) : file.scanBytes(shorten);
+            ADD_FAILURE() << "read past the end";
+        } catch (const IoError& e) {
+            EXPECT_EQ(e.code(), kReadBeyondEnd);
+        }
+    }
+}
+
 // Every call of a change made to fail in turn, once and from then on, with
 // each kind of fault: the change is either reported and wholly applied, or
 // reported as failed with the file byte for byte as before.
