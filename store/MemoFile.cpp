@@ -112,9 +112,9 @@ MemoFile::Opened MemoFile::openOnce(LockKind kind) {
             try {
                 recoverJournal(fs_, *opened.file, opened.real, told);
                 return opened;
-            } catch (const IoError& e) {
-                // What may not be written is undone in memory below.
-                if (e.code() != kAccessDenied || !e.reason().empty()) throw;
+            } catch (const IoError&) {
+                // What cannot be written now (a full disk, a folder that
+                // may not be written) is undone in memory below.
             }
         }
         auto bytes = recoveredBytes(fs_, *opened.file, opened.real, told);
@@ -216,12 +216,18 @@ TailChange& TailChange::add(std::span<const unsigned char> bytes) {
 }
 
 void MemoFile::modify(const Plan& plan) {
+    std::optional<std::vector<unsigned char>> made;  // what a change replaced meanwhile ended as
     for (int attempt = 1;; ++attempt) {
         auto opened = open(LockKind::Exclusive);
         File& file = *opened.file;
         // Read, not mapped: another program that shortens the file meanwhile
         // cannot make the read fault.
         const std::vector<unsigned char> now = file.readAll();
+        // A copy of the file taken after the change went in already holds it.
+        if (made && now == *made) {
+            file.close();
+            return;
+        }
         const std::size_t n = now.size() / kRec;
         recordCount_ = n;
         const auto change = plan({now.data(), n * kRec});
@@ -231,8 +237,9 @@ void MemoFile::modify(const Plan& plan) {
         }
         rewriteTail(fs_, file, opened.real, static_cast<std::uint64_t>(change->from) * kRec, change->pieces, now);
         // Replaced by another file while the change went in: the change is
-        // made again in the file that bears the name.
+        // made again in the file that bears the name, unless that holds it.
         const bool stuck = bearsTheName(file);
+        if (!stuck) made = file.readAll();
         try {
             file.close();
         } catch (const IoError&) {

@@ -48,6 +48,10 @@ public:
         check();
         inner_->adoptAccessOf(like, modeToo);
     }
+    void setAccess(std::int64_t group, unsigned mode) override {
+        check();
+        inner_->setAccess(group, mode);
+    }
     std::optional<std::string> mark() override { return fs_.marks() ? inner_->mark() : std::nullopt; }
     bool setMark(const std::optional<std::string>& text) override {
         check();
@@ -95,7 +99,8 @@ std::unique_ptr<File> FaultyFileSystem::open(const std::filesystem::path& path, 
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
     auto file = std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
-    if (meddle_ && path == meddlePath_ && mode != OpenMode::ReadOnly) std::exchange(meddle_, {})();
+    if (meddle_ && path == meddlePath_ && !meddleOnRemove_) std::exchange(meddle_, {})();
+    (void)mode;
     return file;
 }
 
@@ -114,6 +119,7 @@ void FaultyFileSystem::syncFolder(const std::filesystem::path& folder) {
 void FaultyFileSystem::remove(const std::filesystem::path& path) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
+    if (meddle_ && path == meddlePath_ && meddleOnRemove_) std::exchange(meddle_, {})();
     nativeFileSystem().remove(path);
 }
 

@@ -31,6 +31,11 @@ public:
         meddlePath_ = std::move(path);
         meddle_ = std::move(meddle);
     }
+    // The same right before `path` is removed.
+    void onRemove(std::filesystem::path path, std::function<void()> meddle) {
+        onOpen(std::move(path), std::move(meddle));
+        meddleOnRemove_ = true;
+    }
     // Files as on a file system without locks, or without marks.
     void withoutLocks() { locks_ = false; }
     void withoutMarks() { marks_ = false; }
@@ -50,6 +55,7 @@ public:
     bool userMayWrite(std::int64_t user, const FileInfo& file) override {
         return nativeFileSystem().userMayWrite(user, file);
     }
+    std::string userName(std::int64_t user) override { return nativeFileSystem().userName(user); }
     std::filesystem::path resolve(const std::filesystem::path& path) override {
         return nativeFileSystem().resolve(path);
     }
@@ -67,6 +73,7 @@ private:
     bool sticky_ = false;
     bool locks_ = true;
     bool marks_ = true;
+    bool meddleOnRemove_ = false;
     std::filesystem::path meddlePath_;
     std::function<void()> meddle_;
     Fault fault_ = Fault::IoFailure;
