@@ -39,6 +39,8 @@ public:
     // Files as on a file system without locks, or without marks.
     void withoutLocks() { locks_ = false; }
     void withoutMarks() { marks_ = false; }
+    // Counts, and fails, only the calls that write (as a full disk does).
+    void onlyWrites() { onlyWrites_ = true; }
     bool locks() const { return locks_; }
     bool marks() const { return marks_; }
     int calls() const { return calls_; }
@@ -63,7 +65,7 @@ public:
 
     // Called by the files it hands out, before each call. Returns true when
     // this call must fail; `torn` tells a write to write half and then fail.
-    bool shouldFail(bool& torn);
+    bool shouldFail(bool& torn, bool writing = true);
     [[noreturn]] void raise(const std::string& path) const;
 
 private:
@@ -74,6 +76,7 @@ private:
     bool locks_ = true;
     bool marks_ = true;
     bool meddleOnRemove_ = false;
+    bool onlyWrites_ = false;
     std::filesystem::path meddlePath_;
     std::function<void()> meddle_;
     Fault fault_ = Fault::IoFailure;
