@@ -284,9 +284,21 @@ void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
         found.kind = Found::Belongs;
 }
 
+// Whether the journal's header names the file `memo`.
+bool namesTheFile(File& journal, const FileInfo& memo) {
+    if (journal.size() < JournalHeader::kSize) return false;
+    JournalHeader::Bytes bytes{};
+    journal.readAt(0, bytes.data(), bytes.size());
+    JournalHeader h;
+    return decodeJournalHeader(bytes, h) == HeaderKind::Ours && h.device == memo.device && h.inode == memo.inode &&
+           h.birth == memo.birth;
+}
+
 // Looks at what lies under the name `path` and decides what it is for the
-// file `file` (`memo` tells what the system knows of it).
-Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& path) {
+// file `file` (`memo` tells what the system knows of it). Through the mark,
+// only a journal whose header names this file is looked at further.
+Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& path,
+              bool throughMark = false) {
     Found found;
     found.path = path;
     const auto seen = fs.info(path, false);
@@ -294,11 +306,9 @@ Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::files
     found.seen = *seen;
     found.kind = Found::Blocked;
     if (!seen->regular || !whoWroteItMayWriteTheFile(fs, *seen, memo)) return found;
-    // Opened never through a link, and locked: its writer holds it locked
-    // until its name is gone, so a journal still being made is waited for.
+    // Opened never through a link.
     try {
         found.journal = fs.open(path, OpenMode::OwnReadOnly);
-        found.journal->lock(LockKind::Shared);
     } catch (const IoError& e) {
         // Gone meanwhile; not to be read by this user; a link put in its
         // place meanwhile. Anything else is a failure of its own.
@@ -306,6 +316,15 @@ Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::files
         else if (e.code() == kAccessDenied && e.reason().empty()) found.kind = Found::Unreadable;
         else if (e.code() != kInvalidFilename) throw;
         return found;
+    }
+    if (throughMark && !namesTheFile(*found.journal, memo)) return found;
+    // Its writer holds it locked until its name is gone: a journal still
+    // being made is waited for.
+    try {
+        found.journal->lock(LockKind::Shared);
+    } catch (const IoError& e) {
+        if (e.code() != kAccessDenied || !e.reason().empty()) throw;
+        throw IoError(kAccessDenied, path, "Een andere wijziging van dit bestand is nog bezig; probeer het zo opnieuw.");
     }
     const auto now = fs.info(path, false);
     if (!now || !now->sameFile(found.journal->info())) {
@@ -434,7 +453,7 @@ void recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& rea
     }
     // Through the mark, only a journal that names this very file is used.
     if (const auto other = marked(fs, file, own)) {
-        Found found = examine(fs, file, memo, *other);
+        Found found = examine(fs, file, memo, *other, true);
         if (found.identified && found.kind == Found::Belongs) putBack(file, found.h, found.saved);
         if (found.identified && (found.kind == Found::Belongs || found.kind == Found::Torn)) removeExamined(fs, found);
     }
@@ -449,7 +468,7 @@ std::optional<std::vector<unsigned char>> recoveredBytes(FileSystem& fs, File& f
     std::vector<Found> found;
     if (fs.exists(own)) found.push_back(examine(fs, file, memo, own));
     if (const auto other = marked(fs, file, own)) {
-        Found f = examine(fs, file, memo, *other);
+        Found f = examine(fs, file, memo, *other, true);
         if (f.identified) found.push_back(std::move(f));
     }
     for (Found& f : found) {
