@@ -35,13 +35,19 @@ enum class OpenMode {
 struct FileInfo {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    // When the file was made (birth time in nanoseconds, or the file
+    // system's generation number): tells apart two files that got the same
+    // inode number one after the other. 0 where the file system keeps neither.
+    std::uint64_t birth = 0;
     std::uint64_t size = 0;
     std::uint64_t links = 1;
     std::int64_t owner = -1;
     std::int64_t group = -1;
     unsigned mode = 0;  // permission bits
     bool regular = true;
-    bool sameFile(const FileInfo& other) const { return device == other.device && inode == other.inode; }
+    bool sameFile(const FileInfo& other) const {
+        return device == other.device && inode == other.inode && birth == other.birth;
+    }
 };
 
 // Shared: for reading; exclusive: for changing. Other processes honour it.
@@ -72,6 +78,9 @@ public:
     // false gives only the owner. Steps the file system cannot take are
     // skipped.
     virtual void adoptAccessOf(const std::filesystem::path& like, bool modeToo = true) = 0;
+    // Gives this file the group `group` (where the process may) and the
+    // permission bits `mode`; steps the file system cannot take are skipped.
+    virtual void setAccess(std::int64_t /*group*/, unsigned /*mode*/) {}
     // A short text kept with the file itself (not with one of its names),
     // read by every name; nothing where the file system cannot keep one.
     virtual std::optional<std::string> mark() { return std::nullopt; }
@@ -107,6 +116,8 @@ public:
     // whether `user` may write a file like `file`.
     virtual std::int64_t currentUser() { return -1; }
     virtual bool userMayWrite(std::int64_t /*user*/, const FileInfo& /*file*/) { return true; }
+    // The name of the account `user`, or its number where it has none.
+    virtual std::string userName(std::int64_t user) { return std::to_string(user); }
     // The path with every link resolved, made absolute; for a name that does
     // not exist, its folder resolved and the name kept.
     virtual std::filesystem::path resolve(const std::filesystem::path& path) = 0;

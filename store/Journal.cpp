@@ -1,7 +1,9 @@
 #include "store/Journal.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -11,27 +13,21 @@
 namespace jotanor {
 namespace {
 
-// Header: magic, the file's length before the change, where the saved bytes
-// go back and how many there are, the file's length after the change, the
-// file's identity, the size of the recipe of the new bytes, and a checksum
-// over the rest of the header, the saved bytes and the recipe. Then the
-// saved bytes, then the recipe: one pair of numbers per piece (an old range,
-// or kOwnBytes and a length), then the pieces' own bytes. All numbers
-// little-endian.
-constexpr std::array<unsigned char, 8> kMagic = {'J', 'o', 't', 'J', 'r', 'n', 'l', 2};
-constexpr std::size_t kHeader = 80;
 constexpr std::uint64_t kOwnBytes = ~std::uint64_t{0};
+// The most one change adds to the file (a whole calendar of memos fits
+// many times over): with the file's size it bounds what a journal may ask.
+constexpr std::uint64_t kMaxGrowth = std::uint64_t{64} << 20;
 constexpr const char* kChangedMeanwhile = "Een ander programma heeft het bestand intussen veranderd; probeer het opnieuw.";
 
-struct Header {
-    std::uint64_t length = 0;  // before the change
-    std::uint64_t offset = 0;
-    std::uint64_t count = 0;
-    std::uint64_t newLength = 0;
-    std::uint64_t inode = 0;
-    std::uint64_t pieces = 0;
-    std::uint64_t own = 0;  // bytes of the pieces' own
+// The header's fields in the order they are stored, after the magic.
+constexpr std::uint64_t JournalHeader::*kFieldOrder[] = {
+    &JournalHeader::device, &JournalHeader::inode,     &JournalHeader::birth,  &JournalHeader::length,
+    &JournalHeader::offset, &JournalHeader::count,     &JournalHeader::newLength, &JournalHeader::pieces,
+    &JournalHeader::own,    &JournalHeader::checksum,
 };
+static_assert(std::size(kFieldOrder) == JournalHeader::kFields);
+static_assert(JournalHeader::kSize == 88 && JournalHeader::kChecksumAt == 80,
+              "the layout on disk: 8 bytes of magic and version, then ten 64-bit numbers, the checksum last");
 
 void putU64(unsigned char* at, std::uint64_t v) {
     for (int i = 0; i < 8; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
@@ -43,6 +39,27 @@ std::uint64_t getU64(const unsigned char* at) {
     return v;
 }
 
+}  // namespace
+
+JournalHeader::Bytes encodeJournalHeader(const JournalHeader& h) {
+    JournalHeader::Bytes out{};
+    std::copy(JournalHeader::kMagic.begin(), JournalHeader::kMagic.end(), out.begin());
+    out[7] = JournalHeader::kVersion;
+    for (std::size_t k = 0; k < JournalHeader::kFields; ++k) putU64(&out[8 + 8 * k], h.*kFieldOrder[k]);
+    return out;
+}
+
+HeaderKind decodeJournalHeader(std::span<const unsigned char> bytes, JournalHeader& h) {
+    if (bytes.size() < 8 || !std::equal(JournalHeader::kMagic.begin(), JournalHeader::kMagic.end(), bytes.begin()))
+        return HeaderKind::NotOurs;
+    if (bytes[7] != JournalHeader::kVersion) return HeaderKind::OtherVersion;
+    if (bytes.size() < JournalHeader::kSize) return HeaderKind::NotOurs;
+    for (std::size_t k = 0; k < JournalHeader::kFields; ++k) h.*kFieldOrder[k] = getU64(&bytes[8 + 8 * k]);
+    return HeaderKind::Ours;
+}
+
+namespace {
+
 constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
 constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
 
@@ -50,9 +67,12 @@ constexpr std::uint64_t rotl(std::uint64_t v, int by) { return (v << by) | (v >>
 
 // A 64-bit checksum, enough to tell a whole journal from a torn or damaged
 // one: four lanes over 8-byte words of the saved bytes, so that a journal of
-// many megabytes costs little next to writing it.
-std::uint64_t checksum(std::span<const unsigned char> header, std::span<const unsigned char> data,
+// many megabytes costs little next to writing it. Never 0, which marks a
+// journal that is used up.
+std::uint64_t checksum(const JournalHeader& header, std::span<const unsigned char> data,
                        std::span<const unsigned char> recipe) {
+    const auto bytes = encodeJournalHeader(header);
+    const auto fields = std::span(bytes).subspan(8, JournalHeader::kChecksumAt - 8);
     std::uint64_t lane[4] = {kPrime1, kPrime2, ~kPrime1, ~kPrime2};
     std::size_t i = 0;
     for (; i + 32 <= data.size(); i += 32) {
@@ -64,72 +84,130 @@ std::uint64_t checksum(std::span<const unsigned char> header, std::span<const un
     }
     std::uint64_t h = rotl(lane[0], 1) + rotl(lane[1], 7) + rotl(lane[2], 12) + rotl(lane[3], 18);
     h ^= data.size() * kPrime2;
-    for (auto rest : {data.subspan(i), recipe, header})
+    for (auto rest : {data.subspan(i), recipe, fields})
         for (unsigned char c : rest) h = (h ^ c) * 0x100000001b3ull;
-    return h;
+    return h == 0 ? 1 : h;
 }
 
-void removeQuietly(FileSystem& fs, const std::filesystem::path& path) {
-    try {
-        fs.remove(path);
-    } catch (const IoError&) {
-        // Left for the next change to remove; the error that counts came first.
-    }
+}  // namespace
+
+std::uint64_t journalChecksum(const JournalHeader& h, std::span<const unsigned char> saved,
+                              std::span<const unsigned char> recipe) {
+    return checksum(h, saved, recipe);
 }
+
+bool journalSizesAgree(const JournalHeader& h, std::uint64_t journalSize, std::uint64_t fileSize) {
+    const std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
+    const std::uint64_t bound = fileSize > most - kMaxGrowth ? most : fileSize + kMaxGrowth;
+    if (h.length > bound || h.newLength > bound || h.offset > h.length || h.count != h.length - h.offset ||
+        h.newLength < h.offset || journalSize < JournalHeader::kSize)
+        return false;
+    // The rest of the journal is the saved bytes, the pairs and the own
+    // bytes, exactly; the recipe is no larger than the file could need.
+    std::uint64_t rest = journalSize - JournalHeader::kSize;
+    if (h.count > rest) return false;
+    rest -= h.count;
+    if (rest > bound || h.pieces > rest / 16) return false;
+    rest -= 16 * h.pieces;
+    return h.own == rest && h.own <= h.newLength - h.offset;
+}
+
+std::optional<JournalBody> decodeJournalBody(const JournalHeader& h, std::span<const unsigned char> body) {
+    // The caller checked the sizes against the journal's; they are checked
+    // again here so that no call can read past the body.
+    if (h.count > body.size() || h.pieces > (body.size() - h.count) / 16 ||
+        h.own != body.size() - h.count - 16 * h.pieces || h.offset > h.length || h.newLength < h.offset ||
+        h.count != h.length - h.offset)
+        return std::nullopt;
+    JournalBody out;
+    out.saved = body.subspan(0, static_cast<std::size_t>(h.count));
+    const auto recipe = body.subspan(static_cast<std::size_t>(h.count));
+    if (h.checksum == 0 || checksum(h, out.saved, recipe) != h.checksum) return std::nullopt;
+    const std::uint64_t wanted = h.newLength - h.offset;
+    const auto pairs = recipe.subspan(0, static_cast<std::size_t>(16 * h.pieces));
+    auto own = recipe.subspan(static_cast<std::size_t>(16 * h.pieces));
+    for (std::size_t k = 0; k < pairs.size(); k += 16) {
+        const std::uint64_t a = getU64(&pairs[k]);
+        const std::uint64_t b = getU64(&pairs[k + 8]);
+        const std::uint64_t room = wanted - out.fresh.size();
+        if (a == kOwnBytes) {
+            if (b > own.size() || b > room) return std::nullopt;
+            out.fresh.insert(out.fresh.end(), own.begin(), own.begin() + static_cast<std::ptrdiff_t>(b));
+            own = own.subspan(static_cast<std::size_t>(b));
+        } else {
+            if (a < h.offset || b < a || b > h.length || b - a > room) return std::nullopt;
+            const auto from = out.saved.subspan(static_cast<std::size_t>(a - h.offset), static_cast<std::size_t>(b - a));
+            out.fresh.insert(out.fresh.end(), from.begin(), from.end());
+        }
+    }
+    if (!own.empty() || out.fresh.size() != wanted) return std::nullopt;
+    return out;
+}
+
+bool noMorePowerThanTheFile(const FileInfo& journal, const FileInfo& file,
+                            const std::function<bool(std::int64_t user)>& mayWriteFile) {
+    // Without owners (Windows, some network file systems) the folder's
+    // access decides for both alike.
+    if (journal.owner < 0 || file.owner < 0) return true;
+    if (file.mode & 0002) return true;  // anyone may write the file
+    if (journal.mode & 0002) return false;
+    if ((journal.mode & 0020) && !((file.mode & 0020) && journal.group == file.group)) return false;
+    return journal.owner == 0 || journal.owner == file.owner || mayWriteFile(journal.owner);
+}
+
+std::filesystem::path journalPath(const std::filesystem::path& realFile) {
+    std::filesystem::path name = ".";
+    name += realFile.filename();
+    name += ".journal";
+    return realFile.parent_path() / name;
+}
+
+namespace {
 
 std::string text(const std::filesystem::path& path) {
     const std::u8string u = path.u8string();
     return std::string(u.begin(), u.end());
 }
 
-// What was found under a journal's name.
+// What was found under a journal's name, opened and locked where it was
+// read, and what it says.
 struct Found {
-    enum Kind { Nothing, Torn, Foreign, Waiting, Belongs } kind = Nothing;
+    enum Kind {
+        Nothing,
+        Blocked,     // not a journal of this program from a writer who may write the file: never touched
+        Unreadable,  // from such a writer, but this user may not read it
+        Torn,        // this program's, incomplete or used up
+        Stale,       // this program's and whole, but not for this file or state
+        Belongs,
+    } kind = Nothing;
     std::filesystem::path path;
-    std::string why;  // Foreign: why it is not played back
-    Header h;
+    FileInfo seen;
+    bool identified = false;     // the header names this very file
+    bool contentInFile = false;  // Stale: the file holds its old or its new state
+    std::string why;             // Stale: why it is not played back
+    JournalHeader h;
     std::vector<unsigned char> saved;
+    std::unique_ptr<File> journal;
 };
 
-Found foreign(const std::filesystem::path& path, std::string why) {
-    Found f;
-    f.kind = Found::Foreign;
-    f.path = path;
-    f.why = std::move(why);
-    return f;
-}
-
-// The new bytes from the change point on, from the recipe; nothing for a
-// recipe that does not fit the header.
-std::optional<std::vector<unsigned char>> newTail(const Header& h, std::span<const unsigned char> saved,
-                                                  std::span<const unsigned char> recipe) {
-    std::vector<unsigned char> out;
-    const unsigned char* own = recipe.data() + 16 * h.pieces;
-    std::uint64_t ownLeft = h.own;
-    for (std::uint64_t k = 0; k < h.pieces; ++k) {
-        const std::uint64_t a = getU64(&recipe[16 * k]);
-        const std::uint64_t b = getU64(&recipe[16 * k + 8]);
-        if (a == kOwnBytes) {
-            if (b > ownLeft) return std::nullopt;
-            out.insert(out.end(), own, own + b);
-            own += b;
-            ownLeft -= b;
-        } else {
-            if (a < h.offset || b < a || b > h.length) return std::nullopt;
-            out.insert(out.end(), saved.begin() + static_cast<std::ptrdiff_t>(a - h.offset),
-                       saved.begin() + static_cast<std::ptrdiff_t>(b - h.offset));
-        }
-        if (out.size() > h.newLength - h.offset) return std::nullopt;
+// Whether the file's bytes from `at` on, and its length, are `tail`.
+bool fileEnds(File& file, std::uint64_t at, std::span<const unsigned char> tail) {
+    if (file.size() != at + tail.size()) return false;
+    constexpr std::size_t kChunk = 1 << 20;
+    std::vector<unsigned char> now;
+    for (std::size_t done = 0; done < tail.size(); done += now.size()) {
+        now.resize(std::min(kChunk, tail.size() - done));
+        file.readAt(at + done, now.data(), now.size());
+        if (!std::equal(now.begin(), now.end(), tail.begin() + static_cast<std::ptrdiff_t>(done))) return false;
     }
-    if (ownLeft != 0 || out.size() != h.newLength - h.offset) return std::nullopt;
-    return out;
+    return true;
 }
 
 // Whether the file is in a state the change, or a playback of it cut short,
 // could have left: from the change point on, every byte is the old one or
 // the new one (or, past the shorter of the two, a hole not yet written), and
 // its length lies between the two.
-bool changeCouldHaveLeft(File& file, const Header& h, std::span<const unsigned char> saved,
+bool changeCouldHaveLeft(File& file, const JournalHeader& h, std::span<const unsigned char> saved,
                          std::span<const unsigned char> next) {
     const std::uint64_t size = file.size();
     if (size < std::min(h.length, h.newLength) || size > std::max(h.length, h.newLength)) return false;
@@ -149,105 +227,156 @@ bool changeCouldHaveLeft(File& file, const Header& h, std::span<const unsigned c
     return true;
 }
 
-// Looks at what lies under the name `path` and decides what it is for the
-// file `file` (`memo` tells who owns it).
-Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& path) {
-    if (!fs.exists(path)) return {};
-    // Opened before anything is trusted, and never through a link.
-    std::unique_ptr<File> journal;
-    std::optional<FileInfo> seen;
-    try {
-        journal = fs.open(path, OpenMode::OwnReadOnly);
-        seen = journal->info();
-    } catch (const IoError& e) {
-        if (e.code() == kInvalidFilename) return foreign(path, "het is geen journaal van dit programma");
-        if (e.code() != kAccessDenied) throw;
-        // A folder or device, or a file this user may not read.
-        seen = fs.info(path, false);
-        if (!seen) return {};
-        if (!seen->regular) return foreign(path, "het is geen journaal van dit programma");
-    }
-    // Who wrote it: the file's owner or this user, and no one else could have.
-    const std::int64_t user = fs.currentUser();
-    const bool trusted = seen->owner == -1 || seen->owner == memo.owner || seen->owner == user;
-    if (!trusted && !fs.userMayWrite(seen->owner, memo))
-        return foreign(path, "het is neergezet door een andere gebruiker");
-    if (!trusted || !journal) {
-        Found waiting;
-        waiting.kind = Found::Waiting;
-        waiting.path = path;
-        return waiting;
-    }
-    if (seen->mode & 022) return foreign(path, "anderen kunnen het hebben veranderd");
-    Found found;
-    found.kind = Found::Torn;
-    found.path = path;
-    const std::uint64_t size = journal->size();
-    if (size < kHeader) return found;
-    std::array<unsigned char, kHeader> header{};
-    journal->readAt(0, header.data(), header.size());
-    if (!std::equal(kMagic.begin(), kMagic.end() - 1, header.begin())) return found;
-    if (header[7] != kMagic[7]) return foreign(path, "het is geschreven door een andere versie van het programma");
-    Header& h = found.h;
-    h = {getU64(&header[8]),  getU64(&header[16]), getU64(&header[24]), getU64(&header[32]),
-         getU64(&header[40]), getU64(&header[48]), getU64(&header[56])};
-    // The sizes agree before anything more is read, and no more is read than
-    // the file itself could need.
-    const std::uint64_t fileSize = file.size();
-    if (h.offset > h.length || h.count != h.length - h.offset || h.newLength < h.offset ||
-        h.pieces > size / 16 || h.own > size || size > 2 * fileSize + (std::uint64_t{1} << 20) ||
-        size != kHeader + h.count + 16 * h.pieces + h.own)
-        return found;
-    std::vector<unsigned char> body(static_cast<std::size_t>(size - kHeader));
-    if (!body.empty()) journal->readAt(kHeader, body.data(), body.size());
-    journal->close();
-    const std::span<const unsigned char> all(body);
-    const auto saved = all.subspan(0, static_cast<std::size_t>(h.count));
-    const auto recipe = all.subspan(static_cast<std::size_t>(h.count));
-    if (checksum(std::span(header).subspan(8, 64), saved, recipe) != getU64(&header[72])) return found;
-    const auto fresh = newTail(h, saved, recipe);
-    if (!fresh) return found;
+// Who wrote it: everyone who could have written it may write the file.
+bool whoWroteItMayWriteTheFile(FileSystem& fs, const FileInfo& seen, const FileInfo& memo) {
+    return noMorePowerThanTheFile(seen, memo, [&](std::int64_t user) { return fs.userMayWrite(user, memo); });
+}
 
-    if (h.inode != memo.inode) return foreign(path, "het hoort bij een ander bestand, dat hier is neergezet");
-    if (!changeCouldHaveLeft(file, h, saved, *fresh))
-        return foreign(path, "het bestand is daarna door een ander veranderd");
-    found.kind = Found::Belongs;
-    found.saved.assign(saved.begin(), saved.end());
+// What it says: a whole journal of this program's format, or torn.
+void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
+    File& journal = *found.journal;
+    const std::uint64_t size = journal.size();
+    std::array<unsigned char, JournalHeader::kSize> header{};
+    const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(size, header.size()));
+    if (got > 0) journal.readAt(0, header.data(), got);
+    const std::span<const unsigned char> start(header.data(), got);
+    found.kind = Found::Torn;
+    switch (decodeJournalHeader(start, found.h)) {
+    case HeaderKind::OtherVersion:
+        found.kind = Found::Stale;
+        found.why = "het is geschreven door een andere versie van het programma";
+        return;
+    case HeaderKind::NotOurs: {
+        // What a crash leaves while the journal is made: a header not yet
+        // written (empty, or zeros where a later write landed first), or
+        // the start of the magic; anything else is not this program's.
+        const std::size_t magic = std::min(start.size(), JournalHeader::kMagic.size());
+        const bool begun = std::equal(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(magic),
+                                      JournalHeader::kMagic.begin());
+        const bool blank = std::all_of(start.begin(), start.end(), [](unsigned char c) { return c == 0; });
+        if (blank || (got == size && begun)) return;
+        found.kind = Found::Blocked;
+        return;
+    }
+    case HeaderKind::Ours: break;
+    }
+    const JournalHeader& h = found.h;
+    found.identified = h.device == memo.device && h.inode == memo.inode && h.birth == memo.birth;
+    // The sizes agree, and no more than the file could need is read.
+    if (h.checksum == 0 || !journalSizesAgree(h, size, file.size())) return;
+    std::vector<unsigned char> body(static_cast<std::size_t>(size - JournalHeader::kSize));
+    if (!body.empty()) journal.readAt(JournalHeader::kSize, body.data(), body.size());
+    auto decoded = decodeJournalBody(h, body);
+    if (!decoded) return;
+    found.saved.assign(decoded->saved.begin(), decoded->saved.end());
+    const auto& fresh = decoded->fresh;
+
+    // Whether it belongs: to this very file, in a state it could have left.
+    found.contentInFile = fileEnds(file, h.offset, found.saved) || fileEnds(file, h.offset, fresh);
+    found.kind = Found::Stale;
+    if (!found.identified)
+        found.why = "het hoort bij een ander bestand, dat hier is neergezet";
+    else if (memo.birth == 0)
+        found.why = "dit bestandssysteem kan het bestand niet onderscheiden van een ander dat zijn plaats innam";
+    else if (!changeCouldHaveLeft(file, h, found.saved, fresh))
+        found.why = "het bestand is daarna door een ander veranderd";
+    else
+        found.kind = Found::Belongs;
+}
+
+// Whether the journal's header names the file `memo`.
+bool namesTheFile(File& journal, const FileInfo& memo) {
+    if (journal.size() < JournalHeader::kSize) return false;
+    JournalHeader::Bytes bytes{};
+    journal.readAt(0, bytes.data(), bytes.size());
+    JournalHeader h;
+    return decodeJournalHeader(bytes, h) == HeaderKind::Ours && h.device == memo.device && h.inode == memo.inode &&
+           h.birth == memo.birth;
+}
+
+// Looks at what lies under the name `path` and decides what it is for the
+// file `file` (`memo` tells what the system knows of it). Through the mark,
+// only a journal whose header names this file is looked at further.
+Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& path,
+              bool throughMark = false) {
+    Found found;
+    found.path = path;
+    const auto seen = fs.info(path, false);
+    if (!seen) return found;
+    found.seen = *seen;
+    found.kind = Found::Blocked;
+    if (!seen->regular || !whoWroteItMayWriteTheFile(fs, *seen, memo)) return found;
+    // Opened never through a link.
+    try {
+        found.journal = fs.open(path, OpenMode::OwnReadOnly);
+    } catch (const IoError& e) {
+        // Gone meanwhile; not to be read by this user; a link put in its
+        // place meanwhile. Anything else is a failure of its own.
+        if (e.code() == kFileNotFound) found.kind = Found::Nothing;
+        else if (e.code() == kAccessDenied && e.reason().empty()) found.kind = Found::Unreadable;
+        else if (e.code() != kInvalidFilename) throw;
+        return found;
+    }
+    if (throughMark && !namesTheFile(*found.journal, memo)) return found;
+    // Its writer holds it locked until its name is gone: a journal still
+    // being made is waited for.
+    try {
+        found.journal->lock(LockKind::Shared);
+    } catch (const IoError& e) {
+        if (e.code() != kAccessDenied || !e.reason().empty()) throw;
+        throw IoError(kAccessDenied, path, "Een andere wijziging van dit bestand is nog bezig; probeer het zo opnieuw.");
+    }
+    const auto now = fs.info(path, false);
+    if (!now || !now->sameFile(found.journal->info())) {
+        found.kind = Found::Nothing;  // gone, or replaced, while it was waited for
+        return found;
+    }
+    found.seen = *now;
+    readWhatItSays(file, memo, found);
     return found;
 }
 
 // The journals that may belong to the file: the one beside this name, and
 // the one its mark names (beside another of its names).
-std::vector<std::filesystem::path> candidates(FileSystem& fs, File& file, const std::filesystem::path& realFile) {
-    std::vector<std::filesystem::path> paths;
-    const auto own = journalPath(realFile);
-    if (fs.exists(own)) paths.push_back(own);
-    if (const auto mark = file.mark()) {
-        const std::filesystem::path other = std::filesystem::path(std::u8string(mark->begin(), mark->end()));
-        if (other != own && other.filename().string().ends_with(".journal") && fs.exists(other))
-            paths.push_back(other);
-    }
-    return paths;
+std::optional<std::filesystem::path> marked(FileSystem& fs, File& file, const std::filesystem::path& own) {
+    const auto mark = file.mark();
+    if (!mark) return std::nullopt;
+    std::filesystem::path other(std::u8string(mark->begin(), mark->end()));
+    if (other == own || !other.filename().string().ends_with(".journal") || !fs.exists(other)) return std::nullopt;
+    return other;
 }
 
-[[noreturn]] void waitForOther(const std::filesystem::path& realFile, const std::filesystem::path& journal) {
+std::string ownerOf(FileSystem& fs, const Found& found) {
+    return found.seen.owner < 0 ? std::string("een ander programma") : fs.userName(found.seen.owner);
+}
+
+std::string blockedText(FileSystem& fs, const Found& found, const std::filesystem::path& realFile) {
+    return "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + ownerOf(fs, found) +
+           ". Het is geen journaal dat dit programma voor dit bestand schreef, dus het wordt niet gebruikt en niet "
+           "weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Laat " +
+           ownerOf(fs, found) + " (of de beheerder) het verwijderen of verplaatsen.";
+}
+
+[[noreturn]] void unreadable(FileSystem& fs, const Found& found, const std::filesystem::path& realFile) {
     throw IoError(kAccessDenied, realFile,
-                  "Een wijziging door een andere gebruiker is halverwege afgebroken (" + text(journal) +
-                      "). Alleen die gebruiker kan haar terugzetten, door het bestand te openen; "
-                      "tot dan wordt het bestand niet gelezen of gewijzigd.");
+                  "Een wijziging door " + ownerOf(fs, found) + " is halverwege afgebroken (" + text(found.path) +
+                      "), en u mag dat journaal niet lezen. Laat " + ownerOf(fs, found) +
+                      " (of de beheerder) het bestand openen, dan wordt de wijziging teruggezet; tot dan wordt het "
+                      "bestand niet gelezen of gewijzigd.");
 }
 
-// Puts what is not a journal of this file aside under a name of its own.
-void keepAside(FileSystem& fs, const Found& found, const std::filesystem::path& realFile, const Tell& tell,
-               bool mayWrite) {
+// Puts a stale journal aside under a name of its own, for its owner only.
+void keepAside(FileSystem& fs, Found& found, const std::filesystem::path& realFile, const Tell& tell, bool mayWrite) {
     std::string where = "Het staat nog als " + text(found.path) + ".";
-    for (int n = 1; mayWrite && n < 1000; ++n) {
+    for (int n = 1; mayWrite && n < 10; ++n) {
         std::filesystem::path kept = found.path;
         kept += n == 1 ? std::string(".bewaard") : ".bewaard" + std::to_string(n);
         if (fs.exists(kept)) continue;
         try {
+            found.journal->setAccess(-1, 0600);
             fs.rename(found.path, kept);
-            where = "Het is bewaard als " + text(kept) + ".";
+            where = "Het is bewaard als " + text(kept) + ", alleen leesbaar voor " + ownerOf(fs, found) +
+                    "; verwijder het als u de memo's erin niet meer nodig hebt.";
         } catch (const IoError&) {
             // Left where it is; it is not played back either way.
         }
@@ -257,59 +386,104 @@ void keepAside(FileSystem& fs, const Found& found, const std::filesystem::path& 
         tell("Een journaal bij " + text(realFile) + " is niet teruggezet: " + found.why + ". " + where);
 }
 
-void putBack(File& file, const Header& h, std::span<const unsigned char> saved) {
+// Removes the name of a journal that was examined, once it is certain the
+// name still leads to it.
+void removeExamined(FileSystem& fs, const Found& found) {
+    const auto now = fs.info(found.path, false);
+    if (!now || !now->sameFile(found.journal->info())) return;
+    try {
+        fs.remove(found.path);
+    } catch (const IoError& e) {
+        if (e.code() != kAccessDenied) throw;
+        // A folder with the sticky bit lets only the journal's owner remove it.
+        throw IoError(kAccessDenied, found.path,
+                      "Het journaal van " + ownerOf(fs, found) +
+                          " is gebruikt, maar u mag het niet weghalen. Laat " + ownerOf(fs, found) +
+                          " (of de beheerder) het verwijderen; tot dan kan het bestand gelezen maar niet gewijzigd "
+                          "worden.");
+    }
+    fs.syncFolder(found.path.parent_path());
+}
+
+void putBack(File& file, const JournalHeader& h, std::span<const unsigned char> saved) {
     if (!saved.empty()) file.writeAt(h.offset, saved.data(), saved.size());
     file.truncate(h.length);
     file.sync();
 }
 
-}  // namespace
-
-std::filesystem::path journalPath(const std::filesystem::path& realFile) {
-    std::filesystem::path name = ".";
-    name += realFile.filename();
-    name += ".journal";
-    return realFile.parent_path() / name;
+// Journals put aside earlier beside the file: each goes once what it holds
+// is in the file.
+void dropKeptAside(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& own) {
+    for (int n = 1; n < 10; ++n) {
+        std::filesystem::path kept = own;
+        kept += n == 1 ? std::string(".bewaard") : ".bewaard" + std::to_string(n);
+        if (!fs.exists(kept)) continue;
+        Found found = examine(fs, file, memo, kept);
+        if (found.kind == Found::Torn || (found.kind == Found::Stale && found.contentInFile)) removeExamined(fs, found);
+    }
 }
 
+}  // namespace
+
 bool journalPending(FileSystem& fs, File& file, const std::filesystem::path& realFile) {
-    return !candidates(fs, file, realFile).empty();
+    const auto own = journalPath(realFile);
+    return fs.exists(own) || marked(fs, file, own).has_value();
 }
 
 void recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& realFile, const Tell& tell) {
-    const auto paths = candidates(fs, file, realFile);
-    if (paths.empty()) return;
+    const auto own = journalPath(realFile);
     const FileInfo memo = file.info();
-    for (const auto& path : paths) {
-        const Found found = examine(fs, file, memo, path);
+    if (fs.exists(own)) {
+        Found found = examine(fs, file, memo, own);
         switch (found.kind) {
         case Found::Nothing: break;
-        case Found::Waiting: waitForOther(realFile, path);
-        case Found::Foreign: keepAside(fs, found, realFile, tell, true); break;
+        case Found::Blocked:
+            if (tell) tell(blockedText(fs, found, realFile));
+            break;
+        case Found::Unreadable: unreadable(fs, found, realFile);
         case Found::Belongs: putBack(file, found.h, found.saved); [[fallthrough]];
-        case Found::Torn:
-            fs.remove(path);
-            fs.syncFolder(path.parent_path());
+        case Found::Torn: removeExamined(fs, found); break;
+        case Found::Stale:
+            if (found.contentInFile)
+                removeExamined(fs, found);
+            else
+                keepAside(fs, found, realFile, tell, true);
             break;
         }
     }
-    file.setMark(std::nullopt);
+    // Through the mark, only a journal that names this very file is used.
+    if (const auto other = marked(fs, file, own)) {
+        Found found = examine(fs, file, memo, *other, true);
+        if (found.identified && found.kind == Found::Belongs) putBack(file, found.h, found.saved);
+        if (found.identified && (found.kind == Found::Belongs || found.kind == Found::Torn)) removeExamined(fs, found);
+    }
+    if (file.mark()) file.setMark(std::nullopt);
+    dropKeptAside(fs, file, memo, own);
 }
 
 std::optional<std::vector<unsigned char>> recoveredBytes(FileSystem& fs, File& file,
                                                          const std::filesystem::path& realFile, const Tell& tell) {
-    const auto paths = candidates(fs, file, realFile);
-    if (paths.empty()) return std::nullopt;
+    const auto own = journalPath(realFile);
     const FileInfo memo = file.info();
-    for (const auto& path : paths) {
-        const Found found = examine(fs, file, memo, path);
-        switch (found.kind) {
-        case Found::Waiting: waitForOther(realFile, path);
-        case Found::Foreign: keepAside(fs, found, realFile, tell, false); break;
+    std::vector<Found> found;
+    if (fs.exists(own)) found.push_back(examine(fs, file, memo, own));
+    if (const auto other = marked(fs, file, own)) {
+        Found f = examine(fs, file, memo, *other, true);
+        if (f.identified) found.push_back(std::move(f));
+    }
+    for (Found& f : found) {
+        switch (f.kind) {
+        case Found::Blocked:
+            if (tell) tell(blockedText(fs, f, realFile));
+            break;
+        case Found::Unreadable: unreadable(fs, f, realFile);
+        case Found::Stale:
+            if (!f.contentInFile) keepAside(fs, f, realFile, tell, false);
+            break;
         case Found::Belongs: {
-            std::vector<unsigned char> bytes(static_cast<std::size_t>(found.h.offset));
+            std::vector<unsigned char> bytes(static_cast<std::size_t>(f.h.offset));
             if (!bytes.empty()) file.readAt(0, bytes.data(), bytes.size());
-            bytes.insert(bytes.end(), found.saved.begin(), found.saved.end());
+            bytes.insert(bytes.end(), f.saved.begin(), f.saved.end());
             return bytes;
         }
         default: break;
@@ -341,26 +515,120 @@ std::uint64_t writePieces(File& file, std::uint64_t from, const std::vector<Tail
     return at;
 }
 
-// Plays the journal back and removes it after a failed change; what
-// cannot be done now is left to the next open.
-void undo(FileSystem& fs, File& file, const std::filesystem::path& realFile) {
-    try {
-        recoverJournal(fs, file, realFile);
-    } catch (const IoError&) {
+}  // namespace
+
+namespace {
+
+// The journal of a change under way: created fresh, locked until its name
+// is gone, and removed only through what it is.
+class Writing {
+public:
+    Writing(FileSystem& fs, File& file, std::filesystem::path path) : fs_(fs), file_(file), path_(std::move(path)) {}
+    ~Writing() {
+        if (journal_) drop();
     }
-}
+    Writing(const Writing&) = delete;
+    Writing& operator=(const Writing&) = delete;
+
+    // Creates and writes the journal and makes it durable with its name.
+    void make(const FileInfo& memo, const std::filesystem::path& realFile, std::span<const unsigned char> header,
+              std::span<const unsigned char> saved, std::span<const unsigned char> recipe) {
+        try {
+            journal_ = fs_.open(path_, OpenMode::CreateNew);
+        } catch (const IoError&) {
+            if (!fs_.exists(path_)) throw;
+            // Named by what recoverJournal left there: not this program's.
+            const auto seen = fs_.info(path_, false);
+            const std::string owner =
+                seen && seen->owner >= 0 ? fs_.userName(seen->owner) : std::string("een ander programma");
+            throw IoError(kAccessDenied, realFile,
+                          "De naam " + text(path_) + " is bezet door een bestand van " + owner +
+                              " dat dit programma niet mag gebruiken of weghalen; zolang het er staat, kan het "
+                              "bestand niet gewijzigd worden. Laat " + owner +
+                              " (of de beheerder) het verwijderen of verplaatsen.");
+        }
+        journal_->lock(LockKind::Exclusive);
+        // The journal is the file owner's (where the process may give it),
+        // and whoever may write the file may read it, no one else.
+        journal_->adoptAccessOf(realFile, false);
+        journal_->setAccess(memo.group, memo.mode & 0666);
+        journal_->writeAt(0, header.data(), header.size());
+        if (!saved.empty()) journal_->writeAt(header.size(), saved.data(), saved.size());
+        journal_->writeAt(header.size() + saved.size(), recipe.data(), recipe.size());
+        journal_->sync();
+        fs_.syncFolder(path_.parent_path());
+    }
+
+    // Names the journal in the file's mark, for the file's other names.
+    // False where the file system keeps no mark.
+    bool markFile() {
+        marked_ = true;  // a mark set half way is removed too
+        marked_ = file_.setMark(text(path_));
+        return marked_;
+    }
+
+    // Makes the journal unusable through its own descriptor, then lets its
+    // name go. Raises IoError only when the journal can still be used.
+    // One byte, which lands whole or not at all: a nonzero byte of the
+    // checksum, which is never 0.
+    void useUp(std::uint64_t checksum) {
+        std::uint64_t at = JournalHeader::kChecksumAt;
+        for (; (checksum & 0xFF) == 0; checksum >>= 8) ++at;
+        const unsigned char zero = 0;
+        journal_->writeAt(at, &zero, 1);
+        usedUp_ = true;
+        journal_->sync();
+        drop();
+    }
+    // Whether the journal reads as used up, whatever became of its sync.
+    bool usedUp() const { return usedUp_; }
+
+    // Lets the journal go: its name (when it still leads to it), its mark.
+    // What fails is left for the next open, which knows a torn journal.
+    void drop() {
+        try {
+            const auto now = fs_.info(path_, false);
+            if (now && now->sameFile(journal_->info())) fs_.remove(path_);
+        } catch (const IoError&) {
+        }
+        journal_.reset();
+        if (marked_) {
+            try {
+                file_.setMark(std::nullopt);
+                marked_ = false;
+            } catch (const IoError&) {
+            }
+        }
+        try {
+            fs_.syncFolder(path_.parent_path());
+        } catch (const IoError&) {
+        }
+    }
+
+    // Keeps the journal, and the mark that names it, for the next open.
+    void keep() { journal_.reset(); }
+
+private:
+    FileSystem& fs_;
+    File& file_;
+    std::filesystem::path path_;
+    std::unique_ptr<File> journal_;
+    bool marked_ = false;
+    bool usedUp_ = false;
+};
 
 }  // namespace
 
 void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFile, std::uint64_t from,
                  const std::vector<TailPiece>& tail, std::span<const unsigned char> old) {
-    const auto path = journalPath(realFile);
-    const auto folder = path.parent_path();
-    Header h;
+    const FileInfo memo = file.info();
+    JournalHeader h;
+    h.device = memo.device;
+    h.inode = memo.inode;
+    h.birth = memo.birth;
     h.length = old.size();
     h.offset = std::min<std::uint64_t>(from, h.length);
     h.count = h.length - h.offset;
-    h.inode = file.info().inode;
     const std::span<const unsigned char> saved = old.subspan(static_cast<std::size_t>(h.offset));
     // The recipe of the new bytes, so that a playback can tell whether the
     // file is still in a state this change could have left.
@@ -368,7 +636,7 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
     h.newLength = h.offset;
     for (std::size_t k = 0; k < tail.size(); ++k) {
         const TailPiece& piece = tail[k];
-        const bool own = !piece.bytes.empty();
+        const bool own = !piece.bytes.empty() || piece.oldEnd == piece.oldBegin;
         putU64(&recipe[16 * k], own ? kOwnBytes : piece.oldBegin);
         putU64(&recipe[16 * k + 8], own ? piece.bytes.size() : piece.oldEnd);
         h.newLength += own ? piece.bytes.size() : piece.oldEnd - piece.oldBegin;
@@ -378,82 +646,53 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
         }
     }
     h.pieces = tail.size();
-    std::array<unsigned char, kHeader> header{};
-    std::copy(kMagic.begin(), kMagic.end(), header.begin());
-    int field = 0;
-    for (std::uint64_t v : {h.length, h.offset, h.count, h.newLength, h.inode, h.pieces, h.own})
-        putU64(&header[8 + 8 * field++], v);
-    putU64(&header[72], checksum(std::span(header).subspan(8, 64), saved, recipe));
+    h.checksum = checksum(h, saved, recipe);
+    const auto header = encodeJournalHeader(h);
 
-    // 0. The file names its journal, for its names in other folders. Where
-    // it cannot, a second name would not see a change cut short here.
-    if (!file.setMark(text(path)) && file.info().links > 1)
+    // 1. The journal, durable with its name, before the file is touched;
+    // then the mark that names it. Where the file system keeps no mark, a
+    // second name of the file would not see a change cut short here.
+    Writing journal(fs, file, journalPath(realFile));
+    journal.make(memo, realFile, header, saved, recipe);
+    if (!journal.markFile() && memo.links > 1)
         throw IoError(kAccessDenied, realFile,
                       "Dit bestand heeft nog een naam (een harde link) op een bestandssysteem dat een "
                       "onderbroken wijziging niet aan het bestand zelf kan binden; wijzig het via een kopie "
                       "zonder tweede naam.");
-    // 1. The journal, durable with its name, before the file is touched; it
-    // belongs to the file's owner, who may have to play it back.
-    {
-        std::unique_ptr<File> out = fs.open(path, OpenMode::CreateNew);
-        try {
-            out->adoptAccessOf(realFile, false);
-            out->writeAt(0, header.data(), header.size());
-            if (!saved.empty()) out->writeAt(kHeader, saved.data(), saved.size());
-            out->writeAt(kHeader + saved.size(), recipe.data(), recipe.size());
-            out->sync();
-            out->close();
-            fs.syncFolder(folder);
-        } catch (const IoError&) {
-            out.reset();
-            removeQuietly(fs, path);
-            throw;
-        }
-    }
     // 2. The change in place, unless another program, heedless of the
     // lock, has changed the file's length since it was read: writing past
     // its new end would leave a hole of empty records.
-    if (file.size() != h.length) {
-        removeQuietly(fs, path);
-        throw IoError(kAccessDenied, realFile, kChangedMeanwhile);
-    }
+    if (file.size() != h.length) throw IoError(kAccessDenied, realFile, kChangedMeanwhile);
     try {
         const std::uint64_t end = writePieces(file, from, tail, old);
         // A file that grew (an added record) has its new length already.
         if (end < h.length) file.truncate(end);
         file.sync();
     } catch (const IoError&) {
-        undo(fs, file, realFile);
-        throw;
-    }
-    // 3. Done: without its journal the change can no longer be rolled back.
-    try {
-        fs.remove(path);
-    } catch (const IoError&) {
-        // A journal that cannot be removed is made torn instead, which the
-        // next open removes unused; failing that, the change is undone here
-        // or by the journal at the next open, and reported.
+        // Undone from what is in memory; failing that, by the journal at
+        // the next open.
         try {
-            auto out = fs.open(path, OpenMode::OwnReadWrite);
-            out->truncate(0);
-            out->sync();
-            out->close();
+            putBack(file, h, saved);
         } catch (const IoError&) {
-            undo(fs, file, realFile);
+            journal.keep();
             throw;
         }
+        throw;
     }
+    // 3. Done once the journal is unusable: without it the change can no
+    // longer be rolled back, wherever its name has gone.
     try {
-        file.setMark(std::nullopt);
+        journal.useUp(h.checksum);
     } catch (const IoError&) {
-        // A mark naming a journal that is gone is ignored.
-    }
-    // The file holds the change and is synced; should the folder not sync,
-    // the name of the journal can at worst come back after a power cut,
-    // which is no worse than the power cut coming a moment earlier.
-    try {
-        fs.syncFolder(folder);
-    } catch (const IoError&) {
+        // Once it reads as used up, no one can roll the change back: it is
+        // in the file, synced, and it stands.
+        if (journal.usedUp()) return;
+        try {
+            putBack(file, h, saved);
+        } catch (const IoError&) {
+            journal.keep();
+        }
+        throw;
     }
 }
 

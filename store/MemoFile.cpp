@@ -116,9 +116,9 @@ MemoFile::Opened MemoFile::openOnce(LockKind kind) {
             try {
                 recoverJournal(fs_, *opened.file, opened.real, told);
                 return opened;
-            } catch (const IoError& e) {
-                // What may not be written is undone in memory below.
-                if (e.code() != kAccessDenied || !e.reason().empty()) throw;
+            } catch (const IoError&) {
+                // What cannot be written now (a full disk, a folder that
+                // may not be written) is undone in memory below.
             }
         }
         auto bytes = recoveredBytes(fs_, *opened.file, opened.real, told);
@@ -285,6 +285,7 @@ TailChange& TailChange::add(std::span<const unsigned char> bytes) {
 }
 
 void MemoFile::modify(const Plan& plan) {
+    std::optional<std::vector<unsigned char>> made;  // what a change replaced meanwhile ended as
     for (int attempt = 1;; ++attempt) {
         auto opened = open(LockKind::Exclusive);
         File& file = *opened.file;
@@ -295,6 +296,11 @@ void MemoFile::modify(const Plan& plan) {
         const auto bytes = std::make_unique_for_overwrite<unsigned char[]>(size);
         if (size > 0) file.readAt(0, bytes.get(), size);
         const std::span<const unsigned char> now(bytes.get(), size);
+        // A copy of the file taken after the change went in already holds it.
+        if (made && std::ranges::equal(now, *made)) {
+            file.close();
+            return;
+        }
         const std::size_t n = size / kRec;
         recordCount_ = n;
         const auto change = plan(now.first(n * kRec));
@@ -304,8 +310,9 @@ void MemoFile::modify(const Plan& plan) {
         }
         rewriteTail(fs_, file, opened.real, static_cast<std::uint64_t>(change->from) * kRec, change->pieces, now);
         // Replaced by another file while the change went in: the change is
-        // made again in the file that bears the name.
+        // made again in the file that bears the name, unless that holds it.
         const bool stuck = bearsTheName(file);
+        if (!stuck) made = file.readAll();
         try {
             file.close();
         } catch (const IoError&) {

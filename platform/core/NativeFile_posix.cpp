@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -58,26 +59,59 @@ int codeForErrno(int e, bool reading = false) {
     }
 }
 
+// Why, in words, for a failure whose code has no text of its own.
+std::string reasonFor(int code, int e) {
+    switch (code) {
+    case kFileNotFound:
+    case kInvalidFilename:
+    case kTooManyOpenFiles:
+    case kAccessDenied:
+    case kReadBeyondEnd:
+    case kDiskFull: return {};
+    case kWriteFault: return "Het apparaat kon niet schrijven; controleer de schijf, de stick of de verbinding.";
+    case kReadFault: return "Het apparaat kon niet lezen; controleer de schijf, de stick of de verbinding.";
+    default: break;
+    }
+    switch (e) {
+    case EEXIST: return "Die naam is al in gebruik.";
+    case ENOTCONN:
+    case ESTALE:
+    case EHOSTDOWN:
+    case ETIMEDOUT: return "De verbinding met de plaats van het bestand is verbroken; verbind opnieuw en probeer het nog eens.";
+    case EBUSY:
+    case EAGAIN: return "Het bestand is bezet; probeer het zo opnieuw.";
+    case EXDEV: return "Het bestand kan niet naar een ander bestandssysteem worden verplaatst.";
+    default: return std::string("Het systeem meldt: ") + std::strerror(e) + ".";
+    }
+}
+
 [[noreturn]] void fail(const std::filesystem::path& path, int e, bool reading = false) {
     if (e == EROFS)
         throw IoError(kAccessDenied, path, "Het bestand staat op een medium dat alleen gelezen kan worden.");
-    throw IoError(codeForErrno(e, reading), path);
+    const int code = codeForErrno(e, reading);
+    throw IoError(code, path, reasonFor(code, e));
 }
 
 // A file system that lacks a call rather than refusing it.
 bool unsupported(int e) { return e == ENOSYS || e == EOPNOTSUPP || e == ENOTSUP || e == ENOLCK || e == EPERM; }
 
-FileInfo infoOf(const struct stat& st) {
-    FileInfo info;
-    info.device = static_cast<std::uint64_t>(st.st_dev);
-    info.inode = static_cast<std::uint64_t>(st.st_ino);
-    info.size = static_cast<std::uint64_t>(st.st_size);
-    info.links = static_cast<std::uint64_t>(st.st_nlink);
-    info.owner = st.st_uid;
-    info.group = st.st_gid;
-    info.mode = st.st_mode & 07777;
-    info.regular = S_ISREG(st.st_mode);
-    return info;
+// What the system tells of the file at `path` (relative to `folder`), with
+// its birth time where the file system keeps one; false when it leads nowhere.
+bool describe(int folder, const char* path, int flags, FileInfo& info) {
+    struct statx st {};
+    if (::statx(folder, path, flags, STATX_BASIC_STATS | STATX_BTIME, &st) != 0) return false;
+    info.device = (static_cast<std::uint64_t>(st.stx_dev_major) << 32) | st.stx_dev_minor;
+    info.inode = st.stx_ino;
+    info.birth = (st.stx_mask & STATX_BTIME)
+                     ? static_cast<std::uint64_t>(st.stx_btime.tv_sec) * 1000000000u + st.stx_btime.tv_nsec
+                     : 0;
+    info.size = st.stx_size;
+    info.links = st.stx_nlink;
+    info.owner = st.stx_uid;
+    info.group = st.stx_gid;
+    info.mode = st.stx_mode & 07777;
+    info.regular = S_ISREG(st.stx_mode);
+    return true;
 }
 
 // Where a change in progress names its journal, kept with the file itself.
@@ -97,9 +131,9 @@ public:
     }
 
     FileInfo info() override {
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0) fail(path_, errno);
-        return infoOf(st);
+        FileInfo info;
+        if (!describe(fd_, "", AT_EMPTY_PATH, info)) fail(path_, errno);
+        return info;
     }
 
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
@@ -209,6 +243,13 @@ public:
         if (modeToo && ::fchmod(fd_, st.st_mode & 07777) != 0 && !unsupported(errno)) fail(path_, errno);
     }
 
+    void setAccess(std::int64_t group, unsigned mode) override {
+        // A user outside the group cannot give it; the file keeps its own.
+        [[maybe_unused]] const bool grouped =
+            group >= 0 && ::fchown(fd_, static_cast<uid_t>(-1), static_cast<gid_t>(group)) == 0;
+        if (::fchmod(fd_, mode & 07777) != 0 && !unsupported(errno)) fail(path_, errno);
+    }
+
     std::optional<std::string> mark() override {
         char text[4096];
         const ssize_t n = ::fgetxattr(fd_, kMarkName, text, sizeof text);
@@ -286,12 +327,17 @@ public:
     }
 
     std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
-        struct stat st {};
-        if ((follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) return std::nullopt;
-        return infoOf(st);
+        FileInfo info;
+        if (!describe(AT_FDCWD, path.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, info)) return std::nullopt;
+        return info;
     }
 
     std::int64_t currentUser() override { return ::geteuid(); }
+
+    std::string userName(std::int64_t user) override {
+        const struct passwd* pw = user >= 0 ? ::getpwuid(static_cast<uid_t>(user)) : nullptr;
+        return pw ? std::string(pw->pw_name) : std::to_string(user);
+    }
 
     bool userMayWrite(std::int64_t user, const FileInfo& file) override {
         if (user == 0 || user == file.owner || (file.mode & S_IWOTH)) return true;

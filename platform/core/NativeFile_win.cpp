@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "store/Errors.h"
@@ -35,7 +36,29 @@ int codeForError(DWORD e) {
 }
 
 [[noreturn]] void fail(const std::filesystem::path& path, DWORD e) {
-    throw IoError(codeForError(e), path);
+    const int code = codeForError(e);
+    std::string reason;
+    switch (code) {
+    case kFileNotFound:
+    case kInvalidFilename:
+    case kTooManyOpenFiles:
+    case kAccessDenied:
+    case kReadBeyondEnd:
+    case kDiskFull: break;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: reason = "Die naam is al in gebruik."; break;
+    case ERROR_NETNAME_DELETED:
+    case ERROR_BAD_NETPATH:
+    case ERROR_UNEXP_NET_ERR:
+        reason = "De verbinding met de plaats van het bestand is verbroken; verbind opnieuw en probeer het nog eens.";
+        break;
+    case ERROR_CRC:
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE: reason = "Het apparaat kon niet lezen of schrijven; controleer de schijf of de stick."; break;
+    default: reason = "Windows meldt een fout die dit programma niet kent."; break;
+    }
+    throw IoError(code, path, reason);
 }
 
 // Windows files carry no owner or permission bits the program looks at.
@@ -45,6 +68,7 @@ FileInfo infoOf(const BY_HANDLE_FILE_INFORMATION& i) {
     info.inode = (static_cast<std::uint64_t>(i.nFileIndexHigh) << 32) | i.nFileIndexLow;
     info.size = (static_cast<std::uint64_t>(i.nFileSizeHigh) << 32) | i.nFileSizeLow;
     info.links = i.nNumberOfLinks;
+    info.birth = (static_cast<std::uint64_t>(i.ftCreationTime.dwHighDateTime) << 32) | i.ftCreationTime.dwLowDateTime;
     info.regular = !(i.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
     return info;
 }

@@ -96,10 +96,10 @@ TEST_F(SharedFile, AStarredMemoMovedByTwoCopiesMovesOnce) {
 
 // The diary kept in another folder and linked, with a hard link beside it
 // and a mode shared with a group; the backup place a link to a stick; links
-// planted under the journal's and the pending files' names. One memo
-// entered and the program closed: the real files got every write, the
-// links and modes stayed, and the file the planted links point at did not
-// change.
+// planted under the journal's and the pending files' names (the one in
+// the journal's place removed once the user is told to). One memo entered
+// and the program closed: the real files got every write, the links and
+// modes stayed, and the file the planted links point at did not change.
 TEST_F(SharedFile, LinkedFilesKeepTheirLinksAndPlantedLinksAreNotWrittenThrough) {
     const auto elsewhere = dir.file("elders");
     const auto stick = dir.file("stick");
@@ -123,13 +123,16 @@ TEST_F(SharedFile, LinkedFilesKeepTheirLinksAndPlantedLinksAreNotWrittenThrough)
 
     std::optional<Program> program;
     program.emplace(*display, work);
-    // The link under the journal's name is no journal: kept aside and told once.
+    // The link under the journal's name is no journal of this program: it
+    // is left alone, and the user is told what to do, which is done here.
     const auto warning = display->waitForWindow("^Warning$");
     ASSERT_TRUE(warning) << program->log();
-    EXPECT_NE(display->messageText(*warning).find("is niet teruggezet"), std::string::npos);
+    EXPECT_NE(display->messageText(*warning).find("verwijderen"), std::string::npos);
     display->key({"Return"});
     const std::string window = display->waitForWindow(kMainTitle).value_or("");
     ASSERT_FALSE(window.empty()) << program->log();
+    EXPECT_TRUE(std::filesystem::is_symlink(elsewhere / ".dagboek.mem.journal"));
+    std::filesystem::remove(elsewhere / ".dagboek.mem.journal");
     display->key({"i"});
     inDialog("Kalender", {"i"});
     inDialog("Invoer van een record", {"Return"}, "Tandarts");
@@ -145,7 +148,7 @@ TEST_F(SharedFile, LinkedFilesKeepTheirLinksAndPlantedLinksAreNotWrittenThrough)
     EXPECT_EQ(fileBytes(backup), memoBytes(sorted(memos)));
     EXPECT_EQ(permissions(backup), 0644u);
     EXPECT_EQ(fileText(outside), "niet aankomen");
-    EXPECT_TRUE(std::filesystem::is_symlink(elsewhere / ".dagboek.mem.journal.bewaard"));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere / ".dagboek.mem.journal"));
     EXPECT_EQ(fileText(work / "jotnor.cfg"), place.string() + "\r\n90\r\n90\r\n0\r\n1\r\n");
 }
 

@@ -61,6 +61,7 @@ public:
         if (it == state_.names.end()) return std::nullopt;
         FileInfo info;
         info.inode = static_cast<std::uint64_t>(it->second);
+        info.birth = info.inode + 1;
         info.size = state_.inodes.at(it->second).size();
         return info;
     }
@@ -83,6 +84,7 @@ public:
     FileInfo info() override {
         FileInfo info;
         info.inode = static_cast<std::uint64_t>(inode_);
+        info.birth = info.inode + 1;
         info.size = size();
         return info;
     }

@@ -16,12 +16,12 @@ public:
         : fs_(fs), inner_(std::move(inner)), path_(std::move(path)) {}
 
     std::uint64_t size() override {
-        check();
+        check(false);
         return inner_->size();
     }
     FileInfo info() override { return inner_->info(); }
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
-        check();
+        check(false);
         inner_->readAt(offset, data, n);
     }
     void writeAt(std::uint64_t offset, const void* data, std::size_t n) override {
@@ -41,12 +41,16 @@ public:
         inner_->sync();
     }
     bool lock(LockKind kind) override {
-        check();
+        check(false);
         return fs_.locks() && inner_->lock(kind);
     }
     void adoptAccessOf(const std::filesystem::path& like, bool modeToo) override {
         check();
         inner_->adoptAccessOf(like, modeToo);
+    }
+    void setAccess(std::int64_t group, unsigned mode) override {
+        check();
+        inner_->setAccess(group, mode);
     }
     std::optional<std::string> mark() override { return fs_.marks() ? inner_->mark() : std::nullopt; }
     bool setMark(const std::optional<std::string>& text) override {
@@ -55,15 +59,15 @@ public:
     }
     void close() override {
         bool torn = false;
-        bool fail = fs_.shouldFail(torn);
+        bool fail = fs_.shouldFail(torn, false);
         inner_->close();
         if (fail) fs_.raise(path_);
     }
 
 private:
-    void check() {
+    void check(bool writing = true) {
         bool torn = false;
-        if (fs_.shouldFail(torn)) fs_.raise(path_);
+        if (fs_.shouldFail(torn, writing)) fs_.raise(path_);
     }
 
     FaultyFileSystem& fs_;
@@ -73,7 +77,9 @@ private:
 
 }  // namespace
 
-bool FaultyFileSystem::shouldFail(bool& torn) {
+bool FaultyFileSystem::shouldFail(bool& torn, bool writing) {
+    torn = false;
+    if (onlyWrites_ && !writing) return false;
     ++calls_;
     bool fail = failAt_ > 0 && (calls_ == failAt_ || (sticky_ && calls_ > failAt_));
     if (fail) ++failures_;
@@ -93,9 +99,11 @@ void FaultyFileSystem::raise(const std::string& path) const {
 
 std::unique_ptr<File> FaultyFileSystem::open(const std::filesystem::path& path, OpenMode mode) {
     bool torn = false;
-    if (shouldFail(torn)) raise(path.string());
+    const bool writing = mode == OpenMode::CreateNew || mode == OpenMode::CreateTruncate || mode == OpenMode::OpenOrCreate;
+    if (shouldFail(torn, writing)) raise(path.string());
     auto file = std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
-    if (meddle_ && path == meddlePath_ && mode != OpenMode::ReadOnly) std::exchange(meddle_, {})();
+    if (meddle_ && path == meddlePath_ && !meddleOnRemove_) std::exchange(meddle_, {})();
+    (void)mode;
     return file;
 }
 
@@ -114,6 +122,7 @@ void FaultyFileSystem::syncFolder(const std::filesystem::path& folder) {
 void FaultyFileSystem::remove(const std::filesystem::path& path) {
     bool torn = false;
     if (shouldFail(torn)) raise(path.string());
+    if (meddle_ && path == meddlePath_ && meddleOnRemove_) std::exchange(meddle_, {})();
     nativeFileSystem().remove(path);
 }
 

@@ -31,9 +31,16 @@ public:
         meddlePath_ = std::move(path);
         meddle_ = std::move(meddle);
     }
+    // The same right before `path` is removed.
+    void onRemove(std::filesystem::path path, std::function<void()> meddle) {
+        onOpen(std::move(path), std::move(meddle));
+        meddleOnRemove_ = true;
+    }
     // Files as on a file system without locks, or without marks.
     void withoutLocks() { locks_ = false; }
     void withoutMarks() { marks_ = false; }
+    // Counts, and fails, only the calls that write (as a full disk does).
+    void onlyWrites() { onlyWrites_ = true; }
     bool locks() const { return locks_; }
     bool marks() const { return marks_; }
     int calls() const { return calls_; }
@@ -50,6 +57,7 @@ public:
     bool userMayWrite(std::int64_t user, const FileInfo& file) override {
         return nativeFileSystem().userMayWrite(user, file);
     }
+    std::string userName(std::int64_t user) override { return nativeFileSystem().userName(user); }
     std::filesystem::path resolve(const std::filesystem::path& path) override {
         return nativeFileSystem().resolve(path);
     }
@@ -57,7 +65,7 @@ public:
 
     // Called by the files it hands out, before each call. Returns true when
     // this call must fail; `torn` tells a write to write half and then fail.
-    bool shouldFail(bool& torn);
+    bool shouldFail(bool& torn, bool writing = true);
     [[noreturn]] void raise(const std::string& path) const;
 
 private:
@@ -67,6 +75,8 @@ private:
     bool sticky_ = false;
     bool locks_ = true;
     bool marks_ = true;
+    bool meddleOnRemove_ = false;
+    bool onlyWrites_ = false;
     std::filesystem::path meddlePath_;
     std::function<void()> meddle_;
     Fault fault_ = Fault::IoFailure;
