@@ -127,7 +127,7 @@ class Diary:
         """The summary, and what a terminal on standard error showed."""
         control, terminal = os.openpty()
         try:
-            r = subprocess.run([self.cli, "--today", TODAY, "sync", url], cwd=self.folder, stdout=subprocess.PIPE,
+            r = subprocess.run([*self.cli, "--today", TODAY, "sync", url], cwd=self.folder, stdout=subprocess.PIPE,
                                stderr=terminal, text=True, env=dict(os.environ, TZ="Europe/Amsterdam"), timeout=120)
             os.close(terminal)
             shown = b""
