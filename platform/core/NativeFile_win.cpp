@@ -61,6 +61,16 @@ int codeForError(DWORD e) {
     throw IoError(code, path, reason);
 }
 
+// Wine shows a Linux file's time of last change as its creation time, so
+// there the creation time moves with every write and cannot tie a journal to
+// its file. The file index (the Linux inode) then stands alone, as it did
+// before birth times were compared.
+bool creationTimeMoves() {
+    static const bool wine =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
 // Windows files carry no owner or permission bits the program looks at.
 FileInfo infoOf(const BY_HANDLE_FILE_INFORMATION& i) {
     FileInfo info;
@@ -68,7 +78,9 @@ FileInfo infoOf(const BY_HANDLE_FILE_INFORMATION& i) {
     info.inode = (static_cast<std::uint64_t>(i.nFileIndexHigh) << 32) | i.nFileIndexLow;
     info.size = (static_cast<std::uint64_t>(i.nFileSizeHigh) << 32) | i.nFileSizeLow;
     info.links = i.nNumberOfLinks;
-    info.birth = (static_cast<std::uint64_t>(i.ftCreationTime.dwHighDateTime) << 32) | i.ftCreationTime.dwLowDateTime;
+    info.birth = creationTimeMoves()
+                     ? 1
+                     : (static_cast<std::uint64_t>(i.ftCreationTime.dwHighDateTime) << 32) | i.ftCreationTime.dwLowDateTime;
     info.regular = !(i.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
     return info;
 }

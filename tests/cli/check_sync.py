@@ -385,7 +385,7 @@ def windows_program(cli, folder):
     events = [("ny-winter", ";TZID=America/New_York:20260115T090000"), ("utc-winter", ":20260115T140000Z"),
               ("ny-summer", ";TZID=America/New_York:20260715T090000"), ("utc-summer", ":20260715T130000Z")]
     (diary.folder / "zones.ics").write_text("".join(event_text(uid, start, uid) for uid, start in events), newline="")
-    assert diary.run("import-ics", "zones.ics").stdout == "4 memos added, 0 already there, 0 skipped\n"
+    assert diary.run("import-ics", "zones.ics").stdout == "4 memo's toegevoegd, 0 al aanwezig, 0 overgeslagen\n"
     shown = {title: (date, line2) for date, title, line2 in diary.memos()}
     assert shown["ny-winter"] == shown["utc-winter"] and shown["ny-summer"] == shown["utc-summer"], shown
 
