@@ -45,25 +45,8 @@ key="calendar-libs-$recipe-libxml2-$(upstream "$xml_version")-curl-$(upstream "$
 key+="-libical-$(upstream "$ical_version")-$triple-posix-gcc$gcc_major"
 # Debian's revision too: a security update is another build.
 key+="-$(echo "$xml_version $curl_version $ical_version" | md5sum | cut -c1-8)"
-cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/jotanor"
-prefix="$cache_root/$key"
+cache_or_lock "$key" share/jotanor-calendar-libs
 done_mark="$prefix/share/jotanor-calendar-libs"
-
-if [ -e "$done_mark" ]; then
-  echo "$prefix" >&3
-  exit 0
-fi
-$cached_only && exit 1
-
-work="$cache_root/work-$key"
-mkdir -p "$work"
-# One build at a time: a second caller waits and then finds the cache.
-exec 9>"$work/lock"
-flock 9
-if [ -e "$done_mark" ]; then
-  echo "$prefix" >&3
-  exit 0
-fi
 enable_deb_src
 start=$(date +%s)
 stage="$work/stage"

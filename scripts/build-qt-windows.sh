@@ -31,24 +31,7 @@ qt_version="${qt_version%%-*}"
 gcc_major="$("$triple-g++-posix" -dumpversion)"
 gcc_major="${gcc_major%%.*}"
 key="qt-$qt_version-$triple-posix-gcc$gcc_major"
-cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/jotanor"
-prefix="$cache_root/$key"
-
-if [ -e "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
-  echo "$prefix" >&3
-  exit 0
-fi
-$cached_only && exit 1
-
-work="$cache_root/work-$key"
-mkdir -p "$work"
-# One build at a time: a second caller waits and then finds the cache.
-exec 9>"$work/lock"
-flock 9
-if [ -e "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
-  echo "$prefix" >&3
-  exit 0
-fi
+cache_or_lock "$key" lib/cmake/Qt6/Qt6Config.cmake
 
 enable_deb_src
 

@@ -5,6 +5,24 @@
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
+# cache_or_lock KEY MARK: sets `cache_root`, `prefix` and `work` for the cache folder KEY.
+# When the file MARK (a path under the prefix) exists, the build is complete:
+# prints the prefix on fd 3 and exits. Otherwise fails with --cached
+# (`cached_only`), else takes the build's lock, so a second caller waits and
+# then finds the cache, and returns to build.
+cache_or_lock() {
+  cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/jotanor"
+  prefix="$cache_root/$1"
+  work="$cache_root/work-$1"
+  if [ -e "$prefix/$2" ]; then echo "$prefix" >&3; exit 0; fi
+  $cached_only && exit 1
+  mkdir -p "$work"
+  exec 9>"$work/lock"
+  flock 9
+  if [ -e "$prefix/$2" ]; then echo "$prefix" >&3; exit 0; fi
+  return 0
+}
+
 # Adds deb-src entries for each deb entry of the Debian archive, once.
 enable_deb_src() {
   if apt-get indextargets --format '$(CREATED_BY)' 2>/dev/null | grep -q '^Sources$'; then
