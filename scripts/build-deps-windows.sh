@@ -13,14 +13,8 @@
 # goes to standard error. With --cached it builds nothing and fails when there
 # is no cache.
 set -euo pipefail
-cached_only=false
-[ "${1:-}" = --cached ] && cached_only=true
-exec 3>&1 1>&2
-
 here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/debian-source.sh"
-toolchain="$here/../cmake/mingw-w64.cmake"
-triple=x86_64-w64-mingw32
+source "$here/debian-source.sh" "$@"
 # Raised when the way the libraries are built changes, so older caches are not used.
 recipe=1
 

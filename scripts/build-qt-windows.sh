@@ -9,15 +9,8 @@
 # build succeeded, so a half-built Qt is never found. A second run returns at once.
 # With --cached it builds nothing and fails when there is no cache.
 set -euo pipefail
-cached_only=false
-[ "${1:-}" = --cached ] && cached_only=true
-# Standard output is kept for the result (fd 3); all else goes to standard error.
-exec 3>&1 1>&2
-
 here="$(cd "$(dirname "$0")" && pwd)"
-source "$here/debian-source.sh"
-toolchain="$here/../cmake/mingw-w64.cmake"
-triple=x86_64-w64-mingw32
+source "$here/debian-source.sh" "$@"
 
 qt_deb_version="$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null)" || qt_deb_version=""
 command -v "$triple-g++-posix" >/dev/null || qt_deb_version=""

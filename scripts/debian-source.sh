@@ -2,6 +2,14 @@
 # archive this machine already installs from. Everything printed goes to
 # standard error; the callers print their result alone on standard output.
 
+# Its arguments are the caller's: --cached builds nothing (`cached_only`).
+cached_only=false
+[ "${1:-}" = --cached ] && cached_only=true
+# Standard output is kept for the result (fd 3); all else goes to standard error.
+exec 3>&1 1>&2
+toolchain="$(dirname "${BASH_SOURCE[0]}")/../cmake/mingw-w64.cmake"
+triple=x86_64-w64-mingw32
+
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 

@@ -29,6 +29,18 @@ std::string IoError::standardText(int code) {
     }
 }
 
+bool IoError::hasStandardText(int code) {
+    switch (code) {
+    case kFileNotFound:
+    case kInvalidFilename:
+    case kTooManyOpenFiles:
+    case kAccessDenied:
+    case kReadBeyondEnd:
+    case kDiskFull: return true;
+    default: return false;
+    }
+}
+
 ConvertError::ConvertError(const std::string& text)
     : std::runtime_error("'" + text + "' is not a valid integer value") {}
 

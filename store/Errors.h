@@ -39,6 +39,8 @@ public:
 
     // "File not found", "Disk full", ..., or "I/O error %d".
     static std::string standardText(int code);
+    // Whether `code` has a text of its own, rather than "I/O error %d".
+    static bool hasStandardText(int code);
 
 private:
     int code_;

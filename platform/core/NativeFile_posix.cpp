@@ -61,13 +61,8 @@ int codeForErrno(int e, bool reading = false) {
 
 // Why, in words, for a failure whose code has no text of its own.
 std::string reasonFor(int code, int e) {
+    if (IoError::hasStandardText(code)) return {};
     switch (code) {
-    case kFileNotFound:
-    case kInvalidFilename:
-    case kTooManyOpenFiles:
-    case kAccessDenied:
-    case kReadBeyondEnd:
-    case kDiskFull: return {};
     case kWriteFault: return "Het apparaat kon niet schrijven; controleer de schijf, de stick of de verbinding.";
     case kReadFault: return "Het apparaat kon niet lezen; controleer de schijf, de stick of de verbinding.";
     default: break;

@@ -37,14 +37,9 @@ int codeForError(DWORD e) {
 
 [[noreturn]] void fail(const std::filesystem::path& path, DWORD e) {
     const int code = codeForError(e);
+    if (IoError::hasStandardText(code)) throw IoError(code, path);
     std::string reason;
     switch (code) {
-    case kFileNotFound:
-    case kInvalidFilename:
-    case kTooManyOpenFiles:
-    case kAccessDenied:
-    case kReadBeyondEnd:
-    case kDiskFull: break;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS: reason = "Die naam is al in gebruik."; break;
     case ERROR_NETNAME_DELETED:

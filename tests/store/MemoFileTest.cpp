@@ -211,6 +211,7 @@ TEST_F(MemoFileTest, AMissingFileIsReportedAsNotFound) {
     } catch (const IoError& e) {
         EXPECT_EQ(e.code(), kFileNotFound);
         EXPECT_STREQ(e.what(), "File not found");
+        EXPECT_EQ(e.reason(), "") << "a standard text says it all";
     }
     EXPECT_FALSE(std::filesystem::exists(path));
 }
