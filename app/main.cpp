@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <cstdio>
+#include <cstdlib>
 
 #include "mainwindow/Tform1.h"
 #include "mainwindow/core/StartArguments.h"
@@ -75,5 +76,12 @@ int main(int argc, char* argv[]) {
     form1.show();
     // Without a window manager nobody else gives the window the focus.
     form1.activateWindow();
-    return app.exec();
+    const int status = app.exec();
+    // A sync still running at close ends with the process, as a kill would:
+    // the memo file's journal and the sync state's replacement keep that safe.
+    if (form1.syncLeftRunning()) {
+        std::fflush(nullptr);
+        std::quick_exit(status);
+    }
+    return status;
 }

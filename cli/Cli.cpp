@@ -20,6 +20,7 @@
 #include "store/MemoFile.h"
 #include "store/Win1252.h"
 #ifdef JOTANOR_CALENDARS
+#include "ics/DiaryCalendar.h"
 #include "ics/Ics.h"
 #include "sync/Sync.h"
 #endif
@@ -433,16 +434,10 @@ void importCommand(Context& c) {
     // What the diary holds already (the events it exported itself, by UID;
     // the rest by content) is not added; each add is decided again under
     // the file's lock.
-    MemoFile& file = c.session.file();
-    std::size_t added = 0;
-    std::size_t already = 0;
-    startingDiary(c, [&] {
-        ics::DiaryMemos diary(file.readAll());
-        const ics::ImportPlan plan = ics::importEdits(diary, imported);
-        const auto outcomes = applyEdits(file, plan.edits);
-        added = static_cast<std::size_t>(std::count(outcomes.begin(), outcomes.end(), EditOutcome::Done));
-        already = plan.already + outcomes.size() - added;
-    });
+    ics::ImportCounts counts;
+    startingDiary(c, [&] { counts = ics::importInto(c.session.file(), imported); });
+    const std::size_t added = counts.added;
+    const std::size_t already = counts.already;
     c.out << added << (added == 1 ? " memo" : " memo's") << " toegevoegd, " << already << " al aanwezig, "
           << imported.skipped << " overgeslagen";
     if (imported.cut > 0) c.out << ", " << imported.cut << " ingekort";

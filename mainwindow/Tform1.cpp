@@ -7,11 +7,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <map>
 
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
+#include "mainwindow/SyncRunner.h"
 #include "widgets/WindowFrame.h"
 #include "diary/MemoCommands.h"
 #include "mainwindow/core/WindowPlace.h"
@@ -57,6 +59,7 @@ Tform1::Tform1(Platform& platform, QWidget* parent)
     setFont(pixelFont(font().family(), 13, true));
     buildComponents();
     buildMenu();
+    buildSyncStatus();
     createDialogs();
     resize(kDesignWidth, 734);
     errors_.takeNoticesFrom([this] { return session_.file().takeNotices(); });
@@ -148,9 +151,14 @@ void Tform1::buildMenu() {
         {"Help", "AboutVUK1", "About VUK", {}, &Tform1::AboutVUK1Click},
         {"Help", "Aboutauteur1", "About auteur", {}, &Tform1::Aboutauteur1Click},
         {nullptr, "tenWeeks", "", {Qt::Key_Return, Qt::Key_Enter}, &Tform1::tenWeeks},
+        {"Agenda1", "Importeerics1", "Importeer een iCalendar-file", {}, &Tform1::Importeerics1Click},
+        {"Agenda1", "Bewaarics1", "Bewaar dit overzicht als iCalendar-file", {}, &Tform1::Bewaarics1Click},
+        {"Agenda1", "N3", nullptr, {}, nullptr},
+        {"Agenda1", "Synchroniseer1", "Nu synchroniseren", {}, &Tform1::Synchroniseer1Click},
+        {"Agenda1", "Account1", "Agenda-account", {}, &Tform1::Account1Click},
     };
     static const std::map<std::string, QString> menuCaptions = {
-        {"File1", "&Bestand"}, {"Beeld1", "Beeld"}, {"Show1", "Vertoon"}, {"Help", "Help"}};
+        {"File1", "&Bestand"}, {"Beeld1", "Beeld"}, {"Show1", "Vertoon"}, {"Help", "Help"}, {"Agenda1", "Agenda"}};
 
     // The menu takes a plain font rather than the window's bold one, so that
     // it fits the window's width.
@@ -273,6 +281,8 @@ void Tform1::FormActivate() {
     listPanel_->resize(WindowFrame::of(*this).frame().width() - 10, listPanel_->height());
     showWeekLabel();
     aantalwekenterug(0);
+    // The window is drawn first; the list follows when the sync is done.
+    QTimer::singleShot(0, this, [this] { syncAtStart(); });
 }
 
 void Tform1::placeFromSettings(int width) {
@@ -351,6 +361,7 @@ void Tform1::closeEvent(QCloseEvent* e) {
 }
 
 bool Tform1::FormClose() {
+    if (!closeFailed_) syncBeforeClose();
     const bool saved = guarded([this] {
         atClose([this] { saveoptions(); }, "De instellingen zijn niet bewaard.");
         atClose([this] { backupnaar_budir(); }, "De backup is niet gemaakt.");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "widgets/Dialog.h"
+#include "diary/CalendarAccount.h"
 #include "diary/Selection.h"
 #include "diary/Session.h"
 #include "mainwindow/Twijzigdlg.h"
@@ -22,6 +23,8 @@
 class QAction;
 class QFrame;
 class QLabel;
+class QProgressBar;
+class QPushButton;
 
 namespace jotanor {
 
@@ -39,6 +42,8 @@ class Trtf_dlg;
 class Tvanafdlg;
 class Txwekendlg;
 class Tzoekdlg;
+class SyncRunner;
+struct SyncOutcome;
 struct CalendarAnswer;
 
 class Tform1 : public QMainWindow {
@@ -64,6 +69,9 @@ public:
     // The session on the memo file that the window shows, and the settings.
     Session& session() { return session_; }
     Settings& settings() { return settings_; }
+    // A sync was still running when the window closed: it is left to end
+    // with the process.
+    bool syncLeftRunning() const;
 
 protected:
     bool event(QEvent* event) override;
@@ -147,6 +155,27 @@ private:
     void AboutVUK1Click();
     void Aboutauteur1Click();
 
+    // ---- calendars: import, export, sync and the calendar account
+    void Importeerics1Click();
+    void Bewaarics1Click();
+    void Synchroniseer1Click();
+    void Account1Click();
+    void buildSyncStatus();
+    // The status line under the list; `busy` shows the progress and "Stoppen".
+    void sayAboutSync(const QString& line, bool busy = false);
+    void loadAccount();
+    void syncAtStart();
+    // `quiet`: trouble goes to the status line, not into a box.
+    void startSync(bool quiet);
+    void syncFinished(const SyncOutcome& outcome);
+    // The password for a sync (nothing inside: none needed); nothing when
+    // the user gave none.
+    std::optional<std::optional<std::string>> syncPassword(bool quiet);
+    // The sync at close, and the wait for a running one; false when it is
+    // still running.
+    bool syncBeforeClose();
+    static QString tryAccount(const CalendarAccount& account, const QString& password);
+
     // ---- options
     void laadoptions();
     void saveoptions();
@@ -187,6 +216,18 @@ private:
     TOptionsdlg* optionsDialog_ = nullptr;
     Tprintdlg* printDialog_ = nullptr;
     Txwekendlg* weeksBackDialog_ = nullptr;
+
+    // The calendar account and its sync.
+    CalendarAccount account_;
+    SyncRunner* syncRunner_ = nullptr;
+    std::optional<QString> runPassword_;  // kept for this run only
+    bool startSyncChecked_ = false;
+    bool syncQuiet_ = false;
+    bool deniedShown_ = false;  // a refused password was told once
+    bool closing_ = false;
+    QLabel* syncLine_ = nullptr;
+    QProgressBar* syncProgress_ = nullptr;
+    QPushButton* stopSyncButton_ = nullptr;
 };
 
 }  // namespace jotanor

@@ -99,6 +99,26 @@ public:
     virtual void abortDocument() = 0;
 };
 
+// The system's password store (the Secret Service, the Credential
+// Manager). Nothing of ours keeps a password in a file.
+class PasswordStore {
+public:
+    virtual ~PasswordStore() = default;
+    enum class Status {
+        Ok,
+        NotKept,  // the store runs but holds no password under the key
+        NoStore,  // no store runs on this system
+        Failed,   // the store refused; `problem` says why
+    };
+    struct Answer {
+        Status status = Status::Failed;
+        QString password;
+        QString problem;
+    };
+    virtual Answer read(const QString& key) = 0;
+    virtual Answer write(const QString& key, const QString& password) = 0;
+};
+
 struct Platform {
     Clock* clock;
     MessageBoxes* boxes;
@@ -109,10 +129,14 @@ struct Platform {
     DateFormat* dateFormat;
     FileSystem* fileSystem;
     Printer* printer;
+    PasswordStore* passwords;
 };
 
 // The real desktop.
 Platform& qtPlatform();
+
+// The system's password store, through QtKeychain.
+PasswordStore& systemPasswords();
 
 // The desktop's sound: Qt Multimedia, or on Windows the system's own player.
 Sound& desktopSound();

@@ -153,7 +153,7 @@ Platform& qtPlatform() {
     static QtDateFormat dateFormat;
     static PainterPrinter printer;
     static Platform platform{&clock, &boxes, &fileDialogs, &screen, &desktopSound(), &waitCursor, &dateFormat,
-                             &nativeFileSystem(), &printer};
+                             &nativeFileSystem(), &printer, &systemPasswords()};
     return platform;
 }
 

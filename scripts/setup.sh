@@ -13,6 +13,7 @@ packages=(
   poppler-utils python3-icalendar
   libical-dev libcurl4-openssl-dev libxml2-dev radicale python3-caldav openssl
   dbus-daemon at-spi2-core python3-pyatspi
+  qtkeychain-qt6-dev gnome-keyring libsecret-tools
   desktop-file-utils appstream shared-mime-info lintian dpkg-dev
 )
 

@@ -256,7 +256,7 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     }
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
     if (response.status == 401)
-        throw DavError("de server weigert de toegang: gebruikersnaam of wachtwoord klopt niet (401)");
+        throw DavAccessDenied("de server weigert de toegang: gebruikersnaam of wachtwoord klopt niet (401)");
     if (response.status == 403 && !reportRefusal) forbidden(href);
     return response;
 }

@@ -18,6 +18,10 @@ namespace jotanor::sync {
 struct DavError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+// The server refused the user name or password (401).
+struct DavAccessDenied : DavError {
+    using DavError::DavError;
+};
 
 struct DavSettings {
     std::string url;  // the calendar collection, with or without its last "/"

@@ -19,7 +19,7 @@ std::optional<QString> next(std::deque<std::optional<QString>>& answers) {
 }  // namespace
 
 ScriptedPlatform::ScriptedPlatform()
-    : platform_{this, this, this, this, this, this, this, &nativeFileSystem(), this} {}
+    : platform_{this, this, this, this, this, this, this, &nativeFileSystem(), this, this} {}
 
 MsgResult ScriptedPlatform::show(MsgKind kind, const QString& text, MsgButtons buttons) {
     shown.push_back({kind, text, buttons});
@@ -102,6 +102,18 @@ void ScriptedPlatform::abortDocument() {
     if (pdf_) pdf_->abortDocument();
     pdf_.reset();
     ++documentsAborted;
+}
+
+PasswordStore::Answer ScriptedPlatform::read(const QString& key) {
+    if (!passwordStoreRuns) return {Status::NoStore, {}, "geen wachtwoordkluis"};
+    const auto it = passwords.find(key);
+    return it == passwords.end() ? Answer{Status::NotKept, {}, {}} : Answer{Status::Ok, it->second, {}};
+}
+
+PasswordStore::Answer ScriptedPlatform::write(const QString& key, const QString& password) {
+    if (!passwordStoreRuns) return {Status::NoStore, {}, "geen wachtwoordkluis"};
+    passwords[key] = password;
+    return {Status::Ok, {}, {}};
 }
 
 }  // namespace jotanor::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -31,7 +32,8 @@ class ScriptedPlatform : private Clock,
                          private Sound,
                          private WaitCursor,
                          private DateFormat,
-                         private Printer {
+                         private Printer,
+                         private PasswordStore {
 public:
     ScriptedPlatform();
     Platform& platform() { return platform_; }
@@ -68,6 +70,10 @@ public:
     int documentsEnded = 0;
     int documentsAborted = 0;
 
+    // The password store: its entries, or none running at all.
+    bool passwordStoreRuns = true;
+    std::map<QString, QString> passwords;
+
 private:
     Ymd today() const override { return todayDate; }
     MsgResult show(MsgKind kind, const QString& text, MsgButtons buttons) override;
@@ -93,6 +99,9 @@ private:
     void newPage() override;
     void endDocument() override;
     void abortDocument() override;
+
+    Answer read(const QString& key) override;
+    Answer write(const QString& key, const QString& password) override;
 
     Platform platform_;
     std::unique_ptr<Printer> pdf_;

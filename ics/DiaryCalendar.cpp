@@ -1,0 +1,57 @@
+#include "ics/DiaryCalendar.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace jotanor::ics {
+
+ImportCounts importInto(MemoFile& file, const Imported& imported) {
+    DiaryMemos diary(file.readAll());
+    const ImportPlan plan = importEdits(diary, imported);
+    const auto outcomes = applyEdits(file, plan.edits);
+    ImportCounts counts;
+    counts.added = static_cast<std::size_t>(std::count(outcomes.begin(), outcomes.end(), EditOutcome::Done));
+    counts.already = plan.already + outcomes.size() - counts.added;
+    return counts;
+}
+
+ListCalendar exportList(MemoFile& file, const std::vector<std::size_t>& positions, std::string_view dtstamp) {
+    // The UIDs come from the whole file in its order, as an export gives
+    // them, so that identical memos keep theirs.
+    std::unordered_map<std::size_t, std::pair<MemoRecord, std::string>> wanted;
+    for (std::size_t p : positions) wanted.emplace(p, std::pair<MemoRecord, std::string>{});
+    UidMaker uids;
+    file.scan([&](const MemoRecord& memo, std::size_t position) {
+        std::string uid = uids.next(memo);
+        if (const auto it = wanted.find(position); it != wanted.end()) it->second = {memo, std::move(uid)};
+        return true;
+    });
+    ListCalendar out;
+    std::string events;
+    std::string head;
+    for (std::size_t p : positions) {
+        const auto& [memo, uid] = wanted.at(p);
+        const auto calendar = uid.empty() ? std::nullopt : eventCalendar(memo, uid, dtstamp);
+        if (!calendar) {
+            ++out.undated;
+            continue;
+        }
+        // Each calendar of one event: its frame once, its event each time.
+        const auto begin = calendar->find("BEGIN:VEVENT");
+        const auto end = calendar->rfind("END:VCALENDAR");
+        if (begin == std::string::npos || end == std::string::npos) continue;
+        if (head.empty()) head = calendar->substr(0, begin);
+        events.append(*calendar, begin, end - begin);
+        ++out.events;
+    }
+    if (head.empty()) {
+        // No event: the frame of an empty calendar.
+        std::string empty;
+        exportCalendar(file, Range{DaySerial{1}, DaySerial{0}}, dtstamp, empty);
+        head = empty.substr(0, empty.rfind("END:VCALENDAR"));
+    }
+    out.text = head + events + "END:VCALENDAR\r\n";
+    return out;
+}
+
+}  // namespace jotanor::ics

@@ -1,0 +1,33 @@
+// Calendar files and a diary, for every front end: the adds an imported
+// calendar makes, and the calendar of a list of memos as a view shows them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ics/Ics.h"
+
+namespace jotanor::ics {
+
+struct ImportCounts {
+    std::size_t added = 0;
+    std::size_t already = 0;  // the diary held them (by UID, then by content)
+};
+
+// Adds the memos of `imported` that the diary does not hold yet; each add is
+// decided again under the file's lock.
+ImportCounts importInto(MemoFile& file, const Imported& imported);
+
+// The calendar of the records at these positions of the memo file, in the
+// order given; each event the one a whole export writes for that memo, UID
+// included. Records that are gone or undated are left out and counted.
+struct ListCalendar {
+    std::string text;
+    std::size_t events = 0;
+    std::size_t undated = 0;
+};
+ListCalendar exportList(MemoFile& file, const std::vector<std::size_t>& positions, std::string_view dtstamp);
+
+}  // namespace jotanor::ics
