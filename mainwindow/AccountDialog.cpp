@@ -38,7 +38,7 @@ AccountDialog::AccountDialog(QWidget* parent, const DialogContext& context, Trye
     passwordNote_->setObjectName("passwordNote");
     passwordNote_->setWordWrap(true);
     form->addRow(passwordNote_);
-    atStartBox_ = new QCheckBox("Synchroniseren bij het &starten", this);
+    atStartBox_ = new QCheckBox("Synchroniseren bij het s&tarten", this);
     atStartBox_->setObjectName("atStartBox");
     atCloseBox_ = new QCheckBox("Synchroniseren bij het s&luiten", this);
     atCloseBox_->setObjectName("atCloseBox");

@@ -151,14 +151,14 @@ void Tform1::buildMenu() {
         {"Help", "AboutVUK1", "About VUK", {}, &Tform1::AboutVUK1Click},
         {"Help", "Aboutauteur1", "About auteur", {}, &Tform1::Aboutauteur1Click},
         {nullptr, "tenWeeks", "", {Qt::Key_Return, Qt::Key_Enter}, &Tform1::tenWeeks},
-        {"Agenda1", "Importeerics1", "Importeer een iCalendar-file", {}, &Tform1::Importeerics1Click},
-        {"Agenda1", "Bewaarics1", "Bewaar dit overzicht als iCalendar-file", {}, &Tform1::Bewaarics1Click},
+        {"Agenda1", "Importeerics1", "&Importeer een iCalendar-file", {}, &Tform1::Importeerics1Click},
+        {"Agenda1", "Bewaarics1", "&Bewaar dit overzicht als iCalendar-file", {}, &Tform1::Bewaarics1Click},
         {"Agenda1", "N3", nullptr, {}, nullptr},
-        {"Agenda1", "Synchroniseer1", "Nu synchroniseren", {}, &Tform1::Synchroniseer1Click},
-        {"Agenda1", "Account1", "Agenda-account", {}, &Tform1::Account1Click},
+        {"Agenda1", "Synchroniseer1", "&Nu synchroniseren", {}, &Tform1::Synchroniseer1Click},
+        {"Agenda1", "Account1", "&Agenda-account", {}, &Tform1::Account1Click},
     };
     static const std::map<std::string, QString> menuCaptions = {
-        {"File1", "&Bestand"}, {"Beeld1", "Beeld"}, {"Show1", "Vertoon"}, {"Help", "Help"}, {"Agenda1", "Agenda"}};
+        {"File1", "&Bestand"}, {"Beeld1", "Beeld"}, {"Show1", "Vertoon"}, {"Help", "Help"}, {"Agenda1", "&Agenda"}};
 
     // The menu takes a plain font rather than the window's bold one, so that
     // it fits the window's width.

@@ -69,6 +69,10 @@ void Tform1::buildSyncStatus() {
     syncLine_->setObjectName("syncLine");
     syncLine_->setAccessibleName("Synchronisatie");
     syncLine_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    syncLine_->setWordWrap(true);
+    QFont plain = syncLine_->font();
+    plain.setBold(false);
+    statusBar()->setFont(plain);
     statusBar()->addWidget(syncLine_, 1);
     syncProgress_ = new QProgressBar(statusBar());
     syncProgress_->setObjectName("syncProgress");
@@ -89,7 +93,7 @@ void Tform1::buildSyncStatus() {
     syncRunner_->onProgress = [this](std::size_t done, std::size_t total) {
         syncProgress_->setRange(0, static_cast<int>(total));
         syncProgress_->setValue(static_cast<int>(done));
-        sayAboutSync(QString("%1 van %2 naar de server, nog %3").arg(done).arg(total).arg(total - done));
+        sayAboutSync(QString("%1 van %2 naar de server, nog %3").arg(done).arg(total).arg(total - done), true);
     };
     syncRunner_->onFinished = [this](const SyncRunner::Outcome& o) { syncFinished(o); };
 }

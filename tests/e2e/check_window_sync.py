@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+"""The window's calendar commands on a virtual display, driven with xdotool:
+the calendar account entered (its password into a Secret Service of the
+test's own: gnome-keyring on a D-Bus session bus of its own), an event put
+on the test server by another client (python3-caldav) in the memo file after
+"Nu synchroniseren", a memo entered in the window on the server after the
+next; then a start with "sync at start" on and the server stopped: the
+window opens at once, with no box.
+
+Usage: check_window_sync.py JOTANOR [SHOTS]
+  SHOTS: a folder for screenshots of the dialog and the progress.
+Exit 77 (skipped) when a tool is missing."""
+import datetime
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE.parent / "cli"))
+
+for tool in ("Xvfb", "xdotool", "dbus-daemon", "gnome-keyring-daemon", "secret-tool"):
+    if not shutil.which(tool):
+        print(f"skipped: {tool} is not installed")
+        sys.exit(77)
+try:
+    import caldav
+    import check_sync  # its radicale
+    import memos
+except ImportError as e:
+    print(f"skipped: {e.name} is not installed")
+    sys.exit(77)
+
+JOTANOR = str(Path(sys.argv[1]).resolve())
+SHOTS = Path(sys.argv[2]) if len(sys.argv) > 2 else None
+USER, PASSWORD = "anna", "geheim-wachtwoord"
+TODAY = datetime.date.today()
+children = []
+
+
+def start(argv, env, **kw):
+    p = subprocess.Popen(argv, env=env, start_new_session=True, **kw)
+    children.append(p)
+    return p
+
+
+def end(p):
+    if p.poll() is None:
+        os.killpg(p.pid, signal.SIGTERM)
+        try:
+            p.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+
+
+def wait_until(ready, what, timeout=40):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if ready():
+            return
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting for {what}")
+
+
+def reporting(argv, env):
+    """Starts a daemon that writes one line to the descriptor named by "{fd}"
+    in its arguments; the line."""
+    read, write = os.pipe()
+    p = start([a.replace("{fd}", str(write)) for a in argv], env, pass_fds=(write,), stdout=subprocess.DEVNULL,
+              stderr=subprocess.DEVNULL)
+    os.close(write)
+    with os.fdopen(read) as f:
+        return p, f.readline().strip()
+
+
+class Desktop:
+    def __init__(self, folder):
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith(("DBUS_", "XDG_", "QT_"))}
+        _, number = reporting(["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                              self.env)
+        # A session bus of its own, that starts no service of the machine's.
+        run = folder / "run"
+        run.mkdir(mode=0o700, parents=True)
+        (folder / "services").mkdir()
+        (folder / "bus.conf").write_text(
+            '<busconfig><type>session</type>'
+            f'<listen>unix:dir={run}</listen><servicedir>{folder / "services"}</servicedir>'
+            '<auth>EXTERNAL</auth><policy context="default"><allow send_destination="*" eavesdrop="true"/>'
+            '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>\n')
+        _, address = reporting(["dbus-daemon", "--config-file", str(folder / "bus.conf"), "--nofork",
+                                "--print-address={fd}"], self.env)
+        self.env.update(DISPLAY=f":{number}", DBUS_SESSION_BUS_ADDRESS=address, XDG_RUNTIME_DIR=str(run),
+                        XDG_DATA_HOME=str(folder / "data"), HOME=str(folder), QT_QPA_PLATFORM="xcb")
+        # The keyring folder of its own, its login keyring made and unlocked
+        # with a password given on standard input.
+        keyring = start(["gnome-keyring-daemon", "--unlock", "--components=secrets", "--foreground"], self.env,
+                        stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        keyring.stdin.write(b"keyring-van-de-test")
+        keyring.stdin.close()
+        wait_until(lambda: (folder / "data" / "keyrings").is_dir(), "the keyring")
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=20).stdout
+
+    def window(self, title, timeout=40):
+        found = []
+        wait_until(lambda: found.extend(self.xdotool("search", "--onlyvisible", "--name", title).split()) or found,
+                   f'the window "{title}"', timeout)
+        return found[0]
+
+    def gone(self, title):
+        wait_until(lambda: not self.xdotool("search", "--onlyvisible", "--name", title).split(), f'"{title}" gone')
+
+    def keys(self, *keys):
+        self.xdotool("key", "--delay", "60", *keys)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", "30", text)
+
+    def shot(self, name):
+        if SHOTS:
+            SHOTS.mkdir(parents=True, exist_ok=True)
+            subprocess.run(["import", "-window", "root", str(SHOTS / name)], env=self.env, timeout=30)
+
+    def secret(self):
+        r = subprocess.run(["secret-tool", "search", "--all", "server", "Jotanor"], env=self.env,
+                           capture_output=True, text=True, timeout=20)
+        return r.stdout + r.stderr
+
+
+def program(desktop, work):
+    log = open(work.parent / "jotanor.log", "a")
+    return start([JOTANOR], desktop.env, cwd=work, stdout=log, stderr=log)
+
+
+def memo_lines(work):
+    return [m[1] for m in memos.read(work / "jotanor1.mem")]
+
+
+def main():
+    with tempfile.TemporaryDirectory() as tmp:
+        tmp = Path(tmp)
+        work = tmp / "work"
+        work.mkdir()
+        (tmp / "server").mkdir()
+        server = check_sync.Radicale(tmp / "server", users={USER: PASSWORD})
+        url = server.url(f"/{USER}/dagboek/")
+        server.make_calendar(f"/{USER}/dagboek/", auth=(USER, PASSWORD))
+        peer = caldav.DAVClient(url, username=USER, password=PASSWORD).calendar(url=url)
+        # Enough memos that the first upload shows its progress for a while.
+        memos.write(work / "jotanor1.mem",
+                    [(TODAY + datetime.timedelta(days=i % 300), f"Memo {i}", "") for i in range(150)])
+        desktop = Desktop(tmp / "desktop")
+        try:
+            jotanor = program(desktop, work)
+            main_window = desktop.window("^Jotanor versie")
+
+            # The account, with the password into the Secret Service.
+            desktop.keys("alt+a", "a")
+            desktop.window("^Agenda-account$")
+            desktop.type(url)
+            desktop.keys("Tab")
+            desktop.type(USER)
+            desktop.keys("Tab")
+            desktop.type(PASSWORD)
+            desktop.keys("alt+t", "alt+p")
+            time.sleep(1.5)
+            desktop.shot("account-dialog.png")
+            desktop.keys("Return")
+            desktop.gone("^Agenda-account$")
+            wait_until(lambda: (work / "jotnor-agenda.cfg").exists(), "the account's side file")
+            side = (work / "jotnor-agenda.cfg").read_text()
+            assert f"adres={url}\n" in side and "sync-bij-start=ja" in side and PASSWORD not in side, side
+            assert f"secret = {PASSWORD}" in desktop.secret(), desktop.secret()
+
+            # An event from the other client comes in with "Nu synchroniseren".
+            day = TODAY + datetime.timedelta(days=2)
+            peer.save_event(f"BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
+                            f"UID:telefoon-1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:{day:%Y%m%d}\r\n"
+                            f"SUMMARY:Afspraak van de telefoon\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            desktop.xdotool("windowfocus", main_window)
+            desktop.keys("alt+a", "n")
+            time.sleep(0.8)
+            desktop.shot("sync-progress.png")
+            wait_until(lambda: "Afspraak van de telefoon" in memo_lines(work), "the event in the memo file", 120)
+            # Every memo up (150 and the feast days), and the event itself.
+            wait_until(lambda: len(peer.events()) >= 163, "the memos on the server", 120)
+            time.sleep(1.5)
+            desktop.shot("after-sync.png")
+
+            # A memo entered in the window reaches the server.
+            desktop.xdotool("windowfocus", main_window)
+            desktop.keys("i")
+            desktop.window("^Kalender$")
+            desktop.keys("i")
+            desktop.window("^Invoer van een record$")
+            desktop.type("Kapper 9 uur")
+            desktop.keys("Return")
+            desktop.gone("^Invoer van een record$")
+            wait_until(lambda: "Kapper 9 uur" in memo_lines(work), "the memo in the memo file")
+            desktop.xdotool("windowfocus", main_window)
+            desktop.keys("alt+a", "n")
+            wait_until(lambda: any("Kapper 9 uur" in e.data for e in peer.events()), "the memo on the server", 60)
+            desktop.xdotool("windowfocus", main_window)
+            desktop.keys("Escape")
+            assert jotanor.wait(timeout=40) == 0, "the program did not end well"
+
+            # Sync at start with the server gone: the window at once, no box.
+            server.stop()
+            began = time.monotonic()
+            jotanor = program(desktop, work)
+            desktop.window("^Jotanor versie", timeout=15)
+            opened = time.monotonic() - began
+            time.sleep(3)
+            desktop.shot("offline-start.png")
+            boxes = desktop.xdotool("search", "--onlyvisible", "--name", "^(Error|Warning|Information)$").split()
+            assert not boxes, "a box at start"
+            desktop.keys("Escape")
+            assert jotanor.wait(timeout=40) == 0, "the program did not end well"
+            print(f"ok: the window opened {opened:.1f} s after the start with the server stopped")
+        except AssertionError:
+            log = tmp / "jotanor.log"
+            print("the program said:\n" + (log.read_text() if log.exists() else ""))
+            raise
+        finally:
+            for p in reversed(children):
+                end(p)
+            if server.process.poll() is None:
+                server.stop()
+
+
+if __name__ == "__main__":
+    try:
+        main()
+    except AssertionError as e:
+        import traceback
+        traceback.print_exc()
+        print(f"FAILED: {e}")
+        sys.exit(1)
