@@ -9,9 +9,15 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLineEdit>
+#include <QCheckBox>
+#include <QPushButton>
+#include <fstream>
+#include <sstream>
 #include <QTest>
 #include <climits>
 
+#include "diary/MemoCommands.h"
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
 #include "support/Child.h"
@@ -22,6 +28,7 @@ namespace jotanor {
 namespace {
 
 using test::child;
+using test::trigger;
 
 class Tform1Test : public test::UiFixture {
 protected:
@@ -156,6 +163,13 @@ TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
     EXPECT_EQ(caption("help1"), "Toelichting  [F1]");
     EXPECT_EQ(caption("AboutVUK1"), "About VUK");
     EXPECT_EQ(caption("Aboutauteur1"), "About auteur");
+    EXPECT_EQ(child<QMenu>(form, "Agenda1")->title(), "&Agenda");
+    EXPECT_EQ(caption("Importeerics1"), "&Importeer een iCalendar-file");
+    EXPECT_EQ(caption("Bewaarics1"), "&Bewaar dit overzicht als iCalendar-file");
+    EXPECT_EQ(caption("Synchroniseer1"), "&Nu synchroniseren");
+    EXPECT_EQ(caption("Account1"), "&Agenda-account");
+    // The calendar menu comes after the existing ones.
+    EXPECT_EQ(form.menuBar()->actions().back()->menu(), child<QMenu>(form, "Agenda1"));
     // Two dividing lines in "&Bestand".
     int separators = 0;
     for (QAction* a : child<QMenu>(form, "File1")->actions()) separators += a->isSeparator();
@@ -330,6 +344,99 @@ TEST_F(Tform1Open, ErrorsOfACommandAreShownWithTheirStandardText) {
     EXPECT_EQ(scripted.shown[1].text, "'4,5' is not a valid integer value");
     EXPECT_EQ(scripted.shown[2].text, "Invalid argument to date encode");
     EXPECT_EQ(scripted.shown[3].text.section('\n', 0, 0), "I/O error 1117");
+}
+
+// The calendar commands: each wired to the library that does the work.
+class CalendarCommands : public Tform1Open {
+protected:
+    std::string text(const std::filesystem::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void put(const std::filesystem::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+    // An account whose server refuses every connection at once.
+    void unreachableAccount(bool atStart) {
+        put(dir.file("jotnor-agenda.cfg"), std::string("adres=http://127.0.0.1:1/anna/\ngebruiker=anna\nsync-bij-start=") +
+                                                 (atStart ? "ja" : "nee") + "\n");
+        scripted.passwords["anna@http://127.0.0.1:1/anna/"] = "geheim";
+    }
+    void waitForSync() {
+        for (int i = 0; i < 1000 && form.syncLeftRunning(); ++i) QTest::qWait(10);
+        ASSERT_FALSE(form.syncLeftRunning());
+    }
+    QString lastBox() const { return scripted.shown.empty() ? QString() : scripted.shown.back().text; }
+};
+
+TEST_F(CalendarCommands, ImportAddsWhatIsNewAndSaysWhatItDid) {
+    const std::string event = "BEGIN:VEVENT\r\nUID:%\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:2026120%\r\n"
+                              "SUMMARY:Afspraak %\r\nEND:VEVENT\r\n";
+    std::string calendar = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//EN\r\n";
+    for (char n : {'8', '9'}) {
+        std::string e = event;
+        for (auto at = e.find('%'); at != std::string::npos; at = e.find('%')) e[at] = n;
+        calendar += e;
+    }
+    calendar += "BEGIN:VTODO\r\nUID:t\r\nDTSTAMP:20260101T000000Z\r\nSUMMARY:Klusje\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    put(dir.file("afspraken.ics"), calendar);
+    scripted.openAnswers = {fromPath(dir.file("afspraken.ics")), fromPath(dir.file("afspraken.ics"))};
+    trigger(form, "Importeerics1");
+    EXPECT_EQ(lastBox(), "2 memo's toegevoegd, 0 al aanwezig, 1 overgeslagen, 0 ingekort");
+    trigger(form, "Importeerics1");
+    EXPECT_EQ(lastBox(), "0 memo's toegevoegd, 2 al aanwezig, 1 overgeslagen, 0 ingekort");
+    EXPECT_EQ(form.session().file().count(), 2u);
+}
+
+TEST_F(CalendarCommands, SavingTheViewWritesTheListAsItStands) {
+    MemoRecord shown{encodeDate({2026, 12, 8}), "Tandarts", "10 uur"};
+    MemoRecord later{encodeDate({2028, 1, 1}), "Later", ""};
+    enterMemo(form.session().file(), shown);
+    enterMemo(form.session().file(), later);
+    trigger(form, "tenWeeks");
+    scripted.saveAnswers = {fromPath(dir.file("overzicht.ics"))};
+    trigger(form, "Bewaarics1");
+    EXPECT_EQ(lastBox(), "1 memo bewaard in " + fromPath(dir.file("overzicht.ics")));
+    const std::string saved = text(dir.file("overzicht.ics"));
+    EXPECT_NE(saved.find("SUMMARY:Tandarts"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("Later"), std::string::npos) << saved;
+    EXPECT_TRUE(saved.starts_with("BEGIN:VCALENDAR\r\n") && saved.ends_with("END:VCALENDAR\r\n")) << saved;
+}
+
+TEST_F(CalendarCommands, TheAccountKeepsItsPasswordInTheStoreAndTheRestBeside) {
+    for (bool storeRuns : {true, false}) {
+        scripted.passwordStoreRuns = storeRuns;
+        scripted.shown.clear();
+        test::withDialogs({[](QDialog& d) {
+                              d.findChild<QLineEdit*>("urlEdit")->setText("https://agenda.example/anna/");
+                              d.findChild<QLineEdit*>("userEdit")->setText("anna");
+                              d.findChild<QLineEdit*>("passwordEdit")->setText("geheim");
+                              d.findChild<QCheckBox*>("atCloseBox")->setChecked(true);
+                              d.findChild<QPushButton*>("OKBtn")->click();
+                          }},
+                          [&] { trigger(form, "Account1"); });
+        EXPECT_EQ(text(dir.file("jotnor-agenda.cfg")),
+                  "adres=https://agenda.example/anna/\ngebruiker=anna\nsync-bij-start=nee\nsync-bij-sluiten=ja\n");
+        EXPECT_EQ(scripted.passwords.count("anna@https://agenda.example/anna/"), storeRuns ? 1u : 0u);
+        // Without a store the password holds for this run only, and the user is told.
+        EXPECT_EQ(scripted.shown.size(), storeRuns ? 0u : 1u);
+        if (!storeRuns) EXPECT_TRUE(lastBox().contains("alleen zolang het programma open is")) << lastBox().toStdString();
+    }
+}
+
+TEST_F(CalendarCommands, AServerOutOfReachIsAQuietLineAtStartAndABoxOnSyncNow) {
+    unreachableAccount(true);
+    form.FormActivate();
+    QTest::qWait(50);  // the sync at start begins once the window is drawn
+    waitForSync();
+    EXPECT_TRUE(child<QLabel>(form, "syncLine")->text().startsWith("Niet gesynchroniseerd: de server"))
+        << child<QLabel>(form, "syncLine")->text().toStdString();
+    EXPECT_TRUE(scripted.shown.empty());
+    trigger(form, "Synchroniseer1");
+    waitForSync();
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].kind, MsgKind::Error);
+    EXPECT_TRUE(lastBox().startsWith("Synchroniseren mislukt: de server")) << lastBox().toStdString();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "diary/CalendarAccount.h"
 #include "store/ConfigFile.h"
 #include "store/Errors.h"
 #include "store/IntegerText.h"
@@ -205,6 +206,16 @@ TEST_F(ConfigFileTest, AFileThatCannotBeWrittenIsSilentlyNotSaved) {
     fs.failAt(1, test::Fault::AccessDenied);
     EXPECT_FALSE(saveConfig(fs, path, s));
     EXPECT_EQ(textOf(test::readBytes(path)), "old\r\n");
+}
+
+// The calendar account's side file: the names it knows, whatever the line
+// ends; a value cannot start a line of its own.
+TEST(CalendarAccountFile, ReadsItsNamesAndPassesOverTheRest) {
+    const CalendarAccount read =
+        parseAccount("adres=https://a/b?c=d\r\nonbekend=1\ngeen regel\ngebruiker=anna\nsync-bij-start=ja\n");
+    EXPECT_EQ(read, (CalendarAccount{"https://a/b?c=d", "anna", true, false}));
+    EXPECT_EQ(parseAccount(accountText({"https://x/\nsync-bij-start=ja", "b", false, true})),
+              (CalendarAccount{"https://x/sync-bij-start=ja", "b", false, true}));
 }
 
 }  // namespace
