@@ -370,6 +370,7 @@ bool Tform1::FormClose() {
     // stays open once, so that another backup place can be chosen.
     if (saved || closeFailed_) return true;
     closeFailed_ = true;
+    closing_ = false;
     return false;
 }
 
