@@ -19,17 +19,15 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE.parent / "cli"))
 
-for tool in ("Xvfb", "xdotool", "dbus-daemon", "gnome-keyring-daemon", "secret-tool"):
-    if not shutil.which(tool):
-        print(f"skipped: {tool} is not installed")
-        sys.exit(77)
 try:
     import caldav
     import check_sync  # its radicale
     import memos
+    missing = [t for t in ("Xvfb", "xdotool", "dbus-daemon", "gnome-keyring-daemon", "secret-tool") if not shutil.which(t)]
 except ImportError as e:
-    print(f"skipped: {e.name} is not installed")
-    sys.exit(77)
+    missing = [e.name]
+if missing:
+    sys.exit(print(f"skipped: not installed: {' '.join(missing)}") or 77)
 
 JOTANOR = str(Path(sys.argv[1]).resolve())
 SHOTS = Path(sys.argv[2]) if len(sys.argv) > 2 else None
@@ -46,12 +44,8 @@ def start(argv, env, **kw):
 
 def end(p):
     if p.poll() is None:
-        os.killpg(p.pid, signal.SIGTERM)
-        try:
-            p.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            os.killpg(p.pid, signal.SIGKILL)
-            p.wait()
+        os.killpg(p.pid, signal.SIGKILL)
+        p.wait()
 
 
 def wait_until(ready, what, timeout=40):
@@ -64,8 +58,7 @@ def wait_until(ready, what, timeout=40):
 
 
 def reporting(argv, env):
-    """Starts a daemon that writes one line to the descriptor named by "{fd}"
-    in its arguments; the line."""
+    """A daemon's line, written to the descriptor "{fd}" in its arguments names."""
     read, write = os.pipe()
     p = start([a.replace("{fd}", str(write)) for a in argv], env, pass_fds=(write,), stdout=subprocess.DEVNULL,
               stderr=subprocess.DEVNULL)
@@ -116,8 +109,7 @@ class Desktop:
         self.xdotool("type", "--delay", "30", text)
 
     def shot(self, name):
-        if SHOTS:
-            SHOTS.mkdir(parents=True, exist_ok=True)
+        if SHOTS and (SHOTS.mkdir(parents=True, exist_ok=True) or True):
             subprocess.run(["import", "-window", "root", str(SHOTS / name)], env=self.env, timeout=30)
 
     def secret(self):
@@ -156,11 +148,7 @@ def main():
             # The account, with the password into the Secret Service.
             desktop.keys("alt+a", "a")
             desktop.window("^Agenda-account$")
-            desktop.type(url)
-            desktop.keys("Tab")
-            desktop.type(USER)
-            desktop.keys("Tab")
-            desktop.type(PASSWORD)
+            desktop.type(f"{url}\t{USER}\t{PASSWORD}")
             desktop.keys("alt+t", "alt+p")
             time.sleep(1.5)
             desktop.shot("account-dialog.png")
@@ -205,9 +193,8 @@ def main():
             server.stop()
             began = time.monotonic()
             jotanor = program(desktop, work)
-            desktop.window("^Jotanor versie", timeout=15)
+            desktop.window("^Jotanor versie", timeout=10)
             opened = time.monotonic() - began
-            assert opened < 10, f"the window took {opened:.1f} s"
             time.sleep(3)
             desktop.shot("offline-start.png")
             boxes = desktop.xdotool("search", "--onlyvisible", "--name", "^(Error|Warning|Information)$").split()
@@ -227,10 +214,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except AssertionError as e:
-        import traceback
-        traceback.print_exc()
-        print(f"FAILED: {e}")
-        sys.exit(1)
+    main()
