@@ -15,11 +15,12 @@ ImportCounts importInto(MemoFile& file, const Imported& imported) {
     return counts;
 }
 
-ListCalendar exportList(MemoFile& file, const std::vector<std::size_t>& positions, std::string_view dtstamp) {
+ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t, MemoRecord>>& shown,
+                        std::string_view dtstamp) {
     // The UIDs come from the whole file in its order, as an export gives
     // them, so that identical memos keep theirs.
     std::unordered_map<std::size_t, std::pair<MemoRecord, std::string>> wanted;
-    for (std::size_t p : positions) wanted.emplace(p, std::pair<MemoRecord, std::string>{});
+    for (const auto& entry : shown) wanted.emplace(entry.first, std::pair<MemoRecord, std::string>{});
     UidMaker uids;
     file.scan([&](const MemoRecord& memo, std::size_t position) {
         std::string uid = uids.next(memo);
@@ -29,8 +30,9 @@ ListCalendar exportList(MemoFile& file, const std::vector<std::size_t>& position
     ListCalendar out;
     std::string events;
     std::string head;
-    for (std::size_t p : positions) {
-        const auto& [memo, uid] = wanted.at(p);
+    for (const auto& [position, memo] : shown) {
+        const auto& [there, thereUid] = wanted.at(position);
+        const std::string uid = there == memo ? thereUid : memoUid(memo);
         const auto calendar = uid.empty() ? std::nullopt : eventCalendar(memo, uid, dtstamp);
         if (!calendar) {
             ++out.undated;

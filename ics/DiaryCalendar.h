@@ -20,14 +20,17 @@ struct ImportCounts {
 // decided again under the file's lock.
 ImportCounts importInto(MemoFile& file, const Imported& imported);
 
-// The calendar of the records at these positions of the memo file, in the
-// order given; each event the one a whole export writes for that memo, UID
-// included. Records that are gone or undated are left out and counted.
+// The calendar of memos as a list shows them, each with the position in the
+// memo file it was read from, in the order given; each event the one a whole
+// export writes for that memo, UID included. A memo the file no longer holds
+// at its position (another program changed the file) keeps the UID the first
+// of identical memos gets. Undated memos are left out and counted.
 struct ListCalendar {
     std::string text;
     std::size_t events = 0;
     std::size_t undated = 0;
 };
-ListCalendar exportList(MemoFile& file, const std::vector<std::size_t>& positions, std::string_view dtstamp);
+ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t, MemoRecord>>& shown,
+                        std::string_view dtstamp);
 
 }  // namespace jotanor::ics

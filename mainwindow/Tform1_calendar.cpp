@@ -244,10 +244,10 @@ void Tform1::Importeerics1Click() {
 void Tform1::Bewaarics1Click() {
     const auto chosen = platform_.fileDialogs->saveFile("jotanor.ics");
     if (!chosen) return;
-    std::vector<std::size_t> positions;
+    std::vector<std::pair<std::size_t, MemoRecord>> shown;
     const MemoBlocks& blocks = listModel_->blocks();
-    for (std::size_t b = 0; b < blocks.size(); ++b) positions.push_back(blocks.position(b));
-    const ics::ListCalendar calendar = ics::exportList(session_.file(), positions, utcStamp());
+    for (std::size_t b = 0; b < blocks.size(); ++b) shown.emplace_back(blocks.position(b), blocks.record(b));
+    const ics::ListCalendar calendar = ics::exportList(session_.file(), shown, utcStamp());
     replaceFile(*platform_.fileSystem, toPath(*chosen), calendar.text.data(), calendar.text.size());
     QString text = memos(calendar.events) + " bewaard in " + *chosen;
     if (calendar.undated > 0) text += ", " + QString::number(calendar.undated) + " zonder geldige datum overgeslagen";
