@@ -81,7 +81,7 @@ int main(int argc, char* argv[]) {
     // the memo file's journal and the sync state's replacement keep that safe.
     if (form1.syncLeftRunning()) {
         std::fflush(nullptr);
-        std::quick_exit(status);
+        std::_Exit(status);
     }
     return status;
 }
