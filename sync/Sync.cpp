@@ -4,10 +4,12 @@
 #include <map>
 #include <set>
 
+#include "dates/Dates.h"
 #include "diary/MemoCommands.h"
 #include "ics/Ics.h"
 #include "store/Errors.h"
 #include "store/SafeWrite.h"
+#include "store/Win1252.h"
 #include "sync/Reconcile.h"
 #include "sync/SyncState.h"
 
@@ -24,6 +26,9 @@ public:
         : fs_(fs), file_(file), settings_(settings), statePath_(statePath(file.path())) {}
 
     SyncReport run() {
+        const auto lock = lockState(fs_, statePath_);
+        if (!lock)
+            throw SyncError("er loopt al een sync van " + pathText(file_.path()) + "; probeer het straks opnieuw");
         state_ = readState(fs_, statePath_);
         saved_ = encodeState(state_);
         if (!fs_.exists(file_.path())) {
@@ -49,7 +54,9 @@ public:
         }
         report_.conflicts = plan.conflicts;
         state_.events = std::move(plan.events);
-        state_.token = token_;
+        // With an event left unread, the next sync lists from the old token
+        // again and tries it anew.
+        if (report_.skipped.empty()) state_.token = token_;
         save();
         try {
             writeToServer(dav, plan);
@@ -81,20 +88,25 @@ private:
         for (const auto& item : listing.items)
             if (!known.contains(item.href)) toFetch.push_back(item.href);
         const ics::ImportWindow window{settings_.today, settings_.today, settings_.today + 365};
-        for (auto& item : dav.fetch(toFetch)) {
+        std::set<std::string> unread;
+        dav.fetch(toFetch, [&](DavItem& item) {
             ServerEvent event{item.etag, {}, {}};
             try {
+                if (!item.problem.empty()) throw std::runtime_error(item.problem);
                 const ics::Imported imported = ics::readCalendar(item.data, window);
                 for (const auto& memo : imported.memos) event.memos.push_back(memo.record);
                 if (!imported.memos.empty()) event.uid = imported.memos[0].uid;
-            } catch (const std::runtime_error&) {
-                // Not a calendar we can read: it stands for no memo.
+            } catch (const std::runtime_error& e) {
+                // Left as the last sync saw it, here and in the state.
+                report_.skipped.push_back("afspraak " + item.href + " overgeslagen: " + e.what());
+                unread.insert(item.href);
+                return;
             }
             server.changed.emplace(item.href, std::move(event));
-        }
+        });
         // A changed event gone before it could be read is gone.
         for (const auto& href : toFetch)
-            if (known.contains(href) && !server.changed.contains(href)) server.removed.insert(href);
+            if (known.contains(href) && !server.changed.contains(href) && !unread.contains(href)) server.removed.insert(href);
         return server;
     }
 
@@ -112,6 +124,9 @@ private:
             if (dav.remove(href, event->etag)) {
                 state_.events.erase(event);
                 ++report_.deletedThere;
+            } else {
+                report_.skipped.push_back("afspraak " + href + " niet verwijderd: hij veranderde intussen op de server "
+                                          "(412); de volgende sync haalt hem op");
             }
             wrote();
         }
@@ -123,6 +138,10 @@ private:
             if (etag) {
                 state_.events.push_back({href, *etag, uid, {memo}});
                 ++report_.up;
+            } else if (calendar) {
+                report_.skipped.push_back("memo '" + cp1252ToUtf8(memo.line1) + "' van " + datumtekst(memo.date) +
+                                          " niet naar de server: daar kwam intussen een afspraak op " + href +
+                                          " (412); de volgende sync koppelt ze");
             }
             wrote();
         }
@@ -133,7 +152,8 @@ private:
     void save() {
         std::string text = encodeState(state_);
         if (text == saved_) return;
-        replaceFile(fs_, statePath_, text.data(), text.size());
+        // Readable by its owner only, whatever it was.
+        replaceFile(fs_, statePath_, text.data(), text.size(), false);
         saved_ = std::move(text);
     }
 

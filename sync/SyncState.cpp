@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "store/Errors.h"
 
 namespace jotanor::sync {
 namespace {
@@ -116,6 +117,32 @@ SyncState decodeState(std::string_view text) {
     }
     if (!headed) throw std::runtime_error("geen sync-bestand van jotanor");
     return state;
+}
+
+std::unique_ptr<File> lockState(FileSystem& fs, const std::filesystem::path& path) {
+    std::filesystem::path name = path;
+    name += ".lock";
+    std::unique_ptr<File> file;
+    // Made by the first sync; two first syncs at once both end up with it.
+    for (int attempt = 0; !file; ++attempt) {
+        try {
+            file = fs.open(name, OpenMode::OwnReadWrite);
+        } catch (const IoError& e) {
+            if (e.code() != kFileNotFound) throw;
+            try {
+                file = fs.open(name, OpenMode::CreateNew);
+            } catch (const IoError&) {
+                if (attempt > 0) throw;
+            }
+        }
+    }
+    try {
+        file->lock(LockKind::Exclusive);
+    } catch (const IoError& e) {
+        if (e.code() == kAccessDenied) return nullptr;
+        throw;
+    }
+    return file;
 }
 
 SyncState readState(FileSystem& fs, const std::filesystem::path& path) {
