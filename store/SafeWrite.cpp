@@ -33,8 +33,8 @@ PendingFile::~PendingFile() {
     }
 }
 
-void PendingFile::commit(const void* data, std::size_t n, bool keepMode) {
-    if (fs_.exists(real_)) file_->adoptAccessOf(real_, keepMode);
+void PendingFile::commit(const void* data, std::size_t n) {
+    if (fs_.exists(real_)) file_->adoptAccessOf(real_);
     if (n > 0) file_->writeAt(0, data, n);
     file_->sync();
     file_->close();
@@ -48,9 +48,8 @@ void PendingFile::commit(const void* data, std::size_t n, bool keepMode) {
     }
 }
 
-void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n,
-                 bool keepMode) {
-    PendingFile(fs, target).commit(data, n, keepMode);
+void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n) {
+    PendingFile(fs, target).commit(data, n);
 }
 
 }  // namespace jotanor

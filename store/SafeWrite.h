@@ -26,10 +26,9 @@ public:
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    // Writes `data`, gives the file the mode (unless `keepMode` is false:
-    // then it stays readable by its owner only) and owner of the file it
+    // Writes `data`, gives the file the mode and owner of the file it
     // replaces, syncs it, renames it into place and syncs the folder.
-    void commit(const void* data, std::size_t n, bool keepMode = true);
+    void commit(const void* data, std::size_t n);
 
 private:
     FileSystem& fs_;
@@ -41,7 +40,6 @@ private:
 
 // The whole replacement in one call; on failure the target is untouched
 // and the IoError is rethrown.
-void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n,
-                 bool keepMode = true);
+void replaceFile(FileSystem& fs, const std::filesystem::path& target, const void* data, std::size_t n);
 
 }  // namespace jotanor

@@ -152,8 +152,7 @@ private:
     void save() {
         std::string text = encodeState(state_);
         if (text == saved_) return;
-        // Readable by its owner only, whatever it was.
-        replaceFile(fs_, statePath_, text.data(), text.size(), false);
+        replaceFile(fs_, statePath_, text.data(), text.size());
         saved_ = std::move(text);
     }
 

@@ -148,6 +148,8 @@ std::unique_ptr<File> lockState(FileSystem& fs, const std::filesystem::path& pat
 SyncState readState(FileSystem& fs, const std::filesystem::path& path) {
     if (!fs.exists(path)) return {};
     const auto file = fs.open(path, OpenMode::OwnReadOnly);
+    // Readable by its owner only, whatever it was: a new state keeps that.
+    if ((file->info().mode & 077) != 0) file->setAccess(-1, 0600);
     std::string text(static_cast<std::size_t>(file->size()), '\0');
     if (!text.empty()) file->readAt(0, text.data(), text.size());
     try {

@@ -32,7 +32,7 @@ std::string encodeState(const SyncState& state);
 SyncState decodeState(std::string_view text);
 
 // Nothing there: an empty state. It is written with replaceFile (atomic;
-// a new file is readable by its owner only).
+// a new file is readable by its owner only, and one that was not is made so).
 SyncState readState(FileSystem& fs, const std::filesystem::path& path);
 
 // The lock a sync holds on the state at `path`, on a file of its own

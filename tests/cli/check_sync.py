@@ -11,9 +11,13 @@ Usage: check_sync.py COMMAND... open|password|windows
             calendar, an unreachable server, HTTPS with a private authority.
   windows:  the Windows program under Wine, as installed: syncs over HTTP and
             HTTPS, and events whose zone only a TZID names imported.
+  faults:   a small misbehaving server of its own instead: a trickle, an endless
+            answer, an address listed 3,000 times, an unreadable event, 412s.
 Exit 77 (skipped) without radicale or python3-caldav."""
 import ctypes
 import datetime
+import http.server
+import threading
 import os
 import re
 import signal
@@ -22,6 +26,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 import urllib.request
 from pathlib import Path
 
@@ -390,12 +395,123 @@ def windows_program(cli, folder):
     assert shown["ny-winter"] == shown["utc-winter"] and shown["ny-summer"] == shown["utc-summer"], shown
 
 
+class Faulty(http.server.BaseHTTPRequestHandler):
+    """A calendar at /cal/ (href: [etag, data]), and /trickle/, /huge/, /repeat/, /moved/ that misbehave."""
+    events, hidden, tokens, fetched, after_listing, seen_auth = {}, {}, [], [], [], set()
+
+    def log_message(self, *a):
+        pass
+
+    def send(self, status, body=b"", **headers):
+        self.send_response(status)
+        for k, v in dict(headers, **{"Content-Length": str(len(body))}).items():
+            self.send_header(k.replace("_", "-"), v)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_PROPFIND(self):
+        self.seen_auth.add(self.headers.get("Authorization", ""))
+        if self.path.startswith("/moved/"):
+            auth = "Authorization" in self.headers
+            return self.send(301, Location="/cal/") if auth else self.send(401, WWW_Authenticate='Basic realm="x"')
+        body = b'<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav"><d:response><d:href>' + \
+            self.path.encode() + b"</d:href><d:propstat><d:prop><d:resourcetype><c:calendar/></d:resourcetype>" \
+            b"</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response></d:multistatus>"
+        if self.path.startswith("/trickle/"):
+            self.send_response(207), self.end_headers()
+            for i in range(0, len(body), 2):
+                self.wfile.write(body[i:i + 2]), self.wfile.flush(), time.sleep(1)
+        self.send(207, body)
+
+    def do_REPORT(self):
+        asked = self.rfile.read(int(self.headers["Content-Length"])).decode()
+        if "sync-collection" in asked:
+            self.tokens.append(re.search("<d:sync-token>(.*)</d:sync-token>", asked)[1])
+            if self.path == "/huge/":
+                self.send_response(207), self.end_headers()
+                while self.wfile.write(b"<d:response>" * 100000):
+                    pass
+            hrefs = list(self.events) * (3000 if self.path == "/repeat/" else 1)
+            self.send(207, self.multistatus(hrefs, f"<d:sync-token>t{len(self.tokens)}</d:sync-token>"))
+            while self.after_listing:
+                self.after_listing.pop()()
+        else:
+            hrefs = re.findall("<d:href>(.*?)</d:href>", asked)
+            self.fetched.extend(hrefs)
+            self.send(207, self.multistatus(hrefs, "", True))
+
+    def multistatus(self, hrefs, tail, data=False):
+        out = ""
+        for h in hrefs:
+            etag, text = self.events.get(h.replace("/repeat/", "/cal/"), ("", ""))
+            out += f"<d:response><d:href>{h}</d:href><d:propstat><d:prop><d:getetag>{etag}</d:getetag>" + \
+                (f"<c:calendar-data>{text}</c:calendar-data>" if data else "") + \
+                "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>"
+        return ('<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">' + out + tail +
+                "</d:multistatus>").encode()
+
+    def do_PUT(self):
+        data, path = self.rfile.read(int(self.headers["Content-Length"])).decode(), urllib.parse.unquote(self.path)
+        if (path in self.events or path in self.hidden) and self.headers.get("If-None-Match") == "*":
+            return self.send(412)
+        (self.hidden if path in self.hidden else self.events)[path] = ['"new"', data]
+        self.send(201, ETag='"new"')
+
+    def do_DELETE(self):
+        if self.headers.get("If-Match", self.events[self.path][0]) != self.events[self.path][0]:
+            return self.send(412)
+        del self.events[self.path]
+        self.send(204)
+
+
+def faulty_server(cli, folder):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Faulty)
+    server.handle_error = lambda *a: None  # the client hangs up on the trickle
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}"
+    diary = Diary(cli, folder / "diary")
+    try:
+        memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "")])
+        uid = exported_uids(diary)[0]
+        Faulty.events.update({"/cal/a.ics": ['"1"', event_text("a", ";VALUE=DATE:20260503", "Markt")],
+                              "/cal/b.ics": ['"1"', "geen agenda"]})
+        Faulty.hidden[f"/cal/{uid}.ics"] = ['"1"', "van de telefoon"]  # put up after the listing
+        # The unreadable event and the memo whose address was taken meanwhile
+        # are named, the rest synced, and the status says so.
+        r = diary.run("sync", url + "/cal/", check=3)
+        assert r.stdout.strip() == summary(down=1), r.stdout
+        assert "/cal/b.ics overgeslagen" in r.stderr and "'Tandarts'" in r.stderr and "412" in r.stderr, r.stderr
+        assert Faulty.hidden[f"/cal/{uid}.ics"][1] == "van de telefoon"
+        del Faulty.events["/cal/b.ics"], Faulty.hidden[f"/cal/{uid}.ics"]
+        assert diary.sync(url + "/cal/") == summary(up=1)
+        # The token given is sent back; an event the phone changes between
+        # the listing and the deletion stays.
+        memos.write(diary.file, [m for m in diary.memos() if m[1] != "Markt"])
+        Faulty.after_listing.append(lambda: Faulty.events["/cal/a.ics"].__setitem__(0, '"2"'))
+        r = diary.run("sync", url + "/cal/", check=3)
+        assert Faulty.tokens[-1] == "t2" and "/cal/a.ics" in Faulty.events and "412" in r.stderr, (Faulty.tokens, r)
+        # An address listed 3,000 times is fetched once; bounds in time and size.
+        os.remove(diary.folder / ".jotanor1.mem.sync")
+        Faulty.fetched.clear()
+        diary.run("sync", url + "/repeat/", check=None)
+        assert len(set(Faulty.fetched)) == len(Faulty.fetched) == 2, len(Faulty.fetched)
+        for path, args, said in [("/trickle/", ("--max-time", "3"), "langer dan 3 seconden"),
+                                 ("/huge/", (), "groter dan 64 MB"), ("/moved/", (), f"door naar {url}/cal/ (301)")]:
+            r = diary.run("sync", url.replace("//", "//anna:geheim@") + path, *args, check=1)
+            assert said in r.stderr and "geheim" not in r.stderr, r.stderr
+        assert "Basic YW5uYTpnZWhlaW0=" in Faulty.seen_auth  # anna:geheim
+        assert "geheim" not in (diary.folder / ".jotanor1.mem.sync").read_text()
+    finally:
+        server.shutdown()
+
+
 def main(cli, mode):
     with tempfile.TemporaryDirectory() as name:
         folder = Path(name)
         for sub in ("server", "diary"):
             (folder / sub).mkdir(exist_ok=True)
-        {"open": open_server, "password": password_server, "windows": windows_program}[mode](cli, folder)
+        {"open": open_server, "password": password_server, "windows": windows_program,
+         "faults": faulty_server}[mode](cli, folder)
     print(f"ok: {mode}")
 
 
