@@ -355,7 +355,8 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
         throw DavError("het certificaat van " + origin_ + " klopt niet, of de beveiligde verbinding mislukte (" +
                         curl_easy_strerror(code) + ")");
     case CURLE_OPERATION_TIMEDOUT: {
-        if (std::chrono::steady_clock::now() >= deadline_) outOfTime();
+        // libcurl's clock may stop a few milliseconds before ours.
+        if (std::chrono::steady_clock::now() + std::chrono::seconds(1) >= deadline_) outOfTime();
         curl_off_t connected = 0;
         curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connected);
         if (connected == 0) unreachable(code);

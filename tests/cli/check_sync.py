@@ -416,9 +416,7 @@ def windows_program(cli, folder):
 class Faulty(http.server.BaseHTTPRequestHandler):
     """A calendar at /cal/ (href: [etag, data]), and /trickle/, /huge/, /repeat/, /moved/ that misbehave."""
     events, hidden, tokens, fetched, after_listing, seen_auth = {}, {}, [], [], [], set()
-
-    def log_message(self, *a):
-        pass
+    log_message = handle_error = (lambda *a: None)
 
     def send(self, status, body=b"", **headers):
         self.send_response(status)
@@ -427,14 +425,17 @@ class Faulty(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def multistatus(self, hrefs, props, tail=""):
+        out = "".join(f"<d:response><d:href>{h}</d:href><d:propstat><d:prop>{props(*self.events.get(h, ('', '')))}"
+                      "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>" for h in hrefs)
+        return f'<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">{out}{tail}</d:multistatus>'.encode()
+
     def do_PROPFIND(self):
         self.seen_auth.add(self.headers.get("Authorization", ""))
         if self.path.startswith("/moved/"):
             auth = "Authorization" in self.headers
             return self.send(301, Location="/cal/") if auth else self.send(401, WWW_Authenticate='Basic realm="x"')
-        body = b'<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav"><d:response><d:href>' + \
-            self.path.encode() + b"</d:href><d:propstat><d:prop><d:resourcetype><c:calendar/></d:resourcetype>" \
-            b"</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response></d:multistatus>"
+        body = self.multistatus([self.path], lambda *_: "<d:resourcetype><c:calendar/></d:resourcetype>")
         if self.path.startswith("/trickle/"):
             self.send_response(207), self.end_headers()
             for i in range(0, len(body), 2):
@@ -450,23 +451,14 @@ class Faulty(http.server.BaseHTTPRequestHandler):
                 while self.wfile.write(b"<d:response>" * 100000):
                     pass
             hrefs = list(self.events) * (3000 if self.path == "/repeat/" else 1)
-            self.send(207, self.multistatus(hrefs, f"<d:sync-token>t{len(self.tokens)}</d:sync-token>"))
+            self.send(207, self.multistatus(hrefs, lambda e, _: f"<d:getetag>{e}</d:getetag>",
+                                            f"<d:sync-token>t{len(self.tokens)}</d:sync-token>"))
             while self.after_listing:
                 self.after_listing.pop()()
         else:
-            hrefs = re.findall("<d:href>(.*?)</d:href>", asked)
-            self.fetched.extend(hrefs)
-            self.send(207, self.multistatus(hrefs, "", True))
-
-    def multistatus(self, hrefs, tail, data=False):
-        out = ""
-        for h in hrefs:
-            etag, text = self.events.get(h.replace("/repeat/", "/cal/"), ("", ""))
-            out += f"<d:response><d:href>{h}</d:href><d:propstat><d:prop><d:getetag>{etag}</d:getetag>" + \
-                (f"<c:calendar-data>{text}</c:calendar-data>" if data else "") + \
-                "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>"
-        return ('<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">' + out + tail +
-                "</d:multistatus>").encode()
+            self.fetched.extend(re.findall("<d:href>(.*?)</d:href>", asked))
+            self.send(207, self.multistatus(self.fetched[-asked.count("<d:href>"):],
+                                            lambda e, d: f"<d:getetag>{e}</d:getetag><c:calendar-data>{d}</c:calendar-data>"))
 
     def do_PUT(self):
         data, path = self.rfile.read(int(self.headers["Content-Length"])).decode(), urllib.parse.unquote(self.path)
@@ -484,7 +476,7 @@ class Faulty(http.server.BaseHTTPRequestHandler):
 
 def faulty_server(cli, folder):
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Faulty)
-    server.handle_error = lambda *a: None  # the client hangs up on the trickle
+    server.handle_error = Faulty.handle_error  # the client hangs up on the trickle
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = f"http://127.0.0.1:{server.server_address[1]}"
     diary = Diary(cli, folder / "diary")
@@ -528,8 +520,7 @@ def main(cli, mode):
         folder = Path(name)
         for sub in ("server", "diary"):
             (folder / sub).mkdir(exist_ok=True)
-        {"open": open_server, "password": password_server, "windows": windows_program,
-         "faults": faulty_server}[mode](cli, folder)
+        dict(open=open_server, password=password_server, windows=windows_program, faults=faulty_server)[mode](cli, folder)
     print(f"ok: {mode}")
 
 
