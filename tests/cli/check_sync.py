@@ -11,8 +11,7 @@ Usage: check_sync.py COMMAND... open|password|windows
             calendar, an unreachable server, HTTPS with a private authority.
   windows:  the Windows program under Wine, as installed: syncs over HTTP and
             HTTPS, and events whose zone only a TZID names imported.
-  faults:   a small misbehaving server of its own instead: a trickle, an endless
-            answer, an address listed 3,000 times, an unreadable event, 412s.
+  faults:   a misbehaving server of its own (the class Faulty) instead of radicale.
 Exit 77 (skipped) without radicale or python3-caldav."""
 import ctypes
 import datetime
@@ -432,9 +431,8 @@ class Faulty(http.server.BaseHTTPRequestHandler):
 
     def do_PROPFIND(self):
         self.seen_auth.add(self.headers.get("Authorization", ""))
-        if self.path.startswith("/moved/"):
-            auth = "Authorization" in self.headers
-            return self.send(301, Location="/cal/") if auth else self.send(401, WWW_Authenticate='Basic realm="x"')
+        if self.path.startswith("/moved/"):  # once the client gives its credentials
+            return self.send(301, Location="/cal/") if "Authorization" in self.headers else self.send(401, WWW_Authenticate="Basic")
         body = self.multistatus([self.path], lambda *_: "<d:resourcetype><c:calendar/></d:resourcetype>")
         if self.path.startswith("/trickle/"):
             self.send_response(207), self.end_headers()
@@ -456,9 +454,9 @@ class Faulty(http.server.BaseHTTPRequestHandler):
             while self.after_listing:
                 self.after_listing.pop()()
         else:
-            self.fetched.extend(re.findall("<d:href>(.*?)</d:href>", asked))
-            self.send(207, self.multistatus(self.fetched[-asked.count("<d:href>"):],
-                                            lambda e, d: f"<d:getetag>{e}</d:getetag><c:calendar-data>{d}</c:calendar-data>"))
+            self.fetched += re.findall("<d:href>(.*?)</d:href>", asked)
+            self.send(207, self.multistatus(self.fetched[-asked.count("<d:href>"):], lambda e, d:
+                                            f"<d:getetag>{e}</d:getetag><c:calendar-data>{d}</c:calendar-data>"))
 
     def do_PUT(self):
         data, path = self.rfile.read(int(self.headers["Content-Length"])).decode(), urllib.parse.unquote(self.path)
@@ -468,10 +466,8 @@ class Faulty(http.server.BaseHTTPRequestHandler):
         self.send(201, ETag='"new"')
 
     def do_DELETE(self):
-        if self.headers.get("If-Match", self.events[self.path][0]) != self.events[self.path][0]:
-            return self.send(412)
-        del self.events[self.path]
-        self.send(204)
+        changed = self.headers.get("If-Match", self.events[self.path][0]) != self.events[self.path][0]
+        self.send(412) if changed else (self.events.pop(self.path), self.send(204))
 
 
 def faulty_server(cli, folder):
