@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <set>
 
@@ -67,29 +68,10 @@ std::string withControls(std::string text) {
     return text;
 }
 
-bool is(const xmlNode* node, const char* ns, const char* name) {
-    return node && node->type == XML_ELEMENT_NODE && node->ns && node->ns->href &&
-           std::strcmp(reinterpret_cast<const char*>(node->ns->href), ns) == 0 &&
-           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
-}
-
-const xmlNode* child(const xmlNode* node, const char* ns, const char* name) {
-    for (const xmlNode* c = node ? node->children : nullptr; c; c = c->next)
-        if (is(c, ns, name)) return c;
-    return nullptr;
-}
-
 struct LibFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-    void operator()(xmlChar* text) const { xmlFree(text); }
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
-
-std::string textOf(const xmlNode* node) {
-    if (!node) return {};
-    const std::unique_ptr<xmlChar, LibFree> text(xmlNodeGetContent(node));
-    return text ? withControls(reinterpret_cast<const char*>(text.get())) : "";
-}
 
 // "HTTP/1.1 404 Not Found" → 404.
 long statusOf(const std::string& line) {
@@ -118,43 +100,112 @@ struct Multistatus {
         std::string etag;
         std::string data;
         bool calendar = false;  // its resourcetype holds a calendar
+        bool tooLarge = false;  // its calendar data was cut off at kMaxEvent
     };
     std::vector<Entry> entries;
     std::string token;
 };
 
-Multistatus parseMultistatus(const std::string& body) {
-    // Never a network fetch, and no entity expansion. No recovery either:
-    // a document cut short would list fewer events, and the missing ones
-    // would count as deleted.
-    const bool clean = std::none_of(body.begin(), body.end(), forbiddenInXml);
-    const std::string readable = clean ? std::string() : xmlReadable(body);
-    const std::string& text = clean ? body : readable;
-    const std::unique_ptr<xmlDoc, LibFree> doc(xmlReadMemory(text.data(), static_cast<int>(text.size()), nullptr,
-                                                             nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-    if (!doc) throw NotXml("het antwoord van de server is geen XML");
-    Multistatus out;
-    const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (!is(root, kDav, "multistatus")) throw DavError("het antwoord van de server is geen WebDAV-multistatus");
-    for (const xmlNode* r = root->children; r; r = r->next) {
-        if (is(r, kDav, "sync-token")) out.token = textOf(r);
-        if (!is(r, kDav, "response")) continue;
-        Multistatus::Entry entry;
-        entry.href = textOf(child(r, kDav, "href"));
-        if (const xmlNode* status = child(r, kDav, "status")) entry.status = statusOf(textOf(status));
-        for (const xmlNode* p = r->children; p; p = p->next) {
-            if (!is(p, kDav, "propstat")) continue;
-            const long status = statusOf(textOf(child(p, kDav, "status")));
-            if (status != 200) continue;
-            const xmlNode* prop = child(p, kDav, "prop");
-            if (const xmlNode* etag = child(prop, kDav, "getetag")) entry.etag = textOf(etag);
-            if (const xmlNode* data = child(prop, kCalDav, "calendar-data")) entry.data = textOf(data);
-            if (const xmlNode* type = child(prop, kDav, "resourcetype")) entry.calendar = child(type, kCalDav, "calendar");
-        }
-        out.entries.push_back(std::move(entry));
+}  // namespace
+
+// A multistatus answer read as it arrives (SAX), so that neither the answer
+// nor a document tree of it is ever held: only what each response says.
+// Never a network fetch, and no entities of the document's own. No
+// recovery either: a document cut short would list fewer events, and the
+// missing ones would count as deleted.
+class MultistatusReader {
+public:
+    MultistatusReader() {
+        handler_.initialized = XML_SAX2_MAGIC;
+        handler_.startElementNs = start;
+        handler_.endElementNs = end;
+        handler_.characters = handler_.cdataBlock = characters;
     }
-    return out;
-}
+    void feed(const char* data, std::size_t n) {
+        const std::string_view bytes(data, n);
+        const std::string readable = std::none_of(bytes.begin(), bytes.end(), forbiddenInXml)
+                                         ? std::string(bytes) : xmlReadable(std::string(bytes));
+        if (!context_) {
+            context_.reset(xmlCreatePushParserCtxt(&handler_, this, nullptr, 0, nullptr));
+            if (!context_) throw std::bad_alloc();
+            xmlCtxtUseOptions(context_.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        }
+        xmlParseChunk(context_.get(), readable.data(), static_cast<int>(readable.size()), 0);
+    }
+    Multistatus finish() {
+        if (!context_) feed("", 0);
+        xmlParseChunk(context_.get(), nullptr, 0, 1);
+        if (!context_->wellFormed) throw NotXml("het antwoord van de server is geen XML");
+        if (!multistatus_) throw DavError("het antwoord van de server is geen WebDAV-multistatus");
+        return std::move(out_);
+    }
+
+private:
+    // The element as "DAV:name" or "C:name" (CalDAV); others by name alone.
+    static std::string nameOf(const xmlChar* local, const xmlChar* uri) {
+        const char* ns = reinterpret_cast<const char*>(uri);
+        const std::string name = reinterpret_cast<const char*>(local);
+        if (ns && std::strcmp(ns, kDav) == 0) return "D:" + name;
+        if (ns && std::strcmp(ns, kCalDav) == 0) return "C:" + name;
+        return name;
+    }
+    bool within(std::initializer_list<const char*> path) const {
+        if (open_.size() < path.size()) return false;
+        return std::equal(path.begin(), path.end(), open_.end() - static_cast<std::ptrdiff_t>(path.size()));
+    }
+    static void start(void* self, const xmlChar* local, const xmlChar*, const xmlChar* uri, int, const xmlChar**, int,
+                      int, const xmlChar**) {
+        auto& r = *static_cast<MultistatusReader*>(self);
+        r.open_.push_back(nameOf(local, uri));
+        r.text_.clear();
+        if (r.open_.size() == 1) r.multistatus_ = r.open_[0] == "D:multistatus";
+        if (r.within({"D:multistatus", "D:response"})) r.entry_ = {};
+        if (r.within({"D:response", "D:propstat"})) {
+            r.found_ = {};
+            r.propStatus_ = 0;
+        }
+        if (r.within({"D:prop", "D:resourcetype", "C:calendar"})) r.found_.calendar = true;
+    }
+    static void characters(void* self, const xmlChar* text, int n) {
+        auto& r = *static_cast<MultistatusReader*>(self);
+        if (r.text_.size() + static_cast<std::size_t>(n) > kMaxEvent) {
+            r.found_.tooLarge = true;
+            return;
+        }
+        r.text_.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(n));
+    }
+    static void end(void* self, const xmlChar*, const xmlChar*, const xmlChar*) {
+        auto& r = *static_cast<MultistatusReader*>(self);
+        Multistatus::Entry& e = r.entry_;
+        if (r.within({"D:multistatus", "D:sync-token"})) r.out_.token = withControls(r.text_);
+        if (r.within({"D:response", "D:href"})) e.href = withControls(r.text_);
+        if (r.within({"D:response", "D:status"})) e.status = statusOf(r.text_);
+        if (r.within({"D:propstat", "D:status"})) r.propStatus_ = statusOf(r.text_);
+        if (r.within({"D:prop", "D:getetag"})) r.found_.etag = withControls(r.text_);
+        if (r.within({"D:prop", "C:calendar-data"})) r.found_.data = withControls(std::move(r.text_));
+        if (r.within({"D:response", "D:propstat"}) && r.propStatus_ == 200) {
+            if (!r.found_.etag.empty()) e.etag = std::move(r.found_.etag);
+            if (!r.found_.data.empty()) e.data = std::move(r.found_.data);
+            e.calendar = e.calendar || r.found_.calendar;
+            e.tooLarge = e.tooLarge || r.found_.tooLarge;
+        }
+        if (r.within({"D:multistatus", "D:response"})) r.out_.entries.push_back(std::move(e));
+        r.open_.pop_back();
+        r.text_.clear();
+    }
+
+    xmlSAXHandler handler_{};
+    std::unique_ptr<xmlParserCtxt, LibFree> context_;
+    std::vector<std::string> open_;  // the elements open, outermost first
+    std::string text_;               // the text of the innermost one
+    Multistatus::Entry entry_;       // the response being read
+    Multistatus::Entry found_;       // what its propstat being read holds
+    long propStatus_ = 0;
+    bool multistatus_ = false;
+    Multistatus out_;
+};
+
+namespace {
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -166,8 +217,12 @@ int hexValue(char c) {
 size_t collectBody(char* data, size_t size, size_t n, void* into) {
     auto& response = *static_cast<CalDav::Response*>(into);
     // Refused past the limit: libcurl ends the transfer.
-    if (response.body.size() + size * n > response.limit) return 0;
-    response.body.append(data, size * n);
+    response.received += size * n;
+    if (response.received > response.limit) return 0;
+    if (response.reader && response.status == 207)
+        response.reader->feed(data, size * n);
+    else
+        response.body.append(data, size * n);
     return size * n;
 }
 
@@ -182,6 +237,12 @@ std::string lowercase(std::string_view text) {
 size_t collectHeader(char* data, size_t size, size_t n, void* into) {
     auto& response = *static_cast<CalDav::Response*>(into);
     const std::string_view line(data, size * n);
+    // Each answer (a 401 before the one with credentials) starts afresh.
+    if (line.starts_with("HTTP/")) {
+        const std::size_t limit = response.limit;
+        MultistatusReader* reader = response.reader;
+        response = {statusOf(std::string(line)), {}, {}, {}, {}, limit, 0, reader};
+    }
     const auto colon = line.find(':');
     if (colon == std::string_view::npos) return size * n;
     const std::string name = lowercase(line.substr(0, colon));
@@ -315,10 +376,12 @@ std::string CalDav::hrefFor(const std::string& uid) const {
 }
 
 CalDav::Response CalDav::request(const std::string& method, const std::string& href, const std::string& body,
-                                 const std::vector<std::string>& headers, bool reportRefusal) {
+                                 const std::vector<std::string>& headers, bool reportRefusal,
+                                 MultistatusReader* reader) {
     CURL* h = curl_.get();
     Response response;
     response.limit = kMaxAnswer;
+    response.reader = reader;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
     if (left.count() <= 0) outOfTime();
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(std::min<std::chrono::milliseconds>(left, kRequestTime).count()));
@@ -402,8 +465,8 @@ void CalDav::unauthorized(const std::string& schemes) const {
 }
 
 CalDav::Response CalDav::requestOk(const std::string& method, const std::string& href, const std::string& body,
-                                   const std::vector<std::string>& headers) {
-    Response response = request(method, href, body, headers);
+                                   const std::vector<std::string>& headers, MultistatusReader* reader) {
+    Response response = request(method, href, body, headers, false, reader);
     if (response.status < 200 || response.status > 299) refused(method, href, response.status);
     return response;
 }
@@ -416,30 +479,32 @@ void CalDav::refused(const std::string& method, const std::string& href, long st
     throw DavError("de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href));
 }
 
-CalDav::Response CalDav::propfind(const char* depth, const char* properties) {
+CalDav::Response CalDav::propfind(const char* depth, const char* properties, MultistatusReader& reader) {
     return request("PROPFIND", collection_,
                    std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?><d:propfind xmlns:d=\"DAV:\"><d:prop>") +
                        properties + "</d:prop></d:propfind>",
-                   {std::string("Depth: ") + depth, "Content-Type: application/xml; charset=utf-8"});
+                   {std::string("Depth: ") + depth, "Content-Type: application/xml; charset=utf-8"}, false, &reader);
 }
 
 void CalDav::checkCalendar() {
-    const Response response = propfind("0", "<d:resourcetype/>");
+    MultistatusReader reader;
+    const Response response = propfind("0", "<d:resourcetype/>", reader);
     const std::string notCalendar = origin_ + encodePath(collection_) + " is geen CalDAV-agenda";
     if (response.status != 207) throw DavError(notCalendar + " (" + std::to_string(response.status) + ")");
-    const Multistatus answer = parseMultistatus(response.body);
+    const Multistatus answer = reader.finish();
     if (answer.entries.empty() || !answer.entries.front().calendar) throw DavError(notCalendar);
 }
 
 DavListing CalDav::changesSince(const std::string& token) {
     if (!syncCollection_) return fullListing();
+    MultistatusReader reader;
     const Response response =
         request("REPORT", collection_,
                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                 "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
                     xmlEscape(token) +
                     "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>",
-                {"Content-Type: application/xml; charset=utf-8"}, true);
+                {"Content-Type: application/xml; charset=utf-8"}, true, &reader);
     if (response.status != 207) {
         // A token the server forgot: start from everything.
         if (!token.empty() && response.body.find("valid-sync-token") != std::string::npos) return changesSince("");
@@ -447,7 +512,7 @@ DavListing CalDav::changesSince(const std::string& token) {
         syncCollection_ = false;  // the server does not offer it: compare ETags
         return fullListing();
     }
-    const Multistatus answer = parseMultistatus(response.body);
+    const Multistatus answer = reader.finish();
     DavListing listing;
     listing.complete = token.empty();
     listing.token = answer.token;
@@ -464,12 +529,13 @@ DavListing CalDav::changesSince(const std::string& token) {
 }
 
 DavListing CalDav::fullListing() {
-    const Response response = propfind("1", "<d:getetag/><d:resourcetype/>");
+    MultistatusReader reader;
+    const Response response = propfind("1", "<d:getetag/><d:resourcetype/>", reader);
     if (response.status != 207) refused("PROPFIND", collection_, response.status);
     DavListing listing;
     listing.complete = true;
     std::set<std::string> seen;
-    for (const auto& entry : parseMultistatus(response.body).entries) {
+    for (const auto& entry : reader.finish().entries) {
         std::string href = localHref(entry.href);
         if (href != collection_ && !href.ends_with("/") && seen.insert(href).second)
             listing.items.push_back({std::move(href), entry.etag, {}, {}});
@@ -499,10 +565,11 @@ void CalDav::fetchBatch(const std::vector<std::string>& hrefs, const std::functi
     Multistatus answer;
     std::size_t size = kMaxAnswer + 1;
     try {
-        const Response response =
-            requestOk("REPORT", collection_, body, {"Depth: 1", "Content-Type: application/xml; charset=utf-8"});
-        size = response.body.size();
-        answer = parseMultistatus(response.body);
+        MultistatusReader reader;
+        const Response response = requestOk("REPORT", collection_, body,
+                                            {"Depth: 1", "Content-Type: application/xml; charset=utf-8"}, &reader);
+        size = response.received;
+        answer = reader.finish();
     } catch (const DavError& e) {
         if (!dynamic_cast<const AnswerTooLarge*>(&e) && !dynamic_cast<const NotXml*>(&e)) throw;
         // One event the answer cannot carry: the others one by one, and
@@ -518,10 +585,10 @@ void CalDav::fetchBatch(const std::vector<std::string>& hrefs, const std::functi
     }
     std::set<std::string> seen;
     for (auto& entry : answer.entries) {
-        if (entry.status != 200 || entry.data.empty()) continue;
+        if (entry.status != 200 || (entry.data.empty() && !entry.tooLarge)) continue;
         DavItem item{localHref(entry.href), std::move(entry.etag), std::move(entry.data), {}};
         if (!seen.insert(item.href).second) continue;
-        if (item.data.size() > kMaxEvent) {
+        if (entry.tooLarge) {
             item.data.clear();
             item.problem = "groter dan " + std::to_string(kMaxEvent >> 20) + " MB";
         }

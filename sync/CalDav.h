@@ -22,6 +22,8 @@ struct DavError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+class MultistatusReader;
+
 struct DavSettings {
     std::string url;  // the calendar collection, with or without its last "/"
     std::string user;
@@ -86,16 +88,19 @@ public:
         std::string location;        // where a redirect points
         std::string authentication;  // the schemes a 401 offers, lowercase
         std::size_t limit = 0;       // the most the body may hold
+        std::size_t received = 0;
+        MultistatusReader* reader = nullptr;  // takes a 207's body instead
     };
 
 private:
     // A 401 or a 403 is thrown; `reportRefusal` lets a 403 through for a
     // REPORT a server may refuse because it does not offer it.
     Response request(const std::string& method, const std::string& href, const std::string& body,
-                     const std::vector<std::string>& headers, bool reportRefusal = false);
+                     const std::vector<std::string>& headers, bool reportRefusal = false,
+                     MultistatusReader* reader = nullptr);
     Response requestOk(const std::string& method, const std::string& href, const std::string& body,
-                       const std::vector<std::string>& headers);
-    Response propfind(const char* depth, const char* properties);
+                       const std::vector<std::string>& headers, MultistatusReader* reader = nullptr);
+    Response propfind(const char* depth, const char* properties, MultistatusReader& reader);
     [[noreturn]] void refused(const std::string& method, const std::string& href, long status) const;
     [[noreturn]] void forbidden(const std::string& href) const;
     [[noreturn]] void unreachable(int code) const;
