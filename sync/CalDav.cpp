@@ -122,20 +122,25 @@ public:
         handler_.characters = handler_.cdataBlock = characters;
     }
     void feed(const char* data, std::size_t n) {
-        const std::string_view bytes(data, n);
-        const std::string readable = std::none_of(bytes.begin(), bytes.end(), forbiddenInXml)
-                                         ? std::string(bytes) : xmlReadable(std::string(bytes));
         if (!context_) {
             context_.reset(xmlCreatePushParserCtxt(&handler_, this, nullptr, 0, nullptr));
             if (!context_) throw std::bad_alloc();
             xmlCtxtUseOptions(context_.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
         }
+        // The rest of an answer that is no XML is not looked at.
+        if (!context_->wellFormed || tooDeep_) return;
+        const std::string_view bytes(data, n);
+        if (std::none_of(bytes.begin(), bytes.end(), forbiddenInXml)) {
+            xmlParseChunk(context_.get(), data, static_cast<int>(n), 0);
+            return;
+        }
+        const std::string readable = xmlReadable(std::string(bytes));
         xmlParseChunk(context_.get(), readable.data(), static_cast<int>(readable.size()), 0);
     }
     Multistatus finish() {
         if (!context_) feed("", 0);
-        xmlParseChunk(context_.get(), nullptr, 0, 1);
-        if (!context_->wellFormed) throw NotXml("het antwoord van de server is geen XML");
+        if (context_->wellFormed && !tooDeep_) xmlParseChunk(context_.get(), nullptr, 0, 1);
+        if (!context_->wellFormed || tooDeep_) throw NotXml("het antwoord van de server is geen XML");
         if (!multistatus_) throw DavError("het antwoord van de server is geen WebDAV-multistatus");
         return std::move(out_);
     }
@@ -156,6 +161,13 @@ private:
     static void start(void* self, const xmlChar* local, const xmlChar*, const xmlChar* uri, int, const xmlChar**, int,
                       int, const xmlChar**) {
         auto& r = *static_cast<MultistatusReader*>(self);
+        // A multistatus is six elements deep; endless nesting is refused
+        // here, as this libxml2 does not refuse it when pushed.
+        if (r.open_.size() >= kMaxDepth) {
+            r.tooDeep_ = true;
+            xmlStopParser(r.context_.get());
+            return;
+        }
         r.open_.push_back(nameOf(local, uri));
         r.text_.clear();
         if (r.open_.size() == 1) r.multistatus_ = r.open_[0] == "D:multistatus";
@@ -176,6 +188,7 @@ private:
     }
     static void end(void* self, const xmlChar*, const xmlChar*, const xmlChar*) {
         auto& r = *static_cast<MultistatusReader*>(self);
+        if (r.tooDeep_) return;
         Multistatus::Entry& e = r.entry_;
         if (r.within({"D:multistatus", "D:sync-token"})) r.out_.token = withControls(r.text_);
         if (r.within({"D:response", "D:href"})) e.href = withControls(r.text_);
@@ -202,6 +215,8 @@ private:
     Multistatus::Entry found_;       // what its propstat being read holds
     long propStatus_ = 0;
     bool multistatus_ = false;
+    bool tooDeep_ = false;
+    static constexpr std::size_t kMaxDepth = 32;
     Multistatus out_;
 };
 

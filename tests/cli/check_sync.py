@@ -413,8 +413,8 @@ def windows_program(cli, folder):
 
 
 class Faulty(http.server.BaseHTTPRequestHandler):
-    """A calendar at /cal/ (href: [etag, data]), and /trickle/, /huge/, /repeat/, /moved/ that misbehave."""
-    events, hidden, tokens, fetched, after_listing, seen_auth = {}, {}, [], [], [], set()
+    """A calendar at /cal/ (href: [etag, data]), and /trickle/, /huge/, /repeat/, /moved/, /bearer/ that misbehave."""
+    events, hidden, tokens, fetched, after_listing, asked = {}, {}, [], [], [], []
     log_message = handle_error = (lambda *a: None)
 
     def send(self, status, body=b"", **headers):
@@ -430,7 +430,9 @@ class Faulty(http.server.BaseHTTPRequestHandler):
         return f'<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">{out}{tail}</d:multistatus>'.encode()
 
     def do_PROPFIND(self):
-        self.seen_auth.add(self.headers.get("Authorization", ""))
+        self.asked.append((self.path, self.headers.get("Authorization")))
+        if self.path.startswith("/bearer/"):
+            return self.send(401, WWW_Authenticate="Bearer")
         if self.path.startswith("/moved/"):  # once the client gives its credentials
             return self.send(301, Location="/cal/") if "Authorization" in self.headers else self.send(401, WWW_Authenticate="Basic")
         body = self.multistatus([self.path], lambda *_: "<d:resourcetype><c:calendar/></d:resourcetype>")
@@ -502,10 +504,17 @@ def faulty_server(cli, folder):
         diary.run("sync", url + "/repeat/", check=None)
         assert len(set(Faulty.fetched)) == len(Faulty.fetched) == 2, len(Faulty.fetched)
         for path, args, said in [("/trickle/", ("--max-time", "3"), "langer dan 3 seconden"),
+                                 ("/bearer/", (), "aanmelding met bearer, wat jotanor-cli niet kan"),
                                  ("/huge/", (), "groter dan 64 MB"), ("/moved/", (), f"door naar {url}/cal/ (301)")]:
             r = diary.run("sync", url.replace("//", "//anna:geheim@") + path, *args, check=1)
             assert said in r.stderr and "geheim" not in r.stderr, r.stderr
-        assert "Basic YW5uYTpnZWhlaW0=" in Faulty.seen_auth  # anna:geheim
+        assert ("/moved/", "Basic YW5uYTpnZWhlaW0=") in Faulty.asked  # anna:geheim
+        # A sync that runs long keeps a second one of the same diary out.
+        first = subprocess.Popen([*cli, "sync", url + "/trickle/", "--max-time", "15"], cwd=diary.folder, stderr=subprocess.DEVNULL)
+        while Faulty.asked[-1][0] != "/trickle/":
+            time.sleep(0.05)
+        r = diary.run("sync", url + "/cal/", check=1)
+        assert "er loopt al een sync van" in r.stderr and first.wait(timeout=60) == 1, r.stderr
         assert "geheim" not in (diary.folder / ".jotanor1.mem.sync").read_text()
     finally:
         server.shutdown()
