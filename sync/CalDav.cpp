@@ -2,7 +2,6 @@
 
 #include <curl/curl.h>
 #include <libxml/parser.h>
-#include <libxml/tree.h>
 
 #include <algorithm>
 #include <cctype>
