@@ -15,6 +15,7 @@ Usage: check_sync.py COMMAND... open|password|windows
 Exit 77 (skipped) without radicale or python3-caldav."""
 import ctypes
 import datetime
+import hashlib
 import http.server
 import threading
 import os
@@ -433,6 +434,12 @@ class Faulty(http.server.BaseHTTPRequestHandler):
         self.asked.append((self.path, self.headers.get("Authorization")))
         if self.path.startswith("/bearer/"):
             return self.send(401, WWW_Authenticate="Bearer")
+        if self.path.startswith("/digest/"):  # only Digest (anna, geheim); then 403
+            a = {k: v.strip('"') for k, v in re.findall(r'(\w+)=("[^"]*"|[^,\s]*)', self.headers.get("Authorization", ""))}
+            h = lambda *p: hashlib.md5(":".join(p).encode()).hexdigest()  # noqa: E731
+            ok = a.get("response") == h(h("anna", "r", "geheim"), "n", *(a.get(k, "") for k in ("nc", "cnonce", "qop")),
+                                         h("PROPFIND", a.get("uri", "")))
+            return self.send(403) if ok else self.send(401, WWW_Authenticate='Digest realm="r", nonce="n", qop="auth"')
         if self.path.startswith("/moved/"):  # once the client gives its credentials
             return self.send(301, Location="/cal/") if "Authorization" in self.headers else self.send(401, WWW_Authenticate="Basic")
         body = self.multistatus([self.path], lambda *_: "<d:resourcetype><c:calendar/></d:resourcetype>")
@@ -505,6 +512,7 @@ def faulty_server(cli, folder):
         assert len(set(Faulty.fetched)) == len(Faulty.fetched) == 2, len(Faulty.fetched)
         for path, args, said in [("/trickle/", ("--max-time", "3"), "langer dan 3 seconden"),
                                  ("/bearer/", (), "aanmelding met bearer, wat jotanor-cli niet kan"),
+                                 ("/digest/", (), "weigert de toegang tot"),
                                  ("/huge/", (), "groter dan 64 MB"), ("/moved/", (), f"door naar {url}/cal/ (301)")]:
             r = diary.run("sync", url.replace("//", "//anna:geheim@") + path, *args, check=1)
             assert said in r.stderr and "geheim" not in r.stderr, r.stderr
