@@ -158,6 +158,18 @@ std::optional<MemoRecord> DiaryMemos::claimMoved(const MemoRecord& before) {
     return memos_[found->second];
 }
 
+std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
+    for (std::size_t i = 0; i < memos_.size(); ++i) {
+        const MemoRecord& m = memos_[i];
+        if (claimed_[i] || m.starred() != before.starred()) continue;
+        const int same = (m.date == before.date) + (m.line1 == before.line1) + (m.line2 == before.line2);
+        if (same != 2) continue;
+        claimed_[i] = true;
+        return m;
+    }
+    return std::nullopt;
+}
+
 std::size_t DiaryMemos::copies(const MemoRecord& memo) const {
     const auto found = byKey_.find(memoKey(memo));
     return found == byKey_.end() ? 0 : found->second.size();

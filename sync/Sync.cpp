@@ -44,7 +44,9 @@ public:
         if (!plan.here.empty()) {
             const auto outcomes = applyEdits(file_, plan.here);
             const auto removals = outcomes.begin() + static_cast<std::ptrdiff_t>(plan.removals);
-            report_.deletedHere = static_cast<std::size_t>(std::count(outcomes.begin(), removals, EditOutcome::Done));
+            // A memo an event's change replaced counts as that change, down.
+            const auto deleted = static_cast<std::size_t>(std::count(outcomes.begin(), removals, EditOutcome::Done));
+            report_.deletedHere = deleted - std::min(deleted, plan.replaced);
             report_.down = static_cast<std::size_t>(std::count(removals, outcomes.end(), EditOutcome::Done));
         }
         report_.conflicts = plan.conflicts;
@@ -80,13 +82,14 @@ private:
         }
         for (const auto& item : listing.items)
             if (!known.contains(item.href)) toFetch.push_back(item.href);
-        const ics::ImportWindow window{settings_.today, settings_.today, settings_.today + 365};
         for (auto& item : dav.fetch(toFetch)) {
             ServerEvent event{item.etag, {}, {}};
             try {
-                const ics::Imported imported = ics::readCalendar(item.data, window);
+                const ics::Imported imported = ics::readCalendar(item.data, window());
                 for (const auto& memo : imported.memos) event.memos.push_back(memo.record);
                 if (!imported.memos.empty()) event.uid = imported.memos[0].uid;
+                report_.cut += imported.cut;
+                report_.undatable.insert(report_.undatable.end(), imported.undatable.begin(), imported.undatable.end());
             } catch (const std::runtime_error&) {
                 // Not a calendar we can read: it stands for no memo.
             }
@@ -98,8 +101,30 @@ private:
         return server;
     }
 
+    ics::ImportWindow window() const { return {settings_.today, settings_.today, settings_.today + 365}; }
+
+    // A memo changed here, or one occurrence deleted: written into the
+    // event as the server holds it (`held`), unless it changed there
+    // meanwhile (then it comes down next time).
+    void editThere(CalDav& dav, DavItem& held, const ics::MemoChange& change) {
+        const auto event = std::find_if(state_.events.begin(), state_.events.end(),
+                                        [&](const SyncedEvent& e) { return e.href == held.href; });
+        const auto memo = std::find(event->memos.begin(), event->memos.end(), change.before);
+        if (memo == event->memos.end() || held.etag.empty() || held.etag != event->etag) return;
+        const auto changed = ics::changeEvent(held.data, window(), change, settings_.dtstamp);
+        const auto etag = changed ? dav.put(held.href, *changed, event->etag) : std::nullopt;
+        if (!etag) return;
+        held = {held.href, *etag, *changed};
+        event->etag = *etag;
+        if (change.after)
+            *memo = *change.after;
+        else
+            event->memos.erase(memo);
+        ++(change.after ? report_.up : report_.deletedThere);
+    }
+
     void writeToServer(CalDav& dav, const Reconciled& plan) {
-        const std::size_t total = plan.deleteThere.size() + plan.putThere.size();
+        const std::size_t total = plan.deleteThere.size() + plan.putThere.size() + plan.editThere.size();
         std::size_t writes = 0;
         const auto wrote = [&] {
             if (++writes % kSaveEvery == 0) save();
@@ -113,6 +138,15 @@ private:
                 state_.events.erase(event);
                 ++report_.deletedThere;
             }
+            wrote();
+        }
+        std::map<std::string, DavItem> held;  // the events to edit, as the server holds them
+        std::set<std::string> toEdit;
+        for (const auto& edit : plan.editThere) toEdit.insert(edit.first);
+        if (!toEdit.empty())
+            for (auto& item : dav.fetch({toEdit.begin(), toEdit.end()})) held.emplace(item.href, std::move(item));
+        for (const auto& [href, change] : plan.editThere) {
+            if (const auto it = held.find(href); it != held.end()) editThere(dav, it->second, change);
             wrote();
         }
         for (const auto& [memo, uid] : plan.putThere) {

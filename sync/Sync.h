@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "store/MemoFile.h"
 #include "sync/CalDav.h"
@@ -35,6 +36,8 @@ struct SyncReport {
     std::size_t deletedHere = 0;   // memos deleted here
     std::size_t deletedThere = 0;  // events deleted on the server
     std::size_t conflicts = 0;     // changed on the server and changed or deleted here
+    std::size_t cut = 0;           // lines of events cut to what a memo holds
+    std::vector<std::string> undatable;  // titles (UTF-8) of events without a day the diary has
     std::size_t requests = 0;      // HTTP requests made
     bool startedDiary = false;     // the memo file was not there and was made empty
 };
