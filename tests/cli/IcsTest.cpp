@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <regex>
 
 #include "dates/Dates.h"
@@ -310,6 +311,66 @@ TEST(IcsImport, AgainInAnotherTimeZoneAddsNothing) {
     EXPECT_EQ(ics::importEdits(held2, other).edits.size(), 2u);
 }
 
+// The phone's events edited in the diary: the phone shows the edit, and
+// the event keeps all the memo does not show.
+TEST(IcsImport, ADiaryEditChangesOnlyWhatTheMemoShows) {
+    const std::string head = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefoon//NL\r\nBEGIN:VEVENT\r\nDTSTAMP:20260501T000000Z\r\n";
+    const std::string timed = head +
+        "UID:overleg@telefoon\r\nDTSTART;TZID=Europe/Amsterdam:20260520T140000\r\nDTEND;TZID=Europe/Amsterdam:20260520T153000\r\n"
+        "SUMMARY:Overleg\r\nLOCATION:Kantoor\r\nDESCRIPTION:Agenda\\nPunt 1\\nPunt 2\r\nATTENDEE:mailto:jan@example.org\r\n"
+        "CATEGORIES:Werk\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nDESCRIPTION:Overleg\r\nEND:VALARM\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const std::string weekly = head +
+        "UID:zwemmen@telefoon\r\nDTSTART;VALUE=DATE:20260601\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\nSUMMARY:Zwemmen\r\n"
+        "DESCRIPTION:Bad\\nTas mee\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    const DaySerial today = encodeDate(2026, 5, 2);
+    const ics::ImportWindow window{today, today, today + 365, "Europe/Amsterdam"};
+    const auto edit = [](MemoRecord m, int days, const char* line1, const char* line2) {
+        m.date += days;
+        if (line1) m.line1 = line1;
+        if (line2) m.line2 = line2;
+        return std::optional<MemoRecord>(m);
+    };
+    const struct {
+        const std::string* text;
+        std::size_t memo;
+        std::function<std::optional<MemoRecord>(const MemoRecord&)> after;
+        std::vector<const char*> written;
+    } cases[] = {
+        {&timed, 0, [&](auto m) { return edit(m, 0, "Overleg team", nullptr); }, {"SUMMARY:Overleg team", "T140000"}},
+        {&timed, 0, [&](auto m) { return edit(m, 0, nullptr, "14:00\x96" "15:30 Kantoor B"); }, {"LOCATION:Kantoor B"}},
+        {&timed, 0, [&](auto m) { return edit(m, 0, nullptr, "15:00\x96" "16:00 Kantoor"); }, {"T150000", "T160000"}},
+        {&timed, 0, [&](auto m) { return edit(m, 1, nullptr, nullptr); }, {"20260521T140000", "20260521T153000"}},
+        {&weekly, 1, [&](auto m) { return edit(m, 0, nullptr, "Buitenbad"); },
+         {"RECURRENCE-ID;VALUE=DATE:20260608", "DESCRIPTION:Buitenbad\\nTas mee", "RRULE"}},
+        {&weekly, 1, [](auto) { return std::optional<MemoRecord>(); }, {"EXDATE;VALUE=DATE:20260608"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<MemoRecord> expected;
+        for (const auto& memo : ics::readCalendar(*c.text, window).memos) expected.push_back(memo.record);
+        const MemoRecord before = expected[c.memo];
+        const auto after = c.after(before);
+        const auto changed = ics::changeEvent(*c.text, window, {before, after}, "20260502T120000Z");
+        ASSERT_TRUE(changed) << before.line1;
+        const std::string text = std::regex_replace(*changed, std::regex("\r\n "), "");
+        for (const char* kept : {"UID:", "DESCRIPTION:", "SEQUENCE:1", "DTSTAMP:20260502T120000Z"})
+            EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
+        if (c.text == &timed) {
+            for (const char* kept : {"TZID=Europe/Amsterdam", "\\nPunt 2", "ATTENDEE", "BEGIN:VALARM", "CATEGORIES:Werk"})
+                EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
+        }
+        for (const char* written : c.written) EXPECT_NE(text.find(written), std::string::npos) << written << "\n" << text;
+        if (after)
+            expected[c.memo] = *after;
+        else
+            expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(c.memo));
+        std::vector<MemoRecord> shown;
+        for (const auto& memo : ics::readCalendar(text, window).memos) shown.push_back(memo.record);
+        std::sort(shown.begin(), shown.end(), [](auto& a, auto& b) { return a.date < b.date; });
+        EXPECT_EQ(shown, expected) << text;
+    }
+}
+
 // The two sides of a sync, from what the last sync saw: Tandarts (event
 // "t") and Kapper ("k").
 TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
@@ -325,8 +386,16 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
     };
     sync::ServerChanges removedT;
     removedT.removed = {"t"};
-    sync::ServerChanges ours;  // on the server with the UID the diary gives x, after the state was lost
-    ours.changed["x"] = {"1", ics::memoUid(x), {x}};
+    // After the state was lost: on the server with the UID the diary gives
+    // x (with a trailing blank no event holds), saying the same, or not.
+    const MemoRecord xBlank{may + 2, "Markt ", ""}, xThere{may + 2, "Markt 8:00", ""};
+    sync::ServerChanges ours, theirs;
+    ours.changed["x"] = {"1", ics::memoUid(xBlank), {x}};
+    theirs.changed["x"] = {"1", ics::memoUid(x), {xThere}};
+    // A weekly event: one occurrence changed or deleted here.
+    const MemoRecord w1{may, "Zwemmen", ""}, w2{may + 7, "Zwemmen", ""}, w2Here{may + 7, "Zwemmen 8:00", ""};
+    const std::vector<sync::SyncedEvent> weekly = {{"w", "1", "w@telefoon", {w1, w2}}};
+    using Edits = std::vector<std::pair<MemoRecord, std::optional<MemoRecord>>>;
     const struct {
         const char* name;
         std::vector<sync::SyncedEvent> last;
@@ -335,11 +404,12 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         std::vector<MemoRecord> removeHere, addHere, putThere;
         std::vector<std::string> deleteThere;
         std::size_t conflicts = 0;
+        Edits editThere = {};
     } cases[] = {
         {"nothing changed", last, {t, k}, {}, {}, {}, {}, {}},
         {"added here", last, {t, k, x}, {}, {}, {}, {x}, {}},
         {"added there", last, {t, k}, changed("x", x), {}, {x}, {}, {}},
-        {"changed here", last, {tHere, k}, {}, {}, {}, {tHere}, {"t"}},
+        {"changed here: into the event", last, {tHere, k}, {}, {}, {}, {}, {}, 0, {{t, tHere}}},
         {"changed there", last, {t, k}, changed("t", tThere), {t}, {tThere}, {}, {}},
         {"deleted here", last, {k}, {}, {}, {}, {}, {"t"}},
         {"deleted there", last, {t, k}, removedT, {t}, {}, {}, {}},
@@ -347,7 +417,10 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         {"both changed alike: nothing comes down, no conflict", last, {tHere, k}, changed("t", tHere), {}, {}, {}, {}},
         {"changed here, deleted there: the change goes up", last, {tHere, k}, removedT, {}, {}, {tHere}, {}},
         {"deleted here, changed there: the change comes down", last, {k}, changed("t", tThere), {}, {tThere}, {}, {}, 1},
-        {"no state: an event with the diary's UID is its memo's", {}, {x}, ours, {}, {}, {}, {}},
+        {"no state: an event with the diary's UID saying the same is its memo's", {}, {xBlank}, ours, {}, {}, {}, {}},
+        {"no state: the diary's UID saying else: both stay", {}, {x}, theirs, {}, {xThere}, {x}, {}, 1},
+        {"one occurrence changed here: into the event", weekly, {w1, w2Here}, {}, {}, {}, {}, {}, 0, {{w2, w2Here}}},
+        {"one occurrence deleted here: an exception", weekly, {w1}, {}, {}, {}, {}, {}, 0, {{w2, std::nullopt}}},
         {"no state: an equal memo pairs, the rest comes and goes", {}, {t, k}, changed("t2", t), {}, {}, {k}, {}},
         {"a starred memo moved on a year stays paired", {{"s", "1", "", {star}}}, {starMoved}, {}, {}, {}, {}, {}},
     };
@@ -361,6 +434,13 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         EXPECT_EQ(put, c.putThere) << c.name;
         EXPECT_EQ(r.deleteThere, c.deleteThere) << c.name;
         EXPECT_EQ(r.conflicts, c.conflicts) << c.name;
+        // A change there counts once, not as a deletion here too.
+        EXPECT_EQ(r.replaced, std::min(removed.size(), added.size())) << c.name;
+        Edits edits;
+        for (const auto& [href, change] : r.editThere) edits.emplace_back(change.before, change.after);
+        EXPECT_EQ(edits, c.editThere) << c.name;
+        for (const auto& [memo, uid] : r.putThere)
+            for (const auto& [href, event] : c.server.changed) EXPECT_NE(uid, event.uid) << c.name;
     }
 }
 
