@@ -111,7 +111,10 @@ private:
                                         [&](const SyncedEvent& e) { return e.href == held.href; });
         const auto memo = std::find(event->memos.begin(), event->memos.end(), change.before);
         if (memo == event->memos.end() || held.etag.empty() || held.etag != event->etag) return;
-        const auto changed = ics::changeEvent(held.data, window(), change, settings_.dtstamp);
+        ics::ImportWindow around = window();  // an occurrence gone by is found as well
+        around.from = std::min(around.from, change.before.date);
+        around.to = std::max(around.to, change.before.date);
+        const auto changed = ics::changeEvent(held.data, around, change, settings_.dtstamp);
         const auto etag = changed ? dav.put(held.href, *changed, event->etag) : std::nullopt;
         if (!etag) return;
         held = {held.href, *etag, *changed};

@@ -189,6 +189,8 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
          "BEGIN:VEVENT\r\nUID:i\r\nDTSTART:20260601T100000Z\r\nSTATUS:CANCELLED\r\nSUMMARY:x\r\nEND:VEVENT\r\n"
          "BEGIN:VTODO\r\nUID:j\r\nSUMMARY:y\r\nEND:VTODO\r\nBEGIN:VJOURNAL\r\nUID:k\r\nSUMMARY:z\r\nEND:VJOURNAL\r\n",
          {}, 3},
+        {"past the diary's last day: skipped, and named",
+         "BEGIN:VEVENT\r\nUID:r\r\nDTSTART;VALUE=DATE:100000101\r\nSUMMARY:Ver weg\r\nEND:VEVENT\r\n", {}, 1},
         {"awkward text: folded, too long, not in Windows-1252",
          "BEGIN:VEVENT\r\nUID:l\r\nDTSTART;VALUE=DATE:20260603\r\nSUMMARY:" + longText.substr(0, 60) + "\r\n " +
              longText.substr(60) + "\r\nDESCRIPTION:Feest 🎉 in het Ελληνικά\r\nEND:VEVENT\r\n",
@@ -207,6 +209,7 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
         EXPECT_EQ(got.skipped, c.skipped) << c.name;
         EXPECT_EQ(got.cut, c.cut) << c.name;
         EXPECT_EQ(got.replaced, c.replaced) << c.name;
+        EXPECT_EQ(got.undatable, c.name.starts_with("past") ? std::vector<std::string>{"Ver weg"} : std::vector<std::string>{});
     }
 }
 
