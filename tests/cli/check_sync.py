@@ -300,14 +300,13 @@ def open_server(cli, folder):
 
 
 def phone_edits(cli, folder, server):
-    """The phone's own events edited in the diary keep all a memo does not show;
-    one occurrence of a weekly event changed or deleted becomes an override or an
-    exception; with the state gone, a UID is no proof of the same contents."""
+    """The phone's events edited in the diary keep all a memo does not show, one occurrence
+    becomes an override or an exception; with the state gone a UID proves no contents."""
     server.make_calendar("/telefoon/")
     url = server.url("/telefoon/")
     phone = caldav.DAVClient(url).calendar(url=url)
+    (folder / "telefoon").mkdir()
     diary = Diary(cli, folder / "telefoon")
-    diary.folder.mkdir()
     memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "")])
     details = ["DESCRIPTION:Agenda\\nPunt 1\\nPunt 2", "ATTENDEE;CN=Jan:mailto:jan@example.org", "CATEGORIES:Werk",
                "BEGIN:VALARM", "ACTION:DISPLAY", "TRIGGER:-PT15M", "DESCRIPTION:Overleg", "END:VALARM"]
@@ -315,8 +314,7 @@ def phone_edits(cli, folder, server):
                                 ";TZID=Europe/Amsterdam:20260521T153000", "Kantoor", details))
     phone.save_event(event_text("zwemmen@telefoon", ";VALUE=DATE:20260601", "Zwemmen", extra=["RRULE:FREQ=WEEKLY;COUNT=4"]))
     phone.save_event(event_text("lang@telefoon", ";VALUE=DATE:20260602", "Een heel lange titel " * 6))
-    told = ", 1 ingekort"  # the long title
-    assert diary.sync(url) == summary(up=1, down=6) + told
+    assert diary.sync(url) == summary(up=1, down=6) + ", 1 ingekort"  # the long title
 
     edits = {"Overleg": "Overleg team", "Zwemmen": "Zwemmen buiten"}
     memos.write(diary.file, [(d, edits[a] if a == "Overleg" or d == D(2026, 6, 8) else a, b)
@@ -338,7 +336,7 @@ def phone_edits(cli, folder, server):
     # the diary's version stays too; deleting that one leaves the phone's.
     (diary.folder / ".jotanor1.mem.sync").unlink()
     change_summary(next(e for u, e in events_by_uid(phone).items() if u.endswith("@jotanor")), "Tandarts 9:00")
-    assert diary.sync(url) == summary(up=1, down=1, conflicts=1) + told
+    assert diary.sync(url) == summary(up=1, down=1, conflicts=1) + ", 1 ingekort"
     assert {"Tandarts", "Tandarts 9:00"} <= {m[1] for m in diary.memos()}
     memos.write(diary.file, [m for m in diary.memos() if m[1] != "Tandarts"])
     assert diary.sync(url) == summary(there=1)
