@@ -88,6 +88,10 @@ struct ImportWindow {
 // moves it on. Throws std::runtime_error when the text is no calendar.
 Imported readCalendar(std::string_view text, const ImportWindow& window, const Progress& progress = {});
 
+// The diary's memo says what the event's memo says, as far as an event can
+// say it (a starred one on its day in another year).
+bool saysTheSame(const MemoRecord& diary, const MemoRecord& event);
+
 // What the diary did to one memo an event gave.
 struct MemoChange {
     MemoRecord before;                // as the event gave it

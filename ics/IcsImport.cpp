@@ -445,10 +445,13 @@ std::optional<std::string> changeEvent(std::string_view text, const ImportWindow
     Imported read;
     std::vector<Origin> origins;
     Reader(window, read, {}, 0, &origins).calendar(calendar);
-    std::size_t i = 0;
-    while (i < read.memos.size() && read.memos[i].record != change.before) ++i;
-    if (i == read.memos.size()) return std::nullopt;
-    const Origin& from = origins[i];
+    // The memo as the event gives it, or else one it says the same as.
+    const auto& memos = read.memos;
+    auto found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return m.record == change.before; });
+    if (found == memos.end())
+        found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return saysTheSame(change.before, m.record); });
+    if (found == memos.end()) return std::nullopt;
+    const Origin& from = origins[static_cast<std::size_t>(found - memos.begin())];
     icalcomponent* event = from.event;
     const bool isOverride = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
     const bool occurrence =

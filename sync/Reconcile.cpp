@@ -116,8 +116,17 @@ private:
     std::size_t bringDown(const std::vector<MemoRecord>& memos, std::vector<MemoRecord>& paired) {
         std::size_t added = 0;
         for (const auto& memo : memos) {
+            if (diary_.claim(memo)) {
+                paired.push_back(memo);
+                continue;
+            }
+            // A starred memo the event shows in another year: paired as the
+            // diary holds it.
+            if (const auto alike = memo.starred() ? diary_.claimAlike(memo) : std::nullopt) {
+                paired.push_back(*alike);
+                continue;
+            }
             paired.push_back(memo);
-            if (diary_.claim(memo)) continue;
             const std::size_t seen = diary_.copies(memo) + adding_[memoKey(memo)]++;
             out_.here.push_back({std::nullopt, memo, seen});
             ++added;

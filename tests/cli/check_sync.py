@@ -307,20 +307,21 @@ def phone_edits(cli, folder, server):
     phone = caldav.DAVClient(url).calendar(url=url)
     (folder / "telefoon").mkdir()
     diary = Diary(cli, folder / "telefoon")
-    memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "")])
+    memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", ""), (D(2026, 3, 5), "*Jarig Ans", "")])
     details = ["DESCRIPTION:Agenda\\nPunt 1\\nPunt 2", "ATTENDEE;CN=Jan:mailto:jan@example.org", "CATEGORIES:Werk",
                "BEGIN:VALARM", "ACTION:DISPLAY", "TRIGGER:-PT15M", "DESCRIPTION:Overleg", "END:VALARM"]
     phone.save_event(event_text("overleg@telefoon", ";TZID=Europe/Amsterdam:20260521T140000", "Overleg",
                                 ";TZID=Europe/Amsterdam:20260521T153000", "Kantoor", details))
     phone.save_event(event_text("zwemmen@telefoon", ";VALUE=DATE:20260601", "Zwemmen", extra=["RRULE:FREQ=WEEKLY;COUNT=4"]))
     phone.save_event(event_text("lang@telefoon", ";VALUE=DATE:20260602", "Een heel lange titel " * 6))
-    assert diary.sync(url) == summary(up=1, down=6) + ", 1 ingekort"  # the long title
+    assert diary.sync(url) == summary(up=2, down=6) + ", 1 ingekort"  # the long title
 
-    edits = {"Overleg": "Overleg team", "Zwemmen": "Zwemmen buiten"}
-    memos.write(diary.file, [(d, edits[a] if a == "Overleg" or d == D(2026, 6, 8) else a, b)
+    edits = {"Overleg": "Overleg team", "Zwemmen": "Zwemmen buiten", "*Jarig Ans": "*Jarig Ans en Piet"}
+    memos.write(diary.file, [(d, edits.get(a, a) if a != "Zwemmen" or d == D(2026, 6, 8) else a, b)
                              for d, a, b in diary.memos() if d != D(2026, 6, 15)])
-    assert diary.sync(url) == summary(up=2, there=1)
+    assert diary.sync(url) == summary(up=3, there=1)
     events = events_by_uid(phone)
+    assert [str(e.icalendar_component["SUMMARY"]) for u, e in events.items() if u.startswith("yearly-")] == ["Jarig Ans en Piet"]
     meeting = events["overleg@telefoon"].icalendar_component
     assert str(meeting["SUMMARY"]) == "Overleg team" and str(meeting["LOCATION"]) == "Kantoor", meeting
     assert meeting["DTSTART"].to_ical() == b"20260521T140000" and meeting["DTSTART"].params["TZID"] == "Europe/Amsterdam"
