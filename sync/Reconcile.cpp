@@ -77,21 +77,23 @@ private:
             out_.events.push_back(std::move(event));
             return;
         }
-        const bool single = event.memos.size() == 1;
+        // Each memo gone from here: a starred one moved on, an edit, or
+        // deleted (one occurrence of a repeating event: an exception there).
+        std::vector<std::pair<std::string, ics::MemoChange>> edits;
+        bool anyLeft = std::find(here.begin(), here.end(), true) != here.end();
         for (std::size_t m = 0; m < event.memos.size(); ++m) {
             if (here[m]) continue;
             const MemoRecord& before = event.memos[m];
-            if (const auto moved = single ? diary_.claimMoved(before) : std::nullopt) {
-                event.memos[m] = *moved;
-            } else if (const auto edited = diary_.claimEdited(before)) {
-                out_.editThere.push_back({event.href, {before, *edited}});
-            } else if (single) {
-                out_.deleteThere.push_back(event.href);
-            } else {
-                // One occurrence of a repeating event: an exception there.
-                out_.editThere.push_back({event.href, {before, std::nullopt}});
-            }
+            const auto moved = event.memos.size() == 1 ? diary_.claimMoved(before) : std::nullopt;
+            const auto edited = moved ? std::nullopt : diary_.claimEdited(before);
+            if (moved) event.memos[m] = *moved;
+            if (!moved) edits.push_back({event.href, {before, edited}});
+            anyLeft = anyLeft || moved || edited;
         }
+        if (anyLeft)
+            out_.editThere.insert(out_.editThere.end(), edits.begin(), edits.end());
+        else
+            out_.deleteThere.push_back(event.href);  // every memo it gave is gone
         out_.events.push_back(std::move(event));
     }
 
@@ -105,7 +107,9 @@ private:
             if (used.contains(uid)) {
                 if (unknownUids_.contains(uid)) ++out_.conflicts;
                 const std::string base = uid;
-                for (int n = 2; used.contains(uid); ++n) uid = base.substr(0, base.rfind('@')) + "-x" + std::to_string(n) + base.substr(base.rfind('@'));
+                const std::size_t at = base.rfind('@');
+                for (int n = 2; used.contains(uid); ++n)
+                    uid = base.substr(0, at) + "-x" + std::to_string(n) + base.substr(std::min(at, base.size()));
             }
             used.insert(uid);
             out_.putThere.emplace_back(memo, uid);

@@ -396,6 +396,7 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         {"no state: the diary's UID saying else: both stay", {}, {x}, theirs, {}, {xThere}, {x}, {}, 1},
         {"one occurrence changed here: into the event", weekly, {w1, w2Here}, {}, {}, {}, {}, {}, 0, {{w2, w2Here}}},
         {"one occurrence deleted here: an exception", weekly, {w1}, {}, {}, {}, {}, {}, 0, {{w2, std::nullopt}}},
+        {"every occurrence deleted here: the event goes", weekly, {}, {}, {}, {}, {}, {"w"}},
         {"no state: an equal memo pairs, the rest comes and goes", {}, {t, k}, changed("t2", t), {}, {}, {k}, {}},
         {"a starred memo moved on a year stays paired", {{"s", "1", "", {star}}}, {starMoved}, {}, {}, {}, {}, {}},
     };
