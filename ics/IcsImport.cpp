@@ -399,6 +399,34 @@ void touch(icalcomponent* c, std::string_view dtstamp) {
     icalcomponent_add_property(c, icalproperty_new_sequence(next));
 }
 
+// An all-day event's line 2 is its description's first line (after the
+// last day, when it shows one); the lines after it stay.
+void writeDescription(icalcomponent* c, const Origin& from, std::string_view line2) {
+    if (!from.shown.empty() && line2.starts_with(from.shown)) line2.remove_prefix(from.shown.size());
+    if (line2.starts_with(", ")) line2.remove_prefix(2);
+    const char* old = icalcomponent_get_description(c);
+    const std::string_view was = old ? old : "";
+    const std::string text = calendarText(line2) + std::string(was.substr(std::min(was.find_first_of("\r\n"), was.size())));
+    removeAll(c, ICAL_DESCRIPTION_PROPERTY);
+    if (!text.empty()) icalcomponent_add_property(c, icalproperty_new_description(text.c_str()));
+}
+
+// A timed event's line 2 is its clock, then its place: a changed clock moves
+// the start and the end by as much.
+void writePlace(icalcomponent* c, const Origin& from, std::string_view line2) {
+    int start = 0, end = 0, oldStart = 0, oldEnd = 0;
+    std::string_view rest, oldRest;
+    if (clockOf(line2, start, end, rest) && clockOf(from.shown, oldStart, oldEnd, oldRest)) {
+        moveBy(c, ICAL_DTSTART_PROPERTY, (start - oldStart) * 60L);
+        moveBy(c, ICAL_DTEND_PROPERTY, (end >= 0 && oldEnd >= 0 ? end - oldEnd : start - oldStart) * 60L);
+        line2 = rest;
+    } else if (line2.starts_with(from.shown)) {
+        line2.remove_prefix(std::min(from.shown.size() + 1, line2.size()));
+    }
+    removeAll(c, ICAL_LOCATION_PROPERTY);
+    if (!line2.empty()) icalcomponent_add_property(c, icalproperty_new_location(calendarText(line2).c_str()));
+}
+
 // What the memo shows and the user changed, written into the event.
 void writeChange(icalcomponent* c, const Origin& from, const MemoRecord& before, const MemoRecord& after) {
     if (after.date != before.date) {
@@ -408,31 +436,57 @@ void writeChange(icalcomponent* c, const Origin& from, const MemoRecord& before,
     }
     if (after.line1 != before.line1)
         icalcomponent_set_summary(c, calendarText(std::string_view(after.line1).substr(from.yearly ? 1 : 0)).c_str());
-    if (after.line2 == before.line2) return;
-    std::string_view own = after.line2;
-    if (from.start.is_date) {
-        // The description's first line; the lines after it stay.
-        if (!from.shown.empty() && own.starts_with(from.shown)) own.remove_prefix(from.shown.size());
-        if (own.starts_with(", ")) own.remove_prefix(2);
-        const char* old = icalcomponent_get_description(c);
-        const std::string_view was = old ? old : "";
-        const std::string text = calendarText(own) + std::string(was.substr(std::min(was.find('\n'), was.size())));
-        removeAll(c, ICAL_DESCRIPTION_PROPERTY);
-        if (!text.empty()) icalcomponent_add_property(c, icalproperty_new_description(text.c_str()));
-        return;
+    if (after.line2 != before.line2)
+        (from.start.is_date ? writeDescription : writePlace)(c, from, after.line2);
+}
+
+std::string uidText(icalcomponent* event) {
+    const char* uid = icalcomponent_get_uid(event);
+    return uid ? uid : "";
+}
+
+icaltimetype valueOf(icalcomponent* c, icalproperty_kind kind) {
+    return icalvalue_get_datetimedate(icalproperty_get_value(icalcomponent_get_first_property(c, kind)));
+}
+
+// The repeating event an override changes one occurrence of.
+icalcomponent* masterOf(icalcomponent* calendar, icalcomponent* override) {
+    for (auto* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+        if (e != override && !icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY) && uidText(e) == uidText(override))
+            return e;
+    return nullptr;
+}
+
+// The occurrence left out of its repeating event (an override of it goes);
+// false when the memo stands for a whole event.
+bool leaveOut(icalcomponent* calendar, icalcomponent* event, const Origin& from, bool occurrence, std::string_view dtstamp) {
+    icalcomponent* master = occurrence ? event : nullptr;
+    icaltimetype when = from.start;
+    if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY)) {
+        master = masterOf(calendar, event);
+        if (!master) return false;
+        when = valueOf(event, ICAL_RECURRENCEID_PROPERTY);
+        icalcomponent_remove_component(calendar, event);
+        icalcomponent_free(event);
     }
-    // The clock moves the start and the end by what changed; the rest is the place.
-    int start = 0, end = 0, oldStart = 0, oldEnd = 0;
-    std::string_view rest, oldRest;
-    if (clockOf(own, start, end, rest) && clockOf(from.shown, oldStart, oldEnd, oldRest)) {
-        moveBy(c, ICAL_DTSTART_PROPERTY, (start - oldStart) * 60L);
-        moveBy(c, ICAL_DTEND_PROPERTY, (end >= 0 && oldEnd >= 0 ? end - oldEnd : start - oldStart) * 60L);
-        own = rest;
-    } else if (own.starts_with(from.shown)) {
-        own.remove_prefix(std::min(from.shown.size() + 1, own.size()));
-    }
-    removeAll(c, ICAL_LOCATION_PROPERTY);
-    if (!own.empty()) icalcomponent_add_property(c, icalproperty_new_location(calendarText(own).c_str()));
+    if (!master) return false;
+    icalcomponent_add_property(master, likeStart(icalproperty_new_exdate(when), master, when));
+    touch(master, dtstamp);
+    return true;
+}
+
+// An override of the occurrence at `start`, with all else the event holds.
+icalcomponent* overrideOf(icalcomponent* calendar, icalcomponent* event, const icaltimetype& start) {
+    icalcomponent* one = icalcomponent_new_clone(event);
+    for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY})
+        removeAll(one, kind);
+    const long since = static_cast<long>(icaltime_as_timet(start) - icaltime_as_timet(valueOf(event, ICAL_DTSTART_PROPERTY)));
+    moveBy(one, ICAL_DTSTART_PROPERTY, since);
+    moveBy(one, ICAL_DTEND_PROPERTY, since);
+    icalcomponent_add_property(one, likeStart(icalproperty_new_recurrenceid(start), event, start));
+    icalcomponent_add_component(calendar, one);
+    return one;
 }
 
 }  // namespace
@@ -452,45 +506,12 @@ std::optional<std::string> changeEvent(std::string_view text, const ImportWindow
         found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return saysTheSame(change.before, m.record); });
     if (found == memos.end()) return std::nullopt;
     const Origin& from = origins[static_cast<std::size_t>(found - memos.begin())];
-    icalcomponent* event = from.event;
-    const bool isOverride = icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY) != nullptr;
-    const bool occurrence =
-        !isOverride && !from.yearly && icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY) != nullptr;
+    const bool occurrence = !from.yearly && icalcomponent_get_first_property(from.event, ICAL_RRULE_PROPERTY) &&
+                            !icalcomponent_get_first_property(from.event, ICAL_RECURRENCEID_PROPERTY);
     if (!change.after) {
-        icalcomponent* master = occurrence ? event : nullptr;
-        icaltimetype when = from.start;
-        if (isOverride) {
-            // The override goes, and its occurrence becomes an exception.
-            const std::string uid = icalcomponent_get_uid(event) ? icalcomponent_get_uid(event) : "";
-            for (auto* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e && !master;
-                 e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
-                if (e != event && !icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY) &&
-                    uid == (icalcomponent_get_uid(e) ? icalcomponent_get_uid(e) : ""))
-                    master = e;
-            if (!master) return std::nullopt;
-            when = icalvalue_get_datetimedate(
-                icalproperty_get_value(icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY)));
-            icalcomponent_remove_component(calendar, event);
-            icalcomponent_free(event);
-        }
-        if (!master) return std::nullopt;  // the whole event goes
-        icalcomponent_add_property(master, likeStart(icalproperty_new_exdate(when), master, when));
-        touch(master, dtstamp);
+        if (!leaveOut(calendar, from.event, from, occurrence, dtstamp)) return std::nullopt;
     } else {
-        icalcomponent* target = event;
-        if (occurrence) {
-            // One occurrence changed: an override of it, with all the rest.
-            target = icalcomponent_new_clone(event);
-            for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY})
-                removeAll(target, kind);
-            const icaltimetype first =
-                icalvalue_get_datetimedate(icalproperty_get_value(icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY)));
-            const long since = static_cast<long>(icaltime_as_timet(from.start) - icaltime_as_timet(first));
-            moveBy(target, ICAL_DTSTART_PROPERTY, since);
-            moveBy(target, ICAL_DTEND_PROPERTY, since);
-            icalcomponent_add_property(target, likeStart(icalproperty_new_recurrenceid(from.start), event, from.start));
-            icalcomponent_add_component(calendar, target);
-        }
+        icalcomponent* target = occurrence ? overrideOf(calendar, from.event, from.start) : from.event;
         writeChange(target, from, change.before, *change.after);
         touch(target, dtstamp);
     }
