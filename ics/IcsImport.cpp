@@ -349,15 +349,12 @@ void removeAll(icalcomponent* c, icalproperty_kind kind) {
 }
 
 // A date or date-time property moved on its own clock; its TZID stays.
-void moveBy(icalcomponent* c, icalproperty_kind kind, long seconds) {
+void moveBy(icalcomponent* c, icalproperty_kind kind, std::int64_t seconds) {
     icalproperty* p = icalcomponent_get_first_property(c, kind);
     if (!p || seconds == 0) return;
     icalvalue* value = icalproperty_get_value(p);
     icaltimetype t = icalvalue_get_datetimedate(value);
-    if (t.is_date)
-        icaltime_adjust(&t, static_cast<int>(seconds / 86400), 0, 0, 0);
-    else
-        icaltime_adjust(&t, 0, 0, 0, static_cast<int>(seconds));
+    icaltime_adjust(&t, static_cast<int>(seconds / 86400), 0, 0, t.is_date ? 0 : static_cast<int>(seconds % 86400));
     icalvalue_set_datetimedate(value, t);
 }
 
@@ -417,8 +414,8 @@ void writePlace(icalcomponent* c, const Origin& from, std::string_view line2) {
     int start = 0, end = 0, oldStart = 0, oldEnd = 0;
     std::string_view rest, oldRest;
     if (clockOf(line2, start, end, rest) && clockOf(from.shown, oldStart, oldEnd, oldRest)) {
-        moveBy(c, ICAL_DTSTART_PROPERTY, (start - oldStart) * 60L);
-        moveBy(c, ICAL_DTEND_PROPERTY, (end >= 0 && oldEnd >= 0 ? end - oldEnd : start - oldStart) * 60L);
+        moveBy(c, ICAL_DTSTART_PROPERTY, (start - oldStart) * 60);
+        moveBy(c, ICAL_DTEND_PROPERTY, (end >= 0 && oldEnd >= 0 ? end - oldEnd : start - oldStart) * 60);
         line2 = rest;
     } else if (line2.starts_with(from.shown)) {
         line2.remove_prefix(std::min(from.shown.size() + 1, line2.size()));
@@ -430,7 +427,7 @@ void writePlace(icalcomponent* c, const Origin& from, std::string_view line2) {
 // What the memo shows and the user changed, written into the event.
 void writeChange(icalcomponent* c, const Origin& from, const MemoRecord& before, const MemoRecord& after) {
     if (after.date != before.date) {
-        const long days = static_cast<long>(wholeDay(after.date)) - static_cast<long>(wholeDay(before.date));
+        const auto days = static_cast<std::int64_t>(wholeDay(after.date)) - static_cast<std::int64_t>(wholeDay(before.date));
         moveBy(c, ICAL_DTSTART_PROPERTY, days * 86400);
         moveBy(c, ICAL_DTEND_PROPERTY, days * 86400);
     }
@@ -481,7 +478,8 @@ icalcomponent* overrideOf(icalcomponent* calendar, icalcomponent* event, const i
     icalcomponent* one = icalcomponent_new_clone(event);
     for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY})
         removeAll(one, kind);
-    const long since = static_cast<long>(icaltime_as_timet(start) - icaltime_as_timet(valueOf(event, ICAL_DTSTART_PROPERTY)));
+    const auto since = static_cast<std::int64_t>(icaltime_as_timet(start)) -
+                       static_cast<std::int64_t>(icaltime_as_timet(valueOf(event, ICAL_DTSTART_PROPERTY)));
     moveBy(one, ICAL_DTSTART_PROPERTY, since);
     moveBy(one, ICAL_DTEND_PROPERTY, since);
     icalcomponent_add_property(one, likeStart(icalproperty_new_recurrenceid(start), event, start));
