@@ -503,7 +503,14 @@ void syncCommand(Context& c) {
     if (!report.skipped.empty()) c.status = kSkipped;
     c.out << report.up << " naar de server, " << report.down << " van de server, " << report.deletedHere
           << " hier verwijderd, " << report.deletedThere << " op de server verwijderd, " << report.conflicts
-          << (report.conflicts == 1 ? " conflict\n" : " conflicten\n");
+          << (report.conflicts == 1 ? " conflict" : " conflicten");
+    if (report.cut > 0) c.out << ", " << report.cut << " ingekort";
+    if (!report.undatable.empty()) {
+        c.out << ", " << report.undatable.size() << " overgeslagen (buiten de data van het dagboek:";
+        for (std::size_t i = 0; i < report.undatable.size(); ++i) c.out << (i ? ", \"" : " \"") << report.undatable[i] << '"';
+        c.out << ')';
+    }
+    c.out << '\n';
 }
 #else
 void notBuilt(Context& c) {

@@ -162,12 +162,12 @@ def summary(up=0, down=0, here=0, there=0, conflicts=0):
             f"{conflicts} {'conflict' if conflicts == 1 else 'conflicten'}")
 
 
-def event_text(uid, start, title, end=None, location=None):
+def event_text(uid, start, title, end=None, location=None, extra=()):
     lines = ["BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Telefoon//NL", "BEGIN:VEVENT", f"UID:{uid}",
              "DTSTAMP:20260501T000000Z", f"DTSTART{start}", f"SUMMARY:{title}"]
     lines += [f"DTEND{end}"] if end else []
     lines += [f"LOCATION:{location}"] if location else []
-    return "\r\n".join(lines + ["END:VEVENT", "END:VCALENDAR", ""])
+    return "\r\n".join(lines + list(extra) + ["END:VEVENT", "END:VCALENDAR", ""])
 
 
 def events_by_uid(calendar):
@@ -241,7 +241,7 @@ def open_server(cli, folder):
         memos.write(diary.file, kept + [(D(2027, 3, 5), "*Verjaardag Éva", "taart, koffie")])
         diary.run("add", "2026-08-01", "Vakantie")
         line, shown = diary.sync_on_terminal(url)
-        assert line == summary(up=1, down=2, here=2, there=1), line
+        assert line == summary(up=1, down=2, here=1, there=1), line
         assert "2 van 2 naar de server, nog 0" in shown, repr(shown)
         now = diary.memos()
         assert (D(2026, 5, 20), "Lunch met Ans", "10:00–11:00 Centrum") in now and (D(2026, 7, 1), "Zwemmen", "") in now
@@ -317,8 +317,56 @@ def open_server(cli, folder):
         one_event_per_memo(phone, diary)
         assert diary.sync(url) == summary()
 
+        phone_edits(cli, folder, server)
     finally:
         server.stop()
+
+
+def phone_edits(cli, folder, server):
+    """The phone's events edited in the diary keep all a memo does not show, one occurrence
+    becomes an override or an exception; with the state gone a UID proves no contents."""
+    server.make_calendar("/telefoon/")
+    url = server.url("/telefoon/")
+    phone = caldav.DAVClient(url).calendar(url=url)
+    (folder / "telefoon").mkdir()
+    diary = Diary(cli, folder / "telefoon")
+    memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", ""), (D(2026, 3, 5), "*Jarig Ans", "")])
+    details = ["DESCRIPTION:Agenda\\nPunt 1\\nPunt 2", "ATTENDEE;CN=Jan:mailto:jan@example.org", "CATEGORIES:Werk",
+               "BEGIN:VALARM", "ACTION:DISPLAY", "TRIGGER:-PT15M", "DESCRIPTION:Overleg", "END:VALARM"]
+    phone.save_event(event_text("overleg@telefoon", ";TZID=Europe/Amsterdam:20260521T140000", "Overleg",
+                                ";TZID=Europe/Amsterdam:20260521T153000", "Kantoor", details))
+    phone.save_event(event_text("zwemmen@telefoon", ";VALUE=DATE:20260601", "Zwemmen",
+                                extra=["RRULE:FREQ=WEEKLY;COUNT=4", "DESCRIPTION:Bad\\nTas mee"]))
+    phone.save_event(event_text("lang@telefoon", ";VALUE=DATE:20260602", "Een heel lange titel " * 6))
+    assert diary.sync(url) == summary(up=2, down=6) + ", 1 ingekort"  # the long title
+
+    edits = {"Overleg": "Overleg team", "*Jarig Ans": "*Jarig Ans en Piet"}
+    memos.write(diary.file, [(d, edits.get(a, a), "Buitenbad" if d == D(2026, 6, 8) else b)
+                             for d, a, b in diary.memos() if d != D(2026, 6, 15)])
+    assert diary.sync(url) == summary(up=3, there=1)
+    events = events_by_uid(phone)
+    assert [str(e.icalendar_component["SUMMARY"]) for u, e in events.items() if u.startswith("yearly-")] == ["Jarig Ans en Piet"]
+    meeting = events["overleg@telefoon"].icalendar_component
+    assert str(meeting["SUMMARY"]) == "Overleg team" and str(meeting["LOCATION"]) == "Kantoor", meeting
+    assert meeting["DTSTART"].to_ical() == b"20260521T140000" and meeting["DTSTART"].params["TZID"] == "Europe/Amsterdam"
+    assert meeting["DTEND"].to_ical() == b"20260521T153000" and str(meeting["DESCRIPTION"]) == "Agenda\nPunt 1\nPunt 2"
+    assert "ATTENDEE" in meeting and "CATEGORIES" in meeting and meeting.walk("VALARM"), meeting.to_ical()
+    weekly = icalendar.Calendar.from_ical(events["zwemmen@telefoon"].data).walk("VEVENT")
+    shown = [(e["RECURRENCE-ID"].to_ical().decode() if "RECURRENCE-ID" in e else "", str(e["DESCRIPTION"])) for e in weekly]
+    assert shown == [("", "Bad\nTas mee"), ("20260608", "Buitenbad\nTas mee")], shown
+    assert weekly[0]["EXDATE"].to_ical() == b"20260615", weekly[0].to_ical()
+    assert diary.sync(url) == summary()
+
+    # The state gone, the phone's change of the diary's own event arrives and
+    # the diary's version stays too; deleting that one leaves the phone's.
+    (diary.folder / ".jotanor1.mem.sync").unlink()
+    change_summary(next(e for u, e in events_by_uid(phone).items() if u.endswith("@jotanor")), "Tandarts 9:00")
+    assert diary.sync(url) == summary(up=1, down=1, conflicts=1) + ", 1 ingekort"
+    assert {"Tandarts", "Tandarts 9:00"} <= {m[1] for m in diary.memos()}
+    memos.write(diary.file, [m for m in diary.memos() if m[1] != "Tandarts"])
+    assert diary.sync(url) == summary(there=1)
+    titles = [str(e.icalendar_component["SUMMARY"]) for e in phone.events()]
+    assert "Tandarts 9:00" in titles and "Tandarts" not in titles, titles
 
 
 def authority(folder, name):
