@@ -346,14 +346,32 @@ std::optional<std::filesystem::path> marked(FileSystem& fs, File& file, const st
     return other;
 }
 
+// A user the system knows no account of (a deleted one, or one of a
+// sandbox or another machine) is named by number.
+bool hasAccount(FileSystem& fs, std::int64_t user) { return fs.userName(user) != std::to_string(user); }
+
 std::string ownerOf(FileSystem& fs, const Found& found) {
-    return found.seen.owner < 0 ? std::string("een ander programma") : fs.userName(found.seen.owner);
+    if (found.seen.owner < 0) return "een ander programma";
+    if (!hasAccount(fs, found.seen.owner))
+        return "gebruiker nummer " + std::to_string(found.seen.owner) + ", die hier geen account heeft";
+    return fs.userName(found.seen.owner);
 }
 
+// A journal of a user without an account is not played back either: such a
+// user still runs processes (of a sandbox, a service, a process started
+// before the account went) with groups no one can look up, so nothing shows
+// that it may write the file. Whoever may vouch for it is told how.
 std::string blockedText(FileSystem& fs, const Found& found, const std::filesystem::path& realFile) {
-    return "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + ownerOf(fs, found) +
-           ". Het is geen journaal dat dit programma voor dit bestand schreef, dus het wordt niet gebruikt en niet "
-           "weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Laat " +
+    const std::string what = "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + ownerOf(fs, found) +
+                             ". ";
+    if (found.seen.owner >= 0 && !hasAccount(fs, found.seen.owner))
+        return what + "Niets toont dat die gebruiker het bestand mag wijzigen, dus het wordt niet gebruikt en niet "
+                      "weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Was het "
+                      "een lid van de groep van het bestand, dan kan de beheerder het aan de eigenaar van het "
+                      "bestand geven (chown); bij het volgende openen wordt de afgebroken wijziging dan afgemaakt. "
+                      "Anders laat u de beheerder het verwijderen of verplaatsen.";
+    return what + "Het is geen journaal dat dit programma voor dit bestand schreef, dus het wordt niet gebruikt en "
+                  "niet weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Laat " +
            ownerOf(fs, found) + " (of de beheerder) het verwijderen of verplaatsen.";
 }
 
