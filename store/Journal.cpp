@@ -548,9 +548,8 @@ public:
     Writing(const Writing&) = delete;
     Writing& operator=(const Writing&) = delete;
 
-    // Creates and writes the journal and makes it durable with its name.
-    void make(const FileInfo& memo, const std::filesystem::path& realFile, std::span<const unsigned char> header,
-              std::span<const unsigned char> saved, std::span<const unsigned char> recipe) {
+    // Creates the journal, empty, with its access.
+    void create(const FileInfo& memo, const std::filesystem::path& realFile) {
         try {
             journal_ = fs_.open(path_, OpenMode::CreateNew);
         } catch (const IoError&) {
@@ -570,6 +569,11 @@ public:
         // and whoever may write the file may read it, no one else.
         journal_->adoptAccessOf(realFile, false);
         journal_->setAccess(memo.group, memo.mode & 0666);
+    }
+
+    // Writes the journal and makes it durable with its name.
+    void write(std::span<const unsigned char> header, std::span<const unsigned char> saved,
+               std::span<const unsigned char> recipe) {
         journal_->writeAt(0, header.data(), header.size());
         if (!saved.empty()) journal_->writeAt(header.size(), saved.data(), saved.size());
         journal_->writeAt(header.size() + saved.size(), recipe.data(), recipe.size());
@@ -667,16 +671,21 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
     h.checksum = checksum(h, saved, recipe);
     const auto header = encodeJournalHeader(h);
 
-    // 1. The journal, durable with its name, before the file is touched;
-    // then the mark that names it. Where the file system keeps no mark, a
-    // second name of the file would not see a change cut short here.
+    // 1. The journal, then the mark that names it, then the journal's
+    // bytes, all durable before the file is touched. Where the file system
+    // keeps no mark, a second name of the file would not see a change cut
+    // short here. The mark is set while the journal is still empty, so that
+    // the sync that makes the mark durable also takes the journal's name,
+    // and the journal's own sync finds no name left to write (a journal that
+    // a power cut leaves empty or half written reads as torn).
     Writing journal(fs, file, journalPath(realFile));
-    journal.make(memo, realFile, header, saved, recipe);
+    journal.create(memo, realFile);
     if (!journal.markFile() && memo.links > 1)
         throw IoError(kAccessDenied, realFile,
                       "Dit bestand heeft nog een naam (een harde link) op een bestandssysteem dat een "
                       "onderbroken wijziging niet aan het bestand zelf kan binden; wijzig het via een kopie "
                       "zonder tweede naam.");
+    journal.write(header, saved, recipe);
     // 2. The change in place, unless another program, heedless of the
     // lock, has changed the file's length since it was read: writing past
     // its new end would leave a hole of empty records.
