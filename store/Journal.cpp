@@ -579,6 +579,9 @@ public:
         journal_->writeAt(header.size() + saved.size(), recipe.data(), recipe.size());
         journal_->sync();
         fs_.syncFolder(path_.parent_path());
+        // Where one sync makes all names and marks durable, the journal's
+        // did this already and this one has nothing left to write.
+        if (marked_) file_.syncAll();
     }
 
     // Names the journal in the file's mark, for the file's other names.
@@ -674,10 +677,9 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
     // 1. The journal, then the mark that names it, then the journal's
     // bytes, all durable before the file is touched. Where the file system
     // keeps no mark, a second name of the file would not see a change cut
-    // short here. The mark is set while the journal is still empty, so that
-    // the sync that makes the mark durable also takes the journal's name,
-    // and the journal's own sync finds no name left to write (a journal that
-    // a power cut leaves empty or half written reads as torn).
+    // short here. The mark is set while the journal is still empty and made
+    // durable with it (a journal that a power cut leaves empty or half
+    // written reads as torn, and its mark goes with it).
     Writing journal(fs, file, journalPath(realFile));
     journal.create(memo, realFile);
     if (!journal.markFile() && memo.links > 1)
