@@ -690,6 +690,12 @@ TEST(Environment, AJournalGivesNoOneMorePowerThanTheFile) {
                 if (!gone) {
                     EXPECT_EQ(test::readBytes(journalFile), journalBytes);
                 }
+                // Given to the owner by the administrator, as the notice says, it is played back.
+                if (w.user == kGone && !trusted) {
+                    ASSERT_EQ(::chown(journalFile.c_str(), kOwner, kOwner), 0);
+                    EXPECT_EQ(runAs(kOwner, [&] { return static_cast<int>(MemoFile(nativeFileSystem(), path).count()); }), 6);
+                    EXPECT_EQ(test::readBytes(path), old);
+                }
             }
         }
     }
