@@ -543,6 +543,10 @@ int runCommand(const std::vector<std::string>& args, const Machine& machine, std
     if (line.command.empty()) throw Misuse("geen commando; zie jotanor-cli --help");
     const auto command = commands().find(line.command);
     if (command == commands().end()) throw Misuse("onbekend commando: " + line.command + "; zie jotanor-cli --help");
+#ifndef JOTANOR_CALENDARS
+    // Started on their own: their libraries cost every other command its start.
+    if (machine.calendarsElsewhere && command->second == notBuilt) return machine.calendarsElsewhere(args);
+#endif
 
     std::optional<DaySerial> givenToday;
     if (const auto today = line.value("--today")) givenToday = parseDate(*today);

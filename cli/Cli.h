@@ -27,6 +27,10 @@ struct Machine {
     std::function<std::string()> utcStamp;
     int terminalColumns = 0;
     bool errIsTerminal = false;  // progress of long work goes there, then
+    // Where a program built without the calendar commands hands a whole
+    // command line of one of them (export-ics, import-ics, sync): it
+    // returns the exit status, or throws with the reason it could not.
+    std::function<int(const std::vector<std::string>&)> calendarsElsewhere{};
 };
 
 // Runs one command line (without the program's name). Output is UTF-8;
