@@ -47,18 +47,15 @@ clean:
 	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-windows $(BUILD)-windows-cli
 
 # The whole program cross-built for 64-bit Windows against a Qt and the
-# calendar libraries and QtKeychain built once from Debian's sources
-# (scripts/build-qt-windows.sh, scripts/build-deps-windows.sh,
-# scripts/build-keychain-windows.sh; cached), and its installer. Each script prints
+# calendar libraries built once from Debian's sources
+# (scripts/build-qt-windows.sh, scripts/build-deps-windows.sh; cached), and its installer. Each script prints
 # its folder alone on standard output.
 # Without -Werror: MinGW's GCC 12 warns falsely (-Wrestrict) inside std::string at -O3.
 windows-configure:
 	bash scripts/setup-windows.sh
 	libs=$$(bash scripts/build-deps-windows.sh) && qt=$$(bash scripts/build-qt-windows.sh) && \
-	{ keychain=$$(bash scripts/build-keychain-windows.sh) || \
-	  echo "warning: no QtKeychain for Windows; the window will ask for the password at each sync" >&2; } && \
 	cmake -S . -B $(BUILD)-windows -G Ninja -DCMAKE_BUILD_TYPE=Release -DJOTANOR_CALENDARS=ON \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_PREFIX_PATH="$$qt;$$libs;$$keychain" \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_PREFIX_PATH="$$qt;$$libs" \
 	  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
 	  $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 

@@ -13,7 +13,7 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 endforeach()
 
 # Programs of this build run under Wine (tests, through CTest), in a prefix of
-# the build's own, finding the MinGW, Qt, QtKeychain and calendar DLLs where they lie.
+# the build's own, finding the MinGW, Qt and calendar DLLs where they lie.
 function(jotanor_run_under_wine)
     set(dll_path)
     foreach(dll ${JOTANOR_MINGW_RUNTIME_DLLS})
@@ -22,13 +22,6 @@ function(jotanor_run_under_wine)
     endforeach()
     if(TARGET Qt6::Core)
         list(APPEND dll_path "Z:${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
-    endif()
-    if(TARGET Qt6Keychain::Qt6Keychain)
-        get_target_property(configs Qt6Keychain::Qt6Keychain IMPORTED_CONFIGURATIONS)
-        list(GET configs 0 config)
-        get_target_property(dll Qt6Keychain::Qt6Keychain IMPORTED_LOCATION_${config})
-        get_filename_component(dir ${dll} DIRECTORY)
-        list(APPEND dll_path "Z:${dir}")
     endif()
     foreach(dll ${JOTANOR_CALENDAR_DLLS})
         get_filename_component(dir ${dll} DIRECTORY)

@@ -1,10 +1,13 @@
-// The password store through QtKeychain: the Secret Service on Linux, the
-// Credential Manager on Windows. Its jobs are asynchronous; each is waited
-// for in a local event loop, which a store answers within moments. A build
-// without QtKeychain has no store: the window then asks at each sync.
+// The system's password store: on Windows the Credential Manager, through
+// its own API; elsewhere the Secret Service, through QtKeychain, whose jobs
+// are asynchronous: each is waited for in a local event loop, which a store
+// answers within moments.
 #include "platform/Platform.h"
 
-#ifdef JOTANOR_KEYCHAIN
+#if defined(_WIN32)
+#include <windows.h>
+#include <wincred.h>
+#else
 #include <QEventLoop>
 #include <qt6keychain/keychain.h>
 #endif
@@ -12,8 +15,52 @@
 namespace jotanor {
 namespace {
 
-#ifdef JOTANOR_KEYCHAIN
 constexpr const char* kService = "Jotanor";
+
+#if defined(_WIN32)
+// A generic credential per account, named "Jotanor/<key>" and kept for this
+// Windows user on this machine (and its roaming profile).
+class KeychainStore final : public PasswordStore {
+public:
+    Answer read(const QString& key) override {
+        PCREDENTIALW found = nullptr;
+        if (!CredReadW(target(key).c_str(), CRED_TYPE_GENERIC, 0, &found)) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_NOT_FOUND) return {Status::NotKept, {}, {}};
+            return {error == ERROR_NO_SUCH_LOGON_SESSION ? Status::NoStore : Status::Failed, {}, problem(error)};
+        }
+        Answer answer{Status::Ok, {}, {}};
+        answer.password = QString::fromUtf8(reinterpret_cast<const char*>(found->CredentialBlob),
+                                            static_cast<qsizetype>(found->CredentialBlobSize));
+        CredFree(found);
+        return answer;
+    }
+
+    Answer write(const QString& key, const QString& password) override {
+        std::wstring name = target(key);
+        std::wstring user = key.toStdWString();
+        QByteArray secret = password.toUtf8();
+        CREDENTIALW credential{};
+        credential.Type = CRED_TYPE_GENERIC;
+        credential.TargetName = name.data();
+        credential.UserName = user.data();
+        credential.CredentialBlob = reinterpret_cast<LPBYTE>(secret.data());
+        credential.CredentialBlobSize = static_cast<DWORD>(secret.size());
+        credential.Persist = CRED_PERSIST_LOCAL_MACHINE;
+        if (!CredWriteW(&credential, 0)) {
+            const DWORD error = GetLastError();
+            return {error == ERROR_NO_SUCH_LOGON_SESSION ? Status::NoStore : Status::Failed, {}, problem(error)};
+        }
+        return {Status::Ok, {}, {}};
+    }
+
+private:
+    static std::wstring target(const QString& key) { return (QString(kService) + '/' + key).toStdWString(); }
+    static QString problem(DWORD error) {
+        return QStringLiteral("de Referentiebeheerder weigerde (fout %1)").arg(error);
+    }
+};
+#else
 
 class KeychainStore final : public PasswordStore {
 public:
@@ -50,12 +97,6 @@ private:
             return {Status::NoStore, {}, job.errorString()};
         }
     }
-};
-#else
-class KeychainStore final : public PasswordStore {
-public:
-    Answer read(const QString&) override { return {Status::NoStore, {}, "gebouwd zonder wachtwoordkluis"}; }
-    Answer write(const QString&, const QString&) override { return read({}); }
 };
 #endif
 

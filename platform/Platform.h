@@ -135,7 +135,8 @@ struct Platform {
 // The real desktop.
 Platform& qtPlatform();
 
-// The system's password store, through QtKeychain.
+// The system's password store: the Credential Manager on Windows, the
+// Secret Service elsewhere.
 PasswordStore& systemPasswords();
 
 // The desktop's sound: Qt Multimedia, or on Windows the system's own player.

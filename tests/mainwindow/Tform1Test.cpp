@@ -431,5 +431,22 @@ TEST_F(CalendarCommands, AServerOutOfReachIsAQuietLineAtStartAndABoxOnSyncNow) {
     EXPECT_TRUE(lastBox().startsWith("Synchroniseren mislukt: de server")) << lastBox().toStdString();
 }
 
+#ifdef _WIN32
+// The Credential Manager itself (Wine's, in the tests' own prefix): a password
+// kept is read back whole, another account's is not there, and a new one
+// replaces the old.
+TEST(CredentialManager, KeepsEachAccountsPassword) {
+    PasswordStore& store = systemPasswords();
+    const QString key = QStringLiteral("anna@https://agenda.example/%1/").arg(QCoreApplication::applicationPid());
+    EXPECT_EQ(store.read(key + "ander").status, PasswordStore::Status::NotKept);
+    for (const QString password : {QStringLiteral("geheim é€ Ω"), QStringLiteral("nieuw")}) {
+        ASSERT_EQ(store.write(key, password).status, PasswordStore::Status::Ok);
+        const PasswordStore::Answer answer = store.read(key);
+        EXPECT_EQ(answer.status, PasswordStore::Status::Ok) << answer.problem.toStdString();
+        EXPECT_EQ(answer.password, password);
+    }
+}
+#endif
+
 }  // namespace
 }  // namespace jotanor
