@@ -496,16 +496,7 @@ void syncCommand(Context& c) {
         c.err << "jotanor-cli: " << pathText(file.path()) << " niet gevonden; nieuw memobestand aangemaakt\n";
     for (const std::string& skipped : report.skipped) c.err << "jotanor-cli: " << skipped << '\n';
     if (!report.skipped.empty()) c.status = kSkipped;
-    c.out << report.up << " naar de server, " << report.down << " van de server, " << report.deletedHere
-          << " hier verwijderd, " << report.deletedThere << " op de server verwijderd, " << report.conflicts
-          << (report.conflicts == 1 ? " conflict" : " conflicten");
-    if (report.cut > 0) c.out << ", " << report.cut << " ingekort";
-    if (!report.undatable.empty()) {
-        c.out << ", " << report.undatable.size() << " overgeslagen (buiten de data van het dagboek:";
-        for (std::size_t i = 0; i < report.undatable.size(); ++i) c.out << (i ? ", \"" : " \"") << report.undatable[i] << '"';
-        c.out << ')';
-    }
-    c.out << '\n';
+    c.out << sync::summary(report) << '\n';
 }
 #else
 void notBuilt(Context& c) {

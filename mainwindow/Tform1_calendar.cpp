@@ -43,15 +43,12 @@ std::string wholeFile(const QString& name) {
     return text.str();
 }
 
+// What was left alone (an event that could not be read, a write the server
+// refused) is named after the counts; the next sync tries it again.
 QString summary(const sync::SyncReport& r) {
-    return QString("Gesynchroniseerd: %1 naar de server, %2 van de server, %3 hier verwijderd, "
-                   "%4 op de server verwijderd, %5 %6.")
-        .arg(r.up)
-        .arg(r.down)
-        .arg(r.deletedHere)
-        .arg(r.deletedThere)
-        .arg(r.conflicts)
-        .arg(r.conflicts == 1 ? "conflict" : "conflicten");
+    QString text = "Gesynchroniseerd: " + QString::fromStdString(sync::summary(r)) + ".";
+    for (const std::string& skipped : r.skipped) text += " " + QString::fromStdString(skipped) + ".";
+    return text;
 }
 
 // A server's words, as the end of a Dutch sentence.

@@ -215,6 +215,20 @@ std::filesystem::path statePath(const std::filesystem::path& memoFile) {
     return memoFile.parent_path() / ("." + memoFile.filename().string() + ".sync");
 }
 
+std::string summary(const SyncReport& r) {
+    std::string line = std::to_string(r.up) + " naar de server, " + std::to_string(r.down) + " van de server, " +
+                       std::to_string(r.deletedHere) + " hier verwijderd, " + std::to_string(r.deletedThere) +
+                       " op de server verwijderd, " + std::to_string(r.conflicts) +
+                       (r.conflicts == 1 ? " conflict" : " conflicten");
+    if (r.cut > 0) line += ", " + std::to_string(r.cut) + " ingekort";
+    if (!r.undatable.empty()) {
+        line += ", " + std::to_string(r.undatable.size()) + " overgeslagen (buiten de data van het dagboek:";
+        for (std::size_t i = 0; i < r.undatable.size(); ++i) line += (i ? ", \"" : " \"") + r.undatable[i] + '"';
+        line += ')';
+    }
+    return line;
+}
+
 SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings) {
     return Synchronizer(fs, file, settings).run();
 }

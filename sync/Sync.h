@@ -46,6 +46,11 @@ struct SyncReport {
     std::vector<std::string> skipped;
 };
 
+// What a sync did, in one line (UTF-8): "4 naar de server, 2 van de server,
+// 1 hier verwijderd, 0 op de server verwijderd, 0 conflicten", then what was
+// cut and what the diary has no day for.
+std::string summary(const SyncReport& report);
+
 // ".jotanor1.mem.sync" beside "jotanor1.mem".
 std::filesystem::path statePath(const std::filesystem::path& memoFile);
 
