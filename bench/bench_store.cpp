@@ -15,6 +15,27 @@ void BM_ReadWriteBaseline(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadWriteBaseline)->Arg(1000)->Arg(65536)->Unit(benchmark::kMillisecond);
 
+// What a journal of the whole file costs on its own: the file's bytes
+// written to a fresh file beside it and synced with its name, then removed.
+// A store at the front pays this and the baseline above.
+void BM_FreshCopyBaseline(benchmark::State& state) {
+    auto path = memoFileOf(static_cast<std::size_t>(state.range(0)));
+    FileSystem& fs = nativeFileSystem();
+    const auto bytes = fs.open(path, OpenMode::ReadOnly)->readAll();
+    auto copy = path;
+    copy += ".copy";
+    for (auto _ : state) {
+        auto file = fs.open(copy, OpenMode::CreateNew);
+        file->writeAt(0, bytes.data(), bytes.size());
+        file->sync();
+        fs.syncFolder(path.parent_path());
+        file->close();
+        fs.remove(copy);
+        fs.syncFolder(path.parent_path());
+    }
+}
+BENCHMARK(BM_FreshCopyBaseline)->Arg(65536)->Unit(benchmark::kMillisecond);
+
 // Where a new memo lands: 0 front, 1 middle, 2 end.
 void BM_Store(benchmark::State& state) {
     auto path = memoFileOf(static_cast<std::size_t>(state.range(0)));

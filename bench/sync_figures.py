@@ -11,9 +11,13 @@ Usage: sync_figures.py PATH-TO-jotanor-cli [FIRST] [MANY]   (FIRST 0: the later 
       radicale half an hour), paired by the first sync (UIDs), then a sync with
       nothing changed and one with a change on each side (medians of 5);
   memory: the peak resident size of the sync with nothing changed at FIRST
-      (500 when 0) and at MANY memos, both calendars written into storage."""
+      (500 when 0) and at MANY memos, both calendars written into storage.
+Or: sync_figures.py PATH-TO-jotanor-cli bounds
+  the peak where check_sync.py's misbehaving server sends an endless answer,
+  or one 11 MB event beside a small one (no radicale)."""
 import datetime
 import http.client
+import http.server
 import json
 import os
 import re
@@ -21,12 +25,13 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "cli"))
 import caldav  # noqa: E402
-from check_sync import Radicale, event_text  # noqa: E402
+from check_sync import Faulty, Radicale, event_text  # noqa: E402
 import memos  # noqa: E402
 
 TODAY = "2026-05-02"
@@ -44,7 +49,7 @@ def busy_years(count):
     return out
 
 
-def sync(cli, diary, url):
+def sync(cli, diary, url, ok=(0,)):
     """Wall seconds, peak resident KiB, own CPU seconds, the summary. The
     peak is the program's VmHWM, read every 5 ms while it runs: the rusage
     of a child started from this script counts this script's size too."""
@@ -66,7 +71,7 @@ def sync(cli, diary, url):
         seconds = time.monotonic() - started
         out.seek(0)
         err.seek(0)
-        assert p.returncode == 0, err.read().decode()
+        assert p.returncode in ok, err.read().decode()
         return seconds, peak, usage.ru_utime + usage.ru_stime, out.read().decode().strip()
 
 
@@ -114,6 +119,21 @@ def seed(server, path, events):
     (folder / ".Radicale.props").write_text(json.dumps({"tag": "VCALENDAR"}))
     for uid, calendar in events.items():
         (folder / f"{uid}.ics").write_text(calendar, newline="")
+
+
+def bounds(cli):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Faulty)
+    server.handle_error = Faulty.handle_error
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}"
+    big = event_text("groot", ";VALUE=DATE:20260503", "Groot")
+    Faulty.events["/cal/groot.ics"] = ['"1"', big.replace("END:VEVENT", f"DESCRIPTION:{'x' * 11_000_000}\r\nEND:VEVENT")]
+    Faulty.events["/cal/klein.ics"] = ['"1"', event_text("klein", ";VALUE=DATE:20260504", "Klein")]
+    with tempfile.TemporaryDirectory() as name:
+        for path, what in (("/huge/", "an endless answer"), ("/cal/", "an 11 MB event beside a small one")):
+            seconds, peak, _, line = sync(cli, Path(name) / f"{path.strip('/')}.mem", url + path, ok=(1, 3))
+            print(f"{what}: {seconds:.2f} s, {peak / 1024:.1f} MB peak ({line or 'stopped'})")
+    server.shutdown()
 
 
 def main(cli, first="500", many="5000"):
@@ -180,4 +200,4 @@ def main(cli, first="500", many="5000"):
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:])
+    bounds(sys.argv[1]) if sys.argv[2:] == ["bounds"] else main(*sys.argv[1:])

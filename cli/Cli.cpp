@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -59,12 +60,15 @@ Commando's:
                                 zonder einde één memo met "*"; wat er al staat,
                                 komt er niet nog eens bij
   sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND]
-                                houdt het memobestand en een CalDAV-agenda gelijk,
+       [--max-time SECONDEN]    houdt het memobestand en een CalDAV-agenda gelijk,
                                 in beide richtingen; het wachtwoord komt uit het
                                 bestand of uit JOTANOR_PASSWORD, nooit van de
                                 opdrachtregel; --ca-file: een eigen certificaat-
-                                autoriteit voor HTTPS. Wat de sync zag, staat in
-                                .NAAM.sync naast het memobestand
+                                autoriteit voor HTTPS; --max-time: de sync stopt
+                                na zoveel seconden (standaard 3600). Wat de sync
+                                zag, staat in .NAAM.sync naast het memobestand;
+                                een tweede sync van hetzelfde bestand wacht even
+                                en stopt dan
 
 Opties:
   --file PAD                    het memobestand
@@ -77,7 +81,9 @@ stuurteken in een memo staat er zichtbaar in, als ^[ of �.
 Een datum mag ook in de vorm D-M-JJJJ, zoals de lijst hem toont (1-6-2026).
 In een terminal is de streep zo breed als de terminal.
 Een regel na "--" wordt niet als optie gelezen ("-- --regel--").
-Afsluitstatus: 0 gelukt, 1 het werk mislukte, 2 de opdracht klopt niet.
+Afsluitstatus: 0 gelukt, 1 het werk mislukte, 2 de opdracht klopt niet,
+3 gesynchroniseerd, maar iets overgeslagen (de meldingen noemen het; de
+volgende sync probeert het opnieuw).
 )";
 
 // A command line, or a value in it, that cannot be used: exit status 2.
@@ -107,6 +113,7 @@ const std::vector<Option>& options() {
         {"--user", true, {"sync"}},
         {"--password-file", true, {"sync"}},
         {"--ca-file", true, {"sync"}},
+        {"--max-time", true, {"sync"}},
     };
     return known;
 }
@@ -312,6 +319,7 @@ struct Context {
     std::optional<DaySerial> givenToday;
     std::ostream& out;
     std::ostream& err;
+    int status = kDone;
 };
 
 void listCommand(Context& c) {
@@ -462,13 +470,21 @@ std::optional<std::string> syncPassword(const CommandLine& line) {
 }
 
 void syncCommand(Context& c) {
-    expectOperands(c.line, 1, 1, "sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND]");
+    expectOperands(c.line, 1, 1,
+                   "sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND] [--max-time SECONDEN]");
     sync::SyncSettings settings;
     settings.server.url = c.line.operands[0];
-    if (!settings.server.url.starts_with("http://") && !settings.server.url.starts_with("https://"))
-        throw Misuse("'" + settings.server.url + "' is geen http- of https-adres");
     settings.server.user = c.line.value("--user").value_or("");
     settings.server.password = syncPassword(c.line);
+    // A password in the address is used, and shown nowhere.
+    sync::takeCredentials(settings.server);
+    if (!settings.server.url.starts_with("http://") && !settings.server.url.starts_with("https://"))
+        throw Misuse("'" + settings.server.url + "' is geen http- of https-adres");
+    if (const auto seconds = c.line.value("--max-time")) {
+        const auto n = parseInteger(*seconds);
+        if (!n || *n < 1 || *n > 1000000) throw Misuse("--max-time " + *seconds + ": een aantal seconden van 1 tot 1000000");
+        settings.server.maxTime = std::chrono::seconds(*n);
+    }
     settings.server.caFile = c.line.value("--ca-file").value_or("");
     settings.today = encodeDate(c.session.today());
     settings.dtstamp = stampOf(c.givenToday, c.machine);
@@ -483,9 +499,18 @@ void syncCommand(Context& c) {
     }
     if (report.startedDiary)
         c.err << "jotanor-cli: " << pathText(file.path()) << " niet gevonden; nieuw memobestand aangemaakt\n";
+    for (const std::string& skipped : report.skipped) c.err << "jotanor-cli: " << skipped << '\n';
+    if (!report.skipped.empty()) c.status = kSkipped;
     c.out << report.up << " naar de server, " << report.down << " van de server, " << report.deletedHere
           << " hier verwijderd, " << report.deletedThere << " op de server verwijderd, " << report.conflicts
-          << (report.conflicts == 1 ? " conflict\n" : " conflicten\n");
+          << (report.conflicts == 1 ? " conflict" : " conflicten");
+    if (report.cut > 0) c.out << ", " << report.cut << " ingekort";
+    if (!report.undatable.empty()) {
+        c.out << ", " << report.undatable.size() << " overgeslagen (buiten de data van het dagboek:";
+        for (std::size_t i = 0; i < report.undatable.size(); ++i) c.out << (i ? ", \"" : " \"") << report.undatable[i] << '"';
+        c.out << ')';
+    }
+    c.out << '\n';
 }
 #else
 void notBuilt(Context& c) {
@@ -518,6 +543,10 @@ int runCommand(const std::vector<std::string>& args, const Machine& machine, std
     if (line.command.empty()) throw Misuse("geen commando; zie jotanor-cli --help");
     const auto command = commands().find(line.command);
     if (command == commands().end()) throw Misuse("onbekend commando: " + line.command + "; zie jotanor-cli --help");
+#ifndef JOTANOR_CALENDARS
+    // Started on their own: their libraries cost every other command its start.
+    if (machine.calendarsElsewhere && command->second == notBuilt) return machine.calendarsElsewhere(args);
+#endif
 
     std::optional<DaySerial> givenToday;
     if (const auto today = line.value("--today")) givenToday = parseDate(*today);
@@ -539,7 +568,7 @@ int runCommand(const std::vector<std::string>& args, const Machine& machine, std
         throw;
     }
     tell();
-    return kDone;
+    return context.status;
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ struct Imported {
     };
     std::vector<Memo> memos;
     std::size_t skipped = 0;   // cancelled events, to-dos, journal entries, events without a date
+    std::vector<std::string> undatable;  // titles (UTF-8) of events without a day the diary has, skipped
     std::size_t cut = 0;       // lines cut to 100 characters
     std::size_t replaced = 0;  // characters Windows-1252 cannot hold, become "?"
 };
@@ -86,6 +87,30 @@ struct ImportWindow {
 // day from 14 days back on, where the diary keeps a starred memo until it
 // moves it on. Throws std::runtime_error when the text is no calendar.
 Imported readCalendar(std::string_view text, const ImportWindow& window, const Progress& progress = {});
+
+// The diary's memo says what the event's memo says, as far as an event can
+// say it (a starred one on its day in another year).
+bool saysTheSame(const MemoRecord& diary, const MemoRecord& event);
+
+// What the diary did to one memo an event gave.
+struct MemoChange {
+    MemoRecord before;                // as the event gave it
+    std::optional<MemoRecord> after;  // as the diary holds it now; nothing: deleted
+};
+
+// The calendar `text` (an event on a server) with the diary's change made in
+// the event itself: only what the memo shows and the user changed is
+// written (the title, the place or the description's first line, the day,
+// the clock), everything else stays. One occurrence of a repeating event
+// becomes an override (RECURRENCE-ID), a deleted one an exception (EXDATE).
+// Nothing when no occurrence in the window gives `before`, or when the
+// change is the deletion of a whole event (that is a DELETE).
+std::optional<std::string> changeEvent(std::string_view text, const ImportWindow& window, const MemoChange& change,
+                                       std::string_view dtstamp);
+
+// A memo line (Windows-1252) as a TEXT value: a line break as "\n", other
+// control characters as blanks.
+std::string calendarText(std::string_view cp1252);
 
 // A line cut to the 100 characters a memo line holds, at a word boundary,
 // ending in "…"; Windows-1252 bytes in and out. `cut` counts a cut.
@@ -108,6 +133,10 @@ public:
     // A starred memo moved on by a year keeps its UID: the unpaired memo
     // `before` became.
     std::optional<MemoRecord> claimMoved(const MemoRecord& before);
+    // The memo `before` became by an edit: an unclaimed one that differs
+    // from it in its date, its first line or its second line alone, and
+    // is starred when it was.
+    std::optional<MemoRecord> claimEdited(const MemoRecord& before);
     // How many memos equal to `memo` the diary holds, paired or not.
     std::size_t copies(const MemoRecord& memo) const;
 

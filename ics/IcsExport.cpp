@@ -80,8 +80,9 @@ bool inRange(const Range& range, std::int64_t day, const Ymd& date, bool yearly)
     return nextYearly(date, std::max(from, day)) <= to;
 }
 
-// A TEXT value as a calendar line may hold it: a line break as "\n", other
-// control characters as blanks (libical escapes the rest).
+}  // namespace
+
+// libical escapes what else a TEXT value may not hold.
 std::string calendarText(std::string_view cp1252) {
     const std::string utf8 = cp1252ToUtf8(cp1252);
     std::string text;
@@ -99,6 +100,8 @@ std::string calendarText(std::string_view cp1252) {
     }
     return text;
 }
+
+namespace {
 
 icalcomponent* newCalendar() {
     icalcomponent* calendar = icalcomponent_new(ICAL_VCALENDAR_COMPONENT);

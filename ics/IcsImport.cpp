@@ -93,10 +93,20 @@ std::string firstLine(std::string_view text) {
     return std::string(text.substr(0, text.find_first_of("\r\n")));
 }
 
+// Where a memo came from: the event, the occurrence, and what line 2 shows
+// before the event's own text.
+struct Origin {
+    icalcomponent* event = nullptr;
+    icaltimetype start{};
+    bool yearly = false;  // one starred memo stands for every year
+    std::string shown;    // Windows-1252: the clock ("14:00–15:30") or "t/m 3-6-2026"
+};
+
 class Reader {
 public:
-    Reader(const ImportWindow& window, Imported& out, const Progress& progress, std::size_t total)
-        : window_(window), out_(out), progress_(progress), total_(total),
+    Reader(const ImportWindow& window, Imported& out, const Progress& progress, std::size_t total,
+           std::vector<Origin>* origins = nullptr)
+        : window_(window), out_(out), progress_(progress), total_(total), origins_(origins),
           zone_(window.zone.empty() ? nullptr : icaltimezone_get_builtin_timezone(window.zone.c_str())) {
         if (!window.zone.empty() && !zone_) throw std::runtime_error("onbekende tijdzone: " + window.zone);
     }
@@ -131,14 +141,16 @@ private:
             return;
         }
         if (kind != ICAL_VEVENT_COMPONENT) return;
-        icalproperty* start = icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY);
-        if (icalcomponent_get_status(c) == ICAL_STATUS_CANCELLED || !start) {
+        if (icalcomponent_get_status(c) == ICAL_STATUS_CANCELLED) {
             ++out_.skipped;
             return;
         }
-        const icaltimetype first = timeOf(calendar, start);
+        icalproperty* start = icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY);
+        const icaltimetype first = start ? timeOf(calendar, start) : icaltime_null_time();
         if (icaltime_is_null_time(first) || !isValidDate(first.year, first.month, first.day)) {
             ++out_.skipped;
+            const char* summary = icalcomponent_get_summary(c);
+            out_.undatable.emplace_back(summary ? summary : "");
             return;
         }
         long length = 0;  // seconds from start to end
@@ -221,7 +233,7 @@ private:
         const Moment begin = localMoment(start, zone_);
         const char* summary = icalcomponent_get_summary(c);
         std::string line1 = (yearly ? "*" : "") + std::string(summary ? summary : "");
-        std::string line2;
+        std::string line2, shown;
         if (start.is_date) {
             const char* description = icalcomponent_get_description(c);
             line2 = firstLine(description ? description : "");
@@ -229,7 +241,8 @@ private:
             if (length > 86400) {
                 icaltimetype last = start;
                 icaltime_adjust(&last, static_cast<int>(length / 86400) - 1, 0, 0, 0);
-                line2 = "t/m " + dayText(localMoment(last, zone_).date) + (line2.empty() ? "" : ", " + line2);
+                shown = "t/m " + dayText(localMoment(last, zone_).date);
+                line2 = shown + (line2.empty() ? "" : ", " + line2);
             }
         } else {
             appendTime(line2, begin);
@@ -243,9 +256,11 @@ private:
                 line2 += " tot " + dayText(finish.date) + ' ';
                 appendTime(line2, finish);
             }
+            shown = line2;
             const char* location = icalcomponent_get_location(c);
             if (location && *location) line2 += ' ' + std::string(location);
         }
+        if (origins_) origins_->push_back({c, start, yearly, utf8ToCp1252(shown)});
         Imported::Memo memo;
         memo.record.date = encodeDate(begin.date);
         memo.record.line1 = memoText(line1);
@@ -270,6 +285,7 @@ private:
     const Progress& progress_;
     std::size_t total_;
     std::size_t done_ = 0;
+    std::vector<Origin>* origins_;
     icaltimezone* zone_;  // where the times are shown; none: the system's
     std::multimap<std::string, icaltimetype> overrides_;  // UID, RECURRENCE-ID
 };
@@ -318,6 +334,186 @@ Imported readCalendar(std::string_view text, const ImportWindow& window, const P
     }
     if (progress) progress(total, total);
     return result;
+}
+
+}  // namespace jotanor::ics
+
+namespace jotanor::ics {
+namespace {
+
+void removeAll(icalcomponent* c, icalproperty_kind kind) {
+    while (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
+        icalcomponent_remove_property(c, p);
+        icalproperty_free(p);
+    }
+}
+
+// A date or date-time property moved on its own clock; its TZID stays.
+void moveBy(icalcomponent* c, icalproperty_kind kind, std::int64_t seconds) {
+    icalproperty* p = icalcomponent_get_first_property(c, kind);
+    if (!p || seconds == 0) return;
+    icalvalue* value = icalproperty_get_value(p);
+    icaltimetype t = icalvalue_get_datetimedate(value);
+    icaltime_adjust(&t, static_cast<int>(seconds / 86400), 0, 0, t.is_date ? 0 : static_cast<int>(seconds % 86400));
+    icalvalue_set_datetimedate(value, t);
+}
+
+// The occurrence `t` as a property like the event's start: on its clock,
+// with its TZID.
+icalproperty* likeStart(icalproperty* property, icalcomponent* event, const icaltimetype& t) {
+    icalproperty_set_value(property, icalvalue_new_datetimedate(t));
+    icalproperty* start = icalcomponent_get_first_property(event, ICAL_DTSTART_PROPERTY);
+    if (icalparameter* tzid = icalproperty_get_first_parameter(start, ICAL_TZID_PARAMETER))
+        icalproperty_add_parameter(property, icalparameter_new_clone(tzid));
+    return property;
+}
+
+// "HH:MM" or "HH:MM–HH:MM" in minutes of the day; -1 for no end. The rest
+// of the line after it (a blank, then the place) is `rest`.
+bool clockOf(std::string_view line, int& start, int& end, std::string_view& rest) {
+    const auto at = [&](std::size_t i, int& minutes) {
+        if (i + 5 > line.size() || line[i + 2] != ':') return false;
+        for (const std::size_t d : {i, i + 1, i + 3, i + 4})
+            if (line[d] < '0' || line[d] > '9') return false;
+        minutes = ((line[i] - '0') * 10 + line[i + 1] - '0') * 60 + (line[i + 3] - '0') * 10 + line[i + 4] - '0';
+        return minutes < 24 * 60 && line[i + 3] < '6';
+    };
+    if (!at(0, start)) return false;
+    end = -1;
+    std::size_t next = 5;
+    if (line.substr(5, 1) == "\x96" && at(6, end)) next = 11;
+    if (next < line.size() && line[next] != ' ') return false;
+    rest = line.substr(std::min(next + 1, line.size()));
+    return true;
+}
+
+void touch(icalcomponent* c, std::string_view dtstamp) {
+    removeAll(c, ICAL_DTSTAMP_PROPERTY);
+    icalcomponent_add_property(c, icalproperty_new_dtstamp(icaltime_from_string(std::string(dtstamp).c_str())));
+    icalproperty* sequence = icalcomponent_get_first_property(c, ICAL_SEQUENCE_PROPERTY);
+    const int next = sequence ? icalproperty_get_sequence(sequence) + 1 : 1;
+    removeAll(c, ICAL_SEQUENCE_PROPERTY);
+    icalcomponent_add_property(c, icalproperty_new_sequence(next));
+}
+
+// An all-day event's line 2 is its description's first line (after the
+// last day, when it shows one); the lines after it stay.
+void writeDescription(icalcomponent* c, const Origin& from, std::string_view line2) {
+    if (!from.shown.empty() && line2.starts_with(from.shown)) line2.remove_prefix(from.shown.size());
+    if (line2.starts_with(", ")) line2.remove_prefix(2);
+    const char* old = icalcomponent_get_description(c);
+    const std::string_view was = old ? old : "";
+    const std::string text = calendarText(line2) + std::string(was.substr(std::min(was.find_first_of("\r\n"), was.size())));
+    removeAll(c, ICAL_DESCRIPTION_PROPERTY);
+    if (!text.empty()) icalcomponent_add_property(c, icalproperty_new_description(text.c_str()));
+}
+
+// A timed event's line 2 is its clock, then its place: a changed clock moves
+// the start and the end by as much.
+void writePlace(icalcomponent* c, const Origin& from, std::string_view line2) {
+    int start = 0, end = 0, oldStart = 0, oldEnd = 0;
+    std::string_view rest, oldRest;
+    if (clockOf(line2, start, end, rest) && clockOf(from.shown, oldStart, oldEnd, oldRest)) {
+        moveBy(c, ICAL_DTSTART_PROPERTY, (start - oldStart) * 60);
+        moveBy(c, ICAL_DTEND_PROPERTY, (end >= 0 && oldEnd >= 0 ? end - oldEnd : start - oldStart) * 60);
+        line2 = rest;
+    } else if (line2.starts_with(from.shown)) {
+        line2.remove_prefix(std::min(from.shown.size() + 1, line2.size()));
+    }
+    removeAll(c, ICAL_LOCATION_PROPERTY);
+    if (!line2.empty()) icalcomponent_add_property(c, icalproperty_new_location(calendarText(line2).c_str()));
+}
+
+// What the memo shows and the user changed, written into the event.
+void writeChange(icalcomponent* c, const Origin& from, const MemoRecord& before, const MemoRecord& after) {
+    if (after.date != before.date) {
+        const auto days = static_cast<std::int64_t>(wholeDay(after.date)) - static_cast<std::int64_t>(wholeDay(before.date));
+        moveBy(c, ICAL_DTSTART_PROPERTY, days * 86400);
+        moveBy(c, ICAL_DTEND_PROPERTY, days * 86400);
+    }
+    if (after.line1 != before.line1)
+        icalcomponent_set_summary(c, calendarText(std::string_view(after.line1).substr(from.yearly ? 1 : 0)).c_str());
+    if (after.line2 != before.line2)
+        (from.start.is_date ? writeDescription : writePlace)(c, from, after.line2);
+}
+
+std::string uidText(icalcomponent* event) {
+    const char* uid = icalcomponent_get_uid(event);
+    return uid ? uid : "";
+}
+
+icaltimetype valueOf(icalcomponent* c, icalproperty_kind kind) {
+    return icalvalue_get_datetimedate(icalproperty_get_value(icalcomponent_get_first_property(c, kind)));
+}
+
+// The repeating event an override changes one occurrence of.
+icalcomponent* masterOf(icalcomponent* calendar, icalcomponent* override) {
+    for (auto* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+        if (e != override && !icalcomponent_get_first_property(e, ICAL_RECURRENCEID_PROPERTY) && uidText(e) == uidText(override))
+            return e;
+    return nullptr;
+}
+
+// The occurrence left out of its repeating event (an override of it goes);
+// false when the memo stands for a whole event.
+bool leaveOut(icalcomponent* calendar, icalcomponent* event, const Origin& from, bool occurrence, std::string_view dtstamp) {
+    icalcomponent* master = occurrence ? event : nullptr;
+    icaltimetype when = from.start;
+    if (icalcomponent_get_first_property(event, ICAL_RECURRENCEID_PROPERTY)) {
+        master = masterOf(calendar, event);
+        if (!master) return false;
+        when = valueOf(event, ICAL_RECURRENCEID_PROPERTY);
+        icalcomponent_remove_component(calendar, event);
+        icalcomponent_free(event);
+    }
+    if (!master) return false;
+    icalcomponent_add_property(master, likeStart(icalproperty_new_exdate(when), master, when));
+    touch(master, dtstamp);
+    return true;
+}
+
+// An override of the occurrence at `start`, with all else the event holds.
+icalcomponent* overrideOf(icalcomponent* calendar, icalcomponent* event, const icaltimetype& start) {
+    icalcomponent* one = icalcomponent_new_clone(event);
+    for (const auto kind : {ICAL_RRULE_PROPERTY, ICAL_RDATE_PROPERTY, ICAL_EXDATE_PROPERTY, ICAL_EXRULE_PROPERTY})
+        removeAll(one, kind);
+    const auto since = static_cast<std::int64_t>(icaltime_as_timet(start)) -
+                       static_cast<std::int64_t>(icaltime_as_timet(valueOf(event, ICAL_DTSTART_PROPERTY)));
+    moveBy(one, ICAL_DTSTART_PROPERTY, since);
+    moveBy(one, ICAL_DTEND_PROPERTY, since);
+    icalcomponent_add_property(one, likeStart(icalproperty_new_recurrenceid(start), event, start));
+    icalcomponent_add_component(calendar, one);
+    return one;
+}
+
+}  // namespace
+
+std::optional<std::string> changeEvent(std::string_view text, const ImportWindow& window, const MemoChange& change,
+                                       std::string_view dtstamp) {
+    const IcalPtr root(icalparser_parse_string(std::string(text).c_str()));
+    if (!root || icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT) return std::nullopt;
+    icalcomponent* calendar = root.get();
+    Imported read;
+    std::vector<Origin> origins;
+    Reader(window, read, {}, 0, &origins).calendar(calendar);
+    // The memo as the event gives it, or else one it says the same as.
+    const auto& memos = read.memos;
+    auto found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return m.record == change.before; });
+    if (found == memos.end())
+        found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return saysTheSame(change.before, m.record); });
+    if (found == memos.end()) return std::nullopt;
+    const Origin& from = origins[static_cast<std::size_t>(found - memos.begin())];
+    const bool occurrence = !from.yearly && icalcomponent_get_first_property(from.event, ICAL_RRULE_PROPERTY) &&
+                            !icalcomponent_get_first_property(from.event, ICAL_RECURRENCEID_PROPERTY);
+    if (!change.after) {
+        if (!leaveOut(calendar, from.event, from, occurrence, dtstamp)) return std::nullopt;
+    } else {
+        icalcomponent* target = occurrence ? overrideOf(calendar, from.event, from.start) : from.event;
+        writeChange(target, from, change.before, *change.after);
+        touch(target, dtstamp);
+    }
+    return std::string(IcalText(icalcomponent_as_ical_string_r(calendar)).view());
 }
 
 }  // namespace jotanor::ics

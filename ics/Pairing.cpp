@@ -35,19 +35,6 @@ bool sameYearlyDay(DaySerial diary, DaySerial event) {
     return (d.month == e.month && d.day == e.day) || (d.month == 2 && d.day == 29 && e.month == 2 && e.day == 28);
 }
 
-// The memo of the diary said what the event's memo says, as far as an
-// event can say it.
-bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
-    try {
-        const std::string line1 =
-            diary.starred() ? "*" + asCalendarGivesIt(diary.line1.substr(1)) : asCalendarGivesIt(diary.line1);
-        if (line1 != event.line1 || asCalendarGivesIt(diary.line2, true) != event.line2) return false;
-        return sameDay(diary.date, event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
-    } catch (const DateError&) {
-        return false;
-    }
-}
-
 // A timed memo's line 2: "HH:MM", "HH:MM–HH:MM" or "HH:MM tot D-M-JJJJ HH:MM",
 // then the place. Minutes from the diary's day 0.
 struct Timed {
@@ -114,6 +101,17 @@ bool sameEventElsewhere(const MemoRecord& diary, const MemoRecord& event) {
 
 }  // namespace
 
+bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
+    try {
+        const std::string line1 =
+            diary.starred() ? "*" + asCalendarGivesIt(diary.line1.substr(1)) : asCalendarGivesIt(diary.line1);
+        if (line1 != event.line1 || asCalendarGivesIt(diary.line2, true) != event.line2) return false;
+        return sameDay(diary.date, event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
+    } catch (const DateError&) {
+        return false;
+    }
+}
+
 DiaryMemos::DiaryMemos(std::vector<MemoRecord> memos) : memos_(std::move(memos)), claimed_(memos_.size()) {
     UidMaker uids;
     uids_.reserve(memos_.size());
@@ -156,6 +154,18 @@ std::optional<MemoRecord> DiaryMemos::claimMoved(const MemoRecord& before) {
     if (found == byUid_.end() || claimed_[found->second] || !memos_[found->second].starred()) return std::nullopt;
     claimed_[found->second] = true;
     return memos_[found->second];
+}
+
+std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
+    for (std::size_t i = 0; i < memos_.size(); ++i) {
+        const MemoRecord& m = memos_[i];
+        if (claimed_[i] || m.starred() != before.starred()) continue;
+        const int same = (m.date == before.date) + (m.line1 == before.line1) + (m.line2 == before.line2);
+        if (same != 2) continue;
+        claimed_[i] = true;
+        return m;
+    }
+    return std::nullopt;
 }
 
 std::size_t DiaryMemos::copies(const MemoRecord& memo) const {

@@ -31,7 +31,7 @@ _jotanor_cli() {
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --file|--today|--from|--to|--weeks-back|--year|--user|--password-file|--ca-file) ((i++)) ;;
+            --file|--today|--from|--to|--weeks-back|--year|--user|--password-file|--ca-file|--max-time) ((i++)) ;;
             -*) ;;
             *) command=${words[i]}; break ;;
         esac
@@ -44,7 +44,7 @@ _jotanor_cli() {
         search) options="--case --ignore-case" ;;
         export-ics) options="--from --to" ;;
         import-ics) options="--from --to" ;;
-        sync) options="--user --password-file --ca-file" ;;
+        sync) options="--user --password-file --ca-file --max-time" ;;
         *) options="" ;;
     esac
 

@@ -67,6 +67,8 @@ public:
     virtual void writeAt(std::uint64_t offset, const void* data, std::size_t n) = 0;
     virtual void truncate(std::uint64_t size) = 0;
     virtual void sync() = 0;
+    // Makes durable what sync() may leave for later too: the mark.
+    virtual void syncAll() { sync(); }
     // Waits until the lock is granted (a lock another process keeps too long
     // is reported as access denied). A lock of the other kind held through
     // this file is converted; closing the file releases it, as does the
@@ -84,8 +86,8 @@ public:
     // A short text kept with the file itself (not with one of its names),
     // read by every name; nothing where the file system cannot keep one.
     virtual std::optional<std::string> mark() { return std::nullopt; }
-    // Sets the mark, or with nothing removes it, and makes that durable.
-    // False where the file system cannot keep one.
+    // Sets the mark, or with nothing removes it; syncAll() makes that
+    // durable. False where the file system cannot keep one.
     virtual bool setMark(const std::optional<std::string>&) { return false; }
     // Closing twice is harmless; a destructor closes silently.
     virtual void close() = 0;

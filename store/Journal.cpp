@@ -346,14 +346,32 @@ std::optional<std::filesystem::path> marked(FileSystem& fs, File& file, const st
     return other;
 }
 
+// A user the system knows no account of (a deleted one, or one of a
+// sandbox or another machine) is named by number.
+bool hasAccount(FileSystem& fs, std::int64_t user) { return fs.userName(user) != std::to_string(user); }
+
 std::string ownerOf(FileSystem& fs, const Found& found) {
-    return found.seen.owner < 0 ? std::string("een ander programma") : fs.userName(found.seen.owner);
+    if (found.seen.owner < 0) return "een ander programma";
+    if (!hasAccount(fs, found.seen.owner))
+        return "gebruiker nummer " + std::to_string(found.seen.owner) + ", die hier geen account heeft";
+    return fs.userName(found.seen.owner);
 }
 
+// A journal of a user without an account is not played back either: such a
+// user still runs processes (of a sandbox, a service, a process started
+// before the account went) with groups no one can look up, so nothing shows
+// that it may write the file. Whoever may vouch for it is told how.
 std::string blockedText(FileSystem& fs, const Found& found, const std::filesystem::path& realFile) {
-    return "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + ownerOf(fs, found) +
-           ". Het is geen journaal dat dit programma voor dit bestand schreef, dus het wordt niet gebruikt en niet "
-           "weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Laat " +
+    const std::string what = "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + ownerOf(fs, found) +
+                             ". ";
+    if (found.seen.owner >= 0 && !hasAccount(fs, found.seen.owner))
+        return what + "Niets toont dat die gebruiker het bestand mag wijzigen, dus het wordt niet gebruikt en niet "
+                      "weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Was het "
+                      "een lid van de groep van het bestand, dan kan de beheerder het aan de eigenaar van het "
+                      "bestand geven (chown); bij het volgende openen wordt de afgebroken wijziging dan afgemaakt. "
+                      "Anders laat u de beheerder het verwijderen of verplaatsen.";
+    return what + "Het is geen journaal dat dit programma voor dit bestand schreef, dus het wordt niet gebruikt en "
+                  "niet weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Laat " +
            ownerOf(fs, found) + " (of de beheerder) het verwijderen of verplaatsen.";
 }
 
@@ -530,9 +548,8 @@ public:
     Writing(const Writing&) = delete;
     Writing& operator=(const Writing&) = delete;
 
-    // Creates and writes the journal and makes it durable with its name.
-    void make(const FileInfo& memo, const std::filesystem::path& realFile, std::span<const unsigned char> header,
-              std::span<const unsigned char> saved, std::span<const unsigned char> recipe) {
+    // Creates the journal, empty, with its access.
+    void create(const FileInfo& memo, const std::filesystem::path& realFile) {
         try {
             journal_ = fs_.open(path_, OpenMode::CreateNew);
         } catch (const IoError&) {
@@ -552,11 +569,19 @@ public:
         // and whoever may write the file may read it, no one else.
         journal_->adoptAccessOf(realFile, false);
         journal_->setAccess(memo.group, memo.mode & 0666);
+    }
+
+    // Writes the journal and makes it durable with its name.
+    void write(std::span<const unsigned char> header, std::span<const unsigned char> saved,
+               std::span<const unsigned char> recipe) {
         journal_->writeAt(0, header.data(), header.size());
         if (!saved.empty()) journal_->writeAt(header.size(), saved.data(), saved.size());
         journal_->writeAt(header.size() + saved.size(), recipe.data(), recipe.size());
         journal_->sync();
         fs_.syncFolder(path_.parent_path());
+        // Where one sync makes all names and marks durable, the journal's
+        // did this already and this one has nothing left to write.
+        if (marked_) file_.syncAll();
     }
 
     // Names the journal in the file's mark, for the file's other names.
@@ -649,16 +674,20 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
     h.checksum = checksum(h, saved, recipe);
     const auto header = encodeJournalHeader(h);
 
-    // 1. The journal, durable with its name, before the file is touched;
-    // then the mark that names it. Where the file system keeps no mark, a
-    // second name of the file would not see a change cut short here.
+    // 1. The journal, then the mark that names it, then the journal's
+    // bytes, all durable before the file is touched. Where the file system
+    // keeps no mark, a second name of the file would not see a change cut
+    // short here. The mark is set while the journal is still empty and made
+    // durable with it (a journal that a power cut leaves empty or half
+    // written reads as torn, and its mark goes with it).
     Writing journal(fs, file, journalPath(realFile));
-    journal.make(memo, realFile, header, saved, recipe);
+    journal.create(memo, realFile);
     if (!journal.markFile() && memo.links > 1)
         throw IoError(kAccessDenied, realFile,
                       "Dit bestand heeft nog een naam (een harde link) op een bestandssysteem dat een "
                       "onderbroken wijziging niet aan het bestand zelf kan binden; wijzig het via een kopie "
                       "zonder tweede naam.");
+    journal.write(header, saved, recipe);
     // 2. The change in place, unless another program, heedless of the
     // lock, has changed the file's length since it was read: writing past
     // its new end would leave a hole of empty records.

@@ -2,11 +2,13 @@
 
 #include <curl/curl.h>
 #include <libxml/parser.h>
-#include <libxml/tree.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
+#include <set>
 
 namespace jotanor::sync {
 namespace {
@@ -15,30 +17,60 @@ constexpr const char* kDav = "DAV:";
 constexpr const char* kCalDav = "urn:ietf:params:xml:ns:caldav";
 // Events fetched per request.
 constexpr std::size_t kFetchBatch = 200;
+// Bounds: one request's time, one answer's size and one event's size. A
+// memo's event is well under a kilobyte; an answer of 5,000 events' ETags
+// about a megabyte.
+constexpr std::chrono::seconds kRequestTime{300};
+constexpr std::size_t kMaxAnswer = 64u << 20;
+constexpr std::size_t kMaxEvent = 4u << 20;
 
-bool is(const xmlNode* node, const char* ns, const char* name) {
-    return node && node->type == XML_ELEMENT_NODE && node->ns && node->ns->href &&
-           std::strcmp(reinterpret_cast<const char*>(node->ns->href), ns) == 0 &&
-           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+// An answer that grew past its limit, or one that is no XML.
+struct AnswerTooLarge : DavError {
+    using DavError::DavError;
+};
+struct NotXml : DavError {
+    using DavError::DavError;
+};
+
+// A control character other than tab and line breaks may stand in no XML
+// text, yet a server sends it raw when an event's title holds one. Each
+// is read as a private-use character (U+E000 and on) and given back as
+// itself in every text taken from the answer.
+bool forbiddenInXml(char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r'; }
+
+std::string xmlReadable(const std::string& body) {
+    std::string out;
+    out.reserve(body.size());
+    for (const char c : body) {
+        if (!forbiddenInXml(c)) {
+            out += c;
+            continue;
+        }
+        out += "\xEE\x80";
+        out += static_cast<char>(0x80 + c);
+    }
+    return out;
 }
 
-const xmlNode* child(const xmlNode* node, const char* ns, const char* name) {
-    for (const xmlNode* c = node ? node->children : nullptr; c; c = c->next)
-        if (is(c, ns, name)) return c;
-    return nullptr;
+std::string withControls(std::string text) {
+    std::size_t to = 0;
+    for (std::size_t i = 0; i < text.size(); ++i, ++to) {
+        const auto next = static_cast<unsigned char>(i + 2 < text.size() ? text[i + 2] : 0);
+        if (text[i] == '\xEE' && text[i + 1] == '\x80' && next >= 0x80 && next < 0xA0) {
+            text[to] = static_cast<char>(next - 0x80);
+            i += 2;
+        } else {
+            text[to] = text[i];
+        }
+    }
+    text.resize(to);
+    return text;
 }
 
 struct LibFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-    void operator()(xmlChar* text) const { xmlFree(text); }
+    void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
-
-std::string textOf(const xmlNode* node) {
-    if (!node) return {};
-    const std::unique_ptr<xmlChar, LibFree> text(xmlNodeGetContent(node));
-    return text ? reinterpret_cast<const char*>(text.get()) : "";
-}
 
 // "HTTP/1.1 404 Not Found" → 404.
 long statusOf(const std::string& line) {
@@ -67,38 +99,127 @@ struct Multistatus {
         std::string etag;
         std::string data;
         bool calendar = false;  // its resourcetype holds a calendar
+        bool tooLarge = false;  // its calendar data was cut off at kMaxEvent
     };
     std::vector<Entry> entries;
     std::string token;
 };
 
-Multistatus parseMultistatus(const std::string& body) {
-    // Never a network fetch, and no entity expansion.
-    const std::unique_ptr<xmlDoc, LibFree> doc(xmlReadMemory(body.data(), static_cast<int>(body.size()), nullptr,
-                                                             nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-    if (!doc) throw DavError("het antwoord van de server is geen XML");
-    Multistatus out;
-    const xmlNode* root = xmlDocGetRootElement(doc.get());
-    if (!is(root, kDav, "multistatus")) throw DavError("het antwoord van de server is geen WebDAV-multistatus");
-    for (const xmlNode* r = root->children; r; r = r->next) {
-        if (is(r, kDav, "sync-token")) out.token = textOf(r);
-        if (!is(r, kDav, "response")) continue;
-        Multistatus::Entry entry;
-        entry.href = textOf(child(r, kDav, "href"));
-        if (const xmlNode* status = child(r, kDav, "status")) entry.status = statusOf(textOf(status));
-        for (const xmlNode* p = r->children; p; p = p->next) {
-            if (!is(p, kDav, "propstat")) continue;
-            const long status = statusOf(textOf(child(p, kDav, "status")));
-            if (status != 200) continue;
-            const xmlNode* prop = child(p, kDav, "prop");
-            if (const xmlNode* etag = child(prop, kDav, "getetag")) entry.etag = textOf(etag);
-            if (const xmlNode* data = child(prop, kCalDav, "calendar-data")) entry.data = textOf(data);
-            if (const xmlNode* type = child(prop, kDav, "resourcetype")) entry.calendar = child(type, kCalDav, "calendar");
-        }
-        out.entries.push_back(std::move(entry));
+}  // namespace
+
+// A multistatus answer read as it arrives (SAX), so that neither the answer
+// nor a document tree of it is ever held: only what each response says.
+// Never a network fetch, and no entities of the document's own. No
+// recovery either: a document cut short would list fewer events, and the
+// missing ones would count as deleted.
+class MultistatusReader {
+public:
+    MultistatusReader() {
+        handler_.initialized = XML_SAX2_MAGIC;
+        handler_.startElementNs = start;
+        handler_.endElementNs = end;
+        handler_.characters = handler_.cdataBlock = characters;
     }
-    return out;
-}
+    void feed(const char* data, std::size_t n) {
+        if (!context_) {
+            context_.reset(xmlCreatePushParserCtxt(&handler_, this, nullptr, 0, nullptr));
+            if (!context_) throw std::bad_alloc();
+            xmlCtxtUseOptions(context_.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        }
+        // The rest of an answer that is no XML is not looked at.
+        if (!context_->wellFormed || tooDeep_) return;
+        const std::string_view bytes(data, n);
+        if (std::none_of(bytes.begin(), bytes.end(), forbiddenInXml)) {
+            xmlParseChunk(context_.get(), data, static_cast<int>(n), 0);
+            return;
+        }
+        const std::string readable = xmlReadable(std::string(bytes));
+        xmlParseChunk(context_.get(), readable.data(), static_cast<int>(readable.size()), 0);
+    }
+    Multistatus finish() {
+        if (!context_) feed("", 0);
+        if (context_->wellFormed && !tooDeep_) xmlParseChunk(context_.get(), nullptr, 0, 1);
+        if (!context_->wellFormed || tooDeep_) throw NotXml("het antwoord van de server is geen XML");
+        if (!multistatus_) throw DavError("het antwoord van de server is geen WebDAV-multistatus");
+        return std::move(out_);
+    }
+
+private:
+    // The element as "DAV:name" or "C:name" (CalDAV); others by name alone.
+    static std::string nameOf(const xmlChar* local, const xmlChar* uri) {
+        const char* ns = reinterpret_cast<const char*>(uri);
+        const std::string name = reinterpret_cast<const char*>(local);
+        if (ns && std::strcmp(ns, kDav) == 0) return "D:" + name;
+        if (ns && std::strcmp(ns, kCalDav) == 0) return "C:" + name;
+        return name;
+    }
+    bool within(std::initializer_list<const char*> path) const {
+        if (open_.size() < path.size()) return false;
+        return std::equal(path.begin(), path.end(), open_.end() - static_cast<std::ptrdiff_t>(path.size()));
+    }
+    static void start(void* self, const xmlChar* local, const xmlChar*, const xmlChar* uri, int, const xmlChar**, int,
+                      int, const xmlChar**) {
+        auto& r = *static_cast<MultistatusReader*>(self);
+        // A multistatus is six elements deep; endless nesting is refused
+        // here, as this libxml2 does not refuse it when pushed.
+        if (r.open_.size() >= kMaxDepth) {
+            r.tooDeep_ = true;
+            xmlStopParser(r.context_.get());
+            return;
+        }
+        r.open_.push_back(nameOf(local, uri));
+        r.text_.clear();
+        if (r.open_.size() == 1) r.multistatus_ = r.open_[0] == "D:multistatus";
+        if (r.within({"D:multistatus", "D:response"})) r.entry_ = {};
+        if (r.within({"D:response", "D:propstat"})) {
+            r.found_ = {};
+            r.propStatus_ = 0;
+        }
+        if (r.within({"D:prop", "D:resourcetype", "C:calendar"})) r.found_.calendar = true;
+    }
+    static void characters(void* self, const xmlChar* text, int n) {
+        auto& r = *static_cast<MultistatusReader*>(self);
+        if (r.text_.size() + static_cast<std::size_t>(n) > kMaxEvent) {
+            r.found_.tooLarge = true;
+            return;
+        }
+        r.text_.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(n));
+    }
+    static void end(void* self, const xmlChar*, const xmlChar*, const xmlChar*) {
+        auto& r = *static_cast<MultistatusReader*>(self);
+        if (r.tooDeep_) return;
+        Multistatus::Entry& e = r.entry_;
+        if (r.within({"D:multistatus", "D:sync-token"})) r.out_.token = withControls(r.text_);
+        if (r.within({"D:response", "D:href"})) e.href = withControls(r.text_);
+        if (r.within({"D:response", "D:status"})) e.status = statusOf(r.text_);
+        if (r.within({"D:propstat", "D:status"})) r.propStatus_ = statusOf(r.text_);
+        if (r.within({"D:prop", "D:getetag"})) r.found_.etag = withControls(r.text_);
+        if (r.within({"D:prop", "C:calendar-data"})) r.found_.data = withControls(std::move(r.text_));
+        if (r.within({"D:response", "D:propstat"}) && r.propStatus_ == 200) {
+            if (!r.found_.etag.empty()) e.etag = std::move(r.found_.etag);
+            if (!r.found_.data.empty()) e.data = std::move(r.found_.data);
+            e.calendar = e.calendar || r.found_.calendar;
+            e.tooLarge = e.tooLarge || r.found_.tooLarge;
+        }
+        if (r.within({"D:multistatus", "D:response"})) r.out_.entries.push_back(std::move(e));
+        r.open_.pop_back();
+        r.text_.clear();
+    }
+
+    xmlSAXHandler handler_{};
+    std::unique_ptr<xmlParserCtxt, LibFree> context_;
+    std::vector<std::string> open_;  // the elements open, outermost first
+    std::string text_;               // the text of the innermost one
+    Multistatus::Entry entry_;       // the response being read
+    Multistatus::Entry found_;       // what its propstat being read holds
+    long propStatus_ = 0;
+    bool multistatus_ = false;
+    bool tooDeep_ = false;
+    static constexpr std::size_t kMaxDepth = 32;
+    Multistatus out_;
+};
+
+namespace {
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -107,20 +228,55 @@ int hexValue(char c) {
     return -1;
 }
 
-size_t collectBody(char* data, size_t size, size_t n, void* body) {
-    static_cast<std::string*>(body)->append(data, size * n);
+size_t collectBody(char* data, size_t size, size_t n, void* into) {
+    auto& response = *static_cast<CalDav::Response*>(into);
+    // Refused past the limit: libcurl ends the transfer.
+    response.received += size * n;
+    if (response.received > response.limit) return 0;
+    if (response.reader && response.status == 207)
+        response.reader->feed(data, size * n);
+    else
+        response.body.append(data, size * n);
     return size * n;
 }
 
-size_t collectEtag(char* data, size_t size, size_t n, void* etag) {
+void ignoreXmlError(void*, const char*, ...) {}
+
+std::string lowercase(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+size_t collectHeader(char* data, size_t size, size_t n, void* into) {
+    auto& response = *static_cast<CalDav::Response*>(into);
     const std::string_view line(data, size * n);
-    if (line.size() > 5 && (line.substr(0, 5) == "ETag:" || line.substr(0, 5) == "etag:" || line.substr(0, 5) == "Etag:")) {
-        std::string_view value = line.substr(5);
-        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-        while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' ')) value.remove_suffix(1);
-        *static_cast<std::string*>(etag) = value;
+    // Each answer (a 401 before the one with credentials) starts afresh.
+    if (line.starts_with("HTTP/")) {
+        const std::size_t limit = response.limit;
+        MultistatusReader* reader = response.reader;
+        response = {statusOf(std::string(line)), {}, {}, {}, {}, limit, 0, reader};
     }
+    const auto colon = line.find(':');
+    if (colon == std::string_view::npos) return size * n;
+    const std::string name = lowercase(line.substr(0, colon));
+    std::string_view value = line.substr(colon + 1);
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' ')) value.remove_suffix(1);
+    if (name == "etag") response.etag = value;
+    if (name == "location") response.location = value;
+    if (name == "www-authenticate") response.authentication += lowercase(value.substr(0, value.find(' '))) + " ";
     return size * n;
+}
+
+// "https://anna:pw@host/x" as "https://host/x" and "anna:pw".
+std::pair<std::string, std::string> splitUserinfo(const std::string& url) {
+    const auto scheme = url.find("://");
+    const auto start = scheme == std::string::npos ? 0 : scheme + 3;
+    const auto end = std::min(url.find_first_of("/?#", start), url.size());
+    const auto at = url.rfind('@', end - 1);
+    if (at == std::string::npos || at < start || end == start) return {url, ""};
+    return {url.substr(0, start) + url.substr(at + 1), url.substr(start, at - start)};
 }
 
 }  // namespace
@@ -154,6 +310,15 @@ std::string encodePath(const std::string& path) {
     return out;
 }
 
+void takeCredentials(DavSettings& settings) {
+    auto [url, userinfo] = splitUserinfo(settings.url);
+    settings.url = url;
+    if (userinfo.empty()) return;
+    const auto colon = userinfo.find(':');
+    if (settings.user.empty()) settings.user = decodePath(userinfo.substr(0, colon));
+    if (!settings.password && colon != std::string::npos) settings.password = decodePath(userinfo.substr(colon + 1));
+}
+
 namespace {
 // A href as a decoded path; a server may give a whole URL.
 std::string localHref(const std::string& href) {
@@ -166,7 +331,10 @@ std::string localHref(const std::string& href) {
 
 void CalDav::CurlFree::operator()(void* handle) const { curl_easy_cleanup(static_cast<CURL*>(handle)); }
 
-CalDav::CalDav(const DavSettings& settings) {
+CalDav::CalDav(const DavSettings& given)
+    : maxTime_(given.maxTime), deadline_(std::chrono::steady_clock::now() + given.maxTime) {
+    DavSettings settings = given;
+    takeCredentials(settings);
     const auto scheme = settings.url.find("://");
     const auto slash = settings.url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
     origin_ = settings.url.substr(0, slash);
@@ -175,6 +343,13 @@ CalDav::CalDav(const DavSettings& settings) {
     // One collection, however its address is written.
     if (collection_.empty() || collection_.back() != '/') collection_ += '/';
 
+    // libxml2 would print some errors (a text node too large) in English on
+    // standard error, whatever the parse options say; ours say it in Dutch.
+    static const bool silenced = [] {
+        xmlSetGenericErrorFunc(nullptr, ignoreXmlError);
+        return true;
+    }();
+    (void)silenced;
     static const CURLcode started = curl_global_init(CURL_GLOBAL_DEFAULT);
     if (started != CURLE_OK) throw DavError("HTTP kan niet beginnen (libcurl)");
     curl_.reset(curl_easy_init());
@@ -194,13 +369,16 @@ CalDav::CalDav(const DavSettings& settings) {
     curl_easy_setopt(h, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_REVOKE_BEST_EFFORT));
     if (!settings.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, settings.caFile.c_str());
     if (!settings.user.empty()) {
+        withUser_ = true;
         curl_easy_setopt(h, CURLOPT_USERNAME, settings.user.c_str());
         curl_easy_setopt(h, CURLOPT_PASSWORD, settings.password.value_or("").c_str());
-        curl_easy_setopt(h, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
+        // Whichever of the two the server offers; libcurl asks once per
+        // connection and keeps to what it found.
+        curl_easy_setopt(h, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_DIGEST);
     }
     curl_easy_setopt(h, CURLOPT_USERAGENT, "jotanor-cli/" JOTANOR_VERSION);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collectBody);
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collectEtag);
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collectHeader);
 }
 
 CalDav::~CalDav() = default;
@@ -212,9 +390,15 @@ std::string CalDav::hrefFor(const std::string& uid) const {
 }
 
 CalDav::Response CalDav::request(const std::string& method, const std::string& href, const std::string& body,
-                                 const std::vector<std::string>& headers, bool reportRefusal) {
+                                 const std::vector<std::string>& headers, bool reportRefusal,
+                                 MultistatusReader* reader) {
     CURL* h = curl_.get();
     Response response;
+    response.limit = kMaxAnswer;
+    response.reader = reader;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
+    if (left.count() <= 0) outOfTime();
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(std::min<std::chrono::milliseconds>(left, kRequestTime).count()));
     const std::string url = origin_ + encodePath(href);
     std::unique_ptr<curl_slist, LibFree> list;
     const auto append = [&](const char* header) {
@@ -234,8 +418,8 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     }
     curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method.c_str());
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, list.get());
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &response.etag);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &response);
     ++requests_;
     const CURLcode code = curl_easy_perform(h);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
@@ -247,23 +431,56 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     case CURLE_SSL_CONNECT_ERROR:
         throw DavError("het certificaat van " + origin_ + " klopt niet, of de beveiligde verbinding mislukte (" +
                         curl_easy_strerror(code) + ")");
+    case CURLE_OPERATION_TIMEDOUT: {
+        // libcurl's clock may stop a few milliseconds before ours.
+        if (std::chrono::steady_clock::now() + std::chrono::seconds(1) >= deadline_) outOfTime();
+        curl_off_t connected = 0;
+        curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connected);
+        if (connected == 0) unreachable(code);
+        throw DavError("de server " + origin_ + " antwoordde te traag op " + method + " " + url +
+                       ": na " + std::to_string(kRequestTime.count()) +
+                       " seconden geen volledig antwoord, of een minuut lang niets; de sync is gestopt");
+    }
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_OPERATION_TIMEDOUT:
-        throw DavError("de server " + origin_ + " is niet bereikbaar (" + curl_easy_strerror(code) + ")");
+    case CURLE_COULDNT_CONNECT: unreachable(code);
+    case CURLE_WRITE_ERROR:
+        throw AnswerTooLarge("het antwoord van de server op " + method + " " + url + " is groter dan " +
+                             std::to_string(response.limit >> 20) + " MB; de sync is gestopt");
     default: throw DavError(method + " " + url + " mislukte: " + curl_easy_strerror(code));
     }
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
-    if (response.status == 401)
-        throw DavError("de server weigert de toegang: gebruikersnaam of wachtwoord klopt niet (401)");
+    if (response.status == 401) unauthorized(response.authentication);
     if (response.status == 403 && !reportRefusal) forbidden(href);
+    if (response.status >= 300 && response.status < 400 && !response.location.empty()) {
+        std::string to = splitUserinfo(response.location).first;
+        if (to.starts_with("/")) to = origin_ + to;
+        throw DavError("de server verwijst " + url + " door naar " + to + " (" + std::to_string(response.status) +
+                       "); geef dat adres");
+    }
     return response;
 }
 
+void CalDav::unreachable(int code) const {
+    throw DavError("de server " + origin_ + " is niet bereikbaar (" + curl_easy_strerror(static_cast<CURLcode>(code)) + ")");
+}
+
+void CalDav::outOfTime() const {
+    throw DavError("de sync duurde langer dan " + std::to_string(maxTime_.count()) +
+                   " seconden en is gestopt; wat al gedaan is, blijft, en de volgende sync gaat verder");
+}
+
+void CalDav::unauthorized(const std::string& schemes) const {
+    if (!withUser_) throw DavError("de server vraagt om een gebruikersnaam en wachtwoord (401): geef --user");
+    if (!schemes.empty() && schemes.find("basic ") == std::string::npos && schemes.find("digest ") == std::string::npos)
+        throw DavError("de server vraagt om aanmelding met " + schemes.substr(0, schemes.size() - 1) +
+                       ", wat jotanor-cli niet kan; alleen Basic en Digest (401)");
+    throw DavError("de server weigert de toegang: gebruikersnaam of wachtwoord klopt niet (401)");
+}
+
 CalDav::Response CalDav::requestOk(const std::string& method, const std::string& href, const std::string& body,
-                                   const std::vector<std::string>& headers) {
-    Response response = request(method, href, body, headers);
+                                   const std::vector<std::string>& headers, MultistatusReader* reader) {
+    Response response = request(method, href, body, headers, false, reader);
     if (response.status < 200 || response.status > 299) refused(method, href, response.status);
     return response;
 }
@@ -276,30 +493,32 @@ void CalDav::refused(const std::string& method, const std::string& href, long st
     throw DavError("de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href));
 }
 
-CalDav::Response CalDav::propfind(const char* depth, const char* properties) {
+CalDav::Response CalDav::propfind(const char* depth, const char* properties, MultistatusReader& reader) {
     return request("PROPFIND", collection_,
                    std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?><d:propfind xmlns:d=\"DAV:\"><d:prop>") +
                        properties + "</d:prop></d:propfind>",
-                   {std::string("Depth: ") + depth, "Content-Type: application/xml; charset=utf-8"});
+                   {std::string("Depth: ") + depth, "Content-Type: application/xml; charset=utf-8"}, false, &reader);
 }
 
 void CalDav::checkCalendar() {
-    const Response response = propfind("0", "<d:resourcetype/>");
+    MultistatusReader reader;
+    const Response response = propfind("0", "<d:resourcetype/>", reader);
     const std::string notCalendar = origin_ + encodePath(collection_) + " is geen CalDAV-agenda";
     if (response.status != 207) throw DavError(notCalendar + " (" + std::to_string(response.status) + ")");
-    const Multistatus answer = parseMultistatus(response.body);
+    const Multistatus answer = reader.finish();
     if (answer.entries.empty() || !answer.entries.front().calendar) throw DavError(notCalendar);
 }
 
 DavListing CalDav::changesSince(const std::string& token) {
     if (!syncCollection_) return fullListing();
+    MultistatusReader reader;
     const Response response =
         request("REPORT", collection_,
                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                 "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
                     xmlEscape(token) +
                     "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>",
-                {"Content-Type: application/xml; charset=utf-8"}, true);
+                {"Content-Type: application/xml; charset=utf-8"}, true, &reader);
     if (response.status != 207) {
         // A token the server forgot: start from everything.
         if (!token.empty() && response.body.find("valid-sync-token") != std::string::npos) return changesSince("");
@@ -307,52 +526,88 @@ DavListing CalDav::changesSince(const std::string& token) {
         syncCollection_ = false;  // the server does not offer it: compare ETags
         return fullListing();
     }
-    const Multistatus answer = parseMultistatus(response.body);
+    const Multistatus answer = reader.finish();
     DavListing listing;
     listing.complete = token.empty();
     listing.token = answer.token;
+    std::set<std::string> seen;  // an address listed again counts once
     for (const auto& entry : answer.entries) {
-        const std::string href = localHref(entry.href);
-        if (href == collection_) continue;
+        std::string href = localHref(entry.href);
+        if (href == collection_ || !seen.insert(href).second) continue;
         if (entry.status == 404)
-            listing.removed.push_back(href);
+            listing.removed.push_back(std::move(href));
         else
-            listing.items.push_back({href, entry.etag, {}});
+            listing.items.push_back({std::move(href), entry.etag, {}, {}});
     }
     return listing;
 }
 
 DavListing CalDav::fullListing() {
-    const Response response = propfind("1", "<d:getetag/><d:resourcetype/>");
+    MultistatusReader reader;
+    const Response response = propfind("1", "<d:getetag/><d:resourcetype/>", reader);
     if (response.status != 207) refused("PROPFIND", collection_, response.status);
     DavListing listing;
     listing.complete = true;
-    for (const auto& entry : parseMultistatus(response.body).entries) {
-        const std::string href = localHref(entry.href);
-        if (href != collection_ && !href.ends_with("/")) listing.items.push_back({href, entry.etag, {}});
+    std::set<std::string> seen;
+    for (const auto& entry : reader.finish().entries) {
+        std::string href = localHref(entry.href);
+        if (href != collection_ && !href.ends_with("/") && seen.insert(href).second)
+            listing.items.push_back({std::move(href), entry.etag, {}, {}});
     }
     return listing;
 }
 
-std::vector<DavItem> CalDav::fetch(const std::vector<std::string>& hrefs) {
-    std::vector<DavItem> items;
-    for (std::size_t first = 0; first < hrefs.size(); first += kFetchBatch) {
-        std::string body =
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-            "<c:calendar-multiget xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
-            "<d:prop><d:getetag/><c:calendar-data/></d:prop>";
-        for (std::size_t i = first; i < hrefs.size() && i < first + kFetchBatch; ++i)
-            body += "<d:href>" + xmlEscape(encodePath(hrefs[i])) + "</d:href>";
-        body += "</c:calendar-multiget>";
-        const Response response =
-            requestOk("REPORT", collection_, body, {"Depth: 1", "Content-Type: application/xml; charset=utf-8"});
-        for (auto& entry : parseMultistatus(response.body).entries) {
-            if (entry.status != 200 || entry.data.empty()) continue;
-            const std::string href = localHref(entry.href);
-            items.push_back({href, entry.etag, std::move(entry.data)});
+void CalDav::fetch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each) {
+    std::vector<std::string> batch;
+    std::set<std::string> seen;  // each address fetched once
+    for (std::size_t i = 0; i < hrefs.size(); ++i) {
+        if (seen.insert(hrefs[i]).second) batch.push_back(hrefs[i]);
+        if (batch.size() == kFetchBatch || (i + 1 == hrefs.size() && !batch.empty())) {
+            fetchBatch(batch, each);
+            batch.clear();
         }
     }
-    return items;
+}
+
+void CalDav::fetchBatch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each) {
+    std::string body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+        "<c:calendar-multiget xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
+        "<d:prop><d:getetag/><c:calendar-data/></d:prop>";
+    for (const auto& href : hrefs) body += "<d:href>" + xmlEscape(encodePath(href)) + "</d:href>";
+    body += "</c:calendar-multiget>";
+    Multistatus answer;
+    std::size_t size = kMaxAnswer + 1;
+    try {
+        MultistatusReader reader;
+        const Response response = requestOk("REPORT", collection_, body,
+                                            {"Depth: 1", "Content-Type: application/xml; charset=utf-8"}, &reader);
+        size = response.received;
+        answer = reader.finish();
+    } catch (const DavError& e) {
+        if (!dynamic_cast<const AnswerTooLarge*>(&e) && !dynamic_cast<const NotXml*>(&e)) throw;
+        // One event the answer cannot carry: the others one by one, and
+        // that one set aside with the reason.
+        if (hrefs.size() > 1) {
+            for (const auto& href : hrefs) fetchBatch({href}, each);
+            return;
+        }
+        DavItem item{hrefs.front(), {}, {}, size > kMaxEvent ? "groter dan " + std::to_string(kMaxEvent >> 20) + " MB"
+                                                             : "de server gaf het niet als leesbare XML"};
+        each(item);
+        return;
+    }
+    std::set<std::string> seen;
+    for (auto& entry : answer.entries) {
+        if (entry.status != 200 || (entry.data.empty() && !entry.tooLarge)) continue;
+        DavItem item{localHref(entry.href), std::move(entry.etag), std::move(entry.data), {}};
+        if (!seen.insert(item.href).second) continue;
+        if (entry.tooLarge) {
+            item.data.clear();
+            item.problem = "groter dan " + std::to_string(kMaxEvent >> 20) + " MB";
+        }
+        each(item);
+    }
 }
 
 std::optional<std::string> CalDav::put(const std::string& href, const std::string& calendar,

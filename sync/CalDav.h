@@ -1,10 +1,13 @@
 // A CalDAV calendar collection (RFC 4791) over HTTP(S): listing what it
 // holds or what changed (RFC 6578), fetching events, putting and deleting
 // them with their ETags as the condition. HTTPS always checks the server's
-// certificate.
+// certificate. Every request and the whole sync are bounded in time, and
+// every answer in size.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -19,17 +22,27 @@ struct DavError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+class MultistatusReader;
+
 struct DavSettings {
     std::string url;  // the calendar collection, with or without its last "/"
     std::string user;
     std::optional<std::string> password;
     std::string caFile;  // a private certificate authority (PEM), or empty
+    // All the requests of one CalDav together stop after this long.
+    std::chrono::seconds maxTime{3600};
 };
+
+// A user and password written into the address ("https://anna:pw@host/")
+// become the settings' own where those are not given, and leave the
+// address, so that no message and no file shows them.
+void takeCredentials(DavSettings& settings);
 
 struct DavItem {
     std::string href;  // a path, percent-decoded
     std::string etag;
-    std::string data;  // the calendar, when fetched
+    std::string data;     // the calendar, when fetched
+    std::string problem;  // why it could not be read (then no data), or empty
 };
 
 struct DavListing {
@@ -53,8 +66,9 @@ public:
     // What changed since `token`, or everything when it is empty or the
     // server no longer knows it.
     DavListing changesSince(const std::string& token);
-    // The events at these hrefs; one that is gone is left out.
-    std::vector<DavItem> fetch(const std::vector<std::string>& hrefs);
+    // The events at these hrefs, each handed to `each` as it is read, or
+    // with its problem when it cannot be read; one that is gone is left out.
+    void fetch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each);
     // The new ETag ("" when the server gave none); nothing when the
     // condition failed: the event changed, or (for a new one) exists.
     std::optional<std::string> put(const std::string& href, const std::string& calendar,
@@ -66,22 +80,34 @@ public:
     std::string hrefFor(const std::string& uid) const;
     std::size_t requests() const { return requests_; }
 
-private:
+    // One HTTP answer, as it is read.
     struct Response {
         long status = 0;
         std::string body;
         std::string etag;
+        std::string location;        // where a redirect points
+        std::string authentication;  // the schemes a 401 offers, lowercase
+        std::size_t limit = 0;       // the most the body may hold
+        std::size_t received = 0;
+        MultistatusReader* reader = nullptr;  // takes a 207's body instead
     };
+
+private:
     // A 401 or a 403 is thrown; `reportRefusal` lets a 403 through for a
     // REPORT a server may refuse because it does not offer it.
     Response request(const std::string& method, const std::string& href, const std::string& body,
-                     const std::vector<std::string>& headers, bool reportRefusal = false);
+                     const std::vector<std::string>& headers, bool reportRefusal = false,
+                     MultistatusReader* reader = nullptr);
     Response requestOk(const std::string& method, const std::string& href, const std::string& body,
-                       const std::vector<std::string>& headers);
-    Response propfind(const char* depth, const char* properties);
+                       const std::vector<std::string>& headers, MultistatusReader* reader = nullptr);
+    Response propfind(const char* depth, const char* properties, MultistatusReader& reader);
     [[noreturn]] void refused(const std::string& method, const std::string& href, long status) const;
     [[noreturn]] void forbidden(const std::string& href) const;
+    [[noreturn]] void unreachable(int code) const;
+    [[noreturn]] void outOfTime() const;
+    [[noreturn]] void unauthorized(const std::string& schemes) const;
     DavListing fullListing();
+    void fetchBatch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each);
 
     struct CurlFree {
         void operator()(void* handle) const;
@@ -91,6 +117,9 @@ private:
     std::string collection_;  // the collection's path, percent-decoded, ending in "/"
     bool syncCollection_ = true;
     std::size_t requests_ = 0;
+    bool withUser_ = false;
+    std::chrono::seconds maxTime_;
+    std::chrono::steady_clock::time_point deadline_;
 };
 
 // Percent-decoding and -encoding of a path (the "/" stays).

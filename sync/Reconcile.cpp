@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "ics/Ics.h"
 #include "store/MemoKey.h"
 
 namespace jotanor::sync {
@@ -28,24 +27,24 @@ public:
             for (const auto& memo : event.memos) here.push_back(diary_.claim(memo));
         }
         std::set<std::string> known;
-        for (std::size_t e = 0; e < last.size(); ++e) {
-            known.insert(last[e].href);
-            lastEvent(last[e], present[e], server);
-        }
+        for (const auto& event : last) known.insert(event.href);
+        // Events new to the sync pair with what says the same, before a
+        // memo that is gone is taken for edited into another.
         for (const auto& [href, event] : server.changed) {
             if (known.contains(href)) continue;
             SyncedEvent paired{href, event.etag, event.uid, {}};
-            // An event the diary put up before: paired by its UID.
             const auto ours = event.memos.size() == 1 ? diary_.claimUid(event.uid, event.memos[0]) : std::nullopt;
             if (ours)
                 paired.memos.push_back(*ours);
             else
                 bringDown(event.memos, paired.memos);
+            unknownUids_.insert(event.uid);
             out_.events.push_back(std::move(paired));
         }
+        for (std::size_t e = 0; e < last.size(); ++e) lastEvent(last[e], present[e], server);
         out_.removals = removals_.size();
         out_.here.insert(out_.here.begin(), removals_.begin(), removals_.end());
-        out_.putThere = diary_.unclaimed();
+        putUp();
     }
 
 private:
@@ -64,28 +63,56 @@ private:
             if (!sameMemos(f->second.memos, event.memos)) {
                 // Changed there: what was here gives way; a memo also
                 // changed or deleted here is a conflict, and both stay.
+                const auto gone = static_cast<std::size_t>(std::count(here.begin(), here.end(), true));
                 removeHere();
                 event.memos.clear();
-                if (bringDown(f->second.memos, event.memos) > 0 && !allHere) ++out_.conflicts;
+                const std::size_t added = bringDown(f->second.memos, event.memos);
+                out_.replaced += std::min(gone, added);
+                if (added > 0 && !allHere) ++out_.conflicts;
                 out_.events.push_back(std::move(event));
                 return;
             }
         }
         if (allHere) {
             out_.events.push_back(std::move(event));
-        } else if (event.memos.size() == 1) {
-            if (const auto moved = diary_.claimMoved(event.memos[0]))
-                event.memos[0] = *moved;
-            else
-                out_.deleteThere.push_back(event.href);
-            out_.events.push_back(std::move(event));
-        } else {
-            // One of a repeating event's memos went: the event stays there.
-            std::vector<MemoRecord> left;
-            for (std::size_t m = 0; m < event.memos.size(); ++m)
-                if (here[m]) left.push_back(event.memos[m]);
-            event.memos = std::move(left);
-            out_.events.push_back(std::move(event));
+            return;
+        }
+        // Each memo gone from here: a starred one moved on, an edit, or
+        // deleted (one occurrence of a repeating event: an exception there).
+        std::vector<std::pair<std::string, ics::MemoChange>> edits;
+        bool anyLeft = std::find(here.begin(), here.end(), true) != here.end();
+        for (std::size_t m = 0; m < event.memos.size(); ++m) {
+            if (here[m]) continue;
+            const MemoRecord& before = event.memos[m];
+            const auto moved = event.memos.size() == 1 ? diary_.claimMoved(before) : std::nullopt;
+            const auto edited = moved ? std::nullopt : diary_.claimEdited(before);
+            if (moved) event.memos[m] = *moved;
+            if (!moved) edits.push_back({event.href, {before, edited}});
+            anyLeft = anyLeft || moved || edited;
+        }
+        if (anyLeft)
+            out_.editThere.insert(out_.editThere.end(), edits.begin(), edits.end());
+        else
+            out_.deleteThere.push_back(event.href);  // every memo it gave is gone
+        out_.events.push_back(std::move(event));
+    }
+
+    // Memos no event stands for go up, each under a UID no other event
+    // holds: one that an event with other contents holds (the state that
+    // would tell which side changed is gone) leaves both versions.
+    void putUp() {
+        std::set<std::string> used = unknownUids_;
+        for (const auto& event : out_.events) used.insert(event.uid);
+        for (auto [memo, uid] : diary_.unclaimed()) {
+            if (used.contains(uid)) {
+                if (unknownUids_.contains(uid)) ++out_.conflicts;
+                const std::string base = uid;
+                const std::size_t at = base.rfind('@');
+                for (int n = 2; used.contains(uid); ++n)
+                    uid = base.substr(0, at) + "-x" + std::to_string(n) + base.substr(std::min(at, base.size()));
+            }
+            used.insert(uid);
+            out_.putThere.emplace_back(memo, uid);
         }
     }
 
@@ -93,8 +120,17 @@ private:
     std::size_t bringDown(const std::vector<MemoRecord>& memos, std::vector<MemoRecord>& paired) {
         std::size_t added = 0;
         for (const auto& memo : memos) {
+            if (diary_.claim(memo)) {
+                paired.push_back(memo);
+                continue;
+            }
+            // A starred memo the event shows in another year: paired as the
+            // diary holds it.
+            if (const auto alike = memo.starred() ? diary_.claimAlike(memo) : std::nullopt) {
+                paired.push_back(*alike);
+                continue;
+            }
             paired.push_back(memo);
-            if (diary_.claim(memo)) continue;
             const std::size_t seen = diary_.copies(memo) + adding_[memoKey(memo)]++;
             out_.here.push_back({std::nullopt, memo, seen});
             ++added;
@@ -106,6 +142,7 @@ private:
     Reconciled& out_;
     std::vector<MemoEdit> removals_;
     std::unordered_map<std::string, std::size_t> adding_;
+    std::set<std::string> unknownUids_;  // of the events the last sync did not see
 };
 
 }  // namespace

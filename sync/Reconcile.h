@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "diary/MemoCommands.h"
+#include "ics/Ics.h"
 #include "sync/SyncState.h"
 
 namespace jotanor::sync {
@@ -33,13 +34,19 @@ struct Reconciled {
     std::size_t removals = 0;         // how many of `here` are deletions
     std::vector<std::string> deleteThere;                       // hrefs
     std::vector<std::pair<MemoRecord, std::string>> putThere;  // new memos and their UIDs
+    // Memos changed here, or deleted out of a repeating event: written into
+    // the server's own event at that href.
+    std::vector<std::pair<std::string, ics::MemoChange>> editThere;
     std::size_t conflicts = 0;  // changed on the server and changed or deleted here
+    std::size_t replaced = 0;   // deletions here that are an event's change coming down
 };
 
 // A change on one side wins over a deletion on the other; a memo changed
 // on both sides is kept in both versions (a conflict); an event new on
-// the server is paired with the memo the diary put up for it (by UID) or
-// with an equal one, else it comes in.
+// the server is paired with a memo that says the same (the one the diary
+// put up for it, by UID, or an equal one), else it comes in. A memo whose
+// UID an event with other contents holds goes up under another UID: with
+// no state to tell which side changed, both versions stay (a conflict).
 Reconciled reconcile(const std::vector<SyncedEvent>& last, const std::vector<MemoRecord>& diary,
                      const ServerChanges& server);
 

@@ -4,10 +4,12 @@
 #include <map>
 #include <set>
 
+#include "dates/Dates.h"
 #include "diary/MemoCommands.h"
 #include "ics/Ics.h"
 #include "store/Errors.h"
 #include "store/SafeWrite.h"
+#include "store/Win1252.h"
 #include "sync/Reconcile.h"
 #include "sync/SyncState.h"
 
@@ -24,6 +26,9 @@ public:
         : fs_(fs), file_(file), settings_(settings), statePath_(statePath(file.path())) {}
 
     SyncReport run() {
+        const auto lock = lockState(fs_, statePath_);
+        if (!lock)
+            throw SyncError("er loopt al een sync van " + pathText(file_.path()) + "; probeer het straks opnieuw");
         state_ = readState(fs_, statePath_);
         saved_ = encodeState(state_);
         if (!fs_.exists(file_.path())) {
@@ -44,12 +49,16 @@ public:
         if (!plan.here.empty()) {
             const auto outcomes = applyEdits(file_, plan.here);
             const auto removals = outcomes.begin() + static_cast<std::ptrdiff_t>(plan.removals);
-            report_.deletedHere = static_cast<std::size_t>(std::count(outcomes.begin(), removals, EditOutcome::Done));
+            // A memo an event's change replaced counts as that change, down.
+            const auto deleted = static_cast<std::size_t>(std::count(outcomes.begin(), removals, EditOutcome::Done));
+            report_.deletedHere = deleted - std::min(deleted, plan.replaced);
             report_.down = static_cast<std::size_t>(std::count(removals, outcomes.end(), EditOutcome::Done));
         }
         report_.conflicts = plan.conflicts;
         state_.events = std::move(plan.events);
-        state_.token = token_;
+        // With an event left unread, the next sync lists from the old token
+        // again and tries it anew.
+        if (report_.skipped.empty()) state_.token = token_;
         save();
         try {
             writeToServer(dav, plan);
@@ -80,26 +89,61 @@ private:
         }
         for (const auto& item : listing.items)
             if (!known.contains(item.href)) toFetch.push_back(item.href);
-        const ics::ImportWindow window{settings_.today, settings_.today, settings_.today + 365};
-        for (auto& item : dav.fetch(toFetch)) {
+        std::set<std::string> unread;
+        dav.fetch(toFetch, [&](DavItem& item) {
             ServerEvent event{item.etag, {}, {}};
             try {
-                const ics::Imported imported = ics::readCalendar(item.data, window);
+                if (!item.problem.empty()) throw std::runtime_error(item.problem);
+                const ics::Imported imported = ics::readCalendar(item.data, window());
                 for (const auto& memo : imported.memos) event.memos.push_back(memo.record);
                 if (!imported.memos.empty()) event.uid = imported.memos[0].uid;
-            } catch (const std::runtime_error&) {
-                // Not a calendar we can read: it stands for no memo.
+                report_.cut += imported.cut;
+                report_.undatable.insert(report_.undatable.end(), imported.undatable.begin(), imported.undatable.end());
+            } catch (const std::runtime_error& e) {
+                // Left as the last sync saw it, here and in the state.
+                report_.skipped.push_back("afspraak " + item.href + " overgeslagen: " + e.what());
+                unread.insert(item.href);
+                return;
             }
             server.changed.emplace(item.href, std::move(event));
-        }
+        });
         // A changed event gone before it could be read is gone.
         for (const auto& href : toFetch)
-            if (known.contains(href) && !server.changed.contains(href)) server.removed.insert(href);
+            if (known.contains(href) && !server.changed.contains(href) && !unread.contains(href)) server.removed.insert(href);
         return server;
     }
 
+    ics::ImportWindow window() const { return {settings_.today, settings_.today, settings_.today + 365}; }
+
+    // A memo changed here, or one occurrence deleted: written into the
+    // event as the server holds it (`held`), unless it changed there
+    // meanwhile (then it comes down next time).
+    void editThere(CalDav& dav, DavItem& held, const ics::MemoChange& change) {
+        const auto event = std::find_if(state_.events.begin(), state_.events.end(),
+                                        [&](const SyncedEvent& e) { return e.href == held.href; });
+        const auto memo = std::find(event->memos.begin(), event->memos.end(), change.before);
+        if (memo == event->memos.end() || held.etag.empty() || held.etag != event->etag) return;
+        ics::ImportWindow around = window();  // an occurrence gone by is found as well
+        around.from = std::min(around.from, change.before.date);
+        around.to = std::max(around.to, change.before.date);
+        const auto changed = ics::changeEvent(held.data, around, change, settings_.dtstamp);
+        const auto etag = changed ? dav.put(held.href, *changed, event->etag) : std::nullopt;
+        if (changed && !etag)
+            report_.skipped.push_back("memo '" + cp1252ToUtf8(change.before.line1) + "' van " +
+                                      datumtekst(change.before.date) + " niet naar de server: de afspraak op " +
+                                      held.href + " veranderde intussen (412); de volgende sync haalt hem op");
+        if (!etag) return;
+        held = {held.href, *etag, *changed, {}};
+        event->etag = *etag;
+        if (change.after)
+            *memo = *change.after;
+        else
+            event->memos.erase(memo);
+        ++(change.after ? report_.up : report_.deletedThere);
+    }
+
     void writeToServer(CalDav& dav, const Reconciled& plan) {
-        const std::size_t total = plan.deleteThere.size() + plan.putThere.size();
+        const std::size_t total = plan.deleteThere.size() + plan.putThere.size() + plan.editThere.size();
         std::size_t writes = 0;
         const auto wrote = [&] {
             if (++writes % kSaveEvery == 0) save();
@@ -112,7 +156,21 @@ private:
             if (dav.remove(href, event->etag)) {
                 state_.events.erase(event);
                 ++report_.deletedThere;
+            } else {
+                report_.skipped.push_back("afspraak " + href + " niet verwijderd: hij veranderde intussen op de server "
+                                          "(412); de volgende sync haalt hem op");
             }
+            wrote();
+        }
+        std::map<std::string, DavItem> held;  // the events to edit, as the server holds them
+        std::set<std::string> toEdit;
+        for (const auto& edit : plan.editThere) toEdit.insert(edit.first);
+        if (!toEdit.empty())
+            dav.fetch({toEdit.begin(), toEdit.end()}, [&](DavItem& item) {
+                if (item.problem.empty()) held.emplace(item.href, std::move(item));
+            });
+        for (const auto& [href, change] : plan.editThere) {
+            if (const auto it = held.find(href); it != held.end()) editThere(dav, it->second, change);
             wrote();
         }
         for (const auto& [memo, uid] : plan.putThere) {
@@ -123,6 +181,10 @@ private:
             if (etag) {
                 state_.events.push_back({href, *etag, uid, {memo}});
                 ++report_.up;
+            } else if (calendar) {
+                report_.skipped.push_back("memo '" + cp1252ToUtf8(memo.line1) + "' van " + datumtekst(memo.date) +
+                                          " niet naar de server: daar kwam intussen een afspraak op " + href +
+                                          " (412); de volgende sync koppelt ze");
             }
             wrote();
         }

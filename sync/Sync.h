@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "store/MemoFile.h"
 #include "sync/CalDav.h"
@@ -35,15 +36,22 @@ struct SyncReport {
     std::size_t deletedHere = 0;   // memos deleted here
     std::size_t deletedThere = 0;  // events deleted on the server
     std::size_t conflicts = 0;     // changed on the server and changed or deleted here
+    std::size_t cut = 0;           // lines of events cut to what a memo holds
+    std::vector<std::string> undatable;  // titles (UTF-8) of events without a day the diary has
     std::size_t requests = 0;      // HTTP requests made
     bool startedDiary = false;     // the memo file was not there and was made empty
+    // What this sync left alone, each named with the reason: an event it
+    // could not read, a write the server refused because the event changed
+    // meanwhile. The next sync tries them again.
+    std::vector<std::string> skipped;
 };
 
 // ".jotanor1.mem.sync" beside "jotanor1.mem".
 std::filesystem::path statePath(const std::filesystem::path& memoFile);
 
-// `fs` holds the memo file and the state beside it. A memo file that is
-// missing is made empty before the server is asked anything, unless it
+// `fs` holds the memo file and the state beside it. One sync of a memo
+// file runs at a time: a second waits a while, then is refused. A memo
+// file that is missing is made empty before the server is asked anything, unless it
 // synced before: then the sync is refused, as it would delete every event
 // on the server.
 SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings);

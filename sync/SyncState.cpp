@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "store/Errors.h"
 
 namespace jotanor::sync {
 namespace {
@@ -118,9 +119,37 @@ SyncState decodeState(std::string_view text) {
     return state;
 }
 
+std::unique_ptr<File> lockState(FileSystem& fs, const std::filesystem::path& path) {
+    std::filesystem::path name = path;
+    name += ".lock";
+    std::unique_ptr<File> file;
+    // Made by the first sync; two first syncs at once both end up with it.
+    for (int attempt = 0; !file; ++attempt) {
+        try {
+            file = fs.open(name, OpenMode::OwnReadWrite);
+        } catch (const IoError& e) {
+            if (e.code() != kFileNotFound) throw;
+            try {
+                file = fs.open(name, OpenMode::CreateNew);
+            } catch (const IoError&) {
+                if (attempt > 0) throw;
+            }
+        }
+    }
+    try {
+        file->lock(LockKind::Exclusive);
+    } catch (const IoError& e) {
+        if (e.code() == kAccessDenied) return nullptr;
+        throw;
+    }
+    return file;
+}
+
 SyncState readState(FileSystem& fs, const std::filesystem::path& path) {
     if (!fs.exists(path)) return {};
     const auto file = fs.open(path, OpenMode::OwnReadOnly);
+    // Readable by its owner only, whatever it was: a new state keeps that.
+    if ((file->info().mode & 077) != 0) file->setAccess(-1, 0600);
     std::string text(static_cast<std::size_t>(file->size()), '\0');
     if (!text.empty()) file->readAt(0, text.data(), text.size());
     try {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,13 @@ std::string encodeState(const SyncState& state);
 SyncState decodeState(std::string_view text);
 
 // Nothing there: an empty state. It is written with replaceFile (atomic;
-// a new file is readable by its owner only).
+// a new file is readable by its owner only, and one that was not is made so).
 SyncState readState(FileSystem& fs, const std::filesystem::path& path);
+
+// The lock a sync holds on the state at `path`, on a file of its own
+// beside it (the state itself is replaced, not rewritten): exclusive while
+// the handle lives. Nothing when another sync keeps it longer than the
+// file layer waits.
+std::unique_ptr<File> lockState(FileSystem& fs, const std::filesystem::path& path);
 
 }  // namespace jotanor::sync

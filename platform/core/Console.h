@@ -20,4 +20,10 @@ std::vector<std::string> utf8Arguments(int argc, char** argv);
 // when it goes into a file or a pipe.
 int terminalColumns();
 
+// Replaces the running program by `program`, found beside it or at
+// `installedBeside` (a path relative to its folder), with the same
+// arguments, environment and standard streams. Returns only when that
+// fails, with the reason in Dutch. POSIX only.
+std::string runInstead(const std::string& program, const std::string& installedBeside, char** argv);
+
 }  // namespace jotanor

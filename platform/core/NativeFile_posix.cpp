@@ -172,6 +172,10 @@ public:
         if (::fdatasync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
     }
 
+    void syncAll() override {
+        if (::fsync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
+    }
+
     bool lock(LockKind kind) override {
         // Another copy holds its lock only while it changes or reads the
         // file; one that keeps it far longer is stuck, and waiting for it
@@ -260,8 +264,6 @@ public:
             if (unsupported(errno)) return false;
             fail(path_, errno);
         }
-        // A mark left behind names a journal that is gone, which is ignored.
-        if (text && ::fsync(fd_) != 0 && errno != EINVAL) fail(path_, errno);
         return true;
     }
 

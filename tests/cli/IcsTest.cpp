@@ -188,6 +188,8 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
          "BEGIN:VEVENT\r\nUID:i\r\nDTSTART:20260601T100000Z\r\nSTATUS:CANCELLED\r\nSUMMARY:x\r\nEND:VEVENT\r\n"
          "BEGIN:VTODO\r\nUID:j\r\nSUMMARY:y\r\nEND:VTODO\r\nBEGIN:VJOURNAL\r\nUID:k\r\nSUMMARY:z\r\nEND:VJOURNAL\r\n",
          {}, 3},
+        {"past the diary's last day: skipped, and named",
+         "BEGIN:VEVENT\r\nUID:r\r\nDTSTART;VALUE=DATE:100000101\r\nSUMMARY:Ver weg\r\nEND:VEVENT\r\n", {}, 1},
         {"awkward text: folded, too long, not in Windows-1252",
          "BEGIN:VEVENT\r\nUID:l\r\nDTSTART;VALUE=DATE:20260603\r\nSUMMARY:" + longText.substr(0, 60) + "\r\n " +
              longText.substr(60) + "\r\nDESCRIPTION:Feest 🎉 in het Ελληνικά\r\nEND:VEVENT\r\n",
@@ -206,6 +208,7 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
         EXPECT_EQ(got.skipped, c.skipped) << c.name;
         EXPECT_EQ(got.cut, c.cut) << c.name;
         EXPECT_EQ(got.replaced, c.replaced) << c.name;
+        EXPECT_EQ(got.undatable, c.name.starts_with("past") ? std::vector<std::string>{"Ver weg"} : std::vector<std::string>{});
     }
 }
 
@@ -310,6 +313,39 @@ TEST(IcsImport, AgainInAnotherTimeZoneAddsNothing) {
     EXPECT_EQ(ics::importEdits(held2, other).edits.size(), 2u);
 }
 
+// The phone's event edited in the diary: the phone shows the edit, and the
+// event keeps all the memo does not show. (One occurrence: check_sync.py.)
+TEST(IcsImport, ADiaryEditChangesOnlyWhatTheMemoShows) {
+    const std::string timed =
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefoon//NL\r\nBEGIN:VEVENT\r\nDTSTAMP:20260501T000000Z\r\n"
+        "UID:overleg@telefoon\r\nDTSTART;TZID=Europe/Amsterdam:20260520T140000\r\nDTEND;TZID=Europe/Amsterdam:20260520T153000\r\n"
+        "SUMMARY:Overleg\r\nLOCATION:Kantoor\r\nDESCRIPTION:Agenda\\nPunt 1\\nPunt 2\r\nATTENDEE:mailto:jan@example.org\r\n"
+        "CATEGORIES:Werk\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nDESCRIPTION:Overleg\r\nEND:VALARM\r\n"
+        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    const DaySerial today = encodeDate(2026, 5, 2);
+    const ics::ImportWindow window{today, today, today + 365, "Europe/Amsterdam"};
+    const MemoRecord before = ics::readCalendar(timed, window).memos.at(0).record;
+    const struct {
+        MemoRecord after;
+        std::vector<const char*> written;
+    } cases[] = {
+        {{before.date, "Overleg team", before.line2}, {"SUMMARY:Overleg team", "T140000", "T153000"}},
+        {{before.date, "Overleg", "14:00\x96" "15:30 Kantoor B"}, {"LOCATION:Kantoor B"}},
+        {{before.date, "Overleg", "15:00\x96" "16:00 Kantoor"}, {"T150000", "T160000"}},
+        {{before.date + 1, "Overleg", before.line2}, {"20260521T140000", "20260521T153000"}},
+    };
+    for (const auto& c : cases) {
+        const auto changed = ics::changeEvent(timed, window, {before, c.after}, "20260502T120000Z");
+        ASSERT_TRUE(changed) << c.after.line1;
+        const std::string text = std::regex_replace(*changed, std::regex("\r\n "), "");
+        std::vector<const char*> kept = {"UID:overleg@telefoon", "TZID=Europe/Amsterdam", "\\nPunt 1\\nPunt 2", "ATTENDEE",
+                                         "BEGIN:VALARM", "CATEGORIES:Werk", "SEQUENCE:1", "DTSTAMP:20260502T120000Z"};
+        kept.insert(kept.end(), c.written.begin(), c.written.end());
+        for (const char* k : kept) EXPECT_NE(text.find(k), std::string::npos) << k << "\n" << text;
+        EXPECT_EQ(ics::readCalendar(text, window).memos.at(0).record, c.after) << text;
+    }
+}
+
 // The two sides of a sync, from what the last sync saw: Tandarts (event
 // "t") and Kapper ("k").
 TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
@@ -325,8 +361,16 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
     };
     sync::ServerChanges removedT;
     removedT.removed = {"t"};
-    sync::ServerChanges ours;  // on the server with the UID the diary gives x, after the state was lost
-    ours.changed["x"] = {"1", ics::memoUid(x), {x}};
+    // After the state was lost: on the server with the UID the diary gives
+    // x (with a trailing blank no event holds), saying the same, or not.
+    const MemoRecord xBlank{may + 2, "Markt ", ""}, xThere{may + 2, "Markt 8:00", ""};
+    sync::ServerChanges ours, theirs;
+    ours.changed["x"] = {"1", ics::memoUid(xBlank), {x}};
+    theirs.changed["x"] = {"1", ics::memoUid(x), {xThere}};
+    // A weekly event: one occurrence changed or deleted here.
+    const MemoRecord w1{may, "Zwemmen", ""}, w2{may + 7, "Zwemmen", ""}, w2Here{may + 7, "Zwemmen 8:00", ""};
+    const std::vector<sync::SyncedEvent> weekly = {{"w", "1", "w@telefoon", {w1, w2}}};
+    using Edits = std::vector<std::pair<MemoRecord, std::optional<MemoRecord>>>;
     const struct {
         const char* name;
         std::vector<sync::SyncedEvent> last;
@@ -335,11 +379,12 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         std::vector<MemoRecord> removeHere, addHere, putThere;
         std::vector<std::string> deleteThere;
         std::size_t conflicts = 0;
+        Edits editThere = {};
     } cases[] = {
         {"nothing changed", last, {t, k}, {}, {}, {}, {}, {}},
         {"added here", last, {t, k, x}, {}, {}, {}, {x}, {}},
         {"added there", last, {t, k}, changed("x", x), {}, {x}, {}, {}},
-        {"changed here", last, {tHere, k}, {}, {}, {}, {tHere}, {"t"}},
+        {"changed here: into the event", last, {tHere, k}, {}, {}, {}, {}, {}, 0, {{t, tHere}}},
         {"changed there", last, {t, k}, changed("t", tThere), {t}, {tThere}, {}, {}},
         {"deleted here", last, {k}, {}, {}, {}, {}, {"t"}},
         {"deleted there", last, {t, k}, removedT, {t}, {}, {}, {}},
@@ -347,7 +392,11 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         {"both changed alike: nothing comes down, no conflict", last, {tHere, k}, changed("t", tHere), {}, {}, {}, {}},
         {"changed here, deleted there: the change goes up", last, {tHere, k}, removedT, {}, {}, {tHere}, {}},
         {"deleted here, changed there: the change comes down", last, {k}, changed("t", tThere), {}, {tThere}, {}, {}, 1},
-        {"no state: an event with the diary's UID is its memo's", {}, {x}, ours, {}, {}, {}, {}},
+        {"no state: an event with the diary's UID saying the same is its memo's", {}, {xBlank}, ours, {}, {}, {}, {}},
+        {"no state: the diary's UID saying else: both stay", {}, {x}, theirs, {}, {xThere}, {x}, {}, 1},
+        {"one occurrence changed here: into the event", weekly, {w1, w2Here}, {}, {}, {}, {}, {}, 0, {{w2, w2Here}}},
+        {"one occurrence deleted here: an exception", weekly, {w1}, {}, {}, {}, {}, {}, 0, {{w2, std::nullopt}}},
+        {"every occurrence deleted here: the event goes", weekly, {}, {}, {}, {}, {}, {"w"}},
         {"no state: an equal memo pairs, the rest comes and goes", {}, {t, k}, changed("t2", t), {}, {}, {k}, {}},
         {"a starred memo moved on a year stays paired", {{"s", "1", "", {star}}}, {starMoved}, {}, {}, {}, {}, {}},
     };
@@ -361,6 +410,13 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         EXPECT_EQ(put, c.putThere) << c.name;
         EXPECT_EQ(r.deleteThere, c.deleteThere) << c.name;
         EXPECT_EQ(r.conflicts, c.conflicts) << c.name;
+        // A change there counts once, not as a deletion here too.
+        EXPECT_EQ(r.replaced, std::min(removed.size(), added.size())) << c.name;
+        Edits edits;
+        for (const auto& [href, change] : r.editThere) edits.emplace_back(change.before, change.after);
+        EXPECT_EQ(edits, c.editThere) << c.name;
+        for (const auto& [memo, uid] : r.putThere)
+            for (const auto& [href, event] : c.server.changed) EXPECT_NE(uid, event.uid) << c.name;
     }
 }
 

@@ -11,9 +11,13 @@ Usage: check_sync.py COMMAND... open|password|windows
             calendar, an unreachable server, HTTPS with a private authority.
   windows:  the Windows program under Wine, as installed: syncs over HTTP and
             HTTPS, and events whose zone only a TZID names imported.
+  faults:   a misbehaving server of its own (the class Faulty) instead of radicale.
 Exit 77 (skipped) without radicale or python3-caldav."""
 import ctypes
 import datetime
+import hashlib
+import http.server
+import threading
 import os
 import re
 import signal
@@ -22,6 +26,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 import urllib.request
 from pathlib import Path
 
@@ -157,12 +162,12 @@ def summary(up=0, down=0, here=0, there=0, conflicts=0):
             f"{conflicts} {'conflict' if conflicts == 1 else 'conflicten'}")
 
 
-def event_text(uid, start, title, end=None, location=None):
+def event_text(uid, start, title, end=None, location=None, extra=()):
     lines = ["BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Telefoon//NL", "BEGIN:VEVENT", f"UID:{uid}",
              "DTSTAMP:20260501T000000Z", f"DTSTART{start}", f"SUMMARY:{title}"]
     lines += [f"DTEND{end}"] if end else []
     lines += [f"LOCATION:{location}"] if location else []
-    return "\r\n".join(lines + ["END:VEVENT", "END:VCALENDAR", ""])
+    return "\r\n".join(lines + list(extra) + ["END:VEVENT", "END:VCALENDAR", ""])
 
 
 def events_by_uid(calendar):
@@ -216,8 +221,10 @@ def open_server(cli, folder):
         assert str(birthday["SUMMARY"]) == "Verjaardag Éva" and str(birthday["DESCRIPTION"]) == "taart, koffie"
         assert birthday.decoded("DTSTART") == D(2026, 3, 5) and birthday["RRULE"] == {"FREQ": ["YEARLY"]}
         assert os.stat(diary.folder / ".jotanor1.mem.sync").st_mode & 0o777 == 0o600
+        os.chmod(diary.folder / ".jotanor1.mem.sync", 0o644)
         puts = server.requests("PUT")
         assert diary.sync(url) == summary() and server.requests("PUT") == puts, "a sync after a sync wrote"
+        assert os.stat(diary.folder / ".jotanor1.mem.sync").st_mode & 0o777 == 0o600
         # Once the server's token for after those writes is kept, a sync
         # that finds nothing writes no file.
         times = diary.untouched()
@@ -234,7 +241,7 @@ def open_server(cli, folder):
         memos.write(diary.file, kept + [(D(2027, 3, 5), "*Verjaardag Éva", "taart, koffie")])
         diary.run("add", "2026-08-01", "Vakantie")
         line, shown = diary.sync_on_terminal(url)
-        assert line == summary(up=1, down=2, here=2, there=1), line
+        assert line == summary(up=1, down=2, here=1, there=1), line
         assert "2 van 2 naar de server, nog 0" in shown, repr(shown)
         now = diary.memos()
         assert (D(2026, 5, 20), "Lunch met Ans", "10:00–11:00 Centrum") in now and (D(2026, 7, 1), "Zwemmen", "") in now
@@ -262,6 +269,22 @@ def open_server(cli, folder):
             assert titles.count(title) == 1, (title, titles)
         one_event_per_memo(phone, diary)
         assert diary.sync(url) == summary()
+
+        # A control character in a title comes in as it is. Two syncs at once,
+        # five times: one waits for the other, and nothing comes in twice.
+        phone.save_event(event_text("stuur@telefoon", ";VALUE=DATE:20260504", "Bel\x07len"))
+        for i in range(5):
+            phone.save_event(event_text(f"samen{i}@telefoon", ";VALUE=DATE:20260505", f"Samen {i}"))
+            diary.run("add", "2026-05-06", f"Hier {i}")
+            both = [subprocess.Popen([*cli, "--today", TODAY, "sync", url], cwd=diary.folder, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, text=True) for _ in range(2)]
+            outs = sorted((o.strip(), e, p.returncode) for p in both for o, e in [p.communicate(timeout=60)])
+            assert outs[0] == (summary(), "", 0) and outs[1] == (summary(up=1, down=1 + (i == 0)), "", 0), outs
+        assert any(m[0] == D(2026, 5, 4) and m[1] in ("Bel\x07len", "Bel len") for m in diary.memos())
+        # (python3-caldav cannot read that event: it goes, and the diary follows.)
+        urllib.request.urlopen(urllib.request.Request(url + "stuur@telefoon.ics", method="DELETE"), timeout=10).close()
+        assert diary.sync(url) == summary(here=1)
+        one_event_per_memo(phone, diary)
 
         # Another calendar gets every memo; back on the first, every event
         # pairs again with its memo.
@@ -294,8 +317,56 @@ def open_server(cli, folder):
         one_event_per_memo(phone, diary)
         assert diary.sync(url) == summary()
 
+        phone_edits(cli, folder, server)
     finally:
         server.stop()
+
+
+def phone_edits(cli, folder, server):
+    """The phone's events edited in the diary keep all a memo does not show, one occurrence
+    becomes an override or an exception; with the state gone a UID proves no contents."""
+    server.make_calendar("/telefoon/")
+    url = server.url("/telefoon/")
+    phone = caldav.DAVClient(url).calendar(url=url)
+    (folder / "telefoon").mkdir()
+    diary = Diary(cli, folder / "telefoon")
+    memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", ""), (D(2026, 3, 5), "*Jarig Ans", "")])
+    details = ["DESCRIPTION:Agenda\\nPunt 1\\nPunt 2", "ATTENDEE;CN=Jan:mailto:jan@example.org", "CATEGORIES:Werk",
+               "BEGIN:VALARM", "ACTION:DISPLAY", "TRIGGER:-PT15M", "DESCRIPTION:Overleg", "END:VALARM"]
+    phone.save_event(event_text("overleg@telefoon", ";TZID=Europe/Amsterdam:20260521T140000", "Overleg",
+                                ";TZID=Europe/Amsterdam:20260521T153000", "Kantoor", details))
+    phone.save_event(event_text("zwemmen@telefoon", ";VALUE=DATE:20260601", "Zwemmen",
+                                extra=["RRULE:FREQ=WEEKLY;COUNT=4", "DESCRIPTION:Bad\\nTas mee"]))
+    phone.save_event(event_text("lang@telefoon", ";VALUE=DATE:20260602", "Een heel lange titel " * 6))
+    assert diary.sync(url) == summary(up=2, down=6) + ", 1 ingekort"  # the long title
+
+    edits = {"Overleg": "Overleg team", "*Jarig Ans": "*Jarig Ans en Piet"}
+    memos.write(diary.file, [(d, edits.get(a, a), "Buitenbad" if d == D(2026, 6, 8) else b)
+                             for d, a, b in diary.memos() if d != D(2026, 6, 15)])
+    assert diary.sync(url) == summary(up=3, there=1)
+    events = events_by_uid(phone)
+    assert [str(e.icalendar_component["SUMMARY"]) for u, e in events.items() if u.startswith("yearly-")] == ["Jarig Ans en Piet"]
+    meeting = events["overleg@telefoon"].icalendar_component
+    assert str(meeting["SUMMARY"]) == "Overleg team" and str(meeting["LOCATION"]) == "Kantoor", meeting
+    assert meeting["DTSTART"].to_ical() == b"20260521T140000" and meeting["DTSTART"].params["TZID"] == "Europe/Amsterdam"
+    assert meeting["DTEND"].to_ical() == b"20260521T153000" and str(meeting["DESCRIPTION"]) == "Agenda\nPunt 1\nPunt 2"
+    assert "ATTENDEE" in meeting and "CATEGORIES" in meeting and meeting.walk("VALARM"), meeting.to_ical()
+    weekly = icalendar.Calendar.from_ical(events["zwemmen@telefoon"].data).walk("VEVENT")
+    shown = [(e["RECURRENCE-ID"].to_ical().decode() if "RECURRENCE-ID" in e else "", str(e["DESCRIPTION"])) for e in weekly]
+    assert shown == [("", "Bad\nTas mee"), ("20260608", "Buitenbad\nTas mee")], shown
+    assert weekly[0]["EXDATE"].to_ical() == b"20260615", weekly[0].to_ical()
+    assert diary.sync(url) == summary()
+
+    # The state gone, the phone's change of the diary's own event arrives and
+    # the diary's version stays too; deleting that one leaves the phone's.
+    (diary.folder / ".jotanor1.mem.sync").unlink()
+    change_summary(next(e for u, e in events_by_uid(phone).items() if u.endswith("@jotanor")), "Tandarts 9:00")
+    assert diary.sync(url) == summary(up=1, down=1, conflicts=1) + ", 1 ingekort"
+    assert {"Tandarts", "Tandarts 9:00"} <= {m[1] for m in diary.memos()}
+    memos.write(diary.file, [m for m in diary.memos() if m[1] != "Tandarts"])
+    assert diary.sync(url) == summary(there=1)
+    titles = [str(e.icalendar_component["SUMMARY"]) for e in phone.events()]
+    assert "Tandarts 9:00" in titles and "Tandarts" not in titles, titles
 
 
 def authority(folder, name):
@@ -390,12 +461,127 @@ def windows_program(cli, folder):
     assert shown["ny-winter"] == shown["utc-winter"] and shown["ny-summer"] == shown["utc-summer"], shown
 
 
+class Faulty(http.server.BaseHTTPRequestHandler):
+    """A calendar at /cal/ (href: [etag, data]), and /trickle/, /huge/, /repeat/, /moved/, /bearer/ that misbehave."""
+    events, hidden, tokens, fetched, after_listing, asked = {}, {}, [], [], [], []
+    log_message = handle_error = (lambda *a: None)
+
+    def send(self, status, body=b"", **headers):
+        self.send_response(status)
+        for k, v in dict(headers, **{"Content-Length": str(len(body))}).items():
+            self.send_header(k.replace("_", "-"), v)
+        self.end_headers()
+        self.wfile.write(body)
+
+    def multistatus(self, hrefs, props, tail=""):
+        out = "".join(f"<d:response><d:href>{h}</d:href><d:propstat><d:prop>{props(*self.events.get(h, ('', '')))}"
+                      "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>" for h in hrefs)
+        return f'<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">{out}{tail}</d:multistatus>'.encode()
+
+    def do_PROPFIND(self):
+        self.asked.append((self.path, self.headers.get("Authorization")))
+        if self.path.startswith("/bearer/"):
+            return self.send(401, WWW_Authenticate="Bearer")
+        if self.path.startswith("/digest/"):  # only Digest (anna, geheim); then 403
+            a = {k: v.strip('"') for k, v in re.findall(r'(\w+)=("[^"]*"|[^,\s]*)', self.headers.get("Authorization", ""))}
+            h = lambda *p: hashlib.md5(":".join(p).encode()).hexdigest()  # noqa: E731
+            ok = a.get("response") == h(h("anna", "r", "geheim"), "n", *(a.get(k, "") for k in ("nc", "cnonce", "qop")),
+                                         h("PROPFIND", a.get("uri", "")))
+            return self.send(403) if ok else self.send(401, WWW_Authenticate='Digest realm="r", nonce="n", qop="auth"')
+        if self.path.startswith("/moved/"):  # once the client gives its credentials
+            return self.send(301, Location="/cal/") if "Authorization" in self.headers else self.send(401, WWW_Authenticate="Basic")
+        body = self.multistatus([self.path], lambda *_: "<d:resourcetype><c:calendar/></d:resourcetype>")
+        if self.path.startswith("/trickle/"):
+            self.send_response(207), self.end_headers()
+            for i in range(0, len(body), 2):
+                self.wfile.write(body[i:i + 2]), self.wfile.flush(), time.sleep(1)
+        self.send(207, body)
+
+    def do_REPORT(self):
+        asked = self.rfile.read(int(self.headers["Content-Length"])).decode()
+        if "sync-collection" in asked:
+            self.tokens.append(re.search("<d:sync-token>(.*)</d:sync-token>", asked)[1])
+            if self.path == "/huge/":
+                self.send_response(207), self.end_headers()
+                while self.wfile.write(b"<d:response>" * 100000):
+                    pass
+            hrefs = list(self.events) * (3000 if self.path == "/repeat/" else 1)
+            self.send(207, self.multistatus(hrefs, lambda e, _: f"<d:getetag>{e}</d:getetag>",
+                                            f"<d:sync-token>t{len(self.tokens)}</d:sync-token>"))
+            while self.after_listing:
+                self.after_listing.pop()()
+        else:
+            self.fetched += re.findall("<d:href>(.*?)</d:href>", asked)
+            self.send(207, self.multistatus(self.fetched[-asked.count("<d:href>"):], lambda e, d:
+                                            f"<d:getetag>{e}</d:getetag><c:calendar-data>{d}</c:calendar-data>"))
+
+    def do_PUT(self):
+        data, path = self.rfile.read(int(self.headers["Content-Length"])).decode(), urllib.parse.unquote(self.path)
+        if (path in self.events or path in self.hidden) and self.headers.get("If-None-Match") == "*":
+            return self.send(412)
+        (self.hidden if path in self.hidden else self.events)[path] = ['"new"', data]
+        self.send(201, ETag='"new"')
+
+    def do_DELETE(self):
+        changed = self.headers.get("If-Match", self.events[self.path][0]) != self.events[self.path][0]
+        self.send(412) if changed else (self.events.pop(self.path), self.send(204))
+
+
+def faulty_server(cli, folder):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Faulty)
+    server.handle_error = Faulty.handle_error  # the client hangs up on the trickle
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = f"http://127.0.0.1:{server.server_address[1]}"
+    diary = Diary(cli, folder / "diary")
+    try:
+        memos.write(diary.file, [(D(2026, 5, 10), "Tandarts", "")])
+        uid = exported_uids(diary)[0]
+        Faulty.events.update({"/cal/a.ics": ['"1"', event_text("a", ";VALUE=DATE:20260503", "Markt")],
+                              "/cal/b.ics": ['"1"', "geen agenda"]})
+        Faulty.hidden[f"/cal/{uid}.ics"] = ['"1"', "van de telefoon"]  # put up after the listing
+        # The unreadable event and the memo whose address was taken meanwhile
+        # are named, the rest synced, and the status says so.
+        r = diary.run("sync", url + "/cal/", check=3)
+        assert r.stdout.strip() == summary(down=1), r.stdout
+        assert "/cal/b.ics overgeslagen" in r.stderr and "'Tandarts'" in r.stderr and "412" in r.stderr, r.stderr
+        assert Faulty.hidden[f"/cal/{uid}.ics"][1] == "van de telefoon"
+        del Faulty.events["/cal/b.ics"], Faulty.hidden[f"/cal/{uid}.ics"]
+        assert diary.sync(url + "/cal/") == summary(up=1)
+        # The token given is sent back; an event the phone changes between
+        # the listing and the deletion stays.
+        memos.write(diary.file, [m for m in diary.memos() if m[1] != "Markt"])
+        Faulty.after_listing.append(lambda: Faulty.events["/cal/a.ics"].__setitem__(0, '"2"'))
+        r = diary.run("sync", url + "/cal/", check=3)
+        assert Faulty.tokens[-1] == "t2" and "/cal/a.ics" in Faulty.events and "412" in r.stderr, (Faulty.tokens, r)
+        # An address listed 3,000 times is fetched once; bounds in time and size.
+        os.remove(diary.folder / ".jotanor1.mem.sync")
+        Faulty.fetched.clear()
+        diary.run("sync", url + "/repeat/", check=None)
+        assert len(set(Faulty.fetched)) == len(Faulty.fetched) == 2, len(Faulty.fetched)
+        for path, args, said in [("/trickle/", ("--max-time", "3"), "langer dan 3 seconden"),
+                                 ("/bearer/", (), "aanmelding met bearer, wat jotanor-cli niet kan"),
+                                 ("/digest/", (), "weigert de toegang tot"),
+                                 ("/huge/", (), "groter dan 64 MB"), ("/moved/", (), f"door naar {url}/cal/ (301)")]:
+            r = diary.run("sync", url.replace("//", "//anna:geheim@") + path, *args, check=1)
+            assert said in r.stderr and "geheim" not in r.stderr, r.stderr
+        assert ("/moved/", "Basic YW5uYTpnZWhlaW0=") in Faulty.asked  # anna:geheim
+        # A sync that runs long keeps a second one of the same diary out.
+        first = subprocess.Popen([*cli, "sync", url + "/trickle/", "--max-time", "15"], cwd=diary.folder, stderr=subprocess.DEVNULL)
+        while Faulty.asked[-1][0] != "/trickle/":
+            time.sleep(0.05)
+        r = diary.run("sync", url + "/cal/", check=1)
+        assert "er loopt al een sync van" in r.stderr and first.wait(timeout=60) == 1, r.stderr
+        assert "geheim" not in (diary.folder / ".jotanor1.mem.sync").read_text()
+    finally:
+        server.shutdown()
+
+
 def main(cli, mode):
     with tempfile.TemporaryDirectory() as name:
         folder = Path(name)
         for sub in ("server", "diary"):
             (folder / sub).mkdir(exist_ok=True)
-        {"open": open_server, "password": password_server, "windows": windows_program}[mode](cli, folder)
+        dict(open=open_server, password=password_server, windows=windows_program, faults=faulty_server)[mode](cli, folder)
     print(f"ok: {mode}")
 
 

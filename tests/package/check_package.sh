@@ -23,7 +23,7 @@ for f in /usr/bin/jotanor /usr/bin/jotanor-cli /usr/share/jotanor/memohelp.rtf /
          /usr/share/icons/hicolor/48x48/apps/nl.jotanor.Jotanor.png \
          /usr/share/doc/jotanor/copyright /usr/share/doc/jotanor/changelog.Debian.gz \
          /usr/share/man/man1/jotanor.1.gz /usr/share/man/man1/jotanor-cli.1.gz \
-         /usr/share/bash-completion/completions/jotanor-cli; do
+         /usr/share/bash-completion/completions/jotanor-cli /usr/libexec/jotanor/jotanor-cli-agenda; do
   grep -qx "$f" "$work/files" || { echo "missing from the package: $f"; fail=1; }
 done
 
@@ -36,8 +36,8 @@ dpkg-deb -x "$deb" "$work/root"
 # Hardened: relocations read-only and bound at start, the stack protector, and
 # every file compiled with fortified calls (the GUI's calls leave no _chk symbol).
 if [[ "$hardened" == 1 ]]; then
-  for program in jotanor jotanor-cli; do
-    elf="$(readelf -lW -dW --dyn-syms "$work/root/usr/bin/$program")"  # whole: grep -q would cut a pipe
+  for program in bin/jotanor bin/jotanor-cli libexec/jotanor/jotanor-cli-agenda; do
+    elf="$(readelf -lW -dW --dyn-syms "$work/root/usr/$program")"  # whole: grep -q would cut a pipe
     grep -q GNU_RELRO <<<"$elf" || { echo "$program: no read-only relocations"; fail=1; }
     grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$elf" || { echo "$program: not bound at start"; fail=1; }
     grep -q '__stack_chk_fail' <<<"$elf" || { echo "$program: no stack protector"; fail=1; }
@@ -45,6 +45,10 @@ if [[ "$hardened" == 1 ]]; then
   if grep '"command"' compile_commands.json | grep -v -- '-D_FORTIFY_SOURCE' >/dev/null; then
     echo "compiled without fortified calls"; fail=1
   fi
+fi
+# The calendar libraries load only for the calendar commands.
+if readelf -dW "$work/root/usr/bin/jotanor-cli" | grep -E 'NEEDED.*(ical|curl|xml2)'; then
+  echo "jotanor-cli loads the calendar libraries at start"; fail=1
 fi
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$work/root/usr/share/applications/nl.jotanor.Jotanor.desktop" || fail=1

@@ -614,13 +614,14 @@ TEST(Environment, AChangeCutShortIsMadeWholeForWhoeverOpensNext) {
 
 
 // Who could have written a journal against who may write the file: the
-// owner, a member of the file's group, an outsider and root, over the
+// owner, a member of the file's group, a former member whose account is
+// gone (told how to vouch for it), an outsider and root, over the
 // modes 0600, 0660 and 0777 (the journal gets the file's bits), in a plain
 // and a sticky folder. A journal is played back only when its writers may
 // all write the file; one that is not is left as it is. Run as root, each
 // row is also played out on disk, opened by the owner.
 TEST(Environment, AJournalGivesNoOneMorePowerThanTheFile) {
-    constexpr int kOwner = 4321, kMember = 4322, kOutsider = 4323;
+    constexpr int kOwner = 4321, kMember = 4322, kOutsider = 4323, kGone = 4324;
     // The member is in the file's group; the system's account list need not know it.
     class Members : public test::FaultyFileSystem {
     public:
@@ -634,7 +635,7 @@ TEST(Environment, AJournalGivesNoOneMorePowerThanTheFile) {
         int user, group;
     };
     const Writer writers[] = {{"owner", kOwner, kOwner}, {"member", kMember, kOwner},
-                              {"outsider", kOutsider, kOutsider}, {"root", 0, kOwner}};
+                              {"outsider", kOutsider, kOutsider}, {"root", 0, kOwner}, {"gone", kGone, kOwner}};
     for (const Writer& w : writers) {
         for (const unsigned mode : {0600u, 0660u, 0777u}) {
             for (const bool sticky : {false, true}) {
@@ -674,6 +675,11 @@ TEST(Environment, AJournalGivesNoOneMorePowerThanTheFile) {
                     } catch (const IoError& e) {
                         return trusted && !readable && !e.reason().empty() ? 0 : 1;
                     }
+                    const auto told = memo.takeNotices();
+                    if (w.user == kGone && !trusted &&
+                        (told.size() != 1 || told[0].find("geen account") == std::string::npos ||
+                         told[0].find("chown") == std::string::npos))
+                        return 3;
                     return trusted && !readable ? 2 : 0;
                 });
                 EXPECT_EQ(code, 0);
@@ -683,6 +689,12 @@ TEST(Environment, AJournalGivesNoOneMorePowerThanTheFile) {
                 EXPECT_EQ(fs::exists(journalFile), !gone);
                 if (!gone) {
                     EXPECT_EQ(test::readBytes(journalFile), journalBytes);
+                }
+                // Given to the owner by the administrator, as the notice says, it is played back.
+                if (w.user == kGone && !trusted) {
+                    ASSERT_EQ(::chown(journalFile.c_str(), kOwner, kOwner), 0);
+                    EXPECT_EQ(runAs(kOwner, [&] { return static_cast<int>(MemoFile(nativeFileSystem(), path).count()); }), 6);
+                    EXPECT_EQ(test::readBytes(path), old);
                 }
             }
         }

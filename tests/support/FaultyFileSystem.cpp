@@ -40,6 +40,10 @@ public:
         check();
         inner_->sync();
     }
+    void syncAll() override {
+        check();
+        inner_->syncAll();
+    }
     bool lock(LockKind kind) override {
         check(false);
         return fs_.locks() && inner_->lock(kind);
