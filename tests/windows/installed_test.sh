@@ -213,6 +213,7 @@ sleep 2 && shot installer-folder
 send "$page" key Return
 question=$(await_window '^Jotanor-installatie' "$page")
 sleep 1 && shot installer-program-running
+activate "$running"  # the installer's question holds the focus
 close "$running" "$running_pid"
 send "$question" key Return  # Opnieuw proberen
 wait_until bash -c "[ '$drive_c/Program Files/Jotanor/uninstall.exe' -nt '$work/before-install' ]" \
