@@ -167,12 +167,14 @@ check grep -q 'Jotanor.MemoFile' <<<"$(timeout 60 "$wine" reg query 'HKCR\.mem')
 mkdir -p "$drive_c/Reizen"
 cp "$folder/jotanor1.mem" "$drive_c/Reizen/reis.mem"
 (cd "$drive_c" && WINEDEBUG=+process exec timeout -k 5 120 "$wine" start 'C:\Reizen\reis.mem') >"$work/start.log" 2>&1
-opened=$(await_window '^Jotanor versie|^Confirm$')
+opened=$(await_window '^Jotanor versie')
+title=$(xdotool getwindowname "$opened")
+[ "$title" = 'Jotanor versie 2.0 ***  C:\Reizen\reis.mem' ] || fail "the association opened \"$title\""
 grep -qF 'cmdline L"\"C:\\Program Files\\Jotanor\\bin\\jotanor.exe\" \"C:\\Reizen\\reis.mem\""' "$work/start.log" \
   || fail "the association did not start the program with the file"
 shot association
 send "$opened" key Escape
-wait_until bash -c "! xdotool search --onlyvisible --name '^Jotanor versie|^Confirm$' >/dev/null" \
+wait_until bash -c "! xdotool search --onlyvisible --name '^Jotanor versie' >/dev/null" \
   || fail "the program started by the association did not end"
 
 # The installer and the uninstaller while the program runs: without asking
@@ -211,6 +213,7 @@ sleep 2 && shot installer-folder
 send "$page" key Return
 question=$(await_window '^Jotanor-installatie' "$page")
 sleep 1 && shot installer-program-running
+activate "$running"  # the installer's question holds the focus
 close "$running" "$running_pid"
 send "$question" key Return  # Opnieuw proberen
 wait_until bash -c "[ '$drive_c/Program Files/Jotanor/uninstall.exe' -nt '$work/before-install' ]" \
