@@ -45,7 +45,7 @@ std::string wholeFile(const QString& name) {
 
 // What was left alone (an event that could not be read, a write the server
 // refused) is named after the counts; the next sync tries it again.
-QString summary(const sync::SyncReport& r) {
+QString syncSummary(const sync::SyncReport& r) {
     QString text = "Gesynchroniseerd: " + QString::fromStdString(sync::summary(r)) + ".";
     for (const std::string& skipped : r.skipped) text += " " + QString::fromStdString(skipped) + ".";
     return text;
@@ -170,11 +170,11 @@ void Tform1::syncFinished(const SyncOutcome& o) {
     using Kind = SyncRunner::Outcome::Kind;
     switch (o.kind) {
     case Kind::Done:
-        sayAboutSync(summary(o.report));
+        sayAboutSync(syncSummary(o.report));
         if (o.report.down + o.report.deletedHere > 0) {
             // The year view asks for its year: it stays until it is asked again.
             if (session_.viewMode() == ViewMode::Year)
-                sayAboutSync(summary(o.report) + " De lijst toont nog de toestand van ervoor.");
+                sayAboutSync(syncSummary(o.report) + " De lijst toont nog de toestand van ervoor.");
             else
                 guarded([this] { reshowView(); });
         }
