@@ -439,7 +439,7 @@ TEST(CredentialManager, KeepsEachAccountsPassword) {
     PasswordStore& store = systemPasswords();
     const QString key = QStringLiteral("anna@https://agenda.example/%1/").arg(QCoreApplication::applicationPid());
     EXPECT_EQ(store.read(key + "ander").status, PasswordStore::Status::NotKept);
-    for (const QString password : {QStringLiteral("geheim é€ Ω"), QStringLiteral("nieuw")}) {
+    for (const QString& password : {QStringLiteral("geheim é€ Ω"), QStringLiteral("nieuw")}) {
         ASSERT_EQ(store.write(key, password).status, PasswordStore::Status::Ok);
         const PasswordStore::Answer answer = store.read(key);
         EXPECT_EQ(answer.status, PasswordStore::Status::Ok) << answer.problem.toStdString();
