@@ -422,6 +422,15 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
 
 // A diary that synced before and is gone: making it anew and syncing would
 // delete every event on the server. Refused before any network work.
+TEST(Sync, TheSummaryCountsWhatWasCutAndNamesWhatTheDiaryHasNoDayFor) {
+    sync::SyncReport report;
+    report.up = 1, report.conflicts = 1;
+    EXPECT_EQ(sync::summary(report), "1 naar de server, 0 van de server, 0 hier verwijderd, 0 op de server verwijderd, 1 conflict");
+    report.cut = 2, report.undatable = {"Ver weg", "Later"};
+    EXPECT_EQ(sync::summary(report), "1 naar de server, 0 van de server, 0 hier verwijderd, 0 op de server verwijderd, "
+                                     "1 conflict, 2 ingekort, 2 overgeslagen (buiten de data van het dagboek: \"Ver weg\", \"Later\")");
+}
+
 TEST(Sync, ADiaryThatSyncedAndIsGoneIsNotMadeAnew) {
     test::TempDir dir;
     const auto memoPath = dir.file("jotanor1.mem");
