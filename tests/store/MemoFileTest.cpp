@@ -559,7 +559,7 @@ INSTANTIATE_TEST_SUITE_P(
             test::writeBytes(s.journal, bytes);
             return s.file; }, Outcome::LeftAsItWas, false},
         TrustCase{"a 64 GiB sparse journal", [](Scene& s) {
-            fs::resize_file(s.journal, std::uint64_t{64} << 30);
+            test::growSparse(s.journal, std::uint64_t{64} << 30);
             return s.file; }, Outcome::LeftAsItWas, false},
         TrustCase{"a 64 GiB sparse journal whose header agrees", [](Scene& s) {
             const auto was = fs::file_size(s.journal);
@@ -568,7 +568,7 @@ INSTANTIATE_TEST_SUITE_P(
                 h.length += more;
                 h.count += more;
             });
-            fs::resize_file(s.journal, std::uint64_t{64} << 30);
+            test::growSparse(s.journal, std::uint64_t{64} << 30);
             return s.file; }, Outcome::LeftAsItWas, false},
         TrustCase{"crafted: sizes that wrap", [](Scene& s) {
             patchJournal(s.journal, [](JournalHeader& h, std::vector<unsigned char>&) {

@@ -5,7 +5,10 @@
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#include <winioctl.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -41,6 +44,23 @@ void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>
         bytes.insert(bytes.end(), r.begin(), r.end());
     }
     writeBytes(path, bytes);
+}
+
+void growSparse(const std::filesystem::path& path, std::uint64_t size) {
+#ifdef _WIN32
+    const HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("open " + path.string());
+    DWORD unused = 0;
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool ok = ::DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &unused, nullptr) &&
+                    ::SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
+    ::CloseHandle(h);
+    if (!ok) throw std::runtime_error("grow " + path.string());
+#else
+    std::filesystem::resize_file(path, size);
+#endif
 }
 
 bool runsAsRoot() {

@@ -1,6 +1,7 @@
 // A fresh folder for one test, removed afterwards.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ std::vector<unsigned char> readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::vector<unsigned char>& bytes);
 // A memo file of these memos, written record by record.
 void writeMemos(const std::filesystem::path& path, const std::vector<MemoRecord>& memos);
+
+// Makes a file this long without writing its new bytes (a sparse file).
+// MinGW's resize refuses to grow a file beyond the disk's free space, so on
+// Windows the file is marked sparse and its end set directly.
+void growSparse(const std::filesystem::path& path, std::uint64_t size);
 
 // Whether the tests may give files to other users (root on POSIX; never on Windows).
 bool runsAsRoot();
