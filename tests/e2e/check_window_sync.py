@@ -5,7 +5,12 @@ on a session bus of its own); an event of another client (python3-caldav) in
 the diary after "Nu synchroniseren", a memo entered in the window on the
 server after the next; then a start with sync at start on and the server
 stopped: the window at once, no box. Usage: check_window_sync.py JOTANOR
-[SHOTS-FOLDER]; exit 77 (skipped) when a tool is missing."""
+[SHOTS-FOLDER]; exit 77 (skipped) when a tool is missing.
+
+With --wine WINE PROGRAM FOLDER [SHOTS-FOLDER], the installed Windows program
+in the Wine prefix and on the display the caller set up (WINEPREFIX, DISPLAY),
+with the diary in FOLDER: the password into Wine's Credential Manager, in no
+file of the prefix; a second start syncs without asking for it."""
 import datetime
 import os
 import shutil
@@ -23,14 +28,20 @@ try:
     import caldav
     import check_sync  # its radicale
     import memos
-    missing = [t for t in ("Xvfb", "xdotool", "dbus-daemon", "gnome-keyring-daemon", "secret-tool") if not shutil.which(t)]
+    WINE = sys.argv[1] == "--wine"
+    tools = ("xdotool",) if WINE else ("Xvfb", "xdotool", "dbus-daemon", "gnome-keyring-daemon", "secret-tool")
+    missing = [t for t in tools if not shutil.which(t)]
 except ImportError as e:
     missing = [e.name]
 if missing:
     sys.exit(print(f"skipped: not installed: {' '.join(missing)}") or 77)
 
-JOTANOR = str(Path(sys.argv[1]).resolve())
-SHOTS = Path(sys.argv[2]) if len(sys.argv) > 2 else None
+if WINE:
+    JOTANOR, WORK = ["timeout", "-k", "5", "300", *sys.argv[2:4]], Path(sys.argv[4])
+    SHOTS = Path(sys.argv[5]) if len(sys.argv) > 5 else None
+else:
+    JOTANOR, WORK = [str(Path(sys.argv[1]).resolve())], None
+    SHOTS = Path(sys.argv[2]) if len(sys.argv) > 2 else None
 USER, PASSWORD = "anna", "geheim-wachtwoord"
 TODAY = datetime.date.today()
 children = []
@@ -68,7 +79,10 @@ def reporting(argv, env):
 
 
 class Desktop:
-    def __init__(self, folder):
+    def __init__(self, folder=None):
+        if folder is None:  # the caller's display
+            self.env = dict(os.environ)
+            return
         self.env = {k: v for k, v in os.environ.items() if not k.startswith(("DBUS_", "XDG_", "QT_"))}
         _, number = reporting(["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                               self.env)
@@ -102,11 +116,22 @@ class Desktop:
                    f'the window "{title}"', timeout)
         return found[0]
 
-    def keys(self, *keys):
-        self.xdotool("key", "--delay", "60", *keys)
+    def gone(self, title):
+        return not self.xdotool("search", "--onlyvisible", "--name", title).split()
 
-    def type(self, text):
-        self.xdotool("type", "--delay", "30", text)
+    def keys(self, *keys, to=None):
+        self.focus(to)
+        self.xdotool("key", "--delay", "80" if to else "60", *keys)
+
+    def type(self, text, to=None):
+        self.focus(to)
+        self.xdotool("type", "--delay", "80" if to else "30", text)
+
+    def focus(self, window):
+        """Under Wine keys go where the focus is put, as no window manager puts it."""
+        if window:
+            self.xdotool("windowfocus", window)
+            time.sleep(0.3)
 
     def shot(self, name):
         if SHOTS and (SHOTS.mkdir(parents=True, exist_ok=True) or True):
@@ -118,13 +143,111 @@ class Desktop:
         return r.stdout + r.stderr
 
 
-def program(desktop, work):
-    log = open(work.parent / "jotanor.log", "a")
-    return start([JOTANOR], desktop.env, cwd=work, stdout=log, stderr=log)
+def program(desktop, work, log):
+    with open(log, "a") as out:
+        return start(JOTANOR, desktop.env, cwd=work, stdout=out, stderr=out)
 
 
 def memo_lines(work):
     return [m[1] for m in memos.read(work / "jotanor1.mem")]
+
+
+def event(uid, day, title):
+    return (f"BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:{uid}\r\n"
+            f"DTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:{day:%Y%m%d}\r\nSUMMARY:{title}\r\n"
+            "END:VEVENT\r\nEND:VCALENDAR\r\n")
+
+
+def server_and_diary(tmp, work):
+    """The server with the account's calendar, the other client on it, and a
+    diary of enough memos that the first upload shows its progress a while."""
+    (tmp / "server").mkdir()
+    server = check_sync.Radicale(tmp / "server", users={USER: PASSWORD})
+    url = server.url(f"/{USER}/dagboek/")
+    server.make_calendar(f"/{USER}/dagboek/", auth=(USER, PASSWORD))
+    peer = caldav.DAVClient(url, username=USER, password=PASSWORD).calendar(url=url)
+    memos.write(work / "jotanor1.mem",
+                [(TODAY + datetime.timedelta(days=i % 300), f"Memo {i}", "") for i in range(150)])
+    return server, url, peer
+
+
+def enter_account(desktop, main_window, url, to=None):
+    """Through the Agenda menu: address, user, password, sync at start, tried."""
+    desktop.keys("alt+a", "a", to=main_window if to else None)
+    dialog = desktop.window("^Agenda-account$")
+    desktop.type(f"{url}\t{USER}\t{PASSWORD}", to=dialog if to else None)
+    desktop.keys("alt+t", "alt+p", to=dialog if to else None)
+    return dialog
+
+
+def wine_main():
+    """The installed Windows program under Wine; see the module's text."""
+    WORK.mkdir(parents=True, exist_ok=True)
+    wine = JOTANOR[-2:-1]
+    with tempfile.TemporaryDirectory() as tmp:
+        tmp = Path(tmp)
+        log = tmp / "jotanor.log"
+        server, url, peer = server_and_diary(tmp, WORK)
+        desktop = Desktop()
+        try:
+            jotanor = program(desktop, WORK, log)
+            main_window = desktop.window("^Jotanor versie", timeout=120)
+            dialog = enter_account(desktop, main_window, url, to=True)
+            wait_until(lambda: server.requests("PROPFIND") > 0, "the account tried")
+            time.sleep(2)  # the answer shown
+            desktop.shot("windows-account-dialog.png")
+            desktop.keys("Return", to=dialog)
+            wait_until(lambda: desktop.gone("^Agenda-account$"), "the account dialog closed")
+            side = (WORK / "jotnor-agenda.cfg").read_text()
+            assert f"adres={url}\n" in side and "sync-bij-start=ja" in side, side
+            kept = subprocess.run([*wine, "reg", "query", r"HKCU\Software\Wine\Credential Manager", "/s"],
+                                  env=desktop.env, capture_output=True, text=True, timeout=120).stdout
+            assert "Jotanor/" in kept, f"no password in the Credential Manager: {kept}"
+
+            day = TODAY + datetime.timedelta(days=2)
+            peer.save_event(event("telefoon-1", day, "Afspraak van de telefoon"))
+            desktop.keys("alt+a", "n", to=main_window)
+            wait_until(lambda: server.requests("PUT") >= 10, "the upload under way", 120)
+            desktop.shot("windows-sync-progress.png")
+            wait_until(lambda: "Afspraak van de telefoon" in memo_lines(WORK), "the event in the memo file", 180)
+            wanted = {f"Memo {i}" for i in range(150)}
+            wait_until(lambda: wanted <= set(summaries(peer)), "the memos on the server", 180)
+            desktop.keys("Escape", to=main_window)
+            assert jotanor.wait(timeout=60) == 0, "the program did not end well"
+
+            # The password in no file of the prefix or the home, in either encoding.
+            for root in (os.environ["WINEPREFIX"], os.environ["HOME"]):
+                for folder, _, names in os.walk(root):
+                    for name in names:
+                        path = Path(folder, name)
+                        if path.is_file() and not path.is_symlink():
+                            data = path.read_bytes()
+                            for form in (PASSWORD.encode(), PASSWORD.encode("utf-16-le")):
+                                assert form not in data, f"the password in {path}"
+
+            # A second start syncs at once, with the password kept, without asking.
+            peer.save_event(event("telefoon-2", day, "Tweede afspraak"))
+            jotanor = program(desktop, WORK, log)
+            main_window = desktop.window("^Jotanor versie", timeout=120)
+
+            def arrived():
+                assert desktop.gone("^(Wachtwoord|Error|Warning|Information)$"), "a box at the second start"
+                return "Tweede afspraak" in memo_lines(WORK)
+            wait_until(arrived, "the second start's sync", 120)
+            desktop.keys("Escape", to=main_window)
+            assert jotanor.wait(timeout=60) == 0, "the program did not end well"
+            print("ok: the installed program synced under Wine")
+        except AssertionError:
+            print("the program said:\n" + (log.read_text(errors="replace") if log.exists() else ""))
+            raise
+        finally:
+            for p in reversed(children):
+                end(p)
+            server.stop()
+
+
+def summaries(calendar):
+    return [line[8:] for e in calendar.events() for line in e.data.splitlines() if line.startswith("SUMMARY:")]
 
 
 def main():
@@ -132,24 +255,15 @@ def main():
         tmp = Path(tmp)
         work = tmp / "work"
         work.mkdir()
-        (tmp / "server").mkdir()
-        server = check_sync.Radicale(tmp / "server", users={USER: PASSWORD})
-        url = server.url(f"/{USER}/dagboek/")
-        server.make_calendar(f"/{USER}/dagboek/", auth=(USER, PASSWORD))
-        peer = caldav.DAVClient(url, username=USER, password=PASSWORD).calendar(url=url)
-        # Enough memos that the first upload shows its progress for a while.
-        memos.write(work / "jotanor1.mem",
-                    [(TODAY + datetime.timedelta(days=i % 300), f"Memo {i}", "") for i in range(150)])
+        server, url, peer = server_and_diary(tmp, work)
         desktop = Desktop(tmp / "desktop")
+        log = tmp / "jotanor.log"
         try:
-            jotanor = program(desktop, work)
+            jotanor = program(desktop, work, log)
             main_window = desktop.window("^Jotanor versie")
 
             # The account, with the password into the Secret Service.
-            desktop.keys("alt+a", "a")
-            desktop.window("^Agenda-account$")
-            desktop.type(f"{url}\t{USER}\t{PASSWORD}")
-            desktop.keys("alt+t", "alt+p")
+            enter_account(desktop, main_window, url)
             time.sleep(1.5)
             desktop.shot("account-dialog.png")
             desktop.keys("Return")
@@ -160,9 +274,7 @@ def main():
 
             # An event from the other client comes in with "Nu synchroniseren".
             day = TODAY + datetime.timedelta(days=2)
-            peer.save_event(f"BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\n"
-                            f"UID:telefoon-1\r\nDTSTAMP:20260101T000000Z\r\nDTSTART;VALUE=DATE:{day:%Y%m%d}\r\n"
-                            f"SUMMARY:Afspraak van de telefoon\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n")
+            peer.save_event(event("telefoon-1", day, "Afspraak van de telefoon"))
             desktop.xdotool("windowfocus", main_window)
             desktop.keys("alt+a", "n")
             time.sleep(0.8)
@@ -196,7 +308,7 @@ def main():
             # Sync at start with the server gone: the window at once, no box.
             server.stop()
             began = time.monotonic()
-            jotanor = program(desktop, work)
+            jotanor = program(desktop, work, log)
             desktop.window("^Jotanor versie", timeout=10)
             opened = time.monotonic() - began
             time.sleep(3)
@@ -207,7 +319,6 @@ def main():
             assert jotanor.wait(timeout=40) == 0, "the program did not end well"
             print(f"ok: the window opened {opened:.1f} s after the start with the server stopped")
         except AssertionError:
-            log = tmp / "jotanor.log"
             print("the program said:\n" + (log.read_text() if log.exists() else ""))
             raise
         finally:
@@ -218,4 +329,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    wine_main() if WINE else main()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # installed_test.sh SETUP_EXE WORK_DIR: the Windows installer run silently in a fresh Wine
 # prefix, then the installed program on an Xvfb display: its resources, its memo file and
-# backup, two copies on one file, a memo file opened by its association, the installer and
-# uninstaller while it runs, an install for the user alone, and the backup when the root of
-# C: refuses it. Screenshots of what a user sees go to WORK_DIR/shots. Every Wine run has a
-# time limit; no Wine or X process outlives the test.
+# backup, its sync with a calendar server, two copies on one file, a memo file opened by its
+# association, the installer and uninstaller while it runs, an install for the user alone,
+# and the backup when the root of C: refuses it. Screenshots of what a user sees go to
+# WORK_DIR/shots. Every Wine run has a time limit; no Wine or X process outlives the test.
 set -euo pipefail
 setup=$1 work=$2
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
@@ -140,6 +140,12 @@ holds "$memo" "Tandarts om 9:00"
 close "$window" "$started"
 check cmp "$memo" "$drive_c/jotanor1.mem"
 check test -f "$(dirname "$memo")/jotnor.cfg"
+
+# The calendar account entered through the Agenda menu, its password into
+# Wine's Credential Manager, and syncs with a CalDAV server on Linux over
+# loopback; a second start syncs without asking for the password.
+/usr/bin/python3 "$(dirname "$0")/../e2e/check_window_sync.py" --wine "$wine" "$program" "$drive_c/Synchroon" \
+  "$work/shots" || fail "the sync from the window"
 
 # Two copies started from a command prompt in a folder whose name holds
 # letters inside and outside Windows-1252; each enters memos, none is lost.
