@@ -98,6 +98,9 @@ holds() { wait_until grep -qF "$2" "$1" || fail "$1 lacks \"$2\""; }
 
 start_display  # before Wine's first start: its desktop lives on the display it found
 timeout -k 10 600 "$wine" wineboot --init >/dev/null 2>&1 || fail "wineboot"
+# Arial as Windows has it: Debian's font of the same widths in its place.
+timeout 60 "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null \
+  || fail "the font for Arial"
 timeout -k 10 300 "$wine" "$setup" /S || fail "the silent install"
 timeout 60 wineserver -w
 check test -f "$shortcut"
