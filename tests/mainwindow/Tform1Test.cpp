@@ -169,6 +169,11 @@ TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
     EXPECT_EQ(caption("Account1"), "&Agenda-account");
     // The calendar menu comes after the existing ones.
     EXPECT_EQ(form.menuBar()->actions().back()->menu(), child<QMenu>(form, "Agenda1"));
+    // At the window's design width it shows on the bar, not behind the overflow button.
+    form.resize(635, form.height());
+    form.show();
+    const QRect last = form.menuBar()->actionGeometry(form.menuBar()->actions().back());
+    EXPECT_TRUE(last.isValid() && last.right() < form.menuBar()->width()) << last.right();
     // Two dividing lines in "&Bestand".
     int separators = 0;
     for (QAction* a : child<QMenu>(form, "File1")->actions()) separators += a->isSeparator();
