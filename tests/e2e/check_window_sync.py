@@ -198,9 +198,10 @@ def wine_main():
             time.sleep(2)  # the answer shown
             desktop.shot("windows-account-dialog.png")
             desktop.keys("Return", to=dialog)
-            wait_until(lambda: desktop.gone("^Agenda-account$"), "the account dialog closed")
-            side = (WORK / "jotnor-agenda.cfg").read_text()
-            assert f"adres={url}\n" in side and "sync-bij-start=ja" in side, side
+            # The dialog goes before the program writes the account's side file.
+            side = WORK / "jotnor-agenda.cfg"
+            wait_until(lambda: side.exists() and "sync-bij-start=ja" in side.read_text(), "the account's side file")
+            assert f"adres={url}\n" in side.read_text(), side.read_text()
             kept = subprocess.run([*wine, "reg", "query", r"HKCU\Software\Wine\Credential Manager", "/s"],
                                   env=desktop.env, capture_output=True, text=True, timeout=120).stdout
             assert "Jotanor/" in kept, f"no password in the Credential Manager: {kept}"
