@@ -594,10 +594,11 @@ INSTANTIATE_TEST_SUITE_P(
             return s.file; }, Outcome::LeftAsItWas, false},
         TrustCase{"crafted: packed saved bytes that make more than the header allows", [](Scene& s) {
             patchJournal(s.journal, [](JournalHeader& h, std::vector<unsigned char>& body) {
-                // One more item: no literal bytes, 2^62 zeros.
-                const unsigned char item[] = {0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x40};
-                body.insert(body.begin() + static_cast<std::ptrdiff_t>(h.stored), std::begin(item), std::end(item));
-                h.stored += sizeof item;
+                // Two more items of no literal bytes and 2^63 zeros: together they wrap to nothing.
+                const unsigned char item[] = {0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01};
+                for (int k = 0; k < 2; ++k)
+                    body.insert(body.begin() + static_cast<std::ptrdiff_t>(h.stored), std::begin(item), std::end(item));
+                h.stored += 2 * sizeof item;
             });
             return s.file; }, Outcome::LeftAsItWas, false},
         TrustCase{"a journal of the version before, saved bytes unpacked", [](Scene& s) {
