@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -110,13 +111,22 @@ void putItem(std::vector<unsigned char>& out, const unsigned char* literal, std:
     out.resize(static_cast<std::size_t>(to - out.data()) + n);
 }
 
+// Eight bytes as a little-endian word: the first byte lowest.
 std::uint64_t word(const unsigned char* at) {
+    if constexpr (std::endian::native != std::endian::little) return getU64(at);
     std::uint64_t w;
     std::memcpy(&w, at, 8);
     return w;
 }
 
-bool hasZeroByte(std::uint64_t w) { return ((w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull) != 0; }
+// The position in `w` of its first zero byte, or 8.
+unsigned firstZero(std::uint64_t w) {
+    const std::uint64_t low = (w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull;
+    return static_cast<unsigned>(std::countr_zero(low)) / 8;
+}
+
+// The position of its first byte that is not zero, or 8.
+unsigned firstNonZero(std::uint64_t w) { return static_cast<unsigned>(std::countr_zero(w)) / 8; }
 
 }  // namespace
 
@@ -126,11 +136,11 @@ void packZeros(std::span<const unsigned char> bytes, std::vector<unsigned char>&
     std::size_t literal = 0;  // where the literal bytes not yet put out begin
     for (std::size_t i = 0; i < n;) {
         // The next zero byte, eight bytes at a time, then how many follow.
-        while (i + 8 <= n && !hasZeroByte(word(p + i))) i += 8;
+        for (unsigned k = 8; k == 8 && i + 8 <= n; i += k) k = firstZero(word(p + i));
         while (i < n && p[i] != 0) ++i;
         if (i == n) break;
         const std::size_t begin = i;
-        while (i + 8 <= n && word(p + i) == 0) i += 8;
+        for (unsigned k = 8; k == 8 && i + 8 <= n; i += k) k = firstNonZero(word(p + i));
         while (i < n && p[i] == 0) ++i;
         if (i - begin >= kMinZeroRun) {
             putItem(out, p + literal, begin - literal, i - begin);
