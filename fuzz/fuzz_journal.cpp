@@ -28,14 +28,24 @@ void readAlone(std::vector<unsigned char> bytes, std::uint64_t fileSize, bool fi
     JournalHeader h;
     if (decodeJournalHeader(bytes, h) != HeaderKind::Ours) return;
     if (!journalSizesAgree(h, bytes.size(), fileSize)) return;
-    const std::span<const unsigned char> body(bytes.data() + JournalHeader::kSize, bytes.size() - JournalHeader::kSize);
+    const std::span<const unsigned char> body(bytes.data() + h.size(), bytes.size() - h.size());
     if (fix) {
-        h.checksum = journalChecksum(h, body.subspan(0, static_cast<std::size_t>(h.count)),
-                                     body.subspan(static_cast<std::size_t>(h.count)));
+        h.checksum = journalChecksum(h, body.subspan(0, static_cast<std::size_t>(h.stored)),
+                                     body.subspan(static_cast<std::size_t>(h.stored)));
     }
     const auto decoded = decodeJournalBody(h, body);
-    if (decoded && decoded->fresh.size() != h.newLength - h.offset) __builtin_trap();
+    if (decoded && (decoded->fresh.size() != h.newLength - h.offset || decoded->saved.size() != h.count)) __builtin_trap();
     if (decoded && h.newLength > fileSize + (std::uint64_t{64} << 20)) __builtin_trap();
+}
+
+// The saved bytes' packing: what is packed unpacks to the same bytes, and
+// is hardly longer.
+void packAlone(const std::vector<unsigned char>& bytes) {
+    std::vector<unsigned char> packed;
+    packZeros(bytes, packed);
+    if (packed.size() > bytes.size() + kPackSlack) __builtin_trap();
+    const auto back = unpackZeros(packed, bytes.size());
+    if (!back || *back != bytes) __builtin_trap();
 }
 
 }  // namespace
@@ -50,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < records.size(); ++i) records[i] = static_cast<unsigned char>(i * 7);
     readAlone(bytes, records.size(), false);
     readAlone(bytes, records.size(), true);
+    packAlone(bytes);
 
     write(memo, records);
     const auto info = nativeFileSystem().info(memo, true);
@@ -59,10 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         h.inode = info->inode;
         h.birth = info->birth;
         if (journalSizesAgree(h, bytes.size(), records.size())) {
-            const std::span<const unsigned char> body(bytes.data() + JournalHeader::kSize,
-                                                      bytes.size() - JournalHeader::kSize);
-            h.checksum = journalChecksum(h, body.subspan(0, static_cast<std::size_t>(h.count)),
-                                         body.subspan(static_cast<std::size_t>(h.count)));
+            const std::span<const unsigned char> body(bytes.data() + h.size(), bytes.size() - h.size());
+            h.checksum = journalChecksum(h, body.subspan(0, static_cast<std::size_t>(h.stored)),
+                                         body.subspan(static_cast<std::size_t>(h.stored)));
         }
         const auto header = encodeJournalHeader(h);
         std::copy(header.begin(), header.end(), bytes.begin());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -19,15 +20,22 @@ constexpr std::uint64_t kOwnBytes = ~std::uint64_t{0};
 constexpr std::uint64_t kMaxGrowth = std::uint64_t{64} << 20;
 constexpr const char* kChangedMeanwhile = "Een ander programma heeft het bestand intussen veranderd; probeer het opnieuw.";
 
-// The header's fields in the order they are stored, after the magic.
+// The header's fields in the order they are stored, after the magic, by
+// version; the checksum last.
 constexpr std::uint64_t JournalHeader::*kFieldOrder[] = {
+    &JournalHeader::device, &JournalHeader::inode,  &JournalHeader::birth,     &JournalHeader::length,
+    &JournalHeader::offset, &JournalHeader::count,  &JournalHeader::stored,    &JournalHeader::newLength,
+    &JournalHeader::pieces, &JournalHeader::own,    &JournalHeader::checksum,
+};
+constexpr std::uint64_t JournalHeader::*kPlainFieldOrder[] = {
     &JournalHeader::device, &JournalHeader::inode,     &JournalHeader::birth,  &JournalHeader::length,
     &JournalHeader::offset, &JournalHeader::count,     &JournalHeader::newLength, &JournalHeader::pieces,
     &JournalHeader::own,    &JournalHeader::checksum,
 };
-static_assert(std::size(kFieldOrder) == JournalHeader::kFields);
-static_assert(JournalHeader::kSize == 88 && JournalHeader::kChecksumAt == 80,
-              "the layout on disk: 8 bytes of magic and version, then ten 64-bit numbers, the checksum last");
+static_assert(std::size(kFieldOrder) == JournalHeader::kFields && std::size(kPlainFieldOrder) + 1 == JournalHeader::kFields);
+static_assert(JournalHeader::kSize == 96 && JournalHeader::kChecksumAt == 88 && JournalHeader::kPlainSize == 88,
+              "the layout on disk: 8 bytes of magic and version, then eleven 64-bit numbers (version 3: ten, "
+              "without the stored size), the checksum last");
 
 void putU64(unsigned char* at, std::uint64_t v) {
     for (int i = 0; i < 8; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
@@ -39,23 +47,134 @@ std::uint64_t getU64(const unsigned char* at) {
     return v;
 }
 
+std::span<std::uint64_t JournalHeader::* const> fieldsOf(unsigned char version) {
+    if (version == JournalHeader::kPlainVersion) return kPlainFieldOrder;
+    return kFieldOrder;
+}
+
 }  // namespace
 
-JournalHeader::Bytes encodeJournalHeader(const JournalHeader& h) {
-    JournalHeader::Bytes out{};
+std::vector<unsigned char> encodeJournalHeader(const JournalHeader& h) {
+    std::vector<unsigned char> out(h.size());
     std::copy(JournalHeader::kMagic.begin(), JournalHeader::kMagic.end(), out.begin());
-    out[7] = JournalHeader::kVersion;
-    for (std::size_t k = 0; k < JournalHeader::kFields; ++k) putU64(&out[8 + 8 * k], h.*kFieldOrder[k]);
+    out[7] = h.version;
+    const auto fields = fieldsOf(h.version);
+    for (std::size_t k = 0; k < fields.size(); ++k) putU64(&out[8 + 8 * k], h.*fields[k]);
     return out;
 }
 
 HeaderKind decodeJournalHeader(std::span<const unsigned char> bytes, JournalHeader& h) {
     if (bytes.size() < 8 || !std::equal(JournalHeader::kMagic.begin(), JournalHeader::kMagic.end(), bytes.begin()))
         return HeaderKind::NotOurs;
-    if (bytes[7] != JournalHeader::kVersion) return HeaderKind::OtherVersion;
-    if (bytes.size() < JournalHeader::kSize) return HeaderKind::NotOurs;
-    for (std::size_t k = 0; k < JournalHeader::kFields; ++k) h.*kFieldOrder[k] = getU64(&bytes[8 + 8 * k]);
+    if (bytes[7] != JournalHeader::kVersion && bytes[7] != JournalHeader::kPlainVersion) return HeaderKind::OtherVersion;
+    h.version = bytes[7];
+    if (bytes.size() < h.size()) return HeaderKind::NotOurs;
+    const auto fields = fieldsOf(h.version);
+    for (std::size_t k = 0; k < fields.size(); ++k) h.*fields[k] = getU64(&bytes[8 + 8 * k]);
+    if (h.version == JournalHeader::kPlainVersion) h.stored = h.count;
     return HeaderKind::Ours;
+}
+
+namespace {
+
+// A zero run shorter than this stays among the literal bytes: an item's
+// two numbers take at most 20 bytes, so no item makes the packed form
+// longer, and only the last (its zero count 0) may add up to kPackSlack.
+constexpr std::size_t kMinZeroRun = 20;
+
+unsigned char* putVarint(unsigned char* out, std::uint64_t v) {
+    for (; v >= 0x80; v >>= 7) *out++ = static_cast<unsigned char>(v | 0x80);
+    *out++ = static_cast<unsigned char>(v);
+    return out;
+}
+
+// A LEB128 number taken from the front of `in`; false when it is cut off
+// or does not fit 64 bits.
+bool takeVarint(std::span<const unsigned char>& in, std::uint64_t& v) {
+    v = 0;
+    for (unsigned shift = 0; shift < 64; shift += 7) {
+        if (in.empty()) return false;
+        const unsigned char b = in.front();
+        in = in.subspan(1);
+        if (shift == 63 && b > 1) return false;
+        v |= std::uint64_t{b & 0x7Fu} << shift;
+        if (!(b & 0x80)) return true;
+    }
+    return false;
+}
+
+void putItem(std::vector<unsigned char>& out, const unsigned char* literal, std::size_t n, std::uint64_t zeros) {
+    const std::size_t at = out.size();
+    out.resize(at + 20 + n);
+    unsigned char* to = putVarint(putVarint(out.data() + at, n), zeros);
+    if (n > 0) std::memcpy(to, literal, n);
+    out.resize(static_cast<std::size_t>(to - out.data()) + n);
+}
+
+// Eight bytes as a little-endian word: the first byte lowest.
+std::uint64_t word(const unsigned char* at) {
+    if constexpr (std::endian::native != std::endian::little) return getU64(at);
+    std::uint64_t w;
+    std::memcpy(&w, at, 8);
+    return w;
+}
+
+// The position in `w` of its first zero byte, or 8.
+unsigned firstZero(std::uint64_t w) {
+    const std::uint64_t low = (w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull;
+    return static_cast<unsigned>(std::countr_zero(low)) / 8;
+}
+
+// The position of its first byte that is not zero, or 8.
+unsigned firstNonZero(std::uint64_t w) { return static_cast<unsigned>(std::countr_zero(w)) / 8; }
+
+}  // namespace
+
+void packZeros(std::span<const unsigned char> bytes, std::vector<unsigned char>& out) {
+    const unsigned char* p = bytes.data();
+    const std::size_t n = bytes.size();
+    std::size_t literal = 0;  // where the literal bytes not yet put out begin
+    for (std::size_t i = 0; i < n;) {
+        // The next zero byte, eight bytes at a time, then how many follow.
+        for (unsigned k = 8; k == 8 && i + 8 <= n; i += k) k = firstZero(word(p + i));
+        while (i < n && p[i] != 0) ++i;
+        if (i == n) break;
+        const std::size_t begin = i;
+        for (unsigned k = 8; k == 8 && i + 8 <= n; i += k) k = firstNonZero(word(p + i));
+        while (i < n && p[i] == 0) ++i;
+        if (i - begin >= kMinZeroRun) {
+            putItem(out, p + literal, begin - literal, i - begin);
+            literal = i;
+        }
+    }
+    if (literal < n) putItem(out, p + literal, n - literal, 0);
+}
+
+std::optional<std::vector<unsigned char>> unpackZeros(std::span<const unsigned char> packed, std::uint64_t count) {
+    // First only the numbers: nothing is made unless the items are whole and
+    // make exactly `count` bytes.
+    auto items = [&packed, count](const auto& item) {
+        std::span<const unsigned char> in = packed;
+        std::uint64_t made = 0;
+        while (!in.empty()) {
+            std::uint64_t literal = 0, zeros = 0;
+            if (!takeVarint(in, literal) || !takeVarint(in, zeros)) return false;
+            const std::uint64_t room = count - made;
+            if (literal > in.size() || literal > room || zeros > room - literal) return false;
+            item(in.first(static_cast<std::size_t>(literal)), static_cast<std::size_t>(zeros));
+            in = in.subspan(static_cast<std::size_t>(literal));
+            made += literal + zeros;
+        }
+        return made == count;
+    };
+    if (!items([](std::span<const unsigned char>, std::size_t) {})) return std::nullopt;
+    std::vector<unsigned char> out;
+    out.reserve(static_cast<std::size_t>(count));
+    items([&out](std::span<const unsigned char> literal, std::size_t zeros) {
+        out.insert(out.end(), literal.begin(), literal.end());
+        out.resize(out.size() + zeros);
+    });
+    return out;
 }
 
 namespace {
@@ -72,7 +191,7 @@ constexpr std::uint64_t rotl(std::uint64_t v, int by) { return (v << by) | (v >>
 std::uint64_t checksum(const JournalHeader& header, std::span<const unsigned char> data,
                        std::span<const unsigned char> recipe) {
     const auto bytes = encodeJournalHeader(header);
-    const auto fields = std::span(bytes).subspan(8, JournalHeader::kChecksumAt - 8);
+    const auto fields = std::span(bytes).subspan(8, header.size() - 16);
     std::uint64_t lane[4] = {kPrime1, kPrime2, ~kPrime1, ~kPrime2};
     std::size_t i = 0;
     for (; i + 32 <= data.size(); i += 32) {
@@ -91,22 +210,26 @@ std::uint64_t checksum(const JournalHeader& header, std::span<const unsigned cha
 
 }  // namespace
 
-std::uint64_t journalChecksum(const JournalHeader& h, std::span<const unsigned char> saved,
+std::uint64_t journalChecksum(const JournalHeader& h, std::span<const unsigned char> stored,
                               std::span<const unsigned char> recipe) {
-    return checksum(h, saved, recipe);
+    return checksum(h, stored, recipe);
 }
 
 bool journalSizesAgree(const JournalHeader& h, std::uint64_t journalSize, std::uint64_t fileSize) {
     const std::uint64_t most = std::numeric_limits<std::uint64_t>::max();
     const std::uint64_t bound = fileSize > most - kMaxGrowth ? most : fileSize + kMaxGrowth;
     if (h.length > bound || h.newLength > bound || h.offset > h.length || h.count != h.length - h.offset ||
-        h.newLength < h.offset || journalSize < JournalHeader::kSize)
+        h.newLength < h.offset || journalSize < h.size())
+        return false;
+    // The saved bytes take as many bytes as they are, or packed, hardly more.
+    if (h.version == JournalHeader::kPlainVersion ? h.stored != h.count
+                                                  : h.stored > h.count && h.stored - h.count > kPackSlack)
         return false;
     // The rest of the journal is the saved bytes, the pairs and the own
     // bytes, exactly; the recipe is no larger than the file could need.
-    std::uint64_t rest = journalSize - JournalHeader::kSize;
-    if (h.count > rest) return false;
-    rest -= h.count;
+    std::uint64_t rest = journalSize - h.size();
+    if (h.stored > rest) return false;
+    rest -= h.stored;
     if (rest > bound || h.pieces > rest / 16) return false;
     rest -= 16 * h.pieces;
     return h.own == rest && h.own <= h.newLength - h.offset;
@@ -114,15 +237,23 @@ bool journalSizesAgree(const JournalHeader& h, std::uint64_t journalSize, std::u
 
 std::optional<JournalBody> decodeJournalBody(const JournalHeader& h, std::span<const unsigned char> body) {
     // The caller checked the sizes against the journal's; they are checked
-    // again here so that no call can read past the body.
-    if (h.count > body.size() || h.pieces > (body.size() - h.count) / 16 ||
-        h.own != body.size() - h.count - 16 * h.pieces || h.offset > h.length || h.newLength < h.offset ||
-        h.count != h.length - h.offset)
+    // again here so that no call can read past the body or make more than
+    // the header says.
+    if (h.stored > body.size() || h.pieces > (body.size() - h.stored) / 16 ||
+        h.own != body.size() - h.stored - 16 * h.pieces || h.offset > h.length || h.newLength < h.offset ||
+        h.count != h.length - h.offset || (h.version == JournalHeader::kPlainVersion && h.stored != h.count))
         return std::nullopt;
+    const auto stored = body.subspan(0, static_cast<std::size_t>(h.stored));
+    const auto recipe = body.subspan(static_cast<std::size_t>(h.stored));
+    if (h.checksum == 0 || checksum(h, stored, recipe) != h.checksum) return std::nullopt;
     JournalBody out;
-    out.saved = body.subspan(0, static_cast<std::size_t>(h.count));
-    const auto recipe = body.subspan(static_cast<std::size_t>(h.count));
-    if (h.checksum == 0 || checksum(h, out.saved, recipe) != h.checksum) return std::nullopt;
+    if (h.version == JournalHeader::kPlainVersion) {
+        out.saved.assign(stored.begin(), stored.end());
+    } else {
+        auto saved = unpackZeros(stored, h.count);
+        if (!saved) return std::nullopt;
+        out.saved = std::move(*saved);
+    }
     const std::uint64_t wanted = h.newLength - h.offset;
     const auto pairs = recipe.subspan(0, static_cast<std::size_t>(16 * h.pieces));
     auto own = recipe.subspan(static_cast<std::size_t>(16 * h.pieces));
@@ -136,8 +267,8 @@ std::optional<JournalBody> decodeJournalBody(const JournalHeader& h, std::span<c
             own = own.subspan(static_cast<std::size_t>(b));
         } else {
             if (a < h.offset || b < a || b > h.length || b - a > room) return std::nullopt;
-            const auto from = out.saved.subspan(static_cast<std::size_t>(a - h.offset), static_cast<std::size_t>(b - a));
-            out.fresh.insert(out.fresh.end(), from.begin(), from.end());
+            const auto from = out.saved.begin() + static_cast<std::ptrdiff_t>(a - h.offset);
+            out.fresh.insert(out.fresh.end(), from, from + static_cast<std::ptrdiff_t>(b - a));
         }
     }
     if (!own.empty() || out.fresh.size() != wanted) return std::nullopt;
@@ -264,11 +395,11 @@ void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
     found.identified = h.device == memo.device && h.inode == memo.inode && h.birth == memo.birth;
     // The sizes agree, and no more than the file could need is read.
     if (h.checksum == 0 || !journalSizesAgree(h, size, file.size())) return;
-    std::vector<unsigned char> body(static_cast<std::size_t>(size - JournalHeader::kSize));
-    if (!body.empty()) journal.readAt(JournalHeader::kSize, body.data(), body.size());
+    std::vector<unsigned char> body(static_cast<std::size_t>(size - h.size()));
+    if (!body.empty()) journal.readAt(h.size(), body.data(), body.size());
     auto decoded = decodeJournalBody(h, body);
     if (!decoded) return;
-    found.saved.assign(decoded->saved.begin(), decoded->saved.end());
+    found.saved = std::move(decoded->saved);
     const auto& fresh = decoded->fresh;
 
     // Whether it belongs: to this very file, in a state it could have left.
@@ -286,11 +417,11 @@ void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
 
 // Whether the journal's header names the file `memo`.
 bool namesTheFile(File& journal, const FileInfo& memo) {
-    if (journal.size() < JournalHeader::kSize) return false;
     JournalHeader::Bytes bytes{};
-    journal.readAt(0, bytes.data(), bytes.size());
+    const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(journal.size(), bytes.size()));
+    if (got > 0) journal.readAt(0, bytes.data(), got);
     JournalHeader h;
-    return decodeJournalHeader(bytes, h) == HeaderKind::Ours && h.device == memo.device && h.inode == memo.inode &&
+    return decodeJournalHeader(std::span(bytes).first(got), h) == HeaderKind::Ours && h.device == memo.device && h.inode == memo.inode &&
            h.birth == memo.birth;
 }
 
@@ -572,11 +703,11 @@ public:
     }
 
     // Writes the journal and makes it durable with its name.
-    void write(std::span<const unsigned char> header, std::span<const unsigned char> saved,
+    void write(std::span<const unsigned char> header, std::span<const unsigned char> stored,
                std::span<const unsigned char> recipe) {
         journal_->writeAt(0, header.data(), header.size());
-        if (!saved.empty()) journal_->writeAt(header.size(), saved.data(), saved.size());
-        journal_->writeAt(header.size() + saved.size(), recipe.data(), recipe.size());
+        if (!stored.empty()) journal_->writeAt(header.size(), stored.data(), stored.size());
+        journal_->writeAt(header.size() + stored.size(), recipe.data(), recipe.size());
         journal_->sync();
         fs_.syncFolder(path_.parent_path());
         // Where one sync makes all names and marks durable, the journal's
@@ -671,7 +802,12 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
         }
     }
     h.pieces = tail.size();
-    h.checksum = checksum(h, saved, recipe);
+    // The saved bytes go in packed: about a third of a memo file.
+    std::vector<unsigned char> stored;
+    stored.reserve(saved.size() / 2);
+    packZeros(saved, stored);
+    h.stored = stored.size();
+    h.checksum = checksum(h, stored, recipe);
     const auto header = encodeJournalHeader(h);
 
     // 1. The journal, then the mark that names it, then the journal's
@@ -687,7 +823,7 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
                       "Dit bestand heeft nog een naam (een harde link) op een bestandssysteem dat een "
                       "onderbroken wijziging niet aan het bestand zelf kan binden; wijzig het via een kopie "
                       "zonder tweede naam.");
-    journal.write(header, saved, recipe);
+    journal.write(header, stored, recipe);
     // 2. The change in place, unless another program, heedless of the
     // lock, has changed the file's length since it was read: writing past
     // its new end would leave a hole of empty records.

@@ -42,45 +42,66 @@
 namespace jotanor {
 
 // The header: magic and format version, the file it was written for, the
-// file's length before the change, where the saved bytes go back and how
-// many there are, the length after the change, the recipe's size (pieces
-// and bytes of their own), and a checksum over the rest of the header, the
-// saved bytes and the recipe (never 0; a byte of it cleared: used up). Then the saved bytes, then the
-// recipe: a pair of numbers per piece (an old range, or kOwnBytes and a
-// length), then the pieces' own bytes. All numbers little-endian.
+// file's length before the change, where the saved bytes go back, how many
+// there are and how many bytes they take in the journal, the length after
+// the change, the recipe's size (pieces and bytes of their own), and a
+// checksum over the rest of the header, the saved bytes as stored and the
+// recipe (never 0; a byte of it cleared: used up). Then the saved bytes,
+// packed: each run of zero bytes (most of a record is zero padding) stored
+// as its length; then the recipe: a pair of numbers per piece (an old
+// range, or kOwnBytes and a length), then the pieces' own bytes. All
+// numbers little-endian. Version 3 stored the saved bytes as they are and
+// had no field for their stored size; its journals are still played back.
 struct JournalHeader {
+    unsigned char version = kVersion;
     std::uint64_t device = 0, inode = 0, birth = 0;  // the file's identity
-    std::uint64_t length = 0, offset = 0, count = 0, newLength = 0;
+    std::uint64_t length = 0, offset = 0, count = 0, stored = 0, newLength = 0;
     std::uint64_t pieces = 0, own = 0;
     std::uint64_t checksum = 0;
 
     static constexpr std::array<unsigned char, 7> kMagic = {'J', 'o', 't', 'J', 'r', 'n', 'l'};
-    static constexpr unsigned char kVersion = 3;
-    static constexpr std::size_t kFields = 10;
+    static constexpr unsigned char kVersion = 4;
+    static constexpr unsigned char kPlainVersion = 3;  // the saved bytes unpacked
+    static constexpr std::size_t kFields = 11;
     static constexpr std::size_t kSize = 8 + 8 * kFields;
     static constexpr std::size_t kChecksumAt = kSize - 8;
+    static constexpr std::size_t kPlainSize = kSize - 8;
     using Bytes = std::array<unsigned char, kSize>;
+    // The header's size on disk, by its version.
+    std::size_t size() const { return version == kPlainVersion ? kPlainSize : kSize; }
 };
 
 // What a header's bytes are.
 enum class HeaderKind { NotOurs, OtherVersion, Ours };
 
-JournalHeader::Bytes encodeJournalHeader(const JournalHeader& h);
+// Both versions are encoded as their layout has it (the older one for tests
+// and the checksum of a journal of that version).
+std::vector<unsigned char> encodeJournalHeader(const JournalHeader& h);
 HeaderKind decodeJournalHeader(std::span<const unsigned char> bytes, JournalHeader& h);
 
-// The new bytes from the change point on, as the recipe in `body` (the
-// bytes after the header) builds them; nothing when the body does not
-// agree with the header, does not fit `fileBound` (the most bytes a journal
-// of the file can need), or fails its checksum. Bounded by the header's new
-// length.
+// The saved bytes, and the new bytes from the change point on as the recipe
+// in `body` (the bytes after the header) builds them; nothing when the body
+// does not agree with the header, does not fit `fileBound` (the most bytes
+// a journal of the file can need), or fails its checksum. Both are bounded
+// by the header's lengths.
 struct JournalBody {
-    std::span<const unsigned char> saved;
+    std::vector<unsigned char> saved;
     std::vector<unsigned char> fresh;
 };
-std::uint64_t journalChecksum(const JournalHeader& h, std::span<const unsigned char> saved,
+// `stored`: the saved bytes as the journal holds them.
+std::uint64_t journalChecksum(const JournalHeader& h, std::span<const unsigned char> stored,
                               std::span<const unsigned char> recipe);
 bool journalSizesAgree(const JournalHeader& h, std::uint64_t journalSize, std::uint64_t fileSize);
 std::optional<JournalBody> decodeJournalBody(const JournalHeader& h, std::span<const unsigned char> body);
+
+// The saved bytes packed, and unpacked again into exactly `count` bytes
+// (nothing when `packed` does not make that many). A packed form is a
+// series of items: the number of literal bytes and the number of zero
+// bytes after them (LEB128), then the literal bytes. It is never more than
+// kPackSlack bytes longer than what it packs.
+void packZeros(std::span<const unsigned char> bytes, std::vector<unsigned char>& out);
+std::optional<std::vector<unsigned char>> unpackZeros(std::span<const unsigned char> packed, std::uint64_t count);
+inline constexpr std::uint64_t kPackSlack = 11;
 
 // Whether everyone who could have written a file like `journal` could also
 // write a file like `file`. `mayWriteFile(user)` tells whether that user

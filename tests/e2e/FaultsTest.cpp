@@ -146,9 +146,12 @@ TEST_F(EndToEnd, AFullDiskIsReportedAndTheMemoFileStaysAsItWas) {
 TEST_F(EndToEnd, AChangeThatDoesNotFitKeepsTheMemo) {
     const SmallDisk disk(work);
     if (!disk.ok) GTEST_SKIP() << "cannot mount a small file system here: " << disk.error;
-    // The memo changed lies in front of these, which do not fit twice.
+    // The memo changed lies in front of these, which do not fit twice (their
+    // lines fill the records, so the journal packs nothing away).
     auto memos = holidays2025to2027();
-    for (int i = 0; i < 190; ++i) memos.push_back({2030, 1 + i % 12, 1 + i / 12, "memo " + std::to_string(i), ""});
+    for (int i = 0; i < 190; ++i)
+        memos.push_back({2030, 1 + i % 12, 1 + i / 12, ("memo " + std::to_string(i) + std::string(100, '.')).substr(0, 100),
+                          std::string(100, '.')});
     memos.push_back({2026, 12, 6, "Tandarts 10 uur", "Bellen"});
     const auto before = memoBytes(sorted(memos));
     putFile(memoPath, before);

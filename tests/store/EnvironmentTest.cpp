@@ -35,9 +35,15 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempDir;
 
+// Lines that fill their records: a journal has no padding to pack away, so
+// it needs as much room as the records it saves.
 std::vector<MemoRecord> memos(int n) {
     std::vector<MemoRecord> out;
-    for (int i = 0; i < n; ++i) out.push_back({46000.0 + 2 * i, "memo " + std::to_string(i), "tekst"});
+    for (int i = 0; i < n; ++i) {
+        out.push_back({46000.0 + 2 * i, "memo " + std::to_string(i), "tekst"});
+        out.back().line1.resize(MemoRecord::kMaxLine, '.');
+        out.back().line2.resize(MemoRecord::kMaxLine, '.');
+    }
     return out;
 }
 

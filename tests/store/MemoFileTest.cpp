@@ -465,11 +465,11 @@ void patchJournal(const fs::path& journal, const std::function<void(JournalHeade
     auto bytes = test::readBytes(journal);
     JournalHeader h;
     ASSERT_EQ(decodeJournalHeader(bytes, h), HeaderKind::Ours);
-    std::vector<unsigned char> body(bytes.begin() + JournalHeader::kSize, bytes.end());
+    std::vector<unsigned char> body(bytes.begin() + static_cast<std::ptrdiff_t>(h.size()), bytes.end());
     edit(h, body);
     const std::span<const unsigned char> all(body);
-    const auto count = std::min<std::size_t>(body.size(), static_cast<std::size_t>(std::min<std::uint64_t>(h.count, body.size())));
-    h.checksum = journalChecksum(h, all.first(count), all.subspan(count));
+    const auto stored = static_cast<std::size_t>(std::min<std::uint64_t>(h.stored, body.size()));
+    h.checksum = journalChecksum(h, all.first(stored), all.subspan(stored));
     const auto head = encodeJournalHeader(h);
     bytes.assign(head.begin(), head.end());
     bytes.insert(bytes.end(), body.begin(), body.end());
@@ -567,6 +567,7 @@ INSTANTIATE_TEST_SUITE_P(
                 const std::uint64_t more = (std::uint64_t{64} << 30) - was;
                 h.length += more;
                 h.count += more;
+                h.stored += more;
             });
             test::growSparse(s.journal, std::uint64_t{64} << 30);
             return s.file; }, Outcome::LeftAsItWas, false},
@@ -587,10 +588,29 @@ INSTANTIATE_TEST_SUITE_P(
                 }
                 std::vector<unsigned char> pairs;
                 for (int k = 0; k < 4096; ++k) pairs.insert(pairs.end(), pair.begin(), pair.end());
-                body.insert(body.begin() + static_cast<std::ptrdiff_t>(h.count + 16 * h.pieces), pairs.begin(), pairs.end());
+                body.insert(body.begin() + static_cast<std::ptrdiff_t>(h.stored + 16 * h.pieces), pairs.begin(), pairs.end());
                 h.pieces += 4096;
             });
             return s.file; }, Outcome::LeftAsItWas, false},
+        TrustCase{"crafted: packed saved bytes that make more than the header allows", [](Scene& s) {
+            patchJournal(s.journal, [](JournalHeader& h, std::vector<unsigned char>& body) {
+                // Two more items of no literal bytes and 2^63 zeros: together they wrap to nothing.
+                const unsigned char item[] = {0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x01};
+                for (int k = 0; k < 2; ++k)
+                    body.insert(body.begin() + static_cast<std::ptrdiff_t>(h.stored), std::begin(item), std::end(item));
+                h.stored += 2 * sizeof item;
+            });
+            return s.file; }, Outcome::LeftAsItWas, false},
+        TrustCase{"a journal of the version before, saved bytes unpacked", [](Scene& s) {
+            patchJournal(s.journal, [](JournalHeader& h, std::vector<unsigned char>& body) {
+                const auto decoded = decodeJournalBody(h, body);
+                ASSERT_TRUE(decoded);
+                body.erase(body.begin(), body.begin() + static_cast<std::ptrdiff_t>(h.stored));
+                body.insert(body.begin(), decoded->saved.begin(), decoded->saved.end());
+                h.version = JournalHeader::kPlainVersion;
+                h.stored = h.count;
+            });
+            return s.file; }, Outcome::PlayedBack, false},
         TrustCase{"another format version", [](Scene& s) {
             auto bytes = test::readBytes(s.journal);
             bytes[7] = 2;

@@ -256,6 +256,15 @@ TEST(PowerCut, EveryCrashStateRecoversToTheOldOrTheNewFile) {
         const Bytes newFile = disk.state().inodes.at(0);
         ASSERT_NE(oldFile, newFile);
         const auto& ops = disk.ops();
+        // Its journal is of the current format, the saved records packed.
+        const auto header = std::find_if(ops.begin(), ops.end(),
+                                         [](const Op& op) { return op.kind == Op::Write && op.inode != 0 && op.at == 0; });
+        JournalHeader h;
+        ASSERT_TRUE(header != ops.end() && decodeJournalHeader(header->bytes, h) == HeaderKind::Ours);
+        EXPECT_EQ(h.version, JournalHeader::kVersion);
+        if (h.count >= MemoRecord::kSize) {
+            EXPECT_LT(h.stored, h.count);
+        }
 
         forEachCut(start, ops, 4096, random, [&](const DiskState& cutState, std::size_t cut) {
             const auto [got, recoveryOps] = recover(cutState);
