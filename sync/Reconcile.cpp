@@ -1,7 +1,9 @@
 #include "sync/Reconcile.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "store/MemoKey.h"
 
@@ -17,16 +19,16 @@ bool sameMemos(std::vector<MemoRecord> a, std::vector<MemoRecord> b) {
 
 class Reconciler {
 public:
-    Reconciler(const std::vector<MemoRecord>& diary, Reconciled& out) : diary_(diary), out_(out) {}
+    Reconciler(std::vector<MemoRecord> diary, Reconciled& out) : diary_(std::move(diary)), out_(out) {}
 
-    void run(const std::vector<SyncedEvent>& last, const ServerChanges& server) {
+    void run(std::vector<SyncedEvent> last, const ServerChanges& server) {
         // Which memos of each event the diary still holds, paired first.
         std::vector<std::vector<bool>> present;
         for (const auto& event : last) {
             auto& here = present.emplace_back();
             for (const auto& memo : event.memos) here.push_back(diary_.claim(memo));
         }
-        std::set<std::string> known;
+        std::unordered_set<std::string_view> known;  // the hrefs of `last`, which outlives it
         for (const auto& event : last) known.insert(event.href);
         // Events new to the sync pair with what says the same, before a
         // memo that is gone is taken for edited into another.
@@ -41,7 +43,7 @@ public:
             unknownUids_.insert(event.uid);
             out_.events.push_back(std::move(paired));
         }
-        for (std::size_t e = 0; e < last.size(); ++e) lastEvent(last[e], present[e], server);
+        for (std::size_t e = 0; e < last.size(); ++e) lastEvent(std::move(last[e]), present[e], server);
         out_.removals = removals_.size();
         out_.here.insert(out_.here.begin(), removals_.begin(), removals_.end());
         putUp();
@@ -147,10 +149,9 @@ private:
 
 }  // namespace
 
-Reconciled reconcile(const std::vector<SyncedEvent>& last, const std::vector<MemoRecord>& diary,
-                     const ServerChanges& server) {
+Reconciled reconcile(std::vector<SyncedEvent> last, std::vector<MemoRecord> diary, const ServerChanges& server) {
     Reconciled out;
-    Reconciler(diary, out).run(last, server);
+    Reconciler(std::move(diary), out).run(std::move(last), server);
     return out;
 }
 

@@ -230,6 +230,19 @@ def open_server(cli, folder):
         times = diary.untouched()
         time.sleep(0.01)
         assert diary.sync(url) == summary() and diary.untouched() == times, "a sync that found nothing wrote a file"
+        # Neither side changed since: the collection's version says so, and
+        # its list of changes is not asked for. A change on either side
+        # alone is still found.
+        reports = server.requests("REPORT")
+        assert diary.sync(url) == summary() and server.requests("REPORT") == reports, "nothing changed, yet listed"
+        diary.run("add", "2026-09-01", "Alleen hier")
+        assert diary.sync(url) == summary(up=1)
+        assert diary.sync(url) == summary()
+        phone.save_event(event_text("alleen@telefoon", ";VALUE=DATE:20260902", "Alleen daar"))
+        assert diary.sync(url) == summary(down=1)
+        assert diary.sync(url) == summary()
+        memos.write(diary.file, [m for m in diary.memos() if m[1] != "Alleen hier"])
+        assert diary.sync(url) == summary(there=1)
 
         # One change of each kind on each side; the starred memo moved a year
         # on keeps its UID and is not put up again.
@@ -553,6 +566,11 @@ def faulty_server(cli, folder):
         Faulty.after_listing.append(lambda: Faulty.events["/cal/a.ics"].__setitem__(0, '"2"'))
         r = diary.run("sync", url + "/cal/", check=3)
         assert Faulty.tokens[-1] == "t2" and "/cal/a.ics" in Faulty.events and "412" in r.stderr, (Faulty.tokens, r)
+        # A server that gives no version of its collection is listed every time.
+        listed = len(Faulty.tokens)
+        for _ in range(2):
+            diary.run("sync", url + "/cal/", check=None)
+        assert len(Faulty.tokens) == listed + 2, Faulty.tokens
         # An address listed 3,000 times is fetched once; bounds in time and size.
         os.remove(diary.folder / ".jotanor1.mem.sync")
         Faulty.fetched.clear()
