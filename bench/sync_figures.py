@@ -9,7 +9,7 @@ Usage: sync_figures.py PATH-TO-jotanor-cli [FIRST] [MANY]   (FIRST 0: the later 
   later syncs: a calendar of MANY events (default 5,000, ten busy years)
       written straight into radicale's storage (a first upload of 5,000 takes
       radicale half an hour), paired by the first sync (UIDs), then a sync with
-      nothing changed and one with a change on each side (medians of 5); the
+      a change on each side and then with nothing changed (medians of 5); the
       first sync with nothing changed after one that did work lists the
       changes, those after it only ask the collection's version: both shown,
       with the REPORTs radicale logged;
@@ -184,15 +184,6 @@ def main(cli, first="500", many="5000"):
             sync(cli, klein, server.url("/klein/"))
             peaks = {}
             for count, diary, path in ((many, big, "/groot/"), (few_memos, klein, "/klein/")):
-                reports = server.requests("REPORT")
-                quiet = [sync(cli, diary, server.url(path)) for _ in range(6)]
-                reports = server.requests("REPORT") - reports
-                peaks[count] = [statistics.median(q[1] for q in quiet[1:])]
-                print(f"nothing changed at {count} memos: the first after a sync that did work {quiet[0][0]:.3f} s "
-                      f"({quiet[0][1] / 1024:.1f} MB peak); then median {statistics.median(q[0] for q in quiet[1:]):.3f} s, own "
-                      f"CPU {statistics.median(q[2] for q in quiet[1:]):.3f} s, {peaks[count][0] / 1024:.1f} MB peak "
-                      f"(medians of 5); {reports} REPORTs in the 6 ({quiet[-1][3]})")
-            for count, diary, path in ((many, big, "/groot/"), (few_memos, klein, "/klein/")):
                 phone = caldav.DAVClient(server.url(path)).calendar(url=server.url(path))
                 rounds = []
                 for n in range(5):
@@ -201,10 +192,19 @@ def main(cli, first="500", many="5000"):
                     subprocess.run([cli, "--file", str(diary), "--today", TODAY, "add", f"2026-07-{10 + n}", f"Hier {tag}"],
                                    check=True, capture_output=True)
                     rounds.append(sync(cli, diary, server.url(path)))
-                peaks[count].append(statistics.median(r[1] for r in rounds))
+                peaks[count] = [statistics.median(r[1] for r in rounds)]
                 print(f"one change on each side at {count} memos: median {statistics.median(r[0] for r in rounds):.3f} s, "
-                      f"own CPU {statistics.median(r[2] for r in rounds):.3f} s, {peaks[count][1] / 1024:.1f} MB peak "
+                      f"own CPU {statistics.median(r[2] for r in rounds):.3f} s, {peaks[count][0] / 1024:.1f} MB peak "
                       f"({rounds[0][3]})")
+            for count, diary, path in ((many, big, "/groot/"), (few_memos, klein, "/klein/")):
+                reports = server.requests("REPORT")
+                quiet = [sync(cli, diary, server.url(path)) for _ in range(6)]
+                reports = server.requests("REPORT") - reports
+                peaks[count].insert(0, statistics.median(q[1] for q in quiet[1:]))
+                print(f"nothing changed at {count} memos: the first after a sync that did work {quiet[0][0]:.3f} s "
+                      f"({quiet[0][1] / 1024:.1f} MB peak); then median {statistics.median(q[0] for q in quiet[1:]):.3f} s, own "
+                      f"CPU {statistics.median(q[2] for q in quiet[1:]):.3f} s, {peaks[count][0] / 1024:.1f} MB peak "
+                      f"(medians of 5); {reports} REPORTs in the 6 ({quiet[-1][3]})")
             for i, what in enumerate(("nothing changed", "one change on each side")):
                 slope = (peaks[many][i] - peaks[few_memos][i]) * 1024 / (many - few_memos)
                 print(f"memory, {what}: {peaks[few_memos][i] / 1024:.1f} MB at {few_memos} memos, "

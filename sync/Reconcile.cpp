@@ -28,6 +28,7 @@ public:
             auto& here = present.emplace_back();
             for (const auto& memo : event.memos) here.push_back(diary_.claim(memo));
         }
+        out_.events.reserve(last.size() + server.changed.size());  // no spare room: it can be big
         std::unordered_set<std::string_view> known;  // the hrefs of `last`, which outlives it
         for (const auto& event : last) known.insert(event.href);
         // Events new to the sync pair with what says the same, before a

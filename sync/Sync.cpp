@@ -110,7 +110,7 @@ public:
         // Kept only when a sync now would do nothing again: the memo file
         // as read, the collection as it was before it was listed (a change
         // since then changed its version).
-        const bool keepVersion = nothingToDo && report_.skipped.empty() && !report_.startedDiary;
+        const bool keepVersion = nothingToDo && report_.skipped.empty() && !report_.startedDiary && !version.empty();
         state_.collectionTag = keepVersion ? version : "";
         state_.diary = keepVersion ? digest : "";
         save();
