@@ -62,7 +62,7 @@ public:
         if (!lock)
             throw SyncError("er loopt al een sync van " + pathText(file_.path()) + "; probeer het straks opnieuw");
         if (!fs_.exists(file_.path())) {
-            state_ = readState(fs_, statePath_);
+            state_ = readState(fs_, statePath_, false, &saved_);
             if (!state_.events.empty())
                 throw SyncError(pathText(file_.path()) +
                                 " is er niet meer, maar is al eerder gesynchroniseerd; een nieuw, leeg memobestand "
@@ -84,8 +84,7 @@ public:
                 return report_;
             }
         }
-        if (!report_.startedDiary) state_ = readState(fs_, statePath_);
-        saved_ = digestOf(encodeState(state_));
+        if (!report_.startedDiary) state_ = readState(fs_, statePath_, false, &saved_);
         if (state_.url != dav.address()) state_ = {dav.address(), {}, {}, {}, {}};
         const ServerChanges server = readServer(dav);
         std::string digest;

@@ -200,7 +200,9 @@ std::unique_ptr<File> lockState(FileSystem& fs, const std::filesystem::path& pat
     return file;
 }
 
-SyncState readState(FileSystem& fs, const std::filesystem::path& path, bool headOnly) {
+SyncState readState(FileSystem& fs, const std::filesystem::path& path, bool headOnly, std::string* digest) {
+    Digest bytes;
+    if (digest) *digest = bytes.hex();
     if (!fs.exists(path)) return {};
     const auto file = fs.open(path, OpenMode::OwnReadOnly);
     // Readable by its owner only, whatever it was: a new state keeps that.
@@ -214,6 +216,7 @@ SyncState readState(FileSystem& fs, const std::filesystem::path& path, bool head
         for (std::uint64_t at = 0; at < size && wanted;) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - at));
             file->readAt(at, block.data(), n);
+            bytes.add(block.data(), n);
             at += n;
             std::string_view rest(block.data(), n);
             for (std::size_t end; wanted && (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
@@ -230,6 +233,7 @@ SyncState readState(FileSystem& fs, const std::filesystem::path& path, bool head
         if (wanted && !partial.empty()) decoder.line(partial);
         SyncState state = decoder.finish();
         file->close();
+        if (digest) *digest = bytes.hex();
         return state;
     } catch (const IoError&) {
         throw;

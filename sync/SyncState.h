@@ -58,8 +58,10 @@ SyncState decodeState(std::string_view text);
 // a new file is readable by its owner only, and one that was not is made so).
 // `headOnly` reads no event: a state without them, read from the file's head.
 // A state file of the first version (without the head's last two lines)
-// reads as one that keeps no tag.
-SyncState readState(FileSystem& fs, const std::filesystem::path& path, bool headOnly = false);
+// reads as one that keeps no tag. `digest`, when given, gets the Digest of
+// the file's bytes (of none when there is no file).
+SyncState readState(FileSystem& fs, const std::filesystem::path& path, bool headOnly = false,
+                    std::string* digest = nullptr);
 
 // The lock a sync holds on the state at `path`, on a file of its own
 // beside it (the state itself is replaced, not rewritten): exclusive while
