@@ -27,6 +27,7 @@ constexpr std::size_t kSaveEvery = 100;
 // under one lock: the digest says exactly what the reconcile saw.
 std::vector<MemoRecord> readDiary(MemoFile& file, std::string& digest) {
     std::vector<MemoRecord> memos;
+    memos.reserve(file.count());  // as the file was a moment ago: no more than needed, as a rule
     Digest d;
     file.scanBytes([&](const unsigned char* record, std::size_t) {
         d.add(record, MemoRecord::kSize);

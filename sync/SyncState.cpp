@@ -96,6 +96,7 @@ public:
 
     SyncState finish() {
         if (!headed_) throw std::runtime_error("geen sync-bestand van jotanor");
+        state_.events.shrink_to_fit();  // no spare room: it can be as big as the diary
         return std::move(state_);
     }
 
