@@ -9,9 +9,13 @@ Usage: sync_figures.py PATH-TO-jotanor-cli [FIRST] [MANY]   (FIRST 0: the later 
   later syncs: a calendar of MANY events (default 5,000, ten busy years)
       written straight into radicale's storage (a first upload of 5,000 takes
       radicale half an hour), paired by the first sync (UIDs), then a sync with
-      nothing changed and one with a change on each side (medians of 5);
-  memory: the peak resident size of the sync with nothing changed at FIRST
-      (500 when 0) and at MANY memos, both calendars written into storage.
+      a change on each side and then with nothing changed (medians of 5); the
+      first sync with nothing changed after one that did work lists the
+      changes, those after it only ask the collection's version: both shown,
+      with the REPORTs radicale logged;
+  memory: the peak resident size of the sync with nothing changed and of the
+      one with a change on each side, at FIRST (500 when 0) and at MANY memos
+      (both calendars written into storage), and what each memo more adds.
 Or: sync_figures.py PATH-TO-jotanor-cli bounds
   the peak where check_sync.py's misbehaving server sends an endless answer,
   or one 11 MB event beside a small one (no radicale)."""
@@ -170,31 +174,41 @@ def main(cli, first="500", many="5000"):
                   f"{statistics.median(plain):.2f} s (medians of 3), ratio {statistics.median(ours) / statistics.median(plain):.3f}")
                 print(f"  rounds: jotanor-cli {[round(s, 2) for s in ours]}, plain {[round(s, 2) for s in plain]}")
 
+            few_memos = len(busy_years(first or 500))
+            klein = folder / "small" / "klein.mem"
+            klein.write_bytes(small.read_bytes())
             url = server.url("/groot/")
             seconds, peak, _, line = sync(cli, big, url)
             print(f"first sync of {many} memos with their {len(seed_events)} events already there (all fetched and "
                   f"paired): {seconds:.2f} s, {peak / 1024:.1f} MB peak ({line})")
-            quiet = [sync(cli, big, url) for _ in range(5)]
-            print(f"nothing changed at {many} memos: median {statistics.median(q[0] for q in quiet):.3f} s, own CPU "
-                  f"{statistics.median(q[2] for q in quiet):.3f} s, {statistics.median(q[1] for q in quiet) / 1024:.1f} MB "
-                  f"peak ({quiet[0][3]})")
-            klein = folder / "small" / "klein.mem"
-            klein.write_bytes(small.read_bytes())
             sync(cli, klein, server.url("/klein/"))
-            few = [sync(cli, klein, server.url("/klein/")) for _ in range(5)]
-            print(f"nothing changed at {len(busy_years(first or 500))} memos: median {statistics.median(q[0] for q in few):.3f} s, "
-                  f"own CPU {statistics.median(q[2] for q in few):.3f} s, {statistics.median(q[1] for q in few) / 1024:.1f} MB "
-                  f"peak ({few[0][3]})")
-            phone = caldav.DAVClient(url).calendar(url=url)
-            rounds = []
-            for n in range(5):
-                tag = f"{time.time_ns()}-{n}"
-                phone.save_event(event_text(f"telefoon-{tag}@bench", f";VALUE=DATE:202606{10 + n}", f"Nieuw {tag}"))
-                subprocess.run([cli, "--file", str(big), "--today", TODAY, "add", f"2026-07-{10 + n}", f"Hier {tag}"],
-                               check=True, capture_output=True)
-                rounds.append(sync(cli, big, url))
-            print(f"one change on each side at {many} memos: median {statistics.median(r[0] for r in rounds):.3f} s, own "
-                  f"CPU {statistics.median(r[2] for r in rounds):.3f} s ({rounds[0][3]})")
+            peaks = {}
+            for count, diary, path in ((many, big, "/groot/"), (few_memos, klein, "/klein/")):
+                phone = caldav.DAVClient(server.url(path)).calendar(url=server.url(path))
+                rounds = []
+                for n in range(5):
+                    tag = f"{time.time_ns()}-{n}"
+                    phone.save_event(event_text(f"telefoon-{tag}@bench", f";VALUE=DATE:202606{10 + n}", f"Nieuw {tag}"))
+                    subprocess.run([cli, "--file", str(diary), "--today", TODAY, "add", f"2026-07-{10 + n}", f"Hier {tag}"],
+                                   check=True, capture_output=True)
+                    rounds.append(sync(cli, diary, server.url(path)))
+                peaks[count] = [statistics.median(r[1] for r in rounds)]
+                print(f"one change on each side at {count} memos: median {statistics.median(r[0] for r in rounds):.3f} s, "
+                      f"own CPU {statistics.median(r[2] for r in rounds):.3f} s, {peaks[count][0] / 1024:.1f} MB peak "
+                      f"({rounds[0][3]})")
+            for count, diary, path in ((many, big, "/groot/"), (few_memos, klein, "/klein/")):
+                reports = server.requests("REPORT")
+                quiet = [sync(cli, diary, server.url(path)) for _ in range(6)]
+                reports = server.requests("REPORT") - reports
+                peaks[count].insert(0, statistics.median(q[1] for q in quiet[1:]))
+                print(f"nothing changed at {count} memos: the first after a sync that did work {quiet[0][0]:.3f} s "
+                      f"({quiet[0][1] / 1024:.1f} MB peak); then median {statistics.median(q[0] for q in quiet[1:]):.3f} s, own "
+                      f"CPU {statistics.median(q[2] for q in quiet[1:]):.3f} s, {peaks[count][0] / 1024:.1f} MB peak "
+                      f"(medians of 5); {reports} REPORTs in the 6 ({quiet[-1][3]})")
+            for i, what in enumerate(("nothing changed", "one change on each side")):
+                slope = (peaks[many][i] - peaks[few_memos][i]) * 1024 / (many - few_memos)
+                print(f"memory, {what}: {peaks[few_memos][i] / 1024:.1f} MB at {few_memos} memos, "
+                      f"{peaks[many][i] / 1024:.1f} MB at {many}: {slope:.0f} bytes more per memo")
         finally:
             server.stop()
 

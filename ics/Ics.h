@@ -144,14 +144,19 @@ public:
     std::vector<std::pair<MemoRecord, std::string>> unclaimed() const;
 
 private:
-    bool claimFirst(const std::vector<std::size_t>& places);
+    // An index: (hash, position) in that order, so that the memos of one
+    // hash are found in file order; a hash found is checked on the memo.
+    using Index = std::vector<std::pair<std::size_t, std::size_t>>;
+    template <class Same>
+    std::optional<std::size_t> first(const Index& index, std::string_view key, Same same, bool unclaimedOnly) const;
+    std::string_view uid(std::size_t i) const;
 
+    // Compact, as a diary can be big: no string per memo beside its own.
     std::vector<MemoRecord> memos_;
     std::vector<bool> claimed_;
-    std::vector<std::string> uids_;
-    std::unordered_map<std::string, std::vector<std::size_t>> byKey_;
-    std::unordered_map<std::string, std::size_t> byUid_;
-    std::unordered_map<std::string, std::vector<std::size_t>> byTitle_;
+    std::string uidText_;               // the UIDs one after another,
+    std::vector<std::uint32_t> uidEnd_;  // each ending here
+    Index byKey_, byUid_, byTitle_;
 };
 
 // The adds that bring imported memos into a diary: an event the diary holds

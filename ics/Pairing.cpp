@@ -1,4 +1,5 @@
 // Which memos of a diary the events stand for.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -112,48 +113,73 @@ bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
     }
 }
 
+namespace {
+std::size_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+}  // namespace
+
 DiaryMemos::DiaryMemos(std::vector<MemoRecord> memos) : memos_(std::move(memos)), claimed_(memos_.size()) {
     UidMaker uids;
-    uids_.reserve(memos_.size());
+    uidEnd_.reserve(memos_.size());
+    byKey_.reserve(memos_.size());
+    byUid_.reserve(memos_.size());
+    byTitle_.reserve(memos_.size());
     for (std::size_t i = 0; i < memos_.size(); ++i) {
-        uids_.push_back(uids.next(memos_[i]));  // "" when no calendar day: it cannot go up
-        byKey_[memoKey(memos_[i])].push_back(i);
-        if (!uids_.back().empty()) byUid_.emplace(uids_.back(), i);
-        byTitle_[memos_[i].line1].push_back(i);
+        const std::string id = uids.next(memos_[i]);  // "" when no calendar day: it cannot go up
+        uidText_ += id;
+        uidEnd_.push_back(static_cast<std::uint32_t>(uidText_.size()));
+        byKey_.emplace_back(hashOf(memoKey(memos_[i])), i);
+        if (!id.empty()) byUid_.emplace_back(hashOf(id), i);
+        byTitle_.emplace_back(hashOf(memos_[i].line1), i);
     }
+    for (Index* index : {&byKey_, &byUid_, &byTitle_}) std::sort(index->begin(), index->end());
 }
 
-std::optional<MemoRecord> DiaryMemos::claimUid(const std::string& uid, const MemoRecord& memo) {
-    const auto found = byUid_.find(uid);
-    if (found == byUid_.end() || claimed_[found->second] || !saysTheSame(memos_[found->second], memo)) return std::nullopt;
-    claimed_[found->second] = true;
-    return memos_[found->second];
+std::string_view DiaryMemos::uid(std::size_t i) const {
+    const std::size_t begin = i == 0 ? 0 : uidEnd_[i - 1];
+    return std::string_view(uidText_).substr(begin, uidEnd_[i] - begin);
+}
+
+template <class Same>
+std::optional<std::size_t> DiaryMemos::first(const Index& index, std::string_view key, Same same, bool unclaimedOnly) const {
+    const std::size_t hash = hashOf(key);
+    const auto from = std::lower_bound(index.begin(), index.end(), std::pair<std::size_t, std::size_t>{hash, 0});
+    for (auto it = from; it != index.end() && it->first == hash; ++it)
+        if ((!unclaimedOnly || !claimed_[it->second]) && same(it->second)) return it->second;
+    return std::nullopt;
+}
+
+std::optional<MemoRecord> DiaryMemos::claimUid(const std::string& id, const MemoRecord& memo) {
+    // The first memo with the UID (UIDs are told apart), when unpaired.
+    const auto found = first(byUid_, id, [&](std::size_t i) { return uid(i) == id; }, false);
+    if (!found || claimed_[*found] || !saysTheSame(memos_[*found], memo)) return std::nullopt;
+    claimed_[*found] = true;
+    return memos_[*found];
 }
 
 bool DiaryMemos::claim(const MemoRecord& memo) {
-    const auto found = byKey_.find(memoKey(memo));
-    return found != byKey_.end() && claimFirst(found->second);
+    const std::string key = memoKey(memo);
+    const auto found = first(byKey_, key, [&](std::size_t i) { return memoKey(memos_[i]) == key; }, true);
+    if (found) claimed_[*found] = true;
+    return found.has_value();
 }
 
 std::optional<MemoRecord> DiaryMemos::claimAlike(const MemoRecord& memo) {
-    const auto found = byTitle_.find(memo.line1);
-    if (found == byTitle_.end()) return std::nullopt;
-    for (const std::size_t i : found->second) {
-        if (claimed_[i]) continue;
-        const bool alike = (memo.starred() && saysTheSame(memos_[i], memo)) || sameEventElsewhere(memos_[i], memo);
-        if (!alike) continue;
-        claimed_[i] = true;
-        return memos_[i];
-    }
-    return std::nullopt;
+    const auto found = first(byTitle_, memo.line1, [&](std::size_t i) {
+        const MemoRecord& m = memos_[i];
+        return m.line1 == memo.line1 && ((memo.starred() && saysTheSame(m, memo)) || sameEventElsewhere(m, memo));
+    }, true);
+    if (!found) return std::nullopt;
+    claimed_[*found] = true;
+    return memos_[*found];
 }
 
 std::optional<MemoRecord> DiaryMemos::claimMoved(const MemoRecord& before) {
     if (!before.starred()) return std::nullopt;
-    const auto found = byUid_.find(memoUid(before));
-    if (found == byUid_.end() || claimed_[found->second] || !memos_[found->second].starred()) return std::nullopt;
-    claimed_[found->second] = true;
-    return memos_[found->second];
+    const std::string id = memoUid(before);
+    const auto found = first(byUid_, id, [&](std::size_t i) { return uid(i) == id; }, false);
+    if (!found || claimed_[*found] || !memos_[*found].starred()) return std::nullopt;
+    claimed_[*found] = true;
+    return memos_[*found];
 }
 
 std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
@@ -169,24 +195,20 @@ std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
 }
 
 std::size_t DiaryMemos::copies(const MemoRecord& memo) const {
-    const auto found = byKey_.find(memoKey(memo));
-    return found == byKey_.end() ? 0 : found->second.size();
+    const std::string key = memoKey(memo);
+    const std::size_t hash = hashOf(key);
+    std::size_t n = 0;
+    for (auto it = std::lower_bound(byKey_.begin(), byKey_.end(), std::pair<std::size_t, std::size_t>{hash, 0});
+         it != byKey_.end() && it->first == hash; ++it)
+        n += memoKey(memos_[it->second]) == key;
+    return n;
 }
 
 std::vector<std::pair<MemoRecord, std::string>> DiaryMemos::unclaimed() const {
     std::vector<std::pair<MemoRecord, std::string>> out;
     for (std::size_t i = 0; i < memos_.size(); ++i)
-        if (!claimed_[i] && !uids_[i].empty()) out.emplace_back(memos_[i], uids_[i]);
+        if (!claimed_[i] && !uid(i).empty()) out.emplace_back(memos_[i], std::string(uid(i)));
     return out;
-}
-
-bool DiaryMemos::claimFirst(const std::vector<std::size_t>& places) {
-    for (const std::size_t i : places) {
-        if (claimed_[i]) continue;
-        claimed_[i] = true;
-        return true;
-    }
-    return false;
 }
 
 ImportPlan importEdits(DiaryMemos& diary, const Imported& imported) {

@@ -65,8 +65,10 @@ public:
 
     // The collection's address, however it was written ("/" at its end).
     std::string address() const;
-    // Throws DavError when the URL is no calendar collection.
-    void checkCalendar();
+    // Throws DavError when the URL is no calendar collection. Returns its
+    // version, which changes with every change in it (its ctag), or ""
+    // when the server gives none.
+    std::string checkCalendar();
     // What changed since `token`, or everything when it is empty or the
     // server no longer knows it.
     DavListing changesSince(const std::string& token);

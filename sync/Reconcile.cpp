@@ -1,7 +1,9 @@
 #include "sync/Reconcile.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "store/MemoKey.h"
 
@@ -17,16 +19,21 @@ bool sameMemos(std::vector<MemoRecord> a, std::vector<MemoRecord> b) {
 
 class Reconciler {
 public:
-    Reconciler(const std::vector<MemoRecord>& diary, Reconciled& out) : diary_(diary), out_(out) {}
+    Reconciler(std::vector<MemoRecord> diary, Reconciled& out) : diary_(std::move(diary)), out_(out) {}
 
-    void run(const std::vector<SyncedEvent>& last, const ServerChanges& server) {
-        // Which memos of each event the diary still holds, paired first.
-        std::vector<std::vector<bool>> present;
+    void run(std::vector<SyncedEvent> last, const ServerChanges& server) {
+        // Which memos of each event the diary still holds, paired first:
+        // event e's from first[e] on, in one list of bits.
+        std::vector<bool> present;
+        std::vector<std::size_t> first;
+        first.reserve(last.size() + 1);
         for (const auto& event : last) {
-            auto& here = present.emplace_back();
-            for (const auto& memo : event.memos) here.push_back(diary_.claim(memo));
+            first.push_back(present.size());
+            for (const auto& memo : event.memos) present.push_back(diary_.claim(memo));
         }
-        std::set<std::string> known;
+        first.push_back(present.size());
+        out_.events.reserve(last.size() + server.changed.size());  // no spare room: it can be big
+        std::unordered_set<std::string_view> known;  // the hrefs of `last`, which outlives it
         for (const auto& event : last) known.insert(event.href);
         // Events new to the sync pair with what says the same, before a
         // memo that is gone is taken for edited into another.
@@ -41,7 +48,10 @@ public:
             unknownUids_.insert(event.uid);
             out_.events.push_back(std::move(paired));
         }
-        for (std::size_t e = 0; e < last.size(); ++e) lastEvent(last[e], present[e], server);
+        for (std::size_t e = 0; e < last.size(); ++e) {
+            const auto begin = present.begin() + static_cast<std::ptrdiff_t>(first[e]);
+            lastEvent(std::move(last[e]), {begin, begin + static_cast<std::ptrdiff_t>(first[e + 1] - first[e])}, server);
+        }
         out_.removals = removals_.size();
         out_.here.insert(out_.here.begin(), removals_.begin(), removals_.end());
         putUp();
@@ -101,17 +111,20 @@ private:
     // holds: one that an event with other contents holds (the state that
     // would tell which side changed is gone) leaves both versions.
     void putUp() {
-        std::set<std::string> used = unknownUids_;
-        for (const auto& event : out_.events) used.insert(event.uid);
+        // Views of the UIDs held, which outlive this; the ones given here apart.
+        std::unordered_set<std::string_view> held(unknownUids_.begin(), unknownUids_.end());
+        for (const auto& event : out_.events) held.insert(event.uid);
+        std::set<std::string> given;
+        const auto used = [&](const std::string& uid) { return held.contains(uid) || given.contains(uid); };
         for (auto [memo, uid] : diary_.unclaimed()) {
-            if (used.contains(uid)) {
+            if (used(uid)) {
                 if (unknownUids_.contains(uid)) ++out_.conflicts;
                 const std::string base = uid;
                 const std::size_t at = base.rfind('@');
-                for (int n = 2; used.contains(uid); ++n)
+                for (int n = 2; used(uid); ++n)
                     uid = base.substr(0, at) + "-x" + std::to_string(n) + base.substr(std::min(at, base.size()));
             }
-            used.insert(uid);
+            given.insert(uid);
             out_.putThere.emplace_back(memo, uid);
         }
     }
@@ -147,10 +160,9 @@ private:
 
 }  // namespace
 
-Reconciled reconcile(const std::vector<SyncedEvent>& last, const std::vector<MemoRecord>& diary,
-                     const ServerChanges& server) {
+Reconciled reconcile(std::vector<SyncedEvent> last, std::vector<MemoRecord> diary, const ServerChanges& server) {
     Reconciled out;
-    Reconciler(diary, out).run(last, server);
+    Reconciler(std::move(diary), out).run(std::move(last), server);
     return out;
 }
 

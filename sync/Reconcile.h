@@ -47,7 +47,7 @@ struct Reconciled {
 // put up for it, by UID, or an equal one), else it comes in. A memo whose
 // UID an event with other contents holds goes up under another UID: with
 // no state to tell which side changed, both versions stay (a conflict).
-Reconciled reconcile(const std::vector<SyncedEvent>& last, const std::vector<MemoRecord>& diary,
-                     const ServerChanges& server);
+// Both lists are taken, not copied: each can be as big as the diary.
+Reconciled reconcile(std::vector<SyncedEvent> last, std::vector<MemoRecord> diary, const ServerChanges& server);
 
 }  // namespace jotanor::sync

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "dates/Dates.h"
 #include "diary/MemoCommands.h"
@@ -20,6 +23,36 @@ namespace {
 // short has little to find out again.
 constexpr std::size_t kSaveEvery = 100;
 
+// The memo file's records in file order, and their digest, from one read
+// under one lock: the digest says exactly what the reconcile saw.
+std::vector<MemoRecord> readDiary(MemoFile& file, std::string& digest) {
+    std::vector<MemoRecord> memos;
+    memos.reserve(file.count());  // as the file was a moment ago: no more than needed, as a rule
+    Digest d;
+    file.scanBytes([&](const unsigned char* record, std::size_t) {
+        d.add(record, MemoRecord::kSize);
+        memos.push_back(decodeRecord(record));
+        return true;
+    });
+    digest = d.hex();
+    return memos;
+}
+
+std::string diaryDigest(MemoFile& file) {
+    Digest d;
+    file.scanBytes([&](const unsigned char* record, std::size_t) {
+        d.add(record, MemoRecord::kSize);
+        return true;
+    });
+    return d.hex();
+}
+
+std::string digestOf(const std::string& text) {
+    Digest d;
+    d.add(text.data(), text.size());
+    return d.hex();
+}
+
 class Synchronizer {
 public:
     Synchronizer(FileSystem& fs, MemoFile& file, const SyncSettings& settings)
@@ -29,9 +62,8 @@ public:
         const auto lock = lockState(fs_, statePath_);
         if (!lock)
             throw SyncError("er loopt al een sync van " + pathText(file_.path()) + "; probeer het straks opnieuw");
-        state_ = readState(fs_, statePath_);
-        saved_ = encodeState(state_);
         if (!fs_.exists(file_.path())) {
+            state_ = readState(fs_, statePath_, false, &saved_);
             if (!state_.events.empty())
                 throw SyncError(pathText(file_.path()) +
                                 " is er niet meer, maar is al eerder gesynchroniseerd; een nieuw, leeg memobestand "
@@ -41,10 +73,26 @@ public:
             report_.startedDiary = true;
         }
         CalDav dav(settings_.server);
-        if (state_.url != dav.address()) state_ = {dav.address(), {}, {}};
-        dav.checkCalendar();
+        const std::string version = dav.checkCalendar();
+        // Neither side changed since a sync that found nothing to do: the
+        // head of the state tells, and the server's list of changes (slow
+        // on a big calendar) is not asked for.
+        if (!report_.startedDiary && !version.empty()) {
+            const SyncState head = readState(fs_, statePath_, true);
+            if (head.url == dav.address() && head.collectionTag == version && !head.diary.empty() &&
+                head.diary == diaryDigest(file_)) {
+                report_.requests = dav.requests();
+                return report_;
+            }
+        }
+        if (!report_.startedDiary) state_ = readState(fs_, statePath_, false, &saved_);
+        if (state_.url != dav.address()) state_ = {dav.address(), {}, {}, {}, {}};
         const ServerChanges server = readServer(dav);
-        Reconciled plan = reconcile(state_.events, file_.readAll(), server);
+        std::string digest;
+        std::vector<MemoRecord> diary = readDiary(file_, digest);
+        Reconciled plan = reconcile(std::move(state_.events), std::move(diary), server);
+        const bool nothingToDo = plan.here.empty() && plan.deleteThere.empty() && plan.putThere.empty() &&
+                                 plan.editThere.empty() && plan.conflicts == 0;
         // What changed there, in one change of the memo file.
         if (!plan.here.empty()) {
             const auto outcomes = applyEdits(file_, plan.here);
@@ -59,6 +107,12 @@ public:
         // With an event left unread, the next sync lists from the old token
         // again and tries it anew.
         if (report_.skipped.empty()) state_.token = token_;
+        // Kept only when a sync now would do nothing again: the memo file
+        // as read, the collection as it was before it was listed (a change
+        // since then changed its version).
+        const bool keepVersion = nothingToDo && report_.skipped.empty() && !report_.startedDiary && !version.empty();
+        state_.collectionTag = keepVersion ? version : "";
+        state_.diary = keepVersion ? digest : "";
         save();
         try {
             writeToServer(dav, plan);
@@ -76,11 +130,12 @@ private:
         const DavListing listing = dav.changesSince(state_.token);
         token_ = listing.token;
         ServerChanges server;
-        std::map<std::string, std::string> listed;  // href, ETag
+        // Views into the listing and the state, which outlive them.
+        std::unordered_map<std::string_view, std::string_view> listed;  // href, ETag
         for (const auto& item : listing.items) listed.emplace(item.href, item.etag);
         server.removed.insert(listing.removed.begin(), listing.removed.end());
         std::vector<std::string> toFetch;
-        std::set<std::string> known;
+        std::unordered_set<std::string_view> known;
         for (const auto& event : state_.events) {
             known.insert(event.href);
             const auto it = listed.find(event.href);
@@ -193,10 +248,11 @@ private:
 
     // Written only when it changed: a sync that finds nothing new writes nothing.
     void save() {
-        std::string text = encodeState(state_);
-        if (text == saved_) return;
+        const std::string text = encodeState(state_);
+        std::string digest = digestOf(text);
+        if (digest == saved_) return;
         replaceFile(fs_, statePath_, text.data(), text.size());
-        saved_ = std::move(text);
+        saved_ = std::move(digest);
     }
 
     FileSystem& fs_;
@@ -204,7 +260,7 @@ private:
     const SyncSettings& settings_;
     std::filesystem::path statePath_;
     SyncState state_;
-    std::string saved_;  // the state as the file holds it
+    std::string saved_;  // the digest of the state as the file holds it
     std::string token_;  // the server's, for the next sync
     SyncReport report_;
 };

@@ -1,5 +1,6 @@
 #include "sync/SyncState.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstdint>
@@ -10,7 +11,9 @@
 namespace jotanor::sync {
 namespace {
 
-constexpr std::string_view kHeader = "jotanor-sync 1";
+// The first version had no "tag" and "diary" lines; it is still read.
+constexpr std::string_view kHeader = "jotanor-sync 2";
+constexpr std::string_view kFirstHeader = "jotanor-sync 1";
 
 // A field without tabs and line breaks: those and "%" as "%XX".
 void appendField(std::string& out, std::string_view text) {
@@ -57,7 +60,77 @@ std::vector<std::string> fields(std::string_view line) {
     return out;
 }
 
+// The state read a line at a time; a head-only read stops at the first event.
+class Decoder {
+public:
+    explicit Decoder(bool headOnly) : headOnly_(headOnly) {}
+
+    // False once the rest is not wanted.
+    bool line(std::string_view line) {
+        if (!headed_) {
+            if (line != kHeader && line != kFirstHeader) throw std::runtime_error("geen sync-bestand van jotanor");
+            headed_ = true;
+            return true;
+        }
+        const auto f = fields(line);
+        if (f[0] == "url" && f.size() == 2) {
+            state_.url = f[1];
+        } else if (f[0] == "token" && f.size() == 2) {
+            state_.token = f[1];
+        } else if (f[0] == "tag" && f.size() == 2) {
+            state_.collectionTag = f[1];
+        } else if (f[0] == "diary" && f.size() == 2) {
+            state_.diary = f[1];
+        } else if (f[0] == "event" && f.size() == 4) {
+            if (headOnly_) return false;
+            state_.events.push_back({f[1], f[2], f[3], {}});
+        } else if (f[0] == "memo" && f.size() == 4 && !state_.events.empty() && f[1].size() == 16) {
+            std::uint64_t bits = 0;
+            for (const char c : f[1]) bits = bits * 16 + static_cast<std::uint64_t>(hexDigit(c));
+            state_.events.back().memos.push_back({std::bit_cast<double>(bits), f[2], f[3]});
+        } else {
+            throw std::runtime_error("sync-bestand: een regel die niet klopt");
+        }
+        return true;
+    }
+
+    SyncState finish() {
+        if (!headed_) throw std::runtime_error("geen sync-bestand van jotanor");
+        state_.events.shrink_to_fit();  // no spare room: it can be as big as the diary
+        return std::move(state_);
+    }
+
+private:
+    bool headOnly_;
+    bool headed_ = false;
+    SyncState state_;
+};
+
 }  // namespace
+
+void Digest::add(const void* data, std::size_t n) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < n; ++i) {
+        a_ = (a_ ^ bytes[i]) * 0x100000001b3ull;
+        b_ = (b_ + bytes[i] + 1) * 0x9e3779b97f4a7c15ull;
+        b_ ^= b_ >> 29;
+    }
+    length_ += n;
+}
+
+std::string Digest::hex() const {
+    // Each lane mixed with the length and the other (splitmix64's finish).
+    const auto mix = [](std::uint64_t x) {
+        x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+        x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+        return x ^ (x >> 31);
+    };
+    const std::uint64_t lanes[] = {mix(a_ ^ length_) ^ b_, mix(b_ + length_) ^ a_};
+    char text[33];
+    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(mix(lanes[0])),
+                  static_cast<unsigned long long>(mix(lanes[1])));
+    return text;
+}
 
 std::string encodeState(const SyncState& state) {
     std::string out(kHeader);
@@ -65,6 +138,10 @@ std::string encodeState(const SyncState& state) {
     appendField(out, state.url);
     out += "\ntoken";
     appendField(out, state.token);
+    out += "\ntag";
+    appendField(out, state.collectionTag);
+    out += "\ndiary";
+    appendField(out, state.diary);
     out += '\n';
     for (const auto& event : state.events) {
         out += "event";
@@ -88,35 +165,14 @@ std::string encodeState(const SyncState& state) {
 }
 
 SyncState decodeState(std::string_view text) {
-    SyncState state;
-    bool headed = false;
+    Decoder decoder(false);
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(start, end - start);
+        decoder.line(text.substr(start, end - start));
         start = end + 1;
-        if (!headed) {
-            if (line != kHeader) throw std::runtime_error("geen sync-bestand van jotanor");
-            headed = true;
-            continue;
-        }
-        const auto f = fields(line);
-        if (f[0] == "url" && f.size() == 2) {
-            state.url = f[1];
-        } else if (f[0] == "token" && f.size() == 2) {
-            state.token = f[1];
-        } else if (f[0] == "event" && f.size() == 4) {
-            state.events.push_back({f[1], f[2], f[3], {}});
-        } else if (f[0] == "memo" && f.size() == 4 && !state.events.empty() && f[1].size() == 16) {
-            std::uint64_t bits = 0;
-            for (const char c : f[1]) bits = bits * 16 + static_cast<std::uint64_t>(hexDigit(c));
-            state.events.back().memos.push_back({std::bit_cast<double>(bits), f[2], f[3]});
-        } else {
-            throw std::runtime_error("sync-bestand: een regel die niet klopt");
-        }
     }
-    if (!headed) throw std::runtime_error("geen sync-bestand van jotanor");
-    return state;
+    return decoder.finish();
 }
 
 std::unique_ptr<File> lockState(FileSystem& fs, const std::filesystem::path& path) {
@@ -145,17 +201,43 @@ std::unique_ptr<File> lockState(FileSystem& fs, const std::filesystem::path& pat
     return file;
 }
 
-SyncState readState(FileSystem& fs, const std::filesystem::path& path) {
+SyncState readState(FileSystem& fs, const std::filesystem::path& path, bool headOnly, std::string* digest) {
+    Digest bytes;
+    if (digest) *digest = bytes.hex();
     if (!fs.exists(path)) return {};
     const auto file = fs.open(path, OpenMode::OwnReadOnly);
     // Readable by its owner only, whatever it was: a new state keeps that.
     if ((file->info().mode & 077) != 0) file->setAccess(-1, 0600);
-    std::string text(static_cast<std::size_t>(file->size()), '\0');
-    if (!text.empty()) file->readAt(0, text.data(), text.size());
     try {
-        SyncState state = decodeState(text);
+        // Read in blocks, never whole: a state grows with the diary.
+        Decoder decoder(headOnly);
+        const std::uint64_t size = file->size();
+        std::string block(64 * 1024, '\0'), partial;
+        bool wanted = true;
+        for (std::uint64_t at = 0; at < size && wanted;) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - at));
+            file->readAt(at, block.data(), n);
+            bytes.add(block.data(), n);
+            at += n;
+            std::string_view rest(block.data(), n);
+            for (std::size_t end; wanted && (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+                if (partial.empty()) {
+                    wanted = decoder.line(rest.substr(0, end));
+                } else {
+                    partial += rest.substr(0, end);
+                    wanted = decoder.line(partial);
+                    partial.clear();
+                }
+            }
+            if (wanted) partial += rest;
+        }
+        if (wanted && !partial.empty()) decoder.line(partial);
+        SyncState state = decoder.finish();
         file->close();
+        if (digest) *digest = bytes.hex();
         return state;
+    } catch (const IoError&) {
+        throw;
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(path.string() + ": " + e.what() + "; verwijder het om alles opnieuw te koppelen");
     }

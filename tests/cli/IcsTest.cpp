@@ -442,7 +442,7 @@ TEST(Sync, ADiaryThatSyncedAndIsGoneIsNotMadeAnew) {
     EXPECT_THROW(sync::synchronize(nativeFileSystem(), file, settings), sync::DavError);
     EXPECT_TRUE(std::filesystem::exists(memoPath));
     std::filesystem::remove(memoPath);
-    const std::string state = sync::encodeState({"http://127.0.0.1:9/dagboek/", "", {{"/dagboek/a.ics", "1", "a", {{1.0, "a", ""}}}}});
+    const std::string state = sync::encodeState({"http://127.0.0.1:9/dagboek/", "", {{"/dagboek/a.ics", "1", "a", {{1.0, "a", ""}}}}, "", ""});
     std::ofstream(sync::statePath(memoPath), std::ios::binary) << state;
     try {
         sync::synchronize(nativeFileSystem(), file, settings);
@@ -454,7 +454,8 @@ TEST(Sync, ADiaryThatSyncedAndIsGoneIsNotMadeAnew) {
 }
 
 TEST(SyncState, EveryFieldComesBackAsItWas) {
-    sync::SyncState state{"https://dav.example/anna/dagboek/", "http://radicale.org/ns/sync/1", {}};
+    sync::SyncState state{"https://dav.example/anna/dagboek/", "http://radicale.org/ns/sync/1", {}, "sync-token t\nctag\t7",
+                          "0123456789abcdef0123456789abcdef"};
     state.events.push_back({"/anna/dagboek/a b%41@x.ics", "\"e\ttag\"", "uid\n1", {}});
     state.events.back().memos = {{std::numeric_limits<double>::quiet_NaN(), "tab\there%20", std::string("nul\0\r\n", 6)},
                                  {-0.0, "", "*"}};
@@ -466,8 +467,38 @@ TEST(SyncState, EveryFieldComesBackAsItWas) {
     EXPECT_EQ(back.events[0].memos[0].line2, state.events[0].memos[0].line2);
     EXPECT_TRUE(std::isnan(back.events[0].memos[0].date));
     EXPECT_TRUE(std::signbit(back.events[0].memos[1].date));
-    for (const char* bad : {"", "jotanor-sync 2\n", "jotanor-sync 1\nmemo\t0\ta\tb\n", "jotanor-sync 1\nurl\t%4\n"})
+    EXPECT_EQ(back.collectionTag, state.collectionTag);
+    EXPECT_EQ(back.diary, state.diary);
+    for (const char* bad : {"", "jotanor-sync 3\n", "jotanor-sync 1\nmemo\t0\ta\tb\n", "jotanor-sync 1\nurl\t%4\n"})
         EXPECT_THROW(sync::decodeState(bad), std::runtime_error) << bad;
+
+    // A state of the first version still reads, as one that keeps no
+    // version; a head-only read stops at the first event, however far the
+    // file's blocks go.
+    test::TempDir dir;
+    const std::string old = "jotanor-sync 1\nurl\thttps://dav.example/d/\ntoken\tt1\nevent\t/d/a.ics\t1\ta\n"
+                            "memo\t3ff0000000000000\ta\t\n";
+    std::ofstream(dir.file("oud"), std::ios::binary) << old;
+    const sync::SyncState read = sync::readState(nativeFileSystem(), dir.file("oud"));
+    EXPECT_EQ(sync::encodeState(read), sync::encodeState({"https://dav.example/d/", "t1", {{"/d/a.ics", "1", "a", {{1.0, "a", ""}}}}, "", ""}));
+    std::ofstream(dir.file("nieuw"), std::ios::binary) << sync::encodeState(state) << std::string(200000, 'x');
+    const sync::SyncState head = sync::readState(nativeFileSystem(), dir.file("nieuw"), true);
+    EXPECT_TRUE(head.events.empty());
+    EXPECT_EQ(head.collectionTag, state.collectionTag);
+    EXPECT_THROW(sync::readState(nativeFileSystem(), dir.file("nieuw")), std::runtime_error);
+
+    // The memo file's digest: the same bytes in any pieces alike, one byte
+    // or the order of two records not.
+    const auto digest = [](std::initializer_list<std::string_view> pieces) {
+        sync::Digest d;
+        for (const auto piece : pieces) d.add(piece.data(), piece.size());
+        return d.hex();
+    };
+    EXPECT_EQ(digest({"abcdef"}), digest({"ab", "", "cdef"}));
+    EXPECT_EQ(digest({"abcdef"}).size(), 32u);
+    EXPECT_NE(digest({"abcdef"}), digest({"abcdeg"}));
+    EXPECT_NE(digest({"abc", "def"}), digest({"def", "abc"}));
+    EXPECT_NE(digest({""}), digest({std::string_view("\0", 1)}));
 }
 
 }  // namespace

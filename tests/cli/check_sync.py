@@ -230,6 +230,19 @@ def open_server(cli, folder):
         times = diary.untouched()
         time.sleep(0.01)
         assert diary.sync(url) == summary() and diary.untouched() == times, "a sync that found nothing wrote a file"
+        # Neither side changed since: the collection's version says so, and
+        # its list of changes is not asked for. A change on either side
+        # alone is still found.
+        reports = server.requests("REPORT")
+        assert diary.sync(url) == summary() and server.requests("REPORT") == reports, "nothing changed, yet listed"
+        diary.run("add", "2026-09-01", "Alleen hier")
+        assert diary.sync(url) == summary(up=1)
+        assert diary.sync(url) == summary()
+        phone.save_event(event_text("alleen@telefoon", ";VALUE=DATE:20260902", "Alleen daar"))
+        assert diary.sync(url) == summary(down=1)
+        assert diary.sync(url) == summary()
+        memos.write(diary.file, [m for m in diary.memos() if m[1] != "Alleen hier"])
+        assert diary.sync(url) == summary(there=1)
 
         # One change of each kind on each side; the starred memo moved a year
         # on keeps its UID and is not put up again.
@@ -558,6 +571,11 @@ def faulty_server(cli, folder):
         Faulty.fetched.clear()
         diary.run("sync", url + "/repeat/", check=None)
         assert len(set(Faulty.fetched)) == len(Faulty.fetched) == 2, len(Faulty.fetched)
+        # A server that gives no version of its collection is listed every time.
+        listed = len(Faulty.tokens)
+        for _ in range(2):
+            diary.run("sync", url + "/repeat/", check=None)
+        assert len(Faulty.tokens) == listed + 2, Faulty.tokens
         for path, args, said in [("/trickle/", ("--max-time", "3"), "langer dan 3 seconden"),
                                  ("/bearer/", (), "aanmelding met bearer, wat jotanor-cli niet kan"),
                                  ("/digest/", (), "weigert de toegang tot"),
