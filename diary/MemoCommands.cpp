@@ -1,6 +1,8 @@
 #include "diary/MemoCommands.h"
 
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 #include <unordered_map>
 
 #include "calendar/core/HolidayMemos.h"
@@ -31,53 +33,71 @@ EditOutcome deleteMemo(MemoFile& file, const MemoRef& ref) {
 }
 
 std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> edits) {
+    constexpr std::size_t kRec = MemoRecord::kSize;
     std::vector<EditOutcome> outcomes;
     file.modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
-        // Decided afresh under the lock, on an image of the records.
+        // Decided afresh under the lock, on an image of the file that holds
+        // no copy of it: per place the record there, below n one of the
+        // file's, from n on one of `added`. What stays goes back as pieces of
+        // the file as it is.
         outcomes.assign(edits.size(), EditOutcome::Done);
-        std::vector<unsigned char> image(records.begin(), records.end());
-        std::size_t from = image.size() / MemoRecord::kSize;
-        // How many memos of each content the image holds, counted once
-        // when an add unless already there needs it.
+        const std::size_t n = records.size() / kRec;
+        std::vector<std::size_t> image(n);
+        std::iota(image.begin(), image.end(), std::size_t{0});
+        std::vector<RecordBytes> added;
+        const auto bytesOf = [&](std::size_t ref) { return ref < n ? records.data() + ref * kRec : added[ref - n].data(); };
+        const auto at = [&](std::size_t j) { return bytesOf(image[j]); };
+        // How many memos the image holds of each content an add unless
+        // already there asks about: those alone are counted.
         std::unordered_map<std::string, std::size_t> held;
-        bool counted = false;
-        const auto heldCopies = [&]() -> std::unordered_map<std::string, std::size_t>& {
-            if (!counted) {
-                for (std::size_t at = 0; at + MemoRecord::kSize <= image.size(); at += MemoRecord::kSize)
-                    ++held[memoKey(image.data() + at)];
-                counted = true;
-            }
-            return held;
+        for (const MemoEdit& edit : edits)
+            if (edit.memo && !edit.old && edit.seenCopies) held.emplace(memoKey(*edit.memo), 0);
+        const auto count = [&](const unsigned char* record, int by) {
+            if (const auto it = held.find(memoKey(record)); it != held.end()) it->second += static_cast<std::size_t>(by);
         };
+        if (!held.empty())
+            for (std::size_t j = 0; j < n; ++j) count(records.data() + j * kRec, 1);
         for (std::size_t i = 0; i < edits.size(); ++i) {
             const MemoEdit& edit = edits[i];
-            if (edit.memo && !edit.old && edit.seenCopies && heldCopies()[memoKey(*edit.memo)] > *edit.seenCopies) {
+            if (edit.memo && !edit.old && edit.seenCopies && held[memoKey(*edit.memo)] > *edit.seenCopies) {
                 outcomes[i] = EditOutcome::AlreadyThere;
                 continue;
             }
             if (edit.old) {
-                const auto at = findMemo(image, edit.old->memo, edit.old->near);
-                if (at) {
-                    const auto begin = image.begin() + static_cast<std::ptrdiff_t>(*at * MemoRecord::kSize);
-                    if (counted) --held[memoKey(image.data() + *at * MemoRecord::kSize)];
-                    image.erase(begin, begin + MemoRecord::kSize);
-                    from = std::min(from, *at);
+                if (const auto found = findMemoAt(image.size(), at, edit.old->memo, edit.old->near)) {
+                    count(at(*found), -1);
+                    image.erase(image.begin() + static_cast<std::ptrdiff_t>(*found));
                 } else {
                     outcomes[i] = edit.memo ? EditOutcome::StoredAnew : EditOutcome::Gone;
                 }
             }
             if (edit.memo) {
-                const std::size_t at = storePosition(image, edit.memo->date);
-                const RecordBytes rec = encodeRecord(*edit.memo);
-                if (counted) ++held[memoKey(rec.data())];
-                image.insert(image.begin() + static_cast<std::ptrdiff_t>(at * MemoRecord::kSize), rec.begin(), rec.end());
-                from = std::min(from, at);
+                const std::size_t place = storePositionAt(image.size(), at, edit.memo->date);
+                added.push_back(encodeRecord(*edit.memo));
+                count(added.back().data(), 1);
+                image.insert(image.begin() + static_cast<std::ptrdiff_t>(place), n + added.size() - 1);
             }
         }
-        if (image.size() == records.size() && std::equal(image.begin(), image.end(), records.begin()))
-            return std::nullopt;
+        // From the first place that changed: nothing when every byte is as it was.
+        std::size_t from = 0;
+        while (from < std::min(n, image.size()) && image[from] == from) ++from;
+        bool same = image.size() == n;
+        for (std::size_t j = from; same && j < n; ++j) same = std::memcmp(at(j), records.data() + j * kRec, kRec) == 0;
+        if (same) return std::nullopt;
         TailChange change{from, {}};
-        return change.add(std::span(image).subspan(from * MemoRecord::kSize));
+        for (std::size_t j = from, k; j < image.size(); j = k) {
+            const bool old = image[j] < n;
+            for (k = j + 1; k < image.size() && (old ? image[k] < n && image[k] == image[k - 1] + 1 : image[k] >= n); ++k) {}
+            if (old) {
+                change.old(image[j], image[k - 1] + 1);
+            } else {
+                std::vector<unsigned char> bytes;
+                bytes.reserve((k - j) * kRec);
+                for (std::size_t m = j; m < k; ++m) bytes.insert(bytes.end(), at(m), at(m) + kRec);
+                change.pieces.push_back({0, 0, std::move(bytes)});
+            }
+        }
+        return change;
     });
     return outcomes;
 }

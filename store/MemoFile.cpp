@@ -22,20 +22,8 @@ constexpr std::size_t kBlockRecords = 618;
 
 std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip) {
     const std::size_t all = records.size() / kRec;
-    if (skip >= all) {
-        // The common case, kept tight: it reads the date of every record.
-        const unsigned char* r = records.data();
-        std::size_t j = 0;
-        while (j < all && !(recordDate(r + j * kRec) >= key)) ++j;
-        if (j < all && (j + 1 < all || recordDate(r + j * kRec) > key)) return j;
-        return all;
-    }
-    const std::size_t n = skip < all ? all - 1 : all;
-    auto date = [&](std::size_t j) { return recordDate(records.data() + (j < skip ? j : j + 1) * kRec); };
-    std::size_t j = 0;
-    while (j < n && !(date(j) >= key)) ++j;
-    if (j < n && (j + 1 < n || date(j) > key)) return j;
-    return n;
+    if (skip >= all) return storePositionAt(all, [&](std::size_t j) { return records.data() + j * kRec; }, key);
+    return storePositionAt(all - 1, [&](std::size_t j) { return records.data() + (j < skip ? j : j + 1) * kRec; }, key);
 }
 
 MemoFile::MemoFile(FileSystem& fs, std::filesystem::path path) : fs_(fs), path_(std::move(path)) {}
@@ -326,19 +314,7 @@ void MemoFile::modify(const Plan& plan) {
 
 std::optional<std::size_t> findMemo(std::span<const unsigned char> records, const MemoRecord& memo,
                                     std::size_t near) {
-    const std::size_t n = records.size() / kRec;
-    const RecordBytes wanted = encodeRecord(memo);
-    const std::string_view line1(reinterpret_cast<const char*>(&wanted[9]), wanted[8]);
-    const std::string_view line2(reinterpret_cast<const char*>(&wanted[110]), wanted[109]);
-    // The date compared as stored: a NaN date is found too.
-    auto holds = [&](std::size_t j) {
-        const unsigned char* r = records.data() + j * kRec;
-        return std::memcmp(r, wanted.data(), 8) == 0 && recordLine1(r) == line1 && recordLine2(r) == line2;
-    };
-    if (near < n && holds(near)) return near;
-    for (std::size_t j = 0; j < n; ++j)
-        if (holds(j)) return j;
-    return std::nullopt;
+    return findMemoAt(records.size() / kRec, [&](std::size_t j) { return records.data() + j * kRec; }, memo, near);
 }
 
 std::size_t MemoFile::mydata1_opbergen(const MemoRecord& record) {

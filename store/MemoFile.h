@@ -9,12 +9,14 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,6 +32,15 @@ namespace jotanor {
 // position is then one among the remaining records.
 constexpr std::size_t kNoSkip = static_cast<std::size_t>(-1);
 std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip = kNoSkip);
+// The same among `n` records that need not lie in one span: `record(j)`
+// gives the bytes of the j-th.
+template <class At>
+std::size_t storePositionAt(std::size_t n, At record, DaySerial key) {
+    std::size_t j = 0;
+    while (j < n && !(recordDate(record(j)) >= key)) ++j;
+    if (j < n && (j + 1 < n || recordDate(record(j)) > key)) return j;
+    return n;
+}
 
 // A change decided on the records as they are under the lock: the new
 // records from record `from` to the end, as pieces that are either records
@@ -123,5 +134,20 @@ private:
 // is there, else its first place; nothing when no record holds it.
 std::optional<std::size_t> findMemo(std::span<const unsigned char> records, const MemoRecord& memo,
                                     std::size_t near);
+// The same among `n` records given one by one, as storePositionAt.
+template <class At>
+std::optional<std::size_t> findMemoAt(std::size_t n, At record, const MemoRecord& memo, std::size_t near) {
+    const RecordBytes wanted = encodeRecord(memo);
+    const std::string_view line1 = recordLine1(wanted.data()), line2 = recordLine2(wanted.data());
+    // The date compared as stored: a NaN date is found too.
+    const auto holds = [&](std::size_t j) {
+        const unsigned char* r = record(j);
+        return std::memcmp(r, wanted.data(), 8) == 0 && recordLine1(r) == line1 && recordLine2(r) == line2;
+    };
+    if (near < n && holds(near)) return near;
+    for (std::size_t j = 0; j < n; ++j)
+        if (holds(j)) return j;
+    return std::nullopt;
+}
 
 }  // namespace jotanor

@@ -94,6 +94,17 @@ TEST_F(SelectTest, EditsFindTheirMemoByContentAndNeverDropATypedOne) {
         {"add unless already there: one copy more than seen is another's add", {{std::nullopt, memos[1], 0},
                                                                                 {std::nullopt, typed, 0}},
          {EditOutcome::AlreadyThere, EditOutcome::Done}, {memos[0], memos[1], memos[2], memos[3], typed}},
+        {"add unless already there after its copy was deleted: first of its day", {{MemoRef{memos[1], 1}, std::nullopt},
+                                                                                  {std::nullopt, memos[1], 0}},
+         {EditOutcome::Done, EditOutcome::Done}, {memos[1], memos[0], memos[2], memos[3]}},
+        {"deleted and stored again at its place", {{MemoRef{memos[3], 3}, std::nullopt}, {std::nullopt, memos[3]}},
+         {EditOutcome::Done, EditOutcome::Done}, memos},
+        {"adds before, between and after, the last deleted",
+         {{std::nullopt, MemoRecord{46361, "a", ""}}, {MemoRef{memos[1], 1}, std::nullopt},
+          {std::nullopt, MemoRecord{46365, "z", ""}}, {MemoRef{memos[3], 3}, std::nullopt},
+          {std::nullopt, MemoRecord{46363, "k", ""}}},
+         std::vector<EditOutcome>(5, EditOutcome::Done),
+         {{46361, "a", ""}, memos[0], memos[2], {46363, "k", ""}, {46365, "z", ""}}},
     };
     for (const auto& c : cases) {
         SetUp();
