@@ -33,9 +33,14 @@ PendingFile::~PendingFile() {
     }
 }
 
+void PendingFile::append(const void* data, std::size_t n) {
+    if (n > 0) file_->writeAt(written_, data, n);
+    written_ += n;
+}
+
 void PendingFile::commit(const void* data, std::size_t n) {
     if (fs_.exists(real_)) file_->adoptAccessOf(real_);
-    if (n > 0) file_->writeAt(0, data, n);
+    append(data, n);
     file_->sync();
     file_->close();
     fs_.rename(pending_, real_);

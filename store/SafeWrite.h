@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
@@ -26,15 +27,19 @@ public:
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
 
-    // Writes `data`, gives the file the mode and owner of the file it
+    // Adds `data` to what the file holds: a text too big to hold whole
+    // goes in piece by piece.
+    void append(const void* data, std::size_t n);
+    // Appends `data`, gives the file the mode and owner of the file it
     // replaces, syncs it, renames it into place and syncs the folder.
-    void commit(const void* data, std::size_t n);
+    void commit(const void* data = nullptr, std::size_t n = 0);
 
 private:
     FileSystem& fs_;
     std::filesystem::path real_;
     std::filesystem::path pending_;
     std::unique_ptr<File> file_;
+    std::uint64_t written_ = 0;
     bool committed_ = false;
 };
 

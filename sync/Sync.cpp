@@ -47,12 +47,6 @@ std::string diaryDigest(MemoFile& file) {
     return d.hex();
 }
 
-std::string digestOf(const std::string& text) {
-    Digest d;
-    d.add(text.data(), text.size());
-    return d.hex();
-}
-
 class Synchronizer {
 public:
     Synchronizer(FileSystem& fs, MemoFile& file, const SyncSettings& settings)
@@ -247,11 +241,16 @@ private:
     }
 
     // Written only when it changed: a sync that finds nothing new writes nothing.
+    // The text goes by in pieces, twice when it changed: held whole it
+    // would be as big as the state.
     void save() {
-        const std::string text = encodeState(state_);
-        std::string digest = digestOf(text);
+        Digest d;
+        encodeState(state_, [&](std::string_view piece) { d.add(piece.data(), piece.size()); });
+        std::string digest = d.hex();
         if (digest == saved_) return;
-        replaceFile(fs_, statePath_, text.data(), text.size());
+        PendingFile pending(fs_, statePath_);
+        encodeState(state_, [&](std::string_view piece) { pending.append(piece.data(), piece.size()); });
+        pending.commit();
         saved_ = std::move(digest);
     }
 

@@ -14,6 +14,7 @@ namespace {
 // The first version had no "tag" and "diary" lines; it is still read.
 constexpr std::string_view kHeader = "jotanor-sync 2";
 constexpr std::string_view kFirstHeader = "jotanor-sync 1";
+constexpr std::size_t kPiece = 64 * 1024;
 
 // A field without tabs and line breaks: those and "%" as "%XX".
 void appendField(std::string& out, std::string_view text) {
@@ -132,7 +133,7 @@ std::string Digest::hex() const {
     return text;
 }
 
-std::string encodeState(const SyncState& state) {
+void encodeState(const SyncState& state, const std::function<void(std::string_view)>& write) {
     std::string out(kHeader);
     out += "\nurl";
     appendField(out, state.url);
@@ -144,6 +145,11 @@ std::string encodeState(const SyncState& state) {
     appendField(out, state.diary);
     out += '\n';
     for (const auto& event : state.events) {
+        // Given on in pieces: the whole text would be as big as the state.
+        if (out.size() >= kPiece) {
+            write(out);
+            out.clear();
+        }
         out += "event";
         appendField(out, event.href);
         appendField(out, event.etag);
@@ -161,7 +167,13 @@ std::string encodeState(const SyncState& state) {
             out += '\n';
         }
     }
-    return out;
+    write(out);
+}
+
+std::string encodeState(const SyncState& state) {
+    std::string text;
+    encodeState(state, [&](std::string_view piece) { text += piece; });
+    return text;
 }
 
 SyncState decodeState(std::string_view text) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,10 +52,12 @@ private:
 };
 
 std::string encodeState(const SyncState& state);
+// The same text given to `write` in pieces of some 64 KiB.
+void encodeState(const SyncState& state, const std::function<void(std::string_view)>& write);
 // Throws std::runtime_error on text that is no sync state.
 SyncState decodeState(std::string_view text);
 
-// Nothing there: an empty state. It is written with replaceFile (atomic;
+// Nothing there: an empty state. It is written through a PendingFile (atomic;
 // a new file is readable by its owner only, and one that was not is made so).
 // `headOnly` reads no event: a state without them, read from the file's head.
 // A state file of the first version (without the head's last two lines)
