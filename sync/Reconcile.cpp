@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "store/MemoKey.h"
 
@@ -32,13 +31,17 @@ public:
             for (const auto& memo : event.memos) present.push_back(diary_.claim(memo));
         }
         first.push_back(present.size());
-        out_.events.reserve(last.size() + server.changed.size());  // no spare room: it can be big
-        std::unordered_set<std::string_view> known;  // the hrefs of `last`, which outlives it
-        for (const auto& event : last) known.insert(event.href);
+        // The events come out where they went in, those new to the sync
+        // after them: no second list as long as the state.
+        const std::size_t known = last.size();
+        std::set<std::string_view> changedKnown;  // hrefs of server.changed, which outlives this
+        for (const auto& event : last)
+            if (const auto f = server.changed.find(event.href); f != server.changed.end()) changedKnown.insert(f->first);
+        last.reserve(known + server.changed.size() - changedKnown.size());
         // Events new to the sync pair with what says the same, before a
         // memo that is gone is taken for edited into another.
         for (const auto& [href, event] : server.changed) {
-            if (known.contains(href)) continue;
+            if (changedKnown.contains(href)) continue;
             SyncedEvent paired{href, event.etag, event.uid, {}};
             const auto ours = event.memos.size() == 1 ? diary_.claimUid(event.uid, event.memos[0]) : std::nullopt;
             if (ours)
@@ -46,19 +49,26 @@ public:
             else
                 bringDown(event.memos, paired.memos);
             unknownUids_.insert(event.uid);
-            out_.events.push_back(std::move(paired));
+            last.push_back(std::move(paired));
         }
+        std::size_t kept = 0;
         for (std::size_t e = 0; e < last.size(); ++e) {
-            const auto begin = present.begin() + static_cast<std::ptrdiff_t>(first[e]);
-            lastEvent(std::move(last[e]), {begin, begin + static_cast<std::ptrdiff_t>(first[e + 1] - first[e])}, server);
+            const auto begin = e < known ? present.begin() + static_cast<std::ptrdiff_t>(first[e]) : present.end();
+            const auto end = e < known ? present.begin() + static_cast<std::ptrdiff_t>(first[e + 1]) : present.end();
+            if (e < known && !lastEvent(last[e], {begin, end}, server)) continue;
+            if (kept != e) last[kept] = std::move(last[e]);
+            ++kept;
         }
+        last.erase(last.begin() + static_cast<std::ptrdiff_t>(kept), last.end());
+        out_.events = std::move(last);
         out_.removals = removals_.size();
         out_.here.insert(out_.here.begin(), removals_.begin(), removals_.end());
         putUp();
     }
 
 private:
-    void lastEvent(SyncedEvent event, const std::vector<bool>& here, const ServerChanges& server) {
+    // What becomes of an event the last sync saw; false when it goes.
+    bool lastEvent(SyncedEvent& event, const std::vector<bool>& here, const ServerChanges& server) {
         const auto removeHere = [&] {
             for (std::size_t m = 0; m < event.memos.size(); ++m)
                 if (here[m]) removals_.push_back({MemoRef{event.memos[m], 0}, std::nullopt, std::nullopt});
@@ -66,7 +76,7 @@ private:
         const bool allHere = std::find(here.begin(), here.end(), false) == here.end();
         if (server.removed.contains(event.href)) {
             removeHere();
-            return;
+            return false;
         }
         if (const auto f = server.changed.find(event.href); f != server.changed.end()) {
             event.etag = f->second.etag;
@@ -79,14 +89,10 @@ private:
                 const std::size_t added = bringDown(f->second.memos, event.memos);
                 out_.replaced += std::min(gone, added);
                 if (added > 0 && !allHere) ++out_.conflicts;
-                out_.events.push_back(std::move(event));
-                return;
+                return true;
             }
         }
-        if (allHere) {
-            out_.events.push_back(std::move(event));
-            return;
-        }
+        if (allHere) return true;
         // Each memo gone from here: a starred one moved on, an edit, or
         // deleted (one occurrence of a repeating event: an exception there).
         std::vector<std::pair<std::string, ics::MemoChange>> edits;
@@ -104,18 +110,23 @@ private:
             out_.editThere.insert(out_.editThere.end(), edits.begin(), edits.end());
         else
             out_.deleteThere.push_back(event.href);  // every memo it gave is gone
-        out_.events.push_back(std::move(event));
+        return true;
     }
 
     // Memos no event stands for go up, each under a UID no other event
     // holds: one that an event with other contents holds (the state that
     // would tell which side changed is gone) leaves both versions.
     void putUp() {
-        // Views of the UIDs held, which outlive this; the ones given here apart.
-        std::unordered_set<std::string_view> held(unknownUids_.begin(), unknownUids_.end());
-        for (const auto& event : out_.events) held.insert(event.uid);
+        // Views of the UIDs held, which outlive this, sorted (no set node
+        // per event); the ones given here apart.
+        std::vector<std::string_view> held(unknownUids_.begin(), unknownUids_.end());
+        held.reserve(held.size() + out_.events.size());
+        for (const auto& event : out_.events) held.push_back(event.uid);
+        std::sort(held.begin(), held.end());
         std::set<std::string> given;
-        const auto used = [&](const std::string& uid) { return held.contains(uid) || given.contains(uid); };
+        const auto used = [&](const std::string& uid) {
+            return std::binary_search(held.begin(), held.end(), std::string_view(uid)) || given.contains(uid);
+        };
         for (auto [memo, uid] : diary_.unclaimed()) {
             if (used(uid)) {
                 if (unknownUids_.contains(uid)) ++out_.conflicts;

@@ -82,6 +82,8 @@ public:
         if (!report_.startedDiary) state_ = readState(fs_, statePath_, false, &saved_);
         if (state_.url != dav.address()) state_ = {dav.address(), {}, {}, {}, {}};
         const ServerChanges server = readServer(dav);
+        // Room for the events new to the sync, made before the diary is read.
+        state_.events.reserve(state_.events.size() + server.changed.size());
         std::string digest;
         std::vector<MemoRecord> diary = readDiary(file_, digest);
         Reconciled plan = reconcile(std::move(state_.events), std::move(diary), server);
