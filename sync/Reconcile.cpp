@@ -28,7 +28,7 @@ public:
         first.reserve(last.size() + 1);
         for (const auto& event : last) {
             first.push_back(present.size());
-            for (const auto& memo : event.memos) present.push_back(diary_.claim(memo));
+            for (const auto& memo : event.memos()) present.push_back(diary_.claim(memo));
         }
         first.push_back(present.size());
         // The events come out where they went in, those new to the sync
@@ -36,20 +36,21 @@ public:
         const std::size_t known = last.size();
         std::set<std::string_view> changedKnown;  // hrefs of server.changed, which outlives this
         for (const auto& event : last)
-            if (const auto f = server.changed.find(event.href); f != server.changed.end()) changedKnown.insert(f->first);
+            if (const auto f = server.changed.find(std::string(event.href())); f != server.changed.end())
+                changedKnown.insert(f->first);
         last.reserve(known + server.changed.size() - changedKnown.size());
         // Events new to the sync pair with what says the same, before a
         // memo that is gone is taken for edited into another.
         for (const auto& [href, event] : server.changed) {
             if (changedKnown.contains(href)) continue;
-            SyncedEvent paired{href, event.etag, event.uid, {}};
+            std::vector<MemoRecord> paired;
             const auto ours = event.memos.size() == 1 ? diary_.claimUid(event.uid, event.memos[0]) : std::nullopt;
             if (ours)
-                paired.memos.push_back(*ours);
+                paired.push_back(*ours);
             else
-                bringDown(event.memos, paired.memos);
+                bringDown(event.memos, paired);
             unknownUids_.insert(event.uid);
-            last.push_back(std::move(paired));
+            last.emplace_back(href, event.etag, event.uid, paired);
         }
         std::size_t kept = 0;
         for (std::size_t e = 0; e < last.size(); ++e) {
@@ -69,24 +70,27 @@ public:
 private:
     // What becomes of an event the last sync saw; false when it goes.
     bool lastEvent(SyncedEvent& event, const std::vector<bool>& here, const ServerChanges& server) {
+        std::vector<MemoRecord> memos = event.memos();
+        const std::string href(event.href());
         const auto removeHere = [&] {
-            for (std::size_t m = 0; m < event.memos.size(); ++m)
-                if (here[m]) removals_.push_back({MemoRef{event.memos[m], 0}, std::nullopt, std::nullopt});
+            for (std::size_t m = 0; m < memos.size(); ++m)
+                if (here[m]) removals_.push_back({MemoRef{memos[m], 0}, std::nullopt, std::nullopt});
         };
         const bool allHere = std::find(here.begin(), here.end(), false) == here.end();
-        if (server.removed.contains(event.href)) {
+        if (server.removed.contains(href)) {
             removeHere();
             return false;
         }
-        if (const auto f = server.changed.find(event.href); f != server.changed.end()) {
-            event.etag = f->second.etag;
-            if (!sameMemos(f->second.memos, event.memos)) {
+        if (const auto f = server.changed.find(href); f != server.changed.end()) {
+            event.setEtag(f->second.etag);
+            if (!sameMemos(f->second.memos, memos)) {
                 // Changed there: what was here gives way; a memo also
                 // changed or deleted here is a conflict, and both stay.
                 const auto gone = static_cast<std::size_t>(std::count(here.begin(), here.end(), true));
                 removeHere();
-                event.memos.clear();
-                const std::size_t added = bringDown(f->second.memos, event.memos);
+                memos.clear();
+                const std::size_t added = bringDown(f->second.memos, memos);
+                event.setMemos(memos);
                 out_.replaced += std::min(gone, added);
                 if (added > 0 && !allHere) ++out_.conflicts;
                 return true;
@@ -97,19 +101,20 @@ private:
         // deleted (one occurrence of a repeating event: an exception there).
         std::vector<std::pair<std::string, ics::MemoChange>> edits;
         bool anyLeft = std::find(here.begin(), here.end(), true) != here.end();
-        for (std::size_t m = 0; m < event.memos.size(); ++m) {
+        for (std::size_t m = 0; m < memos.size(); ++m) {
             if (here[m]) continue;
-            const MemoRecord& before = event.memos[m];
-            const auto moved = event.memos.size() == 1 ? diary_.claimMoved(before) : std::nullopt;
+            const MemoRecord& before = memos[m];
+            const auto moved = memos.size() == 1 ? diary_.claimMoved(before) : std::nullopt;
             const auto edited = moved ? std::nullopt : diary_.claimEdited(before);
-            if (moved) event.memos[m] = *moved;
-            if (!moved) edits.push_back({event.href, {before, edited}});
+            if (!moved) edits.push_back({href, {before, edited}});
+            if (moved) memos[m] = *moved;
             anyLeft = anyLeft || moved || edited;
         }
+        event.setMemos(memos);
         if (anyLeft)
             out_.editThere.insert(out_.editThere.end(), edits.begin(), edits.end());
         else
-            out_.deleteThere.push_back(event.href);  // every memo it gave is gone
+            out_.deleteThere.push_back(href);  // every memo it gave is gone
         return true;
     }
 
@@ -121,7 +126,7 @@ private:
         // per event); the ones given here apart.
         std::vector<std::string_view> held(unknownUids_.begin(), unknownUids_.end());
         held.reserve(held.size() + out_.events.size());
-        for (const auto& event : out_.events) held.push_back(event.uid);
+        for (const auto& event : out_.events) held.push_back(event.uid());
         std::sort(held.begin(), held.end());
         std::set<std::string> given;
         const auto used = [&](const std::string& uid) {

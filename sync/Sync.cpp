@@ -133,10 +133,10 @@ private:
         std::vector<std::string> toFetch;
         std::unordered_set<std::string_view> known;
         for (const auto& event : state_.events) {
-            known.insert(event.href);
-            const auto it = listed.find(event.href);
-            if (it == listed.end() && listing.complete) server.removed.insert(event.href);
-            if (it != listed.end() && it->second != event.etag) toFetch.push_back(event.href);
+            known.insert(event.href());
+            const auto it = listed.find(event.href());
+            if (it == listed.end() && listing.complete) server.removed.emplace(event.href());
+            if (it != listed.end() && it->second != event.etag()) toFetch.emplace_back(event.href());
         }
         for (const auto& item : listing.items)
             if (!known.contains(item.href)) toFetch.push_back(item.href);
@@ -171,25 +171,26 @@ private:
     // meanwhile (then it comes down next time).
     void editThere(CalDav& dav, DavItem& held, const ics::MemoChange& change) {
         const auto event = std::find_if(state_.events.begin(), state_.events.end(),
-                                        [&](const SyncedEvent& e) { return e.href == held.href; });
-        const auto memo = std::find(event->memos.begin(), event->memos.end(), change.before);
-        if (memo == event->memos.end() || held.etag.empty() || held.etag != event->etag) return;
+                                        [&](const SyncedEvent& e) { return e.href() == held.href; });
+        std::vector<MemoRecord> memos = event->memos();
+        const auto memo = std::find(memos.begin(), memos.end(), change.before);
+        if (memo == memos.end() || held.etag.empty() || held.etag != event->etag()) return;
         ics::ImportWindow around = window();  // an occurrence gone by is found as well
         around.from = std::min(around.from, change.before.date);
         around.to = std::max(around.to, change.before.date);
         const auto changed = ics::changeEvent(held.data, around, change, settings_.dtstamp);
-        const auto etag = changed ? dav.put(held.href, *changed, event->etag) : std::nullopt;
+        const auto etag = changed ? dav.put(held.href, *changed, std::string(event->etag())) : std::nullopt;
         if (changed && !etag)
             report_.skipped.push_back("memo '" + cp1252ToUtf8(change.before.line1) + "' van " +
                                       datumtekst(change.before.date) + " niet naar de server: de afspraak op " +
                                       held.href + " veranderde intussen (412); de volgende sync haalt hem op");
         if (!etag) return;
         held = {held.href, *etag, *changed, {}};
-        event->etag = *etag;
         if (change.after)
             *memo = *change.after;
         else
-            event->memos.erase(memo);
+            memos.erase(memo);
+        *event = SyncedEvent(event->href(), *etag, event->uid(), memos);
         ++(change.after ? report_.up : report_.deletedThere);
     }
 
@@ -202,9 +203,9 @@ private:
         };
         for (const auto& href : plan.deleteThere) {
             const auto event = std::find_if(state_.events.begin(), state_.events.end(),
-                                            [&](const SyncedEvent& e) { return e.href == href; });
+                                            [&](const SyncedEvent& e) { return e.href() == href; });
             // Changed there meanwhile: it stays, and comes down next time.
-            if (dav.remove(href, event->etag)) {
+            if (dav.remove(href, std::string(event->etag()))) {
                 state_.events.erase(event);
                 ++report_.deletedThere;
             } else {
@@ -230,7 +231,7 @@ private:
             // One there already (a sync cut short put it up): paired next time.
             const auto etag = calendar ? dav.put(href, *calendar, std::nullopt) : std::nullopt;
             if (etag) {
-                state_.events.push_back({href, *etag, uid, {memo}});
+                state_.events.emplace_back(href, *etag, uid, std::vector<MemoRecord>{memo});
                 ++report_.up;
             } else if (calendar) {
                 report_.skipped.push_back("memo '" + cp1252ToUtf8(memo.line1) + "' van " + datumtekst(memo.date) +

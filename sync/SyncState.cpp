@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 #include "store/Errors.h"
@@ -84,11 +85,11 @@ public:
             state_.diary = f[1];
         } else if (f[0] == "event" && f.size() == 4) {
             if (headOnly_) return false;
-            state_.events.push_back({f[1], f[2], f[3], {}});
+            state_.events.emplace_back(f[1], f[2], f[3]);
         } else if (f[0] == "memo" && f.size() == 4 && !state_.events.empty() && f[1].size() == 16) {
             std::uint64_t bits = 0;
             for (const char c : f[1]) bits = bits * 16 + static_cast<std::uint64_t>(hexDigit(c));
-            state_.events.back().memos.push_back({std::bit_cast<double>(bits), f[2], f[3]});
+            state_.events.back().addMemo({std::bit_cast<double>(bits), f[2], f[3]});
         } else {
             throw std::runtime_error("sync-bestand: een regel die niet klopt");
         }
@@ -107,7 +108,77 @@ private:
     SyncState state_;
 };
 
+void putLength(std::string& out, std::size_t n) {
+    const auto v = static_cast<std::uint32_t>(n);
+    out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+std::size_t getLength(std::string_view in, std::size_t at) {
+    std::uint32_t v;
+    std::memcpy(&v, in.data() + at, sizeof v);
+    return v;
+}
+
+void putText(std::string& out, std::string_view text) {
+    putLength(out, text.size());
+    out += text;
+}
+
 }  // namespace
+
+SyncedEvent::SyncedEvent(std::string_view href, std::string_view etag, std::string_view uid,
+                         const std::vector<MemoRecord>& memos) {
+    putText(packed_, href);
+    putText(packed_, etag);
+    putText(packed_, uid);
+    for (const auto& memo : memos) addMemo(memo);
+}
+
+std::string_view SyncedEvent::text(int n) const {
+    if (packed_.empty()) return {};
+    std::size_t at = 0;
+    for (int i = 0; i < n; ++i) at += 4 + getLength(packed_, at);
+    return std::string_view(packed_).substr(at + 4, getLength(packed_, at));
+}
+
+std::size_t SyncedEvent::memosAt() const {
+    if (packed_.empty()) return 0;
+    const std::string_view uid = text(2);
+    return static_cast<std::size_t>(uid.data() - packed_.data()) + uid.size();
+}
+
+std::vector<MemoRecord> SyncedEvent::memos() const {
+    std::vector<MemoRecord> out;
+    for (std::size_t at = memosAt(); at < packed_.size();) {
+        MemoRecord memo;
+        std::memcpy(&memo.date, packed_.data() + at, sizeof memo.date);
+        at += sizeof memo.date;
+        for (std::string* line : {&memo.line1, &memo.line2}) {
+            const std::size_t n = getLength(packed_, at);
+            *line = packed_.substr(at + 4, n);
+            at += 4 + n;
+        }
+        out.push_back(std::move(memo));
+    }
+    return out;
+}
+
+void SyncedEvent::setEtag(std::string_view etag) {
+    *this = SyncedEvent(href(), etag, uid(), memos());
+}
+
+void SyncedEvent::setMemos(const std::vector<MemoRecord>& memos) {
+    if (packed_.empty()) *this = SyncedEvent({}, {}, {});
+    packed_.resize(memosAt());
+    for (const auto& memo : memos) addMemo(memo);
+}
+
+void SyncedEvent::addMemo(const MemoRecord& memo) {
+    if (packed_.empty()) *this = SyncedEvent({}, {}, {});
+    packed_.append(reinterpret_cast<const char*>(&memo.date), sizeof memo.date);
+    putText(packed_, memo.line1);
+    putText(packed_, memo.line2);
+}
 
 void Digest::add(const void* data, std::size_t n) {
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -151,11 +222,11 @@ void encodeState(const SyncState& state, const std::function<void(std::string_vi
             out.clear();
         }
         out += "event";
-        appendField(out, event.href);
-        appendField(out, event.etag);
-        appendField(out, event.uid);
+        appendField(out, event.href());
+        appendField(out, event.etag());
+        appendField(out, event.uid());
         out += '\n';
-        for (const auto& memo : event.memos) {
+        for (const auto& memo : event.memos()) {
             // The date's exact bits, so that every memo is found again.
             char bits[17];
             std::snprintf(bits, sizeof bits, "%016llx",

@@ -19,11 +19,28 @@
 
 namespace jotanor::sync {
 
-struct SyncedEvent {
-    std::string href;  // the path on the server, percent-decoded
-    std::string etag;
-    std::string uid;
-    std::vector<MemoRecord> memos;
+// One event as the last sync saw it: its path on the server
+// (percent-decoded), ETag and UID, and the memos it stands for. Packed in
+// one string, as a state holds one per event on the server.
+class SyncedEvent {
+public:
+    SyncedEvent() = default;
+    SyncedEvent(std::string_view href, std::string_view etag, std::string_view uid,
+                const std::vector<MemoRecord>& memos = {});
+
+    std::string_view href() const { return text(0); }
+    std::string_view etag() const { return text(1); }
+    std::string_view uid() const { return text(2); }
+    std::vector<MemoRecord> memos() const;
+    void setEtag(std::string_view etag);
+    void setMemos(const std::vector<MemoRecord>& memos);
+    void addMemo(const MemoRecord& memo);
+
+private:
+    // Each text and each memo's date and lines after its length or bits.
+    std::string_view text(int n) const;
+    std::size_t memosAt() const;
+    std::string packed_;
 };
 
 struct SyncState {
