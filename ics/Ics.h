@@ -27,15 +27,17 @@ using Progress = std::function<void(std::size_t done, std::size_t total)>;
 class UidMaker {
 public:
     // The UID of the memo's event; empty for a memo whose date is no
-    // calendar day.
-    std::string next(const MemoRecord& memo);
+    // calendar day. `copy`, when given, gets how many identical memos came
+    // before it.
+    std::string next(const MemoRecord& memo, int* copy = nullptr);
 
 private:
     std::unordered_map<std::uint64_t, int> given_;
 };
 
-// The UID the first of identical memos gets ("" when undated).
-std::string memoUid(const MemoRecord& memo);
+// The UID the first of identical memos gets ("" when undated), or the one
+// after `copy` identical memos.
+std::string memoUid(const MemoRecord& memo, int copy = 0);
 
 // Memos dated from `from` to `to`, both included, whole days; a starred
 // memo counts when it recurs in the range, that is when it is dated on or
@@ -146,16 +148,17 @@ public:
 private:
     // An index: (hash, position) in that order, so that the memos of one
     // hash are found in file order; a hash found is checked on the memo.
-    using Index = std::vector<std::pair<std::size_t, std::size_t>>;
+    // 32 bits each: a diary holds far fewer memos.
+    using Index = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
     template <class Same>
     std::optional<std::size_t> first(const Index& index, std::string_view key, Same same, bool unclaimedOnly) const;
-    std::string_view uid(std::size_t i) const;
+    std::string uid(std::size_t i) const;
 
-    // Compact, as a diary can be big: no string per memo beside its own.
+    // Compact, as a diary can be big: no string per memo beside its own;
+    // a UID is made again when asked for.
     std::vector<MemoRecord> memos_;
     std::vector<bool> claimed_;
-    std::string uidText_;               // the UIDs one after another,
-    std::vector<std::uint32_t> uidEnd_;  // each ending here
+    std::vector<std::int32_t> copy_;  // identical memos before it, for its UID; -1: no UID
     Index byKey_, byUid_, byTitle_;
 };
 

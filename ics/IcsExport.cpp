@@ -160,27 +160,46 @@ bool wanted(const Range& range, std::int64_t day, const Ymd& date, std::string_v
     return next.year <= 9999 && inRange(range, wholeDay(encodeDate(next)), next, true);
 }
 
+bool yearlyStar(const Ymd& date, std::string_view line1) {
+    return !line1.empty() && line1[0] == '*' && !leapDayStar(date, line1);
+}
+
+// The UID from its stem, after `seen` identical memos.
+std::string uidAfter(std::string stem, int seen) {
+    if (seen > 0) stem += "-" + std::to_string(seen + 1);
+    return stem + "@jotanor";
+}
+
 std::string uidOf(std::unordered_map<std::uint64_t, int>& given, const Ymd& date, std::string_view line1,
-                  std::string_view line2) {
+                  std::string_view line2, int* copy = nullptr) {
     std::uint64_t hashed = 0;
-    std::string uid = uidStem(date, !line1.empty() && line1[0] == '*' && !leapDayStar(date, line1), line1, line2, hashed);
-    if (const int seen = given[hashed]++; seen > 0) uid += "-" + std::to_string(seen + 1);
-    return uid + "@jotanor";
+    std::string stem = uidStem(date, yearlyStar(date, line1), line1, line2, hashed);
+    const int seen = given[hashed]++;
+    if (copy) *copy = seen;
+    return uidAfter(std::move(stem), seen);
 }
 
 }  // namespace
 
-std::string UidMaker::next(const MemoRecord& memo) {
+std::string UidMaker::next(const MemoRecord& memo, int* copy) {
     try {
         const RecordBytes bytes = encodeRecord(memo);
-        return uidOf(given_, decodeDate(memo.date), recordLine1(bytes.data()), recordLine2(bytes.data()));
+        return uidOf(given_, decodeDate(memo.date), recordLine1(bytes.data()), recordLine2(bytes.data()), copy);
     } catch (const DateError&) {
         return {};
     }
 }
 
-std::string memoUid(const MemoRecord& memo) {
-    return UidMaker().next(memo);
+std::string memoUid(const MemoRecord& memo, int copy) {
+    try {
+        const RecordBytes bytes = encodeRecord(memo);
+        const Ymd date = decodeDate(memo.date);
+        const std::string_view line1 = recordLine1(bytes.data());
+        std::uint64_t hashed = 0;
+        return uidAfter(uidStem(date, yearlyStar(date, line1), line1, recordLine2(bytes.data()), hashed), copy);
+    } catch (const DateError&) {
+        return {};
+    }
 }
 
 Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out) {

@@ -114,35 +114,33 @@ bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
 }
 
 namespace {
-std::size_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+std::uint32_t hashOf(std::string_view text) { return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text)); }
 }  // namespace
 
 DiaryMemos::DiaryMemos(std::vector<MemoRecord> memos) : memos_(std::move(memos)), claimed_(memos_.size()) {
     UidMaker uids;
-    uidEnd_.reserve(memos_.size());
+    copy_.reserve(memos_.size());
     byKey_.reserve(memos_.size());
     byUid_.reserve(memos_.size());
     byTitle_.reserve(memos_.size());
     for (std::size_t i = 0; i < memos_.size(); ++i) {
-        const std::string id = uids.next(memos_[i]);  // "" when no calendar day: it cannot go up
-        uidText_ += id;
-        uidEnd_.push_back(static_cast<std::uint32_t>(uidText_.size()));
-        byKey_.emplace_back(hashOf(memoKey(memos_[i])), i);
-        if (!id.empty()) byUid_.emplace_back(hashOf(id), i);
-        byTitle_.emplace_back(hashOf(memos_[i].line1), i);
+        int copy = 0;
+        const std::string id = uids.next(memos_[i], &copy);  // "" when no calendar day: it cannot go up
+        const auto at = static_cast<std::uint32_t>(i);
+        copy_.push_back(id.empty() ? -1 : copy);
+        byKey_.emplace_back(hashOf(memoKey(memos_[i])), at);
+        if (!id.empty()) byUid_.emplace_back(hashOf(id), at);
+        byTitle_.emplace_back(hashOf(memos_[i].line1), at);
     }
     for (Index* index : {&byKey_, &byUid_, &byTitle_}) std::sort(index->begin(), index->end());
 }
 
-std::string_view DiaryMemos::uid(std::size_t i) const {
-    const std::size_t begin = i == 0 ? 0 : uidEnd_[i - 1];
-    return std::string_view(uidText_).substr(begin, uidEnd_[i] - begin);
-}
+std::string DiaryMemos::uid(std::size_t i) const { return copy_[i] < 0 ? std::string() : memoUid(memos_[i], copy_[i]); }
 
 template <class Same>
 std::optional<std::size_t> DiaryMemos::first(const Index& index, std::string_view key, Same same, bool unclaimedOnly) const {
-    const std::size_t hash = hashOf(key);
-    const auto from = std::lower_bound(index.begin(), index.end(), std::pair<std::size_t, std::size_t>{hash, 0});
+    const std::uint32_t hash = hashOf(key);
+    const auto from = std::lower_bound(index.begin(), index.end(), std::pair<std::uint32_t, std::uint32_t>{hash, 0});
     for (auto it = from; it != index.end() && it->first == hash; ++it)
         if ((!unclaimedOnly || !claimed_[it->second]) && same(it->second)) return it->second;
     return std::nullopt;
@@ -196,9 +194,9 @@ std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
 
 std::size_t DiaryMemos::copies(const MemoRecord& memo) const {
     const std::string key = memoKey(memo);
-    const std::size_t hash = hashOf(key);
+    const std::uint32_t hash = hashOf(key);
     std::size_t n = 0;
-    for (auto it = std::lower_bound(byKey_.begin(), byKey_.end(), std::pair<std::size_t, std::size_t>{hash, 0});
+    for (auto it = std::lower_bound(byKey_.begin(), byKey_.end(), std::pair<std::uint32_t, std::uint32_t>{hash, 0});
          it != byKey_.end() && it->first == hash; ++it)
         n += memoKey(memos_[it->second]) == key;
     return n;
@@ -207,7 +205,7 @@ std::size_t DiaryMemos::copies(const MemoRecord& memo) const {
 std::vector<std::pair<MemoRecord, std::string>> DiaryMemos::unclaimed() const {
     std::vector<std::pair<MemoRecord, std::string>> out;
     for (std::size_t i = 0; i < memos_.size(); ++i)
-        if (!claimed_[i] && !uid(i).empty()) out.emplace_back(memos_[i], std::string(uid(i)));
+        if (!claimed_[i] && copy_[i] >= 0) out.emplace_back(memos_[i], uid(i));
     return out;
 }
 

@@ -108,6 +108,8 @@ private:
     SyncState state_;
 };
 
+constexpr std::size_t kMemoSize = 16;  // a memo's date and the lengths of its lines
+
 void putLength(std::string& out, std::size_t n) {
     const auto v = static_cast<std::uint32_t>(n);
     out.append(reinterpret_cast<const char*>(&v), sizeof v);
@@ -128,6 +130,9 @@ void putText(std::string& out, std::string_view text) {
 
 SyncedEvent::SyncedEvent(std::string_view href, std::string_view etag, std::string_view uid,
                          const std::vector<MemoRecord>& memos) {
+    std::size_t size = 12 + href.size() + etag.size() + uid.size();
+    for (const auto& memo : memos) size += kMemoSize + memo.line1.size() + memo.line2.size();
+    packed_.reserve(size);  // no room to spare: a state holds one per event
     putText(packed_, href);
     putText(packed_, etag);
     putText(packed_, uid);
@@ -168,16 +173,19 @@ void SyncedEvent::setEtag(std::string_view etag) {
 }
 
 void SyncedEvent::setMemos(const std::vector<MemoRecord>& memos) {
-    if (packed_.empty()) *this = SyncedEvent({}, {}, {});
-    packed_.resize(memosAt());
-    for (const auto& memo : memos) addMemo(memo);
+    *this = SyncedEvent(href(), etag(), uid(), memos);
 }
 
 void SyncedEvent::addMemo(const MemoRecord& memo) {
     if (packed_.empty()) *this = SyncedEvent({}, {}, {});
-    packed_.append(reinterpret_cast<const char*>(&memo.date), sizeof memo.date);
-    putText(packed_, memo.line1);
-    putText(packed_, memo.line2);
+    // Grown to the size it needs, not by half again as a string grows.
+    std::string grown;
+    grown.reserve(packed_.size() + kMemoSize + memo.line1.size() + memo.line2.size());
+    grown += packed_;
+    grown.append(reinterpret_cast<const char*>(&memo.date), sizeof memo.date);
+    putText(grown, memo.line1);
+    putText(grown, memo.line2);
+    packed_ = std::move(grown);
 }
 
 void Digest::add(const void* data, std::size_t n) {
