@@ -13,9 +13,10 @@ Usage: sync_figures.py PATH-TO-jotanor-cli [FIRST] [MANY]   (FIRST 0: the later 
       first sync with nothing changed after one that did work lists the
       changes, those after it only ask the collection's version: both shown,
       with the REPORTs radicale logged;
-  memory: the peak resident size of the sync with nothing changed and of the
-      one with a change on each side, at FIRST (500 when 0) and at MANY memos
-      (both calendars written into storage), and what each memo more adds.
+  memory: the peak resident size of the sync with nothing changed, of the
+      one with a change on each side and of the first with nothing changed
+      after one that did work, at FIRST (500 when 0) and at MANY memos (both
+      calendars written into storage), and what each memo more adds.
 Or: sync_figures.py PATH-TO-jotanor-cli bounds
   the peak where check_sync.py's misbehaving server sends an endless answer,
   or one 11 MB event beside a small one (no radicale)."""
@@ -201,11 +202,13 @@ def main(cli, first="500", many="5000"):
                 quiet = [sync(cli, diary, server.url(path)) for _ in range(6)]
                 reports = server.requests("REPORT") - reports
                 peaks[count].insert(0, statistics.median(q[1] for q in quiet[1:]))
+                peaks[count].append(quiet[0][1])
                 print(f"nothing changed at {count} memos: the first after a sync that did work {quiet[0][0]:.3f} s "
                       f"({quiet[0][1] / 1024:.1f} MB peak); then median {statistics.median(q[0] for q in quiet[1:]):.3f} s, own "
                       f"CPU {statistics.median(q[2] for q in quiet[1:]):.3f} s, {peaks[count][0] / 1024:.1f} MB peak "
                       f"(medians of 5); {reports} REPORTs in the 6 ({quiet[-1][3]})")
-            for i, what in enumerate(("nothing changed", "one change on each side")):
+            for i, what in enumerate(("nothing changed", "one change on each side",
+                                      "nothing changed, the first after a sync that did work (it lists the changes)")):
                 slope = (peaks[many][i] - peaks[few_memos][i]) * 1024 / (many - few_memos)
                 print(f"memory, {what}: {peaks[few_memos][i] / 1024:.1f} MB at {few_memos} memos, "
                       f"{peaks[many][i] / 1024:.1f} MB at {many}: {slope:.0f} bytes more per memo")

@@ -261,8 +261,10 @@ TEST_F(RoundTrip, SyncWritesTheExportsEventAndPairsEachMemoWithIt) {
     ics::UidMaker uids;
     sync::ServerChanges server;
     std::size_t from = 0;
+    std::vector<std::pair<MemoRecord, std::string>> given;  // as the export gives them, identical memos apart
     for (const auto& memo : memos) {
         const std::string uid = uids.next(memo);
+        given.emplace_back(memo, uid);
         const auto one = ics::eventCalendar(memo, uid, "20260502T000000Z");
         ASSERT_TRUE(one);
         const auto begin = one->find("BEGIN:VEVENT"), end = one->find("END:VEVENT");
@@ -276,6 +278,7 @@ TEST_F(RoundTrip, SyncWritesTheExportsEventAndPairsEachMemoWithIt) {
     }
     // The starred 29 February: that day, then every 28 February.
     EXPECT_NE(all.find("DTSTART;VALUE=DATE:20250228\r\nRRULE:FREQ=YEARLY\r\nRDATE;VALUE=DATE:20240229\r\n"), std::string::npos);
+    EXPECT_EQ(ics::DiaryMemos(memos).unclaimed(), given);
     const sync::Reconciled r = sync::reconcile({}, memos, server);
     EXPECT_TRUE(r.here.empty());
     EXPECT_TRUE(r.putThere.empty());
@@ -417,6 +420,13 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         EXPECT_EQ(edits, c.editThere) << c.name;
         for (const auto& [memo, uid] : r.putThere)
             for (const auto& [href, event] : c.server.changed) EXPECT_NE(uid, event.uid) << c.name;
+        // What the sync saw: each event once, but those gone from the server.
+        std::set<std::string> hrefs, seen;
+        for (const auto& event : c.last)
+            if (!c.server.removed.contains(std::string(event.href()))) hrefs.emplace(event.href());
+        for (const auto& [href, event] : c.server.changed) hrefs.insert(href);
+        for (const auto& event : r.events) EXPECT_TRUE(seen.emplace(event.href()).second) << c.name;
+        EXPECT_EQ(seen, hrefs) << c.name;
     }
 }
 
@@ -467,6 +477,12 @@ TEST(SyncState, EveryFieldComesBackAsItWas) {
     EXPECT_EQ(back.events[0].memos()[0].line2, state.events[0].memos()[0].line2);
     EXPECT_TRUE(std::isnan(back.events[0].memos()[0].date));
     EXPECT_TRUE(std::signbit(back.events[0].memos()[1].date));
+    sync::SyncedEvent changed = back.events[0];  // a new ETag keeps the rest
+    changed.setEtag("nieuw");
+    EXPECT_EQ(changed.etag(), "nieuw");
+    EXPECT_EQ(changed.uid(), "uid\n1");
+    EXPECT_EQ(changed.memos()[0].line2, state.events[0].memos()[0].line2);
+    EXPECT_EQ(changed.memos()[1].line2, "*");
     EXPECT_EQ(back.collectionTag, state.collectionTag);
     EXPECT_EQ(back.diary, state.diary);
     for (const char* bad : {"", "jotanor-sync 3\n", "jotanor-sync 1\nmemo\t0\ta\tb\n", "jotanor-sync 1\nurl\t%4\n"})
