@@ -11,6 +11,7 @@
 #include "sync/Reconcile.h"
 #include "sync/Sync.h"
 #include "sync/SyncState.h"
+#include "store/SafeWrite.h"
 #include "store/Win1252.h"
 #include "support/TempDir.h"
 
@@ -502,6 +503,14 @@ TEST(SyncState, EveryFieldComesBackAsItWas) {
     EXPECT_TRUE(head.events.empty());
     EXPECT_EQ(head.collectionTag, state.collectionTag);
     EXPECT_THROW(sync::readState(nativeFileSystem(), dir.file("nieuw")), std::runtime_error);
+    // A state bigger than the pieces a sync saves it in reads back whole.
+    for (int i = 0; i < 1000; ++i)
+        state.events.emplace_back("/anna/dagboek/" + std::to_string(i) + ".ics", "e", "u",
+                                  std::vector<MemoRecord>{{1.0, std::string(100, 'x'), ""}});
+    PendingFile pending(nativeFileSystem(), dir.file("groot"));
+    sync::encodeState(state, [&](std::string_view piece) { pending.append(piece.data(), piece.size()); });
+    pending.commit();
+    EXPECT_EQ(sync::readState(nativeFileSystem(), dir.file("groot")).events.size(), 1002u);
 
     // The memo file's digest: the same bytes in any pieces alike, one byte
     // or the order of two records not.

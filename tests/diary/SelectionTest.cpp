@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "diary/Selection.h"
 #include "support/TempDir.h"
 
@@ -108,8 +111,13 @@ TEST_F(SelectTest, EditsFindTheirMemoByContentAndNeverDropATypedOne) {
     };
     for (const auto& c : cases) {
         SetUp();
+        // A batch that leaves every memo as it was does not write the file.
+        std::filesystem::last_write_time(dir.file("m.mem"),
+                                         std::filesystem::file_time_type::clock::now() - std::chrono::hours(24));
+        const auto old = std::filesystem::last_write_time(dir.file("m.mem"));
         EXPECT_EQ(applyEdits(file, c.edits), c.outcomes) << c.name;
         EXPECT_EQ(file.readAll(), c.after) << c.name;
+        EXPECT_EQ(std::filesystem::last_write_time(dir.file("m.mem")) == old, c.after == memos) << c.name;
         if (c.edits.size() != 1 || !c.edits[0].old) continue;
         // The single commands agree with the batch.
         SetUp();
