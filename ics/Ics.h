@@ -71,6 +71,9 @@ struct Imported {
     std::vector<Memo> memos;
     std::size_t skipped = 0;   // cancelled events, to-dos, journal entries, events without a date
     std::vector<std::string> undatable;  // titles (UTF-8) of events without a day the diary has, skipped
+    // Titles (UTF-8) of events that repeat more often than daily, taken
+    // only as far as their first 1,000 memos.
+    std::vector<std::string> bounded;
     std::size_t cut = 0;       // lines cut to 100 characters
     std::size_t replaced = 0;  // characters Windows-1252 cannot hold, become "?"
 };
