@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <regex>
 
 #include "dates/Dates.h"
@@ -317,36 +318,83 @@ TEST(IcsImport, AgainInAnotherTimeZoneAddsNothing) {
     EXPECT_EQ(ics::importEdits(held2, other).edits.size(), 2u);
 }
 
-// The phone's event edited in the diary: the phone shows the edit, and the
-// event keeps all the memo does not show. (One occurrence: check_sync.py.)
-TEST(IcsImport, ADiaryEditChangesOnlyWhatTheMemoShows) {
-    const std::string timed =
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefoon//NL\r\nBEGIN:VEVENT\r\nDTSTAMP:20260501T000000Z\r\n"
+// The phone's events edited in the diary: each part of the memo goes back
+// to the property it came from and no other, and the event keeps all the
+// memo does not show. (One occurrence: check_sync.py.)
+TEST(IcsImport, ADiaryEditChangesOnlyThePropertyItsPartCameFrom) {
+    const std::string title207 = "Jaarvergadering 🎉 van de vereniging van vrienden van het dagboek met een lange agenda: "
+                                 "een verkiezing van het bestuur en de begroting voor het komende jaar en daarna een "
+                                 "borrel met hapjes in de kantine 🎂";
+    const std::string events[] = {
         "UID:overleg@telefoon\r\nDTSTART;TZID=Europe/Amsterdam:20260520T140000\r\nDTEND;TZID=Europe/Amsterdam:20260520T153000\r\n"
-        "SUMMARY:Overleg\r\nLOCATION:Kantoor\r\nDESCRIPTION:Agenda\\nPunt 1\\nPunt 2\r\nATTENDEE:mailto:jan@example.org\r\n"
-        "CATEGORIES:Werk\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nDESCRIPTION:Overleg\r\nEND:VALARM\r\n"
-        "END:VEVENT\r\nEND:VCALENDAR\r\n";
+        "SUMMARY:Overleg\r\nLOCATION:Kantoor\r\nDESCRIPTION:Agenda\\nPunt 1\\nPunt 2\r\n",
+        "UID:nacht@telefoon\r\nDTSTART;TZID=Europe/Amsterdam:20261215T233000\r\nDTEND;TZID=Europe/Amsterdam:20261216T013000\r\n"
+        "SUMMARY:Dienst\r\nLOCATION:Ziekenhuis\r\n",
+        "UID:kamp@telefoon\r\nDTSTART;VALUE=DATE:20261220\r\nDTEND;VALUE=DATE:20261223\r\nSUMMARY:Kamp\r\n"
+        "DESCRIPTION:tent mee\\nslaapzak\r\n",
+        "UID:kapper@telefoon\r\nDTSTART:20260601T090000Z\r\nDURATION:PT1H\r\nSUMMARY:Kapper\r\n",
+        "UID:lang@telefoon\r\nDTSTART;VALUE=DATE:20260610\r\nSUMMARY:" + title207 + "\r\n",
+        "UID:jarig@telefoon\r\nDTSTART;VALUE=DATE:19900612\r\nRRULE:FREQ=YEARLY\r\nSUMMARY:Jarig Piet\r\n",
+    };
+    enum { kOverleg, kNacht, kKamp, kKapper, kLang, kJarig };
+    const auto calendar = [&](int event) {
+        return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefoon//NL\r\nBEGIN:VEVENT\r\nDTSTAMP:20260501T000000Z\r\n" +
+               events[event] +
+               "ATTENDEE:mailto:jan@example.org\r\nCATEGORIES:Werk\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\n"
+               "DESCRIPTION:Herinnering\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    };
     const DaySerial today = encodeDate(2026, 5, 2);
     const ics::ImportWindow window{today, today, today + 365, "Europe/Amsterdam"};
-    const MemoRecord before = ics::readCalendar(timed, window).memos.at(0).record;
+    using Edit = std::function<void(MemoRecord&)>;
+    const auto line1 = [](std::string text) -> Edit { return [text](MemoRecord& m) { m.line1 = text; }; };
+    const auto line2 = [](std::string text) -> Edit { return [text](MemoRecord& m) { m.line2 = text; }; };
     const struct {
-        MemoRecord after;
-        std::vector<const char*> written;
+        int event;
+        std::vector<Edit> edits;
+        std::vector<std::string> written, gone = {};
+        const char* syncZone = "Europe/Amsterdam";  // the clock the change is made on
     } cases[] = {
-        {{before.date, "Overleg team", before.line2}, {"SUMMARY:Overleg team", "T140000", "T153000"}},
-        {{before.date, "Overleg", "14:00\x96" "15:30 Kantoor B"}, {"LOCATION:Kantoor B"}},
-        {{before.date, "Overleg", "15:00\x96" "16:00 Kantoor"}, {"T150000", "T160000"}},
-        {{before.date + 1, "Overleg", before.line2}, {"20260521T140000", "20260521T153000"}},
+        {kOverleg, {line1("Overleg team")}, {"SUMMARY:Overleg team", "T140000", "T153000", "LOCATION:Kantoor"}},
+        {kOverleg, {line2("14:00\x96" "15:30 Kantoor B")}, {"LOCATION:Kantoor B", "SUMMARY:Overleg"}},
+        {kOverleg, {line2("15:00\x96" "16:00 Kantoor")}, {"T150000", "T160000"}},
+        {kOverleg, {line2("14:00\x96" "16:00 Kantoor")}, {"T140000", "T160000"}},
+        {kOverleg, {[](MemoRecord& m) { m.date += 1; }}, {"20260521T140000", "20260521T153000"}},
+        {kOverleg, {line1("Overleg team"), line2("14:00\x96" "15:30 Kantoor B")},
+         {"SUMMARY:Overleg team", "LOCATION:Kantoor B", "T140000", "T153000"}},
+        {kOverleg, {line1("Overleg team")}, {"SUMMARY:Overleg team", "T140000", "T153000"}, {}, "UTC"},
+        {kOverleg, {line2("15:00\x96" "16:30 Kantoor")}, {"T150000", "T163000"}, {}, "America/New_York"},
+        {kNacht, {line2("23:30 tot 16-12-2026 01:30 Kliniek")},
+         {"LOCATION:Kliniek", "20261215T233000", "20261216T013000"}, {"tot"}},
+        {kNacht, {line2("23:30 tot 17-12-2026 01:30 Ziekenhuis")}, {"20261215T233000", "20261217T013000", "LOCATION:Ziekenhuis"}},
+        {kKamp, {line2("t/m 23-12-2026, tent mee")}, {"DTEND;VALUE=DATE:20261224", "DESCRIPTION:tent mee\\nslaapzak"}, {"t/m"}},
+        {kKamp, {line2("t/m 22-12-2026, tent en mat mee")},
+         {"DTEND;VALUE=DATE:20261223", "DESCRIPTION:tent en mat mee\\nslaapzak"}, {"t/m"}},
+        {kKamp, {line1("*Kamp")}, {"RRULE:FREQ=YEARLY", "SUMMARY:Kamp\r\n", "DTEND;VALUE=DATE:20261223"}},
+        {kKapper, {line2("11:00\x96" "12:30")}, {"DTSTART:20260601T090000Z", "DURATION:PT1H30M"}},
+        {kLang, {[](MemoRecord& m) { m.line1.replace(m.line1.find("vereniging"), 10, "Vereniging"); }},
+         {"SUMMARY:" + std::regex_replace(title207, std::regex("vereniging"), "Vereniging") + "\r\n"}, {"…", "?"}},
+        {kJarig, {line1("Jarig Piet")}, {"DTSTART;VALUE=DATE:20260612", "SUMMARY:Jarig Piet"}, {"RRULE"}},
     };
     for (const auto& c : cases) {
-        const auto changed = ics::changeEvent(timed, window, {before, c.after}, "20260502T120000Z");
-        ASSERT_TRUE(changed) << c.after.line1;
+        const std::string event = calendar(c.event);
+        const MemoRecord before = ics::readCalendar(event, window).memos.at(0).record;
+        MemoRecord after = before;
+        for (const auto& edit : c.edits) edit(after);
+        ics::ImportWindow syncWindow = window;
+        syncWindow.zone = c.syncZone;
+        const auto changed = ics::changeEvent(event, syncWindow, {before, after}, "20260502T120000Z");
+        ASSERT_TRUE(changed) << after.line1 << " / " << after.line2;
         const std::string text = std::regex_replace(*changed, std::regex("\r\n "), "");
-        std::vector<const char*> kept = {"UID:overleg@telefoon", "TZID=Europe/Amsterdam", "\\nPunt 1\\nPunt 2", "ATTENDEE",
-                                         "BEGIN:VALARM", "CATEGORIES:Werk", "SEQUENCE:1", "DTSTAMP:20260502T120000Z"};
+        const std::string name = cp1252ToUtf8(after.line1 + " / " + after.line2) + "\n" + text;
+        std::vector<std::string> kept = {"ATTENDEE", "BEGIN:VALARM", "CATEGORIES:Werk", "SEQUENCE:1", "DTSTAMP:20260502T120000Z"};
+        kept.push_back(events[c.event].substr(0, events[c.event].find("\r\n")));  // the UID
+        if (c.event == kOverleg) kept.insert(kept.end(), {"TZID=Europe/Amsterdam", "\\nPunt 1\\nPunt 2"});
         kept.insert(kept.end(), c.written.begin(), c.written.end());
-        for (const char* k : kept) EXPECT_NE(text.find(k), std::string::npos) << k << "\n" << text;
-        EXPECT_EQ(ics::readCalendar(text, window).memos.at(0).record, c.after) << text;
+        for (const auto& k : kept) EXPECT_NE(text.find(k), std::string::npos) << k << " in " << name;
+        const std::string changedEvent = text.substr(text.find("BEGIN:VEVENT"));
+        for (const auto& g : c.gone)
+            EXPECT_EQ(changedEvent.substr(0, changedEvent.find("BEGIN:VALARM")).find(g), std::string::npos) << g << " in " << name;
+        EXPECT_EQ(ics::readCalendar(text, window).memos.at(0).record, after) << name;
     }
 }
 
