@@ -135,6 +135,7 @@ icaltimetype startOn(const Ymd& date, const std::optional<MemoView>& timed, std:
     icaltimetype t = dateValue(date);
     if (!timed) return t;
     t.is_date = 0;
+    t.hour = t.minute = t.second = 0;
     icaltime_adjust(&t, 0, 0, static_cast<int>(minutes < 0 ? timed->start : minutes), 0);
     return t;
 }

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "dates/Dates.h"
+#include "ics/DiaryCalendar.h"
 #include "ics/Ics.h"
 #include "sync/Reconcile.h"
 #include "sync/Sync.h"
@@ -43,7 +44,8 @@ protected:
 };
 
 TEST_F(IcsExport, WritesOneAllDayEventPerMemoAndAYearlyOneForAStarredMemo) {
-    test::writeMemos(path, {{may2, "*Verjaardag", "taart, koffie"}, {may2 + 1, "Tandarts", ""}});
+    test::writeMemos(path, {{may2, "*Verjaardag", "taart, koffie"}, {may2 + 1, "Tandarts", ""},
+                            {may2 + 1, "Overleg", "23:30 tot 4-5-2026 01:00 Kantoor"}});
     const std::string out = exported();
     const std::regex expected(
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Jotanor//jotanor-cli [0-9.]+//NL\r\nCALSCALE:GREGORIAN\r\n"
@@ -52,6 +54,9 @@ TEST_F(IcsExport, WritesOneAllDayEventPerMemoAndAYearlyOneForAStarredMemo) {
         "END:VEVENT\r\n"
         "BEGIN:VEVENT\r\nUID:20260503-[0-9a-f]{16}@jotanor\r\nDTSTAMP:20260502T000000Z\r\n"
         "DTSTART;VALUE=DATE:20260503\r\nSUMMARY:Tandarts\r\nEND:VEVENT\r\n"
+        // A memo with a clock: a timed event, on the clock it is read on.
+        "BEGIN:VEVENT\r\nUID:20260503-[0-9a-f]{16}@jotanor\r\nDTSTAMP:20260502T000000Z\r\n"
+        "DTSTART:20260503T233000\r\nDTEND:20260504T010000\r\nSUMMARY:Overleg\r\nLOCATION:Kantoor\r\nEND:VEVENT\r\n"
         "END:VCALENDAR\r\n");
     EXPECT_TRUE(std::regex_match(out, expected)) << out;
 }
@@ -212,6 +217,44 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
         EXPECT_EQ(got.replaced, c.replaced) << c.name;
         EXPECT_EQ(got.undatable, c.name.starts_with("past") ? std::vector<std::string>{"Ver weg"} : std::vector<std::string>{});
     }
+    // More often than daily: 1,000 memos of each such event, and named.
+    const auto repeating = [](std::string rule, std::string title) {
+        return "BEGIN:VEVENT\r\nUID:" + title + "\r\nDTSTART:20260601T000000Z\r\nRRULE:" + rule + "\r\nSUMMARY:" + title +
+               "\r\nEND:VEVENT\r\n";
+    };
+    const ics::Imported often = ics::readCalendar(
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elders//NL\r\n" + repeating("FREQ=MINUTELY", "minuut") +
+            repeating("FREQ=DAILY;BYHOUR=1,2,3;COUNT=3300", "uren") + repeating("FREQ=DAILY;COUNT=1100", "dag") +
+            "END:VCALENDAR\r\n",
+        {encodeDate(2026, 5, 2), encodeDate(2026, 5, 2), encodeDate(2029, 12, 31), "UTC"});
+    EXPECT_EQ(often.memos.size(), 3100u);
+    EXPECT_EQ(often.bounded, (std::vector<std::string>{"minuut", "uren"}));
+}
+
+// Each event gives one memo, and each memo of a diary stands for one event.
+TEST(IcsImport, EachEventIsOneMemoAndEachMemoPairsWithOneEvent) {
+    const auto event = [](std::string uid) {
+        return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTART;VALUE=DATE:20260601\r\nSUMMARY:Markt\r\nEND:VEVENT\r\n";
+    };
+    const MemoRecord markt{encodeDate(2026, 6, 1), "Markt", ""};
+    const struct {
+        const char* name;
+        std::string events;
+        std::vector<MemoRecord> diary;
+        std::size_t added;
+    } cases[] = {
+        {"the same event twice in one file", event("a") + event("a"), {}, 1},
+        {"two events alike, into an empty diary", event("a") + event("b"), {}, 2},
+        {"two events alike, into a diary holding one", event("a") + event("b"), {markt}, 1},
+        {"two events alike, into a diary holding both", event("a") + event("b"), {markt, markt}, 0},
+    };
+    const DaySerial today = encodeDate(2026, 5, 2);
+    for (const auto& c : cases) {
+        const ics::Imported read = ics::readCalendar(
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elders//NL\r\n" + c.events + "END:VCALENDAR\r\n", {today, today, today + 365});
+        ics::DiaryMemos diary(c.diary);
+        EXPECT_EQ(ics::importEdits(diary, read).edits.size(), c.added) << c.name;
+    }
 }
 
 // Every kind of memo a diary holds, on 2 May 2026.
@@ -257,6 +300,22 @@ TEST_F(RoundTrip, ExportThenImportIntoTheSameDiaryAddsNothingAndWritesNothing) {
     EXPECT_EQ(std::filesystem::last_write_time(path), written);
 }
 
+// Blanks at the ends, tabs, control characters and line breaks as they
+// were, so each memo keeps its UID. (A starred memo more than 14 days past
+// comes back on its next day, as the diary moves it on.)
+TEST_F(RoundTrip, IntoAnEmptyDiaryEachMemoComesBackAsItWasUnderItsUid) {
+    std::vector<MemoRecord> kinds = everyKind();
+    std::erase_if(kinds, [&](const MemoRecord& m) { return m.starred() && m.date < may2 - 14; });
+    kinds.insert(kinds.end() - 1, {may2 + 5, "\tOverleg\t", "09:30\x96" "10:00  zaal 2 "});
+    test::writeMemos(path, kinds);
+    const std::string first = exported();
+    test::writeMemos(path, {});
+    ics::DiaryMemos empty(std::vector<MemoRecord>{});
+    applyEdits(file, ics::importEdits(empty, ics::readCalendar(first, window)).edits);
+    EXPECT_EQ(file.readAll(), kinds);
+    EXPECT_EQ(exported(), first);
+}
+
 TEST_F(RoundTrip, SyncWritesTheExportsEventAndPairsEachMemoWithIt) {
     const std::string all = exported();
     const std::vector<MemoRecord> memos = file.readAll();
@@ -289,6 +348,19 @@ TEST_F(RoundTrip, SyncWritesTheExportsEventAndPairsEachMemoWithIt) {
         EXPECT_EQ(ics::memoUid(event.memos()[0]), ics::memoUid(memos[static_cast<std::size_t>(
                                                         std::find(memos.begin(), memos.end(), event.memos()[0]) - memos.begin())]));
     }
+}
+
+TEST_F(RoundTrip, TheListsCalendarGivesEachMemoTheExportsUid) {
+    const auto all = uids();
+    const std::vector<MemoRecord> memos = file.readAll();
+    std::vector<std::pair<std::size_t, MemoRecord>> shown;  // as a list sorted otherwise shows them
+    for (std::size_t i = memos.size(); i-- > 0;) shown.emplace_back(i, memos[i]);
+    const std::string list = ics::exportList(file, shown, "20260502T000000Z").text;
+    std::vector<std::string> found;
+    const std::regex uid("UID:([^\r]*)\r\n");
+    for (auto it = std::sregex_iterator(list.begin(), list.end(), uid); it != std::sregex_iterator(); ++it)
+        found.insert(found.begin(), (*it)[1]);
+    EXPECT_EQ(found, all);
 }
 
 // A calendar of timed events, imported in Amsterdam, then again in New York.
@@ -422,6 +494,14 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
     // A weekly event: one occurrence changed or deleted here.
     const MemoRecord w1{may, "Zwemmen", ""}, w2{may + 7, "Zwemmen", ""}, w2Here{may + 7, "Zwemmen 8:00", ""};
     const std::vector<sync::SyncedEvent> weekly = {{"w", "1", "w@telefoon", {w1, w2}}};
+    // A phone's timed event; two on one day alike but for their titles.
+    const MemoRecord o{may + 3, "Overleg", "14:00\x96" "15:30 Kantoor"}, oBoth{may + 3, "Overleg team", "14:00\x96" "15:30 Kantoor B"};
+    const MemoRecord a{may + 4, "Overleg", "14:00 Kantoor"}, b{may + 4, "Lunch", "14:00 Kantoor"};
+    const MemoRecord a2{may + 4, "Overleg team", "14:00 Kantoor"}, b2{may + 4, "Lunch met Jan", "14:00 Kantoor"};
+    const std::vector<sync::SyncedEvent> phone = {{"a", "1", "", {a}}, {"b", "1", "", {b}}};
+    const MemoRecord kStar{may + 1, "*Kapper", ""}, starOff{star.date, "Jarig", ""};
+    sync::ServerChanges twoAlike;
+    twoAlike.changed = {{"x1", {"1", "x1", {x}}}, {"x2", {"1", "x2", {x}}}};
     using Edits = std::vector<std::pair<MemoRecord, std::optional<MemoRecord>>>;
     const struct {
         const char* name;
@@ -451,6 +531,12 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         {"every occurrence deleted here: the event goes", weekly, {}, {}, {}, {}, {}, {"w"}},
         {"no state: an equal memo pairs, the rest comes and goes", {}, {t, k}, changed("t2", t), {}, {}, {k}, {}},
         {"a starred memo moved on a year stays paired", {{"s", "1", "", {star}}}, {starMoved}, {}, {}, {}, {}, {}},
+        {"title and place changed here: one edit", {{"o", "1", "", {o}}}, {oBoth}, {}, {}, {}, {}, {}, 0, {{o, oBoth}}},
+        {"two edits paired by what stayed, not by file order", phone, {b2, a2}, {}, {}, {}, {}, {}, 0, {{a, a2}, {b, b2}}},
+        {"a star put before the title: an edit", last, {t, kStar}, {}, {}, {}, {}, {}, 0, {{k, kStar}}},
+        {"a star taken away: an edit", {{"s", "1", "", {star}}}, {starOff}, {}, {}, {}, {}, {}, 0, {{star, starOff}}},
+        {"two events giving one memo: two memos", {}, {}, twoAlike, {}, {x, x}, {}, {}},
+        {"... and they stay two", {{"x1", "1", "x1", {x}}, {"x2", "1", "x2", {x}}}, {x, x}, {}, {}, {}, {}, {}},
     };
     for (const auto& c : cases) {
         const sync::Reconciled r = sync::reconcile(c.last, c.diary, c.server);
