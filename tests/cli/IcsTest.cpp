@@ -455,14 +455,17 @@ TEST(IcsImport, ADiaryEditChangesOnlyThePropertyItsPartCameFrom) {
         ics::ImportWindow syncWindow = window;
         syncWindow.zone = c.syncZone;
         const auto changed = ics::changeEvent(event, syncWindow, {before, after}, "20260502T120000Z");
-        ASSERT_TRUE(changed) << after.line1 << " / " << after.line2;
+        const std::string name = cp1252ToUtf8(after.line1 + " / " + after.line2);
+        if (!changed) {
+            ADD_FAILURE() << "not written: " << name;
+            continue;
+        }
         const std::string text = std::regex_replace(*changed, std::regex("\r\n "), "");
-        const std::string name = cp1252ToUtf8(after.line1 + " / " + after.line2) + "\n" + text;
         std::vector<std::string> kept = {"ATTENDEE", "BEGIN:VALARM", "CATEGORIES:Werk", "SEQUENCE:1", "DTSTAMP:20260502T120000Z"};
         kept.push_back(events[c.event].substr(0, events[c.event].find("\r\n")));  // the UID
         if (c.event == kOverleg) kept.insert(kept.end(), {"TZID=Europe/Amsterdam", "\\nPunt 1\\nPunt 2"});
         kept.insert(kept.end(), c.written.begin(), c.written.end());
-        for (const auto& k : kept) EXPECT_NE(text.find(k), std::string::npos) << k << " in " << name;
+        for (const auto& k : kept) EXPECT_NE(text.find(k), std::string::npos) << k << " in " << name << "\n" << text;
         const std::string changedEvent = text.substr(text.find("BEGIN:VEVENT"));
         for (const auto& g : c.gone)
             EXPECT_EQ(changedEvent.substr(0, changedEvent.find("BEGIN:VALARM")).find(g), std::string::npos) << g << " in " << name;
