@@ -78,6 +78,9 @@ struct Imported {
     std::size_t replaced = 0;  // characters Windows-1252 cannot hold, become "?"
 };
 
+// What a summary says of `bounded` (not empty): how many, named.
+std::string boundedText(const std::vector<std::string>& bounded);
+
 struct ImportWindow {
     DaySerial today = 0;
     DaySerial from = 0;  // occurrences of a repeating event, both included

@@ -276,6 +276,13 @@ std::string fitLine(std::string_view bytes, std::size_t& cut) {
     return std::string(kept) + '\x85';  // "…"
 }
 
+std::string boundedText(const std::vector<std::string>& bounded) {
+    static_assert(kMostOftenMemos == 1000);
+    std::string text = std::to_string(bounded.size()) + " vaker dan dagelijks herhaald, alleen de eerste 1.000 keer:";
+    for (std::size_t i = 0; i < bounded.size(); ++i) text += (i ? ", \"" : " \"") + bounded[i] + '"';
+    return text;
+}
+
 Imported readCalendar(std::string_view text, const ImportWindow& window, const Progress& progress) {
     const IcalPtr root(icalparser_parse_string(std::string(text).c_str()));
     if (!root) throw std::runtime_error("geen iCalendar-gegevens");
