@@ -283,14 +283,14 @@ std::string shownText(std::string_view utf8, std::size_t* replaced) {
     return bytes;
 }
 
-void setExactText(icalcomponent* event, icalproperty_kind kind, std::string_view cp1252) {
+void setExactText(icalcomponent* event, icalproperty_kind kind, std::string_view cp1252, bool evenEmpty) {
     removeAll(event, kind);
     const std::string name = exactName(kind);
     while (icalproperty* p = exactProperty(event, name)) {
         icalcomponent_remove_property(event, p);
         icalproperty_free(p);
     }
-    if (cp1252.empty()) return;
+    if (cp1252.empty() && !evenEmpty) return;
     icalproperty* p = icalproperty_new(kind);
     icalproperty_set_value(p, icalvalue_new_text(calendarText(cp1252).c_str()));
     icalcomponent_add_property(event, p);

@@ -84,8 +84,9 @@ std::string shownText(std::string_view utf8, std::size_t* replaced = nullptr);
 
 // A text property with the memo's exact text: where the calendar would not
 // give it back (blanks at the ends, tabs, control characters, line
-// breaks), an X- property beside it holds it.
-void setExactText(icalcomponent* event, icalproperty_kind kind, std::string_view cp1252);
+// breaks), an X- property beside it holds it. No property for an empty
+// text unless `evenEmpty`.
+void setExactText(icalcomponent* event, icalproperty_kind kind, std::string_view cp1252, bool evenEmpty = false);
 // The exact text, when the event has one that still says what the
 // property says.
 std::optional<std::string> exactText(icalcomponent* event, icalproperty_kind kind);

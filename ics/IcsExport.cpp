@@ -166,7 +166,7 @@ IcalPtr memoEvent(const Ymd& date, std::string_view line1, std::string_view line
             icalcomponent_add_property(e, icalproperty_new_rrule(icalrecurrencetype_from_string("FREQ=YEARLY")));
     }
     if (timed && timed->end) icalcomponent_add_property(e, icalproperty_new_dtend(startOn(first, timed, *timed->end)));
-    setExactText(e, ICAL_SUMMARY_PROPERTY, starred ? line1.substr(1) : line1);
+    setExactText(e, ICAL_SUMMARY_PROPERTY, starred ? line1.substr(1) : line1, true);
     setExactText(e, timed ? ICAL_LOCATION_PROPERTY : ICAL_DESCRIPTION_PROPERTY, timed ? std::string_view(timed->rest) : line2);
     return event;
 }
