@@ -149,11 +149,18 @@ std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
     // such memos the one that keeps the most of the rest.
     const auto was = viewOf(before);
     if (!was) return std::nullopt;
+    const std::string_view title = std::string_view(before.line1).substr(before.starred() ? 1 : 0);
     std::optional<std::size_t> best;
     std::size_t bestScore = 0;
     for (std::size_t i = 0; i < memos_.size(); ++i) {
         if (claimed_[i] || copy_[i] < 0) continue;
-        const auto now = viewOf(memos_[i]);
+        // Two parts equal: the day, the title or else line 2 is, which
+        // rules out most memos before their parts are taken apart.
+        const MemoRecord& m = memos_[i];
+        if (wholeDay(m.date) != was->day && std::string_view(m.line1).substr(m.starred() ? 1 : 0) != title &&
+            m.line2 != before.line2)
+            continue;
+        const auto now = viewOf(m);
         if (!now) continue;
         const bool when = was->timed || now->timed || was->end || now->end;
         const bool sameWhen = was->timed == now->timed && was->start == now->start && was->end == now->end;
