@@ -428,10 +428,9 @@ void writeView(const Occurrence& from, const MemoView& before, const std::option
     const Ymd d = decodeDate(static_cast<DaySerial>(allDay->day));
     day.year = d.year, day.month = d.month, day.day = d.day;
     icalcomponent_add_property(w.c, icalproperty_new_dtstart(day));
+    // The description the memo did not show follows the line it shows now.
     const std::string was = propertyText(w.c, ICAL_DESCRIPTION_PROPERTY);
-    const std::size_t eol = std::min(was.find_first_of("\r\n"), was.size());
-    writeShown(w.c, ICAL_DESCRIPTION_PROPERTY, std::string_view(was).substr(0, eol), "", allDay->rest,
-               std::string_view(was).substr(eol));
+    writeShown(w.c, ICAL_DESCRIPTION_PROPERTY, "", "", allDay->rest, was.empty() ? "" : "\n" + was);
 }
 
 std::string reapply(std::string_view source, std::string_view before, std::string_view after) {
