@@ -543,6 +543,8 @@ TEST(Reconcile, EachSideGetsTheOthersChangesAndAConflictKeepsBoth) {
         {"two edits paired by what stayed, not by file order", phone, {b2, a2}, {}, {}, {}, {}, {}, 0, {{a, a2}, {b, b2}}},
         {"a star put before the title: an edit", last, {t, kStar}, {}, {}, {}, {}, {}, 0, {{k, kStar}}},
         {"a star taken away: an edit", {{"s", "1", "", {star}}}, {starOff}, {}, {}, {}, {}, {}, 0, {{star, starOff}}},
+        {"a memo with no calendar day goes up neither new nor as an edit", last,
+         {{std::numeric_limits<double>::quiet_NaN(), "Tandarts", ""}, k}, {}, {}, {}, {}, {"t"}},
         {"two events giving one memo: two memos", {}, {}, twoAlike, {}, {x, x}, {}, {}},
         {"... and they stay two", {{"x1", "1", "x1", {x}}, {"x2", "1", "x2", {x}}}, {x, x}, {}, {}, {}, {}, {}},
     };
