@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "dates/Dates.h"
 #include "store/Errors.h"
@@ -84,11 +85,9 @@ bool splitShown(std::string_view utf8, std::vector<std::string_view>& pieces, st
     return true;
 }
 
-// The text of `kind` in the event, or nothing.
-icalproperty* textProperty(icalcomponent* c, icalproperty_kind kind) { return icalcomponent_get_first_property(c, kind); }
-
+// The text of `kind` in the event; empty when it has none.
 std::string propertyText(icalcomponent* c, icalproperty_kind kind) {
-    icalproperty* p = textProperty(c, kind);
+    icalproperty* p = icalcomponent_get_first_property(c, kind);
     return p ? textOf(icalvalue_get_text(icalproperty_get_value(p))) : std::string();
 }
 

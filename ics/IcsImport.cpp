@@ -241,6 +241,12 @@ private:
             if (length > 0)
                 facts.end = (wholeDay(encodeDate(finish.date)) - facts.day) * 1440 + finish.hour * 60 + finish.minute;
         }
+        // An end past the diary's last day is not shown.
+        try {
+            if (facts.end) decodeDate(static_cast<DaySerial>(facts.timed ? facts.day + *facts.end / 1440 : *facts.end));
+        } catch (const DateError&) {
+            facts.end.reset();
+        }
         const auto [line1, line2] = viewLines(readView(facts));
         if (origins_) origins_->push_back({c, start, yearly});
         Imported::Memo memo;

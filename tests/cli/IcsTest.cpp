@@ -197,6 +197,9 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
          {}, 3},
         {"past the diary's last day: skipped, and named",
          "BEGIN:VEVENT\r\nUID:r\r\nDTSTART;VALUE=DATE:100000101\r\nSUMMARY:Ver weg\r\nEND:VEVENT\r\n", {}, 1},
+        {"ending past the diary's last day: its end not shown",
+         "BEGIN:VEVENT\r\nUID:s\r\nDTSTART;VALUE=DATE:99991231\r\nDURATION:P3D\r\nSUMMARY:Eind\r\nEND:VEVENT\r\n",
+         {{encodeDate(9999, 12, 31), "Eind", ""}}},
         {"awkward text: folded, too long, not in Windows-1252",
          "BEGIN:VEVENT\r\nUID:l\r\nDTSTART;VALUE=DATE:20260603\r\nSUMMARY:" + longText.substr(0, 60) + "\r\n " +
              longText.substr(60) + "\r\nDESCRIPTION:Feest 🎉 in het Ελληνικά\r\nEND:VEVENT\r\n",
