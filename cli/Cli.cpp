@@ -450,6 +450,7 @@ void importCommand(Context& c) {
           << imported.skipped << " overgeslagen";
     if (imported.cut > 0) c.out << ", " << imported.cut << " ingekort";
     if (imported.replaced > 0) c.out << ", " << imported.replaced << " tekens vervangen door ?";
+    if (!imported.bounded.empty()) c.out << ", " << ics::boundedText(imported.bounded);
     c.out << '\n';
 }
 

@@ -52,8 +52,10 @@ struct Exported {
     std::size_t undated = 0;  // memos left out: their date is no calendar day
 };
 
-// Appends the calendar to `out`: one all-day event per memo, a yearly one
-// for a starred memo. `dtstamp` is the moment of the export, UTC, as
+// Appends the calendar to `out`: one event per memo, all day or, when line
+// 2 starts with a clock, timed (floating: on the clock it is read on), a
+// yearly one for a starred memo; texts the calendar would not give back as
+// they are also go in an X- property. `dtstamp` is the moment of the export, UTC, as
 // "YYYYMMDDTHHMMSSZ".
 Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out);
 
@@ -71,9 +73,15 @@ struct Imported {
     std::vector<Memo> memos;
     std::size_t skipped = 0;   // cancelled events, to-dos, journal entries, events without a date
     std::vector<std::string> undatable;  // titles (UTF-8) of events without a day the diary has, skipped
+    // Titles (UTF-8) of events that repeat more often than daily, taken
+    // only as far as their first 1,000 memos.
+    std::vector<std::string> bounded;
     std::size_t cut = 0;       // lines cut to 100 characters
     std::size_t replaced = 0;  // characters Windows-1252 cannot hold, become "?"
 };
+
+// What a summary says of `bounded` (not empty): how many, named.
+std::string boundedText(const std::vector<std::string>& bounded);
 
 struct ImportWindow {
     DaySerial today = 0;
@@ -101,12 +109,14 @@ struct MemoChange {
 };
 
 // The calendar `text` (an event on a server) with the diary's change made in
-// the event itself: only what the memo shows and the user changed is
-// written (the title, the place or the description's first line, the day,
-// the clock), everything else stays. One occurrence of a repeating event
-// becomes an override (RECURRENCE-ID), a deleted one an exception (EXDATE).
-// Nothing when no occurrence in the window gives `before`, or when the
-// change is the deletion of a whole event (that is a DELETE).
+// the event itself: each part of the memo the user changed goes back to the
+// property it came from (the table in EventView.cpp), everything else
+// stays; a text the memo showed in part changes only where the user changed
+// it. One occurrence of a repeating event becomes an override
+// (RECURRENCE-ID), a deleted one an exception (EXDATE). `before` is found
+// on the window's clock or, made on another, shifted. Nothing when no
+// occurrence in the window gives `before`, or when the change is the
+// deletion of a whole event (that is a DELETE).
 std::optional<std::string> changeEvent(std::string_view text, const ImportWindow& window, const MemoChange& change,
                                        std::string_view dtstamp);
 
@@ -135,9 +145,10 @@ public:
     // A starred memo moved on by a year keeps its UID: the unpaired memo
     // `before` became.
     std::optional<MemoRecord> claimMoved(const MemoRecord& before);
-    // The memo `before` became by an edit: an unclaimed one that differs
-    // from it in its date, its first line or its second line alone, and
-    // is starred when it was.
+    // The memo `before` became by an edit: an unclaimed one that keeps two
+    // of its parts (day, title, clock or last day, place or description;
+    // a "*" may come or go), of several the one that keeps the most of
+    // the rest, whatever their order in the file.
     std::optional<MemoRecord> claimEdited(const MemoRecord& before);
     // How many memos equal to `memo` the diary holds, paired or not.
     std::size_t copies(const MemoRecord& memo) const;

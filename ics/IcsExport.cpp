@@ -8,6 +8,7 @@
 #include "store/Errors.h"
 #include "store/Recurrence.h"
 #include "store/Win1252.h"
+#include "ics/EventView.h"
 #include "ics/Ics.h"
 #include "ics/IcalHandle.h"
 
@@ -119,30 +120,54 @@ icaltimetype dateValue(const Ymd& date) {
     return day;
 }
 
-// The one all-day event of a memo: a starred memo repeats every year, and
-// a starred 29 February falls on that day and then on every 28 February,
-// where the diary moves it and keeps it.
+// A memo whose line 2 is a clock ("14:00", "14:00–15:30" or "23:30 tot
+// 1-1-2027 02:00") and a place stands for a timed event, on the clock of
+// wherever it is read.
+std::optional<MemoView> timedView(const Ymd& date, std::string_view line1, std::string_view line2) {
+    const MemoRecord memo{encodeDate(date), std::string(line1), std::string(line2)};
+    const auto view = viewOf(memo, true);
+    if (!view || (view->end && *view->end <= view->start) || viewLines(*view).second != line2) return std::nullopt;
+    return view;
+}
+
+// The moment `minutes` after the start of `date`, or the date itself.
+icaltimetype startOn(const Ymd& date, const std::optional<MemoView>& timed, std::int64_t minutes = -1) {
+    icaltimetype t = dateValue(date);
+    if (!timed) return t;
+    t.is_date = 0;
+    t.hour = t.minute = t.second = 0;
+    icaltime_adjust(&t, 0, 0, static_cast<int>(minutes < 0 ? timed->start : minutes), 0);
+    return t;
+}
+
+// The one event of a memo: all day, or timed when its line 2 is a clock; a
+// starred memo repeats every year, and a starred 29 February falls on that
+// day and then on every 28 February, where the diary moves it and keeps it.
 IcalPtr memoEvent(const Ymd& date, std::string_view line1, std::string_view line2, const std::string& uid,
                   const icaltimetype& stamp) {
     const bool starred = !line1.empty() && line1[0] == '*';
+    const auto timed = timedView(date, line1, line2);
     IcalPtr event(icalcomponent_new(ICAL_VEVENT_COMPONENT));
     icalcomponent* e = event.get();
     icalcomponent_add_property(e, icalproperty_new_uid(uid.c_str()));
     icalcomponent_add_property(e, icalproperty_new_dtstamp(stamp));
+    Ymd first = date;
     if (leapDayStar(date, line1) && date.year < 9999) {
-        icalcomponent_add_property(e, icalproperty_new_dtstart(dateValue({static_cast<std::uint16_t>(date.year + 1), 2, 28})));
+        first = {static_cast<std::uint16_t>(date.year + 1), 2, 28};
+        icalcomponent_add_property(e, icalproperty_new_dtstart(startOn(first, timed)));
         icalcomponent_add_property(e, icalproperty_new_rrule(icalrecurrencetype_from_string("FREQ=YEARLY")));
         icaldatetimeperiodtype leapDay{};
-        leapDay.time = dateValue(date);
+        leapDay.time = startOn(date, timed);
         leapDay.period = icalperiodtype_null_period();
         icalcomponent_add_property(e, icalproperty_new_rdate(leapDay));
     } else {
-        icalcomponent_add_property(e, icalproperty_new_dtstart(dateValue(date)));
+        icalcomponent_add_property(e, icalproperty_new_dtstart(startOn(date, timed)));
         if (starred && !leapDayStar(date, line1))
             icalcomponent_add_property(e, icalproperty_new_rrule(icalrecurrencetype_from_string("FREQ=YEARLY")));
     }
-    icalcomponent_add_property(e, icalproperty_new_summary(calendarText(starred ? line1.substr(1) : line1).c_str()));
-    if (!line2.empty()) icalcomponent_add_property(e, icalproperty_new_description(calendarText(line2).c_str()));
+    if (timed && timed->end) icalcomponent_add_property(e, icalproperty_new_dtend(startOn(first, timed, *timed->end)));
+    setExactText(e, ICAL_SUMMARY_PROPERTY, starred ? line1.substr(1) : line1, true);
+    setExactText(e, timed ? ICAL_LOCATION_PROPERTY : ICAL_DESCRIPTION_PROPERTY, timed ? std::string_view(timed->rest) : line2);
     return event;
 }
 

@@ -8,6 +8,7 @@
 
 #include "dates/Dates.h"
 #include "store/Win1252.h"
+#include "ics/EventView.h"
 #include "ics/IcalHandle.h"
 #include "ics/Ics.h"
 #include "store/Recurrence.h"
@@ -15,8 +16,16 @@
 namespace jotanor::ics {
 namespace {
 
-// A repeating event is followed this many times at most.
+// A repeating event is followed this many times at most; one that repeats
+// more often than daily gives this many memos at most.
 constexpr int kMostOccurrences = 100000;
+constexpr std::size_t kMostOftenMemos = 1000;
+
+bool moreOftenThanDaily(const icalrecurrencetype& rule) {
+    return rule.freq == ICAL_SECONDLY_RECURRENCE || rule.freq == ICAL_MINUTELY_RECURRENCE ||
+           rule.freq == ICAL_HOURLY_RECURRENCE || rule.by_hour[1] != ICAL_RECURRENCE_ARRAY_MAX ||
+           rule.by_minute[1] != ICAL_RECURRENCE_ARRAY_MAX || rule.by_second[1] != ICAL_RECURRENCE_ARRAY_MAX;
+}
 
 struct Moment {
     Ymd date;
@@ -70,37 +79,11 @@ bool sameOccurrence(icaltimetype a, icaltimetype b, const icaltimetype& start) {
     return start.is_date || a.is_date || b.is_date || (a.hour == b.hour && a.minute == b.minute && a.second == b.second);
 }
 
-void appendTwo(std::string& out, int n) {
-    out += static_cast<char>('0' + n / 10 % 10);
-    out += static_cast<char>('0' + n % 10);
-}
-
-void appendTime(std::string& out, const Moment& m) {
-    appendTwo(out, m.hour);
-    out += ':';
-    appendTwo(out, m.minute);
-}
-
-// "22-7-2026", as the diary writes a date.
-std::string dayText(const Ymd& d) {
-    return std::to_string(d.day) + '-' + std::to_string(d.month) + '-' + std::to_string(d.year);
-}
-
 // A starred memo stays on its day until 14 days after it.
 constexpr DaySerial kStarredKept = 14;
 
-std::string firstLine(std::string_view text) {
-    return std::string(text.substr(0, text.find_first_of("\r\n")));
-}
-
-// Where a memo came from: the event, the occurrence, and what line 2 shows
-// before the event's own text.
-struct Origin {
-    icalcomponent* event = nullptr;
-    icaltimetype start{};
-    bool yearly = false;  // one starred memo stands for every year
-    std::string shown;    // Windows-1252: the clock ("14:00–15:30") or "t/m 3-6-2026"
-};
+// Where a memo came from: the event and the occurrence.
+using Origin = Occurrence;
 
 class Reader {
 public:
@@ -206,6 +189,8 @@ private:
         // day from when the diary would still hold it.
         const DaySerial since = window_.today - kStarredKept;
         std::optional<icaltimetype> next;
+        const bool often = moreOftenThanDaily(rule);
+        std::size_t given = 0;
         for (int n = 0; n < kMostOccurrences; ++n) {
             icaltimetype t = icalrecur_iterator_next(it.get());
             if (icaltime_is_null_time(t)) break;
@@ -218,7 +203,15 @@ private:
                 next = t;
                 break;
             }
-            if (!yearly && day >= window_.from) add(c, t, length, false);
+            if (!yearly && day >= window_.from) {
+                if (often && given == kMostOftenMemos) {
+                    const char* summary = icalcomponent_get_summary(c);
+                    out_.bounded.emplace_back(summary ? summary : "");
+                    break;
+                }
+                add(c, t, length, false);
+                ++given;
+            }
         }
         for (const icaltimetype& t : extra) {
             const DaySerial day = dayOf(t);
@@ -228,56 +221,40 @@ private:
         if (next) add(c, *next, length, true);
     }
 
-    // One memo for the event starting at `start`.
+    // One memo for the event starting at `start`, as the view's table reads it.
     void add(icalcomponent* c, const icaltimetype& start, long length, bool yearly) {
         const Moment begin = localMoment(start, zone_);
-        const char* summary = icalcomponent_get_summary(c);
-        std::string line1 = (yearly ? "*" : "") + std::string(summary ? summary : "");
-        std::string line2, shown;
+        EventFacts facts;
+        facts.event = c;
+        facts.yearly = yearly;
+        facts.day = wholeDay(encodeDate(begin.date));
+        facts.timed = !start.is_date;
+        facts.replaced = &out_.replaced;
         if (start.is_date) {
-            const char* description = icalcomponent_get_description(c);
-            line2 = firstLine(description ? description : "");
             // The end is the day after the last.
-            if (length > 86400) {
-                icaltimetype last = start;
-                icaltime_adjust(&last, static_cast<int>(length / 86400) - 1, 0, 0, 0);
-                shown = "t/m " + dayText(localMoment(last, zone_).date);
-                line2 = shown + (line2.empty() ? "" : ", " + line2);
-            }
+            if (length > 86400) facts.end = facts.day + length / 86400 - 1;
         } else {
-            appendTime(line2, begin);
+            facts.start = begin.hour * 60 + begin.minute;
             icaltimetype end = start;
             icaltime_adjust(&end, 0, 0, 0, static_cast<int>(length));
             const Moment finish = localMoment(end, zone_);
-            if (length > 0 && finish.date == begin.date) {
-                line2 += "\u2013";
-                appendTime(line2, finish);
-            } else if (length > 0) {
-                line2 += " tot " + dayText(finish.date) + ' ';
-                appendTime(line2, finish);
-            }
-            shown = line2;
-            const char* location = icalcomponent_get_location(c);
-            if (location && *location) line2 += ' ' + std::string(location);
+            if (length > 0)
+                facts.end = (wholeDay(encodeDate(finish.date)) - facts.day) * 1440 + finish.hour * 60 + finish.minute;
         }
-        if (origins_) origins_->push_back({c, start, yearly, utf8ToCp1252(shown)});
+        // An end past the diary's last day is not shown.
+        try {
+            if (facts.end) decodeDate(static_cast<DaySerial>(facts.timed ? facts.day + *facts.end / 1440 : *facts.end));
+        } catch (const DateError&) {
+            facts.end.reset();
+        }
+        const auto [line1, line2] = viewLines(readView(facts));
+        if (origins_) origins_->push_back({c, start, yearly});
         Imported::Memo memo;
         memo.record.date = encodeDate(begin.date);
-        memo.record.line1 = memoText(line1);
-        memo.record.line2 = memoText(line2);
+        memo.record.line1 = fitLine(line1, out_.cut);
+        memo.record.line2 = fitLine(line2, out_.cut);
         memo.uid = uidOf(c);
         out_.memos.push_back(std::move(memo));
-    }
-
-    // UTF-8 as a memo line: line breaks and other control characters as
-    // blanks, what Windows-1252 cannot hold as "?", at most 100 characters.
-    std::string memoText(const std::string& utf8) {
-        std::string bytes = utf8ToCp1252(utf8);
-        const auto questions = [](std::string_view s) { return std::count(s.begin(), s.end(), '?'); };
-        out_.replaced += static_cast<std::size_t>(questions(bytes) - questions(utf8));
-        for (char& b : bytes)
-            if (static_cast<unsigned char>(b) < 0x20 || b == 0x7F) b = ' ';
-        return fitLine(bytes, out_.cut);
     }
 
     const ImportWindow& window_;
@@ -303,6 +280,13 @@ std::string fitLine(std::string_view bytes, std::size_t& cut) {
     }
     while (!kept.empty() && kept.back() == ' ') kept.remove_suffix(1);
     return std::string(kept) + '\x85';  // "…"
+}
+
+std::string boundedText(const std::vector<std::string>& bounded) {
+    static_assert(kMostOftenMemos == 1000);
+    std::string text = std::to_string(bounded.size()) + " vaker dan dagelijks herhaald, alleen de eerste 1.000 keer:";
+    for (std::size_t i = 0; i < bounded.size(); ++i) text += (i ? ", \"" : " \"") + bounded[i] + '"';
+    return text;
 }
 
 Imported readCalendar(std::string_view text, const ImportWindow& window, const Progress& progress) {
@@ -368,25 +352,6 @@ icalproperty* likeStart(icalproperty* property, icalcomponent* event, const ical
     return property;
 }
 
-// "HH:MM" or "HH:MM–HH:MM" in minutes of the day; -1 for no end. The rest
-// of the line after it (a blank, then the place) is `rest`.
-bool clockOf(std::string_view line, int& start, int& end, std::string_view& rest) {
-    const auto at = [&](std::size_t i, int& minutes) {
-        if (i + 5 > line.size() || line[i + 2] != ':') return false;
-        for (const std::size_t d : {i, i + 1, i + 3, i + 4})
-            if (line[d] < '0' || line[d] > '9') return false;
-        minutes = ((line[i] - '0') * 10 + line[i + 1] - '0') * 60 + (line[i + 3] - '0') * 10 + line[i + 4] - '0';
-        return minutes < 24 * 60 && line[i + 3] < '6';
-    };
-    if (!at(0, start)) return false;
-    end = -1;
-    std::size_t next = 5;
-    if (line.substr(5, 1) == "\x96" && at(6, end)) next = 11;
-    if (next < line.size() && line[next] != ' ') return false;
-    rest = line.substr(std::min(next + 1, line.size()));
-    return true;
-}
-
 void touch(icalcomponent* c, std::string_view dtstamp) {
     removeAll(c, ICAL_DTSTAMP_PROPERTY);
     icalcomponent_add_property(c, icalproperty_new_dtstamp(icaltime_from_string(std::string(dtstamp).c_str())));
@@ -396,45 +361,14 @@ void touch(icalcomponent* c, std::string_view dtstamp) {
     icalcomponent_add_property(c, icalproperty_new_sequence(next));
 }
 
-// An all-day event's line 2 is its description's first line (after the
-// last day, when it shows one); the lines after it stay.
-void writeDescription(icalcomponent* c, const Origin& from, std::string_view line2) {
-    if (!from.shown.empty() && line2.starts_with(from.shown)) line2.remove_prefix(from.shown.size());
-    if (line2.starts_with(", ")) line2.remove_prefix(2);
-    const char* old = icalcomponent_get_description(c);
-    const std::string_view was = old ? old : "";
-    const std::string text = calendarText(line2) + std::string(was.substr(std::min(was.find_first_of("\r\n"), was.size())));
-    removeAll(c, ICAL_DESCRIPTION_PROPERTY);
-    if (!text.empty()) icalcomponent_add_property(c, icalproperty_new_description(text.c_str()));
-}
-
-// A timed event's line 2 is its clock, then its place: a changed clock moves
-// the start and the end by as much.
-void writePlace(icalcomponent* c, const Origin& from, std::string_view line2) {
-    int start = 0, end = 0, oldStart = 0, oldEnd = 0;
-    std::string_view rest, oldRest;
-    if (clockOf(line2, start, end, rest) && clockOf(from.shown, oldStart, oldEnd, oldRest)) {
-        moveBy(c, ICAL_DTSTART_PROPERTY, (start - oldStart) * 60);
-        moveBy(c, ICAL_DTEND_PROPERTY, (end >= 0 && oldEnd >= 0 ? end - oldEnd : start - oldStart) * 60);
-        line2 = rest;
-    } else if (line2.starts_with(from.shown)) {
-        line2.remove_prefix(std::min(from.shown.size() + 1, line2.size()));
-    }
-    removeAll(c, ICAL_LOCATION_PROPERTY);
-    if (!line2.empty()) icalcomponent_add_property(c, icalproperty_new_location(calendarText(line2).c_str()));
-}
-
-// What the memo shows and the user changed, written into the event.
-void writeChange(icalcomponent* c, const Origin& from, const MemoRecord& before, const MemoRecord& after) {
-    if (after.date != before.date) {
-        const auto days = static_cast<std::int64_t>(wholeDay(after.date)) - static_cast<std::int64_t>(wholeDay(before.date));
-        moveBy(c, ICAL_DTSTART_PROPERTY, days * 86400);
-        moveBy(c, ICAL_DTEND_PROPERTY, days * 86400);
-    }
-    if (after.line1 != before.line1)
-        icalcomponent_set_summary(c, calendarText(std::string_view(after.line1).substr(from.yearly ? 1 : 0)).c_str());
-    if (after.line2 != before.line2)
-        (from.start.is_date ? writeDescription : writePlace)(c, from, after.line2);
+// What the memo shows and the user changed, written into the event;
+// false when the memo before the change is no view of it.
+bool writeChange(icalcomponent* c, const Origin& from, const MemoRecord& before, const MemoRecord& after) {
+    const bool timed = !from.start.is_date;
+    const auto was = viewOf(before, timed);
+    if (!was) return false;
+    writeView({c, from.start, from.yearly}, *was, viewOf(after, timed), after);
+    return true;
 }
 
 std::string uidText(icalcomponent* event) {
@@ -502,6 +436,10 @@ std::optional<std::string> changeEvent(std::string_view text, const ImportWindow
     auto found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return m.record == change.before; });
     if (found == memos.end())
         found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return saysTheSame(change.before, m.record); });
+    // Read on another clock than the one the diary's memo was (a sync under
+    // another time zone): the same event shifted.
+    if (found == memos.end())
+        found = std::find_if(memos.begin(), memos.end(), [&](const auto& m) { return sameEventElsewhere(change.before, m.record); });
     if (found == memos.end()) return std::nullopt;
     const Origin& from = origins[static_cast<std::size_t>(found - memos.begin())];
     const bool occurrence = !from.yearly && icalcomponent_get_first_property(from.event, ICAL_RRULE_PROPERTY) &&
@@ -509,8 +447,9 @@ std::optional<std::string> changeEvent(std::string_view text, const ImportWindow
     if (!change.after) {
         if (!leaveOut(calendar, from.event, from, occurrence, dtstamp)) return std::nullopt;
     } else {
+        if (!viewOf(change.before, !from.start.is_date)) return std::nullopt;
         icalcomponent* target = occurrence ? overrideOf(calendar, from.event, from.start) : from.event;
-        writeChange(target, from, change.before, *change.after);
+        if (!writeChange(target, from, change.before, *change.after)) return std::nullopt;
         touch(target, dtstamp);
     }
     return std::string(IcalText(icalcomponent_as_ical_string_r(calendar)).view());

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "ics/EventView.h"
 #include "ics/Ics.h"
 #include "store/MemoKey.h"
 
@@ -36,77 +37,38 @@ bool sameYearlyDay(DaySerial diary, DaySerial event) {
     return (d.month == e.month && d.day == e.day) || (d.month == 2 && d.day == 29 && e.month == 2 && e.day == 28);
 }
 
-// A timed memo's line 2: "HH:MM", "HH:MM–HH:MM" or "HH:MM tot D-M-JJJJ HH:MM",
-// then the place. Minutes from the diary's day 0.
-struct Timed {
-    long start = 0;
-    long length = -1;  // none
-    std::string place;
-};
-
-bool twoDigits(std::string_view s, std::size_t at, int& value) {
-    if (at + 2 > s.size() || s[at] < '0' || s[at] > '9' || s[at + 1] < '0' || s[at + 1] > '9') return false;
-    value = (s[at] - '0') * 10 + (s[at + 1] - '0');
-    return true;
+// A memo line as an event gives it back, keeping a starred memo's "*".
+std::string lineAsGiven(const MemoRecord& memo) {
+    return memo.starred() ? "*" + asCalendarGivesIt(std::string_view(memo.line1).substr(1)) : asCalendarGivesIt(memo.line1);
 }
 
-bool clock(std::string_view s, std::size_t at, int& minutes) {
-    int h = 0, m = 0;
-    if (at + 5 > s.size() || s[at + 2] != ':' || !twoDigits(s, at, h) || !twoDigits(s, at + 3, m) || h > 23 || m > 59)
-        return false;
-    minutes = h * 60 + m;
-    return true;
-}
-
-std::optional<Timed> timedOf(const MemoRecord& memo) {
-    const std::string_view s = memo.line2;
-    int begin = 0;
-    if (!clock(s, 0, begin)) return std::nullopt;
-    Timed t;
-    const long day = static_cast<long>(wholeDay(memo.date));
-    t.start = day * 1440 + begin;
-    std::size_t at = 5;
-    int end = 0;
-    if (s.substr(at, 1) == "\x96" && clock(s, at + 1, end)) {  // "–" in Windows-1252
-        t.length = day * 1440 + end - t.start;
-        at += 6;
-    } else if (s.substr(at, 5) == " tot ") {
-        const std::size_t space = s.find(' ', at + 5);
-        if (space == std::string_view::npos || !clock(s, space + 1, end)) return std::nullopt;
-        int d = 0, m = 0, y = 0;
-        char tail = 0;
-        const std::string date(s.substr(at + 5, space - at - 5));
-        if (std::sscanf(date.c_str(), "%d-%d-%d%c", &d, &m, &y, &tail) != 3 || !isValidDate(y, m, d)) return std::nullopt;
-        t.length = static_cast<long>(wholeDay(encodeDate(y, m, d))) * 1440 + end - t.start;
-        at = space + 6;
-    }
-    if (at < s.size() && s[at] != ' ') return std::nullopt;
-    t.place = std::string(s.substr(std::min(at, s.size())));
-    return t;
-}
-
-// The same timed event, its start read on another zone's clock: the same
-// title, place and length, shifted by whole quarters of an hour, at most
-// the 26 hours between the world's zones.
-bool sameEventElsewhere(const MemoRecord& diary, const MemoRecord& event) {
-    if (diary.line1 != event.line1) return false;
-    try {
-        const auto a = timedOf(diary), b = timedOf(event);
-        if (!a || !b || a->place != b->place || a->length != b->length) return false;
-        const long shift = std::labs(a->start - b->start);
-        return shift % 15 == 0 && shift <= 26 * 60;
-    } catch (const DateError&) {
-        return false;
-    }
+// How much two texts keep of each other: their common start and end.
+std::size_t kept(std::string_view a, std::string_view b) {
+    std::size_t p = 0, s = 0;
+    while (p < std::min(a.size(), b.size()) && a[p] == b[p]) ++p;
+    while (s < std::min(a.size(), b.size()) - p && a[a.size() - 1 - s] == b[b.size() - 1 - s]) ++s;
+    return p + s;
 }
 
 }  // namespace
 
+bool sameEventElsewhere(const MemoRecord& diary, const MemoRecord& event) {
+    if (diary.line1 != event.line1) return false;
+    const auto a = viewOf(diary, true), b = viewOf(event, true);
+    if (!a || !b || a->rest != b->rest || (a->end ? *a->end - a->start : -1) != (b->end ? *b->end - b->start : -1))
+        return false;
+    const std::int64_t shift = std::llabs((a->day * 1440 + a->start) - (b->day * 1440 + b->start));
+    return shift % 15 == 0 && shift <= 26 * 60;
+}
+
 bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
     try {
-        const std::string line1 =
-            diary.starred() ? "*" + asCalendarGivesIt(diary.line1.substr(1)) : asCalendarGivesIt(diary.line1);
-        if (line1 != event.line1 || asCalendarGivesIt(diary.line2, true) != event.line2) return false;
+        // As the diary holds it, or as a calendar that loses blanks at the
+        // ends and control characters gives it back.
+        const bool exact = diary.line1 == event.line1 && diary.line2 == event.line2;
+        if (!exact && (lineAsGiven(diary) != lineAsGiven(event) ||
+                       asCalendarGivesIt(diary.line2, true) != asCalendarGivesIt(event.line2)))
+            return false;
         return sameDay(diary.date, event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
     } catch (const DateError&) {
         return false;
@@ -181,15 +143,36 @@ std::optional<MemoRecord> DiaryMemos::claimMoved(const MemoRecord& before) {
 }
 
 std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
+    // The parts of the memo: its day, title (without a "*", which may come
+    // or go), clock or last day, and place or description. An edit leaves
+    // two equal (all-day without a last day: two of the three); of several
+    // such memos the one that keeps the most of the rest.
+    const auto was = viewOf(before);
+    if (!was) return std::nullopt;
+    const std::string_view title = std::string_view(before.line1).substr(before.starred() ? 1 : 0);
+    std::optional<std::size_t> best;
+    std::size_t bestScore = 0;
     for (std::size_t i = 0; i < memos_.size(); ++i) {
+        if (claimed_[i] || copy_[i] < 0) continue;
+        // Two parts equal: the day, the title or else line 2 is, which
+        // rules out most memos before their parts are taken apart.
         const MemoRecord& m = memos_[i];
-        if (claimed_[i] || m.starred() != before.starred()) continue;
-        const int same = (m.date == before.date) + (m.line1 == before.line1) + (m.line2 == before.line2);
-        if (same != 2) continue;
-        claimed_[i] = true;
-        return m;
+        if (wholeDay(m.date) != was->day && std::string_view(m.line1).substr(m.starred() ? 1 : 0) != title &&
+            m.line2 != before.line2)
+            continue;
+        const auto now = viewOf(m);
+        if (!now) continue;
+        const bool when = was->timed || now->timed || was->end || now->end;
+        const bool sameWhen = was->timed == now->timed && was->start == now->start && was->end == now->end;
+        const std::size_t equal = (was->day == now->day) + (was->title == now->title) + (was->rest == now->rest) +
+                                  (when && sameWhen);
+        if (equal < 2) continue;
+        const std::size_t score = equal * 1000 + kept(was->title, now->title) + kept(was->rest, now->rest);
+        if (!best || score > bestScore) best = i, bestScore = score;
     }
-    return std::nullopt;
+    if (!best) return std::nullopt;
+    claimed_[*best] = true;
+    return memos_[*best];
 }
 
 std::size_t DiaryMemos::copies(const MemoRecord& memo) const {

@@ -150,6 +150,7 @@ private:
                 if (!imported.memos.empty()) event.uid = imported.memos[0].uid;
                 report_.cut += imported.cut;
                 report_.undatable.insert(report_.undatable.end(), imported.undatable.begin(), imported.undatable.end());
+                report_.bounded.insert(report_.bounded.end(), imported.bounded.begin(), imported.bounded.end());
             } catch (const std::runtime_error& e) {
                 // Left as the last sync saw it, here and in the state.
                 report_.skipped.push_back("afspraak " + item.href + " overgeslagen: " + e.what());
@@ -284,6 +285,7 @@ std::string summary(const SyncReport& r) {
         for (std::size_t i = 0; i < r.undatable.size(); ++i) line += (i ? ", \"" : " \"") + r.undatable[i] + '"';
         line += ')';
     }
+    if (!r.bounded.empty()) line += ", " + ics::boundedText(r.bounded);
     return line;
 }
 

@@ -38,6 +38,7 @@ struct SyncReport {
     std::size_t conflicts = 0;     // changed on the server and changed or deleted here
     std::size_t cut = 0;           // lines of events cut to what a memo holds
     std::vector<std::string> undatable;  // titles (UTF-8) of events without a day the diary has
+    std::vector<std::string> bounded;    // titles (UTF-8) of events repeating more often than daily, cut off
     std::size_t requests = 0;      // HTTP requests made
     bool startedDiary = false;     // the memo file was not there and was made empty
     // What this sync left alone, each named with the reason: an event it
