@@ -639,7 +639,7 @@ DavListing CalDav::fullListing() {
 void CalDav::fetch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each,
                    const std::function<void(std::size_t, std::size_t)>& done) {
     std::vector<std::string> batch;
-    std::set<std::string> seen;  // each address fetched once
+    std::unordered_set<std::string_view> seen;  // each address fetched once
     for (std::size_t i = 0; i < hrefs.size(); ++i) {
         if (seen.insert(hrefs[i]).second) batch.push_back(hrefs[i]);
         if (batch.size() == kFetchBatch || (i + 1 == hrefs.size() && !batch.empty())) {

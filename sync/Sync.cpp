@@ -176,23 +176,27 @@ private:
 
     // What changed on the server since the last sync, read.
     ServerChanges readServer(CalDav& dav) {
-        const DavListing listing = dav.changesSince(state_.token);
+        DavListing listing = dav.changesSince(state_.token);
         token_ = listing.token;
         ServerChanges server;
-        // Views into the listing and the state, which outlive them.
-        std::unordered_map<std::string_view, std::string_view> listed;  // href, ETag
-        for (const auto& item : listing.items) listed.emplace(item.href, item.etag);
         server.removed.insert(listing.removed.begin(), listing.removed.end());
         std::vector<std::string> toFetch;
         std::unordered_set<std::string_view> known;
-        for (const auto& event : state_.events) {
-            known.insert(event.href());
-            const auto it = listed.find(event.href());
-            if (it == listed.end() && listing.complete) server.removed.emplace(event.href());
-            if (it != listed.end() && it->second != event.etag()) toFetch.emplace_back(event.href());
+        {
+            // Views into the listing and the state, which outlive them.
+            std::unordered_map<std::string_view, std::string_view> listed;  // href, ETag
+            listed.reserve(listing.items.size());
+            for (const auto& item : listing.items) listed.emplace(item.href, item.etag);
+            for (const auto& event : state_.events) {
+                known.insert(event.href());
+                const auto it = listed.find(event.href());
+                if (it == listed.end() && listing.complete) server.removed.emplace(event.href());
+                if (it != listed.end() && it->second != event.etag()) toFetch.emplace_back(event.href());
+            }
         }
-        for (const auto& item : listing.items)
-            if (!known.contains(item.href)) toFetch.push_back(item.href);
+        for (auto& item : listing.items)
+            if (!known.contains(item.href)) toFetch.push_back(std::move(item.href));
+        listing = {};  // what is kept of it is in toFetch
         std::set<std::string> unread;
         dav.fetch(toFetch, [&](DavItem& item) {
             ServerEvent event{item.etag, {}, {}};
