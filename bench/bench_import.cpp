@@ -4,6 +4,7 @@
 // fitted complexity tells whether adding n memos stays near n log n.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
