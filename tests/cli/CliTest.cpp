@@ -6,6 +6,9 @@
 
 #include "dates/Dates.h"
 #include "cli/Cli.h"
+#ifdef JOTANOR_CALENDARS
+#include "sync/CalDav.h"
+#endif
 #include "diary/MemoViews.h"
 #include "diary/Search.h"
 #include "store/Win1252.h"
@@ -253,6 +256,9 @@ TEST_F(CliTest, CalendarCommandsRefuseWhatTheyCannotUse) {
         EXPECT_EQ(r.err, "jotanor-cli: " + c.err + "\n");
     }
     EXPECT_EQ(test::readBytes(path), before);
+    // The window shows a server's message as it comes: what the server
+    // chose is already shown as the list shows text.
+    EXPECT_STREQ(sync::DavError("door naar /a\x1B[2J\xC2\x9B").what(), "door naar /a^[[2J\uFFFD");
 }
 #else
 TEST_F(CliTest, CalendarCommandsSayTheyAreNotInThisBuild) {
