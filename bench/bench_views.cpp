@@ -26,7 +26,7 @@ constexpr std::size_t kMemos = 65536;
 
 class BenchPlatform : Clock, MessageBoxes, FileDialogs, Screen, Sound, WaitCursor, DateFormat {
 public:
-    Platform platform{this, this, this, this, this, this, this, &nativeFileSystem(), nullptr};
+    Platform platform{this, this, this, this, this, this, this, &nativeFileSystem(), nullptr, nullptr};
     int errors = 0;
 
 private:

@@ -19,6 +19,7 @@
 #include "store/Errors.h"
 #include "store/IntegerText.h"
 #include "store/MemoFile.h"
+#include "store/ShownText.h"
 #include "store/Win1252.h"
 #ifdef JOTANOR_CALENDARS
 #include "ics/DiaryCalendar.h"
@@ -61,15 +62,20 @@ Commando's:
                                 zonder einde één memo met "*"; wat er al staat,
                                 komt er niet nog eens bij
   sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND]
-       [--max-time SECONDEN]    houdt het memobestand en een CalDAV-agenda gelijk,
+       [--max-time SECONDEN] [--allow-empty]
+                                houdt het memobestand en een CalDAV-agenda gelijk,
                                 in beide richtingen; het wachtwoord komt uit het
                                 bestand of uit JOTANOR_PASSWORD, nooit van de
-                                opdrachtregel; --ca-file: een eigen certificaat-
-                                autoriteit voor HTTPS; --max-time: de sync stopt
-                                na zoveel seconden (standaard 3600). Wat de sync
-                                zag, staat in .NAAM.sync naast het memobestand;
-                                een tweede sync van hetzelfde bestand wacht even
-                                en stopt dan
+                                opdrachtregel of uit het adres; --ca-file: een
+                                eigen certificaatautoriteit voor HTTPS;
+                                --max-time: de sync stopt na zoveel seconden
+                                (standaard 3600); --allow-empty: een leeg
+                                memobestand wist alle afspraken die de vorige
+                                sync zag (zonder deze optie stopt de sync dan).
+                                Een memobestand dat niet heel is, synchroniseert
+                                niet. Wat de sync zag, staat in .NAAM.sync naast
+                                het memobestand; een tweede sync van hetzelfde
+                                bestand wacht even en stopt dan
 
 Opties:
   --file PAD                    het memobestand
@@ -115,6 +121,7 @@ const std::vector<Option>& options() {
         {"--password-file", true, {"sync"}},
         {"--ca-file", true, {"sync"}},
         {"--max-time", true, {"sync"}},
+        {"--allow-empty", false, {"sync"}},
     };
     return known;
 }
@@ -251,27 +258,10 @@ bool isControlByte(unsigned char c) {
     return c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D;
 }
 
-// A memo line in UTF-8 for the terminal. A control character, which only a
-// foreign or damaged file holds, is shown as "^[" and the like (a C1 one as
-// U+FFFD), never sent as it is.
-std::string shownLine(std::string_view cp1252) {
-    std::string utf8;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= cp1252.size(); ++i) {
-        if (i < cp1252.size() && !isControlByte(static_cast<unsigned char>(cp1252[i]))) continue;
-        utf8 += cp1252ToUtf8(cp1252.substr(start, i - start));
-        start = i + 1;
-        if (i == cp1252.size()) break;
-        const auto c = static_cast<unsigned char>(cp1252[i]);
-        if (c < 0x80) {
-            utf8 += '^';
-            utf8 += static_cast<char>(c ^ 0x40);
-        } else {
-            appendUtf8(utf8, 0xFFFD);
-        }
-    }
-    return utf8;
-}
+// A memo line in UTF-8 for the terminal, shown by the one rule for text
+// that may hold control characters (which only a foreign or damaged file
+// holds here): "^[" and the like, a C1 one as U+FFFD, never sent as it is.
+std::string shownLine(std::string_view cp1252) { return shownText(cp1252ToUtf8(cp1252)); }
 
 // The four lines of every block, as the window's list shows them; in a
 // terminal the divider is as wide as the terminal, at most the window's.
@@ -467,15 +457,19 @@ std::optional<std::string> syncPassword(const CommandLine& line) {
 
 void syncCommand(Context& c) {
     expectOperands(c.line, 1, 1,
-                   "sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND] [--max-time SECONDEN]");
+                   "sync URL [--user NAAM] [--password-file BESTAND] [--ca-file BESTAND] [--max-time SECONDEN] "
+                   "[--allow-empty]");
     sync::SyncSettings settings;
     settings.server.url = c.line.operands[0];
+    // A command line is there for every user of the machine to see (ps).
+    if (sync::hasUserinfo(settings.server.url))
+        throw Misuse("een adres met een gebruikersnaam of wachtwoord erin wordt geweigerd: iedereen op deze computer "
+                     "kan de opdrachtregel zien. Geef de naam met --user en het wachtwoord met --password-file "
+                     "BESTAND of in JOTANOR_PASSWORD");
+    if (!settings.server.url.starts_with("http://") && !settings.server.url.starts_with("https://"))
+        throw Misuse("'" + shownText(settings.server.url) + "' is geen http- of https-adres");
     settings.server.user = c.line.value("--user").value_or("");
     settings.server.password = syncPassword(c.line);
-    // A password in the address is used, and shown nowhere.
-    sync::takeCredentials(settings.server);
-    if (!settings.server.url.starts_with("http://") && !settings.server.url.starts_with("https://"))
-        throw Misuse("'" + settings.server.url + "' is geen http- of https-adres");
     if (const auto seconds = c.line.value("--max-time")) {
         const auto n = parseInteger(*seconds);
         if (!n || *n < 1 || *n > 1000000) throw Misuse("--max-time " + *seconds + ": een aantal seconden van 1 tot 1000000");
@@ -485,6 +479,8 @@ void syncCommand(Context& c) {
     settings.today = encodeDate(c.session.today());
     settings.dtstamp = stampOf(c.givenToday, c.machine);
     settings.progress = progressLine(c, "naar de server");
+    settings.downloadProgress = progressLine(c, "van de server");
+    settings.allowEmpty = c.line.has("--allow-empty");
     MemoFile& file = c.session.file();
     sync::SyncReport report;
     try {
@@ -577,7 +573,8 @@ int run(const std::vector<std::string>& args, const Machine& machine, std::ostre
             << '\n';
         return kFailed;
     } catch (const std::exception& e) {
-        err << "jotanor-cli: " << e.what() << '\n';
+        // A server's or a library's words too: shown, never sent raw.
+        err << "jotanor-cli: " << shownText(e.what()) << '\n';
         return kFailed;
     }
 }

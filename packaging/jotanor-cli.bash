@@ -44,7 +44,7 @@ _jotanor_cli() {
         search) options="--case --ignore-case" ;;
         export-ics) options="--from --to" ;;
         import-ics) options="--from --to" ;;
-        sync) options="--user --password-file --ca-file --max-time" ;;
+        sync) options="--user --password-file --ca-file --max-time --allow-empty" ;;
         *) options="" ;;
     esac
 

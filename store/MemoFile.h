@@ -8,10 +8,12 @@
 // loses or doubles a memo.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -33,13 +35,36 @@ namespace jotanor {
 constexpr std::size_t kNoSkip = static_cast<std::size_t>(-1);
 std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip = kNoSkip);
 // The same among `n` records that need not lie in one span: `record(j)`
-// gives the bytes of the j-th.
+// gives the bytes of the j-th. The place is the first record dated on or
+// after `key`, found by a binary search over the dates, as the views find
+// their first memo: O(log n), and in a file in date order the place a walk
+// from the start finds. The dates the search reads must ascend with their
+// positions; where one does not (a file out of date order, a date that is
+// no number), the records are walked from the start instead. A disorder
+// the search does not meet leaves the new record between one dated before
+// it and one dated on or after it.
 template <class At>
 std::size_t storePositionAt(std::size_t n, At record, DaySerial key) {
+    const auto tieBreak = [&](std::size_t j) {
+        return j < n && (j + 1 < n || recordDate(record(j)) > key) ? j : n;
+    };
+    if (std::isnan(key)) return n;  // no date is on or after it
+    std::size_t lo = 0, hi = n;
+    DaySerial below = -std::numeric_limits<DaySerial>::infinity(), above = std::numeric_limits<DaySerial>::infinity();
+    bool ordered = true;
+    while (lo < hi && ordered) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        const DaySerial d = recordDate(record(mid));
+        ordered = d >= below && d <= above;  // false for a NaN too
+        if (d < key)
+            lo = mid + 1, below = d;
+        else
+            hi = mid, above = d;
+    }
+    if (ordered) return tieBreak(lo);
     std::size_t j = 0;
     while (j < n && !(recordDate(record(j)) >= key)) ++j;
-    if (j < n && (j + 1 < n || recordDate(record(j)) > key)) return j;
-    return n;
+    return tieBreak(j);
 }
 
 // A change decided on the records as they are under the lock: the new

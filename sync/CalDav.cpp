@@ -3,9 +3,13 @@
 #include <curl/curl.h>
 #include <libxml/parser.h>
 
+#include "store/ShownText.h"
+
 #include <algorithm>
 #include <cctype>
+#include <unordered_set>
 #include <cstring>
+#include <exception>
 #include <initializer_list>
 #include <memory>
 #include <set>
@@ -116,7 +120,10 @@ struct Multistatus {
 // missing ones would count as deleted.
 class MultistatusReader {
 public:
-    MultistatusReader() {
+    // Each response handed to `each` as soon as it is read, and not kept:
+    // the memory a listing takes is what the caller keeps of it.
+    using Each = std::function<void(Multistatus::Entry&)>;
+    explicit MultistatusReader(Each each = {}) : each_(std::move(each)) {
         handler_.initialized = XML_SAX2_MAGIC;
         handler_.startElementNs = start;
         handler_.endElementNs = end;
@@ -125,11 +132,14 @@ public:
     void feed(const char* data, std::size_t n) {
         if (!context_) {
             context_.reset(xmlCreatePushParserCtxt(&handler_, this, nullptr, 0, nullptr));
-            if (!context_) throw std::bad_alloc();
+            if (!context_) {
+                failed_ = std::make_exception_ptr(std::bad_alloc());
+                return;
+            }
             xmlCtxtUseOptions(context_.get(), XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
         }
         // The rest of an answer that is no XML is not looked at.
-        if (!context_->wellFormed || tooDeep_) return;
+        if (!context_->wellFormed || tooDeep_ || failed_) return;
         const std::string_view bytes(data, n);
         if (std::none_of(bytes.begin(), bytes.end(), forbiddenInXml)) {
             xmlParseChunk(context_.get(), data, static_cast<int>(n), 0);
@@ -138,7 +148,9 @@ public:
         const std::string readable = xmlReadable(std::string(bytes));
         xmlParseChunk(context_.get(), readable.data(), static_cast<int>(readable.size()), 0);
     }
+    bool failed() const { return failed_ != nullptr; }
     Multistatus finish() {
+        if (failed_) std::rethrow_exception(failed_);
         if (!context_) feed("", 0);
         if (context_->wellFormed && !tooDeep_) xmlParseChunk(context_.get(), nullptr, 0, 1);
         if (!context_->wellFormed || tooDeep_) throw NotXml("het antwoord van de server is geen XML");
@@ -206,7 +218,19 @@ private:
             if (!r.found_.ctag.empty()) e.ctag = std::move(r.found_.ctag);
             e.tooLarge = e.tooLarge || r.found_.tooLarge;
         }
-        if (r.within({"D:multistatus", "D:response"})) r.out_.entries.push_back(std::move(e));
+        if (r.within({"D:multistatus", "D:response"})) {
+            try {
+                if (r.each_)
+                    r.each_(e);
+                else
+                    r.out_.entries.push_back(std::move(e));
+            } catch (...) {
+                // Not through libxml2 and libcurl: kept, and thrown again
+                // when the transfer has ended.
+                r.failed_ = std::current_exception();
+                xmlStopParser(r.context_.get());
+            }
+        }
         r.open_.pop_back();
         r.text_.clear();
     }
@@ -222,6 +246,8 @@ private:
     bool tooDeep_ = false;
     static constexpr std::size_t kMaxDepth = 32;
     Multistatus out_;
+    Each each_;
+    std::exception_ptr failed_;
 };
 
 namespace {
@@ -238,8 +264,14 @@ size_t collectBody(char* data, size_t size, size_t n, void* into) {
     // Refused past the limit: libcurl ends the transfer.
     response.received += size * n;
     if (response.received > response.limit) return 0;
-    if (response.reader && response.status == 207)
-        response.reader->feed(data, size * n);
+    if (response.reader && response.status == 207) {
+        try {
+            response.reader->feed(data, size * n);
+        } catch (...) {
+            return 0;  // a parser that could not start: the reader tells
+        }
+        if (response.reader->failed()) return 0;
+    }
     else
         response.body.append(data, size * n);
     return size * n;
@@ -272,6 +304,28 @@ size_t collectHeader(char* data, size_t size, size_t n, void* into) {
     if (name == "location") response.location = value;
     if (name == "www-authenticate") response.authentication += lowercase(value.substr(0, value.find(' '))) + " ";
     return size * n;
+}
+
+// An address listed again counts once: where it was first listed. Marked
+// first, then moved: the views point into strings that must not move yet.
+void onceEach(DavListing& listing) {
+    std::unordered_set<std::string_view> seen;
+    seen.reserve(listing.items.size() + listing.removed.size());
+    std::vector<bool> keepItem, keepRemoved;
+    for (const auto& item : listing.items) keepItem.push_back(seen.insert(item.href).second);
+    for (const auto& href : listing.removed) keepRemoved.push_back(seen.insert(href).second);
+    seen = {};
+    const auto compact = [](auto& list, const std::vector<bool>& keep) {
+        std::size_t to = 0;
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            if (!keep[i]) continue;
+            if (to != i) list[to] = std::move(list[i]);
+            ++to;
+        }
+        list.resize(to);
+    };
+    compact(listing.items, keepItem);
+    compact(listing.removed, keepRemoved);
 }
 
 // "https://anna:pw@host/x" as "https://host/x" and "anna:pw".
@@ -315,14 +369,9 @@ std::string encodePath(const std::string& path) {
     return out;
 }
 
-void takeCredentials(DavSettings& settings) {
-    auto [url, userinfo] = splitUserinfo(settings.url);
-    settings.url = url;
-    if (userinfo.empty()) return;
-    const auto colon = userinfo.find(':');
-    if (settings.user.empty()) settings.user = decodePath(userinfo.substr(0, colon));
-    if (!settings.password && colon != std::string::npos) settings.password = decodePath(userinfo.substr(colon + 1));
-}
+DavError::DavError(const std::string& message) : std::runtime_error(shownText(message)) {}
+
+bool hasUserinfo(const std::string& url) { return splitUserinfo(url).first != url; }
 
 namespace {
 // A href as a decoded path; a server may give a whole URL.
@@ -338,8 +387,9 @@ void CalDav::CurlFree::operator()(void* handle) const { curl_easy_cleanup(static
 
 CalDav::CalDav(const DavSettings& given)
     : maxTime_(given.maxTime), deadline_(std::chrono::steady_clock::now() + given.maxTime) {
-    DavSettings settings = given;
-    takeCredentials(settings);
+    const DavSettings& settings = given;
+    // Never sent as it is: the program refuses it before.
+    if (hasUserinfo(settings.url)) throw DavError("het adres van de agenda mag geen gebruikersnaam of wachtwoord bevatten");
     const auto scheme = settings.url.find("://");
     const auto slash = settings.url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
     origin_ = settings.url.substr(0, slash);
@@ -431,11 +481,16 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     switch (code) {
     case CURLE_OK: break;
     case CURLE_PEER_FAILED_VERIFICATION:
+        throw DavError("het certificaat van " + origin_ + " wordt geweigerd: het is niet ondertekend door een "
+                       "bekende certificaatautoriteit, of het hoort bij een andere naam of is verlopen. Geef met "
+                       "--ca-file de eigen certificaatautoriteit van de server, als die er is");
     case CURLE_SSL_CACERT_BADFILE:
+        throw DavError("de certificaatautoriteit (--ca-file) kan niet gelezen worden: geen leesbaar PEM-bestand");
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CONNECT_ERROR:
-        throw DavError("het certificaat van " + origin_ + " klopt niet, of de beveiligde verbinding mislukte (" +
-                        curl_easy_strerror(code) + ")");
+        // Which step failed only the library knows: its words follow.
+        throw DavError("de beveiligde verbinding met " + origin_ + " mislukte; misschien wordt het certificaat "
+                       "geweigerd (" + curl_easy_strerror(code) + ")");
     case CURLE_OPERATION_TIMEDOUT: {
         // libcurl's clock may stop a few milliseconds before ours.
         if (std::chrono::steady_clock::now() + std::chrono::seconds(1) >= deadline_) outOfTime();
@@ -450,6 +505,7 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_CONNECT: unreachable(code);
     case CURLE_WRITE_ERROR:
+        if (reader && reader->failed()) reader->finish();  // what stopped the reading
         throw AnswerTooLarge("het antwoord van de server op " + method + " " + url + " is groter dan " +
                              std::to_string(response.limit >> 20) + " MB; de sync is gestopt");
     default: throw DavError(method + " " + url + " mislukte: " + curl_easy_strerror(code));
@@ -467,7 +523,19 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
 }
 
 void CalDav::unreachable(int code) const {
-    throw DavError("de server " + origin_ + " is niet bereikbaar (" + curl_easy_strerror(static_cast<CURLcode>(code)) + ")");
+    const std::string server = "de server " + origin_ + " is niet bereikbaar: ";
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        throw DavError(server + "de naam is niet gevonden. Klopt het adres, en is er een internetverbinding?");
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        throw DavError(server + "de naam van de proxyserver is niet gevonden. Klopt de proxy-instelling?");
+    case CURLE_COULDNT_CONNECT:
+        throw DavError(server + "hij weigert de verbinding. Klopt de poort in het adres, en draait de server?");
+    case CURLE_OPERATION_TIMEDOUT:
+        throw DavError(server + "binnen 20 seconden kwam er geen verbinding. Staat de server aan, en laat de "
+                                "firewall hem door?");
+    default: throw DavError(server + curl_easy_strerror(static_cast<CURLcode>(code)));
+    }
 }
 
 void CalDav::outOfTime() const {
@@ -495,7 +563,12 @@ void CalDav::forbidden(const std::string& href) const {
 }
 
 void CalDav::refused(const std::string& method, const std::string& href, long status) const {
-    throw DavError("de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href));
+    const std::string said = "de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href);
+    // One write the server will not take; a request it did not understand
+    // at all, or a server that is too busy, is for the whole sync.
+    if ((method == "PUT" || method == "DELETE") && status >= 400 && status != 407 && status != 408 && status != 429)
+        throw DavRefused(said, status);
+    throw DavError(said);
 }
 
 CalDav::Response CalDav::propfind(const char* depth, const char* properties, MultistatusReader& reader) {
@@ -520,7 +593,15 @@ std::string CalDav::checkCalendar() {
 
 DavListing CalDav::changesSince(const std::string& token) {
     if (!syncCollection_) return fullListing();
-    MultistatusReader reader;
+    DavListing listing;
+    MultistatusReader reader([&](Multistatus::Entry& entry) {
+        std::string href = localHref(entry.href);
+        if (href == collection_) return;
+        if (entry.status == 404)
+            listing.removed.push_back(std::move(href));
+        else
+            listing.items.push_back({std::move(href), std::move(entry.etag), {}, {}});
+    });
     const Response response =
         request("REPORT", collection_,
                 "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
@@ -535,45 +616,36 @@ DavListing CalDav::changesSince(const std::string& token) {
         syncCollection_ = false;  // the server does not offer it: compare ETags
         return fullListing();
     }
-    const Multistatus answer = reader.finish();
-    DavListing listing;
+    listing.token = reader.finish().token;
     listing.complete = token.empty();
-    listing.token = answer.token;
-    std::set<std::string> seen;  // an address listed again counts once
-    for (const auto& entry : answer.entries) {
-        std::string href = localHref(entry.href);
-        if (href == collection_ || !seen.insert(href).second) continue;
-        if (entry.status == 404)
-            listing.removed.push_back(std::move(href));
-        else
-            listing.items.push_back({std::move(href), entry.etag, {}, {}});
-    }
+    onceEach(listing);
     return listing;
 }
 
 DavListing CalDav::fullListing() {
-    MultistatusReader reader;
+    DavListing listing;
+    MultistatusReader reader([&](Multistatus::Entry& entry) {
+        std::string href = localHref(entry.href);
+        if (href != collection_ && !href.ends_with("/")) listing.items.push_back({std::move(href), std::move(entry.etag), {}, {}});
+    });
     const Response response = propfind("1", "<d:getetag/><d:resourcetype/>", reader);
     if (response.status != 207) refused("PROPFIND", collection_, response.status);
-    DavListing listing;
+    reader.finish();
     listing.complete = true;
-    std::set<std::string> seen;
-    for (const auto& entry : reader.finish().entries) {
-        std::string href = localHref(entry.href);
-        if (href != collection_ && !href.ends_with("/") && seen.insert(href).second)
-            listing.items.push_back({std::move(href), entry.etag, {}, {}});
-    }
+    onceEach(listing);
     return listing;
 }
 
-void CalDav::fetch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each) {
+void CalDav::fetch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each,
+                   const std::function<void(std::size_t, std::size_t)>& done) {
     std::vector<std::string> batch;
-    std::set<std::string> seen;  // each address fetched once
+    std::unordered_set<std::string_view> seen;  // each address fetched once
     for (std::size_t i = 0; i < hrefs.size(); ++i) {
         if (seen.insert(hrefs[i]).second) batch.push_back(hrefs[i]);
         if (batch.size() == kFetchBatch || (i + 1 == hrefs.size() && !batch.empty())) {
             fetchBatch(batch, each);
             batch.clear();
+            if (done) done(i + 1, hrefs.size());
         }
     }
 }

@@ -17,13 +17,20 @@
 namespace jotanor::sync {
 
 // The server could not be reached, refused us, or is no calendar: the
-// message says which.
+// message says which. What the server chose (an address, a title) is in
+// it as the memo list shows text: no control character goes out raw.
 struct DavError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit DavError(const std::string& message);
 };
 // The server refused the user name or password (401).
 struct DavAccessDenied : DavError {
     using DavError::DavError;
+};
+// The server refused one write (an event it will not take: 400, 413, a
+// 500 on that one): the status, and the others may still go.
+struct DavRefused : DavError {
+    DavRefused(const std::string& message, long status) : DavError(message), status(status) {}
+    long status;
 };
 
 class MultistatusReader;
@@ -37,10 +44,10 @@ struct DavSettings {
     std::chrono::seconds maxTime{3600};
 };
 
-// A user and password written into the address ("https://anna:pw@host/")
-// become the settings' own where those are not given, and leave the
-// address, so that no message and no file shows them.
-void takeCredentials(DavSettings& settings);
+// Whether the address holds user information ("https://anna:pw@host/"):
+// such an address is refused, as a command line shows it to every user of
+// the machine.
+bool hasUserinfo(const std::string& url);
 
 struct DavItem {
     std::string href;  // a path, percent-decoded
@@ -74,12 +81,16 @@ public:
     DavListing changesSince(const std::string& token);
     // The events at these hrefs, each handed to `each` as it is read, or
     // with its problem when it cannot be read; one that is gone is left out.
-    void fetch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each);
+    // `done`, when given, hears how many of the hrefs were answered.
+    void fetch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each,
+               const std::function<void(std::size_t done, std::size_t total)>& done = {});
     // The new ETag ("" when the server gave none); nothing when the
     // condition failed: the event changed, or (for a new one) exists.
+    // Throws DavRefused when the server will not take this event.
     std::optional<std::string> put(const std::string& href, const std::string& calendar,
                                    const std::optional<std::string>& ifMatch);
-    // False when the event changed meanwhile; one already gone counts as deleted.
+    // False when the event changed meanwhile; one already gone counts as
+    // deleted. Throws DavRefused when the server will not delete it.
     bool remove(const std::string& href, const std::string& etag);
 
     // Where an event with this UID goes in the collection.

@@ -7,7 +7,6 @@
 #include "store/MemoKey.h"
 
 namespace jotanor::sync {
-namespace {
 
 bool sameMemos(std::vector<MemoRecord> a, std::vector<MemoRecord> b) {
     const auto byKey = [](const MemoRecord& x, const MemoRecord& y) { return memoKey(x) < memoKey(y); };
@@ -15,6 +14,8 @@ bool sameMemos(std::vector<MemoRecord> a, std::vector<MemoRecord> b) {
     std::sort(b.begin(), b.end(), byKey);
     return a == b;
 }
+
+namespace {
 
 class Reconciler {
 public:
@@ -87,12 +88,18 @@ private:
                 // Changed there: what was here gives way; a memo also
                 // changed or deleted here is a conflict, and both stay.
                 const auto gone = static_cast<std::size_t>(std::count(here.begin(), here.end(), true));
+                // A memo gone from here is a conflict only when an edit of
+                // it stays (it goes up beside the server's version); one
+                // deleted here gives way to the change, which comes back.
+                std::vector<MemoRecord> lost;
+                for (std::size_t m = 0; m < memos.size(); ++m)
+                    if (!here[m]) lost.push_back(memos[m]);
                 removeHere();
                 memos.clear();
                 const std::size_t added = bringDown(f->second.memos, memos);
                 event.setMemos(memos);
                 out_.replaced += std::min(gone, added);
-                if (added > 0 && !allHere) ++out_.conflicts;
+                if (added > 0 && !lost.empty()) lostHere_.push_back(std::move(lost));
                 return true;
             }
         }
@@ -128,6 +135,16 @@ private:
         held.reserve(held.size() + out_.events.size());
         for (const auto& event : out_.events) held.push_back(event.uid());
         std::sort(held.begin(), held.end());
+        // Each event changed there whose memo was edited here: the edit
+        // goes up beside it, both versions stay.
+        if (!lostHere_.empty()) {
+            std::vector<MemoRecord> up;
+            for (const auto& [memo, uid] : diary_.unclaimed()) up.push_back(memo);
+            ics::DiaryMemos edits(std::move(up));
+            for (const auto& lost : lostHere_)
+                if (std::any_of(lost.begin(), lost.end(), [&](const MemoRecord& m) { return edits.claimEdited(m).has_value(); }))
+                    ++out_.conflicts;
+        }
         std::set<std::string> given;
         const auto used = [&](const std::string& uid) {
             return std::binary_search(held.begin(), held.end(), std::string_view(uid)) || given.contains(uid);
@@ -172,6 +189,8 @@ private:
     std::vector<MemoEdit> removals_;
     std::unordered_map<std::string, std::size_t> adding_;
     std::set<std::string> unknownUids_;  // of the events the last sync did not see
+    // Per event changed there: its memos gone from here.
+    std::vector<std::vector<MemoRecord>> lostHere_;
 };
 
 }  // namespace

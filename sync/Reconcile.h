@@ -41,6 +41,9 @@ struct Reconciled {
     std::size_t replaced = 0;   // deletions here that are an event's change coming down
 };
 
+// The same memos, in any order.
+bool sameMemos(std::vector<MemoRecord> a, std::vector<MemoRecord> b);
+
 // A change on one side wins over a deletion on the other; a memo changed
 // on both sides is kept in both versions (a conflict); an event new on
 // the server is paired with a memo that says the same (the one the diary

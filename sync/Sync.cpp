@@ -1,6 +1,8 @@
 #include "sync/Sync.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 #include <string_view>
@@ -12,6 +14,7 @@
 #include "ics/Ics.h"
 #include "store/Errors.h"
 #include "store/SafeWrite.h"
+#include "store/ShownText.h"
 #include "store/Win1252.h"
 #include "sync/Reconcile.h"
 #include "sync/SyncState.h"
@@ -22,6 +25,13 @@ namespace {
 // Server writes between two saves of what the sync saw, so that a sync cut
 // short has little to find out again.
 constexpr std::size_t kSaveEvery = 100;
+// Writes refused one after the other before the sync takes it that the
+// server refuses every write, not this one event.
+constexpr std::size_t kRefusedInARow = 5;
+
+std::string memoName(const MemoRecord& memo) {
+    return "memo '" + cp1252ToUtf8(memo.line1) + "' van " + datumtekst(memo.date);
+}
 
 // The memo file's records in file order, and their digest, from one read
 // under one lock: the digest says exactly what the reconcile saw.
@@ -66,6 +76,7 @@ public:
             file_.create();
             report_.startedDiary = true;
         }
+        checkWhole();
         CalDav dav(settings_.server);
         const std::string version = dav.checkCalendar();
         // Neither side changed since a sync that found nothing to do: the
@@ -86,6 +97,15 @@ public:
         state_.events.reserve(state_.events.size() + server.changed.size());
         std::string digest;
         std::vector<MemoRecord> diary = readDiary(file_, digest);
+        if (diary.empty() && !settings_.allowEmpty) {
+            const auto held = std::count_if(state_.events.begin(), state_.events.end(),
+                                            [](const SyncedEvent& e) { return !e.memos().empty(); });
+            if (held > 0)
+                throw SyncError(pathText(file_.path()) + " is leeg, maar bij de vorige sync stonden er memo's in; deze sync "
+                                "zou de " + std::to_string(held) + " afspraken daarvan op de server wissen, en is gestopt. "
+                                "Zet het memobestand terug; wie echt alles op de server wil wissen, geeft jotanor-cli sync "
+                                "--allow-empty");
+        }
         Reconciled plan = reconcile(std::move(state_.events), std::move(diary), server);
         const bool nothingToDo = plan.here.empty() && plan.deleteThere.empty() && plan.putThere.empty() &&
                                  plan.editThere.empty() && plan.conflicts == 0;
@@ -117,29 +137,66 @@ public:
             throw;
         }
         report_.requests = dav.requests();
+        // What the server chose, as the memo list shows text.
+        for (auto& line : report_.skipped) line = shownText(line);
+        for (auto& title : report_.undatable) title = shownText(title);
         return report_;
     }
 
 private:
+    // A memo file that is not whole tells nothing of what the user deleted:
+    // the sync stops before the server is asked anything.
+    void checkWhole() {
+        const std::string stop = "; de sync is gestopt en heeft niets op de server veranderd. Zet een backup van het "
+                                 "memobestand terug";
+        file_.count();  // a change cut short is played back first
+        auto opened = fs_.open(file_.path(), OpenMode::ReadOnly);
+        opened->lock(LockKind::Shared);
+        const std::uint64_t size = opened->size();
+        opened->close();
+        if (size % MemoRecord::kSize != 0)
+            throw SyncError(pathText(file_.path()) + " is niet heel: " + std::to_string(size) + " bytes is geen veelvoud van " +
+                            std::to_string(MemoRecord::kSize) + " (een memo), de laatste memo is afgebroken" + stop +
+                            ", of voeg in jotanor een memo toe: dat laat het afgebroken stuk weg");
+        // Dates out of order: jotanor never stores them so. A memo without
+        // a date (no number) is left out of the order.
+        DaySerial last = -std::numeric_limits<DaySerial>::infinity();
+        std::optional<std::size_t> early;
+        file_.scanBytes([&](const unsigned char* record, std::size_t position) {
+            const DaySerial date = recordDate(record);
+            if (date < last) early = position;
+            if (!std::isnan(date)) last = date;
+            return !early;
+        });
+        if (early)
+            throw SyncError(pathText(file_.path()) + " is niet heel: memo " + std::to_string(*early + 1) +
+                            " heeft een eerdere datum dan de memo ervoor, en jotanor bewaart memo's altijd in "
+                            "datumvolgorde" + stop);
+    }
+
     // What changed on the server since the last sync, read.
     ServerChanges readServer(CalDav& dav) {
-        const DavListing listing = dav.changesSince(state_.token);
+        DavListing listing = dav.changesSince(state_.token);
         token_ = listing.token;
         ServerChanges server;
-        // Views into the listing and the state, which outlive them.
-        std::unordered_map<std::string_view, std::string_view> listed;  // href, ETag
-        for (const auto& item : listing.items) listed.emplace(item.href, item.etag);
         server.removed.insert(listing.removed.begin(), listing.removed.end());
         std::vector<std::string> toFetch;
         std::unordered_set<std::string_view> known;
-        for (const auto& event : state_.events) {
-            known.insert(event.href());
-            const auto it = listed.find(event.href());
-            if (it == listed.end() && listing.complete) server.removed.emplace(event.href());
-            if (it != listed.end() && it->second != event.etag()) toFetch.emplace_back(event.href());
+        {
+            // Views into the listing and the state, which outlive them.
+            std::unordered_map<std::string_view, std::string_view> listed;  // href, ETag
+            listed.reserve(listing.items.size());
+            for (const auto& item : listing.items) listed.emplace(item.href, item.etag);
+            for (const auto& event : state_.events) {
+                known.insert(event.href());
+                const auto it = listed.find(event.href());
+                if (it == listed.end() && listing.complete) server.removed.emplace(event.href());
+                if (it != listed.end() && it->second != event.etag()) toFetch.emplace_back(event.href());
+            }
         }
-        for (const auto& item : listing.items)
-            if (!known.contains(item.href)) toFetch.push_back(item.href);
+        for (auto& item : listing.items)
+            if (!known.contains(item.href)) toFetch.push_back(std::move(item.href));
+        listing = {};  // what is kept of it is in toFetch
         std::set<std::string> unread;
         dav.fetch(toFetch, [&](DavItem& item) {
             ServerEvent event{item.etag, {}, {}};
@@ -158,7 +215,7 @@ private:
                 return;
             }
             server.changed.emplace(item.href, std::move(event));
-        });
+        }, settings_.downloadProgress);
         // A changed event gone before it could be read is gone.
         for (const auto& href : toFetch)
             if (known.contains(href) && !server.changed.contains(href) && !unread.contains(href)) server.removed.insert(href);
@@ -167,32 +224,119 @@ private:
 
     ics::ImportWindow window() const { return {settings_.today, settings_.today, settings_.today + 365}; }
 
+    // The event as the server holds it now still gives what the last
+    // sync saw: the same ETag, or (from a server whose ETag changes with
+    // every answer) the same memos.
+    bool unchangedThere(const SyncedEvent& event, const DavItem& held) const {
+        if (held.etag.empty()) return false;  // no condition to write it under
+        if (held.etag == event.etag()) return true;
+        try {
+            std::vector<MemoRecord> memos;
+            for (const auto& memo : ics::readCalendar(held.data, window()).memos) memos.push_back(memo.record);
+            return sameMemos(std::move(memos), event.memos());
+        } catch (const std::runtime_error&) {
+            return false;
+        }
+    }
+
+    // The event at `href` read again; false when it cannot be.
+    static bool readAgain(CalDav& dav, const std::string& href, DavItem& held) {
+        bool read = false;
+        dav.fetch({href}, [&](DavItem& item) {
+            if (!item.problem.empty()) return;
+            held = std::move(item);
+            read = true;
+        });
+        return read;
+    }
+
+    void skip(std::string line) { report_.skipped.push_back(std::move(line)); }
+
+    // A write the server refused: named with what to do, and the sync goes
+    // on. So many in a row end it: then the server refuses every write.
+    void refusedWrite(const DavRefused& e, const std::string& what, const std::string& remedy) {
+        if (++refusedInARow_ >= kRefusedInARow)
+            throw DavError(std::string(e.what()) + ", en op de " + std::to_string(kRefusedInARow - 1) +
+                           " wijzigingen ervoor ook; de sync is gestopt. Vraag de beheerder van de server waarom");
+        skip(what + ": de server weigert het (" + std::to_string(e.status) +
+             "); de volgende sync probeert het opnieuw. Blijft dit zo, " + remedy);
+    }
+
     // A memo changed here, or one occurrence deleted: written into the
     // event as the server holds it (`held`), unless it changed there
-    // meanwhile (then it comes down next time).
-    void editThere(CalDav& dav, DavItem& held, const ics::MemoChange& change) {
+    // meanwhile (then it comes down next time). Whatever stops it is told.
+    void editThere(CalDav& dav, DavItem* held, const std::string& href, const ics::MemoChange& change) {
         const auto event = std::find_if(state_.events.begin(), state_.events.end(),
-                                        [&](const SyncedEvent& e) { return e.href() == held.href; });
+                                        [&](const SyncedEvent& e) { return e.href() == href; });
         std::vector<MemoRecord> memos = event->memos();
         const auto memo = std::find(memos.begin(), memos.end(), change.before);
-        if (memo == memos.end() || held.etag.empty() || held.etag != event->etag()) return;
+        const std::string what = (change.after ? "de wijziging van " : "het wissen van ") + memoName(change.before) +
+                                 " niet naar de server";
+        const std::string later = "; de volgende sync haalt hem op";
+        if (memo == memos.end()) return;
+        if (!held) return skip(what + ": de afspraak op " + href + " is er niet meer of kon niet gelezen worden" + later);
         ics::ImportWindow around = window();  // an occurrence gone by is found as well
         around.from = std::min(around.from, change.before.date);
         around.to = std::max(around.to, change.before.date);
-        const auto changed = ics::changeEvent(held.data, around, change, settings_.dtstamp);
-        const auto etag = changed ? dav.put(held.href, *changed, std::string(event->etag())) : std::nullopt;
-        if (changed && !etag)
-            report_.skipped.push_back("memo '" + cp1252ToUtf8(change.before.line1) + "' van " +
-                                      datumtekst(change.before.date) + " niet naar de server: de afspraak op " +
-                                      held.href + " veranderde intussen (412); de volgende sync haalt hem op");
-        if (!etag) return;
-        held = {held.href, *etag, *changed, {}};
+        for (int attempt = 1;; ++attempt) {
+            if (!unchangedThere(*event, *held))
+                return skip(what + ": de afspraak op " + href +
+                            (held->etag.empty() ? " heeft geen ETag, en kan zo niet veilig gewijzigd worden; wijzig hem op de server zelf"
+                                                : " veranderde intussen op de server" + later));
+            const auto changed = ics::changeEvent(held->data, around, change, settings_.dtstamp);
+            if (!changed)
+                return skip(what + ": de memo is in de afspraak op " + href + " niet terug te vinden; wijzig hem op de server zelf");
+            std::optional<std::string> etag;
+            try {
+                etag = dav.put(href, *changed, held->etag);
+            } catch (const DavRefused& e) {
+                return refusedWrite(e, what, "pas de memo aan, of vraag de beheerder van de server waarom");
+            }
+            if (etag) {
+                refusedInARow_ = 0;
+                *held = {href, *etag, *changed, {}};
+                break;
+            }
+            // Changed since it was read, or a server whose ETag changes with
+            // every answer: read once more, and written when still the same.
+            if (attempt == 2 || !readAgain(dav, href, *held))
+                return skip(what + ": de server gaf de afspraak op " + href +
+                            " bij elke vraag een andere ETag (412); de volgende sync probeert het opnieuw");
+        }
         if (change.after)
             *memo = *change.after;
         else
             memos.erase(memo);
-        *event = SyncedEvent(event->href(), *etag, event->uid(), memos);
+        *event = SyncedEvent(event->href(), held->etag, event->uid(), memos);
         ++(change.after ? report_.up : report_.deletedThere);
+    }
+
+    // Deleted here: the event goes, unless it changed there meanwhile.
+    void deleteThere(CalDav& dav, const std::string& href) {
+        const auto event = std::find_if(state_.events.begin(), state_.events.end(),
+                                        [&](const SyncedEvent& e) { return e.href() == href; });
+        const std::string what = "afspraak " + href + " niet verwijderd";
+        std::string etag(event->etag());
+        for (int attempt = 1;; ++attempt) {
+            bool gone = false;
+            try {
+                gone = dav.remove(href, etag);
+            } catch (const DavRefused& e) {
+                return refusedWrite(e, what, "verwijder hem op de server zelf, of vraag de beheerder van de server waarom");
+            }
+            if (gone) {
+                refusedInARow_ = 0;
+                state_.events.erase(event);
+                ++report_.deletedThere;
+                return;
+            }
+            // Changed there meanwhile: it stays, and comes down next time;
+            // only its ETag changed: deleted under the new one.
+            DavItem held;
+            if (attempt == 2 || !readAgain(dav, href, held) || !unchangedThere(*event, held))
+                return skip(what + ": hij veranderde intussen op de server (412); de volgende sync haalt hem op");
+            etag = held.etag;
+        }
     }
 
     void writeToServer(CalDav& dav, const Reconciled& plan) {
@@ -203,16 +347,7 @@ private:
             if (settings_.progress) settings_.progress(writes, total);
         };
         for (const auto& href : plan.deleteThere) {
-            const auto event = std::find_if(state_.events.begin(), state_.events.end(),
-                                            [&](const SyncedEvent& e) { return e.href() == href; });
-            // Changed there meanwhile: it stays, and comes down next time.
-            if (dav.remove(href, std::string(event->etag()))) {
-                state_.events.erase(event);
-                ++report_.deletedThere;
-            } else {
-                report_.skipped.push_back("afspraak " + href + " niet verwijderd: hij veranderde intussen op de server "
-                                          "(412); de volgende sync haalt hem op");
-            }
+            deleteThere(dav, href);
             wrote();
         }
         std::map<std::string, DavItem> held;  // the events to edit, as the server holds them
@@ -223,21 +358,30 @@ private:
                 if (item.problem.empty()) held.emplace(item.href, std::move(item));
             });
         for (const auto& [href, change] : plan.editThere) {
-            if (const auto it = held.find(href); it != held.end()) editThere(dav, it->second, change);
+            const auto it = held.find(href);
+            editThere(dav, it == held.end() ? nullptr : &it->second, href, change);
             wrote();
         }
         for (const auto& [memo, uid] : plan.putThere) {
+            // A memo without a calendar day gives no event: never offered.
             const auto calendar = ics::eventCalendar(memo, uid, settings_.dtstamp);
             const std::string href = dav.hrefFor(uid);
-            // One there already (a sync cut short put it up): paired next time.
-            const auto etag = calendar ? dav.put(href, *calendar, std::nullopt) : std::nullopt;
+            std::optional<std::string> etag;
+            try {
+                // One there already (a sync cut short put it up): paired next time.
+                if (calendar) etag = dav.put(href, *calendar, std::nullopt);
+            } catch (const DavRefused& e) {
+                refusedWrite(e, memoName(memo) + " niet naar de server", "pas de memo aan, of vraag de beheerder van de server waarom");
+                wrote();
+                continue;
+            }
             if (etag) {
+                refusedInARow_ = 0;
                 state_.events.emplace_back(href, *etag, uid, std::vector<MemoRecord>{memo});
                 ++report_.up;
             } else if (calendar) {
-                report_.skipped.push_back("memo '" + cp1252ToUtf8(memo.line1) + "' van " + datumtekst(memo.date) +
-                                          " niet naar de server: daar kwam intussen een afspraak op " + href +
-                                          " (412); de volgende sync koppelt ze");
+                skip(memoName(memo) + " niet naar de server: daar kwam intussen een afspraak op " + href +
+                     " (412); de volgende sync koppelt ze");
             }
             wrote();
         }
@@ -266,9 +410,12 @@ private:
     std::string saved_;  // the digest of the state as the file holds it
     std::string token_;  // the server's, for the next sync
     SyncReport report_;
+    std::size_t refusedInARow_ = 0;
 };
 
 }  // namespace
+
+SyncError::SyncError(const std::string& message) : std::runtime_error(shownText(message)) {}
 
 std::filesystem::path statePath(const std::filesystem::path& memoFile) {
     return memoFile.parent_path() / ("." + memoFile.filename().string() + ".sync");

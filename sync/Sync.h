@@ -18,7 +18,7 @@ namespace jotanor::sync {
 // A sync that must not run: the message says why. Server trouble is a
 // DavError. Either way nothing is lost; the next sync goes on from here.
 struct SyncError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    explicit SyncError(const std::string& message);
 };
 
 struct SyncSettings {
@@ -28,6 +28,11 @@ struct SyncSettings {
     // Called now and then while events go to the server: how many went,
     // of how many.
     std::function<void(std::size_t done, std::size_t total)> progress;
+    // The same while events come from the server: how many were read.
+    std::function<void(std::size_t done, std::size_t total)> downloadProgress;
+    // An empty memo file whose last sync saw memos is refused, as it would
+    // delete every event on the server; unless the user asked for that.
+    bool allowEmpty = false;
 };
 
 struct SyncReport {
@@ -42,8 +47,8 @@ struct SyncReport {
     std::size_t requests = 0;      // HTTP requests made
     bool startedDiary = false;     // the memo file was not there and was made empty
     // What this sync left alone, each named with the reason: an event it
-    // could not read, a write the server refused because the event changed
-    // meanwhile. The next sync tries them again.
+    // could not read, a write the server refused or could not take because
+    // the event changed meanwhile. The next sync tries them again.
     std::vector<std::string> skipped;
 };
 
@@ -59,7 +64,11 @@ std::filesystem::path statePath(const std::filesystem::path& memoFile);
 // file runs at a time: a second waits a while, then is refused. A memo
 // file that is missing is made empty before the server is asked anything, unless it
 // synced before: then the sync is refused, as it would delete every event
-// on the server.
+// on the server. So is one that is not whole (a memo cut off, records out
+// of date order) and, without `allowEmpty`, an empty one where the last
+// sync saw memos: the server is left as it is. Every text in the report
+// and in an error is shown as the memo list shows text (no control
+// character the server chose goes out raw).
 SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings);
 
 }  // namespace jotanor::sync

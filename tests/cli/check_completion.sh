@@ -20,7 +20,7 @@ expect "add count export-ics import-ics list search sync" jotanor-cli ''
 expect "dagboek.mem" jotanor-cli --file ''
 expect "--all --file --from --today --weeks-back --year" jotanor-cli list --
 expect "--case --file --ignore-case --today" jotanor-cli --file dagboek.mem search --
-expect "--ca-file --file --max-time --password-file --today --user" jotanor-cli sync https://x/ --
+expect "--allow-empty --ca-file --file --max-time --password-file --today --user" jotanor-cli sync https://x/ --
 expect "agenda.ics" jotanor-cli import-ics --from 1-6-2026 ''
 expect "--version" jotanor-cli --v
 exit $failed

@@ -7,14 +7,15 @@ DAY0 = datetime.date(1899, 12, 30)
 
 
 def record(date, line1, line2):
-    serial = float((date - DAY0).days)
+    serial = date if isinstance(date, float) else float((date - DAY0).days)
     return (struct.pack("<d", serial) + bytes([len(line1)]) + line1.ljust(100, b"\0") +
             bytes([len(line2)]) + line2.ljust(100, b"\0") + b"\0\0")
 
 
-def write(path, memos):
-    """Writes (date, line1, line2) memos, lines as text, in date order."""
-    memos = sorted(memos, key=lambda m: m[0])
+def write(path, memos, ordered=True):
+    """Writes (date, line1, line2) memos, lines as text, in date order (or as
+    given); a date may be a serial number (a float)."""
+    memos = sorted(memos, key=lambda m: m[0]) if ordered else memos
     path.write_bytes(b"".join(record(d, a.encode("cp1252"), b.encode("cp1252")) for d, a, b in memos))
 
 

@@ -80,6 +80,32 @@ INSTANTIATE_TEST_SUITE_P(Examples, StorePosition,
                              return name + "_Key" + std::to_string(static_cast<int>(info.param.key));
                          });
 
+// The search finds the place the walk from the start finds: in files in
+// date order with runs of equal dates, and in files whose disorder (a date
+// that goes back, one that is no number) its reads meet.
+TEST(StorePositionSearch, FindsThePlaceTheWalkFinds) {
+    const auto walk = [](const std::vector<double>& dates, double key) {
+        std::size_t j = 0;
+        while (j < dates.size() && !(dates[j] >= key)) ++j;
+        return j < dates.size() && (j + 1 < dates.size() || dates[j] > key) ? j : dates.size();
+    };
+    const auto search = [](const std::vector<double>& dates, double key) {
+        std::vector<RecordBytes> records;
+        for (double d : dates) records.push_back(encodeRecord(memo(d, "x")));
+        return storePositionAt(records.size(), [&](std::size_t j) { return records[j].data(); }, key);
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<std::vector<double>> files = {{5, 4, 3, 2, 1}, {1, 2, nan, 4, 5}, {nan}};
+    for (std::size_t n = 0; n < 40; ++n) {
+        files.emplace_back();
+        for (std::size_t i = 0; i < n; ++i) files.back().push_back(static_cast<double>(i * 7 % 11 < 4 ? i / 3 : i / 2));
+        std::sort(files.back().begin(), files.back().end());
+    }
+    for (const auto& dates : files)
+        for (const double key : {-1.0, 0.0, 0.5, 1.0, 2.0, 3.0, 4.5, 7.0, 12.0, 19.0, 25.0, nan})
+            EXPECT_EQ(search(dates, key), walk(dates, key)) << dates.size() << " dates, key " << key;
+}
+
 TEST_F(MemoFileTest, DeletesAtFrontMiddleEndAndTheOnlyRecord) {
     writeMemos(path, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d")});
     EXPECT_TRUE(file.wisrecord1(memo(1, "a"), 0));

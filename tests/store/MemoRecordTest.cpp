@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "store/MemoRecord.h"
+#include "store/ShownText.h"
 #include "store/Win1252.h"
 
 namespace jotanor {
@@ -115,6 +116,21 @@ TEST(Win1252, TheExactFormRefusesWhatItCannotHoldAndSaysWhat) {
         EXPECT_EQ(utf8ToCp1252Exact(r.in, &unheld), std::nullopt) << r.in;
         EXPECT_EQ(unheld, r.unheld);
     }
+}
+
+// Text a server or a foreign file chose, shown: nothing that steers a
+// terminal goes out, everything else stays as it is.
+TEST(ShownText, ControlCharactersAreShownAndNotSent) {
+    const struct {
+        std::string in, shown;
+    } cases[] = {
+        {"\x1B]0;weg\x07 \x7F", "^[]0;weg^G ^?"},  // C0 and DEL
+        {"a\tb\r\nc", "a^Ib^M^Jc"},
+        {"\xC2\x9B" "31m \xC2\x80", "\uFFFD" "31m \uFFFD"},  // C1, CSI among them
+        {"\x9B" "31m \xC3 \xED\xA0\x80", "\uFFFD" "31m \uFFFD \uFFFD\uFFFD\uFFFD"},  // no UTF-8
+        {"café € Ημερολόγιο 😀 \xC2\xA0", "café € Ημερολόγιο 😀 \xC2\xA0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(shownText(c.in), c.shown) << c.in;
 }
 
 }  // namespace
