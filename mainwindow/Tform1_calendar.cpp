@@ -96,7 +96,7 @@ void Tform1::buildSyncStatus() {
 }
 
 void Tform1::sayAboutSync(const QString& line, bool busy) {
-    syncLine_->setText(line);
+    showStatus(*syncLine_, line);
     syncProgress_->setVisible(busy);
     stopSyncButton_->setVisible(busy);
     statusBar()->show();

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QFrame>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -18,6 +20,7 @@
 #include <climits>
 
 #include "diary/MemoCommands.h"
+#include "output/core/RtfReader.h"
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
 #include "support/Child.h"
@@ -62,6 +65,51 @@ TEST_F(Tform1Test, AnExistingMemoFileIsOpenedWithoutAQuestion) {
     EXPECT_TRUE(form.FormCreate());
     EXPECT_TRUE(scripted.shown.empty());
     EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
+}
+
+// A memo file named at the start that is not there is the one offered.
+TEST_F(Tform1Test, ANamedMemoFileThatIsNotThereIsTheOneCreated) {
+    const auto named = dir.file("dagboek.mem");
+    Tform1 form(scripted.platform());
+    scripted.answers = {MsgResult::Yes};
+    EXPECT_TRUE(form.FormCreate(named));
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, fromPath(named) + " niet gevonden. Nieuwe file aanmaken ?");
+    EXPECT_TRUE(std::filesystem::exists(named));
+    EXPECT_FALSE(std::filesystem::exists(memoPath()));
+    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + fromPath(named));
+}
+
+// The title bar, the task bar and the window switcher show the launcher's artwork.
+TEST_F(Tform1Test, TheWindowsIconIsTheProgramsIcon) {
+    Tform1 form(scripted.platform());
+    for (int size : {16, 48, 256}) {
+        const QImage artwork(QString(JOTANOR_SOURCE_DIR "/packaging/icons/nl.jotanor.Jotanor-%1.png").arg(size));
+        ASSERT_FALSE(artwork.isNull());
+        EXPECT_EQ(form.windowIcon().pixmap(size, size).toImage().convertToFormat(artwork.format()), artwork) << size;
+    }
+}
+
+// The help names every menu and every command in it, as the menu bar shows
+// them, and where the memo file lives when started from a menu.
+TEST_F(Tform1Test, TheHelpTextDescribesEveryMenuAndWhereTheMemoFileLives) {
+    std::ifstream in(JOTANOR_SOURCE_DIR "/assets/memohelp.rtf", std::ios::binary);
+    const QString help = QString::fromStdString(
+        readRtf(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())).text());
+    Tform1 form(scripted.platform());
+    const auto plain = [](QString caption) { return caption.remove('&').section('[', 0, 0).trimmed(); };
+    int named = 0;
+    for (QAction* top : form.menuBar()->actions()) {
+        EXPECT_TRUE(help.contains(plain(top->text()))) << top->text().toStdString();
+        if (top->menu())
+            for (QAction* item : top->menu()->actions())
+                if (!item->isSeparator()) {
+                    EXPECT_TRUE(help.contains(plain(item->text()))) << item->text().toStdString();
+                    ++named;
+                }
+    }
+    EXPECT_GE(named, 15);
+    EXPECT_TRUE(help.contains("Documenten\\Jotanor")) << help.toStdString();
 }
 
 TEST_F(Tform1Test, AFileThatCannotBeCreatedLeavesThePlainTitle) {
