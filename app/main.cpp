@@ -76,12 +76,6 @@ int main(int argc, char* argv[]) {
     form1.show();
     // Without a window manager nobody else gives the window the focus.
     form1.activateWindow();
-    const int status = app.exec();
-    // A sync still running at close ends with the process, as a kill would:
-    // the memo file's journal and the sync state's replacement keep that safe.
-    if (form1.syncLeftRunning()) {
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }
-    return status;
+    // A sync still running at close was stopped; the window's end waits for it.
+    return app.exec();
 }

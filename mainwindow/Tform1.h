@@ -69,9 +69,6 @@ public:
     // The session on the memo file that the window shows, and the settings.
     Session& session() { return session_; }
     Settings& settings() { return settings_; }
-    // A sync was still running when the window closed: it is left to end
-    // with the process.
-    bool syncLeftRunning() const;
 
 protected:
     bool event(QEvent* event) override;

@@ -26,8 +26,12 @@
 namespace jotanor {
 namespace {
 
-// How long closing the window waits for a sync.
+// Closing the window waits at most this long for a sync, the stop
+// included: a stopped request notices within about a second. What is left
+// is for the settings, the backup and the window to go.
 constexpr int kCloseWaitSeconds = 5;
+constexpr int kCloseStopMs = 1300;
+constexpr int kCloseRestMs = 400;
 
 QString memos(std::size_t n) { return QString::number(n) + (n == 1 ? " memo" : " memo's"); }
 
@@ -208,10 +212,11 @@ bool Tform1::syncBeforeClose() {
     if (account_.configured() && account_.syncAtClose && !syncRunner_->running()) startSync(true);
     if (!syncRunner_->running()) return true;
     sayAboutSync(QString("Even wachten op de synchronisatie (hoogstens %1 seconden)…").arg(kCloseWaitSeconds), true);
-    if (syncRunner_->waitFor(kCloseWaitSeconds * 1000)) return true;
+    if (syncRunner_->waitFor(kCloseWaitSeconds * 1000 - kCloseStopMs - kCloseRestMs)) return true;
     syncRunner_->stop();
     sayAboutSync("De synchronisatie wordt afgebroken; de volgende keer gaat ze verder.");
-    return syncRunner_->waitFor(1000);
+    // One still running is waited for when the window is gone.
+    return syncRunner_->waitFor(kCloseStopMs);
 }
 
 void Tform1::Importeerics1Click() {
@@ -309,6 +314,5 @@ QString Tform1::tryAccount(const CalendarAccount& a, const QString& password) {
     }
 }
 
-bool Tform1::syncLeftRunning() const { return syncRunner_->running(); }
 
 }  // namespace jotanor

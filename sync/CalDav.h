@@ -21,6 +21,10 @@ namespace jotanor::sync {
 struct DavError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+// The request was ended because `DavSettings::stopped` said so.
+struct DavStopped : DavError {
+    using DavError::DavError;
+};
 // The server refused the user name or password (401).
 struct DavAccessDenied : DavError {
     using DavError::DavError;
@@ -35,6 +39,9 @@ struct DavSettings {
     std::string caFile;  // a private certificate authority (PEM), or empty
     // All the requests of one CalDav together stop after this long.
     std::chrono::seconds maxTime{3600};
+    // Asked at least once a second while a request waits: true ends the
+    // request at once with DavStopped.
+    std::function<bool()> stopped;
 };
 
 // A user and password written into the address ("https://anna:pw@host/")
@@ -126,6 +133,7 @@ private:
     bool withUser_ = false;
     std::chrono::seconds maxTime_;
     std::chrono::steady_clock::time_point deadline_;
+    std::function<bool()> stopped_;
 };
 
 // Percent-decoding and -encoding of a path (the "/" stays).

@@ -16,9 +16,15 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <fstream>
+#include <QElapsedTimer>
 #include <QTest>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <climits>
 
+#include "diary/CalendarAccount.h"
 #include "diary/MemoCommands.h"
 #include "output/core/RtfReader.h"
 #include "mainwindow/Tform1.h"
@@ -110,6 +116,38 @@ TEST_F(Tform1Test, TheHelpTextDescribesEveryMenuAndWhereTheMemoFileLives) {
     }
     EXPECT_GE(named, 15);
     EXPECT_TRUE(help.contains("Documenten\\Jotanor")) << help.toStdString();
+}
+
+// A sync at close with a server that takes the connection and never
+// answers: the window is gone within the five seconds the status line
+// promises, from the key press on, and the sync was stopped and waited for.
+TEST_F(Tform1Test, CloseDuringASyncWithAHangingServerEndsWithinFiveSeconds) {
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof at;
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&at), size), 0);
+    ASSERT_EQ(::listen(server, 8), 0);  // the kernel takes the connection; no one answers
+    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&at), &size), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(at.sin_port)) + "/agenda/";
+    saveAccount(nativeFileSystem(), kAccountFileName, {url, "", false, true});
+    test::writeBytes(memoPath(), {});
+    QElapsedTimer sincePress;
+    {
+        Tform1 form(scripted.platform());
+        ASSERT_TRUE(form.FormCreate());
+        form.show();
+        QApplication::processEvents();
+        sincePress.start();
+        QTest::keyClick(child(form, "ListBox1"), Qt::Key_Escape);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_LT(sincePress.elapsed(), 5000) << "the window went after the promised five seconds";
+        EXPECT_EQ(child<QLabel>(form, "syncLine")->text(),
+                  "Synchronisatie gestopt; de volgende keer gaat ze verder.");
+    }
+    EXPECT_LT(sincePress.elapsed(), 5000) << "the sync went on after the window";
+    ::close(server);
 }
 
 TEST_F(Tform1Test, AFileThatCannotBeCreatedLeavesThePlainTitle) {
