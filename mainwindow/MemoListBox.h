@@ -6,13 +6,13 @@
 #pragma once
 
 #include <QAccessible>
-#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <functional>
 
 #include "mainwindow/MemoListAccessible.h"
 #include "diary/MemoViews.h"
@@ -55,6 +55,9 @@ public:
         installMemoListAccessibility();
     }
 
+    // A step past either end of the list: the window's beep.
+    std::function<void()> pastTheEnd;
+
 protected:
     // The table view tells the screen reader of focus and selection by its
     // cell numbering, headers counted; the list's children are its memos,
@@ -89,7 +92,7 @@ protected:
             setCurrentIndex(model()->index(row, 0));
             return;
         }
-        QApplication::beep();
+        if (pastTheEnd) pastTheEnd();
         if (QAccessible::isActive() && currentIndex().isValid()) announce(QAccessible::Focus, currentIndex());
     }
 

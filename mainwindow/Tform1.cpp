@@ -132,6 +132,7 @@ void Tform1::buildComponents() {
     layout->setContentsMargins(3, 3, 3, 3);
 
     list_ = new MemoListBox(listPanel_);
+    list_->pastTheEnd = [this] { platform_.sound->beep(); };
     list_->setObjectName("ListBox1");
     list_->setAccessibleName("Memo's");
     list_->setFont(pixelFont("Arial", 12));

@@ -69,6 +69,8 @@ public:
     // The session on the memo file that the window shows, and the settings.
     Session& session() { return session_; }
     Settings& settings() { return settings_; }
+    // Whether a sync runs, on its own thread.
+    bool syncRunning() const;
 
 protected:
     bool event(QEvent* event) override;

@@ -304,7 +304,10 @@ void Tform1::Account1Click() {
 QString Tform1::tryAccount(const CalendarAccount& a, const QString& password) {
     if (a.url.empty()) return "Vul eerst het serveradres in.";
     try {
-        sync::DavSettings settings{a.url, a.user, password.toStdString(), {}};
+        sync::DavSettings settings;
+        settings.url = a.url;
+        settings.user = a.user;
+        settings.password = password.toStdString();
         if (a.user.empty() && password.isEmpty()) settings.password.reset();
         sync::CalDav dav(settings);
         dav.checkCalendar();
@@ -314,5 +317,7 @@ QString Tform1::tryAccount(const CalendarAccount& a, const QString& password) {
     }
 }
 
+
+bool Tform1::syncRunning() const { return syncRunner_->running(); }
 
 }  // namespace jotanor
