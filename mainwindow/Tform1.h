@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -222,6 +223,7 @@ private:
     std::optional<QString> runPassword_;  // kept for this run only
     bool startSyncChecked_ = false;
     bool syncQuiet_ = false;
+    std::filesystem::file_time_type memoFileBeforeSync_{};
     bool deniedShown_ = false;  // a refused password was told once
     bool closing_ = false;
     QLabel* syncLine_ = nullptr;

@@ -55,6 +55,12 @@ QString syncSummary(const sync::SyncReport& r) {
     return text;
 }
 
+// When the memo file was last written; the same for one that is not there.
+std::filesystem::file_time_type lastWritten(const std::filesystem::path& file) {
+    std::error_code ignored;
+    return std::filesystem::last_write_time(file, ignored);
+}
+
 // A server's words, as the end of a Dutch sentence.
 QString reason(const QString& problem) {
     return problem.endsWith('.') ? problem : problem + ".";
@@ -165,6 +171,7 @@ void Tform1::startSync(bool quiet) {
     settings.today = encodeDate(today());
     settings.dtstamp = utcStamp();
     syncQuiet_ = quiet;
+    memoFileBeforeSync_ = lastWritten(session_.file().path());
     syncProgress_->setRange(0, 0);
     sayAboutSync("Synchroniseren met " + QUrl(QString::fromStdString(account_.url)).host() + "…", true);
     syncRunner_->start(*platform_.fileSystem, std::filesystem::absolute(session_.file().path()), std::move(settings));
@@ -172,16 +179,16 @@ void Tform1::startSync(bool quiet) {
 
 void Tform1::syncFinished(const SyncOutcome& o) {
     using Kind = SyncRunner::Outcome::Kind;
+    // A sync stopped or failed on its way up may have brought memos in
+    // already: the list follows the memo file whenever it changed.
+    const bool changed = o.kind == Kind::Done ? o.report.down + o.report.deletedHere > 0
+                                              : lastWritten(session_.file().path()) != memoFileBeforeSync_;
+    // The year view asks for its year: it stays until it is asked again.
+    const bool redraw = changed && session_.viewMode() != ViewMode::Year;
+    if (redraw) guarded([this] { reshowView(); });
     switch (o.kind) {
     case Kind::Done:
-        sayAboutSync(syncSummary(o.report));
-        if (o.report.down + o.report.deletedHere > 0) {
-            // The year view asks for its year: it stays until it is asked again.
-            if (session_.viewMode() == ViewMode::Year)
-                sayAboutSync(syncSummary(o.report) + " De lijst toont nog de toestand van ervoor.");
-            else
-                guarded([this] { reshowView(); });
-        }
+        sayAboutSync(syncSummary(o.report) + (changed && !redraw ? " De lijst toont nog de toestand van ervoor." : ""));
         break;
     case Kind::Stopped: sayAboutSync("Synchronisatie gestopt; de volgende keer gaat ze verder."); break;
     case Kind::AccessDenied:
