@@ -230,12 +230,20 @@ TEST_F(Tform1Open, TheToolkitsDialogsSpeakDutchOnADutchSystem) {
     const QString english = fileNameLabel();
     ASSERT_TRUE(useToolkitTranslations(*qApp, QLocale(QLocale::Dutch)));
     const QString dutch = fileNameLabel();
+    QStringList box;
+    test::withDialogs({[&](QDialog& d) {
+                          box << d.windowTitle();
+                          for (auto* b : d.findChildren<QPushButton*>()) box << b->text();
+                          d.reject();
+                      }},
+                      [] { qtPlatform().boxes->show(MsgKind::Confirmation, "Vraag", MsgButtons::YesNo); });
     for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
         QCoreApplication::removeTranslator(t);
         delete t;
     }
     EXPECT_EQ(english, "File &name:");
     EXPECT_EQ(dutch, "Bestands&naam:");
+    EXPECT_EQ(box, (QStringList{"Confirm", "&Yes", "&No"}));
 }
 
 TEST_F(Tform1Open, TheOpenDialogsFilterReadsAsGiven) {
