@@ -8,6 +8,7 @@
 
 #include "mainwindow/Tform1.h"
 #include "mainwindow/core/StartArguments.h"
+#include "platform/core/Console.h"
 
 namespace {
 
@@ -47,6 +48,7 @@ int main(int argc, char* argv[]) {
     // Help, the version and a wrong option are answered before any window
     // system is asked for, so that they work in any terminal.
     const StartArguments given = jotanor::parseStartArguments({argv + 1, argv + argc});
+    if (given.action != StartArguments::Action::Run) jotanor::attachParentConsole();
     switch (given.action) {
     case StartArguments::Action::Help: std::fputs(jotanor::startUsage(), stdout); return 0;
     case StartArguments::Action::Version: std::puts("jotanor " JOTANOR_VERSION); return 0;
@@ -60,6 +62,7 @@ int main(int argc, char* argv[]) {
     // Docks match the window to its launcher by this name (Wayland) and by
     // the window class "jotanor", the program's name (X11).
     QGuiApplication::setDesktopFileName("nl.jotanor.Jotanor");
+    jotanor::useToolkitTranslations(app, QLocale::system());
     // The toolkit has taken its own options; the memo file's name is read
     // again as the toolkit decoded it (on Windows from the wide command line).
     QStringList rest = app.arguments();
@@ -76,12 +79,6 @@ int main(int argc, char* argv[]) {
     form1.show();
     // Without a window manager nobody else gives the window the focus.
     form1.activateWindow();
-    const int status = app.exec();
-    // A sync still running at close ends with the process, as a kill would:
-    // the memo file's journal and the sync state's replacement keep that safe.
-    if (form1.syncLeftRunning()) {
-        std::fflush(nullptr);
-        std::_Exit(status);
-    }
-    return status;
+    // A sync still running at close was stopped; the window's end waits for it.
+    return app.exec();
 }

@@ -76,7 +76,7 @@ void AccountDialog::setAccount(const CalendarAccount& a, const QString& password
     passwordEdit_->setText(password);
     atStartBox_->setChecked(a.syncAtStart);
     atCloseBox_->setChecked(a.syncAtClose);
-    outcome_->clear();
+    showStatus(*outcome_, {});
 }
 
 void AccountDialog::setPasswordNote(const QString& note) {
@@ -96,7 +96,7 @@ void AccountDialog::FormActivate() { urlEdit_->setFocus(); }
 void AccountDialog::tryAccount() {
     if (trying_.joinable()) trying_.join();
     tryButton_->setEnabled(false);
-    outcome_->setText("Bezig met proberen…");
+    showStatus(*outcome_, "Bezig met proberen…");
     // The answer comes back only to a dialog that is still there.
     trying_ = std::thread([this, alive = alive_, tryer = tryer_, a = account(), p = password()] {
         const QString said = tryer(a, p);
@@ -104,7 +104,7 @@ void AccountDialog::tryAccount() {
             this,
             [this, alive, said] {
                 if (!*alive) return;
-                outcome_->setText(said);
+                showStatus(*outcome_, said);
                 tryButton_->setEnabled(true);
                 tryButton_->setFocus();
             },

@@ -53,6 +53,7 @@ DateMemoDialog::DateMemoDialog(QWidget* parent, const DialogContext& context, co
 
     replaced_ = new QLabel(this);
     replaced_->setObjectName("replacedLabel");
+    replaced_->setAccessibleName("Waarschuwing");
     replaced_->setStyleSheet("color: rgb(128, 0, 0);");
     replaced_->setWordWrap(true);
     replaced_->hide();
@@ -105,8 +106,12 @@ void DateMemoDialog::showReplaced() {
             if (!unheld.contains(one) && !utf8ToCp1252Exact(one.toStdString())) unheld << one;
         }
     }
-    replaced_->setText("Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": " + unheld.join("  "));
+    // Shown before the text changes, so that the announcement is of a visible label.
     replaced_->setVisible(!unheld.isEmpty());
+    showStatus(*replaced_,
+               unheld.isEmpty() ? QString()
+                                : "Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": " + unheld.join("  "),
+               true);
 }
 
 MemoRecord DateMemoDialog::memo() const {

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <functional>
 
 #include "mainwindow/MemoListAccessible.h"
 #include "diary/MemoViews.h"
@@ -54,6 +55,9 @@ public:
         installMemoListAccessibility();
     }
 
+    // A step past either end of the list: the window's beep.
+    std::function<void()> pastTheEnd;
+
 protected:
     // The table view tells the screen reader of focus and selection by its
     // cell numbering, headers counted; the list's children are its memos,
@@ -75,19 +79,21 @@ protected:
 
     // Ctrl+Down and Ctrl+Up go to the next memo and to the start of this or
     // the previous one: a memo at a time, as a screen reader reads them.
+    // Home and End go to the first and the last memo. A step past either
+    // end beeps and tells the memo under the cursor again.
     void keyPressEvent(QKeyEvent* event) override {
-        const bool down = event->key() == Qt::Key_Down;
-        if (!(event->modifiers() & Qt::ControlModifier) || !(down || event->key() == Qt::Key_Up) || !model()) {
+        const int row = memoStep(event->key(), event->modifiers());
+        if (row == kNoStep || !model()) {
             QTableView::keyPressEvent(event);
             return;
         }
-        const QModelIndex at = currentIndex();
-        int row = 0;
-        if (at.isValid() && down) row = (blockOfRow(at.row()) + 1) * kBlockLines;
-        if (at.isValid() && !down)
-            row = at.row() % kBlockLines != 0 ? blockOfRow(at.row()) * kBlockLines : at.row() - kBlockLines;
-        if (row >= 0 && row < model()->rowCount()) setCurrentIndex(model()->index(row, 0));
         event->accept();
+        if (row >= 0 && row < model()->rowCount()) {
+            setCurrentIndex(model()->index(row, 0));
+            return;
+        }
+        if (pastTheEnd) pastTheEnd();
+        if (QAccessible::isActive() && currentIndex().isValid()) announce(QAccessible::Focus, currentIndex());
     }
 
     void changeEvent(QEvent* event) override {
@@ -96,6 +102,23 @@ protected:
     }
 
 private:
+    static constexpr int kNoStep = -2;
+    // The row a memo key leads to; -1 past the list's ends; kNoStep for
+    // any other key.
+    int memoStep(int key, Qt::KeyboardModifiers modifiers) const {
+        const int rows = model() ? model()->rowCount() : 0;
+        const QModelIndex at = currentIndex();
+        if (key == Qt::Key_Home) return rows > 0 ? 0 : -1;
+        if (key == Qt::Key_End) return rows > 0 ? blockOfRow(rows - 1) * kBlockLines : -1;
+        if (!(modifiers & Qt::ControlModifier)) return kNoStep;
+        if (key == Qt::Key_Down) {
+            const int next = at.isValid() ? (blockOfRow(at.row()) + 1) * kBlockLines : 0;
+            return next < rows ? next : -1;
+        }
+        if (key != Qt::Key_Up) return kNoStep;
+        if (!at.isValid()) return rows > 0 ? 0 : -1;
+        return at.row() % kBlockLines != 0 ? blockOfRow(at.row()) * kBlockLines : at.row() - kBlockLines;
+    }
     static bool sameMemo(const QModelIndex& a, const QModelIndex& b) {
         return a.isValid() && b.isValid() && blockOfRow(a.row()) == blockOfRow(b.row());
     }

@@ -42,10 +42,7 @@ SyncRunner::~SyncRunner() {
         shared_->owner = nullptr;
         shared_->stop = true;
     }
-    if (running_)
-        thread_.detach();
-    else
-        thread_.join();
+    thread_.join();
 }
 
 void SyncRunner::start(FileSystem& fs, const std::filesystem::path& memoFile, sync::SyncSettings settings) {
@@ -55,6 +52,7 @@ void SyncRunner::start(FileSystem& fs, const std::filesystem::path& memoFile, sy
     shared_->owner = this;
     running_ = true;
     thread_ = std::thread([shared = shared_, &fs, memoFile, settings = std::move(settings)]() mutable {
+        settings.server.stopped = [&shared] { return shared->stop.load(); };
         settings.progress = [&shared](std::size_t done, std::size_t total) {
             if (shared->stop) throw Stopped();
             shared->post([shared, done, total] {
@@ -69,6 +67,8 @@ void SyncRunner::start(FileSystem& fs, const std::filesystem::path& memoFile, sy
             outcome.report = sync::synchronize(fs, file, settings);
             outcome.kind = Outcome::Kind::Done;
         } catch (const Stopped&) {
+            outcome.kind = Outcome::Kind::Stopped;
+        } catch (const sync::DavStopped&) {
             outcome.kind = Outcome::Kind::Stopped;
         } catch (const sync::DavAccessDenied& e) {
             outcome = {Outcome::Kind::AccessDenied, {}, QString::fromUtf8(e.what())};

@@ -30,8 +30,9 @@ public:
     using Outcome = SyncOutcome;
 
     explicit SyncRunner(QObject* parent = nullptr);
-    // A sync still running is left to end on its own: the memo file's
-    // journal and the state file's replacement keep a cut-off sync safe.
+    // A sync still running is stopped and waited for: its thread uses the
+    // file system it was given. The memo file's journal and the state
+    // file's replacement keep a cut-off sync safe.
     ~SyncRunner() override;
 
     bool running() const { return running_; }
@@ -41,7 +42,8 @@ public:
 
     // Starts a sync of the memo file at `memoFile`; nothing when one runs.
     void start(FileSystem& fs, const std::filesystem::path& memoFile, sync::SyncSettings settings);
-    // Asks the running sync to end after the event it is sending.
+    // Asks the running sync to end: a request waiting for the server ends
+    // within about a second.
     void stop();
     // Waits at most `ms` milliseconds for the running sync to end, the
     // window still drawn meanwhile; true when none runs any more.

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QApplication>
@@ -79,6 +80,11 @@ Tform1::Tform1(Platform& platform, QWidget* parent)
       session_(*platform.fileSystem, *platform.clock, {}) {
     setObjectName("form1");
     setWindowTitle("Jotanor");
+    // Its dialogs show it too; on Windows the executable's icon is the same.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/icons/nl.jotanor.Jotanor-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     setFont(pixelFont(font().family(), 13, true));
     buildComponents();
     buildMenu();
@@ -126,6 +132,7 @@ void Tform1::buildComponents() {
     layout->setContentsMargins(3, 3, 3, 3);
 
     list_ = new MemoListBox(listPanel_);
+    list_->pastTheEnd = [this] { platform_.sound->beep(); };
     list_->setObjectName("ListBox1");
     list_->setAccessibleName("Memo's");
     list_->setFont(pixelFont("Arial", 12));
@@ -227,18 +234,10 @@ bool Tform1::FormCreate(const std::optional<std::filesystem::path>& memoFile) {
     settings_.backupPlace.clear();
     settings_.weekParity = 1;
 
-    // The start-up check of the memo file. One named at the start opens as
-    // "Open andere Mem-file" opens it; one that is not there leaves the start
-    // to the memo file of the working folder.
-    session_.file().setPath(std::filesystem::absolute("jotanor1.mem"));
-    if (memoFile) {
-        const std::filesystem::path inUse = session_.file().path();
-        session_.file().setPath(*memoFile);
-        if (memoAccess() == Access::Missing) {
-            platform_.boxes->show(MsgKind::Information, fromPath(*memoFile) + " niet gevonden", MsgButtons::Ok);
-            session_.file().setPath(inUse);
-        }
-    }
+    // The start-up check of the memo file: the one named at the start, or
+    // else the working folder's. One that is not there is offered to be
+    // created under its own name, so that a new diary can be started anywhere.
+    session_.file().setPath(memoFile ? *memoFile : std::filesystem::absolute("jotanor1.mem"));
     const QString name = fromPath(session_.file().path());
     const Access access = memoAccess();
     if (access == Access::Missing) {

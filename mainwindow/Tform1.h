@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QMainWindow>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -69,9 +70,8 @@ public:
     // The session on the memo file that the window shows, and the settings.
     Session& session() { return session_; }
     Settings& settings() { return settings_; }
-    // A sync was still running when the window closed: it is left to end
-    // with the process.
-    bool syncLeftRunning() const;
+    // Whether a sync runs, on its own thread.
+    bool syncRunning() const;
 
 protected:
     bool event(QEvent* event) override;
@@ -223,6 +223,7 @@ private:
     std::optional<QString> runPassword_;  // kept for this run only
     bool startSyncChecked_ = false;
     bool syncQuiet_ = false;
+    std::filesystem::file_time_type memoFileBeforeSync_{};
     bool deniedShown_ = false;  // a refused password was told once
     bool closing_ = false;
     QLabel* syncLine_ = nullptr;

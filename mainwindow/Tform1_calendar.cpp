@@ -26,8 +26,12 @@
 namespace jotanor {
 namespace {
 
-// How long closing the window waits for a sync.
+// Closing the window waits at most this long for a sync, the stop
+// included: a stopped request notices within about a second. What is left
+// is for the settings, the backup and the window to go.
 constexpr int kCloseWaitSeconds = 5;
+constexpr int kCloseStopMs = 1300;
+constexpr int kCloseRestMs = 400;
 
 QString memos(std::size_t n) { return QString::number(n) + (n == 1 ? " memo" : " memo's"); }
 
@@ -49,6 +53,12 @@ QString syncSummary(const sync::SyncReport& r) {
     QString text = "Gesynchroniseerd: " + QString::fromStdString(sync::summary(r)) + ".";
     for (const std::string& skipped : r.skipped) text += " " + QString::fromStdString(skipped) + ".";
     return text;
+}
+
+// When the memo file was last written; the same for one that is not there.
+std::filesystem::file_time_type lastWritten(const std::filesystem::path& file) {
+    std::error_code ignored;
+    return std::filesystem::last_write_time(file, ignored);
 }
 
 // A server's words, as the end of a Dutch sentence.
@@ -96,7 +106,7 @@ void Tform1::buildSyncStatus() {
 }
 
 void Tform1::sayAboutSync(const QString& line, bool busy) {
-    syncLine_->setText(line);
+    showStatus(*syncLine_, line);
     syncProgress_->setVisible(busy);
     stopSyncButton_->setVisible(busy);
     statusBar()->show();
@@ -161,6 +171,7 @@ void Tform1::startSync(bool quiet) {
     settings.today = encodeDate(today());
     settings.dtstamp = utcStamp();
     syncQuiet_ = quiet;
+    memoFileBeforeSync_ = lastWritten(session_.file().path());
     syncProgress_->setRange(0, 0);
     sayAboutSync("Synchroniseren met " + QUrl(QString::fromStdString(account_.url)).host() + "…", true);
     syncRunner_->start(*platform_.fileSystem, std::filesystem::absolute(session_.file().path()), std::move(settings));
@@ -168,16 +179,16 @@ void Tform1::startSync(bool quiet) {
 
 void Tform1::syncFinished(const SyncOutcome& o) {
     using Kind = SyncRunner::Outcome::Kind;
+    // A sync stopped or failed on its way up may have brought memos in
+    // already: the list follows the memo file whenever it changed.
+    const bool changed = o.kind == Kind::Done ? o.report.down + o.report.deletedHere > 0
+                                              : lastWritten(session_.file().path()) != memoFileBeforeSync_;
+    // The year view asks for its year: it stays until it is asked again.
+    const bool redraw = changed && session_.viewMode() != ViewMode::Year;
+    if (redraw) guarded([this] { reshowView(); });
     switch (o.kind) {
     case Kind::Done:
-        sayAboutSync(syncSummary(o.report));
-        if (o.report.down + o.report.deletedHere > 0) {
-            // The year view asks for its year: it stays until it is asked again.
-            if (session_.viewMode() == ViewMode::Year)
-                sayAboutSync(syncSummary(o.report) + " De lijst toont nog de toestand van ervoor.");
-            else
-                guarded([this] { reshowView(); });
-        }
+        sayAboutSync(syncSummary(o.report) + (changed && !redraw ? " De lijst toont nog de toestand van ervoor." : ""));
         break;
     case Kind::Stopped: sayAboutSync("Synchronisatie gestopt; de volgende keer gaat ze verder."); break;
     case Kind::AccessDenied:
@@ -208,10 +219,11 @@ bool Tform1::syncBeforeClose() {
     if (account_.configured() && account_.syncAtClose && !syncRunner_->running()) startSync(true);
     if (!syncRunner_->running()) return true;
     sayAboutSync(QString("Even wachten op de synchronisatie (hoogstens %1 seconden)…").arg(kCloseWaitSeconds), true);
-    if (syncRunner_->waitFor(kCloseWaitSeconds * 1000)) return true;
+    if (syncRunner_->waitFor(kCloseWaitSeconds * 1000 - kCloseStopMs - kCloseRestMs)) return true;
     syncRunner_->stop();
     sayAboutSync("De synchronisatie wordt afgebroken; de volgende keer gaat ze verder.");
-    return syncRunner_->waitFor(1000);
+    // One still running is waited for when the window is gone.
+    return syncRunner_->waitFor(kCloseStopMs);
 }
 
 void Tform1::Importeerics1Click() {
@@ -299,7 +311,10 @@ void Tform1::Account1Click() {
 QString Tform1::tryAccount(const CalendarAccount& a, const QString& password) {
     if (a.url.empty()) return "Vul eerst het serveradres in.";
     try {
-        sync::DavSettings settings{a.url, a.user, password.toStdString(), {}};
+        sync::DavSettings settings;
+        settings.url = a.url;
+        settings.user = a.user;
+        settings.password = password.toStdString();
         if (a.user.empty() && password.isEmpty()) settings.password.reset();
         sync::CalDav dav(settings);
         dav.checkCalendar();
@@ -309,6 +324,7 @@ QString Tform1::tryAccount(const CalendarAccount& a, const QString& password) {
     }
 }
 
-bool Tform1::syncLeftRunning() const { return syncRunner_->running(); }
+
+bool Tform1::syncRunning() const { return syncRunner_->running(); }
 
 }  // namespace jotanor

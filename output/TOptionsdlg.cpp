@@ -160,7 +160,7 @@ void TOptionsdlg::SpinEdit1Change(int value) {
 }
 
 void TOptionsdlg::showPlace(const QString& place) {
-    place_->setText(place.isEmpty() ? QString("Geen backup-file ingesteld") : "De plaats is " + place);
+    showStatus(*place_, place.isEmpty() ? QString("Geen backup-file ingesteld") : "De plaats is " + place);
 }
 
 void TOptionsdlg::Button2Click() {

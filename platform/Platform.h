@@ -11,6 +11,9 @@
 #include "dates/Dates.h"
 #include "store/FileIO.h"
 
+class QCoreApplication;
+class QLocale;
+
 namespace jotanor {
 
 enum class MsgKind { Confirmation, Information, Warning, Error };
@@ -134,6 +137,12 @@ struct Platform {
 
 // The real desktop.
 Platform& qtPlatform();
+
+// Where `language` is Dutch, the toolkit's own texts (its file dialog, the
+// questions it asks itself) are Dutch too: its translations beside the
+// program (Windows) or where the toolkit keeps them. The message boxes keep
+// their own captions and buttons. False when none were found.
+bool useToolkitTranslations(QCoreApplication& app, const QLocale& language);
 
 // The system's password store: the Credential Manager on Windows, the
 // Secret Service elsewhere.

@@ -7,10 +7,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTranslator>
 
 #include "platform/PainterPrinter.h"
 #include "platform/Platform.h"
@@ -142,6 +144,17 @@ QString sideFile(const QString& name) {
     if (QFileInfo::exists(name)) return name;
     const QString installed = QCoreApplication::applicationDirPath() + "/../share/jotanor/" + name;
     return QFileInfo::exists(installed) ? nativeName(installed) : name;
+}
+
+bool useToolkitTranslations(QCoreApplication& app, const QLocale& language) {
+    if (language.language() != QLocale::Dutch) return false;
+    auto* translator = new QTranslator(&app);
+    for (const QString& folder : {QCoreApplication::applicationDirPath() + "/translations",
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+        if (translator->load(QLocale(QLocale::Dutch), "qtbase", "_", folder)) return app.installTranslator(translator);
+    }
+    delete translator;
+    return false;
 }
 
 Platform& qtPlatform() {

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-qpa-plugins
+  qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
   xvfb xauth imagemagick openbox x11-utils

@@ -383,6 +383,11 @@ std::string localHref(const std::string& href) {
 }
 }  // namespace
 
+// libcurl's progress call, also while nothing arrives: non-zero ends the request.
+static int askStopped(void* stopped, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return (*static_cast<const std::function<bool()>*>(stopped))() ? 1 : 0;
+}
+
 void CalDav::CurlFree::operator()(void* handle) const { curl_easy_cleanup(static_cast<CURL*>(handle)); }
 
 CalDav::CalDav(const DavSettings& given)
@@ -434,6 +439,12 @@ CalDav::CalDav(const DavSettings& given)
     curl_easy_setopt(h, CURLOPT_USERAGENT, "jotanor-cli/" JOTANOR_VERSION);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collectBody);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collectHeader);
+    if (settings.stopped) {
+        stopped_ = settings.stopped;
+        curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, askStopped);
+        curl_easy_setopt(h, CURLOPT_XFERINFODATA, &stopped_);
+        curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    }
 }
 
 CalDav::~CalDav() = default;
@@ -504,6 +515,7 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_CONNECT: unreachable(code);
+    case CURLE_ABORTED_BY_CALLBACK: throw DavStopped("gestopt");
     case CURLE_WRITE_ERROR:
         if (reader && reader->failed()) reader->finish();  // what stopped the reading
         throw AnswerTooLarge("het antwoord van de server op " + method + " " + url + " is groter dan " +

@@ -22,6 +22,10 @@ namespace jotanor::sync {
 struct DavError : std::runtime_error {
     explicit DavError(const std::string& message);
 };
+// The request was ended because `DavSettings::stopped` said so.
+struct DavStopped : DavError {
+    using DavError::DavError;
+};
 // The server refused the user name or password (401).
 struct DavAccessDenied : DavError {
     using DavError::DavError;
@@ -42,6 +46,9 @@ struct DavSettings {
     std::string caFile;  // a private certificate authority (PEM), or empty
     // All the requests of one CalDav together stop after this long.
     std::chrono::seconds maxTime{3600};
+    // Asked at least once a second while a request waits: true ends the
+    // request at once with DavStopped.
+    std::function<bool()> stopped;
 };
 
 // Whether the address holds user information ("https://anna:pw@host/"):
@@ -137,6 +144,7 @@ private:
     bool withUser_ = false;
     std::chrono::seconds maxTime_;
     std::chrono::steady_clock::time_point deadline_;
+    std::function<bool()> stopped_;
 };
 
 // Percent-decoding and -encoding of a path (the "/" stays).

@@ -1,6 +1,8 @@
 #include "widgets/Dialog.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QLabel>
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +14,18 @@
 #include "widgets/WindowFrame.h"
 
 namespace jotanor {
+
+void showStatus(QLabel& label, const QString& text, bool alert) {
+    label.setText(text);
+    if (label.accessibleDescription() == text) return;
+    label.setAccessibleDescription(text);
+    QAccessibleEvent changed(&label, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+    if (alert && !text.isEmpty()) {
+        QAccessibleEvent warned(&label, QAccessible::Alert);
+        QAccessible::updateAccessibility(&warned);
+    }
+}
 
 bool ErrorSink::guarded(const std::function<void()>& work) {
     try {

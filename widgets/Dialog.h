@@ -15,10 +15,16 @@
 #include "platform/Platform.h"
 
 class QHBoxLayout;
+class QLabel;
 class QPushButton;
 class QSpacerItem;
 
 namespace jotanor {
+
+// Shows a status in a label and gives a screen reader the text: as the
+// label's description (its name says what the status is about), with the
+// change announced. `alert` also announces it as a warning.
+void showStatus(QLabel& label, const QString& text, bool alert = false);
 
 // Shows the errors of commands and handlers in an "Error" box with their
 // standard text.

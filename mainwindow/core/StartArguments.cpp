@@ -67,6 +67,7 @@ const char* startUsage() {
 
 Het dagboekvenster. Zonder MEMOBESTAND werkt het met jotanor1.mem in de
 werkmap; een genoemd memobestand opent het zoals "Open andere Mem-file".
+Bestaat het nog niet, dan vraagt het of het dat bestand mag aanmaken.
 
 Opties:
   --user-folder    werk in de map Jotanor in de documentenmap van de gebruiker

@@ -269,6 +269,8 @@ Section "Uninstall"
   Delete "$INSTDIR\bin\*.dll"
   !insertmacro RemovePlugins platforms
   !insertmacro RemovePlugins styles
+  Delete "$INSTDIR\bin\translations\qtbase_nl.qm"
+  RMDir "$INSTDIR\bin\translations"
   Delete "$INSTDIR\share\jotanor\memohelp.rtf"
   Delete "$INSTDIR\share\jotanor\chimes.wav"
   Delete "$INSTDIR\share\jotanor\vukman.wav"

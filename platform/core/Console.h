@@ -9,6 +9,13 @@ namespace jotanor {
 
 void useRawStandardOutput();
 
+// The window program's text before any window (its help, its version, a
+// wrong option) to the console it was started from. A window program on
+// Windows has none of its own: it joins its parent's, where there is one,
+// and output sent to a file or a pipe stays there. Started from the Start
+// menu it opens nothing. Elsewhere nothing needs doing.
+void attachParentConsole();
+
 // Standard error is a terminal (or console), where progress can be shown.
 bool standardErrorIsTerminal();
 

@@ -10,6 +10,8 @@
 
 namespace jotanor {
 
+void attachParentConsole() {}
+
 // Output is written as bytes here already.
 void useRawStandardOutput() {}
 

@@ -15,6 +15,22 @@ void useRawStandardOutput() {
     SetConsoleOutputCP(CP_UTF8);
 }
 
+namespace {
+bool redirected(DWORD which) {
+    const HANDLE h = GetStdHandle(which);
+    return h && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN;
+}
+}  // namespace
+
+void attachParentConsole() {
+    const bool out = redirected(STD_OUTPUT_HANDLE);
+    const bool err = redirected(STD_ERROR_HANDLE);
+    if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    // The streams were bound to nothing at the start; now to the console.
+    if (!out && freopen("CONOUT$", "w", stdout)) setvbuf(stdout, nullptr, _IONBF, 0);
+    if (!err && freopen("CONOUT$", "w", stderr)) setvbuf(stderr, nullptr, _IONBF, 0);
+}
+
 // A console understands the "\r" and the escape codes the progress line
 // uses once asked to.
 bool standardErrorIsTerminal() {

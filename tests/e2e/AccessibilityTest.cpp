@@ -1,5 +1,6 @@
 // What a screen reader reads of the running program: its accessibility
 // tree over AT-SPI, on the test's own session bus.
+#include <future>
 #include <sstream>
 #include <unistd.h>
 
@@ -153,6 +154,74 @@ TEST_F(ScreenReader, ReadsTheListTheCalendarAndTheDateDialog) {
     display.reset();
     EXPECT_TRUE(waitUntil([&] { return processesOfThisTest() == 0; }, 10s))
         << processesOfThisTest() << " processes of the accessibility bus outlived the test";
+}
+
+// What a screen reader hears while `act` runs: the program's changes of a
+// name or description, and its focus, one line each.
+std::string heardDuring(const Display& display, const Program& program, const std::filesystem::path& ready,
+                        const std::function<void()>& act) {
+    auto heard = std::async(std::launch::async, [&] {
+        return run({kPython, E2E_ATSPI_TREE, "--events", std::to_string(program.pid()), "6", ready.string()}, 30s,
+                   display.environment())
+            .out;
+    });
+    waitUntil([&] { return std::filesystem::exists(ready); }, 15s);
+    act();
+    return heard.get();
+}
+
+// Every status is read with its text, and the entry dialog's warning is
+// heard as it comes; Home and End reach the first and last memo.
+TEST_F(ScreenReader, StatusTextsAreReadAndTheirChangesHeard) {
+    std::vector<Memo> memos = holidays2025to2027();
+    memos.push_back({2026, 12, 6, "Verjaardag", "taart"});
+    putFile(memoPath, memoBytes(sorted(memos)));
+    Program::Options options;
+    options.environment = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
+    std::optional<Program> program;
+    const auto window = startToMainWindow(program, options);
+
+    display->focus(window);
+    display->key({"End"});
+    tree(*program, "^Jotanor", {"list item | woensdag,  10-2-2027. Aswoensdag | selected,focused"});
+    display->key({"Home"});
+    tree(*program, "^Jotanor", {"list item | zondag,  6-12-2026. Verjaardag. taart | selected,focused"});
+
+    display->key({"o"});
+    tree(*program, "^Options$", {"label | Plaats van de backup |  | De plaats is C:\\jotanor1.mem"});
+    display->key({"Escape"});
+    ASSERT_TRUE(display->waitUntilGone("^Options$"));
+
+    display->focus(window);
+    display->key({"i"});
+    ASSERT_TRUE(display->waitForWindow("^Kalender$"));
+    display->key({"i"});
+    ASSERT_TRUE(display->waitForWindow("^Invoer van een record$"));
+    const std::string heard = heardDuring(*display, *program, dir.file("listening"), [&] { display->type("Ab ő"); });
+    EXPECT_NE(heard.find("object:property-change:accessible-description | label | Waarschuwing |  | Een memo kan deze "
+                         "tekens niet bewaren; OK bewaart ze als \"?\": ő"),
+              std::string::npos)
+        << heard;
+    display->key({"Escape"});
+    ASSERT_TRUE(display->waitUntilGone("^Invoer van een record$"));
+
+    // The account's trial, and a sync, with a server that is not there.
+    display->focus(window);
+    display->key({"alt+a", "a"});
+    ASSERT_TRUE(display->waitForWindow("^Agenda-account$"));
+    display->type("http://127.0.0.1:1/agenda/");
+    display->key({"alt+p"});
+    tree(*program, "^Agenda-account$", {"label | Uitkomst |  | Niet gelukt: de server http://127.0.0.1:1"});
+    display->key({"Return"});
+    ASSERT_TRUE(display->waitUntilGone("^Agenda-account$"));
+    // Without a password store the program says so once.
+    if (const auto box = display->waitForWindow("^Information$", 5s)) display->key({"Return"});
+    display->focus(window);
+    display->key({"alt+a", "n"});
+    ASSERT_TRUE(display->waitForWindow("^Error$"));
+    display->key({"Return"});
+    tree(*program, "^Jotanor", {"label | Synchronisatie |  | Niet gesynchroniseerd: de server http://127.0.0.1:1"});
+    closeWithEscape(*program, window);
 }
 
 }  // namespace

@@ -2,11 +2,17 @@
 """Prints a window's accessibility tree as a screen reader reads it over AT-SPI.
 
 Usage: atspi_tree.py PID TITLE_REGEX
+       atspi_tree.py --events PID SECONDS READY_FILE
 
 One line per object, indented two blanks a level:
     role | name | states | description
 with the states that a screen reader announces for an item. Exit 0 with the
 tree; 2 when the window is not (yet) there; 3 when pyatspi is missing.
+
+With --events, what a screen reader hears for SECONDS: one line per change of
+an object's name or description, and per focus, as
+    event | role | name | description
+READY_FILE is made once it listens.
 """
 import re
 import sys
@@ -46,7 +52,28 @@ def walk(obj, depth, out):
             walk(child, depth + 1, out)
 
 
+def listen(pid, seconds, ready):
+    from gi.repository import GLib
+
+    def heard(event):
+        try:
+            if event.source.get_process_id() == pid:
+                print(f"{event.type} | {describe(event.source)}", flush=True)
+        except Exception:  # an object gone meanwhile
+            pass
+
+    for kind in ("object:property-change:accessible-name", "object:property-change:accessible-description",
+                 "object:state-changed:focused"):
+        pyatspi.Registry.registerEventListener(heard, kind)
+    GLib.timeout_add(300, lambda: open(ready, "w").close())
+    GLib.timeout_add(int(seconds * 1000), pyatspi.Registry.stop)
+    pyatspi.Registry.start()
+    return 0
+
+
 def main():
+    if sys.argv[1] == "--events":
+        return listen(int(sys.argv[2]), float(sys.argv[3]), sys.argv[4])
     pid, title = int(sys.argv[1]), re.compile(sys.argv[2])
     desktop = pyatspi.Registry.getDesktop(0)
     for app in desktop:

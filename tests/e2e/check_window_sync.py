@@ -2,9 +2,11 @@
 """The window's calendar commands on Xvfb, driven with xdotool: the account
 entered, its password into a Secret Service of the test's own (gnome-keyring
 on a session bus of its own); an event of another client (python3-caldav) in
-the diary after "Nu synchroniseren", a memo entered in the window on the
-server after the next; then a start with sync at start on and the server
-stopped: the window at once, no box. Usage: check_window_sync.py JOTANOR
+the diary and in the list (read as a screen reader reads it, over AT-SPI)
+after "Nu synchroniseren", and gone from both after a sync that deletes it; a
+memo entered just before closing on the server through the sync at close;
+then a start with sync at start on and the server stopped: the window at
+once, no box. Usage: check_window_sync.py JOTANOR
 [SHOTS-FOLDER]; exit 77 (skipped) when a tool is missing.
 
 With --wine WINE PROGRAM FOLDER [SHOTS-FOLDER], the installed Windows program
@@ -90,6 +92,8 @@ class Desktop:
         run = folder / "run"
         run.mkdir(mode=0o700, parents=True)
         (folder / "services").mkdir()
+        # Only the accessibility bus, through which the list is read.
+        shutil.copy("/usr/share/dbus-1/services/org.a11y.Bus.service", folder / "services")
         (folder / "bus.conf").write_text(
             '<busconfig><type>session</type>'
             f'<listen>unix:dir={run}</listen><servicedir>{folder / "services"}</servicedir>'
@@ -98,7 +102,8 @@ class Desktop:
         _, address = reporting(["dbus-daemon", "--config-file", str(folder / "bus.conf"), "--nofork",
                                 "--print-address={fd}"], self.env)
         self.env.update(DISPLAY=f":{number}", DBUS_SESSION_BUS_ADDRESS=address, XDG_RUNTIME_DIR=str(run),
-                        XDG_DATA_HOME=str(folder / "data"), HOME=str(folder), QT_QPA_PLATFORM="xcb")
+                        XDG_DATA_HOME=str(folder / "data"), HOME=str(folder), QT_QPA_PLATFORM="xcb",
+                        QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         # The keyring folder of its own, its login keyring made and unlocked
         # with a password given on standard input.
         keyring = start(["gnome-keyring-daemon", "--unlock", "--components=secrets", "--foreground"], self.env,
@@ -171,14 +176,21 @@ def server_and_diary(tmp, work):
     return server, url, peer
 
 
-def enter_account(desktop, main_window, url, focus=False):
-    """Through the Agenda menu: address, user, password, sync at start, tried;
-    with focus, each window focused before its keys."""
+def enter_account(desktop, main_window, url, focus=False, at_close=False):
+    """Through the Agenda menu: address, user, password, sync at start (and
+    at close), tried; with focus, each window focused before its keys."""
     desktop.keys("alt+a", "a", to=main_window if focus else None)
     dialog = desktop.window("^Agenda-account$")
     desktop.type(f"{url}\t{USER}\t{PASSWORD}", to=dialog if focus else None)
-    desktop.keys("alt+t", "alt+p", to=dialog if focus else None)
+    desktop.keys("alt+t", *(["alt+l"] if at_close else []), "alt+p", to=dialog if focus else None)
     return dialog
+
+
+def listed(desktop, jotanor):
+    """The memos of the window's list, as a screen reader reads them."""
+    tree = subprocess.run(["/usr/bin/python3", str(HERE / "atspi_tree.py"), str(jotanor.pid), "^Jotanor versie"],
+                          env=desktop.env, capture_output=True, text=True, timeout=30).stdout
+    return [line.split(" | ")[1] for line in tree.splitlines() if line.strip().startswith("list item |")]
 
 
 def wine_main():
@@ -269,13 +281,14 @@ def main():
             main_window = desktop.window("^Jotanor versie")
 
             # The account, with the password into the Secret Service.
-            enter_account(desktop, main_window, url)
+            enter_account(desktop, main_window, url, at_close=True)
             time.sleep(1.5)
             desktop.shot("account-dialog.png")
             desktop.keys("Return")
             wait_until(lambda: (work / "jotnor-agenda.cfg").exists(), "the account's side file")
             side = (work / "jotnor-agenda.cfg").read_text()
             assert f"adres={url}\n" in side and "sync-bij-start=ja" in side and PASSWORD not in side, side
+            assert "sync-bij-sluiten=ja" in side, side
             assert f"secret = {PASSWORD}" in desktop.secret(), desktop.secret()
 
             # An event from the other client comes in with "Nu synchroniseren".
@@ -292,10 +305,23 @@ def main():
             wait_until(lambda: "Afspraak van de telefoon" in memo_lines(work), "the event in the memo file", 120)
             # Every memo up once (150 and the feast days), and the event itself.
             wait_until(lambda: len(peer.events()) == 163, "the memos on the server", 120)
+            # The list shows it, redrawn after the sync.
+            wait_until(lambda: any("Afspraak van de telefoon" in m for m in listed(desktop, jotanor)),
+                       "the event in the window's list", 30)
             time.sleep(1.5)
             desktop.shot("after-sync.png")
 
-            # A memo entered in the window reaches the server.
+            # Deleted by the other client, gone from the diary and the list.
+            peer.event_by_uid("telefoon-1").delete()
+            desktop.xdotool("windowfocus", main_window)
+            desktop.keys("alt+a", "n")
+            wait_until(lambda: "Afspraak van de telefoon" not in memo_lines(work), "the memo deleted here", 60)
+            wait_until(lambda: not any("Afspraak van de telefoon" in m for m in listed(desktop, jotanor)),
+                       "the memo gone from the window's list", 30)
+            assert any("Memo 0" in m for m in listed(desktop, jotanor)), listed(desktop, jotanor)
+
+            # A memo entered just before closing reaches the server with the
+            # sync at close.
             desktop.xdotool("windowfocus", main_window)
             desktop.keys("i")
             desktop.window("^Kalender$")
@@ -305,11 +331,9 @@ def main():
             desktop.keys("Return")
             wait_until(lambda: "Kapper 9 uur" in memo_lines(work), "the memo in the memo file")
             desktop.xdotool("windowfocus", main_window)
-            desktop.keys("alt+a", "n")
-            wait_until(lambda: any("Kapper 9 uur" in e.data for e in peer.events()), "the memo on the server", 60)
-            desktop.xdotool("windowfocus", main_window)
             desktop.keys("Escape")
             assert jotanor.wait(timeout=40) == 0, "the program did not end well"
+            assert any("Kapper 9 uur" in e.data for e in peer.events()), "the sync at close did not take the memo up"
 
             # Sync at start with the server gone: the window at once, no box.
             server.stop()

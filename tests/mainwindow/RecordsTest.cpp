@@ -134,20 +134,23 @@ TEST_F(RecordsTest, TheKeyIInTheCalendarEntersAMemoAndCancelStoresNothing) {
     EXPECT_EQ(shown, "6/12/2026 zondag");
 }
 
-// Characters a memo cannot hold are named before OK stores them as "?".
+// Characters a memo cannot hold are named before OK stores them as "?",
+// and a screen reader reads the warning as it comes and goes.
 TEST_F(RecordsTest, TheEntryDialogNamesTheCharactersThatWillBeReplaced) {
     QStringList told;
+    const QString warning = "Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": α  ő  😀";
     withDialogs({[&](QDialog& entry) {
                     auto* replaced = child<QLabel>(entry, "replacedLabel");
                     for (const char* line2 : {"Café € 5", "α ő 😀 ő", ""}) {
                         edit(entry, "Edit2")->setText(line2);
                         told << (replaced->isVisible() ? replaced->text() : "");
+                        EXPECT_EQ(replaced->accessibleDescription(), replaced->isVisible() ? replaced->text() : QString());
                     }
                     edit(entry, "Edit1")->setText("Café 😀");
                     QTest::keyClick(edit(entry, "Edit2"), Qt::Key_Return);
                 }},
                 [&] { enterFrom({2026, 12, 8}); });
-    EXPECT_EQ(told, (QStringList{"", "Een memo kan deze tekens niet bewaren; OK bewaart ze als \"?\": α  ő  😀", ""}));
+    EXPECT_EQ(told, (QStringList{"", warning, ""}));
     EXPECT_EQ(child<Tinvoerdlg>(form, "invoerdlg")->memo(), (MemoRecord{k6Dec + 2, "Caf\xE9 ?", ""}));
 }
 

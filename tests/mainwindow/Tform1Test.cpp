@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QFrame>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -14,10 +16,20 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <fstream>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTranslator>
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 #include <climits>
 
+#include "diary/CalendarAccount.h"
 #include "diary/MemoCommands.h"
+#include "output/core/RtfReader.h"
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
 #include "support/Child.h"
@@ -63,6 +75,89 @@ TEST_F(Tform1Test, AnExistingMemoFileIsOpenedWithoutAQuestion) {
     EXPECT_TRUE(scripted.shown.empty());
     EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + memoName());
 }
+
+// A memo file named at the start that is not there is the one offered.
+TEST_F(Tform1Test, ANamedMemoFileThatIsNotThereIsTheOneCreated) {
+    const auto named = dir.file("dagboek.mem");
+    Tform1 form(scripted.platform());
+    scripted.answers = {MsgResult::Yes};
+    EXPECT_TRUE(form.FormCreate(named));
+    ASSERT_EQ(scripted.shown.size(), 1u);
+    EXPECT_EQ(scripted.shown[0].text, fromPath(named) + " niet gevonden. Nieuwe file aanmaken ?");
+    EXPECT_TRUE(std::filesystem::exists(named));
+    EXPECT_FALSE(std::filesystem::exists(memoPath()));
+    EXPECT_EQ(form.windowTitle(), "Jotanor versie 2.0 ***  " + fromPath(named));
+}
+
+// The title bar, the task bar and the window switcher show the launcher's artwork.
+TEST_F(Tform1Test, TheWindowsIconIsTheProgramsIcon) {
+    Tform1 form(scripted.platform());
+    for (int size : {16, 48, 256}) {
+        const QImage artwork(QString(JOTANOR_SOURCE_DIR "/packaging/icons/nl.jotanor.Jotanor-%1.png").arg(size));
+        ASSERT_FALSE(artwork.isNull());
+        const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+        EXPECT_EQ(form.windowIcon().pixmap(size, size).toImage().convertToFormat(premultiplied),
+                  artwork.convertToFormat(premultiplied))
+            << size;
+    }
+}
+
+// The help names every menu and every command in it, as the menu bar shows
+// them, and where the memo file lives when started from a menu.
+TEST_F(Tform1Test, TheHelpTextDescribesEveryMenuAndWhereTheMemoFileLives) {
+    std::ifstream in(JOTANOR_SOURCE_DIR "/assets/memohelp.rtf", std::ios::binary);
+    const QString help = QString::fromStdString(
+        readRtf(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())).text());
+    Tform1 form(scripted.platform());
+    const auto plain = [](QString caption) { return caption.remove('&').section('[', 0, 0).trimmed(); };
+    int named = 0;
+    for (QAction* top : form.menuBar()->actions()) {
+        EXPECT_TRUE(help.contains(plain(top->text()))) << top->text().toStdString();
+        if (top->menu())
+            for (QAction* item : top->menu()->actions())
+                if (!item->isSeparator()) {
+                    EXPECT_TRUE(help.contains(plain(item->text()))) << item->text().toStdString();
+                    ++named;
+                }
+    }
+    EXPECT_GE(named, 15);
+    EXPECT_TRUE(help.contains("Documenten\\Jotanor")) << help.toStdString();
+}
+
+#ifndef _WIN32
+// A sync at close with a server that takes the connection and never
+// answers: the window is gone within the five seconds the status line
+// promises, from the key press on, and the sync was stopped and waited for.
+TEST_F(Tform1Test, CloseDuringASyncWithAHangingServerEndsWithinFiveSeconds) {
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof at;
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&at), size), 0);
+    ASSERT_EQ(::listen(server, 8), 0);  // the kernel takes the connection; no one answers
+    ASSERT_EQ(::getsockname(server, reinterpret_cast<sockaddr*>(&at), &size), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(at.sin_port)) + "/agenda/";
+    saveAccount(nativeFileSystem(), kAccountFileName, {url, "", false, true});
+    test::writeBytes(memoPath(), {});
+    QElapsedTimer sincePress;
+    {
+        Tform1 form(scripted.platform());
+        ASSERT_TRUE(form.FormCreate());
+        form.show();
+        QApplication::processEvents();
+        sincePress.start();
+        QTest::keyClick(child(form, "ListBox1"), Qt::Key_Escape);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_LT(sincePress.elapsed(), 5000) << "the window went after the promised five seconds";
+        EXPECT_EQ(child<QLabel>(form, "syncLine")->text(),
+                  "Synchronisatie gestopt; de volgende keer gaat ze verder.");
+    }
+    // Its thread ends with the window's, a moment later at most.
+    EXPECT_LT(sincePress.elapsed(), 6000) << "the sync went on after the window";
+    ::close(server);
+}
+#endif
 
 TEST_F(Tform1Test, AFileThatCannotBeCreatedLeavesThePlainTitle) {
     std::filesystem::create_directory(memoPath());  // a folder in its place
@@ -122,6 +217,34 @@ TEST_F(Tform1Open, AFileThatCannotBeOpenedIsNotFoundAndTheFileInUseStays) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(std::filesystem::exists(dir.file("kopie.mem")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("weg.mem")));
+}
+
+// On a Dutch system the toolkit's own dialogs speak Dutch; elsewhere they
+// keep the toolkit's texts. The message boxes keep their captions and buttons.
+TEST_F(Tform1Open, TheToolkitsDialogsSpeakDutchOnADutchSystem) {
+    const auto fileNameLabel = [] {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        return dialog.findChild<QLabel*>("fileNameLabel")->text();
+    };
+    EXPECT_FALSE(useToolkitTranslations(*qApp, QLocale(QLocale::English)));
+    const QString english = fileNameLabel();
+    ASSERT_TRUE(useToolkitTranslations(*qApp, QLocale(QLocale::Dutch)));
+    const QString dutch = fileNameLabel();
+    QStringList box;
+    test::withDialogs({[&](QDialog& d) {
+                          box << d.windowTitle();
+                          for (auto* b : d.findChildren<QPushButton*>()) box << b->text();
+                          d.reject();
+                      }},
+                      [] { qtPlatform().boxes->show(MsgKind::Confirmation, "Vraag", MsgButtons::YesNo); });
+    for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+    EXPECT_EQ(english, "File &name:");
+    EXPECT_EQ(dutch, "Bestands&naam:");
+    EXPECT_EQ(box, (QStringList{"Confirm", "&Yes", "&No"}));
 }
 
 TEST_F(Tform1Open, TheOpenDialogsFilterReadsAsGiven) {
@@ -370,8 +493,8 @@ protected:
         scripted.passwords["anna@http://127.0.0.1:1/anna/"] = "geheim";
     }
     void waitForSync() {
-        for (int i = 0; i < 1000 && form.syncLeftRunning(); ++i) QTest::qWait(10);
-        ASSERT_FALSE(form.syncLeftRunning());
+        for (int i = 0; i < 1000 && form.syncRunning(); ++i) QTest::qWait(10);
+        ASSERT_FALSE(form.syncRunning());
     }
     QString lastBox() const { return scripted.shown.empty() ? QString() : scripted.shown.back().text; }
 };
@@ -433,6 +556,8 @@ TEST_F(CalendarCommands, AServerOutOfReachIsAQuietLineAtStartAndABoxOnSyncNow) {
     waitForSync();
     EXPECT_TRUE(child<QLabel>(form, "syncLine")->text().startsWith("Niet gesynchroniseerd: de server"))
         << child<QLabel>(form, "syncLine")->text().toStdString();
+    EXPECT_EQ(child<QLabel>(form, "syncLine")->accessibleDescription(), child<QLabel>(form, "syncLine")->text())
+        << "read by a screen reader";
     EXPECT_TRUE(scripted.shown.empty());
     trigger(form, "Synchroniseer1");
     waitForSync();

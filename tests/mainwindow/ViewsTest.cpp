@@ -127,21 +127,26 @@ TEST_F(ViewsTest, AScreenReaderMeetsTheListAsAListOfItsMemos) {
     EXPECT_FALSE(a->child(1));
 }
 
-// The cursor moves by line; Ctrl+Down and Ctrl+Up go a memo at a time, as
-// a screen reader reads them, and select the memo they reach.
-TEST_F(ViewsTest, CtrlDownAndCtrlUpWalkTheListAMemoAtATime) {
+// The cursor moves by line; Ctrl+Down and Ctrl+Up go a memo at a time, Home
+// and End to the first and last memo, as a screen reader reads them, and
+// select the memo they reach. A step past an end beeps.
+TEST_F(ViewsTest, CtrlDownCtrlUpHomeAndEndWalkTheListAMemoAtATime) {
     memosAt({0, 1, 2});
     test::trigger(form, "tenWeeks");
     auto* list = child<MemoListBox>(form, "ListBox1");
     list->setFocus();
-    // Down, Down, Ctrl+Down up to past the last memo, Up, and Ctrl+Up to this memo's start and the one before.
+    // Down, Down, Ctrl+Down up to past the last memo, Up, Ctrl+Up to this
+    // memo's start and the one before, and past it; End and Home.
     const Qt::KeyboardModifier ctrl = Qt::ControlModifier;
-    const std::vector<std::tuple<Qt::Key, Qt::KeyboardModifiers, int>> steps = {
-        {Qt::Key_Down, {}, 0},  {Qt::Key_Down, {}, 1},   {Qt::Key_Down, ctrl, 4}, {Qt::Key_Down, ctrl, 8},
-        {Qt::Key_Down, ctrl, 8}, {Qt::Key_Up, {}, 7},    {Qt::Key_Up, ctrl, 4},   {Qt::Key_Up, ctrl, 0}};
-    for (const auto& [key, modifiers, row] : steps) {
+    const std::vector<std::tuple<Qt::Key, Qt::KeyboardModifiers, int, int>> steps = {
+        {Qt::Key_Down, {}, 0, 0},   {Qt::Key_Down, {}, 1, 0},   {Qt::Key_Down, ctrl, 4, 0}, {Qt::Key_Down, ctrl, 8, 0},
+        {Qt::Key_Down, ctrl, 8, 1}, {Qt::Key_Up, {}, 7, 0},     {Qt::Key_Up, ctrl, 4, 0},   {Qt::Key_Up, ctrl, 0, 0},
+        {Qt::Key_Up, ctrl, 0, 1},   {Qt::Key_End, {}, 8, 0},    {Qt::Key_Home, {}, 0, 0}};
+    for (const auto& [key, modifiers, row, beeps] : steps) {
+        scripted.beeps = 0;
         QTest::keyClick(list, key, modifiers);
         EXPECT_EQ(list->selectionModel()->selectedRows().value(0).row(), row) << "the memo can be changed from there";
+        EXPECT_EQ(scripted.beeps, beeps) << "key " << key << " to row " << row;
     }
 }
 

@@ -213,6 +213,7 @@ TEST_F(TOptionsdlgTest, WijzigenProposesTheFileAndKeepsThePendingPlaceUntilConfi
         EXPECT_EQ(label(d, "Label1")->text(), "De plaats is C:\\jotanor1.mem");
         click(d, "Button2");
         EXPECT_EQ(label(d, "Label1")->text(), "De plaats is " + chosen);
+        EXPECT_EQ(label(d, "Label1")->accessibleDescription(), "De plaats is " + chosen) << "read by a screen reader";
         // Away and back: the label shows the place in force, the pending
         // place is kept, and confirming stores it.
         click(d, "RadioButton4");

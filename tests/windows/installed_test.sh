@@ -123,6 +123,7 @@ for exe in jotanor jotanor-cli; do
   for type in 14 16 24; do  # icon group, version, manifest
     grep -q -- "--type=$type " <<<"$resources" || fail "$exe.exe has no resource of type $type"
   done
+  grep -Eq -- "--type=14 --name='?IDI_ICON1'? " <<<"$resources" || fail "$exe.exe: its icon is not the windows' icon"
   version=$(wrestool -x --raw -t 16 "$bin/$exe.exe" | iconv -f UTF-16LE -t UTF-8 -c | tr -c '[:print:]' ' ')
   for text in 'ProductName *Jotanor' 'ProductVersion *2\.0' "OriginalFilename *$exe\.exe"; do
     grep -Eq "$text" <<<"$version" || fail "$exe.exe: no $text in its version"
