@@ -12,6 +12,7 @@
 #include "ics/IcalHandle.h"
 #include "ics/Ics.h"
 #include "store/Recurrence.h"
+#include "store/ShownText.h"
 
 namespace jotanor::ics {
 namespace {
@@ -285,7 +286,8 @@ std::string fitLine(std::string_view bytes, std::size_t& cut) {
 std::string boundedText(const std::vector<std::string>& bounded) {
     static_assert(kMostOftenMemos == 1000);
     std::string text = std::to_string(bounded.size()) + " vaker dan dagelijks herhaald, alleen de eerste 1.000 keer:";
-    for (std::size_t i = 0; i < bounded.size(); ++i) text += (i ? ", \"" : " \"") + bounded[i] + '"';
+    // The titles come from the calendar's sender: shown as the list shows text.
+    for (std::size_t i = 0; i < bounded.size(); ++i) text += (i ? ", \"" : " \"") + shownText(bounded[i]) + '"';
     return text;
 }
 

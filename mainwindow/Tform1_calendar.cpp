@@ -31,7 +31,7 @@ namespace {
 // is for the settings, the backup and the window to go.
 constexpr int kCloseWaitSeconds = 5;
 constexpr int kCloseStopMs = 1300;
-constexpr int kCloseRestMs = 400;
+constexpr int kCloseRestMs = 700;  // room for a loaded machine
 
 QString memos(std::size_t n) { return QString::number(n) + (n == 1 ? " memo" : " memo's"); }
 
