@@ -422,9 +422,8 @@ void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
         const bool begun = std::equal(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(magic),
                                       JournalHeader::kMagic.begin());
         const bool blank = std::all_of(start.begin(), start.end(), [](unsigned char c) { return c == 0; });
-        if (blank || (got == size && begun)) return;
-        found.kind = Found::Blocked;
-        found.ours = false;
+        found.ours = false;  // nothing shows it is this program's, nor that it is not
+        if (!blank && !(got == size && begun)) found.kind = Found::Blocked;
         return;
     }
     case HeaderKind::Ours: break;
@@ -544,26 +543,24 @@ std::string blockedText(FileSystem& fs, const Found& found, const std::filesyste
                         const FileInfo& memo) {
     const std::string owner = ownerOf(fs, found);
     const std::string what = "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + owner + ". ";
-    const std::string stays = "; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden.";
-    if (!found.journal && found.seen.regular)
-        return what + "U mag het niet lezen, en niets toont dat ieder die het kon schrijven het bestand mag wijzigen, "
-                      "dus het wordt niet gebruikt en niet weggehaald" + stays + " Laat " + owner +
-               " (of de beheerder) het bestand openen.";
-    if (!found.ours)
-        return what + "Het is geen journaal van dit programma, dus het wordt niet gebruikt en niet weggehaald" + stays +
-               " Laat " + owner + " (of de beheerder) het verplaatsen.";
+    const std::string unused = ", dus het wordt niet gebruikt en niet weggehaald; zolang het er staat, kan het "
+                               "bestand gelezen maar niet gewijzigd worden.";
+    if (found.journal && !found.ours)
+        return what + "Het is geen bruikbaar journaal van dit programma" + unused + " Laat " + owner +
+               " (of de beheerder) het verplaatsen.";
     const std::int64_t writer = found.seen.owner;
     std::string why = "meer gebruikers mogen het wijzigen dan het bestand";
     if (writer >= 0 && !hasAccount(fs, writer))
         why = "niets toont dat die gebruiker het bestand mag wijzigen";
     else if (writer > 0 && writer != memo.owner && !fs.userMayWrite(writer, memo))
         why = owner + " mag het bestand niet (meer) wijzigen";
-    std::string out = what + "Het is een journaal van dit programma, maar het wordt niet teruggezet en niet weggehaald: " +
-                      why + stays +
+    std::string out = what + (found.journal ? "Het is een journaal van dit programma, maar " : "U mag het niet lezen, en ") +
+                      why + unused +
                       " Mocht de schrijver het bestand wijzigen toen het ontstond (een lid van de groep van het "
                       "bestand, bijvoorbeeld), dan kan de beheerder het aan de eigenaar van het bestand geven (chown) "
                       "en het voor anderen alleen-lezen maken; bij het volgende openen wordt de afgebroken wijziging "
                       "dan afgemaakt.";
+    if (!found.journal) return out;
     if (found.contentInFile)
         return out + " Het bestand bevat de toestand van voor of na die wijziging, dus het mag ook verwijderd worden.";
     return out + " Verwijder het niet: de memo's van voor de wijziging staan erin.";
