@@ -20,7 +20,11 @@
 #include <sys/acl.h>
 #include <sys/wait.h>
 #include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <thread>
 #include <unistd.h>
 
@@ -871,6 +875,87 @@ TEST(Environment, AJournalIsJudgedAsOpenedNotByItsName) {
     ASSERT_EQ(::chown(journal.c_str(), kOwner, kOwner), 0);
     MemoFile(nativeFileSystem(), path).count();
     EXPECT_EQ(test::readBytes(path), planted);
+}
+
+// A FUSE file system (ntfs-3g on an image, a bindfs view) mounted by its
+// tool for one test, taken away afterwards; why not, where it cannot be.
+class FuseMount {
+public:
+    FuseMount(const fs::path& at, const std::string& command) : at_(at) {
+        fs::create_directories(at);
+        const std::string tool = command.substr(0, command.find(' '));
+        if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0)
+            why_ = tool + " is not installed";
+        else if (std::system((command + " >/dev/null 2>&1").c_str()) != 0)
+            why_ = "cannot mount with " + tool + " here";
+    }
+    ~FuseMount() {
+        if (why_.empty()) ::umount2(at_.c_str(), MNT_DETACH);
+    }
+    const std::string& why() const { return why_; }
+
+private:
+    fs::path at_;
+    std::string why_;
+};
+
+// On real mounts that may keep no birth time, a change cut short by SIGKILL
+// is made whole at the next open: every memo that was there is there once,
+// and no journal waits.
+TEST(Environment, OnFuseMountsAKilledChangeIsMadeWholeAtTheNextOpen) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+    for (const std::string kind : {"ntfs-3g", "bindfs"}) {
+        SCOPED_TRACE(kind);
+        TempDir dir;
+        const auto at = dir.file("mnt");
+        const auto image = dir.file("ntfs.img");
+        fs::create_directory(dir.file("bron"));
+        if (kind == "ntfs-3g") {
+            test::writeBytes(image, {});
+            fs::resize_file(image, 8u << 20);
+            if (std::system(("mkntfs -F -Q -q " + image.string() + " >/dev/null 2>&1").c_str()) != 0) {
+                std::printf("ntfs-3g skipped: mkntfs is missing or failed\n");
+                continue;
+            }
+        }
+        FuseMount mount(at, kind == "ntfs-3g" ? "ntfs-3g " + image.string() + " " + at.string()
+                                              : "bindfs " + dir.file("bron").string() + " " + at.string());
+        if (!mount.why().empty()) {
+            std::printf("%s skipped: %s\n", kind.c_str(), mount.why().c_str());
+            continue;
+        }
+        const auto path = at / "jotanor1.mem";
+        const auto originals = memos(30);
+        test::writeBytes(path, bytesOf(originals));
+        std::printf("%s: birth time %s\n", kind.c_str(), nativeFileSystem().info(path, true)->birth ? "kept" : "not kept");
+        int cut = 0;
+        for (int round = 0; round < 6; ++round) {
+            const pid_t child = ::fork();
+            if (child == 0) {
+                try {
+                    MemoFile file(nativeFileSystem(), path);
+                    for (int n = 0;; ++n)
+                        file.mydata1_opbergen({1000.0 + n, "ronde " + std::to_string(round) + "." + std::to_string(n), ""});
+                } catch (const IoError&) {
+                }
+                ::_exit(1);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(30 + 37 * round));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            cut += fs::exists(journalPath(path));
+            MemoFile file(nativeFileSystem(), path);
+            const auto all = file.readAll();
+            EXPECT_TRUE(file.takeNotices().empty());
+            EXPECT_FALSE(fs::exists(journalPath(path)));
+            EXPECT_EQ(fs::file_size(path) % MemoRecord::kSize, 0u);
+            std::map<std::string, int> seen;
+            for (const auto& m : all) ++seen[m.line1];
+            for (const auto& m : originals) EXPECT_EQ(seen[m.line1], 1) << m.line1;
+            for (const auto& [line, n] : seen) EXPECT_EQ(n, 1) << line;
+        }
+        std::printf("%s: %d of 6 kills left a change to make whole\n", kind.c_str(), cut);
+    }
 }
 
 // The mark on the file names its journal only while the change runs. A
