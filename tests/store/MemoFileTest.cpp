@@ -274,6 +274,7 @@ const char* standardText(test::Fault fault) {
     case test::Fault::TornWrite: return "Disk full";
     case test::Fault::AccessDenied: return "File access denied";
     case test::Fault::IoFailure: return "I/O error 1117";
+    case test::Fault::Kill: break;
     }
     return "";
 }

@@ -1,6 +1,8 @@
 #include "support/FaultyFileSystem.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "store/Errors.h"
 #include "store/Journal.h"
@@ -97,6 +99,7 @@ void FaultyFileSystem::raise(const std::string& path) const {
     case Fault::TornWrite: throw IoError(kDiskFull, path);
     case Fault::AccessDenied: throw IoError(kAccessDenied, path);
     case Fault::IoFailure: throw IoError(1117, path);  // a code without a text of its own
+    case Fault::Kill: ::kill(::getpid(), SIGKILL);
     }
     throw IoError(kDiskFull, path);
 }

@@ -10,7 +10,8 @@
 
 namespace jotanor::test {
 
-enum class Fault { DiskFull, AccessDenied, IoFailure, TornWrite };
+// Kill: the process is killed (SIGKILL) instead of the call being made.
+enum class Fault { DiskFull, AccessDenied, IoFailure, TornWrite, Kill };
 
 class FaultyFileSystem : public FileSystem {
 public:
