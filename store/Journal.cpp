@@ -545,9 +545,9 @@ std::string blockedText(FileSystem& fs, const Found& found, const std::filesyste
     const std::string what = "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + owner + ". ";
     const std::string unused = ", dus het wordt niet gebruikt en niet weggehaald; zolang het er staat, kan het "
                                "bestand gelezen maar niet gewijzigd worden.";
-    if (found.journal && !found.ours)
+    if (!found.seen.regular || (found.journal && !found.ours))
         return what + "Het is geen bruikbaar journaal van dit programma" + unused + " Laat " + owner +
-               " (of de beheerder) het verplaatsen.";
+               " (of de beheerder) het verwijderen of verplaatsen.";
     const std::int64_t writer = found.seen.owner;
     std::string why = "meer gebruikers mogen het wijzigen dan het bestand";
     if (writer >= 0 && !hasAccount(fs, writer))
@@ -626,7 +626,8 @@ std::string copyAside(FileSystem& fs, Found& found, const FileInfo& memo) {
                 copy->close();
                 fs.syncFolder(name.parent_path());
                 kept = name;
-            } else if (fs.open(name, OpenMode::OwnReadOnly)->readAll() == bytes) {
+            } else if (const auto earlier = fs.open(name, OpenMode::OwnReadOnly);
+                       earlier->size() == bytes.size() && earlier->readAll() == bytes) {
                 kept = name;  // copied at an earlier open
             }
         } catch (const IoError&) {

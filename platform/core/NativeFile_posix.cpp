@@ -117,9 +117,9 @@ bool describe(int folder, const char* path, int flags, FileInfo& info) {
     return true;
 }
 
-// The access list of the open file `fd`, where it has more than its mode.
-void readAccessList(int fd, FileInfo& info) {
-    const acl_t acl = ::acl_get_fd(fd);
+// The access list of a file (from acl_get_fd or acl_get_file), where it has
+// more than its mode.
+void readAccessList(const acl_t acl, FileInfo& info) {
     if (!acl) return;  // a file system without access lists: the mode is all
     acl_entry_t entry;
     for (int which = ACL_FIRST_ENTRY; ::acl_get_entry(acl, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
@@ -185,7 +185,7 @@ public:
     FileInfo info() override {
         FileInfo info;
         if (!describe(fd_, "", AT_EMPTY_PATH, info)) fail(path_, errno);
-        readAccessList(fd_, info);
+        readAccessList(::acl_get_fd(fd_), info);
         return info;
     }
 
@@ -403,6 +403,8 @@ public:
     std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
         FileInfo info;
         if (!describe(AT_FDCWD, path.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, info)) return std::nullopt;
+        // The access list too, for what the name leads to (never through a link unless asked).
+        if (info.regular) readAccessList(::acl_get_file(path.c_str(), ACL_TYPE_ACCESS), info);
         return info;
     }
 

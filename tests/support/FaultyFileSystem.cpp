@@ -1,8 +1,11 @@
 #include "support/FaultyFileSystem.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "store/Errors.h"
 #include "store/Journal.h"
@@ -99,7 +102,12 @@ void FaultyFileSystem::raise(const std::string& path) const {
     case Fault::TornWrite: throw IoError(kDiskFull, path);
     case Fault::AccessDenied: throw IoError(kAccessDenied, path);
     case Fault::IoFailure: throw IoError(1117, path);  // a code without a text of its own
-    case Fault::Kill: ::kill(::getpid(), SIGKILL);
+    case Fault::Kill:
+#ifdef _WIN32
+        std::abort();
+#else
+        ::kill(::getpid(), SIGKILL);
+#endif
     }
     throw IoError(kDiskFull, path);
 }
