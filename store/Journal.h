@@ -132,7 +132,7 @@ using Tell = std::function<void(const std::string&)>;
 bool journalPending(FileSystem& fs, File& file, const std::filesystem::path& realFile);
 
 // Under the exclusive lock on `file`: plays back a journal that belongs and
-// removes it, removes a torn or used-up one, puts a stale one aside, and
+// removes it, removes a torn or used-up one, copies a stale one aside, and
 // tells. Raises IoError when a journal from a trusted writer cannot be read.
 void recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& realFile, const Tell& tell = {});
 
