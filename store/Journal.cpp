@@ -895,9 +895,13 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
         }
     }
     h.pieces = tail.size();
-    JournalDigest prefix;
-    prefix.add(old.first(static_cast<std::size_t>(h.offset)));
-    h.prefix = prefix.value();
+    // Where the file keeps no birth time, its bytes before the change point
+    // are what tells it from another file that took its inode.
+    if (memo.birth == 0) {
+        JournalDigest prefix;
+        prefix.add(old.first(static_cast<std::size_t>(h.offset)));
+        h.prefix = prefix.value();
+    }
     // The saved bytes go in packed: about a third of a memo file.
     std::vector<unsigned char> stored;
     stored.reserve(saved.size() / 2);

@@ -54,7 +54,7 @@ struct JournalHeader {
     std::uint64_t device = 0, inode = 0, birth = 0;  // the file's identity
     std::uint64_t length = 0, offset = 0, count = 0, stored = 0, newLength = 0;
     std::uint64_t pieces = 0, own = 0;
-    std::uint64_t prefix = 0;  // journalDigest of the file's first `offset` bytes
+    std::uint64_t prefix = 0;  // JournalDigest of the file's first `offset` bytes, where it has no birth time
     std::uint64_t checksum = 0;
 
     static constexpr std::array<unsigned char, 7> kMagic = {'J', 'o', 't', 'J', 'r', 'n', 'l'};
