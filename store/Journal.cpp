@@ -556,10 +556,10 @@ std::string blockedText(FileSystem& fs, const Found& found, const std::filesyste
         why = owner + " mag het bestand niet (meer) wijzigen";
     std::string out = what + (found.journal ? "Het is een journaal van dit programma, maar " : "U mag het niet lezen, en ") +
                       why + unused +
-                      " Mocht de schrijver het bestand wijzigen toen het ontstond (een lid van de groep van het "
-                      "bestand, bijvoorbeeld), dan kan de beheerder het aan de eigenaar van het bestand geven (chown) "
-                      "en het voor anderen alleen-lezen maken; bij het volgende openen wordt de afgebroken wijziging "
-                      "dan afgemaakt.";
+                      " Mocht de schrijver het bestand wijzigen toen het journaal ontstond (als lid van de groep "
+                      "van het bestand, bijvoorbeeld), dan kan de beheerder het journaal aan de eigenaar van het "
+                      "bestand geven (chown) en het voor anderen alleen-lezen maken; bij het volgende openen wordt de "
+                      "afgebroken wijziging dan afgemaakt.";
     if (!found.journal) return out;
     if (found.contentInFile)
         return out + " Het bestand bevat de toestand van voor of na die wijziging, dus het mag ook verwijderd worden.";
@@ -642,7 +642,7 @@ std::string copyAside(FileSystem& fs, Found& found, const FileInfo& memo) {
     if (removeIfAllowed(fs, found)) return out + ".";
     return out + ". Het journaal zelf blijft staan, want u mag het niet weghalen; zolang het er staat, kan het "
                  "bestand gelezen maar niet gewijzigd worden. Laat " + ownerOf(fs, found) +
-           " (of de beheerder) het verplaatsen.";
+           " (of de beheerder) het weghalen: de kopie bewaart wat erin staat.";
 }
 
 // Tells of a stale journal, copied aside where this user may write the file.
