@@ -1,27 +1,20 @@
 // The memo file's rollback journal. What must hold:
 //
-// 1. It gives no one more power over the diary than the file does: it is
-//    played back only when everyone who may write it (owner, group, others,
-//    the access list's users and groups, root) may write the file, judged
-//    on the descriptor that was opened and locked, which is then read.
-// 2. It is born unreachable: nameless (or at 0600) until exactly the file's
-//    writers may read and write it, and no one else, a reader of the file
-//    included; an inherited default access list never widens it.
-// 3. It belongs to one file in one state: the header names the file
-//    (device, inode, birth time), and the file must be in a state the
-//    change could have left. Without a birth time the bytes before the
-//    change point must match the header's digest, and a file in the whole
-//    old or new state is left as it is.
-// 4. Nothing found by a name or a mark is changed, moved or removed before
-//    it is proven a journal of this program for this file from such
-//    writers. A stale one is copied into a file of the opener's own; the
-//    original goes only where the opener may remove it. Messages name only
-//    remedies that keep the memos.
-// 5. The writer holds it locked from its birth to the removal of its name,
-//    and first makes it unusable through its own descriptor; the file's
-//    mark names it only while it exists.
-// 6. It is hostile input: sizes checked without overflow, reads and what
-//    its recipe builds bounded by the header and the file.
+// 1. It gives no one more power over the diary than the file does: played
+//    back only when all who may write it (bits, access list, root) may write
+//    the file, judged on the descriptor opened and locked, which is then read.
+// 2. It is born unreachable: nameless (or 0600) until exactly the file's
+//    writers may read and write it; no one else, a reader included.
+// 3. It belongs to one file in one state: its header names the file (device,
+//    inode, birth time; without one, a digest of the bytes before the change
+//    point, and a file in the whole old or new state is left as it is), and
+//    the file is in a state the change could have left.
+// 4. Nothing found by a name or mark is changed or removed before it is
+//    proven such a journal; a stale one is copied into a file of the
+//    opener's own. Messages name only remedies that keep the memos.
+// 5. Its writer holds it locked until its name is gone, and first makes it
+//    unusable through its own descriptor; the file's mark names it meanwhile.
+// 6. It is hostile input: sizes checked without overflow, reads bounded.
 #pragma once
 
 #include <array>
