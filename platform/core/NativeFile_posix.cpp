@@ -144,9 +144,9 @@ void readAccessList(const acl_t acl, FileInfo& info) {
 }
 
 // The access list that lets exactly those who may write `like` read and
-// write the file `fd` (owned by `self`), and no one else. Entries that
-// cannot be expressed (another group, where the file could not get the
-// file's) become named entries.
+// write a file like `self`, and no one else. Writers its owner and group
+// entries cannot name (the file's group, where `self` could not get it)
+// get named entries.
 std::string accessListFor(const FileInfo& like, const FileInfo& self) {
     const bool ownGroup = owningGroupWrites(like) && self.group == like.group;
     std::vector<AccessEntry> writers;
@@ -415,7 +415,16 @@ public:
         auto file = open(path, OpenMode::CreateNew);
         auto& posix = static_cast<PosixFile&>(*file);
         file->lock(LockKind::Exclusive);
-        giveAccess(posix.fd(), path, like);
+        try {
+            giveAccess(posix.fd(), path, like);
+        } catch (const IoError&) {
+            // Its name goes too, where it still leads to it.
+            struct stat mine {}, named {};
+            if (::fstat(posix.fd(), &mine) == 0 && ::lstat(path.c_str(), &named) == 0 && mine.st_ino == named.st_ino &&
+                mine.st_dev == named.st_dev)
+                ::unlink(path.c_str());
+            throw;
+        }
         return file;
     }
 
