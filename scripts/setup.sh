@@ -10,6 +10,7 @@ packages=(
   fonts-liberation2
   xvfb xauth imagemagick openbox x11-utils
   xdotool faketime strace libcap2-bin e2fsprogs fusefat dosfstools
+  libacl1-dev acl bindfs ntfs-3g
   poppler-utils python3-icalendar
   libical-dev libcurl4-openssl-dev libxml2-dev radicale python3-caldav openssl
   dbus-daemon at-spi2-core python3-pyatspi

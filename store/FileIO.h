@@ -30,6 +30,15 @@ enum class OpenMode {
     OwnReadOnly,
 };
 
+// A named user's or group's entry in a file's access list; `perms` as the
+// owner's bits: 4 read, 2 write, 1 execute.
+struct AccessEntry {
+    bool group = false;
+    std::int64_t id = -1;
+    unsigned perms = 0;
+    bool operator==(const AccessEntry&) const = default;
+};
+
 // What the system tells of a file. Owners and modes are -1 and 0 on systems
 // without them.
 struct FileInfo {
@@ -43,12 +52,31 @@ struct FileInfo {
     std::uint64_t links = 1;
     std::int64_t owner = -1;
     std::int64_t group = -1;
-    unsigned mode = 0;  // permission bits
+    unsigned mode = 0;  // permission bits; with an access list, the group bits are its mask
+    // An access list beyond the mode (told by File::info()): the owning
+    // group's own bits and the named entries.
+    bool extended = false;
+    unsigned groupOwn = 0;
+    std::vector<AccessEntry> named;
     bool regular = true;
     bool sameFile(const FileInfo& other) const {
         return device == other.device && inode == other.inode && birth == other.birth;
     }
 };
+
+// Write access as the kernel grants it, from the bits and the access list:
+// to the owning group's members, to others, and through the entries that
+// name `group` (the owning group's or a named one).
+inline bool owningGroupWrites(const FileInfo& f) {
+    return f.extended ? (f.groupOwn & f.mode >> 3 & 2) != 0 : (f.mode & 0020) != 0;
+}
+inline bool othersWrite(const FileInfo& f) { return (f.mode & 0002) != 0; }
+inline bool groupEntriesWrite(const FileInfo& f, std::int64_t group) {
+    if (group == f.group && owningGroupWrites(f)) return true;
+    for (const AccessEntry& e : f.named)
+        if (e.group && e.id == group && (e.perms & f.mode >> 3 & 2)) return true;
+    return false;
+}
 
 // Shared: for reading; exclusive: for changing. Other processes honour it.
 enum class LockKind { Shared, Exclusive };
@@ -105,6 +133,15 @@ public:
     virtual ~FileSystem() = default;
     // Files the program creates are readable and writable by their owner only.
     virtual std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) = 0;
+    // A fresh file at `path`, locked exclusively, that exactly those who may
+    // write `like` may read and write, and no one can open before that
+    // holds: made without a name where the system can, else at 0600, given
+    // its access, then named. Fails as CreateNew does when the name is taken.
+    virtual std::unique_ptr<File> createPrivate(const std::filesystem::path& path, const FileInfo& /*like*/) {
+        auto file = open(path, OpenMode::CreateNew);
+        file->lock(LockKind::Exclusive);
+        return file;
+    }
     // Replaces `to` by `from` in one step (used to write a file safely).
     virtual void rename(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
     // Removes the name; a link is removed, never what it points to.
@@ -115,7 +152,7 @@ public:
     // leads nowhere.
     virtual std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) = 0;
     // The user running the program (-1 where there are no owners), and
-    // whether `user` may write a file like `file`.
+    // whether `user` may write a file like `file` (its access list too).
     virtual std::int64_t currentUser() { return -1; }
     virtual bool userMayWrite(std::int64_t /*user*/, const FileInfo& /*file*/) { return true; }
     // The name of the account `user`, or its number where it has none.

@@ -25,6 +25,11 @@ constexpr const char* kChangedMeanwhile = "Een ander programma heeft het bestand
 constexpr std::uint64_t JournalHeader::*kFieldOrder[] = {
     &JournalHeader::device, &JournalHeader::inode,  &JournalHeader::birth,     &JournalHeader::length,
     &JournalHeader::offset, &JournalHeader::count,  &JournalHeader::stored,    &JournalHeader::newLength,
+    &JournalHeader::pieces, &JournalHeader::own,    &JournalHeader::prefix,    &JournalHeader::checksum,
+};
+constexpr std::uint64_t JournalHeader::*kPackedFieldOrder[] = {
+    &JournalHeader::device, &JournalHeader::inode,  &JournalHeader::birth,     &JournalHeader::length,
+    &JournalHeader::offset, &JournalHeader::count,  &JournalHeader::stored,    &JournalHeader::newLength,
     &JournalHeader::pieces, &JournalHeader::own,    &JournalHeader::checksum,
 };
 constexpr std::uint64_t JournalHeader::*kPlainFieldOrder[] = {
@@ -32,10 +37,11 @@ constexpr std::uint64_t JournalHeader::*kPlainFieldOrder[] = {
     &JournalHeader::offset, &JournalHeader::count,     &JournalHeader::newLength, &JournalHeader::pieces,
     &JournalHeader::own,    &JournalHeader::checksum,
 };
-static_assert(std::size(kFieldOrder) == JournalHeader::kFields && std::size(kPlainFieldOrder) + 1 == JournalHeader::kFields);
-static_assert(JournalHeader::kSize == 96 && JournalHeader::kChecksumAt == 88 && JournalHeader::kPlainSize == 88,
-              "the layout on disk: 8 bytes of magic and version, then eleven 64-bit numbers (version 3: ten, "
-              "without the stored size), the checksum last");
+static_assert(std::size(kFieldOrder) == JournalHeader::kFields && std::size(kPackedFieldOrder) + 1 == JournalHeader::kFields &&
+              std::size(kPlainFieldOrder) + 2 == JournalHeader::kFields);
+static_assert(JournalHeader::kSize == 104 && JournalHeader::kChecksumAt == 96,
+              "the layout on disk: 8 bytes of magic and version, then twelve 64-bit numbers (version 4: eleven, "
+              "without the digest; version 3: ten, without the stored size either), the checksum last");
 
 void putU64(unsigned char* at, std::uint64_t v) {
     for (int i = 0; i < 8; ++i) at[i] = static_cast<unsigned char>(v >> (8 * i));
@@ -49,6 +55,7 @@ std::uint64_t getU64(const unsigned char* at) {
 
 std::span<std::uint64_t JournalHeader::* const> fieldsOf(unsigned char version) {
     if (version == JournalHeader::kPlainVersion) return kPlainFieldOrder;
+    if (version == JournalHeader::kPackedVersion) return kPackedFieldOrder;
     return kFieldOrder;
 }
 
@@ -66,12 +73,13 @@ std::vector<unsigned char> encodeJournalHeader(const JournalHeader& h) {
 HeaderKind decodeJournalHeader(std::span<const unsigned char> bytes, JournalHeader& h) {
     if (bytes.size() < 8 || !std::equal(JournalHeader::kMagic.begin(), JournalHeader::kMagic.end(), bytes.begin()))
         return HeaderKind::NotOurs;
-    if (bytes[7] != JournalHeader::kVersion && bytes[7] != JournalHeader::kPlainVersion) return HeaderKind::OtherVersion;
+    if (bytes[7] < JournalHeader::kPlainVersion || bytes[7] > JournalHeader::kVersion) return HeaderKind::OtherVersion;
     h.version = bytes[7];
     if (bytes.size() < h.size()) return HeaderKind::NotOurs;
     const auto fields = fieldsOf(h.version);
     for (std::size_t k = 0; k < fields.size(); ++k) h.*fields[k] = getU64(&bytes[8 + 8 * k]);
     if (h.version == JournalHeader::kPlainVersion) h.stored = h.count;
+    if (h.version < JournalHeader::kVersion) h.prefix = 0;
     return HeaderKind::Ours;
 }
 
@@ -210,6 +218,15 @@ std::uint64_t checksum(const JournalHeader& header, std::span<const unsigned cha
 
 }  // namespace
 
+void JournalDigest::add(std::span<const unsigned char> bytes) {
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) h_ = rotl(h_ + word(bytes.data() + i) * kPrime2, 31) * kPrime1;
+    for (; i < bytes.size(); ++i) h_ = (h_ ^ bytes[i]) * 0x100000001b3ull;
+    n_ += bytes.size();
+}
+
+std::uint64_t JournalDigest::value() const { return (h_ ^ n_ * kPrime2) * kPrime1; }
+
 std::uint64_t journalChecksum(const JournalHeader& h, std::span<const unsigned char> stored,
                               std::span<const unsigned char> recipe) {
     return checksum(h, stored, recipe);
@@ -280,10 +297,14 @@ bool noMorePowerThanTheFile(const FileInfo& journal, const FileInfo& file,
     // Without owners (Windows, some network file systems) the folder's
     // access decides for both alike.
     if (journal.owner < 0 || file.owner < 0) return true;
-    if (file.mode & 0002) return true;  // anyone may write the file
-    if (journal.mode & 0002) return false;
-    if ((journal.mode & 0020) && !((file.mode & 0020) && journal.group == file.group)) return false;
-    return journal.owner == 0 || journal.owner == file.owner || mayWriteFile(journal.owner);
+    if (othersWrite(file)) return true;  // anyone may write the file
+    if (othersWrite(journal)) return false;
+    const auto userMay = [&](std::int64_t user) { return user == 0 || user == file.owner || mayWriteFile(user); };
+    if (owningGroupWrites(journal) && !groupEntriesWrite(file, journal.group)) return false;
+    const unsigned mask = journal.mode >> 3;
+    for (const AccessEntry& e : journal.named)
+        if ((e.perms & mask & 2) && !(e.group ? groupEntriesWrite(file, e.id) : userMay(e.id))) return false;
+    return userMay(journal.owner);
 }
 
 std::filesystem::path journalPath(const std::filesystem::path& realFile) {
@@ -305,21 +326,36 @@ std::string text(const std::filesystem::path& path) {
 struct Found {
     enum Kind {
         Nothing,
-        Blocked,     // not a journal of this program from a writer who may write the file: never touched
-        Unreadable,  // from such a writer, but this user may not read it
+        Blocked,     // not shown to be this program's, from writers who may all write the file: never touched
+        Unreadable,  // this user may not read it
         Torn,        // this program's, incomplete or used up
         Stale,       // this program's and whole, but not for this file or state
         Belongs,
     } kind = Nothing;
     std::filesystem::path path;
-    FileInfo seen;
+    FileInfo seen;               // as its descriptor tells, once opened
+    bool ours = false;           // of this program's format (Blocked: the writers are the obstacle)
     bool identified = false;     // the header names this very file
-    bool contentInFile = false;  // Stale: the file holds its old or its new state
+    bool contentInFile = false;  // the file holds its old or its new state
     std::string why;             // Stale: why it is not played back
     JournalHeader h;
     std::vector<unsigned char> saved;
     std::unique_ptr<File> journal;
 };
+
+// The digest of the file's first `n` bytes; nothing when it is shorter.
+std::optional<std::uint64_t> digestOf(File& file, std::uint64_t n) {
+    if (file.size() < n) return std::nullopt;
+    constexpr std::size_t kChunk = 1 << 20;
+    JournalDigest digest;
+    std::vector<unsigned char> now;
+    for (std::uint64_t at = 0; at < n; at += now.size()) {
+        now.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, n - at)));
+        file.readAt(at, now.data(), now.size());
+        digest.add(now);
+    }
+    return digest.value();
+}
 
 // Whether the file's bytes from `at` on, and its length, are `tail`.
 bool fileEnds(File& file, std::uint64_t at, std::span<const unsigned char> tail) {
@@ -372,6 +408,7 @@ void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
     if (got > 0) journal.readAt(0, header.data(), got);
     const std::span<const unsigned char> start(header.data(), got);
     found.kind = Found::Torn;
+    found.ours = true;
     switch (decodeJournalHeader(start, found.h)) {
     case HeaderKind::OtherVersion:
         found.kind = Found::Stale;
@@ -385,8 +422,8 @@ void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
         const bool begun = std::equal(start.begin(), start.begin() + static_cast<std::ptrdiff_t>(magic),
                                       JournalHeader::kMagic.begin());
         const bool blank = std::all_of(start.begin(), start.end(), [](unsigned char c) { return c == 0; });
-        if (blank || (got == size && begun)) return;
-        found.kind = Found::Blocked;
+        found.ours = false;  // nothing shows it is this program's, nor that it is not
+        if (!blank && !(got == size && begun)) found.kind = Found::Blocked;
         return;
     }
     case HeaderKind::Ours: break;
@@ -403,15 +440,20 @@ void readWhatItSays(File& file, const FileInfo& memo, Found& found) {
     const auto& fresh = decoded->fresh;
 
     // Whether it belongs: to this very file, in a state it could have left.
+    // Without a birth time the header cannot tell this file from one that
+    // took its inode: the bytes before the change point must be the ones
+    // the change found, and a file that holds the whole old or new state is
+    // left as it is.
     found.contentInFile = fileEnds(file, h.offset, found.saved) || fileEnds(file, h.offset, fresh);
     found.kind = Found::Stale;
     if (!found.identified)
         found.why = "het hoort bij een ander bestand, dat hier is neergezet";
-    else if (memo.birth == 0)
-        found.why = "dit bestandssysteem kan het bestand niet onderscheiden van een ander dat zijn plaats innam";
+    else if (memo.birth == 0 && (h.version < JournalHeader::kVersion || digestOf(file, h.offset) != h.prefix))
+        found.why = "dit bestandssysteem houdt niet bij wanneer een bestand gemaakt is, en het begin van het bestand "
+                    "is niet meer wat de wijziging vond; het bestand kan half gewijzigd zijn";
     else if (!changeCouldHaveLeft(file, h, found.saved, fresh))
         found.why = "het bestand is daarna door een ander veranderd";
-    else
+    else if (memo.birth != 0 || !found.contentInFile)
         found.kind = Found::Belongs;
 }
 
@@ -425,18 +467,21 @@ bool namesTheFile(File& journal, const FileInfo& memo) {
            h.birth == memo.birth;
 }
 
-// Looks at what lies under the name `path` and decides what it is for the
-// file `file` (`memo` tells what the system knows of it). Through the mark,
-// only a journal whose header names this file is looked at further.
+// Opens what lies under the name `path` and decides, on what was opened
+// and locked, what it is for the file `file` (`memo` tells what the system
+// knows of it). Through the mark, only a journal whose header names this
+// file is looked at further.
 Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& path,
               bool throughMark = false) {
     Found found;
     found.path = path;
-    const auto seen = fs.info(path, false);
-    if (!seen) return found;
-    found.seen = *seen;
+    // The name's look only keeps links, folders and devices from being
+    // opened, and names an owner in a message; nothing is trusted by it.
+    const auto named = fs.info(path, false);
+    if (!named) return found;
+    found.seen = *named;
     found.kind = Found::Blocked;
-    if (!seen->regular || !whoWroteItMayWriteTheFile(fs, *seen, memo)) return found;
+    if (!named->regular) return found;
     // Opened never through a link.
     try {
         found.journal = fs.open(path, OpenMode::OwnReadOnly);
@@ -444,8 +489,9 @@ Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::files
         // Gone meanwhile; not to be read by this user; a link put in its
         // place meanwhile. Anything else is a failure of its own.
         if (e.code() == kFileNotFound) found.kind = Found::Nothing;
-        else if (e.code() == kAccessDenied && e.reason().empty()) found.kind = Found::Unreadable;
-        else if (e.code() != kInvalidFilename) throw;
+        else if (e.code() == kAccessDenied && e.reason().empty() && whoWroteItMayWriteTheFile(fs, *named, memo))
+            found.kind = Found::Unreadable;
+        else if (e.code() != kInvalidFilename && e.code() != kAccessDenied) throw;
         return found;
     }
     if (throughMark && !namesTheFile(*found.journal, memo)) return found;
@@ -457,13 +503,14 @@ Found examine(FileSystem& fs, File& file, const FileInfo& memo, const std::files
         if (e.code() != kAccessDenied || !e.reason().empty()) throw;
         throw IoError(kAccessDenied, path, "Een andere wijziging van dit bestand is nog bezig; probeer het zo opnieuw.");
     }
+    found.seen = found.journal->info();
     const auto now = fs.info(path, false);
-    if (!now || !now->sameFile(found.journal->info())) {
+    if (!now || !now->sameFile(found.seen)) {
         found.kind = Found::Nothing;  // gone, or replaced, while it was waited for
         return found;
     }
-    found.seen = *now;
     readWhatItSays(file, memo, found);
+    if (found.kind != Found::Blocked && !whoWroteItMayWriteTheFile(fs, found.seen, memo)) found.kind = Found::Blocked;
     return found;
 }
 
@@ -481,29 +528,42 @@ std::optional<std::filesystem::path> marked(FileSystem& fs, File& file, const st
 // sandbox or another machine) is named by number.
 bool hasAccount(FileSystem& fs, std::int64_t user) { return fs.userName(user) != std::to_string(user); }
 
-std::string ownerOf(FileSystem& fs, const Found& found) {
-    if (found.seen.owner < 0) return "een ander programma";
-    if (!hasAccount(fs, found.seen.owner))
-        return "gebruiker nummer " + std::to_string(found.seen.owner) + ", die hier geen account heeft";
-    return fs.userName(found.seen.owner);
+std::string nameOf(FileSystem& fs, std::int64_t user) {
+    if (user < 0) return "een ander programma";
+    if (!hasAccount(fs, user)) return "gebruiker nummer " + std::to_string(user) + ", die hier geen account heeft";
+    return fs.userName(user);
 }
 
-// A journal of a user without an account is not played back either: such a
-// user still runs processes (of a sandbox, a service, a process started
-// before the account went) with groups no one can look up, so nothing shows
-// that it may write the file. Whoever may vouch for it is told how.
-std::string blockedText(FileSystem& fs, const Found& found, const std::filesystem::path& realFile) {
-    const std::string what = "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + ownerOf(fs, found) +
-                             ". ";
-    if (found.seen.owner >= 0 && !hasAccount(fs, found.seen.owner))
-        return what + "Niets toont dat die gebruiker het bestand mag wijzigen, dus het wordt niet gebruikt en niet "
-                      "weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Was het "
-                      "een lid van de groep van het bestand, dan kan de beheerder het aan de eigenaar van het "
-                      "bestand geven (chown); bij het volgende openen wordt de afgebroken wijziging dan afgemaakt. "
-                      "Anders laat u de beheerder het verwijderen of verplaatsen.";
-    return what + "Het is geen journaal dat dit programma voor dit bestand schreef, dus het wordt niet gebruikt en "
-                  "niet weggehaald; zolang het er staat, kan het bestand gelezen maar niet gewijzigd worden. Laat " +
-           ownerOf(fs, found) + " (of de beheerder) het verwijderen of verplaatsen.";
+std::string ownerOf(FileSystem& fs, const Found& found) { return nameOf(fs, found.seen.owner); }
+
+// What is true of a journal that is not used, and only remedies that keep
+// its memos: a journal of this program is never called another's, and
+// removing it is advised only where the file holds its old or new state.
+std::string blockedText(FileSystem& fs, const Found& found, const std::filesystem::path& realFile,
+                        const FileInfo& memo) {
+    const std::string owner = ownerOf(fs, found);
+    const std::string what = "Naast " + text(realFile) + " staat " + text(found.path) + ", van " + owner + ". ";
+    const std::string unused = ", dus het wordt niet gebruikt en niet weggehaald; zolang het er staat, kan het "
+                               "bestand gelezen maar niet gewijzigd worden.";
+    if (!found.seen.regular || (found.journal && !found.ours))
+        return what + "Het is geen bruikbaar journaal van dit programma" + unused + " Laat " + owner +
+               " (of de beheerder) het verwijderen of verplaatsen.";
+    const std::int64_t writer = found.seen.owner;
+    std::string why = "meer gebruikers mogen het wijzigen dan het bestand";
+    if (writer >= 0 && !hasAccount(fs, writer))
+        why = "niets toont dat die gebruiker het bestand mag wijzigen";
+    else if (writer > 0 && writer != memo.owner && !fs.userMayWrite(writer, memo))
+        why = owner + " mag het bestand niet (meer) wijzigen";
+    std::string out = what + (found.journal ? "Het is een journaal van dit programma, maar " : "U mag het niet lezen, en ") +
+                      why + unused +
+                      " Mocht de schrijver het bestand wijzigen toen het journaal ontstond (als lid van de groep "
+                      "van het bestand, bijvoorbeeld), dan kan de beheerder het journaal aan de eigenaar van het "
+                      "bestand geven (chown) en het voor anderen alleen-lezen maken; bij het volgende openen wordt de "
+                      "afgebroken wijziging dan afgemaakt.";
+    if (!found.journal) return out;
+    if (found.contentInFile)
+        return out + " Het bestand bevat de toestand van voor of na die wijziging, dus het mag ook verwijderd worden.";
+    return out + " Verwijder het niet: de memo's van voor de wijziging staan erin.";
 }
 
 [[noreturn]] void unreadable(FileSystem& fs, const Found& found, const std::filesystem::path& realFile) {
@@ -514,44 +574,82 @@ std::string blockedText(FileSystem& fs, const Found& found, const std::filesyste
                       "bestand niet gelezen of gewijzigd.");
 }
 
-// Puts a stale journal aside under a name of its own, for its owner only.
-void keepAside(FileSystem& fs, Found& found, const std::filesystem::path& realFile, const Tell& tell, bool mayWrite) {
-    std::string where = "Het staat nog als " + text(found.path) + ".";
-    for (int n = 1; mayWrite && n < 10; ++n) {
-        std::filesystem::path kept = found.path;
-        kept += n == 1 ? std::string(".bewaard") : ".bewaard" + std::to_string(n);
-        if (fs.exists(kept)) continue;
-        try {
-            found.journal->setAccess(-1, 0600);
-            fs.rename(found.path, kept);
-            where = "Het is bewaard als " + text(kept) + ", alleen leesbaar voor " + ownerOf(fs, found) +
-                    "; verwijder het als u de memo's erin niet meer nodig hebt.";
-        } catch (const IoError&) {
-            // Left where it is; it is not played back either way.
-        }
-        break;
-    }
-    if (tell)
-        tell("Een journaal bij " + text(realFile) + " is niet teruggezet: " + found.why + ". " + where);
+std::filesystem::path keptName(const std::filesystem::path& journal, int n) {
+    std::filesystem::path kept = journal;
+    kept += n == 1 ? std::string(".bewaard") : ".bewaard" + std::to_string(n);
+    return kept;
 }
 
 // Removes the name of a journal that was examined, once it is certain the
-// name still leads to it.
-void removeExamined(FileSystem& fs, const Found& found) {
+// name still leads to it. False where this user may not remove it.
+bool removeIfAllowed(FileSystem& fs, const Found& found) {
     const auto now = fs.info(found.path, false);
-    if (!now || !now->sameFile(found.journal->info())) return;
+    if (!now || !now->sameFile(found.journal->info())) return true;
     try {
         fs.remove(found.path);
     } catch (const IoError& e) {
         if (e.code() != kAccessDenied) throw;
-        // A folder with the sticky bit lets only the journal's owner remove it.
+        return false;  // a folder with the sticky bit lets only the journal's owner remove it
+    }
+    fs.syncFolder(found.path.parent_path());
+    return true;
+}
+
+void removeExamined(FileSystem& fs, const Found& found) {
+    if (!removeIfAllowed(fs, found))
         throw IoError(kAccessDenied, found.path,
                       "Het journaal van " + ownerOf(fs, found) +
                           " is gebruikt, maar u mag het niet weghalen. Laat " + ownerOf(fs, found) +
                           " (of de beheerder) het verwijderen; tot dan kan het bestand gelezen maar niet gewijzigd "
                           "worden.");
+}
+
+// Copies a stale journal into a new file of this user's own, readable by
+// no one else, and removes the original where this user may. Never takes
+// the original over: its owner and access stay as they were. Says where it
+// is.
+std::string copyAside(FileSystem& fs, Found& found, const FileInfo& memo) {
+    const std::string stays = "Het staat nog als " + text(found.path) + ".";
+    if (found.journal->size() > memo.size + kMaxGrowth + JournalHeader::kSize) return stays;
+    const auto bytes = found.journal->readAll();
+    std::filesystem::path kept;
+    for (int n = 1; n < 10 && kept.empty(); ++n) {
+        const auto name = keptName(found.path, n);
+        try {
+            if (!fs.exists(name)) {
+                FileInfo mine;
+                mine.owner = fs.currentUser();
+                mine.mode = 0600;
+                auto copy = fs.createPrivate(name, mine);
+                if (!bytes.empty()) copy->writeAt(0, bytes.data(), bytes.size());
+                copy->sync();
+                copy->close();
+                fs.syncFolder(name.parent_path());
+                kept = name;
+            } else if (const auto earlier = fs.open(name, OpenMode::OwnReadOnly);
+                       earlier->size() == bytes.size() && earlier->readAll() == bytes) {
+                kept = name;  // copied at an earlier open
+            }
+        } catch (const IoError&) {
+            // Left where it is; it is not played back either way.
+        }
     }
-    fs.syncFolder(found.path.parent_path());
+    if (kept.empty()) return stays;
+    std::string out = "Een kopie staat in " + text(kept);
+    const auto copy = fs.info(kept, false);
+    if (copy && copy->owner >= 0 && copy->owner == fs.currentUser() && (copy->mode & 0077) == 0)
+        out += ", alleen leesbaar voor " + nameOf(fs, copy->owner);
+    if (removeIfAllowed(fs, found)) return out + ".";
+    return out + ". Het journaal zelf blijft staan, want u mag het niet weghalen; zolang het er staat, kan het "
+                 "bestand gelezen maar niet gewijzigd worden. Laat " + ownerOf(fs, found) +
+           " (of de beheerder) het weghalen: de kopie bewaart wat erin staat.";
+}
+
+// Tells of a stale journal, copied aside where this user may write the file.
+void keepAside(FileSystem& fs, Found& found, const std::filesystem::path& realFile, const Tell& tell,
+               const FileInfo& memo, bool mayWrite) {
+    const std::string where = mayWrite ? copyAside(fs, found, memo) : "Het staat nog als " + text(found.path) + ".";
+    if (tell) tell("Een journaal bij " + text(realFile) + " is niet teruggezet: " + found.why + ". " + where);
 }
 
 void putBack(File& file, const JournalHeader& h, std::span<const unsigned char> saved) {
@@ -560,12 +658,11 @@ void putBack(File& file, const JournalHeader& h, std::span<const unsigned char> 
     file.sync();
 }
 
-// Journals put aside earlier beside the file: each goes once what it holds
+// Copies put aside earlier beside the file: each goes once what it holds
 // is in the file.
 void dropKeptAside(FileSystem& fs, File& file, const FileInfo& memo, const std::filesystem::path& own) {
     for (int n = 1; n < 10; ++n) {
-        std::filesystem::path kept = own;
-        kept += n == 1 ? std::string(".bewaard") : ".bewaard" + std::to_string(n);
+        const auto kept = keptName(own, n);
         if (!fs.exists(kept)) continue;
         Found found = examine(fs, file, memo, kept);
         if (found.kind == Found::Torn || (found.kind == Found::Stale && found.contentInFile)) removeExamined(fs, found);
@@ -587,7 +684,7 @@ void recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& rea
         switch (found.kind) {
         case Found::Nothing: break;
         case Found::Blocked:
-            if (tell) tell(blockedText(fs, found, realFile));
+            if (tell) tell(blockedText(fs, found, realFile, memo));
             break;
         case Found::Unreadable: unreadable(fs, found, realFile);
         case Found::Belongs: putBack(file, found.h, found.saved); [[fallthrough]];
@@ -596,7 +693,7 @@ void recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& rea
             if (found.contentInFile)
                 removeExamined(fs, found);
             else
-                keepAside(fs, found, realFile, tell, true);
+                keepAside(fs, found, realFile, tell, memo, true);
             break;
         }
     }
@@ -623,11 +720,11 @@ std::optional<std::vector<unsigned char>> recoveredBytes(FileSystem& fs, File& f
     for (Found& f : found) {
         switch (f.kind) {
         case Found::Blocked:
-            if (tell) tell(blockedText(fs, f, realFile));
+            if (tell) tell(blockedText(fs, f, realFile, memo));
             break;
         case Found::Unreadable: unreadable(fs, f, realFile);
         case Found::Stale:
-            if (!f.contentInFile) keepAside(fs, f, realFile, tell, false);
+            if (!f.contentInFile) keepAside(fs, f, realFile, tell, memo, false);
             break;
         case Found::Belongs: {
             std::vector<unsigned char> bytes(static_cast<std::size_t>(f.h.offset));
@@ -679,27 +776,23 @@ public:
     Writing(const Writing&) = delete;
     Writing& operator=(const Writing&) = delete;
 
-    // Creates the journal, empty, with its access.
+    // Creates the journal, empty and locked, with the file's writers as
+    // its only readers and writers.
     void create(const FileInfo& memo, const std::filesystem::path& realFile) {
         try {
-            journal_ = fs_.open(path_, OpenMode::CreateNew);
+            journal_ = fs_.createPrivate(path_, memo);
         } catch (const IoError&) {
             if (!fs_.exists(path_)) throw;
-            // Named by what recoverJournal left there: not this program's.
+            // Named by what recoverJournal left there and told of.
             const auto seen = fs_.info(path_, false);
             const std::string owner =
                 seen && seen->owner >= 0 ? fs_.userName(seen->owner) : std::string("een ander programma");
             throw IoError(kAccessDenied, realFile,
                           "De naam " + text(path_) + " is bezet door een bestand van " + owner +
-                              " dat dit programma niet mag gebruiken of weghalen; zolang het er staat, kan het "
-                              "bestand niet gewijzigd worden. Laat " + owner +
-                              " (of de beheerder) het verwijderen of verplaatsen.");
+                              " dat dit programma niet gebruikt of weghaalt; zolang het er staat, kan het bestand "
+                              "niet gewijzigd worden. Laat " + owner +
+                              " (of de beheerder) het verplaatsen, of verwijderen waar de melding erover dat zegt.");
         }
-        journal_->lock(LockKind::Exclusive);
-        // The journal is the file owner's (where the process may give it),
-        // and whoever may write the file may read it, no one else.
-        journal_->adoptAccessOf(realFile, false);
-        journal_->setAccess(memo.group, memo.mode & 0666);
     }
 
     // Writes the journal and makes it durable with its name.
@@ -802,6 +895,13 @@ void rewriteTail(FileSystem& fs, File& file, const std::filesystem::path& realFi
         }
     }
     h.pieces = tail.size();
+    // Where the file keeps no birth time, its bytes before the change point
+    // are what tells it from another file that took its inode.
+    if (memo.birth == 0) {
+        JournalDigest prefix;
+        prefix.add(old.first(static_cast<std::size_t>(h.offset)));
+        h.prefix = prefix.value();
+    }
     // The saved bytes go in packed: about a third of a memo file.
     std::vector<unsigned char> stored;
     stored.reserve(saved.size() / 2);

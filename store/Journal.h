@@ -1,31 +1,20 @@
 // The memo file's rollback journal. What must hold:
 //
-// 1. A journal gives no one more power over the diary than the file does: it
-//    is played back only when everyone who could have written it (its owner,
-//    group and other bits, root) could also write the file, as the file
-//    system shows them. It gets the file's group and the file's read and
-//    write bits, so whoever may write the file may read it.
-// 2. A journal belongs to one file: its header names the file's device,
-//    inode and birth time, and the file must be in a state the change could
-//    have left. Where the file system keeps no birth time, a journal is kept
-//    aside and reported, never played back onto what may be another file.
-// 3. What another program can write never steers the program: nothing found
-//    by a name or through the file's mark is changed, moved or deleted before
-//    it is proven to be a journal this program wrote for this file (a
-//    journal beside the file, of this program's format and from a writer who
-//    may write the file, counts as proven for removing a torn or used-up one
-//    and for putting a stale one aside).
-// 4. The writer holds the journal locked from its creation to the removal of
-//    its name, and before that makes it unusable (its checksum cleared and
-//    synced) through its own descriptor: a journal moved meanwhile counts as
-//    torn, and what was reported stored stays stored.
-// 5. The file's mark names the journal only while the journal exists; every
-//    path that ends a change removes it.
-// 6. A journal is hostile input: every size is checked without overflow
-//    before use, nothing larger than the file could need is read, and what
-//    its recipe builds is bounded by its header.
-// 7. A journal set aside is its owner's alone and goes once its content is
-//    known to be in the file.
+// 1. It gives no one more power over the diary than the file does: played
+//    back only when all who may write it (bits, access list, root) may write
+//    the file, judged on the descriptor opened and locked, which is then read.
+// 2. It is born unreachable: nameless (or 0600) until exactly the file's
+//    writers may read and write it; no one else, a reader included.
+// 3. It belongs to one file in one state: its header names the file (device,
+//    inode, birth time; without one, a digest of the bytes before the change
+//    point, and a file in the whole old or new state is left as it is), and
+//    the file is in a state the change could have left.
+// 4. Nothing found by a name or mark is changed or removed before it is
+//    proven such a journal; a stale one is copied into a file of the
+//    opener's own. Messages name only remedies that keep the memos.
+// 5. Its writer holds it locked until its name is gone, and first makes it
+//    unusable through its own descriptor; the file's mark names it meanwhile.
+// 6. It is hostile input: sizes checked without overflow, reads bounded.
 #pragma once
 
 #include <array>
@@ -44,31 +33,45 @@ namespace jotanor {
 // The header: magic and format version, the file it was written for, the
 // file's length before the change, where the saved bytes go back, how many
 // there are and how many bytes they take in the journal, the length after
-// the change, the recipe's size (pieces and bytes of their own), and a
-// checksum over the rest of the header, the saved bytes as stored and the
-// recipe (never 0; a byte of it cleared: used up). Then the saved bytes,
-// packed: each run of zero bytes (most of a record is zero padding) stored
-// as its length; then the recipe: a pair of numbers per piece (an old
-// range, or kOwnBytes and a length), then the pieces' own bytes. All
-// numbers little-endian. Version 3 stored the saved bytes as they are and
-// had no field for their stored size; its journals are still played back.
+// the change, the recipe's size (pieces and bytes of their own), a digest of
+// the file's bytes before the change point, and a checksum over the rest of
+// the header, the saved bytes as stored and the recipe (never 0; a byte of
+// it cleared: used up). Then the saved bytes, packed: each run of zero
+// bytes (most of a record is zero padding) stored as its length; then the
+// recipe: a pair of numbers per piece (an old range, or kOwnBytes and a
+// length), then the pieces' own bytes. All numbers little-endian. Version 4
+// had no digest, version 3 neither a stored size (its saved bytes as they
+// are); their journals are still played back.
 struct JournalHeader {
     unsigned char version = kVersion;
     std::uint64_t device = 0, inode = 0, birth = 0;  // the file's identity
     std::uint64_t length = 0, offset = 0, count = 0, stored = 0, newLength = 0;
     std::uint64_t pieces = 0, own = 0;
+    std::uint64_t prefix = 0;  // JournalDigest of the file's first `offset` bytes, where it has no birth time
     std::uint64_t checksum = 0;
 
     static constexpr std::array<unsigned char, 7> kMagic = {'J', 'o', 't', 'J', 'r', 'n', 'l'};
-    static constexpr unsigned char kVersion = 4;
-    static constexpr unsigned char kPlainVersion = 3;  // the saved bytes unpacked
-    static constexpr std::size_t kFields = 11;
+    static constexpr unsigned char kVersion = 5;
+    static constexpr unsigned char kPackedVersion = 4;  // without the digest
+    static constexpr unsigned char kPlainVersion = 3;   // the saved bytes unpacked
+    static constexpr std::size_t kFields = 12;
     static constexpr std::size_t kSize = 8 + 8 * kFields;
     static constexpr std::size_t kChecksumAt = kSize - 8;
-    static constexpr std::size_t kPlainSize = kSize - 8;
     using Bytes = std::array<unsigned char, kSize>;
     // The header's size on disk, by its version.
-    std::size_t size() const { return version == kPlainVersion ? kPlainSize : kSize; }
+    std::size_t size() const { return kSize - 8 * (kVersion - version); }
+};
+
+// A 64-bit digest of bytes fed in pieces of a multiple of 8 bytes (the last
+// one of any size).
+class JournalDigest {
+public:
+    void add(std::span<const unsigned char> bytes);
+    std::uint64_t value() const;
+
+private:
+    std::uint64_t h_ = 0x9E3779B185EBCA87ull;
+    std::uint64_t n_ = 0;
 };
 
 // What a header's bytes are.
@@ -103,9 +106,9 @@ void packZeros(std::span<const unsigned char> bytes, std::vector<unsigned char>&
 std::optional<std::vector<unsigned char>> unpackZeros(std::span<const unsigned char> packed, std::uint64_t count);
 inline constexpr std::uint64_t kPackSlack = 11;
 
-// Whether everyone who could have written a file like `journal` could also
-// write a file like `file`. `mayWriteFile(user)` tells whether that user
-// may write `file`.
+// Whether everyone who may write a file like `journal` (its owner, the
+// users and groups its bits and access list let write, others) may also
+// write a file like `file`. `mayWriteFile(user)` tells whether that user may.
 bool noMorePowerThanTheFile(const FileInfo& journal, const FileInfo& file,
                             const std::function<bool(std::int64_t user)>& mayWriteFile);
 
@@ -122,7 +125,7 @@ using Tell = std::function<void(const std::string&)>;
 bool journalPending(FileSystem& fs, File& file, const std::filesystem::path& realFile);
 
 // Under the exclusive lock on `file`: plays back a journal that belongs and
-// removes it, removes a torn or used-up one, puts a stale one aside, and
+// removes it, removes a torn or used-up one, copies a stale one aside, and
 // tells. Raises IoError when a journal from a trusted writer cannot be read.
 void recoverJournal(FileSystem& fs, File& file, const std::filesystem::path& realFile, const Tell& tell = {});
 

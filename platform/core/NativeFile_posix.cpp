@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <acl/libacl.h>
+#include <sys/acl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -76,7 +78,13 @@ std::string reasonFor(int code, int e) {
     case EBUSY:
     case EAGAIN: return "Het bestand is bezet; probeer het zo opnieuw.";
     case EXDEV: return "Het bestand kan niet naar een ander bestandssysteem worden verplaatst.";
-    default: return std::string("Het systeem meldt: ") + std::strerror(e) + ".";
+    case ENOTEMPTY: return "Op die plaats staat een map die niet leeg is.";
+    case EMLINK: return "Het bestand of de map heeft te veel namen.";
+    case ENOMEM: return "Er is niet genoeg geheugen vrij; sluit andere programma's en probeer het opnieuw.";
+    case ENXIO:
+    case ENODEV: return "Het apparaat waarop het bestand staat, is er niet meer; sluit het opnieuw aan.";
+    // Never the system's English text: the code, after a Dutch sentence.
+    default: return "Het systeem weigerde dit (systeemfout " + std::to_string(e) + ").";
     }
 }
 
@@ -109,6 +117,55 @@ bool describe(int folder, const char* path, int flags, FileInfo& info) {
     return true;
 }
 
+// The access list of a file (from acl_get_fd or acl_get_file), where it has
+// more than its mode.
+void readAccessList(const acl_t acl, FileInfo& info) {
+    if (!acl) return;  // a file system without access lists: the mode is all
+    acl_entry_t entry;
+    for (int which = ACL_FIRST_ENTRY; ::acl_get_entry(acl, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
+        acl_tag_t tag;
+        acl_permset_t set;
+        if (::acl_get_tag_type(entry, &tag) != 0 || ::acl_get_permset(entry, &set) != 0) continue;
+        const unsigned perms = (::acl_get_perm(set, ACL_READ) == 1 ? 4u : 0u) |
+                               (::acl_get_perm(set, ACL_WRITE) == 1 ? 2u : 0u) |
+                               (::acl_get_perm(set, ACL_EXECUTE) == 1 ? 1u : 0u);
+        if (tag == ACL_GROUP_OBJ) info.groupOwn = perms;
+        if (tag != ACL_USER && tag != ACL_GROUP) continue;
+        const void* id = ::acl_get_qualifier(entry);
+        if (!id) continue;
+        const std::int64_t who = tag == ACL_USER ? std::int64_t{*static_cast<const uid_t*>(id)}
+                                                 : std::int64_t{*static_cast<const gid_t*>(id)};
+        ::acl_free(const_cast<void*>(id));
+        info.named.push_back({tag == ACL_GROUP, who, perms});
+    }
+    ::acl_free(acl);
+    info.extended = !info.named.empty();
+    if (!info.extended) info.groupOwn = (info.mode >> 3) & 7;
+}
+
+// The access list that lets exactly those who may write `like` read and
+// write a file like `self`, and no one else. Writers its owner and group
+// entries cannot name (the file's group, where `self` could not get it)
+// get named entries.
+std::string accessListFor(const FileInfo& like, const FileInfo& self) {
+    const bool ownGroup = owningGroupWrites(like) && self.group == like.group;
+    std::vector<AccessEntry> writers;
+    const auto add = [&](bool group, std::int64_t id) {
+        const AccessEntry e{group, id, 6};
+        if (id >= 0 && (group ? !(ownGroup && id == self.group) : id != self.owner) &&
+            std::find(writers.begin(), writers.end(), e) == writers.end())
+            writers.push_back(e);
+    };
+    if (owningGroupWrites(like)) add(true, like.group);
+    add(false, like.owner);
+    for (const AccessEntry& e : like.named)
+        if (e.perms & like.mode >> 3 & 2) add(e.group, e.id);
+    std::string text = std::string("u::rw-,g::") + (ownGroup ? "rw-" : "---") + ",o::" + (othersWrite(like) ? "rw-" : "---");
+    for (const AccessEntry& e : writers) text += std::string(e.group ? ",g:" : ",u:") + std::to_string(e.id) + ":rw-";
+    if (!writers.empty()) text += ",m::rw-";
+    return text;
+}
+
 // Where a change in progress names its journal, kept with the file itself.
 constexpr const char* kMarkName = "user.jotanor.journal";
 
@@ -128,6 +185,7 @@ public:
     FileInfo info() override {
         FileInfo info;
         if (!describe(fd_, "", AT_EMPTY_PATH, info)) fail(path_, errno);
+        readAccessList(::acl_get_fd(fd_), info);
         return info;
     }
 
@@ -274,6 +332,8 @@ public:
         if (::close(fd) != 0 && errno != EINTR) fail(path_, errno);
     }
 
+    int fd() const { return fd_; }
+
 private:
     int fd_;
     std::filesystem::path path_;
@@ -310,6 +370,23 @@ public:
         return std::make_unique<PosixFile>(fd, path);
     }
 
+    std::unique_ptr<File> createPrivate(const std::filesystem::path& path, const FileInfo& like) override {
+        // Without a name, so no one can open it before its access is set;
+        // where the file system cannot, at 0600 (an inherited default
+        // access list is masked to nothing by it).
+        const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+        if (fd < 0) return createNamed(path, like);
+        auto file = std::make_unique<PosixFile>(fd, path);
+        giveAccess(fd, path, like);
+        file->lock(LockKind::Exclusive);
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0 &&
+            (errno != ENOENT || ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) != 0))
+            fail(path, errno);
+        return file;
+    }
+
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (::rename(from.c_str(), to.c_str()) != 0) fail(to, errno);
     }
@@ -326,30 +403,94 @@ public:
     std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
         FileInfo info;
         if (!describe(AT_FDCWD, path.c_str(), follow ? 0 : AT_SYMLINK_NOFOLLOW, info)) return std::nullopt;
+        // The access list too, for what the name leads to (never through a link unless asked).
+        if (info.regular) readAccessList(::acl_get_file(path.c_str(), ACL_TYPE_ACCESS), info);
         return info;
     }
 
     std::int64_t currentUser() override { return ::geteuid(); }
+
+    // The file is named at 0600 first, then given its access.
+    std::unique_ptr<File> createNamed(const std::filesystem::path& path, const FileInfo& like) {
+        auto file = open(path, OpenMode::CreateNew);
+        auto& posix = static_cast<PosixFile&>(*file);
+        file->lock(LockKind::Exclusive);
+        try {
+            giveAccess(posix.fd(), path, like);
+        } catch (const IoError&) {
+            // Its name goes too, where it still leads to it.
+            struct stat mine {}, named {};
+            if (::fstat(posix.fd(), &mine) == 0 && ::lstat(path.c_str(), &named) == 0 && mine.st_ino == named.st_ino &&
+                mine.st_dev == named.st_dev)
+                ::unlink(path.c_str());
+            throw;
+        }
+        return file;
+    }
+
+    // The owner and group of `like` where the process may give them, then
+    // read and write for exactly who may write `like`.
+    static void giveAccess(int fd, const std::filesystem::path& path, const FileInfo& like) {
+        if (like.owner < 0) return;
+        if (::geteuid() == 0) {
+            [[maybe_unused]] const int owned = ::fchown(fd, static_cast<uid_t>(like.owner), static_cast<gid_t>(like.group));
+        } else {
+            // A user outside the file's group cannot give it; the file keeps its own.
+            [[maybe_unused]] const int grouped = ::fchown(fd, static_cast<uid_t>(-1), static_cast<gid_t>(like.group));
+        }
+        FileInfo self;
+        if (!describe(fd, "", AT_EMPTY_PATH, self)) fail(path, errno);
+        const std::string text = accessListFor(like, self);
+        const acl_t acl = ::acl_from_text(text.c_str());
+        const int rc = acl ? ::acl_set_fd(fd, acl) : -1;
+        const int e = errno;
+        if (acl) ::acl_free(acl);
+        if (rc == 0) return;
+        if (!unsupported(e) && e != EINVAL) fail(path, e);
+        // No access lists: the bits alone, with no group write unless the
+        // file got the file's group.
+        unsigned mode = 0600 | (othersWrite(like) ? 0006u : 0u);
+        if (owningGroupWrites(like) && self.group == like.group) mode |= 0060;
+        if (::fchmod(fd, mode) != 0 && !unsupported(errno)) fail(path, errno);
+    }
 
     std::string userName(std::int64_t user) override {
         const struct passwd* pw = user >= 0 ? ::getpwuid(static_cast<uid_t>(user)) : nullptr;
         return pw ? std::string(pw->pw_name) : std::to_string(user);
     }
 
+    // As the kernel checks it: the owner, a named entry, the groups (one
+    // that grants write suffices; matching only ones that do not refuses),
+    // others.
     bool userMayWrite(std::int64_t user, const FileInfo& file) override {
-        if (user == 0 || user == file.owner || (file.mode & S_IWOTH)) return true;
-        if (!(file.mode & S_IWGRP)) return false;
+        if (user == 0 || user == file.owner) return true;
+        const unsigned mask = file.mode >> 3;
+        for (const AccessEntry& e : file.named)
+            if (!e.group && e.id == user) return (e.perms & mask & 2) != 0;
+        const auto groups = groupsOf(user);
+        bool matched = false;
+        for (const gid_t g : groups) {
+            const bool entry = std::any_of(file.named.begin(), file.named.end(),
+                                           [&](const AccessEntry& e) { return e.group && e.id == g; });
+            if (g != file.group && !entry) continue;
+            matched = true;
+            if (groupEntriesWrite(file, g)) return true;
+        }
+        return !matched && othersWrite(file);
+    }
+
+    // The groups of `user`; none where the system knows no account of it.
+    static std::vector<gid_t> groupsOf(std::int64_t user) {
         const struct passwd* pw = ::getpwuid(static_cast<uid_t>(user));
-        if (!pw) return false;
-        if (static_cast<std::int64_t>(pw->pw_gid) == file.group) return true;
+        if (!pw) return {};
         int n = 64;
         std::vector<gid_t> groups(static_cast<std::size_t>(n));
         if (::getgrouplist(pw->pw_name, pw->pw_gid, groups.data(), &n) < 0) {
             groups.resize(static_cast<std::size_t>(n));
-            if (::getgrouplist(pw->pw_name, pw->pw_gid, groups.data(), &n) < 0) return false;
+            if (::getgrouplist(pw->pw_name, pw->pw_gid, groups.data(), &n) < 0) return {};
         }
         groups.resize(static_cast<std::size_t>(n));
-        return std::find(groups.begin(), groups.end(), static_cast<gid_t>(file.group)) != groups.end();
+        return groups;
     }
 
     std::filesystem::path resolve(const std::filesystem::path& path) override {

@@ -17,7 +17,15 @@
 #include <sys/mount.h>
 #include <grp.h>
 #include <sys/syscall.h>
+#include <sys/acl.h>
 #include <sys/wait.h>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <thread>
 #include <unistd.h>
 
 #include "output/core/Backup.h"
@@ -704,6 +712,246 @@ TEST(Environment, AJournalGivesNoOneMorePowerThanTheFile) {
                 }
             }
         }
+    }
+}
+
+bool setAccessList(const fs::path& path, const char* text, acl_type_t type = ACL_TYPE_ACCESS) {
+    const acl_t acl = ::acl_from_text(text);
+    const bool ok = acl && ::acl_set_file(path.c_str(), type, acl) == 0;
+    if (acl) ::acl_free(acl);
+    return ok;
+}
+
+// Shared diaries as the kernel grants access, with access lists: a change
+// cut short by `writer`, met next by `opener`. No one who may not write the
+// file can open the journal (so no reader can lock it); a journal of the
+// file's writers is played back; others are told of with what is true.
+TEST(Environment, SharedDiariesTrustTheirWritersJournalsOnly) {
+    if (::geteuid() != 0) GTEST_SKIP() << "other users need root";
+    constexpr uid_t kOwner = 4321, kMember = 4322, kOutsider = 4323;
+    constexpr gid_t kGroup = 4400;
+    struct Case {
+        const char* name;
+        unsigned folderMode;
+        const char* folderDefault;  // the folder's default access list
+        unsigned fileMode;
+        const char* fileAcl;
+        uid_t writer;
+        std::function<void(const fs::path&)> after;  // what happens to the file after the cut
+        bool playedBack, keptAside;
+        const char* told;  // a part of the one notice, or none
+    };
+    const char* const memberMayWrite = "u::rw-,u:4322:rw-,g::rw-,m::rw-,o::r--";
+    const Case cases[] = {
+        {"a writer through the access list", 0777, nullptr, 0640, "u::rw-,u:4322:rw-,g::r--,m::rw-,o::---", kMember,
+         {}, true, false, nullptr},
+        {"a default access list on the folder", 0777, "u::rwx,g::rwx,o::rwx,u:4323:rw-,m::rwx", 0660, nullptr, kOwner,
+         {}, true, false, nullptr},
+        {"the owner outside the file's group", 0777, nullptr, 0660, nullptr, kOwner, {}, true, false, nullptr},
+        {"a reader of the file", 0777, nullptr, 0644, nullptr, kOwner, {}, true, false, nullptr},
+        {"a writer's stale journal in a sticky folder", 01777, nullptr, 0664, memberMayWrite, kMember,
+         [](const fs::path& p) { test::writeBytes(p, bytesOf(memos(5))); }, false, true, "blijft staan"},
+        {"a writer whose right was taken away since", 0777, nullptr, 0664, memberMayWrite, kMember,
+         [](const fs::path& p) { ASSERT_TRUE(setAccessList(p, "u::rw-,g::rw-,o::r--")); }, false, false,
+         "Verwijder het niet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const auto folder = dir.file("map");
+        fs::create_directory(folder);
+        ASSERT_EQ(::chmod(folder.c_str(), c.folderMode), 0);
+        const auto path = folder / "jotanor1.mem";
+        const auto journal = journalPath(path);
+        test::writeBytes(path, bytesOf(memos(6)));
+        ASSERT_EQ(::chown(path.c_str(), kOwner, kGroup) + ::chmod(path.c_str(), c.fileMode), 0);
+        if ((c.fileAcl && !setAccessList(path, c.fileAcl)) ||
+            (c.folderDefault && !setAccessList(folder, c.folderDefault, ACL_TYPE_DEFAULT)))
+            GTEST_SKIP() << "no access lists here";
+        const auto old = test::readBytes(path);
+        ASSERT_EQ(runAs(c.writer, [&] { return test::cutShort(path) == old && fs::exists(journal) ? 0 : 1; }), 0);
+        EXPECT_NE(runAs(kOutsider, [&] { return ::open(journal.c_str(), O_RDONLY) >= 0 ? 0 : 1; }), 0);
+        if (c.after) c.after(path);
+        const auto before = test::readBytes(path);
+        const auto journalBytes = test::readBytes(journal);
+        const int code = runAs(kOwner, [&] {
+            MemoFile file(nativeFileSystem(), path);
+            try {
+                file.count();
+            } catch (const IoError&) {
+                return 1;
+            }
+            const auto notices = file.takeNotices();
+            if (!c.told) return notices.empty() ? 0 : 2;
+            const bool mislabelled = !notices.empty() && (notices[0].find("geen journaal") != std::string::npos ||
+                                                          notices[0].find("leesbaar voor 4322") != std::string::npos);
+            return notices.size() == 1 && notices[0].find(c.told) != std::string::npos && !mislabelled ? 0 : 3;
+        });
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(test::readBytes(path), c.playedBack ? old : before);
+        EXPECT_EQ(fs::exists(journal), !c.playedBack);
+        if (c.playedBack) continue;
+        // What is not played back stays as it was, its owner's; a stale one
+        // is copied for the opener alone.
+        EXPECT_EQ(test::readBytes(journal), journalBytes);
+        struct stat st {};
+        EXPECT_EQ(::stat(journal.c_str(), &st) == 0 ? st.st_uid : 0, c.writer);
+        const auto kept = fs::path(journal) += ".bewaard";
+        EXPECT_EQ(fs::exists(kept), c.keptAside);
+        if (c.keptAside) {
+            ASSERT_EQ(::stat(kept.c_str(), &st), 0);
+            EXPECT_EQ(st.st_uid, kOwner);
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+            EXPECT_EQ(test::readBytes(kept), journalBytes);
+        } else {
+            // Given to the owner, as the notice says, it is played back.
+            ASSERT_EQ(::chown(journal.c_str(), kOwner, kGroup), 0);
+            EXPECT_EQ(runAs(kOwner, [&] { return static_cast<int>(MemoFile(nativeFileSystem(), path).count()); }), 6);
+            EXPECT_EQ(test::readBytes(path), old);
+        }
+    }
+}
+
+// A journal that would be played back were it trusted, planted by a user
+// who may not write the diary, while another thread keeps exchanging its
+// name with a file of the owner's: whatever the name leads to when it is
+// looked at, what is opened is what is judged, and nothing of it reaches
+// the file.
+TEST(Environment, AJournalIsJudgedAsOpenedNotByItsName) {
+    if (::geteuid() != 0) GTEST_SKIP() << "other users need root";
+    constexpr uid_t kOwner = 4321, kPlanter = 4322;
+    TempDir dir;
+    const auto folder = dir.file("groep");
+    fs::create_directory(folder);
+    ASSERT_EQ(::chown(folder.c_str(), kOwner, kOwner) + ::chmod(folder.c_str(), 02777), 0);
+    const auto path = folder / "jotanor1.mem";
+    test::writeBytes(path, bytesOf(memos(4)));
+    ASSERT_EQ(::chown(path.c_str(), kOwner, kOwner) + ::chmod(path.c_str(), 0644), 0);
+    const auto now = test::readBytes(path);
+    // What a reader can craft: the file as it is, as the change's new state,
+    // with planted bytes as its old state.
+    auto planted = now;
+    std::copy_n("GEPLANT", 7, planted.begin() + 9);
+    const auto seen = nativeFileSystem().info(path, true);
+    JournalHeader h;
+    h.device = seen->device;
+    h.inode = seen->inode;
+    h.birth = seen->birth;
+    h.length = h.count = planted.size();
+    h.newLength = h.own = now.size();
+    h.pieces = 1;
+    h.prefix = JournalDigest().value();
+    std::vector<unsigned char> stored, recipe(16, 0xFF);
+    packZeros(planted, stored);
+    h.stored = stored.size();
+    for (int i = 0; i < 8; ++i) recipe[8 + i] = static_cast<unsigned char>(now.size() >> (8 * i));
+    recipe.insert(recipe.end(), now.begin(), now.end());
+    h.checksum = journalChecksum(h, stored, recipe);
+    auto crafted = encodeJournalHeader(h);
+    crafted.insert(crafted.end(), stored.begin(), stored.end());
+    crafted.insert(crafted.end(), recipe.begin(), recipe.end());
+    const auto journal = journalPath(path);
+    const auto owners = folder / "notities";
+    test::writeBytes(journal, crafted);
+    test::writeBytes(owners, std::vector<unsigned char>(300, 'n'));
+    ASSERT_EQ(::chown(journal.c_str(), kPlanter, kPlanter) + ::chmod(journal.c_str(), 0644), 0);
+    ASSERT_EQ(::chown(owners.c_str(), kOwner, kOwner), 0);
+
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        while (!stop) ::renameat2(AT_FDCWD, journal.c_str(), AT_FDCWD, owners.c_str(), RENAME_EXCHANGE);
+    });
+    for (int k = 0; k < 2000; ++k) {
+        try {
+            MemoFile(nativeFileSystem(), path).count();
+        } catch (const IoError&) {
+        }
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_EQ(test::readBytes(path), now);
+    // The crafted journal is one that would be played back, were it the owner's.
+    if (test::readBytes(owners) == crafted) fs::rename(owners, journal);
+    ASSERT_EQ(::chown(journal.c_str(), kOwner, kOwner), 0);
+    MemoFile(nativeFileSystem(), path).count();
+    EXPECT_EQ(test::readBytes(path), planted);
+}
+
+// A FUSE file system (ntfs-3g on an image, a bindfs view) mounted by its
+// tool for one test, taken away afterwards; why not, where it cannot be.
+class FuseMount {
+public:
+    FuseMount(const fs::path& at, const std::string& command) : at_(at) {
+        fs::create_directories(at);
+        const std::string tool = command.substr(0, command.find(' '));
+        if (std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) != 0)
+            why_ = tool + " is not installed";
+        else if (std::system((command + " >/dev/null 2>&1").c_str()) != 0)
+            why_ = "cannot mount with " + tool + " here";
+    }
+    ~FuseMount() {
+        if (why_.empty()) ::umount2(at_.c_str(), MNT_DETACH);
+    }
+    const std::string& why() const { return why_; }
+
+private:
+    fs::path at_;
+    std::string why_;
+};
+
+// On real mounts that keep no birth time, a change killed (SIGKILL) at any
+// of its writes is made whole at the next open: the file is the old or the
+// new one, and no journal waits.
+TEST(Environment, OnFuseMountsAKilledChangeIsMadeWholeAtTheNextOpen) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting needs root";
+    for (const std::string kind : {"ntfs-3g", "bindfs"}) {
+        SCOPED_TRACE(kind);
+        TempDir dir;
+        const auto at = dir.file("mnt");
+        const auto image = dir.file("ntfs.img");
+        fs::create_directory(dir.file("bron"));
+        test::writeBytes(image, {});
+        fs::resize_file(image, 8u << 20);
+        if (kind == "ntfs-3g" && std::system(("mkntfs -F -Q -q " + image.string() + " >/dev/null 2>&1").c_str()) != 0) {
+            std::printf("ntfs-3g skipped: mkntfs is missing or failed\n");
+            continue;
+        }
+        FuseMount mount(at, kind == "ntfs-3g" ? "ntfs-3g " + image.string() + " " + at.string()
+                                              : "bindfs " + dir.file("bron").string() + " " + at.string());
+        if (!mount.why().empty()) {
+            std::printf("%s skipped: %s\n", kind.c_str(), mount.why().c_str());
+            continue;
+        }
+        const auto path = at / "jotanor1.mem";
+        const auto old = bytesOf(memos(30));
+        auto fresh = old;
+        const auto added = encodeRecord({1.0, "nieuw", ""});
+        fresh.insert(fresh.begin(), added.begin(), added.end());
+        int halfDone = 0;
+        for (int k = 1; k < 16; ++k) {
+            test::writeBytes(path, old);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                test::FaultyFileSystem killed;
+                killed.onlyWrites();
+                killed.failAt(k, test::Fault::Kill);
+                MemoFile(killed, path).mydata1_opbergen({1.0, "nieuw", ""});
+                ::_exit(0);
+            }
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            const auto cut = test::readBytes(path);
+            halfDone += cut != old && cut != fresh;
+            MemoFile file(nativeFileSystem(), path);
+            EXPECT_EQ(file.count(), bytesOf(file.readAll()).size() / MemoRecord::kSize);
+            const auto now = test::readBytes(path);
+            EXPECT_TRUE(now == old || now == fresh) << "k=" << k;
+            EXPECT_TRUE(file.takeNotices().empty()) << "k=" << k;
+            EXPECT_FALSE(fs::exists(journalPath(path))) << "k=" << k;
+            if (WIFEXITED(status)) break;  // the change ran to its end
+        }
+        EXPECT_GT(halfDone, 0) << "no kill left the file half done";
+        if (nativeFileSystem().info(path, true)->birth) std::printf("%s keeps birth times here\n", kind.c_str());
     }
 }
 

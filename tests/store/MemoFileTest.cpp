@@ -300,6 +300,7 @@ const char* standardText(test::Fault fault) {
     case test::Fault::TornWrite: return "Disk full";
     case test::Fault::AccessDenied: return "File access denied";
     case test::Fault::IoFailure: return "I/O error 1117";
+    case test::Fault::Kill: break;
     }
     return "";
 }
@@ -484,6 +485,7 @@ struct TrustCase {
     bool keptAside;  // under a name of its own, for its owner only, and told
     const char* notOnWindows = nullptr;  // why the row cannot be set up there
     bool needsRoot = false;
+    bool births = true;  // false: cut short and opened where files have no birth time
 };
 
 // Rewrites the journal's header, its checksum made to agree again.
@@ -525,11 +527,14 @@ TEST_P(JournalTrust, OnlyAJournalThatBelongsIsPlayedBack) {
     if (c.needsRoot && !test::runsAsRoot()) GTEST_SKIP() << "giving a file to another user needs root";
     Scene s;
     test::writeMemos(s.file, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d")});
-    const auto old = s.old = test::cutShort(s.file);
+    s.old = test::cutShort(s.file, 0.5, c.births);
     const fs::path name = c.arrange(s);
+    const auto old = s.old;
     const auto found = test::readBytes(s.file);
     const bool journalThere = fs::exists(s.journal) || fs::is_symlink(s.journal);
-    MemoFile file(nativeFileSystem(), name);
+    test::FaultyFileSystem view;
+    if (!c.births) view.withoutBirthTime();
+    MemoFile file(view, name);
     EXPECT_NO_THROW(file.count());
     EXPECT_EQ(test::readBytes(s.file), c.outcome == Outcome::PlayedBack ? old : found);
     EXPECT_EQ(file.takeNotices().size(), c.keptAside || c.outcome == Outcome::Blocked ? 1u : 0u);
@@ -657,6 +662,39 @@ INSTANTIATE_TEST_SUITE_P(
             test::writeBytes(s.dir.file("kopie"), done);
             fs::rename(s.dir.file("kopie"), s.file);
             return s.file; }, Outcome::LeftAsItWas, false},
+        TrustCase{"stale: bytes blanked since, where both states have some", [](Scene& s) {
+            auto bytes = test::readBytes(s.file);
+            bytes[8] = bytes[9] = 0;  // the first memo's length and first letter
+            test::writeBytes(s.file, bytes);
+            return s.file; }, Outcome::LeftAsItWas, true},
+        TrustCase{"crafted: a piece of old bytes past the old end", [](Scene& s) {
+            patchJournal(s.journal, [](JournalHeader& h, std::vector<unsigned char>& body) {
+                for (std::size_t k = 0; k < h.pieces; ++k) {
+                    unsigned char* pair = &body[static_cast<std::size_t>(h.stored) + 16 * k];
+                    if (std::all_of(pair, pair + 8, [](unsigned char b) { return b == 0xFF; })) continue;
+                    for (unsigned char* n : {pair, pair + 8}) n[0] = static_cast<unsigned char>(n[0] + 8);
+                    return;
+                }
+                ADD_FAILURE() << "no piece of old bytes";
+            });
+            return s.file; }, Outcome::LeftAsItWas, false},
+        TrustCase{"no birth time: cut short", [](Scene& s) { return s.file; }, Outcome::PlayedBack, false,
+            nullptr, false, false},
+        TrustCase{"no birth time: the whole new state", [](Scene& s) {
+            test::writeBytes(s.file, withTheCutShortStore(s.old));
+            return s.file; }, Outcome::LeftAsItWas, false, nullptr, false, false},
+        TrustCase{"no birth time: another file that fits after the change point took the inode", [](Scene& s) {
+            // A change further in, so that there are bytes before its change point.
+            test::writeBytes(s.file, s.old);
+            fs::remove(s.journal);
+            s.old = test::cutShort(s.file, 2.5, false);
+            auto bytes = test::readBytes(s.file);
+            bytes[9] = 'X';
+            test::writeBytes(s.dir.file("kopie"), bytes);
+            fs::rename(s.dir.file("kopie"), s.file);
+            const auto copy = nativeFileSystem().info(s.file, false);
+            patchJournal(s.journal, [&](JournalHeader& h, std::vector<unsigned char>&) { h.inode = copy->inode; });
+            return s.file; }, Outcome::LeftAsItWas, true, nullptr, false, false},
         TrustCase{"stale: changed in place since", [](Scene& s) {
             auto bytes = test::readBytes(s.file);
             bytes[bytes.size() - MemoRecord::kSize + 9] = 'Z';

@@ -1,6 +1,11 @@
 #include "support/FaultyFileSystem.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "store/Errors.h"
 #include "store/Journal.h"
@@ -19,7 +24,7 @@ public:
         check(false);
         return inner_->size();
     }
-    FileInfo info() override { return inner_->info(); }
+    FileInfo info() override { return fs_.told(inner_->info()); }
     void readAt(std::uint64_t offset, void* data, std::size_t n) override {
         check(false);
         inner_->readAt(offset, data, n);
@@ -97,6 +102,12 @@ void FaultyFileSystem::raise(const std::string& path) const {
     case Fault::TornWrite: throw IoError(kDiskFull, path);
     case Fault::AccessDenied: throw IoError(kAccessDenied, path);
     case Fault::IoFailure: throw IoError(1117, path);  // a code without a text of its own
+    case Fault::Kill:
+#ifdef _WIN32
+        std::abort();
+#else
+        ::kill(::getpid(), SIGKILL);
+#endif
     }
     throw IoError(kDiskFull, path);
 }
@@ -107,7 +118,14 @@ std::unique_ptr<File> FaultyFileSystem::open(const std::filesystem::path& path, 
     if (shouldFail(torn, writing)) raise(path.string());
     auto file = std::make_unique<FaultyFile>(*this, nativeFileSystem().open(path, mode), path.string());
     if (meddle_ && path == meddlePath_ && !meddleOnRemove_) std::exchange(meddle_, {})();
-    (void)mode;
+    return file;
+}
+
+std::unique_ptr<File> FaultyFileSystem::createPrivate(const std::filesystem::path& path, const FileInfo& like) {
+    bool torn = false;
+    if (shouldFail(torn)) raise(path.string());
+    auto file = std::make_unique<FaultyFile>(*this, nativeFileSystem().createPrivate(path, like), path.string());
+    if (meddle_ && path == meddlePath_ && !meddleOnRemove_) std::exchange(meddle_, {})();
     return file;
 }
 
@@ -130,14 +148,15 @@ void FaultyFileSystem::remove(const std::filesystem::path& path) {
     nativeFileSystem().remove(path);
 }
 
-std::vector<unsigned char> cutShort(const std::filesystem::path& path) {
+std::vector<unsigned char> cutShort(const std::filesystem::path& path, double date, bool births) {
     const auto before = readBytes(path);
     for (int k = 1; k < 200; ++k) {
         writeBytes(path, before);
         FaultyFileSystem faulty;
+        if (!births) faulty.withoutBirthTime();
         faulty.failAt(k, Fault::TornWrite, true);
         try {
-            MemoFile(faulty, path).mydata1_opbergen(MemoRecord{0.5, "onderbroken", ""});
+            MemoFile(faulty, path).mydata1_opbergen(MemoRecord{date, "onderbroken", ""});
         } catch (const IoError&) {
         }
         if (std::filesystem::exists(journalPath(path)) && readBytes(path) != before) return before;

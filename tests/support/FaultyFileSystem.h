@@ -10,7 +10,8 @@
 
 namespace jotanor::test {
 
-enum class Fault { DiskFull, AccessDenied, IoFailure, TornWrite };
+// Kill: the process is killed (SIGKILL) instead of the call being made.
+enum class Fault { DiskFull, AccessDenied, IoFailure, TornWrite, Kill };
 
 class FaultyFileSystem : public FileSystem {
 public:
@@ -36,22 +37,30 @@ public:
         onOpen(std::move(path), std::move(meddle));
         meddleOnRemove_ = true;
     }
-    // Files as on a file system without locks, or without marks.
+    // Files as on a file system without locks, marks, or birth times.
     void withoutLocks() { locks_ = false; }
     void withoutMarks() { marks_ = false; }
+    void withoutBirthTime() { births_ = false; }
     // Counts, and fails, only the calls that write (as a full disk does).
     void onlyWrites() { onlyWrites_ = true; }
     bool locks() const { return locks_; }
     bool marks() const { return marks_; }
+    FileInfo told(FileInfo info) const {
+        if (!births_) info.birth = 0;
+        return info;
+    }
     int calls() const { return calls_; }
     int failures() const { return failures_; }
 
     std::unique_ptr<File> open(const std::filesystem::path& path, OpenMode mode) override;
+    std::unique_ptr<File> createPrivate(const std::filesystem::path& path, const FileInfo& like) override;
     void rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
     void remove(const std::filesystem::path& path) override;
     bool exists(const std::filesystem::path& path) override { return nativeFileSystem().exists(path); }
     std::optional<FileInfo> info(const std::filesystem::path& path, bool follow) override {
-        return nativeFileSystem().info(path, follow);
+        auto info = nativeFileSystem().info(path, follow);
+        if (info) info = told(*info);
+        return info;
     }
     std::int64_t currentUser() override { return nativeFileSystem().currentUser(); }
     bool userMayWrite(std::int64_t user, const FileInfo& file) override {
@@ -75,6 +84,7 @@ private:
     bool sticky_ = false;
     bool locks_ = true;
     bool marks_ = true;
+    bool births_ = true;
     bool meddleOnRemove_ = false;
     bool onlyWrites_ = false;
     std::filesystem::path meddlePath_;
@@ -82,9 +92,9 @@ private:
     Fault fault_ = Fault::IoFailure;
 };
 
-// A store into the memo file at `path` cut short half way, as a crash leaves
-// it: the journal is there and the file is half done. Gives the file as it
-// was before.
-std::vector<unsigned char> cutShort(const std::filesystem::path& path);
+// A store of `memo` into the memo file at `path` cut short half way, as a
+// crash leaves it: the journal is there and the file is half done. Gives the
+// file as it was before. `births`: as on a file system that keeps birth times.
+std::vector<unsigned char> cutShort(const std::filesystem::path& path, double date = 0.5, bool births = true);
 
 }  // namespace jotanor::test
