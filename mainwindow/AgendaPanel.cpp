@@ -14,8 +14,8 @@
 #include "diary/Session.h"
 #include "ics/DiaryCalendar.h"
 #include "mainwindow/AccountDialog.h"
+#include "mainwindow/MemoListPanel.h"
 #include "mainwindow/SyncRunner.h"
-#include "platform/Platform.h"
 #include "store/Errors.h"
 #include "store/SafeWrite.h"
 #include "widgets/Dialog.h"
@@ -58,6 +58,9 @@ std::filesystem::file_time_type lastWritten(const std::filesystem::path& file) {
     return std::filesystem::last_write_time(file, ignored);
 }
 
+const QString kNoStoreText = "Er draait geen wachtwoordkluis op dit systeem: het wachtwoord geldt alleen zolang het "
+                             "programma open is.";
+
 // A server's words, as the end of a Dutch sentence.
 QString reason(const QString& problem) {
     return problem.endsWith('.') ? problem : problem + ".";
@@ -82,10 +85,12 @@ QString tryAccount(const CalendarAccount& a, const QString& password) {
 
 }  // namespace
 
-AgendaPanel::AgendaPanel(Window window, Platform& platform, ErrorSink& errors, Session& session)
-    : QObject(&window.frame), window_(std::move(window)), platform_(platform), errors_(errors), session_(session) {
+AgendaPanel::AgendaPanel(QMainWindow& window, MemoListPanel& list, std::function<bool()> mayChange,
+                         Platform& platform, ErrorSink& errors, Session& session)
+    : QObject(&window), window_(window), list_(list), mayChange_(std::move(mayChange)), platform_(platform),
+      errors_(errors), session_(session) {
     // Shown only while there is something to say, so the list keeps its room.
-    QStatusBar* bar = window_.frame.statusBar();
+    QStatusBar* bar = window_.statusBar();
     bar->setObjectName("syncStatusBar");
     bar->setSizeGripEnabled(false);
     line_ = new QLabel(bar);
@@ -121,15 +126,13 @@ AgendaPanel::AgendaPanel(Window window, Platform& platform, ErrorSink& errors, S
     runner_->onFinished = [this](const SyncOutcome& o) { finished(o); };
 }
 
-AgendaPanel::~AgendaPanel() = default;
-
 bool AgendaPanel::running() const { return runner_->running(); }
 
 void AgendaPanel::say(const QString& line, bool busy) {
     showStatus(*line_, line);
     progress_->setVisible(busy);
     stopButton_->setVisible(busy);
-    window_.frame.statusBar()->show();
+    window_.statusBar()->show();
 }
 
 void AgendaPanel::loadAccount() { account_ = jotanor::loadAccount(*platform_.fileSystem, kAccountFileName); }
@@ -169,7 +172,7 @@ std::optional<std::optional<std::string>> AgendaPanel::password(bool quiet) {
                               "zolang het programma open is.\n\n"
                             : QString();
     bool ok = false;
-    const QString given = QInputDialog::getText(&window_.frame, "Wachtwoord",
+    const QString given = QInputDialog::getText(&window_, "Wachtwoord",
                                                 why + "Wachtwoord voor " + QString::fromStdString(account_.user) +
                                                     " op " + QString::fromStdString(account_.url) + ":",
                                                 QLineEdit::Password, {}, &ok);
@@ -203,7 +206,7 @@ void AgendaPanel::finished(const SyncOutcome& o) {
                                               : lastWritten(session_.file().path()) != memoFileBefore_;
     // The year view asks for its year: it stays until it is asked again.
     const bool redraw = changed && session_.viewMode() != ViewMode::Year;
-    if (redraw) errors_.guarded(window_.reshowView);
+    if (redraw) errors_.guarded([this] { list_.reshowView(); });
     switch (o.kind) {
     case Kind::Done:
         say(syncSummary(o.report) + (changed && !redraw ? " De lijst toont nog de toestand van ervoor." : ""));
@@ -245,7 +248,7 @@ bool AgendaPanel::beforeClose() {
 }
 
 void AgendaPanel::Importeerics1Click() {
-    if (!window_.mayChange()) return;
+    if (!mayChange_()) return;
     const auto chosen = platform_.fileDialogs->openFile("Importeren van een iCalendar-file", "ics", "", "*.ics");
     if (!chosen) return;
     const DaySerial day = encodeDate(session_.today());
@@ -258,7 +261,7 @@ void AgendaPanel::Importeerics1Click() {
         throw std::runtime_error(chosen->toStdString() + ": " + e.what());
     }
     const ics::ImportCounts counts = ics::importInto(session_.file(), imported);
-    if (counts.added > 0) window_.reshowView();
+    if (counts.added > 0) list_.reshowView();
     QString text = QString("%1 toegevoegd, %2 al aanwezig, %3 overgeslagen, %4 ingekort")
                        .arg(memos(counts.added))
                        .arg(counts.already)
@@ -271,7 +274,7 @@ void AgendaPanel::Bewaarics1Click() {
     const auto chosen = platform_.fileDialogs->saveFile("jotanor.ics");
     if (!chosen) return;
     std::vector<std::pair<std::size_t, MemoRecord>> shown;
-    const MemoBlocks& blocks = window_.shown();
+    const MemoBlocks& blocks = list_.blocks();
     for (std::size_t b = 0; b < blocks.size(); ++b) shown.emplace_back(blocks.position(b), blocks.record(b));
     const ics::ListCalendar calendar = ics::exportList(session_.file(), shown, utcStamp());
     replaceFile(*platform_.fileSystem, toPath(*chosen), calendar.text.data(), calendar.text.size());
@@ -289,7 +292,7 @@ void AgendaPanel::Synchroniseer1Click() {
         return;
     }
     if (runner_->running()) return;
-    if (!window_.mayChange()) return;
+    if (!mayChange_()) return;
     start(false);
 }
 
@@ -300,10 +303,9 @@ void AgendaPanel::Account1Click() {
     QString password = kept.status == PasswordStore::Status::Ok ? kept.password : runPassword_.value_or("");
     const bool noStore = kept.status == PasswordStore::Status::NoStore;
 
-    AccountDialog dialog(&window_.frame, DialogContext{platform_, errors_}, tryAccount);
+    AccountDialog dialog(&window_, {platform_, errors_}, tryAccount);
     dialog.setAccount(account_, password);
-    dialog.setPasswordNote(noStore ? "Er draait geen wachtwoordkluis op dit systeem: het wachtwoord geldt alleen "
-                                     "zolang het programma open is."
+    dialog.setPasswordNote(noStore ? kNoStoreText
                                    : "Het wachtwoord bewaart het systeem, in zijn eigen wachtwoordkluis.");
     if (dialog.exec() != QDialog::Accepted) return;
     account_ = dialog.account();
@@ -316,8 +318,7 @@ void AgendaPanel::Account1Click() {
     runPassword_ = dialog.password();
     platform_.boxes->show(MsgKind::Information,
                           stored.status == PasswordStore::Status::NoStore
-                              ? "Er draait geen wachtwoordkluis op dit systeem: het wachtwoord geldt alleen zolang "
-                                "het programma open is."
+                              ? kNoStoreText
                               : "De wachtwoordkluis weigert het wachtwoord (" + stored.problem +
                                     "); het geldt alleen zolang het programma open is.",
                           MsgButtons::Ok);

@@ -23,7 +23,7 @@ class QPushButton;
 namespace jotanor {
 
 class ErrorSink;
-class MemoBlocks;
+class MemoListPanel;
 class Session;
 class SyncRunner;
 struct Platform;
@@ -33,19 +33,10 @@ class AgendaPanel : public QObject {
     Q_OBJECT
 
 public:
-    // What the panel asks of the window it sits in.
-    struct Window {
-        QMainWindow& frame;
-        // False, with the user told why, when the memo file can only be read.
-        std::function<bool()> mayChange;
-        // Shows the view on show again, after memos came in.
-        std::function<void()> reshowView;
-        // The memos the list shows.
-        std::function<const MemoBlocks&()> shown;
-    };
-
-    AgendaPanel(Window window, Platform& platform, ErrorSink& errors, Session& session);
-    ~AgendaPanel() override;
+    // Its status line goes into `window`'s status bar; `mayChange` is false,
+    // with the user told why, when the memo file can only be read.
+    AgendaPanel(QMainWindow& window, MemoListPanel& list, std::function<bool()> mayChange, Platform& platform,
+                ErrorSink& errors, Session& session);
 
     bool running() const;
     // Once the window is drawn for the first time: the sync at start, when
@@ -74,7 +65,9 @@ private:
     // the user gave none.
     std::optional<std::optional<std::string>> password(bool quiet);
 
-    Window window_;
+    QMainWindow& window_;
+    MemoListPanel& list_;
+    std::function<bool()> mayChange_;
     Platform& platform_;
     ErrorSink& errors_;
     Session& session_;

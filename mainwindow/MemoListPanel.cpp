@@ -3,7 +3,6 @@
 #include <QFrame>
 #include <QItemSelectionModel>
 #include <QLabel>
-#include <QListView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -30,12 +29,7 @@ QFont pixelFont(const QString& family, int pixels, bool bold = false) {
 
 MemoListPanel::MemoListPanel(QWidget& window, QWidget& client, Platform& platform, ErrorSink& errors,
                              Session& session, const Settings& settings)
-    : QObject(&window),
-      window_(window),
-      platform_(platform),
-      errors_(errors),
-      session_(session),
-      settings_(settings) {
+    : QObject(&window), window_(window), platform_(platform), errors_(errors), session_(session), settings_(settings) {
     todayLabel_ = new QLabel("Label1", &client);
     todayLabel_->setObjectName("Label1");
     todayLabel_->setFont(pixelFont("Arial", 15));
@@ -76,9 +70,8 @@ MemoListPanel::MemoListPanel(QWidget& window, QWidget& client, Platform& platfor
 
     for (QLabel* l : {todayLabel_, titleLabel_, weekLabel_}) l->adjustSize();
 
-    const DialogContext context{platform_, errors_};
-    searchDialog_ = new Tzoekdlg(&window_, context);
-    yearDialog_ = new Theeljaardlg(&window_, context);
+    searchDialog_ = new Tzoekdlg(&window_, {platform_, errors_});
+    yearDialog_ = new Theeljaardlg(&window_, {platform_, errors_});
 }
 
 const MemoBlocks& MemoListPanel::blocks() const { return listModel_->blocks(); }
@@ -182,7 +175,7 @@ void MemoListPanel::vanaf1(DaySerial from) {
 }
 
 void MemoListPanel::Vanafdatum1Click() {
-    Tvanafdlg fromDateDialog(&window_, DialogContext{platform_, errors_});
+    Tvanafdlg fromDateDialog(&window_, {platform_, errors_});
     // The day chosen in the calendar is used once; else today.
     fromDateDialog.setDate(session_.takeStartDay());
     // Cancel, too, gives a view: from today.
@@ -207,7 +200,7 @@ void MemoListPanel::HelebestandClick() {
 }
 
 void MemoListPanel::Idemvanafxwekenterug1Click() {
-    Txwekendlg weeksBackDialog(&window_, DialogContext{platform_, errors_});
+    Txwekendlg weeksBackDialog(&window_, {platform_, errors_});
     if (weeksBackDialog.exec() == QDialog::Accepted) aantalwekenterug(weeksBackDialog.weeks());
 }
 

@@ -52,7 +52,6 @@ public:
     void reshowView();
     // The list font from the settings.
     void setsize();
-    void showWeekLabel();
 
     void Vanafdatum1Click();
     void Alles1Click();
@@ -61,6 +60,7 @@ public:
     void Zoeken1Click();
 
 private:
+    void showWeekLabel();
     // Lists the memos that hold the words of `text`.
     void opgezocht1(const std::string& text);
     void setTitles(const QString& title);

@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QApplication>
 #include <QMenuBar>
 #include <QPointer>
@@ -34,13 +33,6 @@ const QString kTitlePrefix = QStringLiteral("Jotanor versie 2.0 ***  ");
 constexpr const char* kKeysProperty = "keys";
 // The window's width as designed, and again after full screen.
 constexpr int kDesignWidth = 635;
-
-QFont pixelFont(const QString& family, int pixels, bool bold = false) {
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 // The menu bar's items closer together than the desktop style sets them,
 // drawn as it draws them, so that every menu, the last one too, fits the
@@ -109,7 +101,10 @@ Tform1::Tform1(Platform& platform, QWidget* parent)
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QString(":/icons/nl.jotanor.Jotanor-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
-    setFont(pixelFont(font().family(), 13, true));
+    QFont bold(font().family());
+    bold.setPixelSize(13);
+    bold.setBold(true);
+    setFont(bold);
 
     auto* client = new QWidget(this);
     client->setObjectName("client");
@@ -201,9 +196,7 @@ Tform1::Tform1(Platform& platform, QWidget* parent)
     fullScreenItem_ = findChild<QAction*>("Fullscreen1");
     fullScreenItem_->setCheckable(true);
 
-    agenda_ = new AgendaPanel({*this, [this] { return mayChange(); }, [this] { list_->reshowView(); },
-                               [this]() -> const MemoBlocks& { return list_->blocks(); }},
-                              platform_, errors_, session_);
+    agenda_ = new AgendaPanel(*this, *list_, [this] { return mayChange(); }, platform_, errors_, session_);
 
     const DialogContext context{platform_, errors_};
     aboutBox_ = new TAboutBox(this, context);
@@ -287,7 +280,6 @@ void Tform1::FormActivate() {
     placeFromSettings(*this, platform_.screen->size(), settings_, WindowFrame::of(*this).frame().width());
     QFrame* panel = list_->frame();
     panel->resize(WindowFrame::of(*this).frame().width() - 10, panel->height());
-    list_->showWeekLabel();
     list_->aantalwekenterug(0);
     // The window is drawn first; the list follows when the sync is done.
     QTimer::singleShot(0, this, [this] { agenda_->syncAtStart(); });

@@ -17,13 +17,11 @@ namespace jotanor {
 
 void Tform1::Afdrukvaneenreeksmemos1Click() {
     // The print dialog picks its days in the calendar, with its own captions.
-    Tprintdlg printDialog(this, DialogContext{platform_, errors_}, session_.file(),
-                          [this](const QString& caption, const QString& buttonCaption) {
-                              const CalendarAnswer answer =
-                                  calendar_->pickDay(caption, buttonCaption, session_.dayChosen());
-                              session_.chooseDay(answer.day, answer.dayChosen);
-                              return encodeDate(answer.day);
-                          });
+    Tprintdlg printDialog(this, {platform_, errors_}, session_.file(), [this](const QString& title, const QString& ok) {
+        const CalendarAnswer answer = calendar_->pickDay(title, ok, session_.dayChosen());
+        session_.chooseDay(answer.day, answer.dayChosen);
+        return encodeDate(answer.day);
+    });
     if (printDialog.exec() != QDialog::Accepted) return;
     Printer& printer = *platform_.printer;
     try {
@@ -94,7 +92,7 @@ void Tform1::AboutVUK1Click() {
 }
 
 void Tform1::Aboutauteur1Click() {
-    Tauteurdlg authorWindow(this, DialogContext{platform_, errors_});
+    Tauteurdlg authorWindow(this, {platform_, errors_});
     authorWindow.exec();
 }
 

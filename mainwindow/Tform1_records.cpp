@@ -40,7 +40,7 @@ std::optional<MemoRef> Tform1::selectrecord1() {
 
 void Tform1::invoeren() {
     if (!mayChange()) return;
-    Tinvoerdlg entryDialog(this, DialogContext{platform_, errors_});
+    Tinvoerdlg entryDialog(this, {platform_, errors_});
     entryDialog.setDate(session_.takeStartDay());
     if (entryDialog.exec() != QDialog::Accepted) return;
     enterMemo(session_.file(), entryDialog.memo());
@@ -51,7 +51,7 @@ void Tform1::changeOrCopy(DialogMode mode) {
     if (!mayChange()) return;
     const auto selected = selectrecord1();
     if (!selected) return;
-    Twijzigdlg changeDialog(this, DialogContext{platform_, errors_});
+    Twijzigdlg changeDialog(this, {platform_, errors_});
     changeDialog.setRecord(selected->memo, mode);
     if (changeDialog.exec() != QDialog::Accepted) return;
     const MemoRecord typed = changeDialog.memo();
@@ -69,7 +69,7 @@ void Tform1::Wissen1Click() {
     if (!mayChange()) return;
     const auto selected = selectrecord1();
     if (!selected) return;
-    Tconfirmdlg deleteDialog(this, DialogContext{platform_, errors_});
+    Tconfirmdlg deleteDialog(this, {platform_, errors_});
     deleteDialog.setRecord(selected->memo);
     if (deleteDialog.exec() == QDialog::Accepted && deleteMemo(session_.file(), *selected) == EditOutcome::Gone)
         platform_.boxes->show(MsgKind::Information, kMemoGoneText, MsgButtons::Ok);
