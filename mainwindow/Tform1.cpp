@@ -1,23 +1,25 @@
-// The main window's start, activation, resizing, keys, full screen, close,
-// and the switch to another memo file.
+// The main window's start with its menu and panels, activation, resizing,
+// keys, full screen, close, and the switch to another memo file.
 #include "mainwindow/Tform1.h"
 
 #include <QCloseEvent>
 #include <QFrame>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QApplication>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <map>
 
+#include "calendar/Tkalenderdlg.h"
+#include "mainwindow/AgendaPanel.h"
 #include "mainwindow/MemoListBox.h"
-#include "mainwindow/MemoListModel.h"
-#include "mainwindow/SyncRunner.h"
+#include "mainwindow/MemoListPanel.h"
+#include "output/TAboutBox.h"
+#include "output/TOptionsdlg.h"
+#include "output/Trtf_dlg.h"
 #include "widgets/WindowFrame.h"
 #include "diary/MemoCommands.h"
 #include "mainwindow/core/WindowPlace.h"
@@ -31,13 +33,6 @@ const QString kTitlePrefix = QStringLiteral("Jotanor versie 2.0 ***  ");
 constexpr const char* kKeysProperty = "keys";
 // The window's width as designed, and again after full screen.
 constexpr int kDesignWidth = 635;
-
-QFont pixelFont(const QString& family, int pixels, bool bold = false) {
-    QFont f(family);
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 // The menu bar's items closer together than the desktop style sets them,
 // drawn as it draws them, so that every menu, the last one too, fits the
@@ -58,6 +53,27 @@ public:
         return sized;
     }
 };
+
+// Whether the memo file opens for writing, only for reading, or not at all.
+enum class Access { Writable, ReadOnly, Missing };
+Access memoAccess(MemoFile& file) {
+    if (file.canOpen()) return Access::Writable;
+    return file.canRead() ? Access::ReadOnly : Access::Missing;
+}
+
+// The window title that names the memo file in use, read-only or not.
+QString titleOf(MemoFile& file) {
+    const QString title = kTitlePrefix + fromPath(file.path());
+    return memoAccess(file) == Access::ReadOnly ? title + "  (alleen lezen)" : title;
+}
+
+// Places the frame from the start position, `width` wide; its top stays
+// where it is.
+void placeFromSettings(QWidget& window, const QSize& screen, const Settings& settings, int width) {
+    WindowFrame& frame = WindowFrame::of(window);
+    frame.place(QRect(leftEdgeOnScreen(screen.width(), settings.leftPercent, width), frame.frame().top(), width,
+                      percentOf(screen.height(), settings.bottomPercent)));
+}
 
 // Runs a step of the close; its file error also says what was not saved.
 void atClose(const std::function<void()>& step, const std::string& lost) {
@@ -85,69 +101,19 @@ Tform1::Tform1(Platform& platform, QWidget* parent)
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QString(":/icons/nl.jotanor.Jotanor-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
-    setFont(pixelFont(font().family(), 13, true));
-    buildComponents();
-    buildMenu();
-    buildSyncStatus();
-    createDialogs();
-    resize(kDesignWidth, 734);
-    errors_.takeNoticesFrom([this] { return session_.file().takeNotices(); });
-}
+    QFont bold(font().family());
+    bold.setPixelSize(13);
+    bold.setBold(true);
+    setFont(bold);
 
-Tform1::~Tform1() = default;
-
-QString Tform1::titleFor(const QString& memoPath) { return kTitlePrefix + memoPath; }
-
-void Tform1::buildComponents() {
     auto* client = new QWidget(this);
     client->setObjectName("client");
     setCentralWidget(client);
+    list_ = new MemoListPanel(*this, *client, platform_, errors_, session_, settings_);
     client->installEventFilter(this);
-
-    todayLabel_ = new QLabel("Label1", client);
-    todayLabel_->setObjectName("Label1");
-    todayLabel_->setFont(pixelFont("Arial", 15));
-    todayLabel_->setStyleSheet("color: rgb(255, 0, 0);");
-    todayLabel_->move(13, 1);
-
-    titleLabel_ = new QLabel("Label2", client);
-    titleLabel_->setObjectName("Label2");
-    titleLabel_->setFont(pixelFont("Arial", 16));
-    titleLabel_->setStyleSheet("color: rgb(0, 0, 0);");
-    titleLabel_->move(127, 20);
-
-    weekLabel_ = new QLabel("week 18", client);
-    weekLabel_->setObjectName("Label3");
-    weekLabel_->setFont(pixelFont("Arial", 16, true));
-    weekLabel_->setAutoFillBackground(true);
-    weekLabel_->setStyleSheet("color: rgb(128, 128, 128); background-color: rgb(192, 192, 192);");
-    weekLabel_->move(11, 19);
-
-    listPanel_ = new QFrame(client);
-    listPanel_->setObjectName("Panel1");
-    listPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    listPanel_->setLineWidth(3);
-    listPanel_->setGeometry(8, 45, 516, 413);
-    auto* layout = new QVBoxLayout(listPanel_);
-    layout->setContentsMargins(3, 3, 3, 3);
-
-    list_ = new MemoListBox(listPanel_);
-    list_->pastTheEnd = [this] { platform_.sound->beep(); };
-    list_->setObjectName("ListBox1");
-    list_->setAccessibleName("Memo's");
-    list_->setFont(pixelFont("Arial", 12));
-    designListFont_ = list_->font();
-    listModel_ = new MemoListModel(list_);
-    listModel_->setObjectName("listModel");
-    list_->setModel(listModel_);
-    list_->installEventFilter(this);
-    layout->addWidget(list_);
-
-    for (QLabel* l : {todayLabel_, titleLabel_, weekLabel_}) l->adjustSize();
+    list_->list()->installEventFilter(this);
     installEventFilter(this);
-}
 
-void Tform1::buildMenu() {
     // The one table of the commands: where each sits in the menu, its
     // caption, and the keys that run it. Keys the list box leaves alone reach
     // FormKeyDown, which finds the command here.
@@ -156,7 +122,7 @@ void Tform1::buildMenu() {
         const char* name;
         const char* caption;  // nullptr: a separator
         std::vector<int> keys;
-        void (Tform1::*run)();
+        std::function<void(Tform1&)> run;
     };
     static const std::vector<Command> commands = {
         {"File1", "Afdrukvaneenreeksmemos1", "Afdruk van een geselecteerde reeks memo's", {},
@@ -167,11 +133,12 @@ void Tform1::buildMenu() {
         {"File1", "Memoaantal1", "&Aantal der ogeslagen memo's", {}, &Tform1::Memoaantal1Click},
         {"File1", "Exit1", "&Eindigen", {Qt::Key_Escape}, &Tform1::Exit1Click},
         {"Beeld1", "Fullscreen1", "Full screen  [ F5 ]", {Qt::Key_F5}, &Tform1::Fullscreen1Click},
-        {"Show1", "Idemvanafxwekenterug1", "Vanaf &x weken terug", {}, &Tform1::Idemvanafxwekenterug1Click},
-        {"Show1", "Vanafeendatum1", "Vanaf een datum", {}, &Tform1::Vanafdatum1Click},
-        {"Show1", "Alles1", "Alle memo's van een jaar", {}, &Tform1::Alles1Click},
-        {"Show1", "Helebestand", "Het hele bestand", {}, &Tform1::HelebestandClick},
-        {"", "Zoeken1", "Zoek  [F3]", {Qt::Key_F3}, &Tform1::Zoeken1Click},
+        {"Show1", "Idemvanafxwekenterug1", "Vanaf &x weken terug", {},
+         [](Tform1& w) { w.list_->Idemvanafxwekenterug1Click(); }},
+        {"Show1", "Vanafeendatum1", "Vanaf een datum", {}, [](Tform1& w) { w.list_->Vanafdatum1Click(); }},
+        {"Show1", "Alles1", "Alle memo's van een jaar", {}, [](Tform1& w) { w.list_->Alles1Click(); }},
+        {"Show1", "Helebestand", "Het hele bestand", {}, [](Tform1& w) { w.list_->HelebestandClick(); }},
+        {"", "Zoeken1", "Zoek  [F3]", {Qt::Key_F3}, [](Tform1& w) { w.list_->Zoeken1Click(); }},
         {"", "Invoer1", "Invoer  [I]", {Qt::Key_I}, &Tform1::Invoer1Click},
         {"", "Wijzigen1", "Wijzig  [F2]", {Qt::Key_F2}, &Tform1::Wijzigen1Click},
         {"", "CopieF41", "Copie  [F4]", {Qt::Key_F4}, &Tform1::CopieF41Click},
@@ -180,12 +147,15 @@ void Tform1::buildMenu() {
         {"Help", "help1", "Toelichting  [F1]", {Qt::Key_F1}, &Tform1::Help1Click},
         {"Help", "AboutVUK1", "About VUK", {}, &Tform1::AboutVUK1Click},
         {"Help", "Aboutauteur1", "About auteur", {}, &Tform1::Aboutauteur1Click},
-        {nullptr, "tenWeeks", "", {Qt::Key_Return, Qt::Key_Enter}, &Tform1::tenWeeks},
-        {"Agenda1", "Importeerics1", "&Importeer een iCalendar-file", {}, &Tform1::Importeerics1Click},
-        {"Agenda1", "Bewaarics1", "&Bewaar dit overzicht als iCalendar-file", {}, &Tform1::Bewaarics1Click},
+        {nullptr, "tenWeeks", "", {Qt::Key_Return, Qt::Key_Enter},
+         [](Tform1& w) { w.list_->aantalwekenterug(0); }},
+        {"Agenda1", "Importeerics1", "&Importeer een iCalendar-file", {},
+         [](Tform1& w) { w.agenda_->Importeerics1Click(); }},
+        {"Agenda1", "Bewaarics1", "&Bewaar dit overzicht als iCalendar-file", {},
+         [](Tform1& w) { w.agenda_->Bewaarics1Click(); }},
         {"Agenda1", "N3", nullptr, {}, nullptr},
-        {"Agenda1", "Synchroniseer1", "&Nu synchroniseren", {}, &Tform1::Synchroniseer1Click},
-        {"Agenda1", "Account1", "&Agenda-account", {}, &Tform1::Account1Click},
+        {"Agenda1", "Synchroniseer1", "&Nu synchroniseren", {}, [](Tform1& w) { w.agenda_->Synchroniseer1Click(); }},
+        {"Agenda1", "Account1", "&Agenda-account", {}, [](Tform1& w) { w.agenda_->Account1Click(); }},
     };
     static const std::map<std::string, QString> menuCaptions = {
         {"File1", "&Bestand"}, {"Beeld1", "Beeld"}, {"Show1", "Vertoon"}, {"Help", "Help"}, {"Agenda1", "&Agenda"}};
@@ -221,11 +191,27 @@ void Tform1::buildMenu() {
         QVariantList keys;
         for (int k : c.keys) keys << k;
         a->setProperty(kKeysProperty, keys);
-        connect(a, &QAction::triggered, this, [this, run = c.run] { guarded([this, run] { (this->*run)(); }); });
+        connect(a, &QAction::triggered, this, [this, run = c.run] { errors_.guarded([this, run] { run(*this); }); });
     }
     fullScreenItem_ = findChild<QAction*>("Fullscreen1");
     fullScreenItem_->setCheckable(true);
+
+    agenda_ = new AgendaPanel(*this, *list_, [this] { return mayChange(); }, platform_, errors_, session_);
+
+    const DialogContext context{platform_, errors_};
+    aboutBox_ = new TAboutBox(this, context);
+    // Returning from the About box runs the activation step again.
+    connect(aboutBox_, &TAboutBox::activated, this, [this] { returnFromModeless_ = true; });
+    calendar_ = new Tkalenderdlg(this, context, session_.file());
+    helpWindow_ = new Trtf_dlg(this, context);
+    optionsDialog_ = new TOptionsdlg(this, context);
+    resize(kDesignWidth, 734);
+    errors_.takeNoticesFrom([this] { return session_.file().takeNotices(); });
 }
+
+Tform1::~Tform1() = default;
+
+bool Tform1::syncRunning() const { return agenda_->running(); }
 
 bool Tform1::FormCreate(const std::optional<std::filesystem::path>& memoFile) {
     settings_.leftPercent = 90;
@@ -239,38 +225,27 @@ bool Tform1::FormCreate(const std::optional<std::filesystem::path>& memoFile) {
     // created under its own name, so that a new diary can be started anywhere.
     session_.file().setPath(memoFile ? *memoFile : std::filesystem::absolute("jotanor1.mem"));
     const QString name = fromPath(session_.file().path());
-    const Access access = memoAccess();
+    const Access access = memoAccess(session_.file());
     if (access == Access::Missing) {
         if (platform_.boxes->show(MsgKind::Confirmation, name + " niet gevonden. Nieuwe file aanmaken ?",
                                   MsgButtons::YesNo) != MsgResult::Yes)
             return false;
         // A file that cannot be created leaves the plain title; every later
         // command that opens it reports the error again.
-        if (!guarded([this] { session_.file().create(); })) return true;
+        if (!errors_.guarded([this] { session_.file().create(); })) return true;
     }
-    showFileInTitle();
+    setWindowTitle(titleOf(session_.file()));
     if (access == Access::ReadOnly) {
         mayChange();
         return true;
     }
 
-    guarded([this] { auto_update1(); });
+    errors_.guarded([this] { auto_update1(); });
     return true;
 }
 
-Tform1::Access Tform1::memoAccess() {
-    MemoFile& file = session_.file();
-    if (file.canOpen()) return Access::Writable;
-    return file.canRead() ? Access::ReadOnly : Access::Missing;
-}
-
-void Tform1::showFileInTitle() {
-    const QString title = titleFor(fromPath(session_.file().path()));
-    setWindowTitle(memoAccess() == Access::ReadOnly ? title + "  (alleen lezen)" : title);
-}
-
 bool Tform1::mayChange() {
-    if (memoAccess() != Access::ReadOnly) return true;
+    if (memoAccess(session_.file()) != Access::ReadOnly) return true;
     platform_.boxes->show(MsgKind::Information,
                           fromPath(session_.file().path()) +
                               " kan alleen gelezen worden: de memo's zijn te zien, maar niet te wijzigen.",
@@ -282,7 +257,7 @@ bool Tform1::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate && (!activatedOnce_ || returnFromModeless_)) {
         activatedOnce_ = true;
         returnFromModeless_ = false;
-        guarded([this] { FormActivate(); });
+        errors_.guarded([this] { FormActivate(); });
     }
     return QMainWindow::event(e);
 }
@@ -291,58 +266,42 @@ void Tform1::FormActivate() {
     activatedOnce_ = true;
     // A file error here is shown and the activation goes on. A file that
     // can only be read gets no feast days: it was told so at its opening.
-    guarded([this] {
+    errors_.guarded([this] {
         try {
-            holidayCheck(session_.file(), today().year);
+            holidayCheck(session_.file(), session_.today().year);
         } catch (const IoError&) {
-            if (memoAccess() != Access::ReadOnly) throw;
+            if (memoAccess(session_.file()) != Access::ReadOnly) throw;
         }
     });
     settings_.backupPlace = kDefaultBackupPlace;
     // A settings file that cannot be read whole is reported; the values read
     // before the bad line are kept and the window is still placed and filled.
-    guarded([this] { laadoptions(); });
-    placeFromSettings(WindowFrame::of(*this).frame().width());
-    listPanel_->resize(WindowFrame::of(*this).frame().width() - 10, listPanel_->height());
-    showWeekLabel();
-    aantalwekenterug(0);
+    errors_.guarded([this] { laadoptions(); });
+    placeFromSettings(*this, platform_.screen->size(), settings_, WindowFrame::of(*this).frame().width());
+    QFrame* panel = list_->frame();
+    panel->resize(WindowFrame::of(*this).frame().width() - 10, panel->height());
+    list_->aantalwekenterug(0);
     // The window is drawn first; the list follows when the sync is done.
-    QTimer::singleShot(0, this, [this] { syncAtStart(); });
-}
-
-void Tform1::placeFromSettings(int width) {
-    // The frame's left edge and height; its top stays where it is.
-    const QSize screen = platform_.screen->size();
-    WindowFrame& frame = WindowFrame::of(*this);
-    frame.place(QRect(leftEdgeOnScreen(screen.width(), settings_.leftPercent, width), frame.frame().top(), width,
-                      percentOf(screen.height(), settings_.bottomPercent)));
-}
-
-void Tform1::showWeekLabel() {
-    const int week = weeknummer(today());
-    const bool green = week % 2 == settings_.weekParity;
-    weekLabel_->setStyleSheet(QString("color: %1; background-color: rgb(192, 192, 192);")
-                                  .arg(green ? "rgb(0, 128, 0)" : "rgb(128, 128, 128)"));
-    weekLabel_->setText("Week " + QString::number(week));
-    weekLabel_->adjustSize();
+    QTimer::singleShot(0, this, [this] { agenda_->syncAtStart(); });
 }
 
 void Tform1::FormResize(int w, int h) {
-    listPanel_->resize(w - 20, h - 50);
-    listPanel_->move((w - listPanel_->width()) / 2, h - listPanel_->height() - 10);
+    QFrame* panel = list_->frame();
+    panel->resize(w - 20, h - 50);
+    panel->move((w - panel->width()) / 2, h - panel->height() - 10);
 }
 
 bool Tform1::eventFilter(QObject* watched, QEvent* e) {
     if (watched == centralWidget() && e->type() == QEvent::Resize) {
         const QSize s = static_cast<QResizeEvent*>(e)->size();
         FormResize(s.width(), s.height());
-    } else if (watched == list_ && e->type() == QEvent::KeyRelease) {
+    } else if (watched == list_->list() && e->type() == QEvent::KeyRelease) {
         keyPreviewed_ = false;
-    } else if ((watched == this || watched == list_) && e->type() == QEvent::KeyPress) {
+    } else if ((watched == this || watched == list_->list()) && e->type() == QEvent::KeyPress) {
         // A key the list box leaves alone travels on to the form; it was
         // handled already when the list box had it.
         const bool already = watched == this && keyPreviewed_;
-        keyPreviewed_ = watched == list_;
+        keyPreviewed_ = watched == list_->list();
         if (!already) {
             auto* k = static_cast<QKeyEvent*>(e);
             FormKeyDown(k->key(), k->modifiers());
@@ -355,7 +314,7 @@ bool Tform1::eventFilter(QObject* watched, QEvent* e) {
 void Tform1::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     // The digits of the keypad go back that many weeks.
     if (modifiers & Qt::KeypadModifier && key >= Qt::Key_0 && key <= Qt::Key_9) {
-        guarded([&] { aantalwekenterug(key - Qt::Key_0); });
+        errors_.guarded([&] { list_->aantalwekenterug(key - Qt::Key_0); });
         return;
     }
     // Any other key by the command that carries it, whatever the modifiers.
@@ -373,7 +332,7 @@ void Tform1::Fullscreen1Click() {
     if (fullScreen_)
         WindowFrame::of(*this).place(QRect(QPoint(0, 0), platform_.screen->size()));
     else
-        placeFromSettings(kDesignWidth);
+        placeFromSettings(*this, platform_.screen->size(), settings_, kDesignWidth);
 }
 
 void Tform1::Exit1Click() { close(); }
@@ -386,8 +345,8 @@ void Tform1::closeEvent(QCloseEvent* e) {
 }
 
 bool Tform1::FormClose() {
-    if (!closeFailed_) syncBeforeClose();
-    const bool saved = guarded([this] {
+    if (!closeFailed_) agenda_->beforeClose();
+    const bool saved = errors_.guarded([this] {
         atClose([this] { saveoptions(); }, "De instellingen zijn niet bewaard.");
         atClose([this] { backupnaar_budir(); }, "De backup is niet gemaakt.");
     });
@@ -395,7 +354,7 @@ bool Tform1::FormClose() {
     // stays open once, so that another backup place can be chosen.
     if (saved || closeFailed_) return true;
     closeFailed_ = true;
-    closing_ = false;
+    agenda_->stayOpen();
     return false;
 }
 
@@ -405,7 +364,7 @@ void Tform1::Mijnfile() {
                                                       "*.mem"))
         session_.file().setPath(toPath(*chosen));
     const QString name = fromPath(session_.file().path());
-    const Access access = memoAccess();
+    const Access access = memoAccess(session_.file());
     if (access == Access::Missing) {
         // The file in use stays the one the title names, so that every
         // command, and the backup at close, still works on it.
@@ -413,9 +372,9 @@ void Tform1::Mijnfile() {
         session_.file().setPath(inUse);
         return;
     }
-    showFileInTitle();
+    setWindowTitle(titleOf(session_.file()));
     if (access == Access::ReadOnly) mayChange();
-    aantalwekenterug(0);
+    list_->aantalwekenterug(0);
 }
 
 }  // namespace jotanor

@@ -1,6 +1,7 @@
 // The yearly-recurrence pass at start, the configuration file, and the
 // options dialog.
 #include "diary/MemoCommands.h"
+#include "mainwindow/MemoListPanel.h"
 #include "mainwindow/Tform1.h"
 #include "output/TOptionsdlg.h"
 #include "store/ConfigFile.h"
@@ -26,12 +27,12 @@ private:
 
 void Tform1::auto_update1() {
     BoxQuestions questions(*platform_.boxes);
-    yearlyPass(session_.file(), encodeDate(today()), questions);
+    yearlyPass(session_.file(), encodeDate(session_.today()), questions);
 }
 
 void Tform1::laadoptions() {
     if (!loadConfig(*platform_.fileSystem, kConfigFileName, settings_)) return;
-    setsize();
+    list_->setsize();
 }
 
 void Tform1::saveoptions() { saveConfig(*platform_.fileSystem, kConfigFileName, settings_); }
@@ -42,7 +43,7 @@ void Tform1::Options1Click() {
     if (optionsDialog_->exec() != QDialog::Accepted) return;
     settings_ = optionsDialog_->settings();
     // A new font size applies to the list at once.
-    if (optionsDialog_->confirmed() == TOptionsdlg::Option::FontSize) setsize();
+    if (optionsDialog_->confirmed() == TOptionsdlg::Option::FontSize) list_->setsize();
 }
 
 }  // namespace jotanor

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <optional>
 
+#include "calendar/Tkalenderdlg.h"
 #include "mainwindow/Tform1.h"
 #include "output/TAboutBox.h"
 #include "output/Tauteurdlg.h"
@@ -15,7 +16,13 @@
 namespace jotanor {
 
 void Tform1::Afdrukvaneenreeksmemos1Click() {
-    if (printDialog_->exec() != QDialog::Accepted) return;
+    // The print dialog picks its days in the calendar, with its own captions.
+    Tprintdlg printDialog(this, {platform_, errors_}, session_.file(), [this](const QString& title, const QString& ok) {
+        const CalendarAnswer answer = calendar_->pickDay(title, ok, session_.dayChosen());
+        session_.chooseDay(answer.day, answer.dayChosen);
+        return encodeDate(answer.day);
+    });
+    if (printDialog.exec() != QDialog::Accepted) return;
     Printer& printer = *platform_.printer;
     try {
         printer.beginDocument();
@@ -34,7 +41,7 @@ void Tform1::Afdrukvaneenreeksmemos1Click() {
         std::optional<PrintStyle> style;
         int page = 0;
         for (const PrintText& t :
-             printLayout(session_.file(), printDialog_->first(), printDialog_->last(), charHeight, printer.pageHeight())) {
+             printLayout(session_.file(), printDialog.first(), printDialog.last(), charHeight, printer.pageHeight())) {
             for (; page < t.page; ++page) printer.newPage();
             if (t.style != style) {
                 style = t.style;
@@ -85,7 +92,8 @@ void Tform1::AboutVUK1Click() {
 }
 
 void Tform1::Aboutauteur1Click() {
-    authorWindow_->exec();
+    Tauteurdlg authorWindow(this, {platform_, errors_});
+    authorWindow.exec();
 }
 
 }  // namespace jotanor

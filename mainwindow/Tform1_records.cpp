@@ -1,13 +1,11 @@
 // The record commands of the main window: enter (through the calendar),
 // change, copy and delete a memo, each followed by the re-show of the view
-// on show; and the days the print dialog picks in the calendar.
+// on show.
 #include <QDialog>
-#include <QItemSelectionModel>
 
 #include "calendar/Tkalenderdlg.h"
 #include "diary/MemoCommands.h"
-#include "mainwindow/MemoListBox.h"
-#include "mainwindow/MemoListModel.h"
+#include "mainwindow/MemoListPanel.h"
 #include "mainwindow/Tconfirmdlg.h"
 #include "mainwindow/Tform1.h"
 #include "mainwindow/Tinvoerdlg.h"
@@ -17,39 +15,16 @@ namespace jotanor {
 
 void Tform1::Invoer1Click() {
     const CalendarAnswer answer = calendar_->ask(session_.dayChosen());
-    takeCalendarDay(answer);
+    session_.chooseDay(answer.day, answer.dayChosen);
     switch (answer.request) {
-    case CalendarRequest::ListFromDate: Vanafdatum1Click(); break;
+    case CalendarRequest::ListFromDate: list_->Vanafdatum1Click(); break;
     case CalendarRequest::EnterMemo: invoeren(); break;
     case CalendarRequest::Closed: break;
     }
 }
 
-void Tform1::takeCalendarDay(const CalendarAnswer& answer) { session_.chooseDay(answer.day, answer.dayChosen); }
-
-DaySerial Tform1::pickPrintDay(const QString& caption, const QString& buttonCaption) {
-    const CalendarAnswer answer = calendar_->pickDay(caption, buttonCaption, session_.dayChosen());
-    takeCalendarDay(answer);
-    return encodeDate(answer.day);
-}
-
-std::optional<ShownMemo> Tform1::selectedLine() const {
-    const QModelIndexList selected = list_->selectionModel()->selectedIndexes();
-    if (selected.isEmpty()) return std::nullopt;
-    const MemoBlocks& blocks = listModel_->blocks();
-    const auto b = static_cast<std::size_t>(blockOfRow(selected.first().row()));
-    if (b >= blocks.size()) return std::nullopt;
-    ShownMemo shown{{}, blocks.record(b), blocks.position(b)};
-    try {
-        shown.dateLine = blocks.line(b, 0);
-    } catch (const std::exception&) {
-        // A date that has no text: the date line stays empty.
-    }
-    return shown;
-}
-
 std::optional<MemoRef> Tform1::selectrecord1() {
-    const Selection selection = selectMemo(session_.file(), selectedLine());
+    const Selection selection = selectMemo(session_.file(), list_->selectedLine());
     switch (selection.outcome) {
     case SelectionOutcome::Found: return MemoRef{selection.record, static_cast<std::size_t>(selection.index)};
     case SelectionOutcome::NoLine:
@@ -65,24 +40,26 @@ std::optional<MemoRef> Tform1::selectrecord1() {
 
 void Tform1::invoeren() {
     if (!mayChange()) return;
-    entryDialog_->setDate(session_.takeStartDay());
-    if (entryDialog_->exec() != QDialog::Accepted) return;
-    enterMemo(session_.file(), entryDialog_->memo());
-    reshowView();
+    Tinvoerdlg entryDialog(this, {platform_, errors_});
+    entryDialog.setDate(session_.takeStartDay());
+    if (entryDialog.exec() != QDialog::Accepted) return;
+    enterMemo(session_.file(), entryDialog.memo());
+    list_->reshowView();
 }
 
 void Tform1::changeOrCopy(DialogMode mode) {
     if (!mayChange()) return;
     const auto selected = selectrecord1();
     if (!selected) return;
-    changeDialog_->setRecord(selected->memo, mode);
-    if (changeDialog_->exec() != QDialog::Accepted) return;
-    const MemoRecord typed = changeDialog_->memo();
+    Twijzigdlg changeDialog(this, {platform_, errors_});
+    changeDialog.setRecord(selected->memo, mode);
+    if (changeDialog.exec() != QDialog::Accepted) return;
+    const MemoRecord typed = changeDialog.memo();
     if (mode == DialogMode::Copy)
         enterMemo(session_.file(), typed);
     else if (changeMemo(session_.file(), *selected, typed) == EditOutcome::StoredAnew)
         platform_.boxes->show(MsgKind::Information, kEditKeptText, MsgButtons::Ok);
-    reshowView();
+    list_->reshowView();
 }
 
 void Tform1::Wijzigen1Click() { changeOrCopy(DialogMode::Change); }
@@ -92,18 +69,11 @@ void Tform1::Wissen1Click() {
     if (!mayChange()) return;
     const auto selected = selectrecord1();
     if (!selected) return;
-    deleteDialog_->setRecord(selected->memo);
-    if (deleteDialog_->exec() == QDialog::Accepted && deleteMemo(session_.file(), *selected) == EditOutcome::Gone)
+    Tconfirmdlg deleteDialog(this, {platform_, errors_});
+    deleteDialog.setRecord(selected->memo);
+    if (deleteDialog.exec() == QDialog::Accepted && deleteMemo(session_.file(), *selected) == EditOutcome::Gone)
         platform_.boxes->show(MsgKind::Information, kMemoGoneText, MsgButtons::Ok);
-    reshowView();
-}
-
-void Tform1::reshowView() {
-    switch (session_.viewMode()) {
-    case ViewMode::TenWeeks: aantalwekenterug(0); break;
-    case ViewMode::FromDate: vanaf1(session_.fromDate()); break;
-    case ViewMode::Year: Alles1Click(); break;
-    }
+    list_->reshowView();
 }
 
 }  // namespace jotanor

@@ -57,9 +57,8 @@ protected:
     Session& session() { return form.session(); }
     // The entry dialog opened on `day`, as the calendar's choice opens it.
     void enterFrom(const Ymd& day) {
-        Tinvoerdlg& entry = *child<Tinvoerdlg>(form, "invoerdlg");
-        entry.setDate(day);
-        entry.exec();
+        entryDialog.setDate(day);
+        entryDialog.exec();
     }
     MemoListBox* list() { return child<MemoListBox>(form, "ListBox1"); }
     QString title() { return child<QLabel>(form, "Label2")->text(); }
@@ -81,6 +80,10 @@ protected:
     }
 
     Tform1 form{scripted.platform()};
+    // The entry and change dialogs as the window makes them, driven directly.
+    ErrorSink errors{*scripted.platform().boxes};
+    Tinvoerdlg entryDialog{&form, DialogContext{scripted.platform(), errors}};
+    Twijzigdlg changeDialog{&form, DialogContext{scripted.platform(), errors}};
 };
 
 TEST_F(RecordsTest, ADoubleClickInTheCalendarEntersAMemoForThatDay) {
@@ -151,7 +154,7 @@ TEST_F(RecordsTest, TheEntryDialogNamesTheCharactersThatWillBeReplaced) {
                 }},
                 [&] { enterFrom({2026, 12, 8}); });
     EXPECT_EQ(told, (QStringList{"", warning, ""}));
-    EXPECT_EQ(child<Tinvoerdlg>(form, "invoerdlg")->memo(), (MemoRecord{k6Dec + 2, "Caf\xE9 ?", ""}));
+    EXPECT_EQ(entryDialog.memo(), (MemoRecord{k6Dec + 2, "Caf\xE9 ?", ""}));
 }
 
 TEST_F(RecordsTest, AnImpossibleDateInTheEntryDialogGivesTodayAfterOneWarning) {
@@ -191,9 +194,9 @@ TEST_F(RecordsTest, TheResetToTodayWarnsOnlyAboutTheDateGiven) {
 }
 
 TEST_F(RecordsTest, TheChangeDialogTakesNoTypingAndWarnsOfAnImpossibleDate) {
-    Twijzigdlg& dlg = *child<Twijzigdlg>(form, "wijzigdlg");
+    Twijzigdlg& dlg = changeDialog;
     EXPECT_EQ(spin(dlg, "SpinEdit3")->maximum(), 3000);
-    EXPECT_EQ(spin(*child<Tinvoerdlg>(form, "invoerdlg"), "SpinEdit3")->maximum(), 2200);
+    EXPECT_EQ(spin(entryDialog, "SpinEdit3")->maximum(), 2200);
     const MemoRecord memo{encodeDate(2027, 4, 30), "Tandarts", "bellen"};
     QString caption, shown, after;
     bool typing = true;

@@ -30,7 +30,14 @@
 #include "diary/CalendarAccount.h"
 #include "diary/MemoCommands.h"
 #include "output/core/RtfReader.h"
+#include "mainwindow/Tconfirmdlg.h"
 #include "mainwindow/Tform1.h"
+#include "mainwindow/Tinvoerdlg.h"
+#include "mainwindow/Tvanafdlg.h"
+#include "mainwindow/Twijzigdlg.h"
+#include "mainwindow/Txwekendlg.h"
+#include "output/Tauteurdlg.h"
+#include "output/Tprintdlg.h"
 #include "store/Errors.h"
 #include "support/Child.h"
 #include "support/ModalScript.h"
@@ -310,6 +317,16 @@ TEST_F(Tform1Open, TheMenuHoldsEveryCaption) {
 
 // What a screen reader says when the keyboard reaches a control.
 TEST_F(Tform1Open, EveryControlOfEveryWindowThatTheKeyboardReachesHasAName) {
+    // The dialogs the window makes where they are used, made here beside it.
+    ErrorSink errors(*scripted.platform().boxes);
+    const DialogContext context{scripted.platform(), errors};
+    Tvanafdlg fromDate(&form, context);
+    Txwekendlg weeksBack(&form, context);
+    Tinvoerdlg entry(&form, context);
+    Twijzigdlg change(&form, context);
+    Tconfirmdlg confirm(&form, context);
+    Tauteurdlg author(&form, context);
+    Tprintdlg print(&form, context, form.session().file(), [](const QString&, const QString&) { return 0.0; });
     QWidgetList windows{&form};
     for (QDialog* d : form.findChildren<QDialog*>()) windows << d;
     EXPECT_GE(windows.size(), 14);
