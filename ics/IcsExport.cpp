@@ -227,7 +227,7 @@ std::string memoUid(const MemoRecord& memo, int copy) {
     }
 }
 
-Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out) {
+Exported exportCalendar(std::span<const MemoRecord> memos, const Range& range, std::string_view dtstamp, std::string& out) {
     Exported result;
     // The calendar's frame and properties, then each event as it is made,
     // so that a large file is never held as one tree.
@@ -239,25 +239,20 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
     const icaltimetype stamp = stampTime(dtstamp);
     // Every memo takes its UID, in or out of the range, so that identical
     // memos keep theirs whatever the range.
-    std::unordered_map<std::uint64_t, int> given;
-    file.scanBytes([&](const unsigned char* record, std::size_t) {
-        Ymd date;
-        std::int64_t day;
-        try {
-            day = wholeDay(recordDate(record));
-            date = decodeDate(recordDate(record));
-        } catch (const DateError&) {
+    UidMaker uids;
+    for (const MemoRecord& memo : memos) {
+        const std::string uid = uids.next(memo);
+        if (uid.empty()) {
             ++result.undated;
-            return true;
+            continue;
         }
-        const std::string_view line1 = recordLine1(record);
-        const std::string_view line2 = recordLine2(record);
-        const std::string uid = uidOf(given, date, line1, line2);
-        if (!wanted(range, day, date, line1)) return true;
-        out += IcalText(icalcomponent_as_ical_string_r(memoEvent(date, line1, line2, uid, stamp).get())).view();
+        const Ymd date = decodeDate(memo.date);
+        const RecordBytes bytes = encodeRecord(memo);
+        const std::string_view line1 = recordLine1(bytes.data());
+        if (!wanted(range, wholeDay(memo.date), date, line1)) continue;
+        out += IcalText(icalcomponent_as_ical_string_r(memoEvent(date, line1, recordLine2(bytes.data()), uid, stamp).get())).view();
         ++result.events;
-        return true;
-    });
+    }
     out += "END:VCALENDAR\r\n";
     return result;
 }

@@ -15,13 +15,14 @@
 #include <sstream>
 
 #include "diary/CalendarAccount.h"
-#include "ics/DiaryCalendar.h"
+#include "diary/DiaryCalendar.h"
 #include "mainwindow/AccountDialog.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/SyncRunner.h"
 #include "mainwindow/Tform1.h"
 #include "store/Errors.h"
 #include "store/SafeWrite.h"
+#include "sync/CalDav.h"
 
 namespace jotanor {
 namespace {
@@ -239,7 +240,7 @@ void Tform1::Importeerics1Click() {
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(chosen->toStdString() + ": " + e.what());
     }
-    const ics::ImportCounts counts = ics::importInto(session_.file(), imported);
+    const ImportCounts counts = importInto(session_.file(), imported);
     if (counts.added > 0) reshowView();
     QString text = QString("%1 toegevoegd, %2 al aanwezig, %3 overgeslagen, %4 ingekort")
                        .arg(memos(counts.added))
@@ -256,7 +257,7 @@ void Tform1::Bewaarics1Click() {
     std::vector<std::pair<std::size_t, MemoRecord>> shown;
     const MemoBlocks& blocks = listModel_->blocks();
     for (std::size_t b = 0; b < blocks.size(); ++b) shown.emplace_back(blocks.position(b), blocks.record(b));
-    const ics::ListCalendar calendar = ics::exportList(session_.file(), shown, utcStamp());
+    const ListCalendar calendar = exportList(session_.file(), shown, utcStamp());
     replaceFile(*platform_.fileSystem, toPath(*chosen), calendar.text.data(), calendar.text.size());
     QString text = memos(calendar.events) + " bewaard in " + *chosen;
     if (calendar.undated > 0) text += ", " + QString::number(calendar.undated) + " zonder geldige datum overgeslagen";

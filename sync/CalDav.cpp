@@ -449,6 +449,8 @@ CalDav::CalDav(const DavSettings& given)
 
 CalDav::~CalDav() = default;
 
+std::unique_ptr<CalendarServer> calDavServer(const DavSettings& settings) { return std::make_unique<CalDav>(settings); }
+
 std::string CalDav::address() const { return origin_ + encodePath(collection_); }
 
 std::string CalDav::hrefFor(const std::string& uid) const {

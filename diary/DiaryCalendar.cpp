@@ -1,11 +1,13 @@
-#include "ics/DiaryCalendar.h"
+#include "diary/DiaryCalendar.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-namespace jotanor::ics {
+#include "diary/MemoCommands.h"
 
-ImportCounts importInto(MemoFile& file, const Imported& imported) {
+namespace jotanor {
+
+ImportCounts importInto(MemoFile& file, const ics::Imported& imported) {
     DiaryMemos diary(file.readAll());
     const ImportPlan plan = importEdits(diary, imported);
     const auto outcomes = applyEdits(file, plan.edits);
@@ -21,7 +23,7 @@ ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t,
     // them, so that identical memos keep theirs.
     std::unordered_map<std::size_t, std::pair<MemoRecord, std::string>> wanted;
     for (const auto& entry : shown) wanted.emplace(entry.first, std::pair<MemoRecord, std::string>{});
-    UidMaker uids;
+    ics::UidMaker uids;
     file.scan([&](const MemoRecord& memo, std::size_t position) {
         std::string uid = uids.next(memo);
         if (const auto it = wanted.find(position); it != wanted.end()) it->second = {memo, std::move(uid)};
@@ -32,8 +34,8 @@ ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t,
     std::string head;
     for (const auto& [position, memo] : shown) {
         const auto& [there, thereUid] = wanted.at(position);
-        const std::string uid = there == memo ? thereUid : memoUid(memo);
-        const auto calendar = uid.empty() ? std::nullopt : eventCalendar(memo, uid, dtstamp);
+        const std::string uid = there == memo ? thereUid : ics::memoUid(memo);
+        const auto calendar = uid.empty() ? std::nullopt : ics::eventCalendar(memo, uid, dtstamp);
         if (!calendar) {
             ++out.undated;
             continue;
@@ -49,11 +51,11 @@ ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t,
     if (head.empty()) {
         // No event: the frame of an empty calendar.
         std::string empty;
-        exportCalendar(file, Range{DaySerial{1}, DaySerial{0}}, dtstamp, empty);
+        ics::exportCalendar({}, {}, dtstamp, empty);
         head = empty.substr(0, empty.rfind("END:VCALENDAR"));
     }
     out.text = head + events + "END:VCALENDAR\r\n";
     return out;
 }
 
-}  // namespace jotanor::ics
+}  // namespace jotanor

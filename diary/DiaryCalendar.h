@@ -7,9 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "ics/Ics.h"
+#include "diary/Pairing.h"
+#include "store/MemoFile.h"
 
-namespace jotanor::ics {
+namespace jotanor {
 
 struct ImportCounts {
     std::size_t added = 0;
@@ -18,7 +19,7 @@ struct ImportCounts {
 
 // Adds the memos of `imported` that the diary does not hold yet; each add is
 // decided again under the file's lock.
-ImportCounts importInto(MemoFile& file, const Imported& imported);
+ImportCounts importInto(MemoFile& file, const ics::Imported& imported);
 
 // The calendar of memos as a list shows them, each with the position in the
 // memo file it was read from, in the order given; each event the one a whole
@@ -33,4 +34,4 @@ struct ListCalendar {
 ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t, MemoRecord>>& shown,
                         std::string_view dtstamp);
 
-}  // namespace jotanor::ics
+}  // namespace jotanor
