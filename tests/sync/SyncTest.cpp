@@ -1,12 +1,15 @@
-// The sync's parts without a server: the reconcile of the two sides, the
-// summary, a diary that is gone, and the state kept between syncs.
+// The sync: the reconcile of the two sides, the summary, a diary that is
+// gone, the state kept between syncs, and whole syncs against a calendar
+// server held in memory.
 #include <gtest/gtest.h>
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "dates/Dates.h"
+#include "diary/MemoCommands.h"
 #include "ics/Ics.h"
 #include "store/SafeWrite.h"
 #include "sync/CalDav.h"
@@ -147,6 +150,212 @@ TEST(Sync, ADiaryThatSyncedAndIsGoneIsNotMadeAnew) {
         EXPECT_NE(std::string(e.what()).find("is er niet meer"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(std::filesystem::exists(memoPath));
+}
+
+// A calendar in memory: every change a new version (the token and the
+// ctag), and faults on request.
+struct FakeCalendar {
+    struct Event {
+        std::string etag, data;
+    };
+    std::map<std::string, Event> events;
+    std::map<std::string, int> changedAt;  // href, version; minus the version it went
+    int version = 1;
+    std::size_t stopAfterWrites = SIZE_MAX;  // then DavStopped
+    std::set<std::string> refused, unreadable;
+    bool churning = false;  // a new ETag with every answer
+    std::size_t calls = 0;
+    static constexpr DaySerial kToday = 46144;  // 2 May 2026
+
+    static std::string hrefFor(const std::string& uid) { return "/agenda/" + uid + ".ics"; }
+    void store(const std::string& href, std::string data) {
+        events[href] = {"e" + std::to_string(++version), std::move(data)};
+        changedAt[href] = version;
+    }
+    void add(const MemoRecord& memo, const std::string& uid) {
+        store(hrefFor(uid), *ics::eventCalendar(memo, uid, "20260502T000000Z"));
+    }
+    void drop(const std::string& href) {
+        events.erase(href);
+        changedAt[href] = -++version;
+    }
+    std::vector<std::string> titles() const {
+        std::vector<std::string> out;
+        for (const auto& [href, event] : events)
+            for (const auto& memo : ics::readCalendar(event.data, {kToday, kToday, kToday + 365}).memos)
+                out.push_back(memo.record.line1);
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+// The calendar as a server: ETags checked as a server checks them.
+class FakeServer final : public sync::CalendarServer {
+public:
+    explicit FakeServer(FakeCalendar& c) : c_(c) {}
+    std::string address() const override { return "http://nep/agenda/"; }
+    std::string checkCalendar() override { return ++c_.calls, std::to_string(c_.version); }
+    sync::DavListing changesSince(const std::string& token) override {
+        ++c_.calls;
+        sync::DavListing listing;
+        const int since = token.empty() ? 0 : std::stoi(token);
+        listing.complete = since == 0;
+        listing.token = std::to_string(c_.version);
+        for (const auto& [href, at] : c_.changedAt) {
+            if (std::abs(at) <= since) continue;
+            if (at > 0)
+                listing.items.push_back({href, c_.events.at(href).etag, {}, {}});
+            else if (since > 0)
+                listing.removed.push_back(href);
+        }
+        return listing;
+    }
+    void fetch(const std::vector<std::string>& hrefs, const std::function<void(sync::DavItem&)>& each,
+               const std::function<void(std::size_t, std::size_t)>&) override {
+        ++c_.calls;
+        for (const auto& href : hrefs) {
+            const auto it = c_.events.find(href);
+            if (it == c_.events.end()) continue;
+            if (c_.churning) c_.store(href, it->second.data);
+            sync::DavItem item{href, it->second.etag, it->second.data, {}};
+            if (c_.unreadable.contains(href)) item = {href, it->second.etag, {}, "kapot"};
+            each(item);
+        }
+    }
+    std::optional<std::string> put(const std::string& href, const std::string& calendar,
+                                   const std::optional<std::string>& ifMatch) override {
+        write(href);
+        const auto it = c_.events.find(href);
+        if (ifMatch ? it == c_.events.end() || it->second.etag != *ifMatch : it != c_.events.end()) return std::nullopt;
+        c_.store(href, calendar);
+        return c_.events[href].etag;
+    }
+    bool remove(const std::string& href, const std::string& etag) override {
+        write(href);
+        const auto it = c_.events.find(href);
+        if (it != c_.events.end() && it->second.etag != etag) return false;
+        if (it != c_.events.end()) c_.drop(href);
+        return true;
+    }
+    std::string hrefFor(const std::string& uid) const override { return FakeCalendar::hrefFor(uid); }
+    std::size_t requests() const override { return c_.calls; }
+
+private:
+    void write(const std::string& href) {
+        ++c_.calls;
+        if (c_.stopAfterWrites-- == 0) throw sync::DavStopped("gestopt");
+        if (c_.refused.contains(href)) throw sync::DavRefused("geweigerd", 400);
+    }
+    FakeCalendar& c_;
+};
+
+std::vector<std::string> titlesOf(const std::vector<MemoRecord>& memos) {
+    std::vector<std::string> out;
+    for (const auto& memo : memos) out.push_back(memo.line1);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// Two syncs of a diary and the server: the first pairs what both hold,
+// then each side changes, then the second brings the changes across (and
+// when stopped, a third finishes it). Each row breaks when one rule of the
+// sync does.
+TEST(SyncWithServer, EachSideGetsTheOthersChanges) {
+    const DaySerial may = FakeCalendar::kToday + 8;
+    const MemoRecord t{may, "Tandarts", ""}, k{may + 1, "Kapper", ""}, x{may + 2, "Markt", ""};
+    const MemoRecord tHere{may, "Tandarts 9:00", ""}, tThere{may, "Tandarts 10:00", ""};
+    const auto tHref = "/agenda/" + ics::memoUid(t) + ".ics";
+    using Change = std::function<void(MemoFile&, FakeCalendar&)>;
+    const auto changeHere = [](MemoRecord from, MemoRecord to) {
+        return [=](MemoFile& f, FakeCalendar&) { changeMemo(f, {from, 0}, to); };
+    };
+    const auto changeThere = [&](MemoRecord to) {
+        return [=](MemoFile&, FakeCalendar& s) { s.store(tHref, *ics::eventCalendar(to, ics::memoUid(t), "20260503T000000Z")); };
+    };
+    struct Row {
+        const char* name;
+        std::vector<MemoRecord> diary, server;  // the server's under their own UIDs
+        Change change;
+        std::vector<std::string> diaryAfter, serverAfter;
+        std::size_t up = 0, down = 0, deletedHere = 0, deletedThere = 0, conflicts = 0, skipped = 0;
+        std::size_t stopAfter = SIZE_MAX;  // writes in the second sync
+    };
+    const Row rows[] = {
+        {"the same memo on both sides pairs: nothing moves", {t, k}, {t}, {},
+         {"Kapper", "Tandarts"}, {"Kapper", "Tandarts"}},
+        {"added here goes up", {t}, {}, [&](MemoFile& f, FakeCalendar&) { enterMemo(f, x); },
+         {"Markt", "Tandarts"}, {"Markt", "Tandarts"}, 1},
+        {"added there comes down", {t}, {}, [&](MemoFile&, FakeCalendar& s) { s.add(x, "x@telefoon"); },
+         {"Markt", "Tandarts"}, {"Markt", "Tandarts"}, 0, 1},
+        {"deleted here: the event goes", {t, k}, {}, [&](MemoFile& f, FakeCalendar&) { deleteMemo(f, {t, 0}); },
+         {"Kapper"}, {"Kapper"}, 0, 0, 0, 1},
+        {"deleted there: the memo goes", {t, k}, {}, [&](MemoFile&, FakeCalendar& s) { s.drop(tHref); },
+         {"Kapper"}, {"Kapper"}, 0, 0, 1},
+        {"changed here: into the event", {t}, {}, changeHere(t, tHere), {"Tandarts 9:00"}, {"Tandarts 9:00"}, 1},
+        {"changed there: comes down", {t}, {}, changeThere(tThere), {"Tandarts 10:00"}, {"Tandarts 10:00"}, 0, 1},
+        {"changed on both sides: both versions stay", {t}, {},
+         [&](MemoFile& f, FakeCalendar& s) { changeHere(t, tHere)(f, s), changeThere(tThere)(f, s); },
+         {"Tandarts 10:00", "Tandarts 9:00"}, {"Tandarts 10:00", "Tandarts 9:00"}, 1, 1, 0, 0, 1},
+        {"deleted here, changed there: the change comes down", {t}, {},
+         [&](MemoFile& f, FakeCalendar& s) { deleteMemo(f, {t, 0}), changeThere(tThere)(f, s); },
+         {"Tandarts 10:00"}, {"Tandarts 10:00"}, 0, 1},
+        {"changed here, deleted there: the change goes up", {t}, {},
+         [&](MemoFile& f, FakeCalendar& s) { changeHere(t, tHere)(f, s), s.drop(tHref); },
+         {"Tandarts 9:00"}, {"Tandarts 9:00"}, 1},
+        {"a new ETag with every answer: a change here still goes in", {t}, {},
+         [&](MemoFile& f, FakeCalendar& s) { s.churning = true, changeHere(t, tHere)(f, s); }, {"Tandarts 9:00"}, {"Tandarts 9:00"}, 1},
+        {"a refused write is told, the others go", {t}, {},
+         [&](MemoFile& f, FakeCalendar& s) { enterMemo(f, x), enterMemo(f, k), s.refused.insert(s.hrefFor(ics::memoUid(x))); },
+         {"Kapper", "Markt", "Tandarts"}, {"Kapper", "Tandarts"}, 1, 0, 0, 0, 0, 1},
+        {"an unreadable event stays as it was here", {t}, {},
+         [&](MemoFile& f, FakeCalendar& s) { changeThere(tThere)(f, s), s.unreadable.insert(tHref); },
+         {"Tandarts"}, {"Tandarts 10:00"}, 0, 0, 0, 0, 0, 1},
+        {"a stopped sync keeps what went up: the next puts the rest once", {t}, {},
+         [&](MemoFile& f, FakeCalendar&) { enterMemo(f, x), enterMemo(f, k); },
+         {"Kapper", "Markt", "Tandarts"}, {"Kapper", "Markt", "Tandarts"}, 1, 0, 0, 0, 0, 0, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TempDir dir;
+        test::writeMemos(dir.file("m.mem"), row.diary);
+        MemoFile file(nativeFileSystem(), dir.file("m.mem"));
+        FakeCalendar server;
+        for (std::size_t i = 0; i < row.server.size(); ++i) server.add(row.server[i], "s" + std::to_string(i) + "@telefoon");
+        sync::SyncSettings settings;
+        settings.today = FakeCalendar::kToday;
+        settings.dtstamp = "20260502T000000Z";
+        settings.allowEmpty = true;  // a diary emptied by a row
+        const sync::ServerMaker fake = [&](const sync::DavSettings&) {
+            return std::make_unique<FakeServer>(server);
+        };
+        sync::synchronize(nativeFileSystem(), file, settings, fake);
+        if (row.change) row.change(file, server);
+        server.stopAfterWrites = row.stopAfter;
+        sync::SyncReport report;
+        try {
+            report = sync::synchronize(nativeFileSystem(), file, settings, fake);
+        } catch (const sync::DavStopped&) {
+            // What went up before the stop is in the state.
+            EXPECT_EQ(sync::readState(nativeFileSystem(), sync::statePath(file.path())).events.size(), server.events.size());
+            server.stopAfterWrites = SIZE_MAX;
+            report = sync::synchronize(nativeFileSystem(), file, settings, fake);
+        }
+        EXPECT_EQ(titlesOf(file.readAll()), row.diaryAfter) << row.name;
+        EXPECT_EQ(server.titles(), row.serverAfter) << row.name;
+        EXPECT_EQ(report.up, row.up) << row.name;
+        EXPECT_EQ(report.down, row.down) << row.name;
+        EXPECT_EQ(report.deletedHere, row.deletedHere) << row.name;
+        EXPECT_EQ(report.deletedThere, row.deletedThere) << row.name;
+        EXPECT_EQ(report.conflicts, row.conflicts) << row.name;
+        EXPECT_EQ(report.skipped.size(), row.skipped) << row.name;
+        // Without the faults the next sync brings the sides together, and
+        // the one after finds nothing to do.
+        server.refused.clear(), server.unreadable.clear(), server.churning = false;
+        sync::synchronize(nativeFileSystem(), file, settings, fake);
+        EXPECT_EQ(titlesOf(file.readAll()), server.titles()) << row.name;
+        const sync::SyncReport r = sync::synchronize(nativeFileSystem(), file, settings, fake);
+        EXPECT_EQ(r.up + r.down + r.deletedHere + r.deletedThere + r.conflicts + r.skipped.size(), 0u) << row.name;
+    }
 }
 
 TEST(SyncState, EveryFieldComesBackAsItWas) {
