@@ -42,11 +42,10 @@ public:
         long status = 0;
         std::string body;
         std::string etag;
-        std::string location;        // where a redirect points
-        std::string authentication;  // the schemes a 401 offers, lowercase
         std::size_t limit = 0;       // the most the body may hold
         std::size_t received = 0;
         MultistatusReader* reader = nullptr;  // takes a 207's body instead
+        void* handle = nullptr;               // the transfer's
     };
 
 private:
@@ -64,13 +63,19 @@ private:
     [[noreturn]] void outOfTime() const;
     [[noreturn]] void unauthorized(const std::string& schemes) const;
     DavListing fullListing();
+    std::string localHref(const std::string& href) const;
+    std::string urlOf(const std::string& path, bool whole) const;
     void fetchBatch(const std::vector<std::string>& hrefs, const std::function<void(DavItem&)>& each);
 
     struct CurlFree {
         void operator()(void* handle) const;
     };
     std::unique_ptr<void, CurlFree> curl_;
-    std::string origin_;      // "https://host:port"
+    struct UrlFree {
+        void operator()(void* url) const;
+    };
+    std::unique_ptr<void, UrlFree> url_;  // the collection's
+    std::string origin_;      // "https://host:port", for messages
     std::string collection_;  // the collection's path, percent-decoded, ending in "/"
     bool syncCollection_ = true;
     std::size_t requests_ = 0;
@@ -83,8 +88,5 @@ private:
 // A CalDav as the server of a sync (Sync.h).
 std::unique_ptr<CalendarServer> calDavServer(const DavSettings& settings);
 
-// Percent-decoding and -encoding of a path (the "/" stays).
-std::string decodePath(const std::string& path);
-std::string encodePath(const std::string& path);
 
 }  // namespace jotanor::sync
