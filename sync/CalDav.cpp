@@ -498,27 +498,17 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     }
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
     // The headers of the last answer (the one after a 401 that asked for
-    // the credentials).
-    const auto header = [&](const char* name, std::size_t index = 0) {
-        curl_header* found = nullptr;
-        return curl_easy_header(h, name, index, CURLH_HEADER, -1, &found) == CURLHE_OK ? std::string(found->value)
-                                                                                        : std::string();
-    };
-    response.etag = header("ETag");
-    if (response.status == 401) {
-        // The schemes offered, each a lowercase word and a blank.
-        curl_header* first = nullptr;
-        const std::size_t offers =
-            curl_easy_header(h, "WWW-Authenticate", 0, CURLH_HEADER, -1, &first) == CURLHE_OK ? first->amount : 0;
-        std::string schemes;
-        for (std::size_t i = 0; i < offers; ++i) {
-            const std::string offer = header("WWW-Authenticate", i);
-            schemes += lowercase(offer.substr(0, offer.find(' '))) + " ";
-        }
-        unauthorized(schemes);
+    // the credentials); `schemes` the ones a 401 offers, each a lowercase
+    // word and a blank.
+    std::string location, schemes;
+    for (curl_header* header = nullptr; (header = curl_easy_nextheader(h, CURLH_HEADER, -1, header));) {
+        const std::string name = lowercase(header->name), value = header->value;
+        if (name == "etag") response.etag = value;
+        if (name == "location") location = value;
+        if (name == "www-authenticate") schemes += lowercase(value.substr(0, value.find(' '))) + " ";
     }
+    if (response.status == 401) unauthorized(schemes);
     if (response.status == 403 && !reportRefusal) forbidden(href);
-    const std::string location = header("Location");
     if (response.status >= 300 && response.status < 400 && !location.empty()) {
         // Where it points, without user information.
         const auto to = parseUrl(location, parseUrl(url).get());
