@@ -22,7 +22,7 @@
 #include "store/ShownText.h"
 #include "store/Win1252.h"
 #ifdef JOTANOR_CALENDARS
-#include "diary/DiaryCalendar.h"
+#include "diary/Pairing.h"
 #include "ics/Ics.h"
 #include "sync/CalDav.h"
 #include "sync/Sync.h"

@@ -1,5 +1,6 @@
-// The diary's memos paired with the events of a calendar: which memo an
-// event stands for, and the adds an imported calendar makes.
+// The diary and calendar files, for every front end: which memo an event
+// stands for, the adds an imported calendar makes, and the calendar of a
+// list of memos as a view shows them.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 
 #include "ics/Ics.h"
 #include "store/MemoEdit.h"
+#include "store/MemoFile.h"
 
 namespace jotanor {
 
@@ -68,5 +70,27 @@ struct ImportPlan {
     std::size_t already = 0;
 };
 ImportPlan importEdits(DiaryMemos& diary, const ics::Imported& imported);
+
+struct ImportCounts {
+    std::size_t added = 0;
+    std::size_t already = 0;  // the diary held them (by UID, then by content)
+};
+
+// Adds the memos of `imported` that the diary does not hold yet; each add is
+// decided again under the file's lock.
+ImportCounts importInto(MemoFile& file, const ics::Imported& imported);
+
+// The calendar of memos as a list shows them, each with the position in the
+// memo file it was read from, in the order given; each event the one a whole
+// export writes for that memo, UID included. A memo the file no longer holds
+// at its position (another program changed the file) keeps the UID the first
+// of identical memos gets. Undated memos are left out and counted.
+struct ListCalendar {
+    std::string text;
+    std::size_t events = 0;
+    std::size_t undated = 0;
+};
+ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t, MemoRecord>>& shown,
+                        std::string_view dtstamp);
 
 }  // namespace jotanor

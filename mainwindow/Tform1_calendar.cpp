@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "diary/CalendarAccount.h"
-#include "diary/DiaryCalendar.h"
+#include "diary/Pairing.h"
 #include "mainwindow/AccountDialog.h"
 #include "mainwindow/MemoListModel.h"
 #include "mainwindow/SyncRunner.h"

@@ -419,8 +419,6 @@ CalDav::CalDav(const DavSettings& given)
     }
 }
 
-CalDav::~CalDav() = default;
-
 std::unique_ptr<CalendarServer> calDavServer(const DavSettings& settings) { return std::make_unique<CalDav>(settings); }
 
 std::string CalDav::address() const { return urlOf(collection_, true); }

@@ -22,9 +22,6 @@ bool hasUserinfo(const std::string& url);
 class CalDav final : public CalendarServer {
 public:
     explicit CalDav(const DavSettings& settings);
-    ~CalDav();
-    CalDav(const CalDav&) = delete;
-    CalDav& operator=(const CalDav&) = delete;
 
     std::string address() const override;
     std::string checkCalendar() override;

@@ -8,7 +8,7 @@
 #include <regex>
 
 #include "dates/Dates.h"
-#include "diary/DiaryCalendar.h"
+#include "diary/Pairing.h"
 #include "diary/MemoCommands.h"
 #include "ics/Ics.h"
 #include "sync/Reconcile.h"
