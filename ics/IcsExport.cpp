@@ -195,21 +195,18 @@ std::string uidAfter(std::string stem, int seen) {
     return stem + "@jotanor";
 }
 
-std::string uidOf(std::unordered_map<std::uint64_t, int>& given, const Ymd& date, std::string_view line1,
-                  std::string_view line2, int* copy = nullptr) {
-    std::uint64_t hashed = 0;
-    std::string stem = uidStem(date, yearlyStar(date, line1), line1, line2, hashed);
-    const int seen = given[hashed]++;
-    if (copy) *copy = seen;
-    return uidAfter(std::move(stem), seen);
-}
-
 }  // namespace
 
 std::string UidMaker::next(const MemoRecord& memo, int* copy) {
     try {
         const RecordBytes bytes = encodeRecord(memo);
-        return uidOf(given_, decodeDate(memo.date), recordLine1(bytes.data()), recordLine2(bytes.data()), copy);
+        const Ymd date = decodeDate(memo.date);
+        const std::string_view line1 = recordLine1(bytes.data());
+        std::uint64_t hashed = 0;
+        std::string stem = uidStem(date, yearlyStar(date, line1), line1, recordLine2(bytes.data()), hashed);
+        const int seen = given_[hashed]++;
+        if (copy) *copy = seen;
+        return uidAfter(std::move(stem), seen);
     } catch (const DateError&) {
         return {};
     }
