@@ -476,8 +476,6 @@ std::string asCalendarGivesIt(std::string_view line, bool firstLineOnly = false)
     return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
-bool sameDay(DaySerial a, DaySerial b) { return wholeDay(a) == wholeDay(b); }
-
 // A starred memo on the same day of the year (29 February on 28 February,
 // where the diary moves it).
 bool sameYearlyDay(DaySerial diary, DaySerial event) {
@@ -509,7 +507,7 @@ bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
         if (!exact && (lineAsGiven(diary) != lineAsGiven(event) ||
                        asCalendarGivesIt(diary.line2, true) != asCalendarGivesIt(event.line2)))
             return false;
-        return sameDay(diary.date, event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
+        return wholeDay(diary.date) == wholeDay(event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
     } catch (const DateError&) {
         return false;
     }

@@ -195,33 +195,32 @@ std::string uidAfter(std::string stem, int seen) {
     return stem + "@jotanor";
 }
 
-}  // namespace
-
-std::string UidMaker::next(const MemoRecord& memo, int* copy) {
+// The stem of a memo's UIDs, and its hash; "" when its date is no calendar day.
+std::string stemOf(const MemoRecord& memo, std::uint64_t& hashed) {
     try {
         const RecordBytes bytes = encodeRecord(memo);
         const Ymd date = decodeDate(memo.date);
         const std::string_view line1 = recordLine1(bytes.data());
-        std::uint64_t hashed = 0;
-        std::string stem = uidStem(date, yearlyStar(date, line1), line1, recordLine2(bytes.data()), hashed);
-        const int seen = given_[hashed]++;
-        if (copy) *copy = seen;
-        return uidAfter(std::move(stem), seen);
+        return uidStem(date, yearlyStar(date, line1), line1, recordLine2(bytes.data()), hashed);
     } catch (const DateError&) {
         return {};
     }
 }
+}  // namespace
+
+std::string UidMaker::next(const MemoRecord& memo, int* copy) {
+    std::uint64_t hashed = 0;
+    std::string stem = stemOf(memo, hashed);
+    if (stem.empty()) return {};
+    const int seen = given_[hashed]++;
+    if (copy) *copy = seen;
+    return uidAfter(std::move(stem), seen);
+}
 
 std::string memoUid(const MemoRecord& memo, int copy) {
-    try {
-        const RecordBytes bytes = encodeRecord(memo);
-        const Ymd date = decodeDate(memo.date);
-        const std::string_view line1 = recordLine1(bytes.data());
-        std::uint64_t hashed = 0;
-        return uidAfter(uidStem(date, yearlyStar(date, line1), line1, recordLine2(bytes.data()), hashed), copy);
-    } catch (const DateError&) {
-        return {};
-    }
+    std::uint64_t hashed = 0;
+    std::string stem = stemOf(memo, hashed);
+    return stem.empty() ? stem : uidAfter(std::move(stem), copy);
 }
 
 Exported exportCalendar(std::span<const MemoRecord> memos, const Range& range, std::string_view dtstamp, std::string& out) {
