@@ -302,22 +302,23 @@ void onceEach(DavListing& listing) {
     compact(listing.removed, keepRemoved);
 }
 
+using Url = std::unique_ptr<CURLU, void (*)(CURLU*)>;
+
 // A part of a URL, or nothing.
-std::optional<std::string> urlPart(void* url, CURLUPart which, unsigned flags = 0) {
+std::optional<std::string> urlPart(CURLU* url, CURLUPart which, unsigned flags = 0) {
     char* text = nullptr;
-    if (curl_url_get(static_cast<CURLU*>(url), which, &text, flags) != CURLUE_OK) return std::nullopt;
+    if (curl_url_get(url, which, &text, flags) != CURLUE_OK) return std::nullopt;
     std::string out(text);
     curl_free(text);
     return out;
 }
 
 // The URL read, or relative to `base`; nothing when it is none.
-std::unique_ptr<void, void (*)(void*)> parseUrl(const std::string& url, void* base = nullptr) {
-    std::unique_ptr<void, void (*)(void*)> u(base ? curl_url_dup(static_cast<CURLU*>(base)) : curl_url(),
-                                             [](void* p) { curl_url_cleanup(static_cast<CURLU*>(p)); });
+Url parseUrl(const std::string& url, CURLU* base = nullptr) {
+    Url u(base ? curl_url_dup(base) : curl_url(), curl_url_cleanup);
     if (!u) throw std::bad_alloc();
     const unsigned flags = CURLU_NON_SUPPORT_SCHEME | (base ? 0 : CURLU_GUESS_SCHEME);
-    if (curl_url_set(static_cast<CURLU*>(u.get()), CURLUPART_URL, url.c_str(), flags) != CURLUE_OK) u.reset();
+    if (curl_url_set(u.get(), CURLUPART_URL, url.c_str(), flags) != CURLUE_OK) u.reset();
     return u;
 }
 
@@ -330,8 +331,6 @@ bool hasUserinfo(const std::string& url) {
     return parsed && (urlPart(parsed.get(), CURLUPART_USER) || urlPart(parsed.get(), CURLUPART_PASSWORD));
 }
 
-void CalDav::UrlFree::operator()(void* url) const { curl_url_cleanup(static_cast<CURLU*>(url)); }
-
 // A href as a decoded path; a server may give a whole URL.
 std::string CalDav::localHref(const std::string& href) const {
     const auto parsed = parseUrl(href, url_.get());
@@ -342,7 +341,7 @@ std::string CalDav::localHref(const std::string& href) const {
 // The path within the collection's server, percent-encoded: a path
 // (the URL's path, then the whole URL when `whole`).
 std::string CalDav::urlOf(const std::string& path, bool whole) const {
-    const std::unique_ptr<CURLU, void (*)(CURLU*)> u(curl_url_dup(static_cast<CURLU*>(url_.get())), curl_url_cleanup);
+    const Url u(curl_url_dup(url_.get()), curl_url_cleanup);
     if (!u || curl_url_set(u.get(), CURLUPART_PATH, path.c_str(), CURLU_URLENCODE) != CURLUE_OK) throw std::bad_alloc();
     std::string out = urlPart(u.get(), whole ? CURLUPART_URL : CURLUPART_PATH).value_or("");
     // Escapes in capitals, as RFC 3986 asks: one address is one text.
@@ -369,9 +368,9 @@ CalDav::CalDav(const DavSettings& given)
     if (!host || !path) throw DavError("'" + settings.url + "' is geen bruikbaar adres van een agenda");
     const auto port = urlPart(parsed.get(), CURLUPART_PORT);
     origin_ = urlPart(parsed.get(), CURLUPART_SCHEME).value_or("http") + "://" + *host + (port ? ":" + *port : "");
-    curl_url_set(static_cast<CURLU*>(parsed.get()), CURLUPART_QUERY, nullptr, 0);
-    curl_url_set(static_cast<CURLU*>(parsed.get()), CURLUPART_FRAGMENT, nullptr, 0);
-    url_.reset(parsed.release());
+    curl_url_set(parsed.get(), CURLUPART_QUERY, nullptr, 0);
+    curl_url_set(parsed.get(), CURLUPART_FRAGMENT, nullptr, 0);
+    url_ = std::move(parsed);
     collection_ = *path;
     // One collection, however its address is written.
     if (collection_.empty() || collection_.back() != '/') collection_ += '/';
@@ -511,8 +510,8 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
         // Where it points, without user information.
         const auto to = parseUrl(location, parseUrl(url).get());
         if (to) {
-            curl_url_set(static_cast<CURLU*>(to.get()), CURLUPART_USER, nullptr, 0);
-            curl_url_set(static_cast<CURLU*>(to.get()), CURLUPART_PASSWORD, nullptr, 0);
+            curl_url_set(to.get(), CURLUPART_USER, nullptr, 0);
+            curl_url_set(to.get(), CURLUPART_PASSWORD, nullptr, 0);
         }
         // One libcurl will not read (a control character in it) is shown as given.
         const std::string shown = to ? urlPart(to.get(), CURLUPART_URL).value_or(location)

@@ -10,6 +10,8 @@
 
 #include "sync/CalendarServer.h"
 
+struct Curl_URL;  // libcurl's URL
+
 namespace jotanor::sync {
 
 class MultistatusReader;
@@ -68,10 +70,7 @@ private:
         void operator()(void* handle) const;
     };
     std::unique_ptr<void, CurlFree> curl_;
-    struct UrlFree {
-        void operator()(void* url) const;
-    };
-    std::unique_ptr<void, UrlFree> url_;  // the collection's
+    std::shared_ptr<Curl_URL> url_;  // the collection's
     std::string origin_;      // "https://host:port", for messages
     std::string collection_;  // the collection's path, percent-decoded, ending in "/"
     bool syncCollection_ = true;
