@@ -331,15 +331,16 @@ bool hasUserinfo(const std::string& url) {
     return parsed && (urlPart(parsed.get(), CURLUPART_USER) || urlPart(parsed.get(), CURLUPART_PASSWORD));
 }
 
-// A href as a decoded path; a server may give a whole URL.
+// A href as a decoded path; a server may give a whole URL. One libcurl
+// will not decode (a control character in it) stays as given.
 std::string CalDav::localHref(const std::string& href) const {
     const auto parsed = parseUrl(href, url_.get());
     const auto path = parsed ? urlPart(parsed.get(), CURLUPART_PATH, CURLU_URLDECODE) : std::nullopt;
     return path.value_or(href);
 }
 
-// The path within the collection's server, percent-encoded: a path
-// (the URL's path, then the whole URL when `whole`).
+// `path` on the collection's server, percent-encoded: the URL's path, or
+// the whole URL when `whole`.
 std::string CalDav::urlOf(const std::string& path, bool whole) const {
     const Url u(curl_url_dup(url_.get()), curl_url_cleanup);
     if (!u || curl_url_set(u.get(), CURLUPART_PATH, path.c_str(), CURLU_URLENCODE) != CURLUE_OK) throw std::bad_alloc();
