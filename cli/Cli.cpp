@@ -22,8 +22,9 @@
 #include "store/ShownText.h"
 #include "store/Win1252.h"
 #ifdef JOTANOR_CALENDARS
-#include "ics/DiaryCalendar.h"
+#include "diary/Pairing.h"
 #include "ics/Ics.h"
+#include "sync/CalDav.h"
 #include "sync/Sync.h"
 #endif
 
@@ -388,7 +389,7 @@ void exportCommand(Context& c) {
     if (const auto from = c.line.value("--from")) range.from = parseDate(*from);
     if (const auto to = c.line.value("--to")) range.to = parseDate(*to);
     std::string calendar;
-    const auto exported = ics::exportCalendar(c.session.file(), range, stampOf(c.givenToday, c.machine), calendar);
+    const auto exported = ics::exportCalendar(c.session.file().readAll(), range, stampOf(c.givenToday, c.machine), calendar);
     c.out.write(calendar.data(), static_cast<std::streamsize>(calendar.size()));
     if (exported.undated > 0)
         c.err << "jotanor-cli: " << exported.undated << (exported.undated == 1 ? " memo" : " memo's")
@@ -432,8 +433,8 @@ void importCommand(Context& c) {
     // What the diary holds already (the events it exported itself, by UID;
     // the rest by content) is not added; each add is decided again under
     // the file's lock.
-    ics::ImportCounts counts;
-    startingDiary(c, [&] { counts = ics::importInto(c.session.file(), imported); });
+    ImportCounts counts;
+    startingDiary(c, [&] { counts = importInto(c.session.file(), imported); });
     const std::size_t added = counts.added;
     const std::size_t already = counts.already;
     c.out << added << (added == 1 ? " memo" : " memo's") << " toegevoegd, " << already << " al aanwezig, "
@@ -484,7 +485,7 @@ void syncCommand(Context& c) {
     MemoFile& file = c.session.file();
     sync::SyncReport report;
     try {
-        report = sync::synchronize(c.machine.fileSystem, file, settings);
+        report = sync::synchronize(c.machine.fileSystem, file, settings, sync::calDavServer);
     } catch (...) {
         if (settings.progress) c.err << "\r\x1b[K";  // the message goes where the progress was
         throw;

@@ -12,18 +12,12 @@
 #include <vector>
 
 #include "output/core/Backup.h"
+#include "store/MemoEdit.h"
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 #include "store/Recurrence.h"
 
 namespace jotanor {
-
-// A memo as a front end last saw it: its content, and the position where it
-// was, which is only where the search for it starts.
-struct MemoRef {
-    MemoRecord memo;
-    std::size_t near = 0;
-};
 
 // Where the memo is now (found by content anywhere in the file), or nothing.
 std::optional<std::size_t> locateMemo(MemoFile& file, const MemoRef& ref);
@@ -43,16 +37,6 @@ enum class EditOutcome {
 EditOutcome changeMemo(MemoFile& file, const MemoRef& ref, const MemoRecord& typed);
 EditOutcome deleteMemo(MemoFile& file, const MemoRef& ref);
 
-// One change among several: add (no `old`), delete (no `memo`), or change.
-// An add with `seenCopies` is an add unless already there: the caller saw
-// that many memos equal to it (its own earlier adds in the same call
-// included) when it decided to add one; finding more under the lock means
-// another change added it meanwhile, and it is not added again.
-struct MemoEdit {
-    std::optional<MemoRef> old;
-    std::optional<MemoRecord> memo;
-    std::optional<std::size_t> seenCopies = std::nullopt;
-};
 // Applies the edits in order, in one change of the file: all or none of
 // them reach it. Each gives its outcome as changeMemo and deleteMemo do.
 std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> edits);

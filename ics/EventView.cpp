@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "dates/Dates.h"
@@ -453,6 +454,63 @@ std::string reapply(std::string_view source, std::string_view before, std::strin
     out += calendarText(after.substr(p, a - s - p));
     for (std::size_t i = at(b - s); i < n; ++i) out += pieces[i];
     return out;
+}
+
+// Whether a memo says what an event says.
+namespace {
+
+// A memo line as an event gives it back: a line break as one blank, other
+// control characters as blanks (a calendar's text holds neither), without
+// blanks before or after (libical reads a value without them); line 2 of
+// an all-day event is the description's first line.
+std::string asCalendarGivesIt(std::string_view line, bool firstLineOnly = false) {
+    if (firstLineOnly) line = line.substr(0, line.find_first_of("\r\n"));
+    std::string out;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
+        out += (c < 0x20 || c == 0x7F) ? ' ' : line[i];
+    }
+    const auto first = out.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+// A starred memo on the same day of the year (29 February on 28 February,
+// where the diary moves it).
+bool sameYearlyDay(DaySerial diary, DaySerial event) {
+    const Ymd d = decodeDate(diary), e = decodeDate(event);
+    return (d.month == e.month && d.day == e.day) || (d.month == 2 && d.day == 29 && e.month == 2 && e.day == 28);
+}
+
+// A memo line as an event gives it back, keeping a starred memo's "*".
+std::string lineAsGiven(const MemoRecord& memo) {
+    return memo.starred() ? "*" + asCalendarGivesIt(std::string_view(memo.line1).substr(1)) : asCalendarGivesIt(memo.line1);
+}
+
+}  // namespace
+
+bool sameEventElsewhere(const MemoRecord& diary, const MemoRecord& event) {
+    if (diary.line1 != event.line1) return false;
+    const auto a = viewOf(diary, true), b = viewOf(event, true);
+    if (!a || !b || a->rest != b->rest || (a->end ? *a->end - a->start : -1) != (b->end ? *b->end - b->start : -1))
+        return false;
+    const std::int64_t shift = std::llabs((a->day * 1440 + a->start) - (b->day * 1440 + b->start));
+    return shift % 15 == 0 && shift <= 26 * 60;
+}
+
+bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
+    try {
+        // As the diary holds it, or as a calendar that loses blanks at the
+        // ends and control characters gives it back.
+        const bool exact = diary.line1 == event.line1 && diary.line2 == event.line2;
+        if (!exact && (lineAsGiven(diary) != lineAsGiven(event) ||
+                       asCalendarGivesIt(diary.line2, true) != asCalendarGivesIt(event.line2)))
+            return false;
+        return wholeDay(diary.date) == wholeDay(event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
+    } catch (const DateError&) {
+        return false;
+    }
 }
 
 }  // namespace jotanor::ics

@@ -1,6 +1,6 @@
 // Memos as iCalendar (RFC 5545) and back, through libical: the events any
 // list of memos gives (an export, or one event on a server), the memos an
-// iCalendar text's events give, and which of those a diary holds already.
+// iCalendar text's events give, and whether a memo says what an event says.
 // No HTTP here: the CalDAV client is in sync/.
 #pragma once
 
@@ -8,13 +8,13 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "diary/MemoCommands.h"
-#include "store/MemoFile.h"
+#include "store/MemoRecord.h"
 
 namespace jotanor::ics {
 
@@ -52,12 +52,13 @@ struct Exported {
     std::size_t undated = 0;  // memos left out: their date is no calendar day
 };
 
-// Appends the calendar to `out`: one event per memo, all day or, when line
+// Appends the calendar of `memos` (a memo file's, in its order, which gives
+// identical memos their UIDs) to `out`: one event per memo, all day or, when line
 // 2 starts with a clock, timed (floating: on the clock it is read on), a
 // yearly one for a starred memo; texts the calendar would not give back as
 // they are also go in an X- property. `dtstamp` is the moment of the export, UTC, as
 // "YYYYMMDDTHHMMSSZ".
-Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out);
+Exported exportCalendar(std::span<const MemoRecord> memos, const Range& range, std::string_view dtstamp, std::string& out);
 
 // One memo as a calendar of one event with the given UID, for a server: the
 // very event the export writes for it. Nothing when the memo's date is no
@@ -127,59 +128,5 @@ std::string calendarText(std::string_view cp1252);
 // A line cut to the 100 characters a memo line holds, at a word boundary,
 // ending in "…"; Windows-1252 bytes in and out. `cut` counts a cut.
 std::string fitLine(std::string_view bytes, std::size_t& cut);
-
-// The diary's memos, each paired with at most one event: by the UID the
-// export gives it, by its contents, or as the same timed event seen from
-// another time zone or the same yearly memo in another year.
-class DiaryMemos {
-public:
-    explicit DiaryMemos(std::vector<MemoRecord> memos);
-
-    // Pairs the unpaired memo the export gives this UID, when it says what
-    // the event's `memo` says (as far as an event can say it).
-    std::optional<MemoRecord> claimUid(const std::string& uid, const MemoRecord& memo);
-    // Pairs an unpaired memo equal to `memo`.
-    bool claim(const MemoRecord& memo);
-    // Pairs an unpaired memo that says what `memo` says (see above).
-    std::optional<MemoRecord> claimAlike(const MemoRecord& memo);
-    // A starred memo moved on by a year keeps its UID: the unpaired memo
-    // `before` became.
-    std::optional<MemoRecord> claimMoved(const MemoRecord& before);
-    // The memo `before` became by an edit: an unclaimed one that keeps two
-    // of its parts (day, title, clock or last day, place or description;
-    // a "*" may come or go), of several the one that keeps the most of
-    // the rest, whatever their order in the file.
-    std::optional<MemoRecord> claimEdited(const MemoRecord& before);
-    // How many memos equal to `memo` the diary holds, paired or not.
-    std::size_t copies(const MemoRecord& memo) const;
-
-    // The memos no event stands for, in file order, with their UIDs.
-    std::vector<std::pair<MemoRecord, std::string>> unclaimed() const;
-
-private:
-    // An index: (hash, position) in that order, so that the memos of one
-    // hash are found in file order; a hash found is checked on the memo.
-    // 32 bits each: a diary holds far fewer memos.
-    using Index = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
-    template <class Same>
-    std::optional<std::size_t> first(const Index& index, std::string_view key, Same same, bool unclaimedOnly) const;
-    std::string uid(std::size_t i) const;
-
-    // Compact, as a diary can be big: no string per memo beside its own;
-    // a UID is made again when asked for.
-    std::vector<MemoRecord> memos_;
-    std::vector<bool> claimed_;
-    std::vector<std::int32_t> copy_;  // identical memos before it, for its UID; -1: no UID
-    Index byKey_, byUid_, byTitle_;
-};
-
-// The adds that bring imported memos into a diary: an event the diary holds
-// already (by UID, then by content) adds nothing, and each add is one
-// "unless already there", decided again under the file's lock.
-struct ImportPlan {
-    std::vector<MemoEdit> edits;
-    std::size_t already = 0;
-};
-ImportPlan importEdits(DiaryMemos& diary, const Imported& imported);
 
 }  // namespace jotanor::ics

@@ -195,39 +195,35 @@ std::string uidAfter(std::string stem, int seen) {
     return stem + "@jotanor";
 }
 
-std::string uidOf(std::unordered_map<std::uint64_t, int>& given, const Ymd& date, std::string_view line1,
-                  std::string_view line2, int* copy = nullptr) {
-    std::uint64_t hashed = 0;
-    std::string stem = uidStem(date, yearlyStar(date, line1), line1, line2, hashed);
-    const int seen = given[hashed]++;
-    if (copy) *copy = seen;
-    return uidAfter(std::move(stem), seen);
-}
-
-}  // namespace
-
-std::string UidMaker::next(const MemoRecord& memo, int* copy) {
-    try {
-        const RecordBytes bytes = encodeRecord(memo);
-        return uidOf(given_, decodeDate(memo.date), recordLine1(bytes.data()), recordLine2(bytes.data()), copy);
-    } catch (const DateError&) {
-        return {};
-    }
-}
-
-std::string memoUid(const MemoRecord& memo, int copy) {
+// The stem of a memo's UIDs, and its hash; "" when its date is no calendar day.
+std::string stemOf(const MemoRecord& memo, std::uint64_t& hashed) {
     try {
         const RecordBytes bytes = encodeRecord(memo);
         const Ymd date = decodeDate(memo.date);
         const std::string_view line1 = recordLine1(bytes.data());
-        std::uint64_t hashed = 0;
-        return uidAfter(uidStem(date, yearlyStar(date, line1), line1, recordLine2(bytes.data()), hashed), copy);
+        return uidStem(date, yearlyStar(date, line1), line1, recordLine2(bytes.data()), hashed);
     } catch (const DateError&) {
         return {};
     }
 }
+}  // namespace
 
-Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dtstamp, std::string& out) {
+std::string UidMaker::next(const MemoRecord& memo, int* copy) {
+    std::uint64_t hashed = 0;
+    std::string stem = stemOf(memo, hashed);
+    if (stem.empty()) return {};
+    const int seen = given_[hashed]++;
+    if (copy) *copy = seen;
+    return uidAfter(std::move(stem), seen);
+}
+
+std::string memoUid(const MemoRecord& memo, int copy) {
+    std::uint64_t hashed = 0;
+    std::string stem = stemOf(memo, hashed);
+    return stem.empty() ? stem : uidAfter(std::move(stem), copy);
+}
+
+Exported exportCalendar(std::span<const MemoRecord> memos, const Range& range, std::string_view dtstamp, std::string& out) {
     Exported result;
     // The calendar's frame and properties, then each event as it is made,
     // so that a large file is never held as one tree.
@@ -239,25 +235,20 @@ Exported exportCalendar(MemoFile& file, const Range& range, std::string_view dts
     const icaltimetype stamp = stampTime(dtstamp);
     // Every memo takes its UID, in or out of the range, so that identical
     // memos keep theirs whatever the range.
-    std::unordered_map<std::uint64_t, int> given;
-    file.scanBytes([&](const unsigned char* record, std::size_t) {
-        Ymd date;
-        std::int64_t day;
-        try {
-            day = wholeDay(recordDate(record));
-            date = decodeDate(recordDate(record));
-        } catch (const DateError&) {
+    UidMaker uids;
+    for (const MemoRecord& memo : memos) {
+        const std::string uid = uids.next(memo);
+        if (uid.empty()) {
             ++result.undated;
-            return true;
+            continue;
         }
-        const std::string_view line1 = recordLine1(record);
-        const std::string_view line2 = recordLine2(record);
-        const std::string uid = uidOf(given, date, line1, line2);
-        if (!wanted(range, day, date, line1)) return true;
-        out += IcalText(icalcomponent_as_ical_string_r(memoEvent(date, line1, line2, uid, stamp).get())).view();
+        const Ymd date = decodeDate(memo.date);
+        const RecordBytes bytes = encodeRecord(memo);
+        const std::string_view line1 = recordLine1(bytes.data());
+        if (!wanted(range, wholeDay(memo.date), date, line1)) continue;
+        out += IcalText(icalcomponent_as_ical_string_r(memoEvent(date, line1, recordLine2(bytes.data()), uid, stamp).get())).view();
         ++result.events;
-        return true;
-    });
+    }
     out += "END:VCALENDAR\r\n";
     return result;
 }

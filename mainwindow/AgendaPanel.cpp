@@ -11,13 +11,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "diary/Pairing.h"
 #include "diary/Session.h"
-#include "ics/DiaryCalendar.h"
 #include "mainwindow/AccountDialog.h"
 #include "mainwindow/MemoListPanel.h"
 #include "mainwindow/SyncRunner.h"
 #include "store/Errors.h"
 #include "store/SafeWrite.h"
+#include "sync/CalDav.h"
 #include "widgets/Dialog.h"
 
 namespace jotanor {
@@ -260,7 +261,7 @@ void AgendaPanel::Importeerics1Click() {
     } catch (const std::runtime_error& e) {
         throw std::runtime_error(chosen->toStdString() + ": " + e.what());
     }
-    const ics::ImportCounts counts = ics::importInto(session_.file(), imported);
+    const ImportCounts counts = importInto(session_.file(), imported);
     if (counts.added > 0) list_.reshowView();
     QString text = QString("%1 toegevoegd, %2 al aanwezig, %3 overgeslagen, %4 ingekort")
                        .arg(memos(counts.added))
@@ -276,7 +277,7 @@ void AgendaPanel::Bewaarics1Click() {
     std::vector<std::pair<std::size_t, MemoRecord>> shown;
     const MemoBlocks& blocks = list_.blocks();
     for (std::size_t b = 0; b < blocks.size(); ++b) shown.emplace_back(blocks.position(b), blocks.record(b));
-    const ics::ListCalendar calendar = ics::exportList(session_.file(), shown, utcStamp());
+    const ListCalendar calendar = exportList(session_.file(), shown, utcStamp());
     replaceFile(*platform_.fileSystem, toPath(*chosen), calendar.text.data(), calendar.text.size());
     QString text = memos(calendar.events) + " bewaard in " + *chosen;
     if (calendar.undated > 0) text += ", " + QString::number(calendar.undated) + " zonder geldige datum overgeslagen";

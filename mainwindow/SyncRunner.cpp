@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "store/Errors.h"
+#include "sync/CalDav.h"
 
 namespace jotanor {
 namespace {
@@ -64,7 +65,7 @@ void SyncRunner::start(FileSystem& fs, const std::filesystem::path& memoFile, sy
             // A memo file of its own: the lock, not this object, is shared
             // with the window and with any other program.
             MemoFile file(fs, memoFile);
-            outcome.report = sync::synchronize(fs, file, settings);
+            outcome.report = sync::synchronize(fs, file, settings, sync::calDavServer);
             outcome.kind = Outcome::Kind::Done;
         } catch (const Stopped&) {
             outcome.kind = Outcome::Kind::Stopped;

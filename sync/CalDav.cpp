@@ -252,19 +252,14 @@ private:
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 size_t collectBody(char* data, size_t size, size_t n, void* into) {
     auto& response = *static_cast<CalDav::Response*>(into);
     // Refused past the limit: libcurl ends the transfer.
     response.received += size * n;
     if (response.received > response.limit) return 0;
-    if (response.reader && response.status == 207) {
+    long status = 0;
+    curl_easy_getinfo(static_cast<CURL*>(response.handle), CURLINFO_RESPONSE_CODE, &status);
+    if (response.reader && status == 207) {
         try {
             response.reader->feed(data, size * n);
         } catch (...) {
@@ -283,27 +278,6 @@ std::string lowercase(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
-}
-
-size_t collectHeader(char* data, size_t size, size_t n, void* into) {
-    auto& response = *static_cast<CalDav::Response*>(into);
-    const std::string_view line(data, size * n);
-    // Each answer (a 401 before the one with credentials) starts afresh.
-    if (line.starts_with("HTTP/")) {
-        const std::size_t limit = response.limit;
-        MultistatusReader* reader = response.reader;
-        response = {statusOf(std::string(line)), {}, {}, {}, {}, limit, 0, reader};
-    }
-    const auto colon = line.find(':');
-    if (colon == std::string_view::npos) return size * n;
-    const std::string name = lowercase(line.substr(0, colon));
-    std::string_view value = line.substr(colon + 1);
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' ')) value.remove_suffix(1);
-    if (name == "etag") response.etag = value;
-    if (name == "location") response.location = value;
-    if (name == "www-authenticate") response.authentication += lowercase(value.substr(0, value.find(' '))) + " ";
-    return size * n;
 }
 
 // An address listed again counts once: where it was first listed. Marked
@@ -328,60 +302,54 @@ void onceEach(DavListing& listing) {
     compact(listing.removed, keepRemoved);
 }
 
-// "https://anna:pw@host/x" as "https://host/x" and "anna:pw".
-std::pair<std::string, std::string> splitUserinfo(const std::string& url) {
-    const auto scheme = url.find("://");
-    const auto start = scheme == std::string::npos ? 0 : scheme + 3;
-    const auto end = std::min(url.find_first_of("/?#", start), url.size());
-    const auto at = url.rfind('@', end - 1);
-    if (at == std::string::npos || at < start || end == start) return {url, ""};
-    return {url.substr(0, start) + url.substr(at + 1), url.substr(start, at - start)};
+using Url = std::unique_ptr<CURLU, void (*)(CURLU*)>;
+
+// A part of a URL, or nothing.
+std::optional<std::string> urlPart(CURLU* url, CURLUPart which, unsigned flags = 0) {
+    char* text = nullptr;
+    if (curl_url_get(url, which, &text, flags) != CURLUE_OK) return std::nullopt;
+    std::string out(text);
+    curl_free(text);
+    return out;
+}
+
+// The URL read, or relative to `base`; nothing when it is none.
+Url parseUrl(const std::string& url, CURLU* base = nullptr) {
+    Url u(base ? curl_url_dup(base) : curl_url(), curl_url_cleanup);
+    if (!u) throw std::bad_alloc();
+    const unsigned flags = CURLU_NON_SUPPORT_SCHEME | (base ? 0 : CURLU_GUESS_SCHEME);
+    if (curl_url_set(u.get(), CURLUPART_URL, url.c_str(), flags) != CURLUE_OK) u.reset();
+    return u;
 }
 
 }  // namespace
-
-std::string decodePath(const std::string& path) {
-    std::string out;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (path[i] == '%' && i + 2 < path.size() && hexValue(path[i + 1]) >= 0 && hexValue(path[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(path[i + 1]) * 16 + hexValue(path[i + 2]));
-            i += 2;
-        } else {
-            out += path[i];
-        }
-    }
-    return out;
-}
-
-std::string encodePath(const std::string& path) {
-    std::string out;
-    for (const char c : path) {
-        const auto u = static_cast<unsigned char>(c);
-        if (std::isalnum(u) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
-            out += c;
-        } else {
-            constexpr const char* kHex = "0123456789ABCDEF";
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 0xF];
-        }
-    }
-    return out;
-}
 
 DavError::DavError(const std::string& message) : std::runtime_error(shownText(message)) {}
 
-bool hasUserinfo(const std::string& url) { return splitUserinfo(url).first != url; }
-
-namespace {
-// A href as a decoded path; a server may give a whole URL.
-std::string localHref(const std::string& href) {
-    const auto scheme = href.find("://");
-    if (scheme == std::string::npos) return decodePath(href);
-    const auto slash = href.find('/', scheme + 3);
-    return slash == std::string::npos ? "/" : decodePath(href.substr(slash));
+bool hasUserinfo(const std::string& url) {
+    const auto parsed = parseUrl(url);
+    return parsed && (urlPart(parsed.get(), CURLUPART_USER) || urlPart(parsed.get(), CURLUPART_PASSWORD));
 }
-}  // namespace
+
+// A href as a decoded path; a server may give a whole URL. One libcurl
+// will not decode (a control character in it) stays as given.
+std::string CalDav::localHref(const std::string& href) const {
+    const auto parsed = parseUrl(href, url_.get());
+    const auto path = parsed ? urlPart(parsed.get(), CURLUPART_PATH, CURLU_URLDECODE) : std::nullopt;
+    return path.value_or(href);
+}
+
+// `path` on the collection's server, percent-encoded: the URL's path, or
+// the whole URL when `whole`.
+std::string CalDav::urlOf(const std::string& path, bool whole) const {
+    const Url u(curl_url_dup(url_.get()), curl_url_cleanup);
+    if (!u || curl_url_set(u.get(), CURLUPART_PATH, path.c_str(), CURLU_URLENCODE) != CURLUE_OK) throw std::bad_alloc();
+    std::string out = urlPart(u.get(), whole ? CURLUPART_URL : CURLUPART_PATH).value_or("");
+    // Escapes in capitals, as RFC 3986 asks: one address is one text.
+    for (std::size_t i = out.find('%'); i != std::string::npos && i + 2 < out.size(); i = out.find('%', i + 1))
+        for (std::size_t j = i + 1; j <= i + 2; ++j) out[j] = static_cast<char>(std::toupper(static_cast<unsigned char>(out[j])));
+    return out;
+}
 
 // libcurl's progress call, also while nothing arrives: non-zero ends the request.
 static int askStopped(void* stopped, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -395,11 +363,16 @@ CalDav::CalDav(const DavSettings& given)
     const DavSettings& settings = given;
     // Never sent as it is: the program refuses it before.
     if (hasUserinfo(settings.url)) throw DavError("het adres van de agenda mag geen gebruikersnaam of wachtwoord bevatten");
-    const auto scheme = settings.url.find("://");
-    const auto slash = settings.url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-    origin_ = settings.url.substr(0, slash);
-    collection_ = slash == std::string::npos ? "/" : decodePath(settings.url.substr(slash));
-    if (const auto query = collection_.find_first_of("?#"); query != std::string::npos) collection_.resize(query);
+    auto parsed = parseUrl(settings.url);
+    const auto host = parsed ? urlPart(parsed.get(), CURLUPART_HOST) : std::nullopt;
+    const auto path = parsed ? urlPart(parsed.get(), CURLUPART_PATH, CURLU_URLDECODE) : std::nullopt;
+    if (!host || !path) throw DavError("'" + settings.url + "' is geen bruikbaar adres van een agenda");
+    const auto port = urlPart(parsed.get(), CURLUPART_PORT);
+    origin_ = urlPart(parsed.get(), CURLUPART_SCHEME).value_or("http") + "://" + *host + (port ? ":" + *port : "");
+    curl_url_set(parsed.get(), CURLUPART_QUERY, nullptr, 0);
+    curl_url_set(parsed.get(), CURLUPART_FRAGMENT, nullptr, 0);
+    url_ = std::move(parsed);
+    collection_ = *path;
     // One collection, however its address is written.
     if (collection_.empty() || collection_.back() != '/') collection_ += '/';
 
@@ -438,7 +411,6 @@ CalDav::CalDav(const DavSettings& given)
     }
     curl_easy_setopt(h, CURLOPT_USERAGENT, "jotanor-cli/" JOTANOR_VERSION);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, collectBody);
-    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, collectHeader);
     if (settings.stopped) {
         stopped_ = settings.stopped;
         curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, askStopped);
@@ -447,9 +419,9 @@ CalDav::CalDav(const DavSettings& given)
     }
 }
 
-CalDav::~CalDav() = default;
+std::unique_ptr<CalendarServer> calDavServer(const DavSettings& settings) { return std::make_unique<CalDav>(settings); }
 
-std::string CalDav::address() const { return origin_ + encodePath(collection_); }
+std::string CalDav::address() const { return urlOf(collection_, true); }
 
 std::string CalDav::hrefFor(const std::string& uid) const {
     return collection_ + uid + ".ics";
@@ -462,10 +434,11 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     Response response;
     response.limit = kMaxAnswer;
     response.reader = reader;
+    response.handle = h;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
     if (left.count() <= 0) outOfTime();
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(std::min<std::chrono::milliseconds>(left, kRequestTime).count()));
-    const std::string url = origin_ + encodePath(href);
+    const std::string url = urlOf(href, true);
     std::unique_ptr<curl_slist, LibFree> list;
     const auto append = [&](const char* header) {
         // The same list comes back, or the first node of a new one.
@@ -485,7 +458,6 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method.c_str());
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, list.get());
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &response);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &response);
     ++requests_;
     const CURLcode code = curl_easy_perform(h);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
@@ -523,12 +495,29 @@ CalDav::Response CalDav::request(const std::string& method, const std::string& h
     default: throw DavError(method + " " + url + " mislukte: " + curl_easy_strerror(code));
     }
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &response.status);
-    if (response.status == 401) unauthorized(response.authentication);
+    // The headers of the last answer (the one after a 401 that asked for
+    // the credentials); `schemes` the ones a 401 offers, each a lowercase
+    // word and a blank.
+    std::string location, schemes;
+    for (curl_header* header = nullptr; (header = curl_easy_nextheader(h, CURLH_HEADER, -1, header));) {
+        const std::string name = lowercase(header->name), value = header->value;
+        if (name == "etag") response.etag = value;
+        if (name == "location") location = value;
+        if (name == "www-authenticate") schemes += lowercase(value.substr(0, value.find(' '))) + " ";
+    }
+    if (response.status == 401) unauthorized(schemes);
     if (response.status == 403 && !reportRefusal) forbidden(href);
-    if (response.status >= 300 && response.status < 400 && !response.location.empty()) {
-        std::string to = splitUserinfo(response.location).first;
-        if (to.starts_with("/")) to = origin_ + to;
-        throw DavError("de server verwijst " + url + " door naar " + to + " (" + std::to_string(response.status) +
+    if (response.status >= 300 && response.status < 400 && !location.empty()) {
+        // Where it points, without user information.
+        const auto to = parseUrl(location, parseUrl(url).get());
+        if (to) {
+            curl_url_set(to.get(), CURLUPART_USER, nullptr, 0);
+            curl_url_set(to.get(), CURLUPART_PASSWORD, nullptr, 0);
+        }
+        // One libcurl will not read (a control character in it) is shown as given.
+        const std::string shown = to ? urlPart(to.get(), CURLUPART_URL).value_or(location)
+                                     : (location.starts_with("/") ? origin_ : "") + location;
+        throw DavError("de server verwijst " + url + " door naar " + shown + " (" + std::to_string(response.status) +
                        "); geef dat adres");
     }
     return response;
@@ -571,11 +560,11 @@ CalDav::Response CalDav::requestOk(const std::string& method, const std::string&
 }
 
 void CalDav::forbidden(const std::string& href) const {
-    throw DavError("de server weigert de toegang tot " + origin_ + encodePath(href) + " (403)");
+    throw DavError("de server weigert de toegang tot " + urlOf(href, true) + " (403)");
 }
 
 void CalDav::refused(const std::string& method, const std::string& href, long status) const {
-    const std::string said = "de server antwoordt " + std::to_string(status) + " op " + method + " " + origin_ + encodePath(href);
+    const std::string said = "de server antwoordt " + std::to_string(status) + " op " + method + " " + urlOf(href, true);
     // One write the server will not take; a request it did not understand
     // at all, or a server that is too busy, is for the whole sync.
     if ((method == "PUT" || method == "DELETE") && status >= 400 && status != 407 && status != 408 && status != 429)
@@ -596,7 +585,7 @@ std::string CalDav::checkCalendar() {
     // property, and each is most of a second on a big collection.
     const Response response =
         propfind("0", "<d:resourcetype/><cs:getctag xmlns:cs=\"http://calendarserver.org/ns/\"/>", reader);
-    const std::string notCalendar = origin_ + encodePath(collection_) + " is geen CalDAV-agenda";
+    const std::string notCalendar = address() + " is geen CalDAV-agenda";
     if (response.status != 207) throw DavError(notCalendar + " (" + std::to_string(response.status) + ")");
     const Multistatus answer = reader.finish();
     if (answer.entries.empty() || !answer.entries.front().calendar) throw DavError(notCalendar);
@@ -667,7 +656,7 @@ void CalDav::fetchBatch(const std::vector<std::string>& hrefs, const std::functi
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
         "<c:calendar-multiget xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
         "<d:prop><d:getetag/><c:calendar-data/></d:prop>";
-    for (const auto& href : hrefs) body += "<d:href>" + xmlEscape(encodePath(href)) + "</d:href>";
+    for (const auto& href : hrefs) body += "<d:href>" + xmlEscape(urlOf(href, false)) + "</d:href>";
     body += "</c:calendar-multiget>";
     Multistatus answer;
     std::size_t size = kMaxAnswer + 1;

@@ -140,7 +140,7 @@ private:
         if (!lostHere_.empty()) {
             std::vector<MemoRecord> up;
             for (const auto& [memo, uid] : diary_.unclaimed()) up.push_back(memo);
-            ics::DiaryMemos edits(std::move(up));
+            DiaryMemos edits(std::move(up));
             for (const auto& lost : lostHere_)
                 if (std::any_of(lost.begin(), lost.end(), [&](const MemoRecord& m) { return edits.claimEdited(m).has_value(); }))
                     ++out_.conflicts;
@@ -184,7 +184,7 @@ private:
         return added;
     }
 
-    ics::DiaryMemos diary_;
+    DiaryMemos diary_;
     Reconciled& out_;
     std::vector<MemoEdit> removals_;
     std::unordered_map<std::string, std::size_t> adding_;

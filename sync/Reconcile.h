@@ -10,8 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "diary/MemoCommands.h"
+#include "diary/Pairing.h"
 #include "ics/Ics.h"
+#include "store/MemoEdit.h"
 #include "sync/SyncState.h"
 
 namespace jotanor::sync {

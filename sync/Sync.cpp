@@ -59,8 +59,8 @@ std::string diaryDigest(MemoFile& file) {
 
 class Synchronizer {
 public:
-    Synchronizer(FileSystem& fs, MemoFile& file, const SyncSettings& settings)
-        : fs_(fs), file_(file), settings_(settings), statePath_(statePath(file.path())) {}
+    Synchronizer(FileSystem& fs, MemoFile& file, const SyncSettings& settings, const ServerMaker& makeServer)
+        : fs_(fs), file_(file), settings_(settings), makeServer_(makeServer), statePath_(statePath(file.path())) {}
 
     SyncReport run() {
         const auto lock = lockState(fs_, statePath_);
@@ -77,7 +77,8 @@ public:
             report_.startedDiary = true;
         }
         checkWhole();
-        CalDav dav(settings_.server);
+        const std::unique_ptr<CalendarServer> made = makeServer_(settings_.server);
+        CalendarServer& dav = *made;
         const std::string version = dav.checkCalendar();
         // Neither side changed since a sync that found nothing to do: the
         // head of the state tells, and the server's list of changes (slow
@@ -175,7 +176,7 @@ private:
     }
 
     // What changed on the server since the last sync, read.
-    ServerChanges readServer(CalDav& dav) {
+    ServerChanges readServer(CalendarServer& dav) {
         DavListing listing = dav.changesSince(state_.token);
         token_ = listing.token;
         ServerChanges server;
@@ -240,7 +241,7 @@ private:
     }
 
     // The event at `href` read again; false when it cannot be.
-    static bool readAgain(CalDav& dav, const std::string& href, DavItem& held) {
+    static bool readAgain(CalendarServer& dav, const std::string& href, DavItem& held) {
         bool read = false;
         dav.fetch({href}, [&](DavItem& item) {
             if (!item.problem.empty()) return;
@@ -265,7 +266,7 @@ private:
     // A memo changed here, or one occurrence deleted: written into the
     // event as the server holds it (`held`), unless it changed there
     // meanwhile (then it comes down next time). Whatever stops it is told.
-    void editThere(CalDav& dav, DavItem* held, const std::string& href, const ics::MemoChange& change) {
+    void editThere(CalendarServer& dav, DavItem* held, const std::string& href, const ics::MemoChange& change) {
         const auto event = std::find_if(state_.events.begin(), state_.events.end(),
                                         [&](const SyncedEvent& e) { return e.href() == href; });
         std::vector<MemoRecord> memos = event->memos();
@@ -312,7 +313,7 @@ private:
     }
 
     // Deleted here: the event goes, unless it changed there meanwhile.
-    void deleteThere(CalDav& dav, const std::string& href) {
+    void deleteThere(CalendarServer& dav, const std::string& href) {
         const auto event = std::find_if(state_.events.begin(), state_.events.end(),
                                         [&](const SyncedEvent& e) { return e.href() == href; });
         const std::string what = "afspraak " + href + " niet verwijderd";
@@ -339,7 +340,7 @@ private:
         }
     }
 
-    void writeToServer(CalDav& dav, const Reconciled& plan) {
+    void writeToServer(CalendarServer& dav, const Reconciled& plan) {
         const std::size_t total = plan.deleteThere.size() + plan.putThere.size() + plan.editThere.size();
         std::size_t writes = 0;
         const auto wrote = [&] {
@@ -405,6 +406,7 @@ private:
     FileSystem& fs_;
     MemoFile& file_;
     const SyncSettings& settings_;
+    const ServerMaker& makeServer_;
     std::filesystem::path statePath_;
     SyncState state_;
     std::string saved_;  // the digest of the state as the file holds it
@@ -436,8 +438,8 @@ std::string summary(const SyncReport& r) {
     return line;
 }
 
-SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings) {
-    return Synchronizer(fs, file, settings).run();
+SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings, const ServerMaker& server) {
+    return Synchronizer(fs, file, settings, server).run();
 }
 
 }  // namespace jotanor::sync

@@ -6,12 +6,13 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "store/MemoFile.h"
-#include "sync/CalDav.h"
+#include "sync/CalendarServer.h"
 
 namespace jotanor::sync {
 
@@ -60,6 +61,10 @@ std::string summary(const SyncReport& report);
 // ".jotanor1.mem.sync" beside "jotanor1.mem".
 std::filesystem::path statePath(const std::filesystem::path& memoFile);
 
+// Makes the server a sync talks to (calDavServer in CalDav.h), when the
+// sync is ready to ask it something.
+using ServerMaker = std::function<std::unique_ptr<CalendarServer>(const DavSettings&)>;
+
 // `fs` holds the memo file and the state beside it. One sync of a memo
 // file runs at a time: a second waits a while, then is refused. A memo
 // file that is missing is made empty before the server is asked anything, unless it
@@ -69,6 +74,6 @@ std::filesystem::path statePath(const std::filesystem::path& memoFile);
 // sync saw memos: the server is left as it is. Every text in the report
 // and in an error is shown as the memo list shows text (no control
 // character the server chose goes out raw).
-SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings);
+SyncReport synchronize(FileSystem& fs, MemoFile& file, const SyncSettings& settings, const ServerMaker& server);
 
 }  // namespace jotanor::sync

@@ -1,46 +1,16 @@
 // Which memos of a diary the events stand for.
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <set>
+#include "diary/Pairing.h"
 
+#include <algorithm>
+#include <set>
+#include <unordered_map>
+
+#include "diary/MemoCommands.h"
 #include "ics/EventView.h"
-#include "ics/Ics.h"
 #include "store/MemoKey.h"
 
-namespace jotanor::ics {
+namespace jotanor {
 namespace {
-
-// A memo line as an event gives it back: a line break as one blank, other
-// control characters as blanks (a calendar's text holds neither), without
-// blanks before or after (libical reads a value without them); line 2 of
-// an all-day event is the description's first line.
-std::string asCalendarGivesIt(std::string_view line, bool firstLineOnly = false) {
-    if (firstLineOnly) line = line.substr(0, line.find_first_of("\r\n"));
-    std::string out;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        if (c == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
-        out += (c < 0x20 || c == 0x7F) ? ' ' : line[i];
-    }
-    const auto first = out.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return out.substr(first, out.find_last_not_of(' ') - first + 1);
-}
-
-bool sameDay(DaySerial a, DaySerial b) { return wholeDay(a) == wholeDay(b); }
-
-// A starred memo on the same day of the year (29 February on 28 February,
-// where the diary moves it).
-bool sameYearlyDay(DaySerial diary, DaySerial event) {
-    const Ymd d = decodeDate(diary), e = decodeDate(event);
-    return (d.month == e.month && d.day == e.day) || (d.month == 2 && d.day == 29 && e.month == 2 && e.day == 28);
-}
-
-// A memo line as an event gives it back, keeping a starred memo's "*".
-std::string lineAsGiven(const MemoRecord& memo) {
-    return memo.starred() ? "*" + asCalendarGivesIt(std::string_view(memo.line1).substr(1)) : asCalendarGivesIt(memo.line1);
-}
 
 // How much two texts keep of each other: their common start and end.
 std::size_t kept(std::string_view a, std::string_view b) {
@@ -50,37 +20,11 @@ std::size_t kept(std::string_view a, std::string_view b) {
     return p + s;
 }
 
-}  // namespace
-
-bool sameEventElsewhere(const MemoRecord& diary, const MemoRecord& event) {
-    if (diary.line1 != event.line1) return false;
-    const auto a = viewOf(diary, true), b = viewOf(event, true);
-    if (!a || !b || a->rest != b->rest || (a->end ? *a->end - a->start : -1) != (b->end ? *b->end - b->start : -1))
-        return false;
-    const std::int64_t shift = std::llabs((a->day * 1440 + a->start) - (b->day * 1440 + b->start));
-    return shift % 15 == 0 && shift <= 26 * 60;
-}
-
-bool saysTheSame(const MemoRecord& diary, const MemoRecord& event) {
-    try {
-        // As the diary holds it, or as a calendar that loses blanks at the
-        // ends and control characters gives it back.
-        const bool exact = diary.line1 == event.line1 && diary.line2 == event.line2;
-        if (!exact && (lineAsGiven(diary) != lineAsGiven(event) ||
-                       asCalendarGivesIt(diary.line2, true) != asCalendarGivesIt(event.line2)))
-            return false;
-        return sameDay(diary.date, event.date) || (diary.starred() && event.starred() && sameYearlyDay(diary.date, event.date));
-    } catch (const DateError&) {
-        return false;
-    }
-}
-
-namespace {
 std::uint32_t hashOf(std::string_view text) { return static_cast<std::uint32_t>(std::hash<std::string_view>{}(text)); }
 }  // namespace
 
 DiaryMemos::DiaryMemos(std::vector<MemoRecord> memos) : memos_(std::move(memos)), claimed_(memos_.size()) {
-    UidMaker uids;
+    ics::UidMaker uids;
     copy_.reserve(memos_.size());
     byKey_.reserve(memos_.size());
     byUid_.reserve(memos_.size());
@@ -97,7 +41,7 @@ DiaryMemos::DiaryMemos(std::vector<MemoRecord> memos) : memos_(std::move(memos))
     for (Index* index : {&byKey_, &byUid_, &byTitle_}) std::sort(index->begin(), index->end());
 }
 
-std::string DiaryMemos::uid(std::size_t i) const { return copy_[i] < 0 ? std::string() : memoUid(memos_[i], copy_[i]); }
+std::string DiaryMemos::uid(std::size_t i) const { return copy_[i] < 0 ? std::string() : ics::memoUid(memos_[i], copy_[i]); }
 
 template <class Same>
 std::optional<std::size_t> DiaryMemos::first(const Index& index, std::string_view key, Same same, bool unclaimedOnly) const {
@@ -111,7 +55,7 @@ std::optional<std::size_t> DiaryMemos::first(const Index& index, std::string_vie
 std::optional<MemoRecord> DiaryMemos::claimUid(const std::string& id, const MemoRecord& memo) {
     // The first memo with the UID (UIDs are told apart), when unpaired.
     const auto found = first(byUid_, id, [&](std::size_t i) { return uid(i) == id; }, false);
-    if (!found || claimed_[*found] || !saysTheSame(memos_[*found], memo)) return std::nullopt;
+    if (!found || claimed_[*found] || !ics::saysTheSame(memos_[*found], memo)) return std::nullopt;
     claimed_[*found] = true;
     return memos_[*found];
 }
@@ -126,7 +70,7 @@ bool DiaryMemos::claim(const MemoRecord& memo) {
 std::optional<MemoRecord> DiaryMemos::claimAlike(const MemoRecord& memo) {
     const auto found = first(byTitle_, memo.line1, [&](std::size_t i) {
         const MemoRecord& m = memos_[i];
-        return m.line1 == memo.line1 && ((memo.starred() && saysTheSame(m, memo)) || sameEventElsewhere(m, memo));
+        return m.line1 == memo.line1 && ((memo.starred() && ics::saysTheSame(m, memo)) || ics::sameEventElsewhere(m, memo));
     }, true);
     if (!found) return std::nullopt;
     claimed_[*found] = true;
@@ -135,7 +79,7 @@ std::optional<MemoRecord> DiaryMemos::claimAlike(const MemoRecord& memo) {
 
 std::optional<MemoRecord> DiaryMemos::claimMoved(const MemoRecord& before) {
     if (!before.starred()) return std::nullopt;
-    const std::string id = memoUid(before);
+    const std::string id = ics::memoUid(before);
     const auto found = first(byUid_, id, [&](std::size_t i) { return uid(i) == id; }, false);
     if (!found || claimed_[*found] || !memos_[*found].starred()) return std::nullopt;
     claimed_[*found] = true;
@@ -147,7 +91,7 @@ std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
     // or go), clock or last day, and place or description. An edit leaves
     // two equal (all-day without a last day: two of the three); of several
     // such memos the one that keeps the most of the rest.
-    const auto was = viewOf(before);
+    const auto was = ics::viewOf(before);
     if (!was) return std::nullopt;
     const std::string_view title = std::string_view(before.line1).substr(before.starred() ? 1 : 0);
     std::optional<std::size_t> best;
@@ -160,7 +104,7 @@ std::optional<MemoRecord> DiaryMemos::claimEdited(const MemoRecord& before) {
         if (wholeDay(m.date) != was->day && std::string_view(m.line1).substr(m.starred() ? 1 : 0) != title &&
             m.line2 != before.line2)
             continue;
-        const auto now = viewOf(m);
+        const auto now = ics::viewOf(m);
         if (!now) continue;
         const bool when = was->timed || now->timed || was->end || now->end;
         const bool sameWhen = was->timed == now->timed && was->start == now->start && was->end == now->end;
@@ -192,7 +136,7 @@ std::vector<std::pair<MemoRecord, std::string>> DiaryMemos::unclaimed() const {
     return out;
 }
 
-ImportPlan importEdits(DiaryMemos& diary, const Imported& imported) {
+ImportPlan importEdits(DiaryMemos& diary, const ics::Imported& imported) {
     ImportPlan plan;
     std::set<std::pair<std::string, std::string>> given;  // UID, memo: an event given twice goes in once
     std::unordered_map<std::string, std::size_t> adding;
@@ -209,4 +153,55 @@ ImportPlan importEdits(DiaryMemos& diary, const Imported& imported) {
     return plan;
 }
 
-}  // namespace jotanor::ics
+ImportCounts importInto(MemoFile& file, const ics::Imported& imported) {
+    DiaryMemos diary(file.readAll());
+    const ImportPlan plan = importEdits(diary, imported);
+    const auto outcomes = applyEdits(file, plan.edits);
+    ImportCounts counts;
+    counts.added = static_cast<std::size_t>(std::count(outcomes.begin(), outcomes.end(), EditOutcome::Done));
+    counts.already = plan.already + outcomes.size() - counts.added;
+    return counts;
+}
+
+ListCalendar exportList(MemoFile& file, const std::vector<std::pair<std::size_t, MemoRecord>>& shown,
+                        std::string_view dtstamp) {
+    // The UIDs come from the whole file in its order, as an export gives
+    // them, so that identical memos keep theirs.
+    std::unordered_map<std::size_t, std::pair<MemoRecord, std::string>> wanted;
+    for (const auto& entry : shown) wanted.emplace(entry.first, std::pair<MemoRecord, std::string>{});
+    ics::UidMaker uids;
+    file.scan([&](const MemoRecord& memo, std::size_t position) {
+        std::string uid = uids.next(memo);
+        if (const auto it = wanted.find(position); it != wanted.end()) it->second = {memo, std::move(uid)};
+        return true;
+    });
+    ListCalendar out;
+    std::string events;
+    std::string head;
+    for (const auto& [position, memo] : shown) {
+        const auto& [there, thereUid] = wanted.at(position);
+        const std::string uid = there == memo ? thereUid : ics::memoUid(memo);
+        const auto calendar = uid.empty() ? std::nullopt : ics::eventCalendar(memo, uid, dtstamp);
+        if (!calendar) {
+            ++out.undated;
+            continue;
+        }
+        // Each calendar of one event: its frame once, its event each time.
+        const auto begin = calendar->find("BEGIN:VEVENT");
+        const auto end = calendar->rfind("END:VCALENDAR");
+        if (begin == std::string::npos || end == std::string::npos) continue;
+        if (head.empty()) head = calendar->substr(0, begin);
+        events.append(*calendar, begin, end - begin);
+        ++out.events;
+    }
+    if (head.empty()) {
+        // No event: the frame of an empty calendar.
+        std::string empty;
+        ics::exportCalendar({}, {}, dtstamp, empty);
+        head = empty.substr(0, empty.rfind("END:VCALENDAR"));
+    }
+    out.text = head + events + "END:VCALENDAR\r\n";
+    return out;
+}
+
+}  // namespace jotanor
