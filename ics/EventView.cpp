@@ -8,27 +8,11 @@
 #include "dates/Dates.h"
 #include "store/Errors.h"
 #include "store/Win1252.h"
+#include "ics/IcalHandle.h"
 #include "ics/Ics.h"
 
 namespace jotanor::ics {
 namespace {
-
-void removeAll(icalcomponent* c, icalproperty_kind kind) {
-    while (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
-        icalcomponent_remove_property(c, p);
-        icalproperty_free(p);
-    }
-}
-
-// A date or date-time property moved on its own clock; its TZID stays.
-void moveBy(icalcomponent* c, icalproperty_kind kind, std::int64_t seconds) {
-    icalproperty* p = icalcomponent_get_first_property(c, kind);
-    if (!p || seconds == 0) return;
-    icalvalue* value = icalproperty_get_value(p);
-    icaltimetype t = icalvalue_get_datetimedate(value);
-    icaltime_adjust(&t, static_cast<int>(seconds / 86400), 0, 0, t.is_date ? 0 : static_cast<int>(seconds % 86400));
-    icalvalue_set_datetimedate(value, t);
-}
 
 void appendTwo(std::string& out, std::int64_t n) {
     out += static_cast<char>('0' + n / 10 % 10);

@@ -327,23 +327,6 @@ Imported readCalendar(std::string_view text, const ImportWindow& window, const P
 namespace jotanor::ics {
 namespace {
 
-void removeAll(icalcomponent* c, icalproperty_kind kind) {
-    while (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
-        icalcomponent_remove_property(c, p);
-        icalproperty_free(p);
-    }
-}
-
-// A date or date-time property moved on its own clock; its TZID stays.
-void moveBy(icalcomponent* c, icalproperty_kind kind, std::int64_t seconds) {
-    icalproperty* p = icalcomponent_get_first_property(c, kind);
-    if (!p || seconds == 0) return;
-    icalvalue* value = icalproperty_get_value(p);
-    icaltimetype t = icalvalue_get_datetimedate(value);
-    icaltime_adjust(&t, static_cast<int>(seconds / 86400), 0, 0, t.is_date ? 0 : static_cast<int>(seconds % 86400));
-    icalvalue_set_datetimedate(value, t);
-}
-
 // The occurrence `t` as a property like the event's start: on its clock,
 // with its TZID.
 icalproperty* likeStart(icalproperty* property, icalcomponent* event, const icaltimetype& t) {
