@@ -45,6 +45,17 @@ protected:
         return out;
     }
 
+    // The program started with a screen reader's bridge on a diary of the
+    // feast days and one birthday; gives its main window.
+    std::string startWithBirthday(std::optional<Program>& program) {
+        std::vector<Memo> memos = holidays2025to2027();
+        memos.push_back({2026, 12, 6, "Verjaardag", "taart"});
+        putFile(memoPath, memoBytes(sorted(memos)));
+        Program::Options options;
+        options.environment = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
+        return startToMainWindow(program, options);
+    }
+
     // Processes still running with the test's runtime folder: the bus
     // launcher, its bus and the registry, were any left behind.
     int processesOfThisTest() const {
@@ -91,14 +102,9 @@ std::vector<std::string> childrenOf(const std::string& tree, const std::string& 
 }
 
 TEST_F(ScreenReader, ReadsTheListTheCalendarAndTheDateDialog) {
-    std::vector<Memo> memos = holidays2025to2027();
-    memos.push_back({2026, 12, 6, "Verjaardag", "taart"});
-    putFile(memoPath, memoBytes(sorted(memos)));
     {
-        Program::Options options;
-        options.environment = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
         std::optional<Program> program;
-        const auto window = startToMainWindow(program, options);
+        const auto window = startWithBirthday(program);
 
         // The list: one item per memo, its date and lines, without the
         // blank lines and dividers; the memo under the cursor selected.
@@ -173,13 +179,8 @@ std::string heardDuring(const Display& display, const Program& program, const st
 // Every status is read with its text, and the entry dialog's warning is
 // heard as it comes; Home and End reach the first and last memo.
 TEST_F(ScreenReader, StatusTextsAreReadAndTheirChangesHeard) {
-    std::vector<Memo> memos = holidays2025to2027();
-    memos.push_back({2026, 12, 6, "Verjaardag", "taart"});
-    putFile(memoPath, memoBytes(sorted(memos)));
-    Program::Options options;
-    options.environment = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"};
     std::optional<Program> program;
-    const auto window = startToMainWindow(program, options);
+    const auto window = startWithBirthday(program);
 
     display->focus(window);
     display->key({"End"});
