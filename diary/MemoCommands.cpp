@@ -5,7 +5,7 @@
 #include <numeric>
 #include <unordered_map>
 
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 #include "store/MemoKey.h"
 
 namespace jotanor {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "output/core/Backup.h"
+#include "diary/Backup.h"
 #include "store/MemoFile.h"
 #include "store/MemoRecord.h"
 #include "store/Recurrence.h"

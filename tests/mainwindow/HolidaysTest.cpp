@@ -1,7 +1,7 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 #include "dates/Dates.h"
 #include "diary/MemoCommands.h"
 #include "mainwindow/MemoListModel.h"

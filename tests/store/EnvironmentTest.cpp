@@ -20,7 +20,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "output/core/Backup.h"
+#include "diary/Backup.h"
 #include "store/ConfigFile.h"
 #include "store/Errors.h"
 #include "store/Journal.h"

@@ -1,10 +1,10 @@
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "dates/Dates.h"
-#include "calendar/core/Easter.h"
+#include "dates/Easter.h"
 
 namespace jotanor {
 
