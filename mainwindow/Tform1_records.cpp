@@ -67,7 +67,7 @@ void Tform1::invoeren() {
     if (!mayChange()) return;
     entryDialog_->setDate(session_.takeStartDay());
     if (entryDialog_->exec() != QDialog::Accepted) return;
-    enterMemo(session_.file(), entryDialog_->memo());
+    mydata1_opbergen(session_.file(), entryDialog_->memo());
     reshowView();
 }
 
@@ -79,7 +79,7 @@ void Tform1::changeOrCopy(DialogMode mode) {
     if (changeDialog_->exec() != QDialog::Accepted) return;
     const MemoRecord typed = changeDialog_->memo();
     if (mode == DialogMode::Copy)
-        enterMemo(session_.file(), typed);
+        mydata1_opbergen(session_.file(), typed);
     else if (changeMemo(session_.file(), *selected, typed) == EditOutcome::StoredAnew)
         platform_.boxes->show(MsgKind::Information, kEditKeptText, MsgButtons::Ok);
     reshowView();
@@ -93,7 +93,7 @@ void Tform1::Wissen1Click() {
     const auto selected = selectrecord1();
     if (!selected) return;
     deleteDialog_->setRecord(selected->memo);
-    if (deleteDialog_->exec() == QDialog::Accepted && deleteMemo(session_.file(), *selected) == EditOutcome::Gone)
+    if (deleteDialog_->exec() == QDialog::Accepted && wisrecord1(session_.file(), *selected) == EditOutcome::Gone)
         platform_.boxes->show(MsgKind::Information, kMemoGoneText, MsgButtons::Ok);
     reshowView();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "diary/MemoCommands.h"
 #include "store/Errors.h"
 #include "store/Journal.h"
 #include "store/MemoFile.h"
@@ -137,7 +138,8 @@ std::vector<unsigned char> cutShort(const std::filesystem::path& path) {
         FaultyFileSystem faulty;
         faulty.failAt(k, Fault::TornWrite, true);
         try {
-            MemoFile(faulty, path).mydata1_opbergen(MemoRecord{0.5, "onderbroken", ""});
+            MemoFile file(faulty, path);
+            mydata1_opbergen(file, MemoRecord{0.5, "onderbroken", ""});
         } catch (const IoError&) {
         }
         if (std::filesystem::exists(journalPath(path)) && readBytes(path) != before) return before;
