@@ -4,6 +4,7 @@
 
 #include "BenchFiles.h"
 #include "dates/Dates.h"
+#include "diary/MemoCommands.h"
 #include "diary/MemoViews.h"
 #include "diary/Selection.h"
 #include "diary/Search.h"
@@ -61,10 +62,10 @@ const MemoRecord kFrontMemo{encodeDate(1940, 3, 1), "Nieuwe memo", "tweede regel
 void BM_EnterNearFront(benchmark::State& state) {
     MemoFile file(nativeFileSystem(), memoFileOf(kMemos));
     for (auto _ : state) {
-        const std::size_t at = file.mydata1_opbergen(kFrontMemo);
+        const std::size_t at = mydata1_opbergen(file, kFrontMemo);
         reshow(file);
         state.PauseTiming();
-        file.wisrecord1(kFrontMemo, at);
+        wisrecord1(file, {kFrontMemo, at});
         state.ResumeTiming();
     }
 }
@@ -77,10 +78,11 @@ void BM_ChangeNearFront(benchmark::State& state) {
     for (auto _ : state) {
         // Selecting the memo checks it against the file first.
         const Selection k = selectMemo(file, ShownMemo{datumtekst(original.date), original, position});
-        const auto at = file.change(k.record, static_cast<std::size_t>(k.index), kFrontMemo);
+        changeMemo(file, {k.record, static_cast<std::size_t>(k.index)}, kFrontMemo);
         reshow(file);
         state.PauseTiming();
-        position = *file.change(kFrontMemo, *at, original);
+        changeMemo(file, {kFrontMemo, *locateMemo(file, {kFrontMemo, 0})}, original);
+        position = *locateMemo(file, {original, position});
         state.ResumeTiming();
     }
 }
@@ -92,10 +94,10 @@ void BM_DeleteNearFront(benchmark::State& state) {
     const MemoRecord original = *file.readAt(position);
     for (auto _ : state) {
         const Selection k = selectMemo(file, ShownMemo{datumtekst(original.date), original, position});
-        file.wisrecord1(k.record, static_cast<std::size_t>(k.index));
+        wisrecord1(file, {k.record, static_cast<std::size_t>(k.index)});
         reshow(file);
         state.PauseTiming();
-        position = file.mydata1_opbergen(original);
+        position = mydata1_opbergen(file, original);
         state.ResumeTiming();
     }
 }

@@ -4,6 +4,7 @@
 
 #include "BenchFiles.h"
 #include "dates/Dates.h"
+#include "diary/MemoCommands.h"
 #include "store/MemoFile.h"
 
 namespace jotanor::bench {
@@ -43,9 +44,9 @@ void BM_Store(benchmark::State& state) {
     const double dates[] = {encodeDate(1900, 1, 1), encodeDate(2020, 6, 15), encodeDate(2200, 1, 1)};
     const MemoRecord memo{dates[state.range(1)], "Nieuwe memo", "tweede regel"};
     for (auto _ : state) {
-        std::size_t at = file.mydata1_opbergen(memo);
+        std::size_t at = mydata1_opbergen(file, memo);
         state.PauseTiming();
-        file.wisrecord1(memo, at);
+        wisrecord1(file, {memo, at});
         state.ResumeTiming();
     }
 }
@@ -61,9 +62,9 @@ void BM_DeleteFront(benchmark::State& state) {
         state.PauseTiming();
         MemoRecord first = *file.readAt(0);
         state.ResumeTiming();
-        file.wisrecord1(first, 0);
+        wisrecord1(file, {first, 0});
         state.PauseTiming();
-        file.mydata1_opbergen(first);
+        mydata1_opbergen(file, first);
         state.ResumeTiming();
     }
 }

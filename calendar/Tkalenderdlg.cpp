@@ -17,7 +17,7 @@
 
 #include "widgets/DayMemoPanel.h"
 #include "calendar/MonthGridAccessible.h"
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 

@@ -374,7 +374,7 @@ void addCommand(Context& c) {
     memo.date = parseDate(c.line.operands[0]);
     memo.line1 = memoLine(c.line.operands[1], 1);
     if (c.line.operands.size() == 3) memo.line2 = memoLine(c.line.operands[2], 2);
-    startingDiary(c, [&] { enterMemo(c.session.file(), memo); });
+    startingDiary(c, [&] { mydata1_opbergen(c.session.file(), memo); });
 }
 
 void countCommand(Context& c) {

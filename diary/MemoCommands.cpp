@@ -1,14 +1,23 @@
 #include "diary/MemoCommands.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <numeric>
 #include <unordered_map>
 
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 #include "store/MemoKey.h"
 
 namespace jotanor {
+namespace {
+
+std::string memoPart(const Ymd& d, const MemoRecord& r) {
+    return "\n\ndd. " + std::to_string(d.day) + "-" + std::to_string(d.month) + "-" + std::to_string(d.year) + "\n" +
+           r.line1 + "\n" + r.line2 + "\n";
+}
+
+}  // namespace
 
 std::optional<std::size_t> locateMemo(MemoFile& file, const MemoRef& ref) {
     if (const auto there = file.readAt(ref.near); there && *there == ref.memo) return ref.near;
@@ -20,19 +29,22 @@ std::optional<std::size_t> locateMemo(MemoFile& file, const MemoRef& ref) {
     return found;
 }
 
-std::size_t enterMemo(MemoFile& file, const MemoRecord& memo) { return file.mydata1_opbergen(memo); }
+std::size_t mydata1_opbergen(MemoFile& file, const MemoRecord& memo) {
+    std::vector<std::size_t> places;
+    applyEdits(file, std::array{MemoEdit{std::nullopt, memo}}, &places);
+    return places[0];
+}
 
 EditOutcome changeMemo(MemoFile& file, const MemoRef& ref, const MemoRecord& typed) {
-    if (file.change(ref.memo, ref.near, typed)) return EditOutcome::Done;
-    file.mydata1_opbergen(typed);
-    return EditOutcome::StoredAnew;
+    return applyEdits(file, std::array{MemoEdit{ref, typed}})[0];
 }
 
-EditOutcome deleteMemo(MemoFile& file, const MemoRef& ref) {
-    return file.wisrecord1(ref.memo, ref.near) ? EditOutcome::Done : EditOutcome::Gone;
+EditOutcome wisrecord1(MemoFile& file, const MemoRef& ref) {
+    return applyEdits(file, std::array{MemoEdit{ref, std::nullopt}})[0];
 }
 
-std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> edits) {
+std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> edits,
+                                    std::vector<std::size_t>* places) {
     constexpr std::size_t kRec = MemoRecord::kSize;
     std::vector<EditOutcome> outcomes;
     file.modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
@@ -45,6 +57,7 @@ std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> ed
         std::vector<std::size_t> image(n);
         std::iota(image.begin(), image.end(), std::size_t{0});
         std::vector<RecordBytes> added;
+        std::vector<std::size_t> addedBy;  // the edit that stored each
         const auto bytesOf = [&](std::size_t ref) { return ref < n ? records.data() + ref * kRec : added[ref - n].data(); };
         const auto at = [&](std::size_t j) { return bytesOf(image[j]); };
         // How many memos the image holds of each content an add unless
@@ -74,9 +87,15 @@ std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> ed
             if (edit.memo) {
                 const std::size_t place = storePositionAt(image.size(), at, edit.memo->date);
                 added.push_back(encodeRecord(*edit.memo));
+                addedBy.push_back(i);
                 count(added.back().data(), 1);
                 image.insert(image.begin() + static_cast<std::ptrdiff_t>(place), n + added.size() - 1);
             }
+        }
+        if (places) {
+            places->assign(edits.size(), kNotStored);
+            for (std::size_t j = 0; j < image.size(); ++j)
+                if (image[j] >= n) (*places)[addedBy[image[j] - n]] = j;
         }
         // From the first place that changed: nothing when every byte is as it was.
         std::size_t from = 0;
@@ -102,9 +121,37 @@ std::vector<EditOutcome> applyEdits(MemoFile& file, std::span<const MemoEdit> ed
     return outcomes;
 }
 
+std::string moveQuestion(const Ymd& present, const MemoRecord& record) {
+    return memoPart(present, record) + "Bovenstaand record is volgend jaar ook nog geldig.\n" +
+           "Nu dus maar verplaatsen naar 1 jaar later?";
+}
+
+std::string dropStarQuestion(const Ymd& present, const MemoRecord& record) {
+    return memoPart(present, record) + "zal ik laten staan, maar het sterretje verwijderen.";
+}
+
 void yearlyPass(MemoFile& file, DaySerial today, RecurrenceQuestions& questions) {
-    MemoRecord lastStored;
-    runRecurrence(file, today, questions, lastStored);
+    // Most starts find no memo due, in one read under the shared lock.
+    if (!findstarred1(file, today)) return;
+    std::vector<unsigned char> records;
+    file.scanBytes([&](const unsigned char* record, std::size_t) {
+        records.insert(records.end(), record, record + MemoRecord::kSize);
+        return true;
+    });
+    const auto changes = yearlyChanges(records, today, [&](const MemoRecord& due) {
+        const Ymd present = decodeDate(due.date);
+        if (questions.askMove(moveQuestion(present, due))) return YearlyAnswer::Move;
+        return questions.askDropStar(dropStarQuestion(present, due)) ? YearlyAnswer::DropStar : YearlyAnswer::AskAgain;
+    });
+    // Each change as a delete and an add unless already there: where another
+    // copy of the program moved the memo the same way meanwhile, the memo is
+    // not moved twice.
+    std::vector<MemoEdit> edits;
+    for (const YearlyChange& change : changes) {
+        edits.push_back({MemoRef{change.was, change.position}, std::nullopt});
+        edits.push_back({std::nullopt, change.becomes, change.copies});
+    }
+    if (!edits.empty()) applyEdits(file, edits);
 }
 
 std::size_t holidayCheck(MemoFile& file, int thisYear) { return storeMissing(file, holidayMemosAround(thisYear)); }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "dates/Dates.h"
+#include "diary/MemoCommands.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 
@@ -34,13 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double key = 0;
     if (size >= 8) std::memcpy(&key, data, 8);
     const MemoRecord memo{key, "fuzz", ""};
-    const std::size_t at = file.mydata1_opbergen(memo);
+    const std::size_t at = mydata1_opbergen(file, memo);
     auto after = file.readAll();
     if (after.size() != records.size() + 1 || encodeRecord(after[at]) != encodeRecord(memo)) __builtin_trap();
     if (!records.empty()) {
         const std::size_t middle = records.size() / 2;
-        file.change(records[middle], middle, memo);
-        file.wisrecord1(file.readAll().front(), 0);
+        changeMemo(file, {records[middle], middle}, memo);
+        wisrecord1(file, {file.readAll().front(), 0});
     }
     return 0;
 }

@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include "dates/Dates.h"
+#include "diary/MemoCommands.h"
 #include "diary/MemoViews.h"
 #include "diary/Selection.h"
 #include "diary/Search.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
-#include "store/Recurrence.h"
 
 namespace {
 
@@ -88,7 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dateErrorsAllowed([&] { fillSearchBlocks(file, filter, today, blocks); });
 
     Answers answers;
-    MemoRecord buffer;
-    dateErrorsAllowed([&] { runRecurrence(file, today, answers, buffer); });
+    dateErrorsAllowed([&] { yearlyPass(file, today, answers); });
     return 0;
 }

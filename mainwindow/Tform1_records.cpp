@@ -43,7 +43,7 @@ void Tform1::invoeren() {
     Tinvoerdlg entryDialog(this, {platform_, errors_});
     entryDialog.setDate(session_.takeStartDay());
     if (entryDialog.exec() != QDialog::Accepted) return;
-    enterMemo(session_.file(), entryDialog.memo());
+    mydata1_opbergen(session_.file(), entryDialog.memo());
     list_->reshowView();
 }
 
@@ -56,7 +56,7 @@ void Tform1::changeOrCopy(DialogMode mode) {
     if (changeDialog.exec() != QDialog::Accepted) return;
     const MemoRecord typed = changeDialog.memo();
     if (mode == DialogMode::Copy)
-        enterMemo(session_.file(), typed);
+        mydata1_opbergen(session_.file(), typed);
     else if (changeMemo(session_.file(), *selected, typed) == EditOutcome::StoredAnew)
         platform_.boxes->show(MsgKind::Information, kEditKeptText, MsgButtons::Ok);
     list_->reshowView();
@@ -71,7 +71,7 @@ void Tform1::Wissen1Click() {
     if (!selected) return;
     Tconfirmdlg deleteDialog(this, {platform_, errors_});
     deleteDialog.setRecord(selected->memo);
-    if (deleteDialog.exec() == QDialog::Accepted && deleteMemo(session_.file(), *selected) == EditOutcome::Gone)
+    if (deleteDialog.exec() == QDialog::Accepted && wisrecord1(session_.file(), *selected) == EditOutcome::Gone)
         platform_.boxes->show(MsgKind::Information, kMemoGoneText, MsgButtons::Ok);
     list_->reshowView();
 }

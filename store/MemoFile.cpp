@@ -20,10 +20,8 @@ constexpr std::size_t kBlockRecords = 618;
 
 }  // namespace
 
-std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip) {
-    const std::size_t all = records.size() / kRec;
-    if (skip >= all) return storePositionAt(all, [&](std::size_t j) { return records.data() + j * kRec; }, key);
-    return storePositionAt(all - 1, [&](std::size_t j) { return records.data() + (j < skip ? j : j + 1) * kRec; }, key);
+std::size_t storePosition(std::span<const unsigned char> records, DaySerial key) {
+    return storePositionAt(records.size() / kRec, [&](std::size_t j) { return records.data() + j * kRec; }, key);
 }
 
 MemoFile::MemoFile(FileSystem& fs, std::filesystem::path path) : fs_(fs), path_(std::move(path)) {}
@@ -310,55 +308,6 @@ void MemoFile::modify(const Plan& plan) {
         if (attempt == 3)
             throw IoError(kAccessDenied, path_, "Een ander programma vervangt het bestand steeds opnieuw.");
     }
-}
-
-std::optional<std::size_t> findMemo(std::span<const unsigned char> records, const MemoRecord& memo,
-                                    std::size_t near) {
-    return findMemoAt(records.size() / kRec, [&](std::size_t j) { return records.data() + j * kRec; }, memo, near);
-}
-
-std::size_t MemoFile::mydata1_opbergen(const MemoRecord& record) {
-    const RecordBytes rec = encodeRecord(record);
-    std::size_t position = 0;
-    modify([&](std::span<const unsigned char> records) {
-        position = storePosition(records, record.date);
-        TailChange change{position, {}};
-        return change.add(rec).old(position, records.size() / kRec);
-    });
-    return position;
-}
-
-bool MemoFile::wisrecord1(const MemoRecord& memo, std::size_t near) {
-    bool found = false;
-    modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
-        const auto index = findMemo(records, memo, near);
-        found = index.has_value();
-        if (!index) return std::nullopt;
-        TailChange change{*index, {}};
-        return change.old(*index + 1, records.size() / kRec);
-    });
-    return found;
-}
-
-std::optional<std::size_t> MemoFile::change(const MemoRecord& memo, std::size_t near, const MemoRecord& record) {
-    const RecordBytes rec = encodeRecord(record);
-    std::optional<std::size_t> position;
-    modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
-        const std::size_t n = records.size() / kRec;
-        const auto index = findMemo(records, memo, near);
-        position.reset();
-        if (!index) return std::nullopt;
-        position = storePosition(records, record.date, *index);
-        // The place among the old records before which the new one goes.
-        const std::size_t before = *position < *index ? *position : *position + 1;
-        if (before <= *index) {
-            TailChange change{before, {}};
-            return change.add(rec).old(before, *index).old(*index + 1, n);
-        }
-        TailChange change{*index, {}};
-        return change.old(*index + 1, before).add(rec).old(before, n);
-    });
-    return position;
 }
 
 }  // namespace jotanor

@@ -30,10 +30,8 @@ namespace jotanor {
 
 // Date-order position for a new record dated `key` among whole records:
 // before all records of the same date, unless the only such record is the
-// last of the file. The record at `skip`, if any, counts as deleted; the
-// position is then one among the remaining records.
-constexpr std::size_t kNoSkip = static_cast<std::size_t>(-1);
-std::size_t storePosition(std::span<const unsigned char> records, DaySerial key, std::size_t skip = kNoSkip);
+// last of the file.
+std::size_t storePosition(std::span<const unsigned char> records, DaySerial key);
 // The same among `n` records that need not lie in one span: `record(j)`
 // gives the bytes of the j-th. The place is the first record dated on or
 // after `key`, found by a binary search over the dates, as the views find
@@ -118,19 +116,8 @@ public:
     // The record at a position; nothing past the last record.
     std::optional<MemoRecord> readAt(std::size_t position);
 
-    // Stores a record at its place in date order; returns its position.
-    std::size_t mydata1_opbergen(const MemoRecord& record);
-    // Deletes the memo `memo` (date and both lines), looked for at `near`
-    // first and else anywhere in the file. False, and nothing changed, when
-    // the file no longer holds it.
-    bool wisrecord1(const MemoRecord& memo, std::size_t near);
-    // Replaces the memo `memo` (found as wisrecord1 finds it) by `record` at
-    // its place in date order, in one step: on failure the file keeps the old
-    // memo. Returns the new position, or nothing when the memo is gone.
-    std::optional<std::size_t> change(const MemoRecord& memo, std::size_t near, const MemoRecord& record);
-
-    // The general change: under the exclusive lock, `plan` looks at the
-    // whole records as they are now and says what to write, or nothing.
+    // The one change: under the exclusive lock, `plan` looks at the whole
+    // records as they are now and says what to write, or nothing.
     // Should the file be replaced by another one meanwhile, the plan runs
     // again on the file that bears the name.
     using Plan = std::function<std::optional<TailChange>(std::span<const unsigned char> records)>;
@@ -155,11 +142,9 @@ private:
     std::vector<std::string> told_;
 };
 
-// Where `memo` (date and both lines) is among `records`: at `near` when it
-// is there, else its first place; nothing when no record holds it.
-std::optional<std::size_t> findMemo(std::span<const unsigned char> records, const MemoRecord& memo,
-                                    std::size_t near);
-// The same among `n` records given one by one, as storePositionAt.
+// Where `memo` (date and both lines) is among `n` records given one by one,
+// as storePositionAt: at `near` when it is there, else its first place;
+// nothing when no record holds it.
 template <class At>
 std::optional<std::size_t> findMemoAt(std::size_t n, At record, const MemoRecord& memo, std::size_t near) {
     const RecordBytes wanted = encodeRecord(memo);

@@ -1,9 +1,13 @@
 #include "store/Recurrence.h"
 
+#include <cstring>
+
 #include "store/Errors.h"
 
 namespace jotanor {
 namespace {
+
+constexpr std::size_t kRec = MemoRecord::kSize;
 
 std::optional<Ymd> split(DaySerial date) {
     try {
@@ -13,9 +17,14 @@ std::optional<Ymd> split(DaySerial date) {
     }
 }
 
-std::string memoPart(const Ymd& d, const MemoRecord& r) {
-    return "\n\ndd. " + std::to_string(d.day) + "-" + std::to_string(d.month) + "-" + std::to_string(d.year) + "\n" +
-           r.line1 + "\n" + r.line2 + "\n";
+bool dueRecord(const unsigned char* bytes, DaySerial today) {
+    // Most memos carry no star: look at the first character before decoding.
+    const std::string_view line1 = recordLine1(bytes);
+    return !line1.empty() && line1[0] == '*' && isDue(decodeRecord(bytes), today);
+}
+
+bool sameMemo(const unsigned char* a, const unsigned char* b) {
+    return std::memcmp(a, b, 8) == 0 && recordLine1(a) == recordLine1(b) && recordLine2(a) == recordLine2(b);
 }
 
 }  // namespace
@@ -27,12 +36,8 @@ bool isDue(const MemoRecord& record, DaySerial today) {
 std::optional<StarredMemo> findstarred1(MemoFile& file, DaySerial today) {
     std::optional<StarredMemo> found;
     file.scanBytes([&](const unsigned char* bytes, std::size_t position) {
-        // Most memos carry no star: look at the first character before decoding.
-        const std::string_view line1 = recordLine1(bytes);
-        if (line1.empty() || line1[0] != '*') return true;
-        const MemoRecord r = decodeRecord(bytes);
-        if (!isDue(r, today)) return true;
-        found = StarredMemo{r, position + 1};
+        if (!dueRecord(bytes, today)) return true;
+        found = StarredMemo{decodeRecord(bytes), position + 1};
         return false;
     });
     return found;
@@ -44,34 +49,37 @@ Ymd oneYearLater(const Ymd& d) {
     return next;
 }
 
-std::string moveQuestion(const Ymd& present, const MemoRecord& record) {
-    return memoPart(present, record) + "Bovenstaand record is volgend jaar ook nog geldig.\n" +
-           "Nu dus maar verplaatsen naar 1 jaar later?";
-}
-
-std::string dropStarQuestion(const Ymd& present, const MemoRecord& record) {
-    return memoPart(present, record) + "zal ik laten staan, maar het sterretje verwijderen.";
-}
-
-void runRecurrence(MemoFile& file, DaySerial today, RecurrenceQuestions& questions, MemoRecord& buffer) {
-    while (auto found = findstarred1(file, today)) {
-        MemoRecord r = found->record;
-        const Ymd present = decodeDate(r.date);
-        const std::size_t index = found->position - 1;
-        if (questions.askMove(moveQuestion(present, r))) {
-            r.date = encodeDate(oneYearLater(present));
-        } else if (questions.askDropStar(dropStarQuestion(present, r))) {
-            r.date = encodeDate(present);
-            r.line1.erase(0, 1);
-        } else {
-            continue;  // left as it is, and asked about again
+std::vector<YearlyChange> yearlyChanges(std::span<const unsigned char> records, DaySerial today,
+                                        const std::function<YearlyAnswer(const MemoRecord& due)>& answer) {
+    std::vector<unsigned char> image(records.begin(), records.end());
+    std::vector<YearlyChange> changes;
+    for (std::size_t j = 0; j * kRec < image.size();) {
+        if (!dueRecord(image.data() + j * kRec, today)) {
+            ++j;
+            continue;
         }
-        buffer = r;
-        // Another copy of the program may have moved the memo while the
-        // question was open; then there is nothing left to do for it, and
-        // the pass stops rather than ask about a memo that is gone.
-        if (!file.change(found->record, index, r)) return;
+        YearlyChange change{decodeRecord(image.data() + j * kRec), j, {}, 0};
+        const Ymd present = decodeDate(change.was.date);
+        change.becomes = change.was;
+        switch (answer(change.was)) {
+        case YearlyAnswer::Move: change.becomes.date = encodeDate(oneYearLater(present)); break;
+        case YearlyAnswer::DropStar:
+            change.becomes.date = encodeDate(present);
+            change.becomes.line1.erase(0, 1);
+            break;
+        case YearlyAnswer::AskAgain: continue;
+        }
+        image.erase(image.begin() + static_cast<std::ptrdiff_t>(j * kRec),
+                    image.begin() + static_cast<std::ptrdiff_t>((j + 1) * kRec));
+        const RecordBytes now = encodeRecord(change.becomes);
+        for (std::size_t k = 0; k * kRec < image.size(); ++k) change.copies += sameMemo(image.data() + k * kRec, now.data());
+        const std::size_t at = storePosition(image, change.becomes.date);
+        image.insert(image.begin() + static_cast<std::ptrdiff_t>(at * kRec), now.begin(), now.end());
+        changes.push_back(std::move(change));
+        // The first due memo in file order may now lie before this place.
+        j = 0;
     }
+    return changes;
 }
 
 }  // namespace jotanor

@@ -1,14 +1,18 @@
 // Yearly recurrence: a memo whose line1 begins with "*" comes back every
 // year. Once it lies more than 14 days back, the user is asked whether to
-// move it one year on, or else to drop its star.
+// move it one year on, or else to drop its star. What the answers make of
+// the records is decided here, in memory; the diary asks and stores.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
-#include <string>
+#include <span>
+#include <vector>
 
 #include "dates/Dates.h"
 #include "store/MemoFile.h"
+#include "store/MemoRecord.h"
 
 namespace jotanor {
 
@@ -29,26 +33,24 @@ std::optional<StarredMemo> findstarred1(MemoFile& file, DaySerial today);
 // that has no 29 February.
 Ymd oneYearLater(const Ymd& date);
 
-// The two questions, in the memo's Windows-1252 bytes. Both show the memo's
-// present date ("dd. 7-3-2023").
-std::string moveQuestion(const Ymd& present, const MemoRecord& record);
-std::string dropStarQuestion(const Ymd& present, const MemoRecord& record);
+enum class YearlyAnswer { Move, DropStar, AskAgain };
 
-// The user's side of the pass.
-class RecurrenceQuestions {
-public:
-    virtual ~RecurrenceQuestions() = default;
-    // Yes: move the memo one year on.
-    virtual bool askMove(const std::string& question) = 0;
-    // OK: keep the memo where it is and drop its star.
-    virtual bool askDropStar(const std::string& question) = 0;
+// A memo the pass replaces: as it was and where (among the records as the
+// changes before it left them), what it becomes, and how many memos equal
+// to that the records held without it.
+struct YearlyChange {
+    MemoRecord was;
+    std::size_t position = 0;
+    MemoRecord becomes;
+    std::size_t copies = 0;
 };
 
-// Asks about every due starred memo, first in file order, until none is
-// left: Yes moves it one year on, No then OK drops its star, No then Cancel
-// leaves it and asks about it again. Each change replaces the memo in one
-// step, so a failing write never loses it. The record stored last is left
-// in `buffer` (the current-record buffer). File errors end the pass.
-void runRecurrence(MemoFile& file, DaySerial today, RecurrenceQuestions& questions, MemoRecord& buffer);
+// The pass over whole records in memory: `answer` is asked about the first
+// due starred memo in file order until none is left. Move moves it one year
+// on, DropStar keeps its date and drops its star, AskAgain leaves it to be
+// asked about again. Each change goes to the memo's place in date order at
+// once, so the next question sees the records as the file will hold them.
+std::vector<YearlyChange> yearlyChanges(std::span<const unsigned char> records, DaySerial today,
+                                        const std::function<YearlyAnswer(const MemoRecord& due)>& answer);
 
 }  // namespace jotanor

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "calendar/core/Easter.h"
+#include "dates/Easter.h"
 
 namespace jotanor {
 namespace {

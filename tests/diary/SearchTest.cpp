@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 
+#include "diary/MemoCommands.h"
 #include "diary/Search.h"
 #include "support/TempDir.h"
 
@@ -99,7 +100,7 @@ TEST(SearchFile, ListsTheMatchingMemosInFileOrderAndChimesForToday) {
     file.create();
     const std::vector<MemoRecord> memos = {{100, "Tandarts", "10 uur"}, {101, "Kapper", ""},
                                            {102, "bellen", "TANDARTS"}, {102, "tand", "arts"}};
-    for (const auto& m : memos) file.mydata1_opbergen(m);
+    for (const auto& m : memos) mydata1_opbergen(file, m);
     ASSERT_EQ(file.readAll(), memos);
 
     MemoBlocks blocks;

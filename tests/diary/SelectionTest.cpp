@@ -66,12 +66,12 @@ TEST_F(SelectTest, NoLineOrNoDateSelectsNothing) {
 
 TEST_F(SelectTest, AMemoMovedByAnotherCopyIsFoundByContentAndAGoneOneIsNot) {
     const ShownMemo before = shown(2);
-    file.wisrecord1(*file.readAt(0), 0);  // everything moves down one place
+    wisrecord1(file, {*file.readAt(0), 0});  // everything moves down one place
     const Selection moved = selectMemo(file, before);
     EXPECT_EQ(moved.outcome, SelectionOutcome::Found);
     EXPECT_EQ(moved.index, 1);
     // Same date and first line, but another second line.
-    file.change(memos[2], 1, {46362, "Tandarts", "afzeggen"});
+    changeMemo(file, {memos[2], 1}, {46362, "Tandarts", "afzeggen"});
     EXPECT_EQ(selectMemo(file, before).outcome, SelectionOutcome::Gone);
 }
 
@@ -122,7 +122,7 @@ TEST_F(SelectTest, EditsFindTheirMemoByContentAndNeverDropATypedOne) {
         // The single commands agree with the batch.
         SetUp();
         const MemoEdit& e = c.edits[0];
-        EXPECT_EQ(e.memo ? changeMemo(file, *e.old, *e.memo) : deleteMemo(file, *e.old), c.outcomes[0]) << c.name;
+        EXPECT_EQ(e.memo ? changeMemo(file, *e.old, *e.memo) : wisrecord1(file, *e.old), c.outcomes[0]) << c.name;
         EXPECT_EQ(file.readAll(), c.after) << c.name;
     }
 }

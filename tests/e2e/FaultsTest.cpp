@@ -120,9 +120,12 @@ TEST_F(EndToEnd, AFullDiskIsReportedAndTheMemoFileStaysAsItWas) {
     const SmallDisk disk(work);
     if (!disk.ok) GTEST_SKIP() << "cannot mount a small file system here: " << disk.error;
     // The holiday memos go in front of these: the change must keep all of
-    // them aside first, and the disk has no room for that.
+    // them aside first, and the disk has no room for that (their lines fill
+    // the records, so the journal packs nothing away).
     std::vector<Memo> memos;
-    for (int i = 0; i < 190; ++i) memos.push_back({2030, 1 + i % 12, 1 + i / 12, "memo " + std::to_string(i), ""});
+    for (int i = 0; i < 190; ++i)
+        memos.push_back({2030, 1 + i % 12, 1 + i / 12, ("memo " + std::to_string(i) + std::string(100, '.')).substr(0, 100),
+                         std::string(100, '.')});
     const auto before = memoBytes(sorted(memos));
     putFile(memoPath, before);
     putText(work / "jotnor.cfg", kNoBackup);

@@ -1,7 +1,7 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 #include "dates/Dates.h"
 #include "diary/MemoCommands.h"
 #include "mainwindow/MemoListModel.h"
@@ -52,7 +52,7 @@ TEST_F(HolidaysTest, OnlyTheSameDateAndFirstLineCountAsPresent) {
     const DaySerial easter = encodeDate(2026, 4, 5);
     for (MemoRecord m : {MemoRecord{easter, "Verjaardag Jan", ""}, MemoRecord{easter + 1, "1e Paasdag", ""},
                          MemoRecord{encodeDate(2026, 5, 14), "Hemelsvaartdag", "eigen tekst"}})
-        form.session().file().mydata1_opbergen(m);
+        mydata1_opbergen(form.session().file(), m);
     holidayCheck(form.session().file(), 2026);
     const auto all = memos();
     EXPECT_EQ(all.size(), 14u);

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "calendar/Tkalenderdlg.h"
+#include "diary/MemoCommands.h"
 #include "mainwindow/MemoListBox.h"
 #include "mainwindow/MemoListModel.h"
 #include "widgets/SpinEdit.h"
@@ -438,10 +439,10 @@ TEST_F(ListedRecordsTest, AnUnchangedCopyIsStoredByTheTieBreakRule) {
 TEST_F(ListedRecordsTest, AMemoIsFoundByContentAndNothingTypedIsDropped) {
     MemoFile other(nativeFileSystem(), memoPath());
     selectRow(3 * 4 + 1);  // "Tandarts"
-    other.wisrecord1(*other.readAt(0), 0);  // an earlier memo goes: "Tandarts" moves up
+    wisrecord1(other, {*other.readAt(0), 0});  // an earlier memo goes: "Tandarts" moves up
     withDialogs({[&](QDialog& d) {
                     EXPECT_EQ(edit(d, "Edit2")->text(), "bellen");
-                    other.change(*other.readAt(2), 2, {k6Dec, "Tandarts", "afgezegd"});
+                    changeMemo(other, {*other.readAt(2), 2}, {k6Dec, "Tandarts", "afgezegd"});
                     edit(d, "Edit2")->setText("verzet");
                     button(d, "OKBtn")->click();
                 }},
@@ -456,7 +457,7 @@ TEST_F(ListedRecordsTest, AMemoIsFoundByContentAndNothingTypedIsDropped) {
 
     // A memo that is gone: Delete, F2 and F4 say so and change nothing.
     selectRow(4 * 4 + 1);  // "Kapper"
-    other.wisrecord1(*other.readAt(4), 4);
+    wisrecord1(other, {*other.readAt(4), 4});
     for (const char* command : {"Wissen1", "Wijzigen1", "CopieF41"}) {
         scripted.shown.clear();
         test::trigger(form, command);

@@ -532,8 +532,8 @@ TEST_F(CalendarCommands, ImportAddsWhatIsNewAndSaysWhatItDid) {
 TEST_F(CalendarCommands, SavingTheViewWritesTheListAsItStands) {
     MemoRecord shown{encodeDate({2026, 12, 8}), "Tandarts", "10 uur"};
     MemoRecord later{encodeDate({2028, 1, 1}), "Later", ""};
-    enterMemo(form.session().file(), shown);
-    enterMemo(form.session().file(), later);
+    mydata1_opbergen(form.session().file(), shown);
+    mydata1_opbergen(form.session().file(), later);
     trigger(form, "tenWeeks");
     scripted.saveAnswers = {fromPath(dir.file("overzicht.ics"))};
     trigger(form, "Bewaarics1");

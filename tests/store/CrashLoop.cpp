@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "diary/MemoCommands.h"
 #include "store/MemoFile.h"
 
 namespace {
@@ -23,17 +24,16 @@ int write(jotanor::MemoFile& file, unsigned seed, long rounds) {
     const std::string prefix = rounds < 0 ? "crash " : "copy " + std::to_string(seed) + " ";
     for (long n = 0; rounds < 0 || n < rounds; ++n) {
         const MemoRecord memo{static_cast<double>(day(random)), prefix + std::to_string(n), ""};
-        const std::size_t at = file.mydata1_opbergen(memo);
+        const std::size_t at = mydata1_opbergen(file, memo);
         MemoRecord now = memo;
         if (n % 2) {
             // Change it to another date.
             const MemoRecord moved{static_cast<double>(day(random)), memo.line1, "x"};
-            const auto to = file.change(memo, at, moved);
-            if (!to) return 3;
+            if (changeMemo(file, {memo, at}, moved) != jotanor::EditOutcome::Done) return 3;
             now = moved;
         }
         if (rounds < 0 || n % 3 == 0) {
-            if (!file.wisrecord1(now, at)) return 3;
+            if (wisrecord1(file, {now, at}) != jotanor::EditOutcome::Done) return 3;
         } else {
             mine.insert({now.date, now.line1});
         }

@@ -15,6 +15,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "diary/MemoCommands.h"
 #include "store/MemoFile.h"
 #include "support/TempDir.h"
 
@@ -111,7 +112,7 @@ TEST(Crash, AKilledChangeLosesNoMemo) {
         for (std::size_t pos = 0; pos < file.count();) {
             const auto memo = file.readAt(pos);
             if (memo->line1.rfind("crash ", 0) == 0)
-                file.wisrecord1(*memo, pos);
+                wisrecord1(file, {*memo, pos});
             else
                 ++pos;
         }

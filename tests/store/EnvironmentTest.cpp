@@ -28,7 +28,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "output/core/Backup.h"
+#include "diary/Backup.h"
+#include "diary/MemoCommands.h"
 #include "store/ConfigFile.h"
 #include "store/Errors.h"
 #include "store/Journal.h"
@@ -72,12 +73,12 @@ struct Change {
 
 std::vector<Change> changes() {
     return {
-        {"store at the front", [](MemoFile& f) { f.mydata1_opbergen({1.0, "nieuw", ""}); }},
-        {"store in the middle", [](MemoFile& f) { f.mydata1_opbergen({46011.0, "nieuw", ""}); }},
-        {"store at the end", [](MemoFile& f) { f.mydata1_opbergen({99999.0, "nieuw", ""}); }},
-        {"delete the first", [](MemoFile& f) { f.wisrecord1(memos(1)[0], 0); }},
-        {"delete the last", [](MemoFile& f) { f.wisrecord1(*f.readAt(f.count() - 1), f.count() - 1); }},
-        {"change", [](MemoFile& f) { f.change(memos(4)[3], 3, {99999.0, "gewijzigd", ""}); }},
+        {"store at the front", [](MemoFile& f) { mydata1_opbergen(f, {1.0, "nieuw", ""}); }},
+        {"store in the middle", [](MemoFile& f) { mydata1_opbergen(f, {46011.0, "nieuw", ""}); }},
+        {"store at the end", [](MemoFile& f) { mydata1_opbergen(f, {99999.0, "nieuw", ""}); }},
+        {"delete the first", [](MemoFile& f) { wisrecord1(f, {memos(1)[0], 0}); }},
+        {"delete the last", [](MemoFile& f) { wisrecord1(f, {*f.readAt(f.count() - 1), f.count() - 1}); }},
+        {"change", [](MemoFile& f) { changeMemo(f, {memos(4)[3], 3}, {99999.0, "gewijzigd", ""}); }},
     };
 }
 
@@ -207,9 +208,9 @@ TEST(Environment, AFullDiskRefusesEveryChangeAndKeepsTheFile) {
     // end needs only the records it writes; one at the front is refused and
     // gives back the room it took, so a small file still fits.
     MemoFile file(nativeFileSystem(), path);
-    EXPECT_EQ(file.mydata1_opbergen({99999.0, "nieuw", ""}), 170u);
+    EXPECT_EQ(mydata1_opbergen(file, {99999.0, "nieuw", ""}), 170u);
     const auto before = test::readBytes(path);
-    EXPECT_THROW(file.mydata1_opbergen({1.0, "nieuw", ""}), IoError);
+    EXPECT_THROW(mydata1_opbergen(file, {1.0, "nieuw", ""}), IoError);
     EXPECT_EQ(test::readBytes(path), before);
     EXPECT_FALSE(fs::exists(journalPath(path)));
     {
@@ -221,7 +222,7 @@ TEST(Environment, AFullDiskRefusesEveryChangeAndKeepsTheFile) {
 
     // With room again the same change goes through.
     test::writeMemos(path, memos(20));
-    EXPECT_EQ(file.mydata1_opbergen({1.0, "nieuw", ""}), 0u);
+    EXPECT_EQ(mydata1_opbergen(file, {1.0, "nieuw", ""}), 0u);
     EXPECT_EQ(file.count(), 21u);
 }
 
@@ -235,7 +236,7 @@ TEST(Environment, ADiskFullToTheLastByteStillCreatesAnEmptyFile) {
     file.create();
     EXPECT_EQ(file.count(), 0u);
     try {
-        file.mydata1_opbergen({1.0, "nieuw", ""});
+        mydata1_opbergen(file, {1.0, "nieuw", ""});
         ADD_FAILURE() << "stored on a full disk";
     } catch (const IoError& e) {
         EXPECT_STREQ(e.what(), "Disk full");
@@ -558,7 +559,7 @@ TEST(Environment, NothingIsWrittenThroughAPlantedLink) {
     EXPECT_EQ(test::readBytes(place), test::readBytes(memo));
     EXPECT_FALSE(fs::is_symlink(place));
     fs::remove(journalPath(memo));
-    EXPECT_NO_THROW(file.mydata1_opbergen({1.0, "nieuw", ""}));
+    EXPECT_NO_THROW(mydata1_opbergen(file, {1.0, "nieuw", ""}));
     EXPECT_EQ(test::readBytes(outside), untouched);
 }
 
@@ -608,7 +609,7 @@ TEST(Environment, AChangeCutShortIsMadeWholeForWhoeverOpensNext) {
             MemoFile file(nativeFileSystem(), (readOnly ? dir.file("ro") : folder) / "jotanor1.mem");
             try {
                 if (bytesOf(file.readAll()) != (playedBack ? old : halfDone)) return 1;
-                file.mydata1_opbergen({99999.0, "daarna", ""});
+                mydata1_opbergen(file, {99999.0, "daarna", ""});
                 if (!playedBack) return 4;
             } catch (const IoError& e) {
                 // A name it may not use is reported with its owner and what to do.
@@ -935,7 +936,8 @@ TEST(Environment, OnFuseMountsAKilledChangeIsMadeWholeAtTheNextOpen) {
                 test::FaultyFileSystem killed;
                 killed.onlyWrites();
                 killed.failAt(k, test::Fault::Kill);
-                MemoFile(killed, path).mydata1_opbergen({1.0, "nieuw", ""});
+                MemoFile file(killed, path);
+                mydata1_opbergen(file, {1.0, "nieuw", ""});
                 ::_exit(0);
             }
             int status = 0;
@@ -970,9 +972,9 @@ TEST(Environment, TheMarkLeadsOnlyToThisFilesJournal) {
     const auto diary = dir.file("a") / "jotanor1.mem";
     test::writeMemos(diary, memos(4));
     MemoFile file(nativeFileSystem(), diary);
-    file.mydata1_opbergen({1.0, "nieuw", ""});
+    mydata1_opbergen(file, {1.0, "nieuw", ""});
     if (!setMark(diary, "/x.journal")) GTEST_SKIP() << "no extended attributes here";
-    file.mydata1_opbergen({2.0, "nieuw", ""});
+    mydata1_opbergen(file, {2.0, "nieuw", ""});
     EXPECT_FALSE(readMark(diary)) << "left after a change";
 
     // A file of the owner's whose name ends in .journal.
@@ -989,11 +991,11 @@ TEST(Environment, TheMarkLeadsOnlyToThisFilesJournal) {
         const auto before = test::readBytes(diary);
         EXPECT_EQ(file.count(), 6u);
         EXPECT_EQ(test::readBytes(diary), before);
-        file.mydata1_opbergen({3.0, "weer", ""});
+        mydata1_opbergen(file, {3.0, "weer", ""});
         EXPECT_FALSE(readMark(diary));
         EXPECT_EQ(test::readBytes(owners), std::vector<unsigned char>(400, 'n'));
         EXPECT_EQ(test::readBytes(journalPath(other)), otherJournal);
-        file.wisrecord1({3.0, "weer", ""}, 0);
+        wisrecord1(file, {{3.0, "weer", ""}, 0});
     }
     EXPECT_EQ(MemoFile(nativeFileSystem(), other).count(), 3u);
     EXPECT_EQ(test::readBytes(other), otherOld);

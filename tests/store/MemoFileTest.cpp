@@ -4,6 +4,7 @@
 #include <limits>
 #include <gtest/gtest.h>
 
+#include "diary/MemoCommands.h"
 #include "store/Errors.h"
 #include "store/MemoFile.h"
 #include "store/Journal.h"
@@ -56,7 +57,7 @@ TEST_P(StorePosition, FollowsTheDateOrderAndItsTieBreak) {
     for (double d : c.stored) memos.push_back(memo(d, "old"));
     writeMemos(path, memos);
 
-    EXPECT_EQ(file.mydata1_opbergen(memo(c.key, "new")), c.expected);
+    EXPECT_EQ(mydata1_opbergen(file, memo(c.key, "new")), c.expected);
     EXPECT_EQ(file.recordCount(), c.stored.size());  // counted before the change
 
     auto all = file.readAll();
@@ -108,14 +109,14 @@ TEST(StorePositionSearch, FindsThePlaceTheWalkFinds) {
 
 TEST_F(MemoFileTest, DeletesAtFrontMiddleEndAndTheOnlyRecord) {
     writeMemos(path, {memo(1, "a"), memo(2, "b"), memo(3, "c"), memo(4, "d")});
-    EXPECT_TRUE(file.wisrecord1(memo(1, "a"), 0));
+    EXPECT_EQ(wisrecord1(file, {memo(1, "a"), 0}), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "c", "d"}));
-    EXPECT_TRUE(file.wisrecord1(memo(3, "c"), 1));
+    EXPECT_EQ(wisrecord1(file, {memo(3, "c"), 1}), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "d"}));
-    EXPECT_TRUE(file.wisrecord1(memo(4, "d"), 1));
+    EXPECT_EQ(wisrecord1(file, {memo(4, "d"), 1}), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b"}));
     EXPECT_EQ(std::filesystem::file_size(path), 212u);
-    EXPECT_TRUE(file.wisrecord1(memo(2, "b"), 0));
+    EXPECT_EQ(wisrecord1(file, {memo(2, "b"), 0}), EditOutcome::Done);
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 }
 
@@ -124,22 +125,24 @@ TEST_F(MemoFileTest, DeletesAtFrontMiddleEndAndTheOnlyRecord) {
 TEST_F(MemoFileTest, ChangesFindTheirMemoByItsContents) {
     writeMemos(path, {memo(1, "a"), memo(2, "b", "x"), memo(3, "c")});
     auto before = test::readBytes(path);
-    EXPECT_FALSE(file.wisrecord1(memo(2, "b", "y"), 1));  // the second line differs
-    EXPECT_FALSE(file.wisrecord1(memo(9, "b", "x"), 1));  // the date differs
-    EXPECT_TRUE(file.wisrecord1(memo(2, "b", "x"), static_cast<std::size_t>(-1)));  // found elsewhere
-    EXPECT_FALSE(file.wisrecord1(memo(2, "b", "x"), 1));  // and then gone
-    EXPECT_FALSE(file.change(memo(2, "b", "x"), 1, memo(5, "z")).has_value());
+    EXPECT_EQ(wisrecord1(file, {memo(2, "b", "y"), 1}), EditOutcome::Gone);  // the second line differs
+    EXPECT_EQ(wisrecord1(file, {memo(9, "b", "x"), 1}), EditOutcome::Gone);  // the date differs
+    EXPECT_EQ(wisrecord1(file, {memo(2, "b", "x"), static_cast<std::size_t>(-1)}), EditOutcome::Done);  // found elsewhere
+    EXPECT_EQ(wisrecord1(file, {memo(2, "b", "x"), 1}), EditOutcome::Gone);  // and then gone
     before.erase(before.begin() + 212, before.begin() + 424);
     EXPECT_EQ(test::readBytes(path), before);
+    // A change of a memo that is gone keeps what was typed as a new memo.
+    EXPECT_EQ(changeMemo(file, {memo(2, "b", "x"), 1}, memo(5, "z")), EditOutcome::StoredAnew);
+    EXPECT_EQ(firstLines(file), (std::vector<std::string>{"a", "c", "z"}));
 
     // Another copy of the program put a memo in front while the dialog was
     // open: the memo at the old position is not the one deleted.
     writeMemos(path, {memo(1, "a"), memo(3, "c"), memo(4, "d")});
     MemoFile other(nativeFileSystem(), path);
-    other.mydata1_opbergen(memo(0, "new"));
-    EXPECT_TRUE(file.wisrecord1(memo(3, "c"), 1));
+    mydata1_opbergen(other, memo(0, "new"));
+    EXPECT_EQ(wisrecord1(file, {memo(3, "c"), 1}), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"new", "a", "d"}));
-    EXPECT_EQ(file.change(memo(4, "d"), 1, memo(0.5, "d2")), 1u);
+    EXPECT_EQ(changeMemo(file, {memo(4, "d"), 1}, memo(0.5, "d2")), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"new", "d2", "a"}));
 }
 
@@ -151,7 +154,7 @@ TEST_F(MemoFileTest, ATrailingPieceIsNoRecordAndTheNextStoreReplacesIt) {
 
     EXPECT_EQ(file.count(), 2u);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"a", "c"}));
-    file.mydata1_opbergen(memo(9, "z"));
+    mydata1_opbergen(file, memo(9, "z"));
     EXPECT_EQ(std::filesystem::file_size(path), 3u * 212u);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"a", "c", "z"}));
 }
@@ -184,9 +187,9 @@ TEST_F(MemoFileTest, AChangeMayMoveRecordsBothWays) {
 
 TEST_F(MemoFileTest, ChangeMovesTheMemoToItsNewDate) {
     writeMemos(path, {memo(1, "a"), memo(5, "b"), memo(9, "c")});
-    EXPECT_EQ(file.change(memo(1, "a"), 0, memo(7, "a2")), 1u);
+    EXPECT_EQ(changeMemo(file, {memo(1, "a"), 0}, memo(7, "a2")), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"b", "a2", "c"}));
-    EXPECT_EQ(file.change(memo(9, "c"), 2, memo(0, "c2")), 0u);
+    EXPECT_EQ(changeMemo(file, {memo(9, "c"), 2}, memo(0, "c2")), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), (std::vector<std::string>{"c2", "b", "a2"}));
     EXPECT_EQ(file.count(), 3u);
 }
@@ -204,7 +207,7 @@ TEST_F(MemoFileTest, TheSpareOfEarlierVersionsGoesAtTheFirstChange) {
     writeMemos(spare, {memo(1, "a"), memo(2, "gewist")});
     file.readAll();
     EXPECT_TRUE(std::filesystem::exists(spare));
-    file.mydata1_opbergen(memo(3, "c"));
+    mydata1_opbergen(file, memo(3, "c"));
     EXPECT_FALSE(std::filesystem::exists(spare));
 }
 
@@ -225,14 +228,14 @@ TEST_F(MemoFileTest, FilesItWritesAreForTheirOwnerOnly) {
     const perms ownerOnly = perms::owner_read | perms::owner_write;
     file.create();
     EXPECT_EQ(std::filesystem::status(path).permissions(), ownerOnly);
-    file.mydata1_opbergen(memo(1, "a"));
-    file.mydata1_opbergen(memo(2, "b"));
+    mydata1_opbergen(file, memo(1, "a"));
+    mydata1_opbergen(file, memo(2, "b"));
     EXPECT_EQ(std::filesystem::status(path).permissions(), ownerOnly);
 }
 
 TEST_F(MemoFileTest, AMissingFileIsReportedAsNotFound) {
     try {
-        file.mydata1_opbergen(memo(1, "a"));
+        mydata1_opbergen(file, memo(1, "a"));
         FAIL() << "no error";
     } catch (const IoError& e) {
         EXPECT_EQ(e.code(), kFileNotFound);
@@ -245,7 +248,7 @@ TEST_F(MemoFileTest, AMissingFileIsReportedAsNotFound) {
 TEST_F(MemoFileTest, AFolderInPlaceOfTheFileIsRefused) {
     std::filesystem::create_directory(path);
     EXPECT_FALSE(file.canOpen());
-    EXPECT_THROW(file.mydata1_opbergen(memo(1, "a")), IoError);
+    EXPECT_THROW(mydata1_opbergen(file, memo(1, "a")), IoError);
     EXPECT_THROW(file.count(), IoError);
 }
 
@@ -360,12 +363,12 @@ TEST_P(FaultInjection, NeverLosesOrDoublesAMemo) {
                         switch (op) {
                         case Op::StoreFront:
                         case Op::StoreMiddle:
-                        case Op::StoreEnd: file.mydata1_opbergen(opRecord(op, size)); break;
+                        case Op::StoreEnd: mydata1_opbergen(file, opRecord(op, size)); break;
                         case Op::DeleteFront:
                         case Op::DeleteMiddle:
-                        case Op::DeleteEnd: file.wisrecord1(memos[opIndex(op, size)], opIndex(op, size)); break;
+                        case Op::DeleteEnd: wisrecord1(file, {memos[opIndex(op, size)], opIndex(op, size)}); break;
                         case Op::Change:
-                            file.change(memos[opIndex(op, size)], opIndex(op, size), opRecord(op, size));
+                            changeMemo(file, {memos[opIndex(op, size)], opIndex(op, size)}, opRecord(op, size));
                             break;
                         }
                     } catch (const IoError& e) {
@@ -408,7 +411,7 @@ TEST(FaultInjectionEmpty, StoringIntoAnEmptyFileFailsCleanly) {
         fs.failAt(k, test::Fault::DiskFull, true);
         MemoFile file(fs, path);
         try {
-            file.mydata1_opbergen(memo(1, "new"));
+            mydata1_opbergen(file, memo(1, "new"));
         } catch (const IoError& e) {
             EXPECT_STREQ(e.what(), "Disk full");
             EXPECT_EQ(std::filesystem::file_size(path), 0u);
@@ -430,7 +433,7 @@ TEST(MemoFileNames, FileNamesOutsideAsciiWork) {
     const auto path = dir.path() / std::filesystem::path(u8"dagboek é€ 日記.mem");
     MemoFile file(nativeFileSystem(), path);
     file.create();
-    file.mydata1_opbergen(MemoRecord{3, "caf\xE9", "\x80"});
+    mydata1_opbergen(file, MemoRecord{3, "caf\xE9", "\x80"});
     EXPECT_TRUE(std::filesystem::exists(path));
     auto all = file.readAll();
     ASSERT_EQ(all.size(), 1u);
@@ -549,7 +552,7 @@ TEST_P(JournalTrust, OnlyAJournalThatBelongsIsPlayedBack) {
         // Not this program's journal: left alone, and no change is made.
         EXPECT_EQ(fs::exists(s.journal) || fs::is_symlink(s.journal), journalThere);
         try {
-            file.mydata1_opbergen(memo(9, "daarna"));
+            mydata1_opbergen(file, memo(9, "daarna"));
             ADD_FAILURE() << "changed";
         } catch (const IoError& e) {
             EXPECT_NE(e.reason().find(s.journal.string()), std::string::npos) << e.reason();
@@ -558,7 +561,7 @@ TEST_P(JournalTrust, OnlyAJournalThatBelongsIsPlayedBack) {
         return;
     }
     EXPECT_FALSE(fs::exists(s.journal));
-    const std::size_t at = file.mydata1_opbergen(memo(9, "daarna"));  // told once; then used as it is
+    const std::size_t at = mydata1_opbergen(file, memo(9, "daarna"));  // told once; then used as it is
     EXPECT_EQ(at, file.count() - 1);
     EXPECT_TRUE(file.takeNotices().empty());
 }
@@ -759,13 +762,13 @@ TEST(JournalTrustReplaced, AChangeEndsInTheFileThatBearsTheName) {
             continue;
         }
         if (moment == "shortened") {
-            EXPECT_THROW(file.mydata1_opbergen(memo(3, "nieuw")), IoError);
+            EXPECT_THROW(mydata1_opbergen(file, memo(3, "nieuw")), IoError);
             EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
             // Nor does the mark outlive the change that failed.
             EXPECT_FALSE(nativeFileSystem().open(path, OpenMode::ReadOnly)->mark());
             continue;
         }
-        EXPECT_EQ(file.mydata1_opbergen(memo(3, "nieuw")), 2u);
+        EXPECT_EQ(mydata1_opbergen(file, memo(3, "nieuw")), 2u);
         if (moment == "journal moved") fs::rename(dir.file("weg"), journal);
         const bool replaced = moment == "open" || moment == "change";
         test::MemoImage expected(replaced ? replacement() : bytesOfMemos({memo(1, "a"), memo(2, "b")}));
@@ -790,7 +793,7 @@ TEST(MemoFileLimits, WhatTheFileSystemCannotDoKeepsTheFileReadable) {
         MemoFile file(limited, path);
         EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
         try {
-            file.mydata1_opbergen(memo(2, "b"));
+            mydata1_opbergen(file, memo(2, "b"));
             ADD_FAILURE() << "changed";
         } catch (const IoError& e) {
             EXPECT_NE(e.fullText().find(marks ? "harde link" : "vergrendelen"), std::string::npos) << e.fullText();
@@ -801,7 +804,7 @@ TEST(MemoFileLimits, WhatTheFileSystemCannotDoKeepsTheFileReadable) {
     const MemoRecord bad = memo(std::numeric_limits<double>::quiet_NaN(), "kapot");
     test::writeMemos(dir.file("m.mem"), {memo(1, "a"), bad});
     MemoFile file(nativeFileSystem(), dir.file("m.mem"));
-    EXPECT_TRUE(file.wisrecord1(bad, 1));
+    EXPECT_EQ(wisrecord1(file, {bad, 1}), EditOutcome::Done);
     EXPECT_EQ(firstLines(file), std::vector<std::string>{"a"});
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 
+#include "diary/MemoCommands.h"
 #include "store/Errors.h"
 #include "store/Journal.h"
 #include "store/MemoFile.h"
@@ -232,12 +233,12 @@ const std::vector<MemoRecord> kMemos = {{10, "a", "1"}, {20, "b", "2"}, {30, "c"
 // during the recovery that follows.
 TEST(PowerCut, EveryCrashStateRecoversToTheOldOrTheNewFile) {
     const std::vector<Change> changes = {
-        {"store at the front", [](MemoFile& f) { f.mydata1_opbergen({5, "nieuw", "x"}); }},
-        {"store in the middle", [](MemoFile& f) { f.mydata1_opbergen({25, "nieuw", "x"}); }},
-        {"store at the end", [](MemoFile& f) { f.mydata1_opbergen({50, "nieuw", "x"}); }},
-        {"delete the first", [](MemoFile& f) { f.wisrecord1(kMemos[0], 0); }},
-        {"delete the last", [](MemoFile& f) { f.wisrecord1(kMemos[3], 3); }},
-        {"change to the end", [](MemoFile& f) { f.change(kMemos[1], 1, {45, "b2", ""}); }},
+        {"store at the front", [](MemoFile& f) { mydata1_opbergen(f, {5, "nieuw", "x"}); }},
+        {"store in the middle", [](MemoFile& f) { mydata1_opbergen(f, {25, "nieuw", "x"}); }},
+        {"store at the end", [](MemoFile& f) { mydata1_opbergen(f, {50, "nieuw", "x"}); }},
+        {"delete the first", [](MemoFile& f) { wisrecord1(f, {kMemos[0], 0}); }},
+        {"delete the last", [](MemoFile& f) { wisrecord1(f, {kMemos[3], 3}); }},
+        {"change to the end", [](MemoFile& f) { changeMemo(f, {kMemos[1], 1}, {45, "b2", ""}); }},
     };
     std::mt19937 random(1234);
     long explored = 0;

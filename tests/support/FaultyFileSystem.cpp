@@ -7,6 +7,7 @@
 #include <unistd.h>
 #endif
 
+#include "diary/MemoCommands.h"
 #include "store/Errors.h"
 #include "store/Journal.h"
 #include "store/MemoFile.h"
@@ -156,7 +157,8 @@ std::vector<unsigned char> cutShort(const std::filesystem::path& path, double da
         if (!births) faulty.withoutBirthTime();
         faulty.failAt(k, Fault::TornWrite, true);
         try {
-            MemoFile(faulty, path).mydata1_opbergen(MemoRecord{date, "onderbroken", ""});
+            MemoFile file(faulty, path);
+            mydata1_opbergen(file, MemoRecord{date, "onderbroken", ""});
         } catch (const IoError&) {
         }
         if (std::filesystem::exists(journalPath(path)) && readBytes(path) != before) return before;

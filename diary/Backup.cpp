@@ -1,4 +1,4 @@
-#include "output/core/Backup.h"
+#include "diary/Backup.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "calendar/core/Easter.h"
+#include "dates/Easter.h"
 
 namespace jotanor {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dates/Dates.h"
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 #include "support/TempDir.h"
 
 namespace jotanor {

@@ -26,8 +26,8 @@ bool sameMemo(const MemoRecord& stored, const MemoRecord& candidate);
 std::vector<bool> memosPresent(MemoFile& file, const std::vector<MemoRecord>& candidates);
 
 // Stores the candidates the memo file does not hold, in order, each at its
-// place in date order, in one change under one lock: two copies of the
-// program starting at once add each memo once. Returns how many it stored.
+// place in date order, in one change: two copies of the program starting at
+// once add each memo once. Returns how many it stored.
 std::size_t storeMissing(MemoFile& file, const std::vector<MemoRecord>& candidates);
 
 }  // namespace jotanor

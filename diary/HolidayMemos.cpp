@@ -1,10 +1,11 @@
-#include "calendar/core/HolidayMemos.h"
+#include "diary/HolidayMemos.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "dates/Dates.h"
-#include "calendar/core/Easter.h"
+#include "dates/Easter.h"
+#include "diary/MemoCommands.h"
 
 namespace jotanor {
 
@@ -77,29 +78,14 @@ std::vector<bool> memosPresent(MemoFile& file, const std::vector<MemoRecord>& ca
 std::size_t storeMissing(MemoFile& file, const std::vector<MemoRecord>& candidates) {
     // Most activations find every memo there, under the shared lock.
     const auto seen = memosPresent(file, candidates);
-    if (std::all_of(seen.begin(), seen.end(), [](bool p) { return p; })) return 0;
-    std::size_t stored = 0;
-    file.modify([&](std::span<const unsigned char> records) -> std::optional<TailChange> {
-        // Asked again under the lock: another copy may have stored them meanwhile.
-        Presence presence(candidates);
-        for (std::size_t j = 0; j * MemoRecord::kSize < records.size(); ++j)
-            if (!presence.see(records.data() + j * MemoRecord::kSize)) break;
-        if (presence.missing() == 0) return std::nullopt;
-        // Each one at its place in date order, as if stored one after another.
-        std::vector<unsigned char> image(records.begin(), records.end());
-        std::size_t from = image.size() / MemoRecord::kSize;
-        for (std::size_t i = 0; i < candidates.size(); ++i) {
-            if (presence.present()[i]) continue;
-            const std::size_t at = storePosition(image, candidates[i].date);
-            const RecordBytes rec = encodeRecord(candidates[i]);
-            image.insert(image.begin() + static_cast<std::ptrdiff_t>(at * MemoRecord::kSize), rec.begin(), rec.end());
-            from = std::min(from, at);
-            ++stored;
-        }
-        TailChange change{from, {}};
-        return change.add(std::span(image).subspan(from * MemoRecord::kSize));
-    });
-    return stored;
+    // Each an add unless another copy of the program stored it meanwhile:
+    // the file held no memo equal to it.
+    std::vector<MemoEdit> edits;
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        if (!seen[i]) edits.push_back({std::nullopt, candidates[i], 0});
+    if (edits.empty()) return 0;
+    const auto outcomes = applyEdits(file, edits);
+    return static_cast<std::size_t>(std::count(outcomes.begin(), outcomes.end(), EditOutcome::Done));
 }
 
 }  // namespace jotanor

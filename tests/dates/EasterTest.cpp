@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "dates/Dates.h"
-#include "calendar/core/Easter.h"
+#include "dates/Easter.h"
 
 namespace jotanor {
 namespace {

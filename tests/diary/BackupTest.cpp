@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "output/core/Backup.h"
+#include "diary/Backup.h"
 #include "store/Errors.h"
 #include "store/MemoRecord.h"
 #include "store/SafeWrite.h"
