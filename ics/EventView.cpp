@@ -61,7 +61,7 @@ bool splitShown(std::string_view utf8, std::vector<std::string_view>& pieces, st
         const auto lead = static_cast<unsigned char>(utf8[i]);
         std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
         n = std::min(n, utf8.size() - i);
-        const std::string one = shownText(utf8.substr(i, n));
+        const std::string one = memoLineText(utf8.substr(i, n));
         if (one.size() != 1) return false;
         pieces.push_back(utf8.substr(i, n));
         shown += one;
@@ -81,7 +81,7 @@ std::string propertyText(icalcomponent* c, icalproperty_kind kind) {
 std::string shownProperty(const EventFacts& f, icalproperty_kind kind, bool firstLine = false) {
     if (auto exact = exactText(f.event, kind)) return std::move(*exact);
     const std::string text = propertyText(f.event, kind);
-    return shownText(firstLine ? firstLineOf(text) : text, f.replaced);
+    return memoLineText(firstLine ? firstLineOf(text) : text, f.replaced);
 }
 
 // The new text of a property a view shows in part: the memo's alone, with
@@ -256,7 +256,7 @@ std::string exactName(icalproperty_kind kind) { return kExactPrefix + std::strin
 
 }  // namespace
 
-std::string shownText(std::string_view utf8, std::size_t* replaced) {
+std::string memoLineText(std::string_view utf8, std::size_t* replaced) {
     std::string bytes = utf8ToCp1252(utf8);
     if (replaced) {
         const auto questions = [](std::string_view s) { return std::count(s.begin(), s.end(), '?'); };

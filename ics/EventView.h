@@ -80,7 +80,7 @@ std::string reapply(std::string_view source, std::string_view before, std::strin
 
 // A memo line as shown: control characters but the tab as blanks,
 // characters Windows-1252 lacks as "?" (counted in `replaced`).
-std::string shownText(std::string_view utf8, std::size_t* replaced = nullptr);
+std::string memoLineText(std::string_view utf8, std::size_t* replaced = nullptr);
 
 // A text property with the memo's exact text: where the calendar would not
 // give it back (blanks at the ends, tabs, control characters, line

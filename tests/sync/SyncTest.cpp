@@ -124,10 +124,10 @@ TEST(Sync, TheSummaryCountsWhatWasCutAndNamesWhatTheDiaryHasNoDayFor) {
     sync::SyncReport report;
     report.up = 1, report.conflicts = 1;
     EXPECT_EQ(sync::summary(report), "1 naar de server, 0 van de server, 0 hier verwijderd, 0 op de server verwijderd, 1 conflict");
-    report.cut = 2, report.undatable = {"Ver weg", "Later"}, report.bounded = {"Elke minuut"};
+    report.cut = 2, report.undatable = {"Ver weg", "Later"}, report.bounded = {"Elke\x1b[2J minuut"};
     EXPECT_EQ(sync::summary(report), "1 naar de server, 0 van de server, 0 hier verwijderd, 0 op de server verwijderd, "
                                      "1 conflict, 2 ingekort, 2 overgeslagen (buiten de data van het dagboek: \"Ver weg\", \"Later\"), "
-                                     "1 vaker dan dagelijks herhaald, alleen de eerste 1.000 keer: \"Elke minuut\"");
+                                     "1 vaker dan dagelijks herhaald, alleen de eerste 1.000 keer: \"Elke^[[2J minuut\"");
 }
 
 TEST(Sync, ADiaryThatSyncedAndIsGoneIsNotMadeAnew) {
