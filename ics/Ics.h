@@ -89,6 +89,9 @@ struct ImportWindow {
     DaySerial from = 0;  // occurrences of a repeating event, both included
     DaySerial to = 0;
     std::string zone = {};  // the time zone times are shown in ("Europe/Amsterdam"); empty: the system's
+    // Each time on the clock of its own zone (its TZID, or UTC), whatever
+    // the machine's: what a sync shows may not hang on where it runs.
+    bool ownZone = false;
 };
 
 // The memos of the events in `text` (one or more calendars). Times are

@@ -47,9 +47,10 @@ icaltimetype timeOf(icalcomponent* calendar, icalproperty* property) {
 }
 
 // Where a moment falls on the clock of `zone`, or of the system when there
-// is none; a floating time or a date stays as it is.
-Moment localMoment(const icaltimetype& t, icaltimezone* zone) {
-    if (t.is_date || !t.zone) {
+// is none, or (`own`) on the clock of its own zone; a floating time or a
+// date stays as it is.
+Moment localMoment(const icaltimetype& t, icaltimezone* zone, bool own) {
+    if (t.is_date || !t.zone || own) {
         return {{static_cast<std::uint16_t>(t.year), static_cast<std::uint16_t>(t.month), static_cast<std::uint16_t>(t.day)},
                 t.hour,
                 t.minute};
@@ -91,7 +92,8 @@ public:
     Reader(const ImportWindow& window, Imported& out, const Progress& progress, std::size_t total,
            std::vector<Origin>* origins = nullptr)
         : window_(window), out_(out), progress_(progress), total_(total), origins_(origins),
-          zone_(window.zone.empty() ? nullptr : icaltimezone_get_builtin_timezone(window.zone.c_str())) {
+          zone_(window.zone.empty() ? nullptr : icaltimezone_get_builtin_timezone(window.zone.c_str())),
+          ownZone_(window.ownZone) {
         if (!window.zone.empty() && !zone_) throw std::runtime_error("onbekende tijdzone: " + window.zone);
     }
 
@@ -147,7 +149,7 @@ private:
         icalproperty* rule = icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY);
         const bool isOverride = icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY) != nullptr;
         if (!rule || isOverride) {
-            const DaySerial day = encodeDate(localMoment(first, zone_).date);
+            const DaySerial day = encodeDate(localMoment(first, zone_, ownZone_).date);
             if (!isOverride || (window_.from <= day && day <= window_.to)) add(c, first, length, false);
             return;
         }
@@ -179,7 +181,7 @@ private:
             if (!t.is_date && !t.zone) icaltime_set_timezone(&t, first.zone);
             if (!isExcluded(t)) extra.push_back(t);
         }
-        const auto dayOf = [this](const icaltimetype& t) { return encodeDate(localMoment(t, zone_).date); };
+        const auto dayOf = [this](const icaltimetype& t) { return encodeDate(localMoment(t, zone_, ownZone_).date); };
 
         const RecurIterator it(icalrecur_iterator_new(rule, first));
         if (!it) {
@@ -224,7 +226,7 @@ private:
 
     // One memo for the event starting at `start`, as the view's table reads it.
     void add(icalcomponent* c, const icaltimetype& start, long length, bool yearly) {
-        const Moment begin = localMoment(start, zone_);
+        const Moment begin = localMoment(start, zone_, ownZone_);
         EventFacts facts;
         facts.event = c;
         facts.yearly = yearly;
@@ -238,7 +240,7 @@ private:
             facts.start = begin.hour * 60 + begin.minute;
             icaltimetype end = start;
             icaltime_adjust(&end, 0, 0, 0, static_cast<int>(length));
-            const Moment finish = localMoment(end, zone_);
+            const Moment finish = localMoment(end, zone_, ownZone_);
             if (length > 0)
                 facts.end = (wholeDay(encodeDate(finish.date)) - facts.day) * 1440 + finish.hour * 60 + finish.minute;
         }
@@ -265,6 +267,7 @@ private:
     std::size_t done_ = 0;
     std::vector<Origin>* origins_;
     icaltimezone* zone_;  // where the times are shown; none: the system's
+    bool ownZone_;
     std::multimap<std::string, icaltimetype> overrides_;  // UID, RECURRENCE-ID
 };
 

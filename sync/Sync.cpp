@@ -223,7 +223,7 @@ private:
         return server;
     }
 
-    ics::ImportWindow window() const { return {settings_.today, settings_.today, settings_.today + 365}; }
+    ics::ImportWindow window() const { return {settings_.today, settings_.today, settings_.today + 365, {}, true}; }
 
     // The event as the server holds it now still gives what the last
     // sync saw: the same ETag, or (from a server whose ETag changes with

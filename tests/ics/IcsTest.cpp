@@ -138,11 +138,18 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
         std::string name, events;
         std::vector<MemoRecord> memos;  // UTF-8 lines
         std::size_t skipped = 0, cut = 0, replaced = 0;
+        bool ownZone = false;  // as a sync reads them: each on its own zone's clock
     } cases[] = {
         {"a time zone of the file's own, into the next day here", newYork +
              "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;TZID=Oost:20260310T200000\r\nDTEND;TZID=Oost:20260310T213000\r\n"
              "SUMMARY:Overleg\r\nLOCATION:Zoom\r\nEND:VEVENT\r\n",
          {{encodeDate(2026, 3, 11), "Overleg", "01:00–02:30 Zoom"}}},
+        {"as a sync reads them: a zone of the file's own and UTC on their own clocks", newYork +
+             "BEGIN:VEVENT\r\nUID:a\r\nDTSTART;TZID=Oost:20260310T200000\r\nDTEND;TZID=Oost:20260310T213000\r\n"
+             "SUMMARY:Overleg\r\nEND:VEVENT\r\n"
+             "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261231T223000Z\r\nDTEND:20270101T010000Z\r\nSUMMARY:Oud\r\nEND:VEVENT\r\n",
+         {{encodeDate(2026, 3, 10), "Overleg", "20:00–21:30"}, {encodeDate(2026, 12, 31), "Oud", "22:30 tot 1-1-2027 01:00"}},
+         0, 0, 0, true},
         {"UTC, ending on another day",
          "BEGIN:VEVENT\r\nUID:b\r\nDTSTART:20261231T223000Z\r\nDTEND:20270101T010000Z\r\nSUMMARY:Oud\\, nieuw\r\nEND:VEVENT\r\n",
          {{encodeDate(2026, 12, 31), "Oud, nieuw", "23:30 tot 1-1-2027 02:00"}}},
@@ -209,7 +216,8 @@ TEST(IcsImport, EventsBecomeMemosAsTheDiaryShowsThem) {
     for (const auto& c : cases) {
         const std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elders//NL\r\n" + c.events + "END:VCALENDAR\r\n";
         const auto today = encodeDate(2026, 5, 2);
-        const ics::Imported got = ics::readCalendar(text, {today, today, encodeDate(2026, 12, 31), "Europe/Amsterdam"});
+        const ics::Imported got =
+            ics::readCalendar(text, {today, today, encodeDate(2026, 12, 31), "Europe/Amsterdam", c.ownZone});
         std::vector<MemoRecord> memos;
         for (const auto& m : got.memos) memos.push_back({m.record.date, cp1252ToUtf8(m.record.line1), cp1252ToUtf8(m.record.line2)});
         EXPECT_EQ(memos, c.memos) << c.name;

@@ -154,6 +154,9 @@ TEST(Sync, ADiaryThatSyncedAndIsGoneIsNotMadeAnew) {
 
 // A calendar in memory: every change a new version (the token and the
 // ctag), and faults on request.
+// A memo as the table names it: its title, and its line 2 when it has one.
+std::string named(const MemoRecord& memo) { return memo.line2.empty() ? memo.line1 : memo.line1 + " / " + memo.line2; }
+
 struct FakeCalendar {
     struct Event {
         std::string etag, data;
@@ -182,8 +185,8 @@ struct FakeCalendar {
     std::vector<std::string> titles() const {
         std::vector<std::string> out;
         for (const auto& [href, event] : events)
-            for (const auto& memo : ics::readCalendar(event.data, {kToday, kToday, kToday + 365}).memos)
-                out.push_back(memo.record.line1);
+            for (const auto& memo : ics::readCalendar(event.data, {kToday, kToday, kToday + 365, {}, true}).memos)
+                out.push_back(named(memo.record));
         std::sort(out.begin(), out.end());
         return out;
     }
@@ -251,7 +254,7 @@ private:
 
 std::vector<std::string> titlesOf(const std::vector<MemoRecord>& memos) {
     std::vector<std::string> out;
-    for (const auto& memo : memos) out.push_back(memo.line1);
+    for (const auto& memo : memos) out.push_back(named(memo));
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -293,6 +296,12 @@ TEST(SyncWithServer, EachSideGetsTheOthersChanges) {
          {"Kapper"}, {"Kapper"}, 0, 0, 1},
         {"changed here: into the event", {t}, {}, changeHere(t, tHere), {"Tandarts 9:00"}, {"Tandarts 9:00"}, 1},
         {"changed there: comes down", {t}, {}, changeThere(tThere), {"Tandarts 10:00"}, {"Tandarts 10:00"}, 0, 1},
+        {"a zone of its own comes down on its own clock, whatever the machine's", {t}, {},
+         [&](MemoFile&, FakeCalendar& s) {
+             s.store("/agenda/tokio.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//t//NL\r\nBEGIN:VEVENT\r\nUID:tokio\r\n"
+                                          "DTSTART;TZID=Asia/Tokyo:20260515T140000\r\nSUMMARY:Overleg\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+         },
+         {"Overleg / 14:00", "Tandarts"}, {"Overleg / 14:00", "Tandarts"}, 0, 1},
         {"changed on both sides: both versions stay", {t}, {},
          [&](MemoFile& f, FakeCalendar& s) { changeHere(t, tHere)(f, s), changeThere(tThere)(f, s); },
          {"Tandarts 10:00", "Tandarts 9:00"}, {"Tandarts 10:00", "Tandarts 9:00"}, 1, 1, 0, 0, 1},
